@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build and the tests need (only what is missing).
+set -euo pipefail
+packages=(build-essential cmake pkg-config libsqlite3-dev zlib1g-dev libssl-dev libcli11-dev
+          libgtest-dev libgmock-dev libbenchmark-dev binutils)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq "${missing[@]}"
+fi

@@ -1,0 +1,101 @@
+#include "cli/cli_context.h"
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdlib>
+#include <ostream>
+
+#include "cli/commands.h"
+#include "cli/terminal_views.h"
+#include "core/device/platform/system_volumes.h"
+#include "sim/sim_programmer.h"
+
+namespace tq {
+
+struct CliContext::Parts {
+    std::unique_ptr<Clock> clock;
+    std::unique_ptr<Volumes> systemVolumes;
+    std::unique_ptr<SimProgrammer> simulator;
+    std::unique_ptr<TerminalViews> views;
+    std::unique_ptr<Session> session;
+};
+
+CliContext::CliContext(std::ostream& out, std::ostream& err) : out(out), err(err), parts_(std::make_unique<Parts>()) {}
+
+CliContext::~CliContext() = default;
+
+std::filesystem::path CliContext::ProgramFolder() const {
+    if (!options.programDir.empty()) return options.programDir;
+    if (const char* home = std::getenv("TQPROG_HOME"); home && *home) return home;
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::current_path() : exe.parent_path();
+}
+
+TerminalViews& CliContext::views() {
+    if (!parts_->views) {
+        const bool interactive = &out == &std::cout && isatty(STDOUT_FILENO);
+        parts_->views = std::make_unique<TerminalViews>(out, err, interactive);
+    }
+    return *parts_->views;
+}
+
+SimProgrammer* CliContext::simulator() {
+    session();
+    return parts_->simulator.get();
+}
+
+Session& CliContext::session() {
+    if (parts_->session) return *parts_->session;
+    parts_->clock = std::make_unique<RealClock>();
+    Volumes* volumes = nullptr;
+    if (options.simulator) {
+        parts_->simulator = std::make_unique<SimProgrammer>(*parts_->clock);
+        volumes = &parts_->simulator->volumes();
+    } else {
+        parts_->systemVolumes = MakeSystemVolumes();
+        volumes = parts_->systemVolumes.get();
+    }
+    parts_->session = std::make_unique<Session>(*volumes, *parts_->clock, ProgramFolder());
+    Session& session = *parts_->session;
+    TerminalViews& terminal = views();
+    terminal.SetClock(parts_->clock.get());
+    session.SetMessageView(terminal);
+    session.Views.statusBar = &terminal;
+    session.Views.progress = &terminal;
+    if (options.trace) session.Link.SetTrace(&terminal);
+    std::string device = options.device;
+    if (device.empty() && !options.simulator)
+        if (const char* env = std::getenv("TQPROG_DEVICE"); env) device = env;
+    session.Link.SetExplicitDevice(device);
+    return session;
+}
+
+int CliContext::Fail(const std::string& message, int status) {
+    err << "tqprog-cli: " << message << '\n';
+    exitCode = status;
+    return status;
+}
+
+int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    CliContext context(out, err);
+    CLI::App app{"tqprog-cli: drives the TQM7300B serial memory programmer", "tqprog-cli"};
+    app.require_subcommand(1);
+    GlobalOptions& o = context.options;
+    app.add_flag("--simulator", o.simulator, "Use the built-in simulated programmer");
+    app.add_option("--device", o.device, "Volume root (or exchange file) of the programmer; skips discovery");
+    app.add_flag("--trace", o.trace, "Print every frame sent and every answer received on stderr");
+    app.add_option("--program-dir", o.programDir, "Folder holding login.dat, dev.ini, the language files and temp/");
+    app.add_option("--lang", o.language, "Message language: 0 Simplified Chinese, 1 Traditional Chinese, 2 English")
+        ->check(CLI::Range(0, 2));
+    RegisterInfoCommand(app, context);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e, out, err);
+    }
+    return context.exitCode;
+}
+
+}  // namespace tq

@@ -1,0 +1,63 @@
+// What every command of the command-line front-end shares: the global
+// options, the output streams, the exit status and the session, built on
+// first use with the real or the simulated programmer behind it.
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+#include "core/session.h"
+
+namespace CLI {
+class App;
+}
+
+namespace tq {
+
+class SimProgrammer;
+class TerminalViews;
+
+struct GlobalOptions {
+    bool simulator = false;
+    std::string device;      // --device PATH (or TQPROG_DEVICE)
+    bool trace = false;
+    std::string programDir;  // --program-dir DIR (or TQPROG_HOME)
+    int language = -1;       // --lang 0|1|2; -1 = the Language setting
+    std::string chip;        // -c/--chip NAME
+    std::string start;       // --start HEX
+    std::string simChip;     // --sim-chip NAME|none
+    std::string simState;    // --sim-state DIR
+};
+
+class CliContext {
+public:
+    CliContext(std::ostream& out, std::ostream& err);
+    ~CliContext();
+
+    GlobalOptions options;
+    std::ostream& out;
+    std::ostream& err;
+    int exitCode = 0;
+
+    // --program-dir, else TQPROG_HOME, else the executable's folder.
+    std::filesystem::path ProgramFolder() const;
+    // The session, created on first use with the platform the options name.
+    Session& session();
+    // The simulated programmer when --simulator is given, else null.
+    SimProgrammer* simulator();
+    TerminalViews& views();
+
+    // Reports a failure on stderr and sets a non-zero exit status.
+    int Fail(const std::string& message, int status = 1);
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
+};
+
+// Parses the arguments and runs the chosen command; returns the exit status.
+int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+}  // namespace tq

@@ -1,0 +1,14 @@
+// Each group of commands adds its subcommands to the application here.
+#pragma once
+
+namespace CLI {
+class App;
+}
+
+namespace tq {
+
+class CliContext;
+
+void RegisterInfoCommand(CLI::App& app, CliContext& context);
+
+}  // namespace tq

@@ -1,0 +1,58 @@
+// The views of the command-line front-end: status lines and messages as
+// terminal lines, the progress pair as a bar when stdout is a terminal.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+
+#include "core/device/platform/clock.h"
+#include "core/views.h"
+
+namespace tq {
+
+class TerminalViews final : public MessageView, public StatusBarView, public ProgressView, public TraceView {
+public:
+    TerminalViews(std::ostream& out, std::ostream& err, bool interactive);
+
+    // MessageView: boxes become lines; questions are answered "no" because
+    // nobody can answer them in a script.
+    void ShowMessage(const std::string& text) override;
+    void ShowWarning(const std::string& text) override;
+    void ShowError(const std::string& text) override;
+    bool AskYesNo(const std::string& text) override;
+
+    // StatusBarView: panel 0 status lines are printed; the others are kept.
+    void SetPanelText(int panel, const std::string& text) override;
+    const std::string& PanelText(int panel) const { return panels_[panel < 0 || panel > 2 ? 0 : panel]; }
+
+    // ProgressView: a bar with percentage, rate and time left on a terminal.
+    void SetMaximum(uint32_t maximum) override;
+    void SetPosition(uint32_t position) override;
+    void SetState(ProgressState state) override;
+    void SetBarColour(BarColour) override {}
+    void SetLabelText(const std::string& text) override { label_ = text; }
+    void SetLabelColour(LabelColour) override {}
+    const std::string& LabelText() const { return label_; }
+
+    void Trace(const std::string& line) override;
+
+    void SetClock(Clock* clock) { clock_ = clock; }
+
+private:
+    void EndBar();
+    static std::string OneLine(const std::string& text);
+
+    std::ostream& out_;
+    std::ostream& err_;
+    bool interactive_;
+    Clock* clock_ = nullptr;
+    std::string panels_[3];
+    std::string label_;
+    uint32_t maximum_ = 0;
+    uint32_t position_ = 0;
+    uint64_t startMicros_ = 0;
+    bool barShown_ = false;
+};
+
+}  // namespace tq

@@ -1,0 +1,162 @@
+#include "core/device/commands.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "core/device/frame.h"
+#include "core/views.h"
+
+namespace tq {
+
+void PutBe16(uint8_t* at, uint16_t value) {
+    at[0] = static_cast<uint8_t>(value >> 8);
+    at[1] = static_cast<uint8_t>(value);
+}
+
+void PutBe32(uint8_t* at, uint32_t value) {
+    at[0] = static_cast<uint8_t>(value >> 24);
+    at[1] = static_cast<uint8_t>(value >> 16);
+    at[2] = static_cast<uint8_t>(value >> 8);
+    at[3] = static_cast<uint8_t>(value);
+}
+
+namespace {
+// Writes a header with a 16-bit payload length; the payload follows at offset 6.
+uint8_t* StartFrame(DeviceLink& link, uint8_t code, uint16_t payloadLength) {
+    uint8_t* s = link.SendArea();
+    s[0] = 0x02;
+    s[1] = code;
+    s[2] = 0x00;
+    s[3] = 0x01;
+    PutBe16(s + 4, payloadLength);
+    return s + 6;
+}
+
+// Seals and exchanges the frame; 0 when an answer arrived, 1 when not.
+int Exchange(DeviceLink& link) {
+    link.DeviceExchange(FinishFrame(link));
+    return CheckResponse(link);
+}
+
+int TextQuery(DeviceLink& link, uint8_t code, std::string& text, uint16_t maximum) {
+    StartFrame(link, code, 0);
+    if (Exchange(link) != 0) return 1;
+    CopyResponseText(link, text, maximum);
+    return 0;
+}
+
+void SendStreamHeader(DeviceLink& link, uint8_t code, uint8_t channel, uint8_t chipType, uint32_t start,
+                      uint32_t length, uint16_t blockSize) {
+    FillHeader(link, code, 12, channel, chipType);
+    uint8_t* s = link.SendArea();
+    PutBe32(s + 8, start);
+    PutBe32(s + 12, length);
+    PutBe16(s + 16, blockSize);
+    link.SendFrameOnly(FinishFrame(link));
+}
+}  // namespace
+
+int GetFwVersion(DeviceLink& link, std::string& text) { return TextQuery(link, CMD_GET_FW_VERSION, text, 16); }
+int GetHwVersion(DeviceLink& link, std::string& text) { return TextQuery(link, CMD_GET_HW_VERSION, text, 64); }
+int GetSerial(DeviceLink& link, std::string& text) { return TextQuery(link, CMD_GET_SERIAL, text, 24); }
+int GetModel(DeviceLink& link, std::string& text) { return TextQuery(link, CMD_GET_MODEL, text, 24); }
+
+int SetLanguage(DeviceLink& link, uint8_t index) {
+    StartFrame(link, CMD_SET_LANGUAGE, 1)[0] = index;
+    return Exchange(link);
+}
+
+int SetIndicator(DeviceLink& link, uint16_t code) {
+    PutBe16(StartFrame(link, CMD_SET_INDICATOR, 2), code);
+    return Exchange(link);
+}
+
+int ReadChipId(DeviceLink& link, uint32_t& id, uint8_t& errorByte, uint8_t& extraByte) {
+    StartFrame(link, CMD_READ_CHIP_ID, 0);
+    if (Exchange(link) != 0) return 1;
+    if (ResponseLength(link) != 6) return 3;
+    const uint8_t* r = link.ReceiveArea() + 6;
+    id = static_cast<uint32_t>(r[0]) << 24 | static_cast<uint32_t>(r[1]) << 16 | static_cast<uint32_t>(r[2]) << 8 | r[3];
+    errorByte = r[4];
+    extraByte = r[5];
+    return 0;
+}
+
+int SendErase(DeviceLink& link, uint8_t channel, uint8_t chipType, uint8_t mode) {
+    FillHeader(link, CMD_ERASE, 3, channel, chipType);
+    link.SendArea()[8] = mode;
+    if (Exchange(link) != 0) return 0xFF;
+    if (ResponseLength(link) != 1) return 3;
+    return link.ReceiveArea()[6] == 0x55 ? 0 : 1;
+}
+
+int BlankCheck(DeviceLink& link, uint8_t channel, uint8_t chipType, uint32_t start, uint32_t length) {
+    FillHeader(link, CMD_BLANK_CHECK, 10, channel, chipType);
+    PutBe32(link.SendArea() + 8, start);
+    PutBe32(link.SendArea() + 12, length);
+    if (Exchange(link) != 0) return 5;
+    return link.ReceiveArea()[1] == 0 ? 0 : 5;
+}
+
+int ChipPresence(DeviceLink& link, uint8_t chipType, uint8_t& socket1, uint8_t& socket2) {
+    StartFrame(link, CMD_CHIP_PRESENCE, 1)[0] = chipType;
+    if (Exchange(link) != 0) return 5;
+    if (ResponseLength(link) != 2) return 6;
+    socket1 = link.ReceiveArea()[6];
+    socket2 = link.ReceiveArea()[7];
+    return 0;
+}
+
+void SelectChip(DeviceLink& link, const ChipSelection& chip) {
+    uint8_t* p = StartFrame(link, CMD_SELECT_CHIP, 10);
+    p[0] = chip.chipType;
+    p[1] = chip.voltageCode;
+    p[2] = chip.chipPara;
+    p[3] = chip.chipPara1;
+    PutBe16(p + 4, chip.pageSize);
+    PutBe32(p + 6, chip.capacity);
+    Exchange(link);
+}
+
+void SendReadHeader(DeviceLink& link, uint8_t channel, uint8_t chipType, uint32_t start, uint32_t length, uint16_t blockSize) {
+    SendStreamHeader(link, CMD_READ, channel, chipType, start, length, blockSize);
+}
+
+void SendWriteHeader(DeviceLink& link, uint8_t channel, uint8_t chipType, uint32_t start, uint32_t length, uint16_t blockSize) {
+    SendStreamHeader(link, CMD_WRITE, channel, chipType, start, length, blockSize);
+}
+
+bool BlockHasNotDeliveredMarker(const uint8_t* block, uint32_t length) {
+    for (uint32_t at = 0; at + sizeof kNotDeliveredMarker <= length; at += kSectorSize)
+        if (std::memcmp(block + at, kNotDeliveredMarker, sizeof kNotDeliveredMarker) == 0) return true;
+    return false;
+}
+
+uint32_t SendWriteBlock(DeviceLink& link, const uint8_t* data, uint32_t length, uint16_t blockSize) {
+    if (length >= blockSize) return link.DeviceWrite(data, blockSize);
+    // The final, shorter block goes out padded with 0xFF to the block size.
+    if (blockSize <= kAreaSize) {
+        uint8_t* s = link.SendArea();
+        std::memcpy(s, data, length);
+        std::memset(s + length, 0xFF, blockSize - length);
+        return link.DeviceWrite(s, blockSize);
+    }
+    std::vector<uint8_t> padded(blockSize, 0xFF);
+    std::memcpy(padded.data(), data, length);
+    return link.DeviceWrite(padded.data(), blockSize);
+}
+
+void SendAbortBlock(DeviceLink& link) {
+    std::memcpy(link.SendArea(), kAbortBlock, sizeof kAbortBlock);
+    link.DeviceWrite(link.SendArea(), 10);
+}
+
+int EnterBoot(DeviceLink& link, StatusBarView& statusBar) {
+    StartFrame(link, CMD_ENTER_BOOT, 0);
+    if (Exchange(link) == 0) return 0;
+    statusBar.SetPanelText(0, "下载失败");
+    return 0xFF;
+}
+
+}  // namespace tq

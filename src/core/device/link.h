@@ -1,0 +1,107 @@
+// The device link: finds the programmer's 4608-byte drive and moves whole
+// 512-byte sectors to and from offset 0 of its exchange file, unbuffered.
+// Any failed transfer drops the link; the presence poll brings it back.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/device/platform/clock.h"
+#include "core/device/platform/volumes.h"
+#include "core/views.h"
+
+namespace tq {
+
+inline constexpr uint32_t kSectorSize = 512;
+inline constexpr uint32_t kAreaSize = 4096;  // send area, receive area, largest block
+inline constexpr uint64_t kDeviceVolumeBytes = 4608;
+inline constexpr const char* kExchangeFileName = "Write.Temp";
+
+// Rounds a transfer length up to whole sectors (0 stays 0).
+constexpr uint32_t RoundToSectors(uint32_t length) {
+    return static_cast<uint32_t>((static_cast<uint64_t>(length) + kSectorSize - 1) / kSectorSize * kSectorSize);
+}
+
+// Sector-aligned bytes that unbuffered I/O can use directly.
+class AlignedBytes {
+public:
+    explicit AlignedBytes(size_t size = 0) { Resize(size); }
+    void Resize(size_t size);  // contents are not kept
+    uint8_t* data() { return data_.get(); }
+    const uint8_t* data() const { return data_.get(); }
+    size_t size() const { return size_; }
+
+private:
+    struct Free {
+        void operator()(uint8_t* p) const;
+    };
+    std::unique_ptr<uint8_t, Free> data_;
+    size_t size_ = 0;
+};
+
+// Link state. A handle that failed to open stays "invalid" until the next
+// transfer through it fails and resets the link.
+struct Uart_Struct {
+    std::string ReadPath;
+    std::string WritePath;
+    uint8_t Connected = 0;
+    std::unique_ptr<ExchangeFile> ReadHandle;
+    std::unique_ptr<ExchangeFile> WriteHandle;
+    bool ReadHandleInvalid = false;
+    bool WriteHandleInvalid = false;
+};
+
+class DeviceLink {
+public:
+    DeviceLink(Volumes& volumes, Clock& clock);
+
+    Uart_Struct Uart;
+    int32_t ReceivedCount = 0;
+
+    // The 8192-byte FrameBuffer: send area then receive area, 4096-aligned.
+    uint8_t* SendArea() { return frameBuffer_.data(); }
+    uint8_t* ReceiveArea() { return frameBuffer_.data() + kAreaSize; }
+
+    // Skips volume discovery: a volume root or a file on the volume
+    // (the 4608-byte rule still applies). Empty = discover.
+    void SetExplicitDevice(std::string path) { explicitDevice_ = std::move(path); }
+    void SetMessageView(MessageView& view) { messages_ = &view; }
+    void SetTrace(TraceView* trace) { trace_ = trace; }
+    TraceView* trace() { return trace_; }
+    Clock& clock() { return clock_; }
+    Volumes& volumes() { return volumes_; }
+
+    bool FindDeviceDrive();
+    uint32_t DeviceWrite(const uint8_t* data, uint32_t length);
+    uint32_t DeviceRead(uint8_t* buffer, uint32_t length);
+    void DeviceReset();
+    // Sends the sealed frame in the send area, waits 10 ms, reads 512 bytes.
+    void DeviceExchange(uint16_t frameLength);
+    // Sends the sealed frame in the send area without waiting or reading
+    // (headers of the read and write streams).
+    uint32_t SendFrameOnly(uint16_t frameLength);
+
+    void Wait10us(uint32_t n) { clock_.Wait10us(n); }
+    void Wait1us(uint32_t n) { clock_.Wait1us(n); }
+
+private:
+    // The transfers themselves; the public ones add a trace line for bulk blocks.
+    uint32_t WriteSectors(const uint8_t* data, uint32_t length);
+    uint32_t ReadSectors(uint8_t* buffer, uint32_t length);
+    ExchangeFile* OpenHandle(bool forWrite);
+    void TraceBytes(char direction, const uint8_t* bytes, size_t count);
+    void TraceBlock(char direction, uint32_t length);
+
+    Volumes& volumes_;
+    Clock& clock_;
+    MessageView* messages_ = nullptr;
+    TraceView* trace_ = nullptr;
+    std::string explicitDevice_;
+    AlignedBytes frameBuffer_{2 * kAreaSize};
+    AlignedBytes staging_{kAreaSize};
+    bool fallbackNoticeShown_ = false;
+};
+
+}  // namespace tq

@@ -1,0 +1,41 @@
+#include "core/device/platform/clock.h"
+
+#include <chrono>
+#include <thread>
+
+namespace tq {
+
+void Clock::WaitMicros(uint64_t micros) {
+    const uint64_t start = NowMicros();
+    for (;;) {
+        if (eventHook_) eventHook_();
+        const uint64_t elapsed = NowMicros() - start;
+        if (elapsed >= micros) return;
+        Pause(micros - elapsed);
+    }
+}
+
+namespace {
+uint64_t SteadyNanos() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+}
+}  // namespace
+
+RealClock::RealClock() : startNanos_(SteadyNanos()) {}
+
+uint32_t RealClock::TickCount() { return static_cast<uint32_t>(NowMicros() / 1000); }
+
+uint64_t RealClock::NowMicros() { return (SteadyNanos() - startNanos_) / 1000; }
+
+void RealClock::Pause(uint64_t remaining) {
+    // Below 2 ms a sleep could overshoot by a whole scheduler slice: yield instead.
+    if (remaining < 2000) {
+        std::this_thread::yield();
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+}  // namespace tq

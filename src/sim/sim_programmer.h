@@ -1,0 +1,150 @@
+// A software model of the programmer and the chip in its socket. It plugs
+// into the device link exactly where a real drive would be: a removable
+// 4608-byte volume whose exchange file Write.Temp carries command frames,
+// answers and raw data blocks.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/device/platform/clock.h"
+#include "core/device/platform/volumes.h"
+#include "sim/sim_chip.h"
+
+namespace tq {
+
+struct SimIdentity {
+    std::string firmware = "V1.02";
+    std::string hardware = "TQM7300B-HW2.1";
+    std::string serial = "TQ7300B00012345";
+    std::string model = "TQM7300B";
+};
+
+// The chip parameters command 0x39 last delivered.
+struct SimSelection {
+    uint8_t typeCode = 0;
+    uint8_t voltageCode = 0;
+    uint8_t chipPara = 0;
+    uint8_t chipPara1 = 0;
+    uint16_t pageSize = 0;
+    uint32_t capacity = 0;
+};
+
+// Faults a test can inject.
+struct SimFaults {
+    std::set<uint8_t> silentCommands;       // the answer to these never arrives (the read fails)
+    std::optional<uint16_t> answerLength;   // every data answer claims this length instead
+    std::set<uint32_t> notDeliveredBlocks;  // read-stream blocks (0-based, per stream) answered with the marker
+    uint32_t markerSector = 0;              // which 512-byte sector of such a block carries the marker
+    std::set<size_t> corruptAnswerBytes;    // answer offsets flipped (xor 0xFF)
+    // The drive vanishes for good once this many more transfers have run.
+    std::optional<uint32_t> removeAfterTransfers;
+    // The drive is absent while the clock is in [from, to) microseconds.
+    std::vector<std::pair<uint64_t, uint64_t>> absentWindows;
+};
+
+class SimProgrammer {
+public:
+    static constexpr uint32_t kStorageBytes = 16u * 1024 * 1024;
+
+    explicit SimProgrammer(Clock& clock);
+    ~SimProgrammer();
+    SimProgrammer(const SimProgrammer&) = delete;
+    SimProgrammer& operator=(const SimProgrammer&) = delete;
+
+    // The volumes the host sees: the programmer's drive while attached.
+    Volumes& volumes();
+    std::string VolumeRoot() const { return "sim:"; }
+
+    SimIdentity identity;
+    SimFaults faults;
+    uint32_t exchangeFileSize = 4096;  // a shorter file makes the host pre-extend it
+    bool attached = true;              // plugged in (also see the fault windows)
+
+    // The socket.
+    void InsertChip(const SimChip& chip);  // memory starts erased (0xFF)
+    void RemoveChip();
+    const SimChip* chip() const { return chip_ ? &*chip_ : nullptr; }
+    std::vector<uint8_t>& chipMemory() { return chipMemory_; }
+    std::vector<uint8_t>& storage() { return storage_; }
+
+    // What the host told it.
+    const std::vector<uint16_t>& indicatorLog() const { return indicatorLog_; }
+    const std::optional<SimSelection>& selection() const { return selection_; }
+    std::optional<uint8_t> language() const { return language_; }
+    const std::vector<uint8_t>& projectFile() const { return projectFile_; }
+    uint32_t projectFileSize() const { return projectFileSize_; }
+    // Frames in the order they arrived (command codes), for protocol tests.
+    const std::vector<uint8_t>& commandLog() const { return commandLog_; }
+    uint64_t transferCount() const { return transfers_; }
+
+    // Boot mode and firmware image.
+    bool bootMode() const { return bootMode_; }
+    const std::vector<uint8_t>& receivedImage() const { return image_; }
+    std::string firmwareAfterUpdate = "V1.03";
+
+    // Keeps chip memories and the on-board storage between runs:
+    // DIR/chip-NAME.bin and DIR/storage.bin.
+    bool LoadState(const std::filesystem::path& folder, std::string& error);
+    bool SaveState(const std::filesystem::path& folder, std::string& error) const;
+
+    // The exchange file's side of a transfer (used by the simulated volume).
+    bool Present();
+    bool HostWrite(const uint8_t* data, size_t length);
+    bool HostRead(uint8_t* data, size_t length);
+
+private:
+    class SimVolumes;
+    enum class Stream { None, Read, Write };
+
+    void HandleFrame(const uint8_t* frame, size_t length);
+    void Answer(uint8_t status, const uint8_t* data, uint16_t length);
+    void StartErase();
+    bool EraseFinished();
+    std::vector<uint8_t>* Target(uint8_t channel);
+    void AcceptWriteBlock(const uint8_t* data, size_t length);
+    bool CountTransfer();
+
+    Clock& clock_;
+    std::unique_ptr<SimVolumes> volumes_;
+    std::optional<SimChip> chip_;
+    std::vector<uint8_t> chipMemory_;
+    std::vector<uint8_t> storage_;
+    std::vector<uint16_t> indicatorLog_;
+    std::vector<uint8_t> commandLog_;
+    std::optional<SimSelection> selection_;
+    std::optional<uint8_t> language_;
+    std::vector<uint8_t> projectFile_;
+    uint32_t projectFileSize_ = 0;
+
+    // What a read of the exchange file returns next; empty = no answer.
+    std::vector<uint8_t> answer_;
+    bool answerReady_ = false;
+
+    // Bulk stream after 0x34 / 0x35.
+    Stream stream_ = Stream::None;
+    uint8_t streamChannel_ = 0;
+    uint8_t streamType_ = 0;
+    uint32_t streamAddress_ = 0;
+    uint32_t streamRemaining_ = 0;
+    uint16_t streamBlock_ = 0;
+    uint32_t streamBlockIndex_ = 0;
+
+    // Polled erase.
+    bool erasing_ = false;
+    uint64_t eraseDoneAt_ = 0;
+
+    bool bootMode_ = false;
+    bool imageAccepted_ = false;
+    std::vector<uint8_t> image_;
+    uint64_t transfers_ = 0;
+    bool removedForGood_ = false;
+};
+
+}  // namespace tq
