@@ -21,6 +21,8 @@ struct SessionViews {
     MessageView* messages;
     StatusBarView* statusBar;
     ProgressView* progress;
+    HexView* hexView;
+    FileDialogView* fileDialog;
 };
 
 class Session {
@@ -39,6 +41,9 @@ public:
     std::unique_ptr<ChipDatabase> Database;
     std::filesystem::path ProgramFolder;
     SessionViews Views;
+    // The presence poll timer (TimerScan); the firmware update turns it off
+    // for its duration.
+    bool TimerScanEnabled = true;
 
     Clock& clock() { return Link.clock(); }
     void SetMessageView(MessageView& view);
@@ -47,6 +52,8 @@ private:
     NullMessageView nullMessages_;
     NullStatusBarView nullStatusBar_;
     NullProgressView nullProgress_;
+    NullHexView nullHexView_;
+    NullFileDialogView nullFileDialog_;
 };
 
 }  // namespace tq

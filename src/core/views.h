@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tq {
 
@@ -53,6 +54,27 @@ public:
     virtual void Trace(const std::string& line) = 0;
 };
 
+// The hex view of the buffer: asked to redraw after the buffer changed.
+class HexView {
+public:
+    virtual ~HexView() = default;
+    virtual void Redraw() = 0;
+};
+
+// Common open and save dialogs. An empty result means the person cancelled.
+struct FileFilter {
+    std::string description;  // "Bin File"
+    std::string pattern;      // "*.bin"
+};
+class FileDialogView {
+public:
+    virtual ~FileDialogView() = default;
+    virtual std::string ChooseOpenFile(const std::string& title, const std::vector<FileFilter>& filters,
+                                       const std::string& initialFolder, const std::string& initialName) = 0;
+    virtual std::string ChooseSaveFile(const std::string& title, const std::vector<FileFilter>& filters,
+                                       const std::string& initialFolder, const std::string& initialName) = 0;
+};
+
 // Views that show nothing: the default until a front-end plugs its own in.
 class NullMessageView final : public MessageView {
 public:
@@ -64,6 +86,21 @@ public:
 class NullStatusBarView final : public StatusBarView {
 public:
     void SetPanelText(int, const std::string&) override {}
+};
+class NullHexView final : public HexView {
+public:
+    void Redraw() override {}
+};
+class NullFileDialogView final : public FileDialogView {
+public:
+    std::string ChooseOpenFile(const std::string&, const std::vector<FileFilter>&, const std::string&,
+                               const std::string&) override {
+        return {};
+    }
+    std::string ChooseSaveFile(const std::string&, const std::vector<FileFilter>&, const std::string&,
+                               const std::string&) override {
+        return {};
+    }
 };
 class NullProgressView final : public ProgressView {
 public:
