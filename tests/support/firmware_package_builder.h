@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -53,11 +54,19 @@ public:
         return bytes;
     }
 
+    // Writes a temporary file beside the target and renames it over the target.
     bool WriteTo(const std::string& path) const {
         const std::vector<uint8_t> bytes = Build();
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return static_cast<bool>(out.flush());
+        const std::string temporary = path + ".tmp";
+        {
+            std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+            out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            if (!out.flush()) return false;
+        }
+        std::error_code ec;
+        std::filesystem::rename(temporary, path, ec);
+        if (ec) std::filesystem::remove(temporary, ec);
+        return !ec;
     }
 
 private:
