@@ -54,20 +54,6 @@ struct SimBootFixture : ::testing::Test {
     }
 };
 
-TEST_F(SimBootFixture, WithoutReenumerationTheDriveStaysThroughTheUpdate) {
-    Connect();
-    const std::vector<uint8_t> image(512, 0x5A);
-    EXPECT_EQ(EnterBoot(link, status), 0);
-    EXPECT_TRUE(sim.bootMode());
-    EXPECT_TRUE(SendImageAndCheck(image, image));
-    EXPECT_TRUE(Send(CMD_IAP_DONE, {}));
-    clock.Wait10us(1000000);
-    EXPECT_TRUE(link.FindDeviceDrive());
-    std::string version;
-    EXPECT_EQ(GetFwVersion(link, version), 0);
-    EXPECT_EQ(version, sim.firmwareAfterUpdate);
-}
-
 TEST_F(SimBootFixture, RestartsLeaveAndReturnOnTheClock) {
     sim.reenumeration = SimReenumeration{100, 3000};
     Connect();

@@ -84,6 +84,26 @@ std::vector<std::vector<uint8_t>> SentFrames(const testing::RecordingTrace& trac
     return frames;
 }
 
+// A programmer and a session of their own, for table cases that each need a
+// fresh start; connected on construction.
+struct Bench {
+    Bench(Clock& clock, const std::filesystem::path& folder, FileDialogView& files,
+          std::optional<SimReenumeration> reenumeration = std::nullopt)
+        : sim(clock), session(sim.volumes(), clock, folder) {
+        sim.reenumeration = reenumeration;
+        session.Views.statusBar = &bar;
+        session.Views.fileDialog = &files;
+        connected = ConnectProgrammer(session) == ConnectResult::Connected;
+    }
+    std::vector<uint8_t> CommandsAfterConnect() const {
+        return std::vector<uint8_t>(sim.commandLog().begin() + 4, sim.commandLog().end());
+    }
+    SimProgrammer sim;
+    Session session;
+    testing::RecordingStatusBar bar;
+    bool connected = false;
+};
+
 uint32_t Be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
 
 struct UpdateFixture : ::testing::Test {
@@ -208,19 +228,14 @@ TEST_F(UpdateFixture, PackagesForAnotherProgrammerAreRefusedBeforeAnythingIsSent
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        SimProgrammer fresh(clock);
-        Session s(fresh.volumes(), clock, folder.path());
-        testing::RecordingStatusBar bar;
-        s.Views.statusBar = &bar;
-        s.Views.fileDialog = &files;
-        ASSERT_EQ(ConnectProgrammer(s), ConnectResult::Connected);
+        Bench bench(clock, folder.path(), files);
+        ASSERT_TRUE(bench.connected);
         files.answer = WritePackage(c.package);
-        EXPECT_EQ(MenuFirmUpdateClick(s, dialog), FirmwareUpdateResult::PackageError);
-        EXPECT_EQ(bar.panels[0], kFormatError);
-        const std::vector<uint8_t> after(fresh.commandLog().begin() + 4, fresh.commandLog().end());
-        EXPECT_EQ(after, c.commands);
-        EXPECT_TRUE(s.TimerScanEnabled);
-        EXPECT_EQ(s.DevInf.FwVersion, fresh.identity.firmware);
+        EXPECT_EQ(MenuFirmUpdateClick(bench.session, dialog), FirmwareUpdateResult::PackageError);
+        EXPECT_EQ(bench.bar.panels[0], kFormatError);
+        EXPECT_EQ(bench.CommandsAfterConnect(), c.commands);
+        EXPECT_TRUE(bench.session.TimerScanEnabled);
+        EXPECT_EQ(bench.session.DevInf.FwVersion, bench.sim.identity.firmware);
     }
 }
 
@@ -315,22 +330,18 @@ TEST_F(UpdateFixture, ALostBlockOrCheckNeverEndsInTheSuccessText) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        SimProgrammer fresh(clock);
-        Session s(fresh.volumes(), clock, folder.path());
-        testing::RecordingStatusBar bar;
-        s.Views.statusBar = &bar;
-        s.Views.fileDialog = &files;
-        ASSERT_EQ(ConnectProgrammer(s), ConnectResult::Connected);
-        c.fault(fresh);
+        Bench bench(clock, folder.path(), files);
+        ASSERT_TRUE(bench.connected);
+        c.fault(bench.sim);
         files.answer = WritePackage(FirmwarePackage(SampleImage(1000)));
-        EXPECT_EQ(MenuFirmUpdateClick(s, dialog), FirmwareUpdateResult::DownloadFailed);
-        EXPECT_EQ(bar.panels[0], "IAP校验错误");
-        EXPECT_TRUE(std::none_of(bar.history0.begin(), bar.history0.end(),
+        EXPECT_EQ(MenuFirmUpdateClick(bench.session, dialog), FirmwareUpdateResult::DownloadFailed);
+        const auto& shown = bench.bar.history0;
+        EXPECT_EQ(shown.back(), "IAP校验错误");
+        EXPECT_TRUE(std::none_of(shown.begin(), shown.end(),
                                  [](const std::string& t) { return t.rfind("系统烧写完成", 0) == 0 || t == "IAP下载成功"; }));
-        const std::vector<uint8_t> after(fresh.commandLog().begin() + 4, fresh.commandLog().end());
-        EXPECT_EQ(after, c.commands);
-        EXPECT_EQ(fresh.identity.firmware, "V1.02");
-        EXPECT_TRUE(s.TimerScanEnabled);
+        EXPECT_EQ(bench.CommandsAfterConnect(), c.commands);
+        EXPECT_EQ(bench.sim.identity.firmware, "V1.02");
+        EXPECT_TRUE(bench.session.TimerScanEnabled);
     }
 }
 
@@ -351,9 +362,10 @@ TEST(UpdateRejected, ARejectedImageIsAFailureAndTheVersionIsStillRead) {
     session.Link.Uart.Connected = 1;
     files.answer = folder.File("p.tqmv");
     ASSERT_TRUE(FirmwarePackage(SampleImage(600)).WriteTo(files.answer));
-    volumes.QueueAnswer({});  // 0xF0
-    for (int i = 0; i < 3; ++i) volumes.QueueAnswer({});  // 0xF1
-    volumes.QueueAnswer({}, 1);                            // 0xF3: rejected
+    // The answers' data is not examined; one byte each.
+    volumes.QueueAnswer({0});                                // 0xF0
+    for (int i = 0; i < 3; ++i) volumes.QueueAnswer({0});    // 0xF1
+    volumes.QueueAnswer({0}, 1);                             // 0xF3: rejected
     volumes.QueueAnswer({'V', '1', '.', '0', '2'});       // 0x10
     EXPECT_EQ(MenuFirmUpdateClick(session, dialog), FirmwareUpdateResult::DownloadFailed);
     EXPECT_EQ(status.panels[0], "IAP校验错误");
@@ -487,21 +499,17 @@ TEST_F(DialogFixture, EveryWaitForTheProgrammerEnds) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        SimProgrammer fresh(clock);
-        fresh.reenumeration = c.reenumeration;
-        Session s(fresh.volumes(), clock, folder.path());
+        Bench bench(clock, folder.path(), files, c.reenumeration);
+        ASSERT_TRUE(bench.connected);
         RecordingUpdateDialog log;
-        s.Views.fileDialog = &files;
-        ASSERT_EQ(ConnectProgrammer(s), ConnectResult::Connected);
         files.answer = WriteImageFile("x.iap", SampleImage(100));
-        s.DevInf.FwVersion = "BOOT";  // choose by hand
+        bench.session.DevInf.FwVersion = "BOOT";  // choose by hand
         const uint64_t start = clock.NowMicros();
-        EXPECT_EQ(btnStartIAPClick(s, log, false), FirmwareUpdateResult::Timeout);
+        EXPECT_EQ(btnStartIAPClick(bench.session, log, false), FirmwareUpdateResult::Timeout);
         EXPECT_LT(clock.NowMicros() - start, 60u * 1000 * 1000);
         EXPECT_EQ(log.lines.back(), kRetry);
-        const std::vector<uint8_t> after(fresh.commandLog().begin() + 4, fresh.commandLog().end());
-        EXPECT_EQ(after, c.commands);
-        EXPECT_TRUE(s.TimerScanEnabled);
+        EXPECT_EQ(bench.CommandsAfterConnect(), c.commands);
+        EXPECT_TRUE(bench.session.TimerScanEnabled);
     }
 }
 
