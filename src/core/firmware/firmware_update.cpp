@@ -35,6 +35,7 @@ std::string ByLanguage(int language, const char* simplified, const char* traditi
     return language == 0 ? simplified : language == 1 ? traditional : english;
 }
 
+// The not-connected warning every command shows when no programmer is there.
 void ShowNotConnectedWarning(Session& session) {
     session.Views.messages->ShowWarning(ByLanguage(session.DevInf.Language, "没有设备连接！\r请检查确认！",
                                                    "燒錄器沒有鏈接！\r請檢查確認！",
