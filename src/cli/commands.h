@@ -10,5 +10,6 @@ namespace tq {
 class CliContext;
 
 void RegisterInfoCommand(CLI::App& app, CliContext& context);
+void RegisterFirmwareCommands(CLI::App& app, CliContext& context);
 
 }  // namespace tq
