@@ -223,7 +223,8 @@ ConversionReport HexToBin(const std::filesystem::path& source, const std::filesy
     }
 
     HexImage image(sourceSize / 2, report.warnings);
-    std::vector<char> buffer(kChunkSize);
+    // A small file is read in one piece; a large one in chunks.
+    std::vector<char> buffer(static_cast<std::size_t>(std::clamp<uint64_t>(sourceSize + 1, 4096, kChunkSize)));
     std::size_t have = 0;      // bytes in buffer
     std::size_t position = 0;  // start of the current line within buffer
     bool atEnd = false;
