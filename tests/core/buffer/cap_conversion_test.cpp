@@ -39,6 +39,7 @@ TEST(CapToBin, DropsTheHeaderOfEverySize) {
             c.sourceSize > 2048 ? std::vector<uint8_t>(source.begin() + 2048, source.end()) : std::vector<uint8_t>{};
         EXPECT_EQ(ReadBytes(folder / "out.bin"), expected);
         EXPECT_EQ(report.warnings.size(), c.warned ? 1u : 0u);
+        EXPECT_EQ(ImageLeftEmpty(report), c.warned);
     }
 }
 

@@ -128,6 +128,7 @@ TEST(HexToBin, ConvertsRecordsByTheImageRules) {
         EXPECT_TRUE(report.ok) << report.error;
         ASSERT_TRUE(std::filesystem::exists(destination));
         EXPECT_EQ(ReadBytes(destination), c.image);
+        EXPECT_EQ(ImageLeftEmpty(report), c.image.empty() && c.warning != nullptr);
         if (c.warning) {
             EXPECT_TRUE(AnyWarningContains(report, c.warning)) << ::testing::PrintToString(report.warnings);
         } else {
