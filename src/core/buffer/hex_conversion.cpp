@@ -175,7 +175,7 @@ void HexImage::Place(uint64_t recordAddress, const uint8_t* bytes, std::size_t c
     const uint64_t offset = address - base_;
     total_ += count;
     reach_ = std::max(reach_, offset + count);
-    if (offset >= limit_) return;
+    if (count == 0 || offset >= limit_) return;
     const std::size_t kept = static_cast<std::size_t>(std::min<uint64_t>(count, limit_ - offset));
     const std::size_t end = static_cast<std::size_t>(offset) + kept;
     if (image_.size() < end) image_.resize(end, kUncovered);
