@@ -148,34 +148,31 @@ bool MergeFiles(const MergeFileList& list, const std::string& fillText, const st
         messages.ShowWarning(kMergeTooFewFiles);
         return false;
     }
-    {
-        ReplacingFile out(output);
-        if (!out.Open()) {
-            messages.ShowError(MergeCannotWriteText(output.string(), language));
-            return false;
-        }
-        uint32_t fill = 0;
-        bool merged = false;
-        if (fillText.size() != 2) {
-            messages.ShowWarning(kMergeBadFill);
-        } else if (!ParseHex32(fillText, fill)) {
-            messages.ShowError(MergeNotHexText(fillText, language));
-        } else {
-            merged = WriteMerge(list, static_cast<uint8_t>(fill), out, messages, language);
-        }
-        if (merged) {
-            if (!out.Commit()) {
-                messages.ShowError(MergeCannotWriteText(output.string(), language));
-                return false;
-            }
-            messages.ShowMessage(kMergeDone);
-            return true;
-        }
-    }  // the partial temporary file is removed here
-    // The output chosen for a merge that failed is left empty, never half-merged.
-    ReplacingFile empty(output);
-    if (empty.Open()) empty.Commit();
-    return false;
+    ReplacingFile out(output);
+    if (!out.Open()) {
+        messages.ShowError(MergeCannotWriteText(output.string(), language));
+        return false;
+    }
+    uint32_t fill = 0;
+    bool merged = false;
+    if (fillText.size() != 2) {
+        messages.ShowWarning(kMergeBadFill);
+    } else if (!ParseHex32(fillText, fill)) {
+        messages.ShowError(MergeNotHexText(fillText, language));
+    } else {
+        merged = WriteMerge(list, static_cast<uint8_t>(fill), out, messages, language);
+    }
+    if (!merged) {
+        // The output chosen for a merge that failed is left empty, never half-merged.
+        out.CommitEmpty();
+        return false;
+    }
+    if (!out.Commit()) {
+        messages.ShowError(MergeCannotWriteText(output.string(), language));
+        return false;
+    }
+    messages.ShowMessage(kMergeDone);
+    return true;
 }
 
 bool btnMergeMergeFileClick(const MergeFileList& list, const std::string& fillText, FileDialogView& dialogs,

@@ -217,8 +217,7 @@ ConversionReport HexToBin(const std::filesystem::path& source, const std::filesy
     const uint64_t sourceSize = std::filesystem::file_size(source, sizeError);
     std::ifstream in(source, std::ios::binary);
     if (sizeError || !in) {
-        // Leave the destination empty, as a failed conversion promises.
-        output.Commit();
+        output.CommitEmpty();
         return fail("cannot open " + source.string() + (sizeError ? ": " + sizeError.message() : ""));
     }
 
@@ -268,8 +267,10 @@ ConversionReport HexToBin(const std::filesystem::path& source, const std::filesy
             skippingLongLine = true;
             have = 0;
         }
-        if (result == LineResult::Continue && !readMore())
+        if (result == LineResult::Continue && !readMore()) {
+            output.CommitEmpty();
             return fail("cannot read " + source.string());
+        }
     }
 
     if (result != LineResult::End) {
@@ -299,7 +300,10 @@ ConversionReport HexToBin(const std::filesystem::path& source, const std::filesy
         }
         if (atEnd) break;
         have = position = 0;
-        if (!readMore()) return fail("cannot read " + source.string());
+        if (!readMore()) {
+            output.CommitEmpty();
+            return fail("cannot read " + source.string());
+        }
     }
     if (trailing)
         image.Warn("line " + std::to_string(lineNumber) +

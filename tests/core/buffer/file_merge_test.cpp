@@ -124,6 +124,14 @@ TEST_F(MergeFixture, FailedMergeLeavesTheOutputEmptyAndSaysWhy) {
         EXPECT_EQ(entry.path().extension(), ".bin") << entry.path();
 }
 
+TEST_F(MergeFixture, OutputThatCannotBeCreatedIsReported) {
+    AddBoth();
+    const auto output = folder / "absent" / "merged.bin";
+    EXPECT_FALSE(MergeFiles(list, "FF", output, messages, 2));
+    EXPECT_EQ(messages.errors, std::vector<std::string>{"Cannot write the file: " + output.string()});
+    EXPECT_TRUE(messages.messages.empty());
+}
+
 TEST_F(MergeFixture, FewerThanTwoFilesWriteNothing) {
     const auto output = folder / "merged.bin";
     EXPECT_FALSE(MergeFiles(list, "FF", output, messages, 0));
