@@ -91,6 +91,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         ->check(CLI::Range(0, 2));
     RegisterInfoCommand(app, context);
     RegisterFirmwareCommands(app, context);
+    RegisterConvertCommand(app, context);
+    RegisterMergeCommand(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
