@@ -1,0 +1,24 @@
+// Intel HEX file to binary image.
+//
+// Records 00 (data), 01 (end of file), 04 (extended linear address) and
+// 02 (extended segment address) are used; every other type is ignored. The
+// first extended address record met before any data record fixes where the
+// image starts: offset 0 is that upper address plus the first data record's
+// address; without one, offset 0 is address 0. The image written is as long
+// as the sum of the data records' byte counts, and only the first end-of-file
+// record writes it: without one, or when a line not starting with ':' comes
+// first, the destination is left empty. Record checksums are not checked.
+//
+// Afterwards the destination exists and holds the image or is empty (written
+// under a temporary name and renamed over it).
+#pragma once
+
+#include <filesystem>
+
+#include "core/buffer/conversion_report.h"
+
+namespace tq {
+
+ConversionReport HexToBin(const std::filesystem::path& source, const std::filesystem::path& destination);
+
+}  // namespace tq

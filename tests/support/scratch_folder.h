@@ -1,0 +1,56 @@
+// A fresh temporary folder for one test, removed with everything in it when
+// the test ends, plus small helpers to put bytes in files and read them back.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tq::testing {
+
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        static std::atomic<unsigned> counter{0};
+        std::random_device seed;
+        path_ = std::filesystem::temp_directory_path() /
+                ("tqprog-test-" + std::to_string(seed()) + "-" + std::to_string(counter++));
+        std::filesystem::create_directories(path_);
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+
+    std::filesystem::path Write(std::string_view name, std::string_view text) const {
+        const std::filesystem::path file = path_ / name;
+        std::ofstream(file, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
+        return file;
+    }
+    std::filesystem::path Write(std::string_view name, const std::vector<uint8_t>& bytes) const {
+        return Write(name, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline std::vector<uint8_t> ReadBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace tq::testing
