@@ -31,10 +31,10 @@ bool FillBuffer(Session& session, uint32_t start, uint32_t count, uint8_t value,
     }
     ram.DataLen = static_cast<uint32_t>(dataLen);
     count = static_cast<uint32_t>(std::min<uint64_t>(count, ram.Data.size() - start));
-    uint8_t* bytes = ram.Data.data() + start;
+    uint8_t* bytes = ram.Data.data() + start;  // null without storage, with count 0
     if (random) {
         for (uint32_t i = 0; i < count; ++i) bytes[i] = (*random)();
-    } else {
+    } else if (count > 0) {
         std::memset(bytes, value, count);
     }
     ShowStorageCheckSum(session);

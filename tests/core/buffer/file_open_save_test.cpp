@@ -4,6 +4,7 @@
 
 #include <regex>
 
+#include "core/buffer/buffer_tools.h"
 #include "core/buffer/hex_view_model.h"
 #include "support/buffer_session.h"
 #include "support/hex_records.h"
@@ -284,6 +285,8 @@ TEST_F(FileFixture, BeforeAnyChipNothingIsLoadedOrSaved) {
     ASSERT_TRUE(LoadDataFile(fresh.session, Write("x.bin", Counting(0, 10)), error));
     EXPECT_EQ(fresh.session.RamFile.DataLen, 0u);
     EXPECT_EQ(fresh.messages.messages.size(), 1u);
+    EXPECT_TRUE(FillBuffer(fresh.session, 0, 16, 0x00));
+    EXPECT_EQ(fresh.session.RamFile.DataLen, 0u);
     ASSERT_TRUE(SaveBufferFile(fresh.session, data / "empty.bin", error));
     EXPECT_TRUE(ReadBytes(data / "empty.bin").empty());
 }
