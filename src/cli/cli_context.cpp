@@ -90,6 +90,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     app.add_option("--lang", o.language, "Message language: 0 Simplified Chinese, 1 Traditional Chinese, 2 English")
         ->check(CLI::Range(0, 2));
     RegisterInfoCommand(app, context);
+    RegisterConvertCommand(app, context);
+    RegisterMergeCommand(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

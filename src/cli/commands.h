@@ -10,5 +10,7 @@ namespace tq {
 class CliContext;
 
 void RegisterInfoCommand(CLI::App& app, CliContext& context);
+void RegisterConvertCommand(CLI::App& app, CliContext& context);
+void RegisterMergeCommand(CLI::App& app, CliContext& context);
 
 }  // namespace tq

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <string_view>
@@ -48,9 +47,14 @@ private:
     std::filesystem::path path_;
 };
 
+// The whole file; empty when it cannot be read.
 inline std::vector<uint8_t> ReadBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(file, ec);
+    if (ec) return {};
+    std::vector<uint8_t> bytes(static_cast<std::size_t>(size));
+    std::ifstream(file, std::ios::binary).read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+    return bytes;
 }
 
 }  // namespace tq::testing

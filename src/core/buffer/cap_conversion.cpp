@@ -23,7 +23,7 @@ ConversionReport CapToBin(const std::filesystem::path& source, const std::filesy
     const uint64_t sourceSize = std::filesystem::file_size(source, sizeError);
     std::ifstream in(source, std::ios::binary);
     if (sizeError || !in) {
-        output.Commit();  // leaves the destination empty
+        output.CommitEmpty();
         return fail("cannot open " + source.string() + (sizeError ? ": " + sizeError.message() : ""));
     }
     if (sourceSize <= kCapHeaderSize) {
@@ -41,7 +41,10 @@ ConversionReport CapToBin(const std::filesystem::path& source, const std::filesy
         in.read(chunk.data(), static_cast<std::streamsize>(want));
         const std::size_t got = static_cast<std::size_t>(in.gcount());
         // A source that shrank or failed while being read must not pass for a whole image.
-        if (got != want) return fail("cannot read " + source.string());
+        if (got != want) {
+            output.CommitEmpty();
+            return fail("cannot read " + source.string());
+        }
         if (!output.Write(chunk.data(), got)) return fail(output.error());
         left -= got;
     }

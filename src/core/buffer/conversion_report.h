@@ -1,7 +1,9 @@
 // What a conversion of a data file into a binary image reports back.
 #pragma once
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tq {
@@ -11,5 +13,15 @@ struct ConversionReport {
     std::string error;                  // what failed, naming the file
     std::vector<std::string> warnings;  // records skipped and why (deterministic)
 };
+
+// A warning that explains why the destination was left empty ends with this.
+inline constexpr std::string_view kEmptyImageReason = "; the image is empty";
+
+// True when the converter left the destination empty for a reason it reported
+// (no end-of-file record, a line that is no record, a CAP file without data).
+inline bool ImageLeftEmpty(const ConversionReport& report) {
+    return std::any_of(report.warnings.begin(), report.warnings.end(),
+                       [](const std::string& warning) { return warning.ends_with(kEmptyImageReason); });
+}
 
 }  // namespace tq

@@ -175,7 +175,7 @@ void HexImage::Place(uint64_t recordAddress, const uint8_t* bytes, std::size_t c
     const uint64_t offset = address - base_;
     total_ += count;
     reach_ = std::max(reach_, offset + count);
-    if (offset >= limit_) return;
+    if (count == 0 || offset >= limit_) return;
     const std::size_t kept = static_cast<std::size_t>(std::min<uint64_t>(count, limit_ - offset));
     const std::size_t end = static_cast<std::size_t>(offset) + kept;
     if (image_.size() < end) image_.resize(end, kUncovered);
@@ -217,13 +217,13 @@ ConversionReport HexToBin(const std::filesystem::path& source, const std::filesy
     const uint64_t sourceSize = std::filesystem::file_size(source, sizeError);
     std::ifstream in(source, std::ios::binary);
     if (sizeError || !in) {
-        // Leave the destination empty, as a failed conversion promises.
-        output.Commit();
+        output.CommitEmpty();
         return fail("cannot open " + source.string() + (sizeError ? ": " + sizeError.message() : ""));
     }
 
     HexImage image(sourceSize / 2, report.warnings);
-    std::vector<char> buffer(kChunkSize);
+    // A small file is read in one piece; a large one in chunks.
+    std::vector<char> buffer(static_cast<std::size_t>(std::clamp<uint64_t>(sourceSize + 1, 4096, kChunkSize)));
     std::size_t have = 0;      // bytes in buffer
     std::size_t position = 0;  // start of the current line within buffer
     bool atEnd = false;
@@ -267,8 +267,10 @@ ConversionReport HexToBin(const std::filesystem::path& source, const std::filesy
             skippingLongLine = true;
             have = 0;
         }
-        if (result == LineResult::Continue && !readMore())
+        if (result == LineResult::Continue && !readMore()) {
+            output.CommitEmpty();
             return fail("cannot read " + source.string());
+        }
     }
 
     if (result != LineResult::End) {
@@ -298,7 +300,10 @@ ConversionReport HexToBin(const std::filesystem::path& source, const std::filesy
         }
         if (atEnd) break;
         have = position = 0;
-        if (!readMore()) return fail("cannot read " + source.string());
+        if (!readMore()) {
+            output.CommitEmpty();
+            return fail("cannot read " + source.string());
+        }
     }
     if (trailing)
         image.Warn("line " + std::to_string(lineNumber) +

@@ -9,8 +9,9 @@
 // record writes it: without one, or when a line not starting with ':' comes
 // first, the destination is left empty. Record checksums are not checked.
 //
-// Afterwards the destination exists and holds the image or is empty (written
-// under a temporary name and renamed over it).
+// Afterwards the destination exists and holds the image or is empty; it is
+// written under a temporary name and renamed over the target, so only a
+// destination that cannot be written keeps what it held before (ok false).
 #pragma once
 
 #include <filesystem>

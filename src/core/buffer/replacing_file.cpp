@@ -53,4 +53,10 @@ bool ReplacingFile::Commit() {
     return true;
 }
 
+bool ReplacingFile::CommitEmpty() {
+    out_.close();
+    error_.clear();
+    return Open() && Commit();
+}
+
 }  // namespace tq

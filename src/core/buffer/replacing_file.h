@@ -22,6 +22,9 @@ public:
     bool Write(const void* data, std::size_t size);
     // Closes the temporary file and renames it over the target.
     bool Commit();
+    // Leaves the target empty instead, whatever was written so far: what a
+    // conversion or merge that failed part-way promises.
+    bool CommitEmpty();
 
     const std::filesystem::path& target() const { return target_; }
     // What failed, naming the file; empty while nothing failed.

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -42,7 +46,7 @@ TEST(HexToBin, ConvertsRecordsByTheImageRules) {
     std::string nonHexData = DataRecord(0x0020, Counting(0x40, 16));
     nonHexData[11] = 'G';
     std::string lowerCase = twoRecords + EndRecord();
-    std::transform(lowerCase.begin(), lowerCase.end(), lowerCase.begin(), [](char c) { return std::tolower(c); });
+    std::transform(lowerCase.begin(), lowerCase.end(), lowerCase.begin(), [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
 
     struct Case {
         const char* name;
@@ -124,12 +128,185 @@ TEST(HexToBin, ConvertsRecordsByTheImageRules) {
         EXPECT_TRUE(report.ok) << report.error;
         ASSERT_TRUE(std::filesystem::exists(destination));
         EXPECT_EQ(ReadBytes(destination), c.image);
+        EXPECT_EQ(ImageLeftEmpty(report), c.image.empty() && c.warning != nullptr);
         if (c.warning) {
             EXPECT_TRUE(AnyWarningContains(report, c.warning)) << ::testing::PrintToString(report.warnings);
         } else {
             EXPECT_TRUE(report.warnings.empty()) << ::testing::PrintToString(report.warnings);
         }
     }
+}
+
+// Files written by objcopy use type 02 records below 1 MiB and type 04
+// records above it; either way the image must come back unchanged.
+TEST(HexToBin, ReadsWhatObjcopyWrites) {
+    if (std::system("objcopy --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "objcopy is not installed";
+    struct Case {
+        std::size_t size;
+        uint32_t address;  // --change-addresses
+    };
+    const Case cases[] = {
+        {1024, 0},
+        {0x3000, 0x1000},  // no extended record before the data: addresses stay absolute
+        {0x10000 + 17, 0},
+        {300000, 0x20000},
+        {(1u << 20) + 3, 0xF0000},  // from segment records into linear ones
+        {200000, 0x08000000},
+        {std::size_t{8} << 20, 0},
+    };
+    std::mt19937_64 random(20240517);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.size << " bytes at 0x" << std::hex << c.address);
+        ScratchFolder folder;
+        std::vector<uint8_t> binary(c.size);
+        for (std::size_t i = 0; i < binary.size(); i += 8) {
+            const uint64_t value = random();
+            std::memcpy(binary.data() + i, &value, std::min<std::size_t>(8, binary.size() - i));
+        }
+        const auto binaryFile = folder.Write("in.bin", binary);
+        const auto hexFile = folder / "in.hex";
+        const std::string command = "objcopy -I binary -O ihex --change-addresses " + std::to_string(c.address) +
+                                    " '" + binaryFile.string() + "' '" + hexFile.string() + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+
+        const ConversionReport report = HexToBin(hexFile, folder / "out.bin");
+        ASSERT_TRUE(report.ok) << report.error;
+        std::vector<uint8_t> expected = binary;
+        if (c.address != 0 && c.address < 0x10000) {
+            // Absolute addresses: the image starts at address 0 and is as long as the data.
+            expected.assign(c.address, 0xFF);
+            expected.insert(expected.end(), binary.begin(), binary.end() - c.address);
+        }
+        const std::vector<uint8_t> image = ReadBytes(folder / "out.bin");
+        ASSERT_EQ(image.size(), expected.size());
+        EXPECT_TRUE(image == expected);
+    }
+}
+
+TEST(HexToBin, LinesLongerThanAReadChunkAreReadByTheirRecord) {
+    // A record followed by 5 MiB of trailing characters on its own line: the
+    // record counts, the tail is ignored, the next line is read normally.
+    const std::string tail(std::size_t{5} << 20, 'A');
+    struct Case {
+        const char* name;
+        std::string text;
+        std::vector<uint8_t> image;
+        const char* warning;
+    };
+    const Case cases[] = {
+        {"long data line", DataRecord(0, Counting(0, 16)).substr(0, 43) + tail + "\n" +
+                               DataRecord(0x10, Counting(16, 16)) + EndRecord(),
+         Counting(0, 32), nullptr},
+        {"long end line, then a record", DataRecord(0, Counting(0, 16)) + ":00000001FF" + tail + "\n" +
+                                             DataRecord(0x10, Counting(16, 16)),
+         Counting(0, 16), "line 2 holds the end-of-file record"},
+        {"long end line, nothing after it", DataRecord(0, Counting(0, 16)) + ":00000001FF" + tail + "\r\n",
+         Counting(0, 16), nullptr},
+        {"long line without ':'", DataRecord(0, Counting(0, 16)) + tail + "\n" + EndRecord(), {},
+         "line 2 does not start with ':'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder folder;
+        const ConversionReport report = HexToBin(folder.Write("in.hex", c.text), folder / "out.bin");
+        ASSERT_TRUE(report.ok);
+        EXPECT_EQ(ReadBytes(folder / "out.bin"), c.image);
+        if (c.warning) {
+            EXPECT_TRUE(AnyWarningContains(report, c.warning)) << ::testing::PrintToString(report.warnings);
+        } else {
+            EXPECT_TRUE(report.warnings.empty()) << ::testing::PrintToString(report.warnings);
+        }
+    }
+}
+
+// Whether an end-of-file record (':', 8 hex digits, type 01) comes before
+// the end of the text and before any line that does not start with ':'.
+bool EndRecordComesFirst(const std::string& text) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(start, end - start);
+        if (line.empty() || line[0] != ':') return false;
+        if (line.size() >= 9 && std::all_of(line.begin() + 1, line.begin() + 9, [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }) &&
+            line.compare(7, 2, "01") == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// Random and mutated records must never fault (the suite also runs under
+// AddressSanitizer), and the result keeps the promises that hold for any input.
+TEST(HexToBin, SurvivesRandomAndMutatedLines) {
+    std::mt19937 random(0x7E57);
+    auto pick = [&random](uint32_t below) { return static_cast<uint32_t>(random() % below); };
+    auto randomBytes = [&](std::size_t count) {
+        std::vector<uint8_t> bytes(count);
+        for (auto& b : bytes) b = static_cast<uint8_t>(random());
+        return bytes;
+    };
+    auto validLine = [&]() -> std::string {
+        switch (pick(10)) {
+            case 0: return LinearAddressRecord(static_cast<uint16_t>(pick(4) == 0 ? random() : pick(3)));
+            case 1: return SegmentAddressRecord(static_cast<uint16_t>(pick(4) == 0 ? random() : pick(0x20) << 8));
+            case 2: return testing::HexRecord(static_cast<uint8_t>(random()), static_cast<uint16_t>(random()),
+                                              randomBytes(pick(8)));
+            default: return DataRecord(static_cast<uint16_t>(random()), randomBytes(pick(10) == 0 ? 255 : pick(33)));
+        }
+    };
+    auto mutate = [&](std::string line) {
+        for (uint32_t edits = 1 + pick(3); edits > 0 && !line.empty(); --edits) {
+            const std::size_t at = pick(static_cast<uint32_t>(line.size()));
+            switch (pick(4)) {
+                case 0: line[at] = static_cast<char>(random()); break;              // any byte, NUL and CR too
+                case 1: line.resize(at); break;                                      // truncated
+                case 2: line.insert(at, std::string(pick(40), "0123456789ABCDEFx:\r"[pick(19)])); break;
+                default: line[at] = "0123456789abcdefFF"[pick(18)]; break;           // another hex digit
+            }
+        }
+        if (line.empty() || line.back() != '\n') line += '\n';
+        if (line[0] != ':' && pick(8) != 0) line[0] = ':';  // mostly keep reading past it
+        return line;
+    };
+
+    std::size_t lines = 0, nonEmptyImages = 0;
+    ScratchFolder folder;
+    for (int file = 0; file < 300; ++file) {
+        std::string text;
+        const uint32_t lineCount = 1 + pick(40);
+        for (uint32_t i = 0; i < lineCount; ++i) {
+            const uint32_t kind = pick(100);
+            if (kind < 3) text += EndRecord();
+            else if (kind < 50) text += validLine();
+            else text += mutate(validLine());
+        }
+        if (pick(2) == 0) text += EndRecord();
+        lines += lineCount;
+
+        const auto source = folder.Write("in.hex", text);
+        const auto destination = folder / "out.bin";
+        const ConversionReport report = HexToBin(source, destination);
+        ASSERT_TRUE(report.ok) << report.error;
+        ASSERT_TRUE(std::filesystem::exists(destination));
+        const std::vector<uint8_t> image = ReadBytes(destination);
+        // Every data byte takes two characters of the source.
+        EXPECT_LE(image.size(), text.size() / 2);
+        // Reports stay bounded: the singly reported records, a summary of the
+        // rest, the cut-off length, what followed the end, why it is empty.
+        EXPECT_LE(report.warnings.size(), 24u);
+        // Same input, same result.
+        const ConversionReport again = HexToBin(source, folder / "again.bin");
+        EXPECT_EQ(again.warnings, report.warnings);
+        EXPECT_TRUE(ReadBytes(folder / "again.bin") == image);
+        // Without an end record before the first line that is no record, nothing is written.
+        if (!EndRecordComesFirst(text)) {
+            EXPECT_TRUE(image.empty());
+        }
+        if (!image.empty()) ++nonEmptyImages;
+    }
+    EXPECT_GE(lines, 5000u);
+    EXPECT_GT(nonEmptyImages, 30u);  // the generator does reach the writing path
 }
 
 TEST(HexToBin, SecondLinearAddressRecordExtendsThe64KiBImage) {

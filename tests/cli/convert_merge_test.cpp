@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_context.h"
+#include "core/buffer/file_merge.h"
+#include "support/hex_records.h"
+#include "support/scratch_folder.h"
+
+namespace tq {
+namespace {
+
+using testing::Counting;
+using testing::ReadBytes;
+using testing::ScratchFolder;
+
+struct CliRun {
+    int status;
+    std::string out, err;
+};
+
+CliRun RunTool(const ScratchFolder& folder, std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), {"tqprog-cli", "--program-dir", folder.path().string()});
+    std::vector<const char*> argv;
+    for (const auto& argument : arguments) argv.push_back(argument.c_str());
+    std::ostringstream out, err;
+    const int status = RunCli(static_cast<int>(argv.size()), argv.data(), out, err);
+    return {status, out.str(), err.str()};
+}
+
+TEST(ConvertCommand, ConvertsByTheSourceExtension) {
+    ScratchFolder folder;
+    const std::string hex = testing::LinearAddressRecord(0x0800) + testing::DataRecord(0, Counting(0, 16)) +
+                            testing::DataRecord(0x10, Counting(16, 16)) + testing::EndRecord();
+    std::vector<uint8_t> cap(2048, 0xCC);
+    cap.insert(cap.end(), {1, 2, 3});
+    struct Case {
+        std::string name;  // source file name
+        std::string content;
+        int status;
+        std::vector<uint8_t> image;
+        const char* errorPart;
+    };
+    const Case cases[] = {
+        {"IMAGE.HEX", hex, 0, Counting(0, 32), nullptr},
+        {"image.Hex", hex, 0, Counting(0, 32), nullptr},
+        {"image.cap", std::string(cap.begin(), cap.end()), 0, {1, 2, 3}, nullptr},
+        {"image.hex.bin", hex, 1, {}, "is neither an Intel HEX (.hex) nor a CAP (.cap) file"},
+        {"noext", hex, 1, {}, "is neither"},
+        {"broken.hex", hex.substr(0, hex.size() - 12), 1, {}, "holds no image"},
+        {"short.cap", std::string(2000, 'x'), 1, {}, "holds no image"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto source = folder.Write(c.name, c.content);
+        const auto output = folder / "out.bin";
+        std::filesystem::remove(output);
+        const CliRun run = RunTool(folder, {"convert", source.string(), output.string()});
+        EXPECT_EQ(run.status, c.status) << run.err;
+        if (c.errorPart) {
+            EXPECT_NE(run.err.find(c.errorPart), std::string::npos) << run.err;
+        } else {
+            EXPECT_EQ(ReadBytes(output), c.image);
+            EXPECT_NE(run.out.find(std::to_string(c.image.size()) + " bytes"), std::string::npos) << run.out;
+        }
+    }
+    // The reason for an empty image is printed.
+    const CliRun broken = RunTool(folder, {"convert", (folder / "broken.hex").string(), (folder / "out.bin").string()});
+    EXPECT_NE(broken.err.find("warning: no end-of-file record"), std::string::npos) << broken.err;
+}
+
+TEST(ConvertCommand, ReportsFilesThatCannotBeOpened) {
+    ScratchFolder folder;
+    const std::string missing = (folder / "missing.hex").string();
+    const CliRun run = RunTool(folder, {"convert", missing, (folder / "out.bin").string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot open " + missing), std::string::npos) << run.err;
+
+    const std::string badOutput = (folder / "absent" / "out.bin").string();
+    const CliRun noFolder = RunTool(folder, {"convert", folder.Write("in.cap", std::string(3000, 'x')).string(), badOutput});
+    EXPECT_EQ(noFolder.status, 1);
+    EXPECT_NE(noFolder.err.find(badOutput), std::string::npos) << noFolder.err;
+}
+
+TEST(MergeCommand, PlacesFilesAtTheirStartsWithTheMergeMessages) {
+    ScratchFolder folder;
+    const std::string a = folder.Write("a.bin", std::vector<uint8_t>(0x100, 0x11)).string();
+    const std::string b = folder.Write("b.bin", std::vector<uint8_t>(0x80, 0x22)).string();
+    std::filesystem::create_directory(folder / "v@1");  // an "@" inside a folder name is part of the path
+    const std::string nested = folder.Write("v@1/c.bin", std::vector<uint8_t>(0x10, 0x33)).string();
+    const std::string out = (folder / "merged.bin").string();
+    auto expected = [](std::initializer_list<std::pair<std::size_t, uint8_t>> runs) {
+        std::vector<uint8_t> bytes;
+        for (auto [count, value] : runs) bytes.insert(bytes.end(), count, value);
+        return bytes;
+    };
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        int language = -1;  // --lang; -1: not given
+        std::vector<uint8_t> output;
+        const char* outPart;
+        const char* errPart;
+    };
+    const Case cases[] = {
+        {{a, b}, 0, -1, expected({{0x100, 0x11}, {0x80, 0x22}}), kMergeDone, nullptr},
+        {{a, b + "@200"}, 0, -1, expected({{0x100, 0x11}, {0x100, 0xFF}, {0x80, 0x22}}), "2  200  0000027F", nullptr},
+        {{a, b + "@00000200", "--fill", "00"}, 0, -1, expected({{0x100, 0x11}, {0x100, 0x00}, {0x80, 0x22}}), kMergeDone,
+         nullptr},
+        {{a, nested + "@110"}, 0, -1, expected({{0x100, 0x11}, {0x10, 0xFF}, {0x10, 0x33}}), kMergeDone, nullptr},
+        {{a, b, "--fill", "F"}, 1, -1, {}, nullptr, kMergeBadFill},
+        {{a}, 1, -1, {}, nullptr, kMergeTooFewFiles},
+        {{a, b + "@xyz"}, 1, -1, {}, nullptr, "'xyz' 不是有效的十六进制数值！"},
+        {{a, (folder / "gone.bin").string()}, 1, 2, {}, nullptr, "Cannot open the file: "},
+        {{a, b, a, b, a}, 1, -1, {}, nullptr, "at most 4 files"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.arguments));
+        std::filesystem::remove(out);
+        std::vector<std::string> arguments{"merge", out};
+        if (c.language >= 0) arguments.insert(arguments.begin(), {"--lang", std::to_string(c.language)});
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        const CliRun run = RunTool(folder, arguments);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_EQ(ReadBytes(out), c.output);
+        if (c.outPart) {
+            EXPECT_NE(run.out.find(c.outPart), std::string::npos) << run.out;
+        }
+        if (c.errPart) {
+            EXPECT_NE(run.err.find(c.errPart), std::string::npos) << run.err;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tq
