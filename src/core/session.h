@@ -8,6 +8,7 @@
 #include "core/app/language_texts.h"
 #include "core/app/operation_record.h"
 #include "core/buffer/buffer_record.h"
+#include "core/buffer/open_dialog_state.h"
 #include "core/device/identity_record.h"
 #include "core/device/link.h"
 #include "core/views.h"
@@ -44,6 +45,12 @@ public:
     // The presence poll timer (TimerScan); the firmware update turns it off
     // for its duration.
     bool TimerScanEnabled = true;
+    // The main window's open dialog odBin: it remembers its folder, file
+    // name and filter between uses, and a drop leaves the file to import in it.
+    OpenDialogState OpenDialog;
+    // True while the chip selection frame sits in the offline project dialog:
+    // choosing a chip there must leave the buffer alone.
+    bool ChipFrameInProjectDialog = false;
 
     Clock& clock() { return Link.clock(); }
     void SetMessageView(MessageView& view);

@@ -59,6 +59,12 @@ class HexView {
 public:
     virtual ~HexView() = default;
     virtual void Redraw() = 0;
+    // The scroll bar sbDownFile beside the view (minimum 0, steps of 16),
+    // set when a new image arrives in the buffer.
+    virtual void SetScrollBar(uint32_t maximum, uint32_t position) {
+        (void)maximum;
+        (void)position;
+    }
 };
 
 // Common open and save dialogs. An empty result means the person cancelled.

@@ -23,8 +23,11 @@ struct Ram_File_Info_Struct {
     int32_t FindPos = -1;
     uint32_t FileCheckSum = 0;
 
-    // The first byte shown in the hex view (Data + ViewTop); null without storage.
-    const uint8_t* ViewData() const { return Data.empty() ? nullptr : Data.data() + ViewTop; }
+    // The first byte shown in the hex view (Data + ViewTop); null without
+    // storage, and never past the storage's end.
+    const uint8_t* ViewData() const {
+        return Data.empty() ? nullptr : Data.data() + (ViewTop < Data.size() ? ViewTop : Data.size());
+    }
 };
 
 }  // namespace tq

@@ -1,0 +1,108 @@
+#include "core/buffer/buffer_tools.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <utility>
+
+#include "core/buffer/chip_buffer.h"
+#include "core/buffer/hex_view_model.h"
+
+namespace tq {
+
+RandomByteSource SeededRandomBytes() {
+    auto engine = std::make_shared<std::mt19937>(std::random_device{}());
+    return [engine] { return static_cast<uint8_t>((*engine)() & 0xFF); };
+}
+
+bool FillBuffer(Session& session, uint32_t start, uint32_t count, uint8_t value, const RandomByteSource* random) {
+    Ram_File_Info_Struct& ram = session.RamFile;
+    const uint32_t bound = StorageBound(session);
+    if (start > bound) return false;
+    // The end is computed in 64 bits: a count that runs past 4 GiB is cut at
+    // the capacity like any other, not wrapped to a small end.
+    const uint64_t end = uint64_t{start} + count;
+    uint64_t dataLen = ram.DataLen;
+    if (end > dataLen) dataLen = end;
+    if (dataLen > bound) {
+        dataLen = bound;
+        count = bound - start;
+    }
+    ram.DataLen = static_cast<uint32_t>(dataLen);
+    count = static_cast<uint32_t>(std::min<uint64_t>(count, ram.Data.size() - start));
+    uint8_t* bytes = ram.Data.data() + start;  // null without storage, with count 0
+    if (random) {
+        for (uint32_t i = 0; i < count; ++i) bytes[i] = (*random)();
+    } else if (count > 0) {
+        std::memset(bytes, value, count);
+    }
+    ShowStorageCheckSum(session);
+    ram.ViewTop = start & ~(kHexRowBytes - 1);
+    RedrawHexView(session);
+    return true;
+}
+
+bool JumpBuffer(Session& session, uint32_t offset) {
+    if (offset >= session.RamFile.DataLen) return false;
+    session.RamFile.ViewTop = offset & ~(kHexRowBytes - 1);
+    RedrawHexView(session);
+    return true;
+}
+
+std::optional<uint32_t> SearchBuffer(const Ram_File_Info_Struct& record) {
+    const size_t length = record.FindLen;
+    if (length == 0) return std::nullopt;
+    const uint64_t first = record.FindPos < 0 ? uint64_t{record.ViewTop} : uint64_t(record.FindPos) + 1;
+    const uint64_t storage = record.Data.size();
+    if (storage < length) return std::nullopt;
+    // Candidates stop below DataLen and where the pattern would leave the storage.
+    const uint64_t last = std::min<uint64_t>(record.DataLen, storage - length + 1);
+    const uint8_t* data = record.Data.data();
+    for (uint64_t i = first; i < last; ++i) {
+        if (data[i] == record.FindPattern[0] && std::memcmp(data + i, record.FindPattern.data(), length) == 0)
+            return static_cast<uint32_t>(i);
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+HexSelection ShowMatch(Session& session, uint32_t match) {
+    Ram_File_Info_Struct& ram = session.RamFile;
+    ram.FindPos = static_cast<int32_t>(match);
+    ram.ViewTop = match & ~(kHexRowBytes - 1);
+    RedrawHexView(session);
+    return HexSelection{(match - ram.ViewTop) * 3, size_t{ram.FindLen} * 3 - 1};
+}
+
+}  // namespace
+
+std::optional<HexSelection> FindPatternFromView(Session& session) {
+    Ram_File_Info_Struct& ram = session.RamFile;
+    ram.FindPos = -1;
+    if (ram.FindLen == 0) return std::nullopt;
+    const std::optional<uint32_t> match = SearchBuffer(ram);
+    if (!match) return std::nullopt;
+    return ShowMatch(session, *match);
+}
+
+std::optional<HexSelection> MenuBufferFindNextClick(Session& session) {
+    Ram_File_Info_Struct& ram = session.RamFile;
+    if (ram.FindLen == 0) {
+        ram.FindPos = -1;
+        return std::nullopt;
+    }
+    const std::optional<uint32_t> match = SearchBuffer(ram);
+    if (!match) return std::nullopt;
+    return ShowMatch(session, *match);
+}
+
+void sbSwitchClick(Session& session) {
+    Ram_File_Info_Struct& ram = session.RamFile;
+    const size_t storage = ram.Data.size();
+    for (size_t i = 0; i < ram.DataLen && i + 1 < storage; i += 2) std::swap(ram.Data[i], ram.Data[i + 1]);
+    RedrawHexView(session);
+}
+
+}  // namespace tq

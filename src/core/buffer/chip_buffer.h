@@ -1,0 +1,44 @@
+// The buffer's life: a fresh 0xFF image per chip, its byte-sum checksum and
+// the checksum text in the middle panel of the status bar.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/session.h"
+
+namespace tq {
+
+// initial + the sum of `count` unsigned bytes, modulo 2^32.
+uint32_t CheckSum32(uint32_t initial, const uint8_t* bytes, size_t count);
+
+enum class CheckSumForm {
+    Plain,     // "CheckSum:" + 8 digits + "H": chip selection, edit, fill, import
+    WithHex0x  // "CheckSum:0x" + 8 digits + "H": after the open command
+};
+std::string CheckSumText(uint32_t sum, CheckSumForm form);
+void ShowCheckSum(Session& session, uint32_t sum, CheckSumForm form);
+
+// The chip's Capacity as a bound on the storage: never more than what is
+// allocated (a chip chosen while the chip frame sat in the project dialog
+// changes Capacity but not the storage).
+uint32_t StorageBound(const Session& session);
+
+// CheckSum32 over the first StorageBound bytes, shown in the plain form.
+void ShowStorageCheckSum(Session& session);
+
+// Replaces the storage by `capacity` bytes of 0xFF with DataLen = capacity
+// and the view at the top. FileName, RamStartAddr and the find fields stay.
+void ReplaceBufferStorage(Session& session, uint32_t capacity);
+
+// Points the scroll bar (maximum DataLen, position 0) and the view at the top
+// of the buffer and redraws: after a new image arrived in the buffer.
+void ResetHexViewToTop(Session& session);
+
+// The chip selection's buffer replacement: a new 0xFF buffer of `capacity`
+// bytes, its checksum, and the auto-run counters back to 0. Does nothing while
+// the chip frame sits in the offline project dialog.
+void NewChipBuffer(Session& session, uint32_t capacity);
+
+}  // namespace tq

@@ -1,0 +1,57 @@
+// Loading a data file into the buffer and saving the buffer to a file. Files
+// named ".hex" or ".cap" are first converted into a binary image in the
+// program folder's temp folder, and that image is loaded.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "core/buffer/buffer_texts.h"
+#include "core/buffer/caption_view.h"
+#include "core/buffer/chip_buffer.h"
+#include "core/session.h"
+
+namespace tq {
+
+// The text after the last "." of the path, at most 10 characters, lower case;
+// the first 10 characters of the path when it holds no ".".
+std::string FileExtension(const std::string& path);
+
+// The program folder's temp folder, where converted images go.
+std::filesystem::path TempFolder(const Session& session);
+
+// How a file arrives in the buffer: the open command and the import differ
+// in the start address, the message on an over-long file and the checksum form.
+struct LoadOptions {
+    uint32_t ramStartAddr = 0;
+    bool reportOverCapacity = true;  // message box before a longer-than-chip file is cut
+    CheckSumForm checkSumForm = CheckSumForm::WithHex0x;
+};
+
+// Converts the chosen file when its extension asks for it, reads at most the
+// chip's capacity of it into the buffer from offset 0 and shows it from the
+// top: DataLen, RamStartAddr, FileName, FileOpened, FileCheckSum, the checksum
+// text and the caption (when given) change only when everything was read.
+// False with `error` naming the file that failed; the buffer is then untouched.
+bool LoadIntoBuffer(Session& session, const std::string& chosenPath, const LoadOptions& options,
+                    CaptionView* caption, std::string& error);
+
+// The open command's loading without any dialog, for scripted use.
+bool LoadDataFile(Session& session, const std::string& path, std::string& error);
+
+// Open: runs the open dialog and loads the chosen file; errors go to the
+// message view.
+void sbOpenFileClick(Session& session, CaptionView& caption, const TextLookup& texts);
+
+// The path a save writes: ".bin" appended when the path holds no "." at all.
+std::string SavePath(const std::string& chosenPath);
+
+// Writes bytes 0 to DataLen - 1 of the buffer to `path` through a temporary
+// file renamed over it. False with `error` naming the file on failure.
+bool SaveBufferFile(const Session& session, const std::filesystem::path& path, std::string& error);
+
+// Save: runs the save dialog and writes the buffer; errors go to the message view.
+void Menu_File_SaveAsClick(Session& session);
+
+}  // namespace tq

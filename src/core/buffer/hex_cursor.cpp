@@ -1,0 +1,71 @@
+#include "core/buffer/hex_cursor.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "core/buffer/chip_buffer.h"
+#include "core/buffer/hex_view_model.h"
+
+namespace tq {
+
+namespace {
+
+bool IsHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+
+int DigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    return std::toupper(static_cast<unsigned char>(c)) - 'A' + 10;
+}
+
+}  // namespace
+
+HexCursor CursorAt(size_t position) {
+    const size_t row = position / kHexLineStride;
+    const size_t column = position % kHexLineStride;
+    return HexCursor{static_cast<uint32_t>(row * kHexRowBytes + column / 3), static_cast<Nibble>(column % 3)};
+}
+
+size_t TextPosition(HexCursor cursor) {
+    return cursor.byteInView / kHexRowBytes * kHexLineStride + cursor.byteInView % kHexRowBytes * 3 +
+           static_cast<size_t>(cursor.nibble);
+}
+
+HexSelection NextDigitFrom(const std::string& hexText, size_t from) {
+    for (size_t p = from; p < hexText.size(); ++p)
+        if (IsHexDigit(hexText[p])) return HexSelection{p, 1};
+    return HexSelection{hexText.size(), 0};
+}
+
+HexSelection reDownFileClick(const std::string& hexText, size_t caret) { return NextDigitFrom(hexText, caret); }
+
+HexKeyResult reDownFileKeyDown(Session& session, std::string& hexText, HexSelection selection, char key) {
+    HexKeyResult result;
+    result.selection = selection;
+    const bool digitKey = (key >= '0' && key <= '9') || (key >= 'A' && key <= 'F') || (key >= 'a' && key <= 'f');
+    if (selection.length == 0 || !digitKey) return result;
+    result.handled = true;
+
+    Ram_File_Info_Struct& ram = session.RamFile;
+    const size_t position = selection.start;
+    const HexCursor cursor = CursorAt(position);
+    const uint64_t offset = uint64_t{ram.ViewTop} + cursor.byteInView;
+    // Only a digit of a byte the page shows is edited; anything else (a
+    // separating space, a line break, a stale position) changes nothing.
+    const bool onShownDigit = cursor.nibble != Nibble::Space && position < hexText.size() &&
+                              IsHexDigit(hexText[position]) &&
+                              offset < std::min<uint64_t>(ram.DataLen, ram.Data.size());
+    if (onShownDigit) {
+        const int value = DigitValue(key);
+        uint8_t& byte = ram.Data[offset];
+        byte = cursor.nibble == Nibble::High ? static_cast<uint8_t>((byte & 0x0F) + value * 16)
+                                             : static_cast<uint8_t>((byte & 0xF0) + value);
+        hexText[position] = static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
+        result.byteChanged = true;
+        result.offset = static_cast<uint32_t>(offset);
+    }
+    result.selection = NextDigitFrom(hexText, position + 1);
+    ShowStorageCheckSum(session);
+    return result;
+}
+
+}  // namespace tq

@@ -1,0 +1,57 @@
+// Where a position in the hex column's text falls, and the two editing rules
+// of the hex view: selecting a digit by click and typing a nibble over it.
+// Positions count one character per line break: a row is 48 characters
+// ("XX " 16 times) plus its break, so row r starts at position r * 49.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/session.h"
+
+namespace tq {
+
+inline constexpr size_t kHexRowChars = 48;
+inline constexpr size_t kHexLineStride = kHexRowChars + 1;
+
+enum class Nibble : uint8_t { High = 0, Low = 1, Space = 2 };
+
+// A byte of the page (counted from ViewTop) and the character of its cell.
+struct HexCursor {
+    uint32_t byteInView = 0;
+    Nibble nibble = Nibble::High;
+    bool operator==(const HexCursor&) const = default;
+};
+
+HexCursor CursorAt(size_t position);
+size_t TextPosition(HexCursor cursor);
+
+// A selection in the hex column's text; length 0 is a bare caret.
+struct HexSelection {
+    size_t start = 0;
+    size_t length = 0;
+    bool operator==(const HexSelection&) const = default;
+};
+
+// The first hex digit at or after `from`, selected one character long; a bare
+// caret at the end of the text when no digit follows (the view does not scroll).
+HexSelection NextDigitFrom(const std::string& hexText, size_t from);
+
+// A click put the caret at `caret`: the digit under it or the next one.
+HexSelection reDownFileClick(const std::string& hexText, size_t caret);
+
+struct HexKeyResult {
+    bool handled = false;     // false: the key goes to the control (caret movement)
+    HexSelection selection;   // the selection after the key
+    bool byteChanged = false;
+    uint32_t offset = 0;      // buffer offset of the changed byte
+};
+
+// A key pressed in the hex view. With a digit selected, "0".."9" and "A".."F"
+// replace that nibble in the buffer and in `hexText`, move the selection to
+// the next digit and show the checksum of the storage. A selection that does
+// not start on a digit of a shown byte changes nothing but still advances.
+HexKeyResult reDownFileKeyDown(Session& session, std::string& hexText, HexSelection selection, char key);
+
+}  // namespace tq

@@ -1,0 +1,47 @@
+#include "core/buffer/hex_field.h"
+
+#include <algorithm>
+
+#include "core/buffer/buffer_texts.h"
+
+namespace tq {
+
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+}  // namespace
+
+std::optional<uint32_t> ParseHexNumber(const std::string& text) {
+    if (text.empty() || text.size() > 8) return std::nullopt;
+    uint32_t value = 0;
+    for (char c : text) {
+        const int digit = HexValue(c);
+        if (digit < 0) return std::nullopt;
+        value = value << 4 | static_cast<uint32_t>(digit);
+    }
+    return value;
+}
+
+std::string InvalidHexText(const Session& session, const std::string& text) {
+    return ByLanguage(session, "“", "「", "'") + text +
+           ByLanguage(session, "”不是有效的十六进制数值", "」不是有效的十六進位數值", "' is not a valid hexadecimal number");
+}
+
+bool ReadFindPattern(const std::string& text, std::array<uint8_t, 256>& pattern, uint16_t& length) {
+    length = static_cast<uint16_t>(std::min<size_t>(text.size() / 2, pattern.size()));
+    for (size_t i = 0; i < length; ++i) {
+        const int high = HexValue(text[2 * i]);
+        const int low = HexValue(text[2 * i + 1]);
+        if (high < 0 || low < 0) return false;
+        pattern[i] = static_cast<uint8_t>(high << 4 | low);
+    }
+    return true;
+}
+
+}  // namespace tq

@@ -1,0 +1,71 @@
+#include "core/buffer/hex_view_model.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace tq {
+
+namespace {
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i) text += '\n';
+        text += lines[i];
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string HexPage::AddressText() const { return JoinLines(addressLines); }
+std::string HexPage::HexText() const { return JoinLines(hexLines); }
+std::string HexPage::AsciiText() const { return JoinLines(asciiLines); }
+
+char AsciiCell(uint8_t byte) { return byte >= 0x20 && byte <= 0x7E ? static_cast<char>(byte) : '.'; }
+
+HexPage BuildHexPage(const Ram_File_Info_Struct& record, uint32_t ramStartAddr) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    HexPage page;
+    page.viewTop = record.ViewTop;
+    // Bytes shown end at DataLen, and never run past the storage.
+    const uint64_t end = std::min<uint64_t>(record.DataLen, record.Data.size());
+    uint64_t offset = record.ViewTop;
+    do {
+        char address[16];
+        std::snprintf(address, sizeof address, "%06X ", static_cast<unsigned>(offset + ramStartAddr));
+        std::string hex, ascii;
+        for (uint32_t i = 0; i < kHexRowBytes && offset + i < end; ++i) {
+            const uint8_t byte = record.Data[offset + i];
+            hex += kDigits[byte >> 4];
+            hex += kDigits[byte & 0x0F];
+            hex += ' ';
+            ascii += AsciiCell(byte);
+        }
+        offset += ascii.size();
+        page.shownBytes += static_cast<uint32_t>(ascii.size());
+        page.addressLines.push_back(address);
+        page.hexLines.push_back(std::move(hex));
+        page.asciiLines.push_back(std::move(ascii));
+    } while (page.hexLines.size() < kHexPageRows && offset < end);
+    return page;
+}
+
+HexPage BuildHexPage(const Session& session) { return BuildHexPage(session.RamFile, session.PrjInfo.RamStartAddr); }
+
+void RedrawHexView(Session& session) {
+    session.RamFile.ViewTop &= ~(kHexRowBytes - 1);
+    session.Views.hexView->Redraw();
+}
+
+uint32_t ScrollViewTop(uint32_t dataLen, uint32_t position) {
+    const uint32_t lastPageTop = dataLen - kHexPageBytes;  // wraps to a huge value below one page
+    return std::min(lastPageTop, position) & ~(kHexRowBytes - 1);
+}
+
+void sbDownFileScroll(Session& session, uint32_t position) {
+    session.RamFile.ViewTop = ScrollViewTop(session.RamFile.DataLen, position);
+    RedrawHexView(session);
+}
+
+}  // namespace tq

@@ -1,0 +1,49 @@
+// One page of the hex view as text: what the address, hex and ASCII columns
+// show for the current ViewTop. A widget paints these lines and nothing else.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/session.h"
+
+namespace tq {
+
+inline constexpr uint32_t kHexRowBytes = 16;
+inline constexpr uint32_t kHexPageRows = 24;
+inline constexpr uint32_t kHexPageBytes = kHexRowBytes * kHexPageRows;  // 384
+
+struct HexPage {
+    uint32_t viewTop = 0;
+    uint32_t shownBytes = 0;
+    std::vector<std::string> addressLines;  // "001000 ": at least six digits and a space
+    std::vector<std::string> hexLines;      // "FF FF ... FF ": three characters per byte
+    std::vector<std::string> asciiLines;    // one character per byte
+
+    // The column texts, lines joined by "\n" (one character per line break).
+    std::string AddressText() const;
+    std::string HexText() const;
+    std::string AsciiText() const;
+};
+
+// The character the ASCII column shows for a byte: itself when printable, ".".
+char AsciiCell(uint8_t byte);
+
+// The page from record.ViewTop (which the caller keeps a multiple of 16):
+// rows of up to 16 bytes while bytes below DataLen remain, at most 24 rows,
+// and always at least one row (only its address when no byte is left).
+HexPage BuildHexPage(const Ram_File_Info_Struct& record, uint32_t ramStartAddr);
+HexPage BuildHexPage(const Session& session);
+
+// Rounds ViewTop down to a multiple of 16 and asks the view to repaint.
+void RedrawHexView(Session& session);
+
+// The first offset shown for a scroll bar position: the smaller of
+// DataLen - 384 (wrapping below one page) and the position, rounded down to 16.
+uint32_t ScrollViewTop(uint32_t dataLen, uint32_t position);
+
+// The scroll bar moved: show the page it points at.
+void sbDownFileScroll(Session& session, uint32_t position);
+
+}  // namespace tq

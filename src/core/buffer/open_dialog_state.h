@@ -1,0 +1,23 @@
+// What the main window's open dialog remembers between uses.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/views.h"
+
+namespace tq {
+
+struct OpenDialogState {
+    std::string Title;
+    std::vector<FileFilter> Filters;
+    std::string InitialFolder;
+    std::string FileName;  // the last chosen or dropped file; the import loads it
+};
+
+// "Bin File|*.bin|Cap File|*.cap|Hex File|*.hex|Rom File|*.rom|ALL|*.*"
+inline std::vector<FileFilter> OpenFileFilters() {
+    return {{"Bin File", "*.bin"}, {"Cap File", "*.cap"}, {"Hex File", "*.hex"}, {"Rom File", "*.rom"}, {"ALL", "*.*"}};
+}
+
+}  // namespace tq

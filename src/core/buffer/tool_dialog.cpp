@@ -1,0 +1,149 @@
+#include "core/buffer/tool_dialog.h"
+
+#include <cstdio>
+
+#include "core/buffer/file_import.h"
+#include "core/buffer/hex_field.h"
+
+namespace tq {
+
+namespace {
+
+std::string Hex8(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
+    return text;
+}
+
+void SetButtons(const Session& session, FileEditDialog& dialog) {
+    dialog.OkCaption = session.DevLanguage.OK;
+    dialog.CancelCaption = session.DevLanguage.Cancel;
+}
+
+void Show(FileEditDialog& dialog, FileEditMode mode) {
+    dialog.Mode = static_cast<int>(mode);
+    dialog.Visible = true;
+}
+
+// Field 1 is never hidden; only the find mode limits its length.
+void OpenField1(FileEditDialog& dialog, std::string label, std::string text, int maxLength) {
+    dialog.Field1.label = std::move(label);
+    dialog.Field1.text = std::move(text);
+    dialog.Field1.visible = true;
+    dialog.Field1.enabled = true;
+    dialog.Field1.maxLength = maxLength;
+}
+
+// Reads a number field; reports a bad text and returns nothing.
+std::optional<uint32_t> ReadNumber(Session& session, const DialogField& field) {
+    const std::optional<uint32_t> value = ParseHexNumber(field.text);
+    if (!value) session.Views.messages->ShowError(InvalidHexText(session, field.text));
+    return value;
+}
+
+std::optional<HexSelection> CarryOutFill(Session& session, FileEditDialog& dialog, const RandomByteSource& random) {
+    const std::optional<uint32_t> start = ReadNumber(session, dialog.Field1);
+    if (!start) return std::nullopt;
+    const std::optional<uint32_t> count = ReadNumber(session, dialog.Field2);
+    if (!count) return std::nullopt;
+    const std::optional<uint32_t> value = ReadNumber(session, dialog.Field3);
+    if (!value) return std::nullopt;
+    FillBuffer(session, *start, *count, static_cast<uint8_t>(*value), dialog.RandomChecked ? &random : nullptr);
+    dialog.Visible = false;
+    return std::nullopt;
+}
+
+std::optional<HexSelection> CarryOutJump(Session& session, FileEditDialog& dialog) {
+    const std::optional<uint32_t> offset = ReadNumber(session, dialog.Field1);
+    if (!offset) return std::nullopt;
+    JumpBuffer(session, *offset);
+    dialog.Visible = false;
+    return std::nullopt;
+}
+
+std::optional<HexSelection> CarryOutFind(Session& session, FileEditDialog& dialog) {
+    Ram_File_Info_Struct& ram = session.RamFile;
+    if (!ReadFindPattern(dialog.Field1.text, ram.FindPattern, ram.FindLen)) {
+        session.Views.messages->ShowError(InvalidHexText(session, dialog.Field1.text));
+        return std::nullopt;
+    }
+    dialog.Visible = false;
+    return FindPatternFromView(session);
+}
+
+}  // namespace
+
+void PrepareImportDialog(Session& session, FileEditDialog& dialog) {
+    dialog.Caption = "文件导入缓存区编辑";
+    OpenField1(dialog, "缓存区起始地址(HEX):", Hex8(session.PrjInfo.RamStartAddr), 0);
+    dialog.Field2.visible = false;
+    dialog.Field3.visible = false;
+    dialog.RandomVisible = false;
+    SetButtons(session, dialog);
+    Show(dialog, FileEditMode::Import);
+}
+
+void MenuBufferFillClick(Session& session, FileEditDialog& dialog, const TextLookup& texts) {
+    dialog.Caption = texts("BufferFill", "FillDialogTitle", "缓冲区填充设置");
+    OpenField1(dialog, texts("BufferFill", "FillStartAddr", "起始地址(HEX):"), "00000000", 0);
+    dialog.Field2.label = texts("BufferFill", "FillLen", "填充长度(HEX):");
+    dialog.Field2.text = Hex8(session.PrjInfo.Capacity);
+    dialog.Field2.visible = true;
+    dialog.Field2.enabled = true;
+    dialog.Field3.label = texts("BufferFill", "FillValue", "填充数值(HEX):");
+    dialog.Field3.text = "00";
+    dialog.Field3.visible = true;
+    dialog.Field3.enabled = true;
+    dialog.Field3.maxLength = 2;
+    dialog.RandomCaption = texts("BufferFill", "FillRandom", "随机填充");
+    dialog.RandomVisible = true;
+    dialog.RandomChecked = false;
+    SetButtons(session, dialog);
+    Show(dialog, FileEditMode::Fill);
+}
+
+void MenuBufferGotoClick(Session& session, FileEditDialog& dialog, const TextLookup& texts) {
+    dialog.Caption = texts("BufferJump", "BufferJumpTitle", "缓冲区跳转");
+    OpenField1(dialog, texts("BufferJump", "BufferJumpAddr", "跳转地址(HEX):"), "00000000", 0);
+    dialog.Field2.label = texts("BufferJump", "BufferCurrentAddr", "当前地址(HEX):");
+    dialog.Field2.text = Hex8(session.RamFile.ViewTop);
+    dialog.Field2.visible = true;
+    dialog.Field2.enabled = false;
+    dialog.Field3.visible = false;
+    dialog.RandomVisible = false;
+    SetButtons(session, dialog);
+    Show(dialog, FileEditMode::Jump);
+}
+
+void MenuBufferFindClick(Session& session, FileEditDialog& dialog, const TextLookup& texts) {
+    dialog.Caption = texts("BufferFind", "BufferFindTitle", "查找缓冲区");
+    OpenField1(dialog, texts("BufferFind", "BufferFindValue", "查找内容(HEX):"), "FFFFFFFF", kFindFieldMaxLength);
+    dialog.Field2.visible = false;
+    dialog.Field2.enabled = false;
+    dialog.Field3.visible = false;
+    dialog.RandomVisible = false;
+    SetButtons(session, dialog);
+    Show(dialog, FileEditMode::Find);
+}
+
+void chkInputValueRandomClick(FileEditDialog& dialog, bool checked) {
+    dialog.RandomChecked = checked;
+    dialog.Field3.enabled = !checked;
+}
+
+void btnFileInportCancelClick(FileEditDialog& dialog) { dialog.Visible = false; }
+
+std::optional<HexSelection> btnFileInportOKClick(Session& session, FileEditDialog& dialog, CaptionView& caption,
+                                                 const RandomByteSource& random) {
+    switch (dialog.Mode) {
+        case static_cast<int>(FileEditMode::Import):
+            ImportFromDialog(session, dialog, caption);
+            return std::nullopt;
+        case static_cast<int>(FileEditMode::Fill): return CarryOutFill(session, dialog, random);
+        case static_cast<int>(FileEditMode::Jump): return CarryOutJump(session, dialog);
+        case static_cast<int>(FileEditMode::Find): return CarryOutFind(session, dialog);
+        default: return std::nullopt;
+    }
+}
+
+}  // namespace tq

@@ -1,0 +1,295 @@
+#include "core/buffer/file_open_save.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "core/buffer/buffer_tools.h"
+#include "core/buffer/hex_view_model.h"
+#include "support/buffer_session.h"
+#include "support/hex_records.h"
+
+namespace tq {
+namespace {
+
+using testing::Counting;
+using testing::ReadBytes;
+
+struct FileFixture : ::testing::Test {
+    testing::BufferSession t;
+    std::filesystem::path data = t.folder / "data";
+
+    void SetUp() override {
+        std::filesystem::create_directories(data);
+        t.SelectChip(256);
+    }
+    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
+        return t.folder.Write("data/" + name, bytes).string();
+    }
+    std::string Write(const std::string& name, const std::string& text) {
+        return t.folder.Write("data/" + name, text).string();
+    }
+    void Open(const std::string& path) {
+        t.fileDialog.answers.push_back(path);
+        sbOpenFileClick(t.session, t.caption, BuiltInTexts());
+    }
+    void Save(const std::string& path) {
+        t.fileDialog.answers.push_back(path);
+        Menu_File_SaveAsClick(t.session);
+    }
+};
+
+TEST(FileExtension, TakesTheLowerCasedTextAfterTheLastDot) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\in\\IMAGE.HEX", "hex"},   {"image.Hex", "hex"},        {"image.hex.bin", "bin"},
+        {"C:\\my.dir\\image", "dir\\image"}, {"/a.b/image", "b/image"}, {"noextension_at_all", "noextensio"},
+        {"x.ABCDEFGHIJKLMN", "abcdefghij"}, {"image.", ""},
+    };
+    for (const auto& [path, extension] : cases) EXPECT_EQ(FileExtension(path), extension) << path;
+}
+
+TEST(SavePath, AppendsBinOnlyWhenThePathHasNoDotAtAll) {
+    EXPECT_EQ(SavePath("C:\\out\\image"), "C:\\out\\image.bin");
+    EXPECT_EQ(SavePath("C:\\my.dir\\image"), "C:\\my.dir\\image");
+    EXPECT_EQ(SavePath("/out/image.rom"), "/out/image.rom");
+}
+
+TEST_F(FileFixture, OpeningA100ByteFileOnA256ByteChip) {
+    t.session.PrjInfo.RamStartAddr = 0x1000;
+    t.session.RamFile.ViewTop = 0x20;
+    const std::vector<uint8_t> bytes = Counting(0x30, 100);
+    const std::string path = Write("image.bin", bytes);
+    Open(path);
+
+    ASSERT_TRUE(t.messages.errors.empty());
+    const auto& ram = t.session.RamFile;
+    EXPECT_EQ(ram.DataLen, 100u);
+    EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), ram.Data.begin()));
+    EXPECT_EQ(std::vector<uint8_t>(ram.Data.begin() + 100, ram.Data.end()), std::vector<uint8_t>(156, 0xFF));
+    const uint32_t sum = CheckSum32(0, bytes.data(), bytes.size());
+    EXPECT_EQ(t.CheckSumPanel(), CheckSumText(sum, CheckSumForm::WithHex0x));
+    EXPECT_EQ(ram.FileCheckSum, sum);
+    EXPECT_EQ(ram.FileName, path);
+    EXPECT_EQ(ram.FileOpened, 1);
+    EXPECT_EQ(t.session.PrjInfo.RamStartAddr, 0u);
+    EXPECT_EQ(ram.ViewTop, 0u);
+    EXPECT_EQ(t.hexView.scrollMaximum, 100u);
+    EXPECT_EQ(t.hexView.scrollPosition, 0u);
+    ASSERT_EQ(t.caption.captions.size(), 1u);
+    EXPECT_EQ(t.caption.captions[0], "Programmer  V1    " + path);
+    EXPECT_EQ(t.session.OpenDialog.FileName, path);
+
+    const HexPage page = BuildHexPage(t.session);
+    EXPECT_EQ(page.hexLines.size(), 7u);
+    EXPECT_EQ(page.hexLines.back().size(), 4u * 3);
+
+    ASSERT_EQ(t.fileDialog.opens.size(), 1u);
+    EXPECT_EQ(t.fileDialog.opens[0].title, "选择打开的文件");
+    ASSERT_EQ(t.fileDialog.opens[0].filters.size(), 5u);
+    EXPECT_EQ(t.fileDialog.opens[0].filters[3].description, "Rom File");
+    EXPECT_EQ(t.fileDialog.opens[0].filters[3].pattern, "*.rom");
+}
+
+TEST_F(FileFixture, AFileLongerThanTheChipIsCutAfterAMessage) {
+    const std::pair<int, const char*> languages[] = {
+        {0, "文件长度超过了芯片容量!\r超出部分将被忽略，注意确认！"},
+        {1, "文件長度超過了芯片容量!\r超出部分將被忽略，注意確認！"},
+        {2, "The file seledted is bigger than the chip capcity!Please check!"},
+    };
+    const std::vector<uint8_t> bytes = Counting(0, 300);
+    const std::string path = Write("big.bin", bytes);
+    for (const auto& [language, text] : languages) {
+        t.session.DevInf.Language = language;
+        t.messages.messages.clear();
+        Open(path);
+        ASSERT_EQ(t.messages.messages.size(), 1u);
+        const std::string& shown = t.messages.messages[0];
+        EXPECT_TRUE(std::regex_match(shown.substr(0, 9), std::regex("[0-2][0-9]:[0-5][0-9]:[0-5][0-9] ")));
+        EXPECT_EQ(shown.substr(9), text);
+        EXPECT_EQ(t.session.RamFile.DataLen, 256u);
+        EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 256, t.session.RamFile.Data.begin()));
+    }
+}
+
+TEST_F(FileFixture, HexAndCapFilesAreConvertedIntoTheTempFolderFirst) {
+    const std::string hexText =
+        testing::DataRecord(0, Counting(0x40, 16)) + testing::DataRecord(16, Counting(0x50, 4)) + testing::EndRecord();
+    std::vector<uint8_t> cap(2048, 0xEE);
+    const std::vector<uint8_t> capImage = Counting(0x90, 10);
+    cap.insert(cap.end(), capImage.begin(), capImage.end());
+
+    struct Case {
+        std::string path;
+        std::string loadedFrom;  // empty: the file itself
+        uint32_t dataLen;
+        uint8_t firstByte;
+    };
+    const Case cases[] = {
+        {Write("IMAGE.HEX", hexText), "temp/hex.bin", 20, 0x40},
+        {Write("image.Hex", hexText), "temp/hex.bin", 20, 0x40},
+        {Write("image.hex.bin", hexText), "", static_cast<uint32_t>(hexText.size()), ':'},
+        {Write("dump.CAP", cap), "temp/cap.bin", 10, 0x90},
+        {Write("dump.rom", capImage), "", 10, 0x90},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        Open(c.path);
+        ASSERT_TRUE(t.messages.errors.empty()) << t.messages.errors[0];
+        const std::string expectedFile = c.loadedFrom.empty() ? c.path : (t.folder / c.loadedFrom).string();
+        EXPECT_EQ(t.session.RamFile.FileName, expectedFile);
+        EXPECT_EQ(t.session.RamFile.DataLen, c.dataLen);
+        EXPECT_EQ(t.session.RamFile.Data[0], c.firstByte);
+        EXPECT_EQ(t.caption.captions.back(), "Programmer  V1    " + c.path);
+        EXPECT_EQ(t.session.OpenDialog.FileName, c.path);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(t.folder / "temp"));
+}
+
+TEST_F(FileFixture, ConversionWarningsAreShownAfterLoading) {
+    const std::string path = Write("short.cap", std::vector<uint8_t>(100, 0x11));
+    Open(path);
+    EXPECT_TRUE(t.messages.errors.empty());
+    ASSERT_EQ(t.messages.warnings.size(), 1u);
+    EXPECT_EQ(t.messages.warnings[0].rfind(path, 0), 0u);
+    EXPECT_EQ(t.session.RamFile.DataLen, 0u);
+}
+
+TEST_F(FileFixture, CancelLeavesTheBufferAndPointsTheDialogAtTheTempFolder) {
+    const std::vector<uint8_t> before = t.session.RamFile.Data;
+    sbOpenFileClick(t.session, t.caption, BuiltInTexts());
+    EXPECT_EQ(t.session.RamFile.Data, before);
+    EXPECT_EQ(t.session.RamFile.DataLen, 256u);
+    EXPECT_TRUE(t.caption.captions.empty());
+    EXPECT_EQ(t.session.OpenDialog.InitialFolder, (t.folder / "temp" / "").string());
+    EXPECT_EQ(t.session.OpenDialog.FileName, (t.folder / "temp" / "test.bin").string());
+
+    sbOpenFileClick(t.session, t.caption, BuiltInTexts());
+    ASSERT_EQ(t.fileDialog.opens.size(), 2u);
+    EXPECT_EQ(t.fileDialog.opens[1].initialName, (t.folder / "temp" / "test.bin").string());
+}
+
+TEST_F(FileFixture, AFileThatCannotBeReadIsReportedAndChangesNothing) {
+    // A good load first, so there is state that must survive.
+    const std::string good = Write("good.bin", Counting(1, 50));
+    Open(good);
+    t.session.PrjInfo.RamStartAddr = 0x4000;
+    const std::vector<uint8_t> buffer = t.session.RamFile.Data;
+    const std::string panel = t.CheckSumPanel();
+    const size_t captions = t.caption.captions.size();
+
+    std::filesystem::create_directories(data / "folder.bin");
+    t.folder.Write("temp", "a file where the temp folder belongs");  // blocks the conversions
+    const std::string hexFile = Write("image.hex", testing::EndRecord());
+    struct Case {
+        std::string path;
+        std::string named;  // the path the message must name
+    };
+    const Case cases[] = {
+        {(data / "missing.bin").string(), (data / "missing.bin").string()},
+        {(data / "folder.bin").string(), (data / "folder.bin").string()},
+        {hexFile, (t.folder / "temp").string()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        t.messages.errors.clear();
+        Open(c.path);
+        ASSERT_EQ(t.messages.errors.size(), 1u);
+        EXPECT_NE(t.messages.errors[0].find(c.named), std::string::npos) << t.messages.errors[0];
+        EXPECT_EQ(t.session.RamFile.Data, buffer);
+        EXPECT_EQ(t.session.RamFile.DataLen, 50u);
+        EXPECT_EQ(t.session.RamFile.FileName, good);
+        EXPECT_EQ(t.session.PrjInfo.RamStartAddr, 0x4000u);
+        EXPECT_EQ(t.CheckSumPanel(), panel);
+        EXPECT_EQ(t.caption.captions.size(), captions);
+        EXPECT_EQ(t.session.OpenDialog.FileName, good);
+    }
+
+    // A HEX file that cannot be opened fails in the conversion and is named too.
+    std::filesystem::remove(t.folder / "temp");
+    t.messages.errors.clear();
+    Open((data / "missing.hex").string());
+    ASSERT_EQ(t.messages.errors.size(), 1u);
+    EXPECT_NE(t.messages.errors[0].find((data / "missing.hex").string()), std::string::npos);
+    EXPECT_EQ(t.session.RamFile.DataLen, 50u);
+}
+
+TEST_F(FileFixture, SavingWritesDataLenBytesAndAppendsBinWithoutADot) {
+    Save((data / "image").string());
+    ASSERT_TRUE(t.messages.errors.empty());
+    EXPECT_EQ(ReadBytes(data / "image.bin"), std::vector<uint8_t>(256, 0xFF));
+    ASSERT_EQ(t.fileDialog.saves.size(), 1u);
+    EXPECT_EQ(t.fileDialog.saves[0].title, "保存缓存区");
+    ASSERT_EQ(t.fileDialog.saves[0].filters.size(), 2u);
+    EXPECT_EQ(t.fileDialog.saves[0].filters[0].pattern, "*.bin");
+    EXPECT_EQ(t.fileDialog.saves[0].filters[1].pattern, "*.*");
+
+    const std::vector<uint8_t> bytes = Counting(7, 100);
+    Open(Write("hundred.bin", bytes));
+    std::filesystem::create_directories(data / "my.dir");
+    Save((data / "my.dir" / "image").string());  // the folder's dot: no extension added
+    EXPECT_EQ(ReadBytes(data / "my.dir" / "image"), bytes);
+    Save((data / "image.bin").string());  // an existing file is replaced
+    EXPECT_EQ(ReadBytes(data / "image.bin"), bytes);
+    EXPECT_FALSE(std::filesystem::exists(data / "image.bin.tmp"));
+
+    // Nothing is saved on cancel.
+    Menu_File_SaveAsClick(t.session);
+    EXPECT_TRUE(t.messages.errors.empty());
+}
+
+TEST_F(FileFixture, ASaveThatFailsIsReportedAndLeavesTheOldFileWhole) {
+    const std::vector<uint8_t> old = Counting(0xA0, 40);
+    const std::string target = Write("kept.bin", old);
+    std::filesystem::create_directories(data / "kept.bin.tmp");  // the temporary file cannot be created
+    std::filesystem::create_directories(data / "isdir.bin");
+    struct Case {
+        std::filesystem::path path;
+    };
+    const Case cases[] = {{target}, {data / "no" / "such" / "x.bin"}, {data / "isdir.bin"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.string());
+        t.messages.errors.clear();
+        Save(c.path.string());
+        ASSERT_EQ(t.messages.errors.size(), 1u);
+        EXPECT_NE(t.messages.errors[0].find(c.path.string()), std::string::npos) << t.messages.errors[0];
+    }
+    EXPECT_EQ(ReadBytes(target), old);
+    EXPECT_FALSE(std::filesystem::exists(data / "no"));
+    EXPECT_TRUE(std::filesystem::is_directory(data / "isdir.bin"));
+    EXPECT_FALSE(std::filesystem::exists(data / "isdir.bin.tmp"));
+}
+
+TEST_F(FileFixture, LoadDataFileLoadsLikeOpenWithoutDialogs) {
+    std::string hexText = testing::DataRecord(0, Counting(0x10, 8)) + testing::EndRecord();
+    std::string error;
+    ASSERT_TRUE(LoadDataFile(t.session, Write("a.hex", hexText), error)) << error;
+    EXPECT_EQ(t.session.RamFile.DataLen, 8u);
+    EXPECT_EQ(t.session.RamFile.Data[7], 0x17);
+    EXPECT_EQ(t.CheckSumPanel(), CheckSumText(CheckSum32(0, Counting(0x10, 8).data(), 8), CheckSumForm::WithHex0x));
+    EXPECT_TRUE(t.fileDialog.opens.empty());
+    EXPECT_TRUE(t.caption.captions.empty());
+
+    EXPECT_FALSE(LoadDataFile(t.session, (data / "none.bin").string(), error));
+    EXPECT_NE(error.find("none.bin"), std::string::npos);
+    EXPECT_EQ(t.session.RamFile.DataLen, 8u);
+
+    ASSERT_TRUE(LoadDataFile(t.session, Write("big.bin", Counting(0, 1000)), error));
+    EXPECT_EQ(t.session.RamFile.DataLen, 256u);
+    EXPECT_EQ(t.messages.messages.size(), 1u);
+}
+
+TEST_F(FileFixture, BeforeAnyChipNothingIsLoadedOrSaved) {
+    testing::BufferSession fresh;
+    fresh.session.DevInf.Language = 2;
+    std::string error;
+    ASSERT_TRUE(LoadDataFile(fresh.session, Write("x.bin", Counting(0, 10)), error));
+    EXPECT_EQ(fresh.session.RamFile.DataLen, 0u);
+    EXPECT_EQ(fresh.messages.messages.size(), 1u);
+    EXPECT_TRUE(FillBuffer(fresh.session, 0, 16, 0x00));
+    EXPECT_EQ(fresh.session.RamFile.DataLen, 0u);
+    ASSERT_TRUE(SaveBufferFile(fresh.session, data / "empty.bin", error));
+    EXPECT_TRUE(ReadBytes(data / "empty.bin").empty());
+}
+
+}  // namespace
+}  // namespace tq
