@@ -44,6 +44,9 @@ public:
     // The presence poll timer (TimerScan); the firmware update turns it off
     // for its duration.
     bool TimerScanEnabled = true;
+    // Set while a chip operation runs; a second one is refused meanwhile
+    // (waits process events, so a click could otherwise start one inside another).
+    bool OperationRunning = false;
 
     Clock& clock() { return Link.clock(); }
     void SetMessageView(MessageView& view);
