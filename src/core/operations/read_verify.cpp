@@ -65,7 +65,7 @@ int ReadChip(Session& session, uint8_t channel) {
     // The chip's bytes go into new storage; the buffer is replaced only once
     // every block has arrived, so a failed read loses nothing.
     std::vector<uint8_t> chip(capacity, 0xFF);
-    uint32_t block = ReadBlockSize(prj);
+    uint32_t block = std::min(ReadBlockSize(prj), capacity);
     SendReadHeader(link, channel, type, 0, capacity, static_cast<uint16_t>(block));
     if (!link.Uart.Connected) return ReadFailed(session);
 
