@@ -37,13 +37,14 @@ OperationOutcome sbAutoClick(Session& session) {
     int result = kOpSuccess;
 
     if (prj.Erase) {
-        Indicate(session, 1);
         const uint32_t eraseStart = session.clock().TickCount();
+        Indicate(session, 1);
         result = EraseChip(session, channel);
+        const uint32_t eraseElapsed = ElapsedSince(session, eraseStart);
         Indicate(session, result == kOpSuccess ? 0 : 3);
         if (result != kOpSuccess) {
             // A failed erase ends the run; it shows why, as the erase command would.
-            ShowEraseResult(session, result, ElapsedSince(session, eraseStart));
+            ShowEraseResult(session, result, eraseElapsed);
             ++device.FailCount;
             return OperationOutcome::Failed;
         }
