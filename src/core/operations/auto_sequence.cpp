@@ -82,6 +82,27 @@ OperationOutcome sbAutoClick(Session& session) {
     return result == kOpSuccess ? OperationOutcome::Succeeded : OperationOutcome::Failed;
 }
 
+AutoSelDialog MenuAutoSelClick(Session& session, const LanguageTextLookup& lookup) {
+    auto text = [&](const char* key, const char* fallback) { return lookup("AutoSel", key, fallback); };
+    const Prj_Info_Struct& prj = session.PrjInfo;
+    AutoSelDialog dialog;
+    dialog.title = text("AutoSelTitle", "自动选项");
+    dialog.idCheckCaption = text("AutoSelIDCheck", "ID校验");
+    dialog.eraseCaption = text("AutoSelErase", "擦除");
+    dialog.writeCaption = text("AutoSelWrite", "写入");
+    dialog.verifyCaption = text("AutoSelVerify", "校验");
+    dialog.idCheck = prj.IdCheck != 0;
+    dialog.erase = prj.Erase != 0;
+    dialog.write = prj.Write != 0;
+    dialog.verify = prj.Verify != 0;
+    return dialog;
+}
+
+void chkAutoSelIdCheckClick(Session& session, bool checked) { session.PrjInfo.IdCheck = checked ? 1 : 0; }
+void chkAutoSelEraseClick(Session& session, bool checked) { session.PrjInfo.Erase = checked ? 1 : 0; }
+void chkAutoSelWriteClick(Session& session, bool checked) { session.PrjInfo.Write = checked ? 1 : 0; }
+void chkAutoSelVerifyClick(Session& session, bool checked) { session.PrjInfo.Verify = checked ? 1 : 0; }
+
 std::string AutoCounterText(const Dev_Inf_Struct& device) {
     return "Suc:" + std::to_string(device.SuccessCount) + "  Fal:" + std::to_string(device.FailCount);
 }

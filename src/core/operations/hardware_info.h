@@ -2,7 +2,6 @@
 // as the presence poll read it, and the self-check run.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -11,9 +10,6 @@
 namespace tq {
 
 class Session;
-
-// Reads one text of the current language file: (section, key, fallback).
-using LanguageTextLookup = std::function<std::string(const std::string&, const std::string&, const std::string&)>;
 
 struct LabelledText {
     std::string label;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace tq {
@@ -22,6 +23,10 @@ enum class OperationOutcome {
     Failed,           // the operation ran and its own display shows the failure
     NothingSelected,  // auto run with no step chosen; a line says so
 };
+
+// Reads one text of the current language file: (section, key, fallback).
+// The dialogs that label themselves from the language file take one.
+using LanguageTextLookup = std::function<std::string(const std::string&, const std::string&, const std::string&)>;
 
 // Result codes of the chip routines.
 inline constexpr int kOpSuccess = 0;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "support/operation_rig.h"
 
 namespace tq {
@@ -162,6 +164,37 @@ TEST(AutoSequence, WithNoStepChosenItSaysSoAndSendsNothing) {
         EXPECT_EQ(rig.sim.transferCount(), transfers);
         EXPECT_EQ(rig.session.DevInf.SuccessCount + rig.session.DevInf.FailCount, 0);
     }
+}
+
+TEST(AutoOptions, TheDialogReadsItsCaptionsEachTimeAndTheBoxesSetTheOptionsAtOnce) {
+    OperationRig rig;
+    std::map<std::string, std::string> file = {{"AutoSel/AutoSelErase", "Erase"}};
+    auto lookup = [&](const std::string& section, const std::string& key, const std::string& fallback) {
+        const auto found = file.find(section + "/" + key);
+        return found == file.end() ? fallback : found->second;
+    };
+    Prj_Info_Struct& prj = rig.session.PrjInfo;
+    prj.IdCheck = 0;
+    prj.Erase = prj.Write = prj.Verify = 1;
+    AutoSelDialog dialog = MenuAutoSelClick(rig.session, lookup);
+    EXPECT_EQ(dialog.title, "自动选项");
+    EXPECT_EQ(dialog.idCheckCaption, "ID校验");
+    EXPECT_EQ(dialog.eraseCaption, "Erase");
+    EXPECT_EQ(dialog.writeCaption, "写入");
+    EXPECT_EQ(dialog.verifyCaption, "校验");
+    EXPECT_FALSE(dialog.idCheck);
+    EXPECT_TRUE(dialog.erase && dialog.write && dialog.verify);
+
+    chkAutoSelEraseClick(rig.session, false);
+    chkAutoSelIdCheckClick(rig.session, true);
+    chkAutoSelVerifyClick(rig.session, false);
+    chkAutoSelWriteClick(rig.session, true);
+    EXPECT_EQ((std::array<uint8_t, 4>{prj.IdCheck, prj.Erase, prj.Write, prj.Verify}),
+              (std::array<uint8_t, 4>{1, 0, 1, 0}));
+    file["AutoSel/AutoSelTitle"] = "Auto options";
+    dialog = MenuAutoSelClick(rig.session, lookup);
+    EXPECT_EQ(dialog.title, "Auto options");
+    EXPECT_TRUE(dialog.idCheck && !dialog.erase && dialog.write && !dialog.verify);
 }
 
 }  // namespace
