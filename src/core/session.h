@@ -51,6 +51,9 @@ public:
     // True while the chip selection frame sits in the offline project dialog:
     // choosing a chip there must leave the buffer alone.
     bool ChipFrameInProjectDialog = false;
+    // Set while a chip operation runs; a second one is refused meanwhile
+    // (waits process events, so a click could otherwise start one inside another).
+    bool OperationRunning = false;
 
     Clock& clock() { return Link.clock(); }
     void SetMessageView(MessageView& view);

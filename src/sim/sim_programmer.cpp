@@ -123,6 +123,9 @@ bool SimProgrammer::HostWrite(const uint8_t* data, size_t length) {
         stream_ = Stream::None;
         return true;
     }
+    // A command frame ends a read stream the host stopped fetching early
+    // (a verify that met a difference); its answer must not be stream data.
+    stream_ = Stream::None;
     HandleFrame(data, length);
     return true;
 }
@@ -278,8 +281,9 @@ void SimProgrammer::HandleFrame(const uint8_t* frame, size_t length) {
             break;
         }
         case 0x38: {
-            const uint8_t sockets[2] = {static_cast<uint8_t>(chip_ ? 0 : 1), 1};
-            Answer(0, sockets, 2);
+            const std::array<uint8_t, 2> sockets =
+                faults.socketStates.value_or(std::array<uint8_t, 2>{static_cast<uint8_t>(chip_ ? 0 : 1), 1});
+            Answer(0, sockets.data(), 2);
             break;
         }
         case 0x39:

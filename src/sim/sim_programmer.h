@@ -47,6 +47,8 @@ struct SimFaults {
     std::optional<uint32_t> removeAfterTransfers;
     // The drive is absent while the clock is in [from, to) microseconds.
     std::vector<std::pair<uint64_t, uint64_t>> absentWindows;
+    // What 0x38 reports for sockets 1 and 2 instead of the socket's real state.
+    std::optional<std::array<uint8_t, 2>> socketStates;
 };
 
 // Restarts that re-enumerate: after 0xF0 (into the boot loader) and after

@@ -1,6 +1,7 @@
 #include "core/device/platform/clock.h"
 
 #include <chrono>
+#include <ctime>
 #include <thread>
 
 namespace tq {
@@ -13,6 +14,17 @@ void Clock::WaitMicros(uint64_t micros) {
         if (elapsed >= micros) return;
         Pause(micros - elapsed);
     }
+}
+
+TimeOfDay Clock::LocalTimeOfDay() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return TimeOfDay{local.tm_hour, local.tm_min, local.tm_sec};
 }
 
 namespace {

@@ -8,6 +8,11 @@
 
 namespace tq {
 
+// Local wall-clock time of day, for the "hh:mm:ss " of status lines.
+struct TimeOfDay {
+    int hours = 0, minutes = 0, seconds = 0;
+};
+
 class Clock {
 public:
     virtual ~Clock() = default;
@@ -22,6 +27,9 @@ public:
     void Wait10us(uint32_t n) { WaitMicros(static_cast<uint64_t>(n) * 10); }
     void Wait1us(uint32_t n) { WaitMicros(n); }
     void WaitMicros(uint64_t micros);
+
+    // The local time of day (the system's local time unless a clock overrides it).
+    virtual TimeOfDay LocalTimeOfDay();
 
     // Called on every pass of a wait: the GUI processes its events here,
     // the CLI does nothing, tests may drive scripted events.
@@ -57,6 +65,8 @@ public:
     uint32_t TickCount() override { return static_cast<uint32_t>(micros_ / 1000); }
     uint64_t NowMicros() override { return micros_; }
     void Advance(uint64_t micros) { micros_ += micros; }
+    TimeOfDay LocalTimeOfDay() override { return timeOfDay; }
+    TimeOfDay timeOfDay{10, 42, 7};  // what status lines show as the time
 
 protected:
     void Pause(uint64_t remaining) override { micros_ += remaining; }

@@ -1,0 +1,80 @@
+// Host-side cost of the chip operations through the simulated programmer on
+// the virtual clock (no USB, no waiting: what remains is the program's own
+// work per byte), and what the real clock's long waits cost in CPU time.
+#include <benchmark/benchmark.h>
+
+#include <time.h>
+
+#include <filesystem>
+#include <random>
+
+#include "core/device/presence.h"
+#include "core/operations/read_verify.h"
+#include "core/operations/write.h"
+#include "core/session.h"
+#include "sim/sim_programmer.h"
+
+namespace tq {
+namespace {
+
+constexpr uint32_t kImageBytes = 16u * 1024 * 1024;
+
+// A connected session with a 16 MiB SPI flash in the socket and a full buffer.
+struct SimulatedBench {
+    VirtualClock clock;
+    SimProgrammer sim{clock};
+    Session session{sim.volumes(), clock, std::filesystem::temp_directory_path()};
+
+    SimulatedBench() {
+        sim.InsertChip(SimChip{"BENCH", 1, kImageBytes, 0, true, 0});
+        Prj_Info_Struct& prj = session.PrjInfo;
+        prj.ChipTypeCode = 1;
+        prj.Capacity = kImageBytes;
+        prj.BlockSize = 256;
+        session.RamFile.Data.resize(kImageBytes);
+        std::mt19937 random(7);
+        for (uint8_t& b : session.RamFile.Data) b = static_cast<uint8_t>(random());
+        session.RamFile.DataLen = kImageBytes;
+        if (ConnectProgrammer(session) != ConnectResult::Connected) throw std::runtime_error("no simulated programmer");
+    }
+};
+
+void Write16MiB(benchmark::State& state) {
+    SimulatedBench bench;
+    for (auto _ : state)
+        if (sbWriteClick(bench.session) != OperationOutcome::Succeeded) state.SkipWithError("write failed");
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kImageBytes);
+}
+BENCHMARK(Write16MiB)->Unit(benchmark::kMillisecond);
+
+void Read16MiB(benchmark::State& state) {
+    SimulatedBench bench;
+    for (auto _ : state)
+        if (sbReadClick(bench.session) != OperationOutcome::Succeeded) state.SkipWithError("read failed");
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kImageBytes);
+}
+BENCHMARK(Read16MiB)->Unit(benchmark::kMillisecond);
+
+double ProcessCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// A 2-second wait as the polled erase makes it: it should sleep, not spin.
+void RealClockWait2s(benchmark::State& state) {
+    RealClock clock;
+    double cpuMs = 0;
+    for (auto _ : state) {
+        const double before = ProcessCpuMs();
+        clock.Wait10us(200000);
+        cpuMs += ProcessCpuMs() - before;
+    }
+    state.counters["cpu_ms_per_wait"] = cpuMs / static_cast<double>(state.iterations());
+}
+BENCHMARK(RealClockWait2s)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace tq
+
+BENCHMARK_MAIN();

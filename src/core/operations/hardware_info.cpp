@@ -1,0 +1,44 @@
+#include "core/operations/hardware_info.h"
+
+#include "core/session.h"
+
+namespace tq {
+
+std::optional<HardInfoTexts> MenuHardInfoClick(Session& session, const LanguageTextLookup& lookup) {
+    if (!session.Link.Uart.Connected) {
+        ShowNotConnected(session);
+        return std::nullopt;
+    }
+    const Dev_Inf_Struct& device = session.DevInf;
+    auto text = [&](const char* key, const char* fallback) { return lookup("HardInfo", key, fallback); };
+    HardInfoTexts info;
+    info.title = text("HardInfoTitle", "硬件信息");
+    info.hardwareVersion = {text("HardVersion", "硬件版本："), device.HwVersion};
+    info.firmwareVersion = {text("SoftWareVersion", "固件版本："), device.FwVersion};
+    info.serialNumber = {text("DevSN", "序列号："), device.SerialNo};
+    info.deviceName = {text("DevName", "设备名："), device.Model};
+    return info;
+}
+
+OperationOutcome MenuSelfCheckClick(Session& session) {
+    OperationScope scope(session);
+    if (!scope.claimed()) return OperationOutcome::Busy;
+    if (!session.Link.Uart.Connected) {
+        ShowNotConnected(session);
+        return OperationOutcome::NotConnected;
+    }
+    const int language = session.DevInf.Language;
+    ProgressView& progress = *session.Views.progress;
+    progress.SetLabelText("");
+    progress.SetState(ProgressState::Normal);
+    progress.SetMaximum(100);
+    ShowStatus(session, PickText(language, "设备正在自检...", "設備正在自檢...", "Device self-testing..."));
+    for (uint32_t i = 0; i < 100; ++i) {
+        progress.SetPosition(i);
+        session.clock().Wait10us(3000);
+    }
+    ShowStatus(session, PickText(language, "自检完成，设备正常", "自檢完成，設備正常.", "Device self-test success."));
+    return OperationOutcome::Succeeded;
+}
+
+}  // namespace tq

@@ -1,0 +1,92 @@
+// What every chip operation shares: the tests made before a command is sent,
+// the socket check, the indicator codes, status lines in panel 0, the
+// progress pair pbDLChip1/labelCh1, the stop request and the guard that keeps
+// two operations from running inside each other.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace tq {
+
+class Session;
+
+// How a handler ended, for the front-ends (a CLI exit status, say). What a
+// person sees has already been shown by the handler itself.
+enum class OperationOutcome {
+    Succeeded,
+    Busy,             // another operation is running: nothing done, nothing shown
+    NotConnected,     // the not-connected warning was shown
+    NoChipSelected,   // nothing shown, nothing sent
+    EmptySocket,      // the no-chip line was shown (blank check: nothing shown)
+    Failed,           // the operation ran and its own display shows the failure
+    NothingSelected,  // auto run with no step chosen; a line says so
+};
+
+// Reads one text of the current language file: (section, key, fallback).
+// The dialogs that label themselves from the language file take one.
+using LanguageTextLookup = std::function<std::string(const std::string&, const std::string&, const std::string&)>;
+
+// Result codes of the chip routines.
+inline constexpr int kOpSuccess = 0;
+inline constexpr int kOpStopped = 0x55;  // the user's stop request ended it
+inline constexpr int kOpFailed = 0xFF;   // (255) failed: timeout, mismatch, stop inside WriteChip
+// A transfer to or from the drive failed (link dropped, nothing moved).
+inline constexpr int kOpTransferFailed = 0xFE;
+
+// Claims the session for one operation; refused while another holds it.
+// Releasing also drops a stop request nobody acted on, so a stale request
+// never ends the next operation.
+class OperationScope {
+public:
+    explicit OperationScope(Session& session);
+    ~OperationScope();
+    OperationScope(const OperationScope&) = delete;
+    OperationScope& operator=(const OperationScope&) = delete;
+    bool claimed() const { return claimed_; }
+
+private:
+    Session& session_;
+    bool claimed_;
+};
+
+// A built-in text by language: 0 Simplified, 1 Traditional, else English.
+std::string PickText(int language, const char* simplified, const char* traditional, const char* english);
+
+// Elapsed seconds with two decimals ("1.50" for 1500 ms), rounded half up.
+std::string FormatSeconds(uint32_t milliseconds);
+// Milliseconds since a TickCount reading (wrap-safe).
+uint32_t ElapsedSince(Session& session, uint32_t startTick);
+
+// "hh:mm:ss " + text.
+std::string StatusLine(Session& session, const std::string& text);
+// "hh:mm:ss " + text + seconds + LogOperatTime.
+std::string TimedStatusLine(Session& session, const std::string& text, uint32_t milliseconds);
+// Puts a line into status panel 0.
+void ShowStatus(Session& session, const std::string& line);
+
+// The modal warning shown when no programmer is connected.
+void ShowNotConnected(Session& session);
+// Asks the programmer whether socket 1 holds a chip: 0 continue, 255 the
+// operation must end (the no-chip line has been shown).
+int CheckSocket(Session& session);
+// BlockSize of 16 or more means a chip has been selected.
+bool ChipSelected(const Session& session);
+// Sends an indicator code (command 0x20); the answer is not looked at.
+void Indicate(Session& session, uint16_t code);
+
+// labelCh1 and pbDLChip1 at the start of a transfer: bar normal, label in
+// the window-text colour showing "0%".
+void ResetProgressLabel(Session& session);
+// Bar position plus "N%" in labelCh1. The position shown never passes the
+// maximum (a padded last block moves further than the bytes it carries).
+void ShowProgress(Session& session, uint32_t position, uint32_t maximum);
+// Bar in error state, labelCh1 red with the given text ("ERROR" or "Error").
+void ShowProgressFailure(Session& session, const std::string& label);
+
+// The Stop button: raises the stop request of the running operation.
+// Returns false (and raises nothing) when no operation runs.
+bool sbStopClick(Session& session);
+
+}  // namespace tq

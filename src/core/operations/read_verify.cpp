@@ -1,0 +1,186 @@
+#include "core/operations/read_verify.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "core/device/commands.h"
+#include "core/session.h"
+
+namespace tq {
+
+namespace {
+
+// A block of `pages` pages, cut to the whole pages that fit the receive area.
+uint32_t PageBlock(uint16_t pageSize, uint32_t pages) {
+    if (pageSize == 0) return kAreaSize;
+    const uint32_t fitting = std::min<uint32_t>(pages, kAreaSize / pageSize);
+    return fitting == 0 ? kAreaSize : fitting * pageSize;
+}
+
+int ReadFailed(Session& session) {
+    ShowStatus(session, StatusLine(session, session.DevLanguage.LogChipReadError));
+    ShowProgressFailure(session, "ERROR");
+    Indicate(session, 3);
+    Indicate(session, 100);
+    return kOpFailed;
+}
+
+}  // namespace
+
+uint32_t ReadBlockSize(const Prj_Info_Struct& prj) {
+    switch (prj.ChipTypeCode) {
+        case 4: return PageBlock(prj.PageSize, 6);
+        case 3:
+        case 5:
+        case 6: return 512;
+        default: return kAreaSize;
+    }
+}
+
+uint32_t VerifyBlockSize(const Prj_Info_Struct& prj) {
+    switch (prj.ChipTypeCode) {
+        case 4: return PageBlock(prj.PageSize, 3);
+        case 5: return 512;
+        default: return kAreaSize;
+    }
+}
+
+int ReadChip(Session& session, uint8_t channel) {
+    Prj_Info_Struct& prj = session.PrjInfo;
+    DeviceLink& link = session.Link;
+    ProgressView& progress = *session.Views.progress;
+    const uint8_t type = static_cast<uint8_t>(prj.ChipTypeCode);
+    const uint32_t capacity = prj.Capacity;
+
+    ShowStatus(session, StatusLine(session, session.DevLanguage.LogChipReadChip));
+    ResetProgressLabel(session);
+    Indicate(session, 1);
+    const uint32_t start = session.clock().TickCount();
+    progress.SetMaximum(capacity);
+    progress.SetPosition(0);
+    progress.SetBarColour(kBarGreen);
+
+    // The chip's bytes go into new storage; the buffer is replaced only once
+    // every block has arrived, so a failed read loses nothing.
+    std::vector<uint8_t> chip(capacity, 0xFF);
+    uint32_t block = std::min(ReadBlockSize(prj), capacity);
+    SendReadHeader(link, channel, type, 0, capacity, static_cast<uint16_t>(block));
+    if (!link.Uart.Connected) return ReadFailed(session);
+
+    int retries = 0;
+    for (uint32_t offset = 0; offset < capacity;) {
+        block = std::min(block, capacity - offset);
+        link.Wait1us(1);
+        if (link.DeviceRead(link.ReceiveArea(), block) == 0) return ReadFailed(session);
+        if (BlockHasNotDeliveredMarker(link.ReceiveArea(), RoundToSectors(block))) {
+            // Not delivered: ask again from here, a bounded number of times.
+            if (++retries > kReadBlockRetries) return ReadFailed(session);
+            SendReadHeader(link, channel, type, offset, capacity, static_cast<uint16_t>(block));
+            if (!link.Uart.Connected) return ReadFailed(session);
+        } else {
+            std::memcpy(chip.data() + offset, link.ReceiveArea(), block);
+            offset += block;
+            retries = 0;
+        }
+        ShowProgress(session, offset, capacity);
+        if (type == 3 || type == 5 || type == 6) link.Wait10us(500);
+    }
+    const uint32_t elapsed = ElapsedSince(session, start);
+
+    Ram_File_Info_Struct& buffer = session.RamFile;
+    buffer.Data = std::move(chip);
+    buffer.DataLen = capacity;
+    buffer.ViewTop = 0;
+    session.Views.hexView->Redraw();
+
+    const std::string line = TimedStatusLine(session, session.DevLanguage.LogChipReadSuccess, elapsed);
+    Indicate(session, 100);
+    Indicate(session, 0);
+    ShowStatus(session, line);
+    return kOpSuccess;
+}
+
+int VerifyChip(Session& session, uint8_t channel) {
+    Prj_Info_Struct& prj = session.PrjInfo;
+    DeviceLink& link = session.Link;
+    ProgressView& progress = *session.Views.progress;
+    const Ram_File_Info_Struct& buffer = session.RamFile;
+    const uint32_t length = std::min({buffer.DataLen, prj.Capacity, static_cast<uint32_t>(buffer.Data.size())});
+
+    auto mismatch = [&] {
+        ShowProgressFailure(session, "Error");
+        return kOpFailed;
+    };
+
+    progress.SetMaximum(buffer.DataLen);
+    progress.SetBarColour(kBarGreen);
+    progress.SetPosition(0);
+    uint32_t block = VerifyBlockSize(prj);
+    progress.SetState(ProgressState::Normal);
+    // Announce only the bytes that will be fetched: a longer buffer than the
+    // chip must not send the programmer reading past the chip's end.
+    SendReadHeader(link, channel, static_cast<uint8_t>(prj.ChipTypeCode), prj.RamStartAddr, length,
+                   static_cast<uint16_t>(block));
+    if (!link.Uart.Connected) return mismatch();
+
+    for (uint32_t offset = 0; offset < length;) {
+        if (prj.StopRequest == 1) {
+            prj.StopRequest = 0;
+            return kOpStopped;
+        }
+        block = std::min(block, prj.Capacity - offset);
+        link.Wait1us(1);
+        // A block that did not arrive leaves old bytes in the receive area:
+        // it counts as a difference, never as a match.
+        if (link.DeviceRead(link.ReceiveArea(), block) == 0) return mismatch();
+        block = std::min(block, length - offset);
+        if (std::memcmp(buffer.Data.data() + offset, link.ReceiveArea(), block) != 0) return mismatch();
+        offset += block;
+        ShowProgress(session, offset, buffer.DataLen);
+    }
+    return kOpSuccess;
+}
+
+OperationOutcome sbReadClick(Session& session) {
+    OperationScope scope(session);
+    if (!scope.claimed()) return OperationOutcome::Busy;
+    if (!session.Link.Uart.Connected) {
+        ShowNotConnected(session);
+        return OperationOutcome::NotConnected;
+    }
+    if (CheckSocket(session) != 0) return OperationOutcome::EmptySocket;
+    if (!ChipSelected(session)) return OperationOutcome::NoChipSelected;
+    return ReadChip(session, session.PrjInfo.ChannelSelector) == kOpSuccess ? OperationOutcome::Succeeded
+                                                                             : OperationOutcome::Failed;
+}
+
+OperationOutcome sbVerifyClick(Session& session) {
+    OperationScope scope(session);
+    if (!scope.claimed()) return OperationOutcome::Busy;
+    if (!session.Link.Uart.Connected) {
+        ShowNotConnected(session);
+        return OperationOutcome::NotConnected;
+    }
+    if (CheckSocket(session) != 0) return OperationOutcome::EmptySocket;
+
+    const Dev_Language_Struct& texts = session.DevLanguage;
+    ShowStatus(session, StatusLine(session, texts.LogChipVerifyChip));
+    ResetProgressLabel(session);
+    Indicate(session, 1);
+    Indicate(session, 1);
+    const uint32_t start = session.clock().TickCount();
+    const int result = VerifyChip(session, session.PrjInfo.ChannelSelector);
+    const uint32_t elapsed = ElapsedSince(session, start);
+
+    const bool equal = result == kOpSuccess;
+    const std::string line = TimedStatusLine(session, equal ? texts.LogChipVerifySuccess : texts.LogChipVerifyError, elapsed);
+    Indicate(session, equal ? 0 : 3);
+    session.Views.progress->SetState(equal ? ProgressState::Normal : ProgressState::Error);
+    Indicate(session, equal ? 100 : 200);
+    ShowStatus(session, line);
+    return equal ? OperationOutcome::Succeeded : OperationOutcome::Failed;
+}
+
+}  // namespace tq

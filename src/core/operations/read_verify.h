@@ -1,0 +1,37 @@
+// Reading the chip into the buffer and comparing the chip with the buffer,
+// both through the read stream of command 0x34.
+#pragma once
+
+#include <cstdint>
+
+#include "core/operations/operation_display.h"
+
+namespace tq {
+
+class Session;
+struct Prj_Info_Struct;
+
+// How often the read asks again for one block the programmer has marked as
+// not delivered before it gives up with the read error.
+inline constexpr int kReadBlockRetries = 8;
+
+// Read blocks: 45 EEPROM six pages, 25/93/95 EEPROM 512, any other 4096.
+// Verify blocks: 45 EEPROM three pages, 93 EEPROM 512, any other 4096.
+// Both fit the 4096-byte receive area: page blocks that would not are cut
+// to the whole pages that fit (or to 4096 for a page larger than that).
+uint32_t ReadBlockSize(const Prj_Info_Struct& prj);
+uint32_t VerifyBlockSize(const Prj_Info_Struct& prj);
+
+// Reads the whole chip. The buffer takes the chip's bytes only when every
+// block arrived: 0 read, kOpFailed a block was never delivered or the drive
+// was lost (the read error line is shown and the buffer is unchanged).
+int ReadChip(Session& session, uint8_t channel);
+
+// Compares the chip from RamStartAddr with the buffer: 0 equal, 255 at the
+// first difference or a block that did not arrive, 0x55 stopped.
+int VerifyChip(Session& session, uint8_t channel);
+
+OperationOutcome sbReadClick(Session& session);
+OperationOutcome sbVerifyClick(Session& session);
+
+}  // namespace tq

@@ -1,0 +1,256 @@
+#include "core/operations/erase_blank.h"
+
+#include <gtest/gtest.h>
+
+#include "core/device/commands.h"
+#include "support/operation_rig.h"
+
+namespace tq {
+namespace {
+
+using testing::FrameBe32;
+using testing::OperationRig;
+
+// Erase frames carry channel, chip type and the mode in payload bytes 0..2.
+std::vector<uint8_t> EraseModes(const OperationRig& rig) {
+    std::vector<uint8_t> modes;
+    for (const auto& frame : rig.Frames(0x32)) modes.push_back(frame[8]);
+    return modes;
+}
+
+TEST(PolledErase, WaitsTwoSecondsBeforeEachPollAndAFurtherThirdOfASecondFor45Eeprom) {
+    // The chip needs 5 s: three polls. Elapsed = indicator 1 (10 ms) + start
+    // command (10 ms) + 3 x (wait + poll exchange of 10 ms).
+    const struct {
+        uint8_t type;
+        const char* line;
+    } cases[] = {
+        {1, "10:42:07 擦除成功.共耗时6.05秒"},
+        {7, "10:42:07 擦除成功.共耗时6.05秒"},
+        {4, "10:42:07 擦除成功.共耗时6.95秒"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.type));
+        OperationRig rig;
+        rig.UseChip(c.type, 65536, c.type == 4 ? 264 : 0, 5000);
+        rig.sim.chipMemory()[10] = 0x00;
+        ASSERT_TRUE(rig.Connect());
+        rig.ClearRecords();
+        EXPECT_EQ(sbEraseClick(rig.session), OperationOutcome::Succeeded);
+        EXPECT_EQ(EraseModes(rig), (std::vector<uint8_t>{0, 1, 1, 1}));
+        EXPECT_EQ(rig.status.history0, (std::vector<std::string>{"10:42:07 擦除芯片", c.line}));
+        EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 100, 0}));
+        EXPECT_EQ(rig.progress.labels, (std::vector<std::string>{"0%", "1%", "2%", "3%"}));
+        EXPECT_EQ(rig.progress.positions, (std::vector<uint32_t>{0, 1, 2, 100}));
+        EXPECT_EQ(rig.progress.maximum, 100u);
+        EXPECT_EQ(rig.sim.chipMemory()[10], 0xFF);
+    }
+}
+
+TEST(PolledErase, AChipDoneAtTheFirstPollJumpsTheBarToItsEnd) {
+    OperationRig rig;
+    rig.UseChip(1, 65536);
+    ASSERT_TRUE(rig.Connect());
+    rig.ClearRecords();
+    EXPECT_EQ(sbEraseClick(rig.session), OperationOutcome::Succeeded);
+    EXPECT_EQ(EraseModes(rig), (std::vector<uint8_t>{0, 1}));
+    EXPECT_EQ(rig.progress.label, "1%");
+    EXPECT_EQ(rig.progress.positions, (std::vector<uint32_t>{0, 100}));
+    EXPECT_EQ(rig.progress.colour, kBarGreen);
+    EXPECT_EQ(rig.status.panels[0], "10:42:07 擦除成功.共耗时2.03秒");
+}
+
+TEST(PolledErase, AChipThatNeverFinishesFailsAfterAHundredPolls) {
+    OperationRig rig;
+    rig.UseChip(1, 65536, 0, 250000);
+    ASSERT_TRUE(rig.Connect());
+    rig.ClearRecords();
+    EXPECT_EQ(sbEraseClick(rig.session), OperationOutcome::Failed);
+    EXPECT_EQ(rig.Frames(0x32).size(), 101u);
+    EXPECT_EQ(rig.status.panels[0], "10:42:07 擦除错误！请先选择芯片型号！201.02秒");
+    EXPECT_EQ(rig.progress.labels.back(), "ERROR");
+    EXPECT_EQ(rig.progress.labels[rig.progress.labels.size() - 2], "100%");
+    EXPECT_EQ(rig.progress.state, ProgressState::Error);
+    EXPECT_EQ(rig.progress.labelColour, LabelColour::Red);
+    EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 3, 100}));
+}
+
+TEST(PolledErase, AStopWaitsForTheChipAndIsReportedAtTheEnd) {
+    OperationRig rig;
+    rig.UseChip(1, 65536, 0, 5000);
+    ASSERT_TRUE(rig.Connect());
+    rig.ClearRecords();
+    rig.clock.SetEventHook([&] {
+        if (rig.clock.NowMicros() > 3'000'000) sbStopClick(rig.session);
+    });
+    rig.session.OperationRunning = true;  // as inside the erase command
+    EXPECT_EQ(EraseChip(rig.session, 0), kOpStopped);
+    rig.session.OperationRunning = false;
+    rig.clock.SetEventHook(nullptr);
+    EXPECT_EQ(EraseModes(rig), (std::vector<uint8_t>{0, 1, 1, 1}));  // not interrupted
+    EXPECT_EQ(rig.session.PrjInfo.StopRequest, 0);
+}
+
+TEST(PolledErase, AnUnansweredStartIsSentOnceMore) {
+    OperationRig rig;
+    rig.UseChip(1, 65536);
+    ASSERT_TRUE(rig.Connect());
+    rig.sim.faults.silentCommands = {0x32};
+    rig.ClearRecords();
+    // The silent start drops the link: the repeat and every poll go nowhere,
+    // so the erase ends as a failure after its hundred polls.
+    EXPECT_EQ(EraseChip(rig.session, 0), kOpFailed);
+    EXPECT_EQ(rig.Frames(0x32).size(), 2u + 100u);
+}
+
+TEST(FillErase, WritesOneBlockOfFFForA256Byte24EepromThenWaits) {
+    OperationRig rig;
+    rig.UseChip(2, 256);
+    std::fill(rig.sim.chipMemory().begin(), rig.sim.chipMemory().end(), 0x12);
+    ASSERT_TRUE(rig.Connect());
+    rig.ClearRecords();
+    EXPECT_EQ(sbEraseClick(rig.session), OperationOutcome::Succeeded);
+    const auto headers = rig.Frames(0x35);
+    ASSERT_EQ(headers.size(), 1u);
+    EXPECT_EQ(FrameBe32(headers[0], 8), 0u);
+    EXPECT_EQ(FrameBe32(headers[0], 12), 256u);
+    EXPECT_EQ(testing::FrameBe16(headers[0], 16), 256u);
+    EXPECT_EQ(rig.Blocks('>'), (std::vector<uint32_t>{256}));
+    EXPECT_EQ(rig.sim.chipMemory(), std::vector<uint8_t>(256, 0xFF));
+    // indicator 1 (10 ms) + the final 0.3 s
+    EXPECT_EQ(rig.status.panels[0], "10:42:07 擦除成功.共耗时0.31秒");
+    EXPECT_EQ(rig.progress.maximum, 256u);
+    EXPECT_EQ(rig.progress.position, 256u);
+    EXPECT_EQ(rig.progress.label, "100%");
+    EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 100, 0}));
+}
+
+TEST(FillErase, BlocksAreAtMost2048BytesAnd93EepromPausesAfterEach) {
+    const struct {
+        uint8_t type;
+        uint32_t capacity;
+        std::vector<uint32_t> blocks;
+        const char* line;
+    } cases[] = {
+        {5, 4096, {2048, 2048}, "10:42:07 擦除成功.共耗时0.35秒"},  // 10 + 2 x 20 + 300 ms
+        {3, 4096, {2048, 2048}, "10:42:07 擦除成功.共耗时0.31秒"},
+        {6, 1024, {1024}, "10:42:07 擦除成功.共耗时0.31秒"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.type));
+        OperationRig rig;
+        rig.UseChip(c.type, c.capacity);
+        rig.sim.chipMemory()[c.capacity - 1] = 0;
+        ASSERT_TRUE(rig.Connect());
+        rig.ClearRecords();
+        EXPECT_EQ(sbEraseClick(rig.session), OperationOutcome::Succeeded);
+        EXPECT_EQ(rig.Blocks('>'), c.blocks);
+        EXPECT_EQ(rig.status.panels[0], c.line);
+        EXPECT_EQ(rig.sim.chipMemory()[c.capacity - 1], 0xFF);
+    }
+}
+
+TEST(FillErase, AStopSendsTheAbortBlockSoTheProgrammerLeavesTheStream) {
+    OperationRig rig;
+    rig.UseChip(5, 8192);  // 93 EEPROM: a pause after each block, where the stop arrives
+    ASSERT_TRUE(rig.Connect());
+    rig.ClearRecords();
+    rig.clock.SetEventHook([&] { sbStopClick(rig.session); });
+    rig.session.OperationRunning = true;  // as inside the erase command
+    EXPECT_EQ(EraseChip(rig.session, 0), kOpStopped);
+    rig.session.OperationRunning = false;
+    rig.clock.SetEventHook(nullptr);
+    EXPECT_EQ(rig.Blocks('>'), (std::vector<uint32_t>{2048, 10}));
+    // The programmer answers commands again.
+    EXPECT_EQ(SetIndicator(rig.session.Link, 7), 0);
+}
+
+TEST(FillErase, ALostDriveIsAnEraseCommunicationError) {
+    OperationRig rig;
+    rig.UseChip(2, 8192);
+    ASSERT_TRUE(rig.Connect());
+    rig.sim.faults.removeAfterTransfers = 6;  // 0x38, indicator 1, header, first block
+    rig.ClearRecords();
+    EXPECT_EQ(sbEraseClick(rig.session), OperationOutcome::Failed);
+    EXPECT_EQ(rig.status.panels[0], "10:42:07 擦除通讯错误，请重试.");
+    EXPECT_EQ(rig.progress.label, "ERROR");
+    EXPECT_EQ(rig.progress.state, ProgressState::Error);
+    EXPECT_EQ(rig.session.Link.Uart.Connected, 0);
+}
+
+TEST(BlankCheck, AsksInRangesOfAtMost33792Bytes) {
+    const struct {
+        int dirtyAt;  // -1: blank chip
+        OperationOutcome outcome;
+        size_t questions;
+        uint32_t position;
+        BarColour colour;
+        std::vector<uint16_t> indicators;
+    } cases[] = {
+        {-1, OperationOutcome::Succeeded, 2, 65536, kBarGreen, {1, 0}},
+        {40000, OperationOutcome::Failed, 2, 65536, kBarRed, {1, 3}},
+        {100, OperationOutcome::Failed, 1, 33792, kBarRed, {1, 3}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dirtyAt);
+        OperationRig rig;
+        rig.UseChip(1, 65536);
+        if (c.dirtyAt >= 0) rig.sim.chipMemory()[c.dirtyAt] = 0x7F;
+        ASSERT_TRUE(rig.Connect());
+        rig.ClearRecords();
+        EXPECT_EQ(sbBlankCheckClick(rig.session), c.outcome);
+        const auto frames = rig.Frames(0x37);
+        ASSERT_EQ(frames.size(), c.questions);
+        EXPECT_EQ(FrameBe32(frames[0], 8), 0u);
+        EXPECT_EQ(FrameBe32(frames[0], 12), 33792u);
+        if (frames.size() > 1) {
+            EXPECT_EQ(FrameBe32(frames[1], 8), 33792u);
+            EXPECT_EQ(FrameBe32(frames[1], 12), 31744u);
+        }
+        EXPECT_EQ(rig.progress.position, c.position);
+        EXPECT_EQ(rig.progress.colour, c.colour);
+        EXPECT_EQ(rig.Indicators(), c.indicators);
+        // The outcome shows only on the bar.
+        EXPECT_TRUE(rig.status.history0.empty());
+        EXPECT_TRUE(rig.progress.labels.empty());
+    }
+}
+
+TEST(BlankCheck, RunsWhenEitherSocketHoldsAChip) {
+    const struct {
+        std::array<uint8_t, 2> sockets;
+        OperationOutcome outcome;
+    } cases[] = {
+        {{0, 0xFF}, OperationOutcome::Succeeded},
+        {{0xFF, 0}, OperationOutcome::Succeeded},
+        {{0, 0}, OperationOutcome::Succeeded},
+        {{0xFF, 0xFF}, OperationOutcome::EmptySocket},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.sockets[0]) * 1000 + c.sockets[1]);
+        OperationRig rig;
+        rig.UseChip(1, 4096);
+        ASSERT_TRUE(rig.Connect());
+        rig.sim.faults.socketStates = c.sockets;
+        rig.ClearRecords();
+        EXPECT_EQ(sbBlankCheckClick(rig.session), c.outcome);
+        const bool ran = c.outcome == OperationOutcome::Succeeded;
+        EXPECT_EQ(rig.Frames(0x37).size(), ran ? 1u : 0u);
+        const std::vector<uint16_t> indicators = ran ? std::vector<uint16_t>{1, 0} : std::vector<uint16_t>{};
+        EXPECT_EQ(rig.Indicators(), indicators);
+        EXPECT_TRUE(rig.status.history0.empty());
+        EXPECT_EQ(rig.progress.positions.empty(), !ran);
+    }
+}
+
+TEST(BlankCheck, AMissingAnswerCountsAsNotBlank) {
+    OperationRig rig;
+    rig.UseChip(1, 4096);
+    ASSERT_TRUE(rig.Connect());
+    rig.sim.faults.silentCommands = {0x37};
+    EXPECT_EQ(sbBlankCheckClick(rig.session), OperationOutcome::Failed);
+    EXPECT_EQ(rig.progress.colour, kBarRed);
+}
+
+}  // namespace
+}  // namespace tq

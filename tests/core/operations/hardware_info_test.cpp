@@ -1,0 +1,69 @@
+#include "core/operations/hardware_info.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "support/operation_rig.h"
+
+namespace tq {
+namespace {
+
+using testing::OperationRig;
+
+TEST(HardInfo, ShowsTheIdentityWithLabelsFromTheLanguageFileOrTheirDefaults) {
+    OperationRig rig;
+    rig.sim.identity = {"V2.10", "HW-3", "SN0042", "TQM7300B"};
+    ASSERT_TRUE(rig.Connect());
+
+    std::vector<std::string> asked;
+    const std::map<std::string, std::string> file = {{"HardInfo/DevSN", "Serial:"}, {"HardInfo/HardInfoTitle", "Info"}};
+    auto lookup = [&](const std::string& section, const std::string& key, const std::string& fallback) {
+        asked.push_back(section + "/" + key);
+        const auto found = file.find(section + "/" + key);
+        return found == file.end() ? fallback : found->second;
+    };
+    const auto info = MenuHardInfoClick(rig.session, lookup);
+    ASSERT_TRUE(info.has_value());
+    EXPECT_EQ(info->title, "Info");
+    EXPECT_EQ(info->serialNumber.label, "Serial:");
+    EXPECT_EQ(info->serialNumber.text, "SN0042");
+    EXPECT_EQ(info->deviceName.label, "设备名：");
+    EXPECT_EQ(info->deviceName.text, "TQM7300B");
+    EXPECT_EQ(info->firmwareVersion.label, "固件版本：");
+    EXPECT_EQ(info->firmwareVersion.text, "V2.10");
+    EXPECT_EQ(info->hardwareVersion.label, "硬件版本：");
+    EXPECT_EQ(info->hardwareVersion.text, "HW-3");
+    EXPECT_EQ(asked, (std::vector<std::string>{"HardInfo/HardInfoTitle", "HardInfo/HardVersion",
+                                               "HardInfo/SoftWareVersion", "HardInfo/DevSN", "HardInfo/DevName"}));
+}
+
+TEST(SelfCheck, RunsThreeSecondsOfProgressAndReportsSuccessWithoutSendingAnything) {
+    const struct {
+        int language;
+        const char* running;
+        const char* done;
+    } cases[] = {
+        {0, "设备正在自检...", "自检完成，设备正常"},
+        {1, "設備正在自檢...", "自檢完成，設備正常."},
+        {2, "Device self-testing...", "Device self-test success."},
+    };
+    for (const auto& c : cases) {
+        OperationRig rig;
+        rig.session.DevInf.Language = c.language;
+        ASSERT_TRUE(rig.Connect());
+        const uint64_t transfers = rig.sim.transferCount();
+        const uint32_t start = rig.clock.TickCount();
+        EXPECT_EQ(MenuSelfCheckClick(rig.session), OperationOutcome::Succeeded);
+        EXPECT_EQ(rig.clock.TickCount() - start, 3000u);
+        EXPECT_EQ(rig.status.history0, (std::vector<std::string>{c.running, c.done}));
+        EXPECT_EQ(rig.progress.maximum, 100u);
+        ASSERT_EQ(rig.progress.positions.size(), 100u);
+        EXPECT_EQ(rig.progress.positions.back(), 99u);
+        EXPECT_EQ(rig.progress.label, "");
+        EXPECT_EQ(rig.sim.transferCount(), transfers);
+    }
+}
+
+}  // namespace
+}  // namespace tq

@@ -1,0 +1,209 @@
+#include "core/operations/operation_display.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "core/operations/auto_sequence.h"
+#include "core/operations/erase_blank.h"
+#include "core/operations/hardware_info.h"
+#include "core/operations/read_verify.h"
+#include "core/operations/write.h"
+#include "support/operation_rig.h"
+
+namespace tq {
+namespace {
+
+using testing::OperationRig;
+
+struct Handler {
+    const char* name;
+    std::function<OperationOutcome(Session&)> run;
+};
+
+const Handler kHandlers[] = {
+    {"erase", sbEraseClick},
+    {"blank", sbBlankCheckClick},
+    {"write", sbWriteClick},
+    {"read", sbReadClick},
+    {"verify", sbVerifyClick},
+    {"auto", sbAutoClick},
+    {"selfcheck", MenuSelfCheckClick},
+    {"hardinfo",
+     [](Session& s) {
+         return MenuHardInfoClick(s, [](auto&, auto&, const std::string& fallback) { return fallback; })
+                    ? OperationOutcome::Succeeded
+                    : OperationOutcome::NotConnected;
+     }},
+};
+
+TEST(OperationPreconditions, WithoutAProgrammerEveryCommandWarnsInItsLanguageAndSendsNothing) {
+    const struct {
+        int language;
+        const char* warning;
+    } languages[] = {
+        {0, "没有设备连接！\r请检查确认！"},
+        {1, "燒錄器沒有鏈接！\r請檢查確認！"},
+        {2, "The programmer has not been connected！\rPlease check it！"},
+        {7, "The programmer has not been connected！\rPlease check it！"},
+    };
+    for (const auto& language : languages) {
+        for (const Handler& handler : kHandlers) {
+            SCOPED_TRACE(std::string(handler.name) + " language " + std::to_string(language.language));
+            OperationRig rig;
+            rig.UseChip(1, 4096);
+            rig.session.DevInf.Language = language.language;
+            EXPECT_EQ(handler.run(rig.session), OperationOutcome::NotConnected);
+            ASSERT_EQ(rig.messages.warnings.size(), 1u);
+            EXPECT_EQ(rig.messages.warnings[0], language.warning);
+            EXPECT_EQ(rig.sim.transferCount(), 0u);
+            EXPECT_TRUE(rig.status.history0.empty());
+        }
+    }
+}
+
+TEST(OperationPreconditions, AnEmptySocketEndsTheCommandWithTheNoChipLine) {
+    const struct {
+        int language;
+        const char* line;
+    } languages[] = {
+        {0, "10:42:07 没有芯片放入，请确认！"},
+        {1, "10:42:07 沒有放入晶片，請確認！"},
+        {2, "10:42:07 No chips founded,Please check it！"},
+    };
+    const Handler handlers[] = {{"erase", sbEraseClick}, {"write", sbWriteClick}, {"read", sbReadClick},
+                                {"verify", sbVerifyClick}, {"auto", sbAutoClick}};
+    for (const auto& language : languages) {
+        for (const Handler& handler : handlers) {
+            SCOPED_TRACE(std::string(handler.name) + " language " + std::to_string(language.language));
+            OperationRig rig;
+            rig.UseChip(1, 4096);
+            rig.session.PrjInfo.Erase = rig.session.PrjInfo.Write = rig.session.PrjInfo.Verify = 1;
+            rig.session.DevInf.Language = language.language;
+            rig.sim.RemoveChip();
+            ASSERT_TRUE(rig.Connect());
+            rig.ClearRecords();
+            EXPECT_EQ(handler.run(rig.session), OperationOutcome::EmptySocket);
+            EXPECT_EQ(rig.status.panels[0], language.line);
+            EXPECT_EQ(rig.progress.state, ProgressState::Error);
+            EXPECT_EQ(rig.progress.label, "ERROR");
+            EXPECT_EQ(rig.progress.labelColour, LabelColour::Red);
+            // Only the socket question (auto first sends its start code).
+            const bool isAuto = std::string(handler.name) == "auto";
+            EXPECT_EQ(rig.Indicators(), isAuto ? std::vector<uint16_t>{50} : std::vector<uint16_t>{});
+            EXPECT_EQ(rig.Frames(0x38).size(), 1u);
+            EXPECT_TRUE(rig.Frames(0x34).empty());
+            EXPECT_TRUE(rig.Frames(0x35).empty());
+            EXPECT_TRUE(rig.Frames(0x32).empty());
+        }
+    }
+}
+
+TEST(OperationPreconditions, AnUnansweredSocketQuestionCountsAsAnEmptySocket) {
+    OperationRig rig;
+    rig.UseChip(1, 4096);
+    ASSERT_TRUE(rig.Connect());
+    rig.sim.faults.silentCommands = {0x38};
+    EXPECT_EQ(sbWriteClick(rig.session), OperationOutcome::EmptySocket);
+    EXPECT_EQ(rig.session.PrjInfo.SocketStatus, (std::array<uint8_t, 2>{0xFF, 0xFF}));
+    EXPECT_EQ(rig.status.panels[0], "10:42:07 没有芯片放入，请确认！");
+}
+
+TEST(OperationPreconditions, WithoutASelectedChipEraseBlankAndAutoDoNothingAndReadStopsAfterTheSocket) {
+    const struct {
+        Handler handler;
+        size_t socketQuestions;
+    } cases[] = {
+        {{"erase", sbEraseClick}, 0},
+        {{"blank", sbBlankCheckClick}, 0},
+        {{"auto", sbAutoClick}, 0},
+        {{"read", sbReadClick}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.handler.name);
+        OperationRig rig;
+        rig.UseChip(1, 4096);
+        rig.session.PrjInfo.BlockSize = 0;
+        rig.session.PrjInfo.Erase = 1;
+        ASSERT_TRUE(rig.Connect());
+        rig.ClearRecords();
+        EXPECT_EQ(c.handler.run(rig.session), OperationOutcome::NoChipSelected);
+        EXPECT_EQ(rig.Frames(0x38).size(), c.socketQuestions);
+        EXPECT_TRUE(rig.Indicators().empty());
+        EXPECT_TRUE(rig.status.history0.empty());
+        EXPECT_TRUE(rig.progress.labels.empty());
+        EXPECT_TRUE(rig.messages.warnings.empty());
+    }
+}
+
+TEST(OperationDisplay, SecondsHaveTwoDecimalsAndLinesStartWithTheTimeOfDay) {
+    const struct {
+        uint32_t ms;
+        const char* text;
+    } cases[] = {{1500, "1.50"}, {0, "0.00"}, {2345, "2.35"}, {999, "1.00"}, {4, "0.00"}, {123456, "123.46"}};
+    for (const auto& c : cases) EXPECT_EQ(FormatSeconds(c.ms), c.text) << c.ms;
+
+    OperationRig rig;
+    rig.clock.timeOfDay = {9, 5, 3};
+    EXPECT_EQ(StatusLine(rig.session, "擦除芯片"), "09:05:03 擦除芯片");
+    EXPECT_EQ(TimedStatusLine(rig.session, "擦除成功.共耗时", 2350), "09:05:03 擦除成功.共耗时2.35秒");
+}
+
+TEST(OperationDisplay, ElapsedTimeSurvivesTheTickCounterWrapping) {
+    OperationRig rig;
+    rig.clock.Advance((uint64_t{0xFFFFFFFF} - 499) * 1000);  // 500 ms before the wrap
+    const uint32_t start = rig.clock.TickCount();
+    rig.clock.Advance(1500 * 1000);
+    EXPECT_EQ(ElapsedSince(rig.session, start), 1500u);
+}
+
+TEST(OperationDisplay, PercentNeverPassesTheMaximum) {
+    OperationRig rig;
+    const struct {
+        uint32_t position, maximum, shown;
+        const char* label;
+    } cases[] = {{264, 300, 264, "88%"}, {528, 300, 300, "100%"}, {0, 100, 0, "0%"}, {99, 100, 99, "99%"}};
+    for (const auto& c : cases) {
+        ShowProgress(rig.session, c.position, c.maximum);
+        EXPECT_EQ(rig.progress.position, c.shown);
+        EXPECT_EQ(rig.progress.label, c.label);
+    }
+}
+
+TEST(OperationGuard, ACommandStartedInsideARunningOneIsRefusedWhileStopStaysReachable) {
+    OperationRig rig;
+    rig.UseChip(1, 4096, 0, 7000);  // a polled erase of three or four polls
+    ASSERT_TRUE(rig.Connect());
+    std::vector<OperationOutcome> inner;
+    bool stopAccepted = false;
+    rig.clock.SetEventHook([&] {
+        if (!rig.session.OperationRunning || !inner.empty()) return;
+        size_t framesBefore = rig.sim.commandLog().size();
+        inner.push_back(sbWriteClick(rig.session));
+        inner.push_back(sbReadClick(rig.session));
+        inner.push_back(sbAutoClick(rig.session));
+        inner.push_back(MenuSelfCheckClick(rig.session));
+        EXPECT_EQ(rig.sim.commandLog().size(), framesBefore);  // the refused ones sent nothing
+        stopAccepted = sbStopClick(rig.session);
+    });
+    EXPECT_EQ(sbEraseClick(rig.session), OperationOutcome::Failed);  // the stop is reported at the end
+    rig.clock.SetEventHook(nullptr);
+    EXPECT_EQ(inner, std::vector<OperationOutcome>(4, OperationOutcome::Busy));
+    EXPECT_TRUE(stopAccepted);
+    EXPECT_FALSE(rig.session.OperationRunning);
+    EXPECT_EQ(rig.session.PrjInfo.StopRequest, 0);
+    EXPECT_EQ(rig.progress.label, "ERROR");
+}
+
+TEST(OperationGuard, AStopWithNothingRunningDoesNotEndTheNextCommand) {
+    OperationRig rig;
+    rig.UseChip(2, 256);
+    rig.LoadBuffer(std::vector<uint8_t>(256, 0x5A));
+    ASSERT_TRUE(rig.Connect());
+    EXPECT_FALSE(sbStopClick(rig.session));
+    EXPECT_EQ(sbWriteClick(rig.session), OperationOutcome::Succeeded);
+    EXPECT_EQ(rig.sim.chipMemory(), std::vector<uint8_t>(256, 0x5A));
+}
+
+}  // namespace
+}  // namespace tq

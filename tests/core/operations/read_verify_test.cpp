@@ -1,0 +1,263 @@
+#include "core/operations/read_verify.h"
+
+#include <gtest/gtest.h>
+
+#include "core/operations/erase_blank.h"
+#include "support/operation_rig.h"
+
+namespace tq {
+namespace {
+
+using testing::FrameBe16;
+using testing::FrameBe32;
+using testing::OperationRig;
+
+std::vector<uint8_t> Pattern(size_t size, uint8_t seed = 3) {
+    std::vector<uint8_t> bytes(size);
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 13 + seed + i / 509);
+    return bytes;
+}
+
+// A rig whose chip holds a pattern.
+void FillChip(OperationRig& rig, uint8_t seed = 3) { rig.sim.chipMemory() = Pattern(rig.sim.chipMemory().size(), seed); }
+
+TEST(BlockSizes, ReadAndVerifyBlocksFitTheReceiveArea) {
+    const struct {
+        uint16_t type, pageSize;
+        uint32_t read, verify;
+    } cases[] = {
+        {4, 264, 1584, 792},  {4, 682, 4092, 2046}, {4, 683, 3415, 2049}, {4, 1056, 3168, 3168},
+        {4, 1366, 2732, 2732}, {4, 8192, 4096, 4096}, {4, 0, 4096, 4096},   {1, 0, 4096, 4096},
+        {2, 0, 4096, 4096},   {3, 0, 512, 4096},    {5, 0, 512, 512},      {6, 0, 512, 4096},
+        {7, 0, 4096, 4096},   {0, 0, 4096, 4096},
+    };
+    for (const auto& c : cases) {
+        Prj_Info_Struct prj;
+        prj.ChipTypeCode = c.type;
+        prj.PageSize = c.pageSize;
+        EXPECT_EQ(ReadBlockSize(prj), c.read) << c.type << "/" << c.pageSize;
+        EXPECT_EQ(VerifyBlockSize(prj), c.verify) << c.type << "/" << c.pageSize;
+    }
+}
+
+TEST(Read, ReplacesTheBufferWithTheWholeChip) {
+    const struct {
+        uint8_t type;
+        uint32_t capacity;
+        uint16_t pageSize;
+        uint16_t headerBlock;
+        size_t blocks;
+        const char* line;
+    } cases[] = {
+        {2, 256, 0, 256, 1, "10:42:07 读取芯片，成功！共耗时0.00秒"},
+        {1, 65536, 0, 4096, 16, "10:42:07 读取芯片，成功！共耗时0.00秒"},
+        {3, 2048, 0, 512, 4, "10:42:07 读取芯片，成功！共耗时0.02秒"},  // 5 ms after each block
+        {4, 8448, 1056, 3168, 3, "10:42:07 读取芯片，成功！共耗时0.00秒"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.type));
+        OperationRig rig;
+        rig.UseChip(c.type, c.capacity, c.pageSize);
+        rig.session.RamFile.Data.assign(100, 0x11);  // smaller storage from before
+        rig.session.RamFile.ViewTop = 32;
+        rig.session.PrjInfo.RamStartAddr = 0x40;  // the read ignores it
+        FillChip(rig);
+        ASSERT_TRUE(rig.Connect());
+        rig.ClearRecords();
+        EXPECT_EQ(sbReadClick(rig.session), OperationOutcome::Succeeded);
+        const auto headers = rig.Frames(0x34);
+        ASSERT_EQ(headers.size(), 1u);
+        EXPECT_EQ(FrameBe32(headers[0], 8), 0u);
+        EXPECT_EQ(FrameBe32(headers[0], 12), c.capacity);
+        EXPECT_EQ(FrameBe16(headers[0], 16), c.headerBlock);
+        EXPECT_EQ(rig.Blocks('<').size(), c.blocks);
+        EXPECT_EQ(rig.session.RamFile.Data, rig.sim.chipMemory());
+        EXPECT_EQ(rig.session.RamFile.DataLen, c.capacity);
+        EXPECT_EQ(rig.session.RamFile.ViewTop, 0u);
+        EXPECT_EQ(rig.hexView.redraws, 1);
+        EXPECT_EQ(rig.status.history0, (std::vector<std::string>{"10:42:07 读取芯片", c.line}));
+        EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 100, 0}));
+        EXPECT_EQ(rig.progress.label, "100%");
+        EXPECT_EQ(rig.progress.colour, kBarGreen);
+    }
+}
+
+TEST(Read, ABlockMarkedNotDeliveredIsAskedForAgainFromItsOffset) {
+    OperationRig rig;
+    rig.UseChip(1, 65536);
+    FillChip(rig);
+    // The last block's third sector starts with the marker (block numbers
+    // count from each header, so the block asked for again arrives).
+    rig.sim.faults.notDeliveredBlocks = {15};
+    rig.sim.faults.markerSector = 2;
+    ASSERT_TRUE(rig.Connect());
+    rig.ClearRecords();
+    EXPECT_EQ(sbReadClick(rig.session), OperationOutcome::Succeeded);
+    const auto headers = rig.Frames(0x34);
+    ASSERT_EQ(headers.size(), 2u);
+    EXPECT_EQ(FrameBe32(headers[1], 8), 61440u);
+    EXPECT_EQ(FrameBe32(headers[1], 12), 65536u);
+    EXPECT_EQ(FrameBe16(headers[1], 16), 4096u);
+    EXPECT_EQ(rig.Blocks('<').size(), 17u);
+    EXPECT_EQ(rig.session.RamFile.Data, rig.sim.chipMemory());
+}
+
+// Everything that keeps a read from getting the whole chip ends in the read
+// error line; the buffer keeps what it held.
+TEST(ReadFaults, AReadThatCannotCompleteFailsAndKeepsTheBuffer) {
+    const struct {
+        const char* name;
+        std::function<void(SimFaults&)> fault;
+        size_t headers;
+        std::vector<uint16_t> indicators;
+    } cases[] = {
+        {"marker every time", [](SimFaults& f) { f.notDeliveredBlocks = {0}; }, 1 + kReadBlockRetries, {1, 3, 100}},
+        {"drive removed at the sixth block", [](SimFaults& f) { f.removeAfterTransfers = 2 + 2 + 1 + 5; }, 1, {1}},
+        {"drive removed at the header", [](SimFaults& f) { f.removeAfterTransfers = 2 + 2; }, 1, {1}},
+        {"indicator unanswered", [](SimFaults& f) { f.silentCommands = {0x20}; }, 1, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OperationRig rig;
+        rig.UseChip(1, 65536);
+        FillChip(rig);
+        rig.LoadBuffer(Pattern(1000, 9));
+        const std::vector<uint8_t> before = rig.session.RamFile.Data;
+        ASSERT_TRUE(rig.Connect());
+        rig.ClearRecords();
+        c.fault(rig.sim.faults);
+
+        EXPECT_EQ(sbReadClick(rig.session), OperationOutcome::Failed);
+        EXPECT_EQ(rig.Frames(0x34).size(), c.headers);
+        EXPECT_EQ(rig.status.panels[0], "10:42:07 读取错误，请重试！");
+        for (const std::string& line : rig.status.history0) EXPECT_EQ(line.find("成功"), std::string::npos);
+        EXPECT_EQ(rig.progress.state, ProgressState::Error);
+        EXPECT_EQ(rig.progress.label, "ERROR");
+        EXPECT_EQ(rig.progress.labelColour, LabelColour::Red);
+        EXPECT_EQ(rig.Indicators(), c.indicators);
+        EXPECT_EQ(rig.session.RamFile.Data, before);
+        EXPECT_EQ(rig.session.RamFile.DataLen, 1000u);
+        EXPECT_EQ(rig.hexView.redraws, 0);
+    }
+}
+
+TEST(Verify, FailsAtTheFirstDifferenceWithError) {
+    OperationRig rig;
+    rig.UseChip(1, 65536);
+    FillChip(rig);
+    std::vector<uint8_t> image = rig.sim.chipMemory();
+    image[5] ^= 0x01;
+    rig.LoadBuffer(image);
+    ASSERT_TRUE(rig.Connect());
+    rig.ClearRecords();
+    EXPECT_EQ(sbVerifyClick(rig.session), OperationOutcome::Failed);
+    EXPECT_EQ(rig.Blocks('<').size(), 1u);
+    EXPECT_EQ(rig.status.history0,
+              (std::vector<std::string>{"10:42:07 校验芯片", "10:42:07 校验错误，请重试！0.00秒"}));
+    EXPECT_EQ(rig.progress.label, "Error");
+    EXPECT_EQ(rig.progress.labelColour, LabelColour::Red);
+    EXPECT_EQ(rig.progress.state, ProgressState::Error);
+    EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 1, 3, 200}));
+    // The unfinished stream does not confuse the next command.
+    EXPECT_EQ(sbBlankCheckClick(rig.session), OperationOutcome::Failed);
+    EXPECT_EQ(rig.session.PrjInfo.SocketStatus[0], 0);
+}
+
+TEST(Verify, ComparesTheBufferWithTheChipFromItsStartAddress) {
+    const struct {
+        uint8_t type;
+        uint16_t pageSize;
+        uint32_t capacity, storage, dataLen, start;
+        uint32_t headerLength;
+        uint16_t headerBlock;
+        OperationOutcome outcome;
+    } cases[] = {
+        // A buffer longer than the chip: only the chip's 256 bytes are compared.
+        {2, 0, 256, 300, 300, 0, 256, 4096, OperationOutcome::Succeeded},
+        {1, 0, 65536, 65536, 65536, 0, 65536, 4096, OperationOutcome::Succeeded},
+        {1, 0, 65536, 65536, 1000, 0x100, 1000, 4096, OperationOutcome::Succeeded},
+        {4, 264, 4224, 4224, 4224, 0, 4224, 792, OperationOutcome::Succeeded},
+        {5, 0, 2048, 2048, 2048, 0, 2048, 512, OperationOutcome::Succeeded},
+        {1, 0, 65536, 65536, 0, 0, 0, 4096, OperationOutcome::Succeeded},  // nothing to compare
+        // A length beyond the storage: only the stored bytes are compared.
+        {1, 0, 4096, 256, 300, 0, 256, 4096, OperationOutcome::Succeeded},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.type) * 100000 + c.dataLen);
+        OperationRig rig;
+        rig.UseChip(c.type, c.capacity, c.pageSize);
+        FillChip(rig);
+        const std::vector<uint8_t>& chip = rig.sim.chipMemory();
+        std::vector<uint8_t> image(chip.begin() + c.start, chip.end());
+        image.resize(c.storage, 0x77);
+        rig.session.RamFile.Data = image;
+        rig.session.RamFile.DataLen = c.dataLen;
+        rig.session.PrjInfo.RamStartAddr = c.start;
+        ASSERT_TRUE(rig.Connect());
+        rig.ClearRecords();
+        EXPECT_EQ(sbVerifyClick(rig.session), c.outcome);
+        const auto header = rig.Frames(0x34).at(0);
+        EXPECT_EQ(FrameBe32(header, 8), c.start);
+        EXPECT_EQ(FrameBe32(header, 12), c.headerLength);
+        EXPECT_EQ(FrameBe16(header, 16), c.headerBlock);
+        EXPECT_EQ(rig.status.panels[0], "10:42:07 校验芯片，成功！共耗时0.00秒");
+        EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 1, 0, 100}));
+        EXPECT_EQ(rig.progress.state, ProgressState::Normal);
+    }
+}
+
+TEST(Verify, AStopEndsTheComparison) {
+    OperationRig rig;
+    rig.UseChip(1, 65536);
+    FillChip(rig);
+    rig.LoadBuffer(rig.sim.chipMemory());
+    ASSERT_TRUE(rig.Connect());
+    rig.clock.SetEventHook([&] {
+        if (rig.Blocks('<').size() == 1) sbStopClick(rig.session);  // while fetching the second
+    });
+    rig.session.OperationRunning = true;  // as inside the verify command
+    EXPECT_EQ(VerifyChip(rig.session, 0), kOpStopped);
+    rig.session.OperationRunning = false;
+    rig.clock.SetEventHook(nullptr);
+    EXPECT_EQ(rig.Blocks('<').size(), 2u);
+    EXPECT_EQ(rig.session.PrjInfo.StopRequest, 0);
+}
+
+// A block that did not arrive must not be compared: the receive area would
+// still hold the previous block, which here equals the buffer's next block.
+TEST(VerifyFaults, ABlockThatDidNotArriveIsADifference) {
+    const struct {
+        const char* name;
+        std::function<void(SimFaults&)> fault;
+        std::vector<uint16_t> indicators;
+    } cases[] = {
+        {"drive removed at the second block", [](SimFaults& f) { f.removeAfterTransfers = 2 + 2 + 2 + 1 + 1; }, {1, 1}},
+        {"drive removed at the header", [](SimFaults& f) { f.removeAfterTransfers = 2 + 2 + 2; }, {1, 1}},
+        {"indicator unanswered", [](SimFaults& f) { f.silentCommands = {0x20}; }, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OperationRig rig;
+        rig.UseChip(1, 8192);
+        std::vector<uint8_t> half = Pattern(4096);
+        std::vector<uint8_t> image = half;
+        image.insert(image.end(), half.begin(), half.end());
+        rig.sim.chipMemory() = image;
+        rig.LoadBuffer(image);
+        ASSERT_TRUE(rig.Connect());
+        rig.ClearRecords();
+        c.fault(rig.sim.faults);
+
+        EXPECT_EQ(sbVerifyClick(rig.session), OperationOutcome::Failed);
+        EXPECT_EQ(rig.status.panels[0], "10:42:07 校验错误，请重试！0.00秒");
+        EXPECT_EQ(rig.progress.state, ProgressState::Error);
+        EXPECT_EQ(rig.progress.label, "Error");
+        EXPECT_EQ(rig.progress.labelColour, LabelColour::Red);
+        EXPECT_EQ(rig.Indicators(), c.indicators);
+        EXPECT_EQ(rig.session.RamFile.Data, image);
+        EXPECT_EQ(rig.session.RamFile.DataLen, 8192u);
+    }
+}
+
+}  // namespace
+}  // namespace tq

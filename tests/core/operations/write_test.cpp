@@ -1,0 +1,195 @@
+#include "core/operations/write.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "core/device/commands.h"
+#include "support/fake_volumes.h"
+#include "support/operation_rig.h"
+
+namespace tq {
+namespace {
+
+using testing::FrameBe16;
+using testing::FrameBe32;
+using testing::OperationRig;
+
+std::vector<uint8_t> Pattern(size_t size, uint8_t seed = 1) {
+    std::vector<uint8_t> bytes(size);
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + seed + i / 251);
+    return bytes;
+}
+
+TEST(Write, AnEmptyBufferSendsAHeaderOfLengthZeroAndNoBlock) {
+    OperationRig rig;
+    rig.UseChip(1, 4096);
+    ASSERT_TRUE(rig.Connect());
+    rig.ClearRecords();
+    EXPECT_EQ(sbWriteClick(rig.session), OperationOutcome::Succeeded);
+    const auto headers = rig.Frames(0x35);
+    ASSERT_EQ(headers.size(), 1u);
+    EXPECT_EQ(FrameBe32(headers[0], 12), 0u);
+    EXPECT_TRUE(rig.Blocks('>').empty());
+    EXPECT_EQ(rig.status.history0,
+              (std::vector<std::string>{"10:42:07 写入芯片，文件名：写入长度：0", "10:42:07 写入成功.共耗时0.01秒"}));
+    EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 0, 100}));
+}
+
+TEST(Write, TheLengthIsTheBufferCutToTheChipAndToTheStorage) {
+    const struct {
+        uint32_t capacity, storage, dataLen, length;
+    } cases[] = {
+        {256, 512, 512, 256},    // buffer longer than the chip
+        {4096, 256, 300, 256},   // a length beyond the storage never reads past it
+        {4096, 4096, 300, 300},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.capacity * 10000 + c.storage);
+        OperationRig rig;
+        rig.UseChip(1, c.capacity);
+        rig.session.RamFile.Data = Pattern(c.storage);
+        rig.session.RamFile.DataLen = c.dataLen;
+        ASSERT_TRUE(rig.Connect());
+        rig.ClearRecords();
+        EXPECT_EQ(sbWriteClick(rig.session), OperationOutcome::Succeeded);
+        EXPECT_EQ(FrameBe32(rig.Frames(0x35).at(0), 12), c.length);
+        EXPECT_EQ(rig.status.history0.at(0), "10:42:07 写入芯片，文件名：写入长度：" + std::to_string(c.length));
+        const std::vector<uint8_t>& chip = rig.sim.chipMemory();
+        EXPECT_TRUE(std::equal(chip.begin(), chip.begin() + c.length, rig.session.RamFile.Data.begin()));
+        EXPECT_TRUE(std::all_of(chip.begin() + c.length, chip.end(), [](uint8_t b) { return b == 0xFF; }));
+    }
+}
+
+TEST(Write, BlockSizesAndPacesFollowTheChipType) {
+    // Elapsed: the 10 ms after the header, then the paces of the EEPROM types.
+    const struct {
+        uint8_t type;
+        uint32_t capacity;
+        uint16_t pageSize;
+        uint32_t length;
+        uint16_t headerBlock;
+        std::vector<uint32_t> blocks;
+        const char* line;
+    } cases[] = {
+        {2, 256, 0, 256, 256, {256}, "10:42:07 写入成功.共耗时0.71秒"},                // 10 + 200 + 500
+        {3, 4096, 0, 4096, 2048, {2048, 2048}, "10:42:07 写入成功.共耗时0.91秒"},      // 10 + 2 x 200 + 500
+        {4, 4096, 264, 300, 264, {264, 264}, "10:42:07 写入成功.共耗时0.01秒"},        // 10 us after a full block
+        {7, 4096, 0, 3000, 1024, {1024, 1024, 1024}, "10:42:07 写入成功.共耗时0.01秒"},
+        {1, 65536, 0, 65536, 2048, std::vector<uint32_t>(32, 2048), "10:42:07 写入成功.共耗时0.01秒"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.type));
+        OperationRig rig;
+        rig.UseChip(c.type, c.capacity, c.pageSize);
+        rig.LoadBuffer(Pattern(c.length));
+        ASSERT_TRUE(rig.Connect());
+        rig.ClearRecords();
+        EXPECT_EQ(sbWriteClick(rig.session), OperationOutcome::Succeeded);
+        const auto header = rig.Frames(0x35).at(0);
+        EXPECT_EQ(FrameBe32(header, 8), 0u);
+        EXPECT_EQ(FrameBe32(header, 12), c.length);
+        EXPECT_EQ(FrameBe16(header, 16), c.headerBlock);
+        EXPECT_EQ(rig.Blocks('>'), c.blocks);
+        EXPECT_EQ(rig.status.panels[0], c.line);
+        EXPECT_EQ(rig.progress.label, "100%");
+        EXPECT_EQ(rig.progress.position, c.length);
+        const std::vector<uint8_t>& chip = rig.sim.chipMemory();
+        EXPECT_TRUE(std::equal(chip.begin(), chip.begin() + c.length, rig.session.RamFile.Data.begin()));
+    }
+}
+
+TEST(Write, StartsAtTheBufferStartAddress) {
+    OperationRig rig;
+    rig.UseChip(2, 1024);
+    rig.LoadBuffer(Pattern(100));
+    rig.session.PrjInfo.RamStartAddr = 0x200;
+    ASSERT_TRUE(rig.Connect());
+    rig.ClearRecords();
+    EXPECT_EQ(sbWriteClick(rig.session), OperationOutcome::Succeeded);
+    EXPECT_EQ(FrameBe32(rig.Frames(0x35).at(0), 8), 0x200u);
+    EXPECT_TRUE(std::equal(rig.session.RamFile.Data.begin(), rig.session.RamFile.Data.begin() + 100,
+                           rig.sim.chipMemory().begin() + 0x200));
+    EXPECT_EQ(rig.sim.chipMemory()[0x1FF], 0xFF);
+}
+
+TEST(Write, TheLastShortBlockGoesOutPaddedWithFF) {
+    testing::FakeVolumes volumes;
+    volumes.volumes = {testing::ProgrammerVolume()};
+    VirtualClock clock;
+    Session session(volumes, clock, std::filesystem::temp_directory_path());
+    ASSERT_TRUE(session.Link.FindDeviceDrive());
+    session.Link.Uart.Connected = 1;
+    session.PrjInfo.ChipTypeCode = 4;
+    session.PrjInfo.Capacity = 4096;
+    session.PrjInfo.PageSize = 264;
+    session.RamFile.Data = Pattern(4096);
+    session.RamFile.DataLen = 300;
+
+    EXPECT_EQ(StreamWrite(session, 0, 4), kOpSuccess);
+    const auto& writes = volumes.drive.writes;
+    ASSERT_EQ(writes.size(), 3u);  // header, two blocks of one sector each
+    const std::vector<uint8_t>& data = session.RamFile.Data;
+    EXPECT_TRUE(std::equal(data.begin(), data.begin() + 264, writes[1].begin()));
+    EXPECT_TRUE(std::equal(data.begin() + 264, data.begin() + 300, writes[2].begin()));
+    EXPECT_TRUE(std::all_of(writes[2].begin() + 36, writes[2].begin() + 264, [](uint8_t b) { return b == 0xFF; }));
+}
+
+TEST(Write, AStopSendsTheAbortBlockAndKeepsTheLengthLine) {
+    OperationRig rig;
+    rig.UseChip(2, 4096);
+    rig.LoadBuffer(Pattern(4096));
+    ASSERT_TRUE(rig.Connect());
+    rig.ClearRecords();
+    rig.clock.SetEventHook([&] {
+        if (!rig.Blocks('>').empty()) sbStopClick(rig.session);
+    });
+    EXPECT_EQ(sbWriteClick(rig.session), OperationOutcome::Failed);
+    rig.clock.SetEventHook(nullptr);
+    EXPECT_EQ(rig.Blocks('>'), (std::vector<uint32_t>{2048, 10}));
+    EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 3, 100}));
+    EXPECT_EQ(rig.status.panels[0], "10:42:07 写入芯片，文件名：写入长度：4096");
+    EXPECT_EQ(rig.session.PrjInfo.StopRequest, 0);
+    EXPECT_EQ(SetIndicator(rig.session.Link, 7), 0);  // the programmer left the stream
+}
+
+// The drive vanishes after `transfers` more transfers, or the first
+// indicator goes unanswered: the write ends with the communication error,
+// never the success line, and the buffer is untouched.
+TEST(WriteFaults, ALostDriveOrAMissingAnswerEndsWithTheCommunicationError) {
+    const struct {
+        const char* name;
+        std::optional<uint32_t> removeAfter;
+        bool silentIndicator;
+        std::vector<uint16_t> indicators;
+    } cases[] = {
+        {"drive removed at the fifth block", 2 + 2 + 1 + 4, false, {1}},
+        {"drive removed at the header", 2 + 2, false, {1}},
+        {"indicator unanswered", {}, true, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OperationRig rig;
+        rig.UseChip(1, 65536);
+        rig.LoadBuffer(Pattern(65536));
+        ASSERT_TRUE(rig.Connect());
+        rig.ClearRecords();
+        if (c.removeAfter) rig.sim.faults.removeAfterTransfers = *c.removeAfter;
+        if (c.silentIndicator) rig.sim.faults.silentCommands = {0x20};
+        const std::vector<uint8_t> before = rig.session.RamFile.Data;
+
+        EXPECT_EQ(sbWriteClick(rig.session), OperationOutcome::Failed);
+        EXPECT_EQ(rig.status.panels[0], "10:42:07 写入通讯错误，请重试.");
+        for (const std::string& line : rig.status.history0) EXPECT_EQ(line.find("写入成功"), std::string::npos);
+        EXPECT_EQ(rig.progress.state, ProgressState::Error);
+        EXPECT_EQ(rig.progress.label, "ERROR");
+        EXPECT_EQ(rig.progress.labelColour, LabelColour::Red);
+        EXPECT_EQ(rig.Indicators(), c.indicators);
+        EXPECT_EQ(rig.session.RamFile.Data, before);
+        EXPECT_EQ(rig.session.RamFile.DataLen, 65536u);
+        EXPECT_FALSE(rig.session.OperationRunning);
+    }
+}
+
+}  // namespace
+}  // namespace tq
