@@ -34,8 +34,10 @@ TEST(ConvertCommand, ConvertsByTheSourceExtension) {
     ScratchFolder folder;
     const std::string hex = testing::LinearAddressRecord(0x0800) + testing::DataRecord(0, Counting(0, 16)) +
                             testing::DataRecord(0x10, Counting(16, 16)) + testing::EndRecord();
-    std::vector<uint8_t> cap(2048, 0xCC);
-    cap.insert(cap.end(), {1, 2, 3});
+    std::vector<uint8_t> cap(2048 + 3, 0xCC);  // header, then the image 01 02 03
+    cap[2048] = 1;
+    cap[2049] = 2;
+    cap[2050] = 3;
     struct Case {
         std::string name;  // source file name
         std::string content;
