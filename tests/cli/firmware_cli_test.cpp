@@ -21,6 +21,11 @@ struct CliRun {
 struct FirmwareCliFixture : ::testing::Test {
     testing::FirmwareTestFolder folder;
 
+    // Every run starts by opening the chip database of the program folder.
+    FirmwareCliFixture() {
+        std::filesystem::copy_file(std::filesystem::path(TQ_BIN_DIR) / "login.dat", folder.path() / "login.dat");
+    }
+
     CliRun Run(std::vector<std::string> args) {
         args.insert(args.begin(), {"tqprog-cli", "--program-dir", folder.path().string()});
         std::vector<const char*> argv;
