@@ -44,6 +44,9 @@ public:
     // The presence poll timer (TimerScan); the firmware update turns it off
     // for its duration.
     bool TimerScanEnabled = true;
+    // The chip selection frame sits in the offline project dialog while a
+    // project is edited; choosing a chip there leaves the buffer alone.
+    bool ChipFrameInProjectDialog = false;
 
     Clock& clock() { return Link.clock(); }
     void SetMessageView(MessageView& view);

@@ -1,0 +1,87 @@
+// The project file temp/temp.gprj: the lines "key=value" (GBK, CR LF) that
+// tell the programmer how to program chips on its own. WriteProjectFile
+// fills PrjInfoOffline from the project dialog, the chosen chip's database
+// row and the data file facts, and writes the file whole or not at all.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/app/operation_record.h"
+
+namespace tq {
+
+class Session;
+
+// The project dialog's controls the file takes its values from.
+struct ProjectForm {
+    std::string editPrjName;
+    std::string chipName;      // the chip frame's selected name; empty = no item selected
+    int cmbDownMethod = 1;     // 0 "手动", 1 "自动", 2 "机台烧录"; -1 = none selected
+    bool chkPrjIdCheck = false;
+    bool chkPrjErase = true;
+    bool chkPrjWrite = true;
+    bool chkPrjVerify = true;
+    bool chkAutoSN = false;
+    int cmbSNBytes = -1;       // 0 "1Byte", 1 "2Byte", 2 "4Byte"; -1 = none selected (shows "4Byte")
+    int cmbSNEndian = 0;       // 0 "大端", 1 "小端"
+    std::string lbeSnAddr = "00000000";
+    std::string lbeSnValue = "00000000";
+    bool chkProTimes = false;
+    std::string editProTimes = "0";
+};
+
+// The columns of a chip's database row that a project needs, as stored.
+struct ProjectChipRow {
+    std::string ChipID;
+    std::string ChipType;
+    std::string ManufName;
+    int64_t Capacity = 0;
+    int64_t BlockSize = 0;
+    int64_t PageSize = 0;
+    int64_t OTPSize = 0;
+    int64_t Voltage = 0;
+    int64_t ChipPara = 0;
+    int64_t ChipPara1 = 0;
+};
+
+// What the file writer needs from outside: the chip row query's first row for
+// a name (nothing when no row has it), the GBK form of a text, and a text cut
+// so that its GBK form has at most n bytes.
+struct ProjectFileServices {
+    std::function<std::optional<ProjectChipRow>(const std::string& chipName)> chipRow;
+    std::function<std::string(std::string_view utf8)> toGbk;
+    std::function<std::string(std::string_view utf8, size_t maxBytes)> cutToGbkBytes;
+};
+
+// Chip type code of a project: the operation codes, except that "SWD Flash"
+// gives 7 and "SWD ARM" gives 0.
+uint16_t ProjectChipTypeCode(const std::string& chipType);
+// 1 for 1800 mV, 2 for 5000 mV, 0 otherwise.
+uint8_t ProjectVoltageCode(int64_t voltage);
+
+// The project file's text (UTF-8, lines ending in CR LF) for a chip row, with
+// the record filled on the way. Empty with an error text naming the offending
+// value when a number does not convert.
+struct ComposedProject {
+    std::string text;
+    Prj_Info_Struct record;
+    std::string error;
+};
+ComposedProject ComposeProjectFile(const Session& session, const ProjectForm& form, const ProjectChipRow& row,
+                                   uint32_t prjId, const ProjectFileServices& services);
+
+// temp/temp.gprj in the program folder.
+std::filesystem::path ProjectFilePath(const Session& session);
+
+// Writes the project file and fills PrjInfoOffline. False after the reason has
+// been shown (no chip selected, chip not in the database, a value that is not
+// a number, the file could not be written); the file is then untouched.
+bool WriteProjectFile(Session& session, const ProjectForm& form, const std::filesystem::path& path,
+                      const ProjectFileServices& services);
+
+}  // namespace tq

@@ -1,0 +1,29 @@
+// Texts of the offline project that the language files do not carry: one
+// per language, chosen by the Language setting (0 Simplified Chinese,
+// 1 Traditional Chinese, anything else English).
+#pragma once
+
+#include <string>
+
+#include "core/session.h"
+
+namespace tq {
+
+inline std::string ProjectText(const Session& session, const char* simplified, const char* traditional,
+                               const char* english) {
+    switch (session.DevInf.Language) {
+        case 0: return simplified;
+        case 1: return traditional;
+        default: return english;
+    }
+}
+
+inline std::string CannotOpenText(const Session& session, const std::string& path) {
+    return ProjectText(session, "无法打开文件：", "無法開啟檔案：", "Cannot open file: ") + path;
+}
+
+inline std::string CannotReadText(const Session& session, const std::string& path) {
+    return ProjectText(session, "无法读取文件：", "無法讀取檔案：", "Cannot read file: ") + path;
+}
+
+}  // namespace tq
