@@ -8,10 +8,19 @@
 
 #include "cli/commands.h"
 #include "cli/terminal_views.h"
+#include "core/app/startup.h"
 #include "core/device/platform/system_volumes.h"
 #include "sim/sim_programmer.h"
 
 namespace tq {
+namespace {
+
+// Ends the command: start-up could not bring the session up.
+struct StartupFailure {
+    std::string message;
+};
+
+}  // namespace
 
 struct CliContext::Parts {
     std::unique_ptr<Clock> clock;
@@ -69,6 +78,12 @@ Session& CliContext::session() {
     if (device.empty() && !options.simulator)
         if (const char* env = std::getenv("TQPROG_DEVICE"); env) device = env;
     session.Link.SetExplicitDevice(device);
+    // Database, settings (read only: the CLI never writes dev.ini), texts.
+    StartupOptions startup;
+    if (options.language >= 0) startup.language = options.language;
+    const StartupResult result = RunStartup(session, startup);
+    if (result.outcome == StartupOutcome::DatabaseMissing) throw StartupFailure{result.message};
+    if (result.outcome == StartupOutcome::DatabaseFailed) terminal.ShowError(result.message);
     return session;
 }
 
@@ -90,10 +105,15 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     app.add_option("--lang", o.language, "Message language: 0 Simplified Chinese, 1 Traditional Chinese, 2 English")
         ->check(CLI::Range(0, 2));
     RegisterInfoCommand(app, context);
+    RegisterChipsCommand(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         return app.exit(e, out, err);
+    } catch (const StartupFailure& failure) {
+        return context.Fail(failure.message);
+    } catch (const DatabaseError& error) {
+        return context.Fail(std::string("database error: ") + error.what());
     }
     return context.exitCode;
 }

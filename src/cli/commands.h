@@ -10,5 +10,6 @@ namespace tq {
 class CliContext;
 
 void RegisterInfoCommand(CLI::App& app, CliContext& context);
+void RegisterChipsCommand(CLI::App& app, CliContext& context);
 
 }  // namespace tq

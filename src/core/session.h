@@ -7,6 +7,7 @@
 
 #include "core/app/language_texts.h"
 #include "core/app/operation_record.h"
+#include "core/app/settings.h"
 #include "core/buffer/buffer_record.h"
 #include "core/device/identity_record.h"
 #include "core/device/link.h"
@@ -38,6 +39,7 @@ public:
     Prj_Info_Struct PrjInfoOffline;
     Ram_File_Info_Struct RamFile;
     Dev_Language_Struct DevLanguage;
+    DebugOptions DebugOption;  // [DebugOption] of dev.ini, kept but unused
     std::unique_ptr<ChipDatabase> Database;
     std::filesystem::path ProgramFolder;
     SessionViews Views;

@@ -1,0 +1,120 @@
+// `chips`: the chip database from the terminal.
+//   chips [PATTERN] [--type TYPE] [--maker MAKER]   chips whose name contains PATTERN
+//   chips --types [--platform CODE]                 the chip types a platform offers
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <ostream>
+
+#include "cli/cli_context.h"
+#include "cli/commands.h"
+#include "core/app/language.h"
+#include "core/chipdb/chip_database.h"
+
+namespace tq {
+namespace {
+
+struct ChipsOptions {
+    std::string pattern;
+    std::string type;
+    std::string maker;
+    bool types = false;
+    std::string platform;
+};
+
+bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// Terminal columns of a UTF-8 text: wide (CJK) characters take two.
+size_t DisplayWidth(std::string_view text) {
+    size_t width = 0;
+    for (size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        width += length >= 3 ? 2 : 1;
+        i += length;
+    }
+    return width;
+}
+
+void PrintTable(std::ostream& out, const std::vector<std::vector<std::string>>& rows) {
+    std::vector<size_t> widths;
+    for (const auto& row : rows)
+        for (size_t i = 0; i < row.size(); ++i) {
+            if (widths.size() <= i) widths.push_back(0);
+            widths[i] = std::max(widths[i], DisplayWidth(row[i]));
+        }
+    for (const auto& row : rows) {
+        std::string line;
+        for (size_t i = 0; i < row.size(); ++i) {
+            line += row[i];
+            if (i + 1 < row.size()) line += std::string(widths[i] - DisplayWidth(row[i]) + 2, ' ');
+        }
+        line.erase(line.find_last_not_of(' ') + 1);
+        out << line << '\n';
+    }
+}
+
+void ListTypes(CliContext& context, const ChipsOptions& options) {
+    Session& session = context.session();
+    const int32_t language = session.DevInf.Language;
+    const std::string model = options.platform.empty() ? session.DevInf.DefaultModel : options.platform;
+    const TypeList list = session.Database->TypeListQuery(model);
+    if (list.rejected) {
+        context.Fail(list.Reason(language));
+        return;
+    }
+    for (const std::string& type : list.types) context.out << type << '\n';
+}
+
+void ListChips(CliContext& context, const ChipsOptions& options) {
+    Session& session = context.session();
+    const int32_t language = session.DevInf.Language;
+    if (!options.type.empty() && ChipTypeCode(options.type) == 0) {
+        bool known = false;
+        for (std::string_view type : kChipTypeTexts) known = known || SameText(type, options.type);
+        if (!known) {
+            context.Fail(Triplet(language, "未知的芯片类型: ", "未知的晶片類型: ", "unknown chip type: ") +
+                         options.type);
+            return;
+        }
+    }
+    std::vector<std::vector<std::string>> table;
+    table.push_back({Triplet(language, "芯片名称", "晶片名稱", "Chip name"), Triplet(language, "类型", "類型", "Type"),
+                     Triplet(language, "厂商", "廠商", "Maker"), Triplet(language, "容量", "容量", "Size"), "ID"});
+    for (const ChipRow& row : session.Database->SearchQuery(options.pattern)) {
+        if (!options.type.empty() && !SameText(row.ChipType, options.type)) continue;
+        if (!options.maker.empty() && !SameText(row.ManufName, options.maker)) continue;
+        table.push_back({row.ChipName, row.ChipType, row.ManufName,
+                         FormatSize(static_cast<uint64_t>(std::max<int64_t>(row.Capacity, 0))), row.ChipID});
+    }
+    const size_t found = table.size() - 1;
+    if (found > 0) PrintTable(context.out, table);
+    context.out << Triplet(language, "共搜索到: ", "共搜索到: ", "Total result: ") << found << '\n';
+}
+
+}  // namespace
+
+void RegisterChipsCommand(CLI::App& app, CliContext& context) {
+    auto options = std::make_shared<ChipsOptions>();
+    CLI::App* chips = app.add_subcommand("chips", "List the chips of the database, sorted by size");
+    chips->add_option("PATTERN", options->pattern, "Part of the chip name (% and _ are wildcards)");
+    chips->add_option("--type", options->type, "Only chips of this type, e.g. \"SPI FLASH\"");
+    chips->add_option("--maker", options->maker, "Only chips of this maker, e.g. WINBOND");
+    CLI::Option* types = chips->add_flag("--types", options->types, "List the chip types a platform offers");
+    chips->add_option("--platform", options->platform,
+                      "Programmer model or platform code for --types (default: the remembered model)")
+        ->needs(types);
+    chips->callback([&context, options] {
+        if (options->types)
+            ListTypes(context, *options);
+        else
+            ListChips(context, *options);
+    });
+}
+
+}  // namespace tq

@@ -1,0 +1,76 @@
+#include "core/app/settings.h"
+
+#include "core/app/language.h"
+#include "core/app/profile_file.h"
+#include "core/app/text_encoding.h"
+#include "core/session.h"
+
+namespace tq {
+namespace {
+
+// Text keys are read through buffers of 80, 60 and 10 bytes.
+constexpr size_t kPathBytes = 79;
+constexpr size_t kChipNameBytes = 59;
+constexpr size_t kModelBytes = 9;
+
+std::string Number(int32_t value) { return " " + std::to_string(value); }
+
+}  // namespace
+
+void LoadSettings(Session& session) {
+    const ProfileFile file = ProfileFile::Load(session.ProgramFolder / kSettingsFileName);
+    Dev_Inf_Struct& dev = session.DevInf;
+    Prj_Info_Struct& prj = session.PrjInfo;
+    session.DebugOption.comDebugDly = file.ReadInt("DebugOption", "comDebugDly", 5000);
+    session.DebugOption.intMsgDleTim = file.ReadInt("DebugOption", "intMsgDleTim", 1000);
+    dev.Language = file.ReadInt("SystemOption", "Language", 0);
+    dev.FilePath = file.ReadString("SystemOption", "FilePath", "C:", kPathBytes);
+    session.RamFile.FileName = file.ReadString("SystemOption", "File", "", kPathBytes);
+    prj.RamStartAddr = static_cast<uint32_t>(file.ReadInt("PrjInfo", "RamStartAddr", 0));
+    prj.IdCheck = static_cast<uint8_t>(file.ReadInt("PrjInfo", "IdCheck", 0));
+    prj.Erase = static_cast<uint8_t>(file.ReadInt("PrjInfo", "Erase", 1));
+    prj.Write = static_cast<uint8_t>(file.ReadInt("PrjInfo", "Write", 1));
+    prj.Verify = static_cast<uint8_t>(file.ReadInt("PrjInfo", "Verify", 1));
+    prj.ChipName = file.ReadString("PrjInfo", "ChipName", "24C02", kChipNameBytes);
+    dev.DefaultModel = file.ReadString("PrjInfo", "defaultMode", kDefaultModel, kModelBytes);
+    dev.SuccessCount = 0;
+    dev.FailCount = 0;
+}
+
+bool SaveSettings(Session& session) {
+    Dev_Inf_Struct& dev = session.DevInf;
+    const Prj_Info_Struct& prj = session.PrjInfo;
+    ProfileFile file = ProfileFile::Load(session.ProgramFolder / kSettingsFileName);
+    std::string failure = file.ReadError();
+    if (failure.empty()) {
+        file.WriteString("SystemOption", "Language", Number(dev.Language));
+        dev.FilePath = FolderOf(session.RamFile.FileName);
+        file.WriteString("SystemOption", "FilePath", dev.FilePath);
+        file.WriteString("SystemOption", "File", session.RamFile.FileName);
+        file.WriteString("PrjInfo", "RamStartAddr", Number(static_cast<int32_t>(prj.RamStartAddr)));
+        file.WriteString("PrjInfo", "IdCheck", Number(prj.IdCheck));
+        file.WriteString("PrjInfo", "Erase", Number(prj.Erase));
+        file.WriteString("PrjInfo", "Write", Number(prj.Write));
+        file.WriteString("PrjInfo", "Verify", Number(prj.Verify));
+        file.WriteString("PrjInfo", "ChipName", prj.ChipName);
+        file.WriteString("PrjInfo", "defaultMode", dev.DefaultModel);
+        failure = file.Save();
+    }
+    if (failure.empty()) return true;
+    session.Views.messages->ShowError(Triplet(dev.Language, "设置未能保存：", "設定未能儲存：",
+                                              "The settings could not be saved: ") +
+                                      failure);
+    return false;
+}
+
+void CheckDefaultModel(Dev_Inf_Struct& dev) {
+    const size_t length = GbkLength(dev.DefaultModel);
+    if (length < 3 || length > 8) dev.DefaultModel = kDefaultModel;
+}
+
+std::string FolderOf(std::string_view file) {
+    const size_t separator = file.find_last_of("\\/");
+    return separator == std::string_view::npos ? std::string() : std::string(file.substr(0, separator + 1));
+}
+
+}  // namespace tq

@@ -1,0 +1,68 @@
+// One row of the chip table and what the program makes of it: the chip-type
+// code, the voltage code, the chip parameters of the operation record, and
+// the size text shown for capacities and page sizes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tq {
+
+struct Prj_Info_Struct;
+
+struct ChipRow {
+    std::string ChipName;
+    std::string ChipType;
+    std::string ManufName;
+    std::string Note;  // capacity text of the search grid
+    int64_t Capacity = 0;
+    int64_t PageSize = 0;
+    int64_t BlockSize = 0;
+    int64_t OTPSize = 0;
+    std::string OTPAddr;
+    int64_t Voltage = 0;  // millivolts
+    std::string ChipID;   // 6 upper-case hex digits where detection uses it
+    int64_t ChipPara = 0;
+    int64_t ChipPara1 = 0;
+    std::string ParaNote;
+    std::string Para1Note;
+    int64_t EraseTime = 0;
+    std::string MemoryType;
+    std::string Adder;  // "Varden" factory rows, "USER" the user's own
+
+    bool operator==(const ChipRow&) const = default;
+};
+
+// The columns of the chip table, in table order.
+inline constexpr std::array<std::string_view, 18> kChipColumns = {
+    "ChipName", "ChipType", "ManufName", "Note",     "Capacity",  "PageSize",  "BlockSize",  "OTPSize",    "OTPAddr",
+    "Voltage",  "ChipID",   "ChipPara",  "ChipPara1", "ParaNote", "Para1Note", "EraseTime", "MemoryType", "Adder"};
+
+// The chip types, in the order of their codes 1 to 7.
+inline constexpr std::array<std::string_view, 7> kChipTypeTexts = {
+    "SPI FLASH", "24 EEPROM", "25 EEPROM", "45 EEPROM", "93 EEPROM", "95 EEPROM", "SWD ARM"};
+
+inline constexpr const char* kFactoryAdder = "Varden";
+inline constexpr const char* kUserAdder = "USER";
+
+// 1 "SPI FLASH" ... 7 "SWD ARM"; 0 for any other text.
+uint16_t ChipTypeCode(std::string_view typeText);
+
+// 2 for 5000 mV, 0 for every other voltage (3.3 V and 1.8 V alike).
+uint8_t VoltageCode(int64_t voltage);
+
+// Copies a row's chip parameters into the operation record: type code,
+// block size, capacity, erase time, page size, OTP size (each cut to its
+// field), voltage code, and the low bytes of ChipPara and ChipPara1.
+// ChipName is left to the caller, which compares it first.
+void CopyChipParameters(const ChipRow& row, Prj_Info_Struct& prj);
+
+// 8388608 -> "8MB", 2048 -> "2KB", 1536 -> "1KB", 256 -> "256B".
+std::string FormatSize(uint64_t bytes);
+
+// An ID in the form detection looks up: 6 upper-case hexadecimal digits.
+bool IsWellFormedChipId(std::string_view id);
+
+}  // namespace tq

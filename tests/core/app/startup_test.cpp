@@ -1,0 +1,111 @@
+#include "core/app/startup.h"
+
+#include <gtest/gtest.h>
+
+#include "core/chipdb/chip_database_builder.h"
+#include "support/session_fixture.h"
+
+namespace tq {
+namespace {
+
+struct StartupTest : ::testing::Test, testing::SessionFixture {
+    Session& s = *session;
+
+    // A database with the chip types but no chips and no [DevInfo] row.
+    void MakeSmallDatabase() {
+        std::unique_ptr<ChipDatabase> db = ChipDatabase::Open(folder / "login.dat", true);
+        db->ExecScript("PRAGMA synchronous = OFF");
+        CreateChipTables(*db);
+        AddChipTypes(*db);
+    }
+};
+
+TEST_F(StartupTest, MissingDatabaseEndsStartUp) {
+    folder.WriteGbk("dev.ini", "[SystemOption]\nLanguage=2\n");
+    const StartupResult result = RunStartup(s);
+    EXPECT_EQ(result.outcome, StartupOutcome::DatabaseMissing);
+    EXPECT_EQ(result.message, ">>> 数据库文件 " + folder.path().string() + "/login.dat不存在！");
+    EXPECT_EQ(s.Database, nullptr);
+    EXPECT_EQ(s.DevInf.DefaultModel, "");  // no later step ran
+    EXPECT_EQ(s.DevLanguage.OK, "");
+    EXPECT_FALSE(std::filesystem::exists(folder / "login.dat"));
+}
+
+TEST_F(StartupTest, FirstRunWithoutSettings) {
+    MakeSmallDatabase();
+    s.PrjInfo.ChannelSelector = 9;
+    const StartupResult result = RunStartup(s);
+    ASSERT_EQ(result.outcome, StartupOutcome::Completed) << result.message;
+    EXPECT_EQ(result.openDialogFolder, "C:");
+    EXPECT_EQ(s.PrjInfo.ChannelSelector, 0);
+    EXPECT_EQ(s.PrjInfo.ChipName, "24C02");
+    // The texts were loaded before the version was read.
+    EXPECT_EQ(result.language.applicationTitle, "Varden HVR Series Programmer  ");
+    EXPECT_EQ(s.DevInf.DbVersion, "V0.1.0");
+    EXPECT_EQ(result.chipTypes.types.size(), 7u);
+    EXPECT_EQ(statusBar.panels[2], "设备离线");
+    EXPECT_FALSE(std::filesystem::exists(folder / "dev.ini"));  // start-up never writes settings
+}
+
+TEST_F(StartupTest, SettingsTextsAndTypesOfTheRememberedModel) {
+    folder.CopyFromBin("login.dat");
+    folder.CopyFromBin("EN.ini");
+    folder.CopyFromBin("TC.ini");
+    folder.WriteGbk("dev.ini",
+                    "[SystemOption]\nLanguage= 2\nFilePath=/data/\n[PrjInfo]\ndefaultMode=M500-16\n");
+    StartupResult result = RunStartup(s);
+    ASSERT_EQ(result.outcome, StartupOutcome::Completed) << result.message;
+    EXPECT_EQ(result.openDialogFolder, "/data/");
+    EXPECT_EQ(s.DevLanguage.OK, "OK");
+    EXPECT_EQ(s.DevInf.DbVersion, "V1.0.0");
+    EXPECT_EQ(s.DevInf.DefaultModel, "M500-16");
+    EXPECT_EQ(result.chipTypes.platformCode, "M500");
+    EXPECT_EQ(result.chipTypes.types.size(), 6u);
+
+    // --lang replaces the setting for the run.
+    auto other = MakeSession();
+    result = RunStartup(*other, StartupOptions{1});
+    EXPECT_EQ(other->DevInf.Language, 1);
+    EXPECT_EQ(other->DevLanguage.OK, "確定");
+}
+
+TEST_F(StartupTest, DefaultModelIsCheckedBeforeItsTypesAreListed) {
+    MakeSmallDatabase();
+    struct Case {
+        std::string saved;
+        std::string model;
+        StartupOutcome outcome;
+        size_t types;
+        size_t warnings;
+    };
+    const Case cases[] = {
+        {"AB", "TQM7300B", StartupOutcome::Completed, 7, 0},
+        {"M500", "M500", StartupOutcome::Completed, 6, 0},
+        {"T-M7300", "T-M7300", StartupOutcome::Completed, 0, 1},  // rejected platform code, reported
+        {"ABCD123", "ABCD123", StartupOutcome::DatabaseFailed, 0, 0},
+    };
+    for (const Case& c : cases) {
+        messages.warnings.clear();
+        folder.WriteGbk("dev.ini", "[PrjInfo]\ndefaultMode=" + c.saved + "\n");
+        auto fresh = MakeSession();
+        const StartupResult result = RunStartup(*fresh);
+        EXPECT_EQ(result.outcome, c.outcome) << c.saved;
+        EXPECT_EQ(fresh->DevInf.DefaultModel, c.model);
+        EXPECT_EQ(result.chipTypes.types.size(), c.types) << c.saved;
+        EXPECT_EQ(messages.warnings.size(), c.warnings) << c.saved;
+        if (c.outcome == StartupOutcome::DatabaseFailed) {
+            EXPECT_EQ(result.message, "no such column: ABCD");
+            EXPECT_EQ(fresh->DevInf.DbVersion, "V0.1.0");  // read before the failing step
+        }
+    }
+}
+
+TEST_F(StartupTest, DamagedDatabaseIsAFailedStatement) {
+    folder.WriteBytes("login.dat", "this is not a database at all, just some text that is long enough");
+    const StartupResult result = RunStartup(s);
+    EXPECT_EQ(result.outcome, StartupOutcome::DatabaseFailed);
+    EXPECT_EQ(result.message, "file is not a database");
+}
+
+}  // namespace
+}  // namespace tq
