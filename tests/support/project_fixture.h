@@ -1,49 +1,33 @@
 // A session on the simulated programmer with the virtual clock, connected,
-// with a fresh program folder and recording views, for the offline project.
+// with a fresh program folder holding the built chip database and recording views, for the offline project.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "core/chipdb/chip_database.h"
 #include "core/device/platform/clock.h"
 #include "core/device/presence.h"
 #include "core/project/project_download.h"
 #include "core/project/project_editor.h"
 #include "core/session.h"
 #include "sim/sim_programmer.h"
+#include "support/program_folder.h"
 #include "support/recording_views.h"
 
 namespace tq::testing {
 
-// A program folder of its own, removed afterwards.
-class ScratchProgramFolder {
-public:
-    ScratchProgramFolder() {
-        std::random_device entropy;
-        path_ = std::filesystem::temp_directory_path() / ("tqprog-project-" + std::to_string(entropy()));
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchProgramFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::filesystem::path& path() const { return path_; }
-
-    std::filesystem::path WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) const {
-        const std::filesystem::path file = path_ / name;
-        std::ofstream out(file, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return file;
-    }
-
-private:
-    std::filesystem::path path_;
-};
+// Writes a binary file into a folder and returns its path.
+inline std::filesystem::path WriteBinary(const ProgramFolder& folder, const std::string& name,
+                                         const std::vector<uint8_t>& bytes) {
+    std::ofstream out(folder / name, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return folder / name;
+}
 
 // Bytes that differ from block to block, so a misplaced block shows.
 inline std::vector<uint8_t> PatternBytes(size_t count) {
@@ -92,7 +76,7 @@ public:
 };
 
 struct ProjectSession {
-    ScratchProgramFolder folder;
+    ProgramFolder folder;
     VirtualClock clock;
     SimProgrammer sim{clock};
     Session session{sim.volumes(), clock, folder.path()};
@@ -104,6 +88,8 @@ struct ProjectSession {
     ProjectDialogViews views{sbPrj, bar};
 
     ProjectSession() {
+        folder.CopyFromBin("login.dat");
+        session.Database = ChipDatabase::Open(folder / "login.dat");
         session.SetMessageView(messages);
         session.Views.fileDialog = &fileDialog;
         session.Link.SetTrace(&trace);

@@ -127,15 +127,14 @@ int CheckDataFile(Session& session, ProjectDialogViews& views, const std::filesy
     return kStepOk;
 }
 
-int btnDownLoadPrjClick(Session& session, ProjectDialogViews& views, const ProjectForm& form,
-                        const ProjectFileServices& services) {
+int btnDownLoadPrjClick(Session& session, ProjectDialogViews& views, const ProjectForm& form) {
     const std::string& dataFile = session.PrjInfoOffline.DataFileName;
     if (dataFile.empty() || dataFile == "0") {
         session.Views.messages->ShowMessage("请先选择数据文件，然后再下载.");
         return kStepFailed;
     }
     const std::filesystem::path projectPath = ProjectFilePath(session);
-    if (!WriteProjectFile(session, form, projectPath, services)) return kStepFailed;
+    if (!WriteProjectFile(session, form, projectPath)) return kStepFailed;
 
     views.sbPrj.SetPanelText(0, "工程文件下载");
     if (SendProjectFile(session, projectPath) != kStepOk) {

@@ -14,7 +14,6 @@ class Session;
 class StatusBarView;
 class ProgressView;
 struct ProjectForm;
-struct ProjectFileServices;
 
 struct ProjectDialogViews {
     StatusBarView& sbPrj;
@@ -50,7 +49,6 @@ int CheckDataFile(Session& session, ProjectDialogViews& views, const std::filesy
 
 // The download button: writes the project file from the form, sends it, then
 // stores and checks the data file. 0 only when every step succeeded.
-int btnDownLoadPrjClick(Session& session, ProjectDialogViews& views, const ProjectForm& form,
-                        const ProjectFileServices& services);
+int btnDownLoadPrjClick(Session& session, ProjectDialogViews& views, const ProjectForm& form);
 
 }  // namespace tq

@@ -2,14 +2,14 @@
 
 #include <cstdio>
 
+#include "core/app/text_encoding.h"
 #include "core/project/project_crc.h"
 #include "core/project/project_texts.h"
 #include "core/session.h"
 
 namespace tq {
 
-ProjectEditor::ProjectEditor(Session& session, ProjectLogView& log, const ProjectFileServices& services)
-    : session_(session), log_(log), services_(services) {}
+ProjectEditor::ProjectEditor(Session& session, ProjectLogView& log) : session_(session), log_(log) {}
 
 void ProjectEditor::MenuPrjOfflineClick() {
     Prj_Info_Struct& offline = session_.PrjInfoOffline;
@@ -52,7 +52,7 @@ bool ProjectEditor::Button2Click() {
     offline.Crc32 = facts.crc;
     log_.Clear();
     const size_t cut = path.find_last_of("\\/");
-    const std::string name = services_.cutToGbkBytes(cut == std::string::npos ? path : path.substr(cut + 1), 64);
+    const std::string name = CutToGbkBytes(cut == std::string::npos ? path : path.substr(cut + 1), 64);
     form.editPrjName = name;
 
     char crc[9];

@@ -23,7 +23,7 @@ public:
 
 class ProjectEditor {
 public:
-    ProjectEditor(Session& session, ProjectLogView& log, const ProjectFileServices& services);
+    ProjectEditor(Session& session, ProjectLogView& log);
 
     ProjectForm form;  // the dialog's controls
 
@@ -41,7 +41,6 @@ public:
 private:
     Session& session_;
     ProjectLogView& log_;
-    const ProjectFileServices& services_;
 };
 
 }  // namespace tq

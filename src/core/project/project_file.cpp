@@ -1,9 +1,11 @@
 #include "core/project/project_file.h"
 
 #include <cstdio>
-#include <fstream>
 #include <random>
 
+#include "core/app/atomic_write.h"
+#include "core/app/text_encoding.h"
+#include "core/chipdb/chip_database.h"
 #include "core/project/project_texts.h"
 #include "core/session.h"
 
@@ -57,49 +59,21 @@ std::string NotHexText(const Session& session, const char* simplified, const cha
     return ProjectText(session, simplified, traditional, english) + "\"" + text + "\"";
 }
 
-// Writes a temporary file beside path and renames it over path, creating the
-// folder first. Empty on success, else what failed (path then untouched).
-std::string WriteWholeFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::error_code ec;
-    std::filesystem::create_directories(path.parent_path(), ec);
-    const std::filesystem::path temporary = path.string() + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush()) {
-            out.close();
-            std::filesystem::remove(temporary, ec);
-            return "cannot write " + temporary.string();
-        }
-    }
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        std::filesystem::remove(temporary, ec);
-        return "cannot replace " + path.string();
-    }
-    return {};
-}
-
 }  // namespace
 
 uint16_t ProjectChipTypeCode(const std::string& chipType) {
-    static const char* const kTypes[] = {"SPI FLASH", "24 EEPROM", "25 EEPROM", "45 EEPROM",
-                                         "93 EEPROM", "95 EEPROM", "SWD Flash"};
-    for (uint16_t code = 1; code <= 7; ++code)
-        if (chipType == kTypes[code - 1]) return code;
-    return 0;
+    // The programmer's stand-alone mode knows SWD chips as "SWD Flash".
+    if (chipType == "SWD Flash") return 7;
+    const uint16_t code = ChipTypeCode(chipType);
+    return code == 7 ? 0 : code;
 }
 
-uint8_t ProjectVoltageCode(int64_t voltage) {
-    if (voltage == 1800) return 1;
-    if (voltage == 5000) return 2;
-    return 0;
-}
+uint8_t ProjectVoltageCode(int64_t voltage) { return voltage == 1800 ? 1 : VoltageCode(voltage); }
 
 std::filesystem::path ProjectFilePath(const Session& session) { return session.ProgramFolder / "temp" / "temp.gprj"; }
 
-ComposedProject ComposeProjectFile(const Session& session, const ProjectForm& form, const ProjectChipRow& row,
-                                   uint32_t prjId, const ProjectFileServices& services) {
+ComposedProject ComposeProjectFile(const Session& session, const ProjectForm& form, const ChipRow& row,
+                                   uint32_t prjId) {
     ComposedProject result;
     Prj_Info_Struct& r = result.record;
     r = session.PrjInfoOffline;
@@ -112,7 +86,7 @@ ComposedProject ComposeProjectFile(const Session& session, const ProjectForm& fo
     };
 
     line("PrjID=", Hex(prjId, 8) + "H");
-    line("PrjName=", services.cutToGbkBytes(AfterLastSeparator(form.editPrjName), 32));
+    line("PrjName=", CutToGbkBytes(AfterLastSeparator(form.editPrjName), 32));
 
     r.ChipName = form.chipName;
     line("ChipName=", r.ChipName);
@@ -188,28 +162,33 @@ ComposedProject ComposeProjectFile(const Session& session, const ProjectForm& fo
     return result;
 }
 
-bool WriteProjectFile(Session& session, const ProjectForm& form, const std::filesystem::path& path,
-                      const ProjectFileServices& services) {
+bool WriteProjectFile(Session& session, const ProjectForm& form, const std::filesystem::path& path) {
     MessageView& messages = *session.Views.messages;
     // A project without its chip is of no use to the programmer: nothing is written.
     if (form.chipName.empty()) {
         messages.ShowMessage("请选择芯片名称！");
         return false;
     }
-    const std::optional<ProjectChipRow> row = services.chipRow(form.chipName);
-    if (!row) {
+    if (!session.Database) {
+        messages.ShowError(ProjectText(session, "芯片数据库未打开。", "晶片資料庫未開啟。", "The chip database is not open."));
+        return false;
+    }
+    const std::vector<ChipRow> rows = session.Database->ChipRowQuery(form.chipName);
+    if (rows.empty()) {
         messages.ShowError(ProjectText(session, "芯片数据库中没有该芯片：", "晶片資料庫中沒有該晶片：",
                                        "The chip database has no chip named ") + form.chipName);
         return false;
     }
     std::random_device entropy;
     const uint32_t prjId = std::uniform_int_distribution<uint32_t>(0, 2147483646)(entropy);
-    ComposedProject composed = ComposeProjectFile(session, form, *row, prjId, services);
+    ComposedProject composed = ComposeProjectFile(session, form, rows.front(), prjId);
     if (!composed.error.empty()) {
         messages.ShowError(composed.error);
         return false;
     }
-    const std::string error = WriteWholeFile(path, services.toGbk(composed.text));
+    std::error_code ec;
+    std::filesystem::create_directories(path.parent_path(), ec);  // the program never ships "temp"
+    const std::string error = WriteFileAtomically(path, Utf8ToGbk(composed.text));
     if (!error.empty()) {
         messages.ShowError(ProjectText(session, "无法写入工程文件：", "無法寫入工程檔案：",
                                        "Cannot write the project file: ") + error);

@@ -6,12 +6,10 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
-#include <optional>
 #include <string>
-#include <string_view>
 
 #include "core/app/operation_record.h"
+#include "core/chipdb/chip_row.h"
 
 namespace tq {
 
@@ -35,29 +33,6 @@ struct ProjectForm {
     std::string editProTimes = "0";
 };
 
-// The columns of a chip's database row that a project needs, as stored.
-struct ProjectChipRow {
-    std::string ChipID;
-    std::string ChipType;
-    std::string ManufName;
-    int64_t Capacity = 0;
-    int64_t BlockSize = 0;
-    int64_t PageSize = 0;
-    int64_t OTPSize = 0;
-    int64_t Voltage = 0;
-    int64_t ChipPara = 0;
-    int64_t ChipPara1 = 0;
-};
-
-// What the file writer needs from outside: the chip row query's first row for
-// a name (nothing when no row has it), the GBK form of a text, and a text cut
-// so that its GBK form has at most n bytes.
-struct ProjectFileServices {
-    std::function<std::optional<ProjectChipRow>(const std::string& chipName)> chipRow;
-    std::function<std::string(std::string_view utf8)> toGbk;
-    std::function<std::string(std::string_view utf8, size_t maxBytes)> cutToGbkBytes;
-};
-
 // Chip type code of a project: the operation codes, except that "SWD Flash"
 // gives 7 and "SWD ARM" gives 0.
 uint16_t ProjectChipTypeCode(const std::string& chipType);
@@ -72,16 +47,17 @@ struct ComposedProject {
     Prj_Info_Struct record;
     std::string error;
 };
-ComposedProject ComposeProjectFile(const Session& session, const ProjectForm& form, const ProjectChipRow& row,
-                                   uint32_t prjId, const ProjectFileServices& services);
+ComposedProject ComposeProjectFile(const Session& session, const ProjectForm& form, const ChipRow& row,
+                                   uint32_t prjId);
 
 // temp/temp.gprj in the program folder.
 std::filesystem::path ProjectFilePath(const Session& session);
 
-// Writes the project file and fills PrjInfoOffline. False after the reason has
-// been shown (no chip selected, chip not in the database, a value that is not
-// a number, the file could not be written); the file is then untouched.
-bool WriteProjectFile(Session& session, const ProjectForm& form, const std::filesystem::path& path,
-                      const ProjectFileServices& services);
+// Writes the project file (creating its folder) and fills PrjInfoOffline.
+// False after the reason has been shown (no chip selected, no database, chip
+// not in the database, a value that is not a number, the file could not be
+// written); the file is then untouched. A failing statement throws
+// DatabaseError.
+bool WriteProjectFile(Session& session, const ProjectForm& form, const std::filesystem::path& path);
 
 }  // namespace tq

@@ -23,31 +23,31 @@ TEST(ProjectCrc, IsTheStandardCrcUpTo1024BytesAndComplementedPerPieceBeyond) {
         {"1024 zeros: one piece, the standard CRC-32", zeros1024, 0xEFB5AF2E},
         {"1025 zeros: complemented after the first piece", zeros1025, 0x23C6479F},
     };
-    testing::ScratchProgramFolder folder;
+    testing::ProgramFolder folder;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(ProjectCrc(c.bytes.data(), c.bytes.size()), c.crc);
         DataFileFacts facts;
-        ASSERT_EQ(ProjectCrcOfFile(folder.WriteFile("data.bin", c.bytes), facts), DataFileError::None);
+        ASSERT_EQ(ProjectCrcOfFile(testing::WriteBinary(folder, "data.bin", c.bytes), facts), DataFileError::None);
         EXPECT_EQ(facts.crc, c.crc);
         EXPECT_EQ(facts.length, c.bytes.size());
     }
 }
 
 TEST(ProjectCrc, OfAFileMatchesTheInMemoryChecksumAcrossManyPieces) {
-    testing::ScratchProgramFolder folder;
+    testing::ProgramFolder folder;
     const std::vector<uint8_t> bytes = testing::PatternBytes(5000);
     DataFileFacts facts;
-    ASSERT_EQ(ProjectCrcOfFile(folder.WriteFile("data.bin", bytes), facts), DataFileError::None);
+    ASSERT_EQ(ProjectCrcOfFile(testing::WriteBinary(folder, "data.bin", bytes), facts), DataFileError::None);
     EXPECT_EQ(facts.crc, ProjectCrc(bytes.data(), bytes.size()));
     EXPECT_EQ(facts.length, 5000u);
 }
 
 TEST(ProjectCrc, AMissingFileOrAFolderCannotBeOpened) {
-    testing::ScratchProgramFolder folder;
+    testing::ProgramFolder folder;
     DataFileFacts facts;
     facts.crc = 1;
-    EXPECT_EQ(ProjectCrcOfFile(folder.path() / "missing.bin", facts), DataFileError::CannotOpen);
+    EXPECT_EQ(ProjectCrcOfFile(folder / "missing.bin", facts), DataFileError::CannotOpen);
     EXPECT_EQ(ProjectCrcOfFile(folder.path(), facts), DataFileError::CannotOpen);
     EXPECT_EQ(facts.crc, 1u);
 }
