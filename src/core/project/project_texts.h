@@ -1,21 +1,17 @@
-// Texts of the offline project that the language files do not carry: one
-// per language, chosen by the Language setting (0 Simplified Chinese,
-// 1 Traditional Chinese, anything else English).
+// Texts of the offline project that the language files do not carry, in the
+// language of the Language setting.
 #pragma once
 
 #include <string>
 
+#include "core/app/language.h"
 #include "core/session.h"
 
 namespace tq {
 
 inline std::string ProjectText(const Session& session, const char* simplified, const char* traditional,
                                const char* english) {
-    switch (session.DevInf.Language) {
-        case 0: return simplified;
-        case 1: return traditional;
-        default: return english;
-    }
+    return Triplet(session.DevInf.Language, simplified, traditional, english);
 }
 
 inline std::string CannotOpenText(const Session& session, const std::string& path) {
