@@ -47,7 +47,7 @@ int SendProjectFile(Session& session, const std::filesystem::path& path) {
     std::ifstream in;
     uint64_t size = 0;
     if (!OpenForReading(session, path, in, size)) return kStepFileError;
-    const auto carried = static_cast<uint32_t>(std::min<uint64_t>(size, kProjectPayloadBytes));
+    const auto carried = static_cast<uint32_t>(std::min<uint64_t>(size, kProjectFileLimit));
 
     DeviceLink& link = session.Link;
     uint8_t* s = link.SendArea();
@@ -55,9 +55,9 @@ int SendProjectFile(Session& session, const std::filesystem::path& path) {
     s[1] = CMD_PROJECT_FILE;
     s[2] = 0x00;
     s[3] = 0x01;
-    PutBe16(s + 4, 4 + kProjectPayloadBytes);
+    PutBe16(s + 4, 4 + kProjectFileLimit);
     PutBe32(s + 6, static_cast<uint32_t>(std::min<uint64_t>(size, UINT32_MAX)));
-    std::memset(s + 10, 0xFF, kProjectPayloadBytes);
+    std::memset(s + 10, 0xFF, kProjectFileLimit);
     if (!ReadExactly(session, path, in, s + 10, carried)) return kStepFileError;
 
     link.DeviceExchange(FinishFrame(link));

@@ -23,7 +23,6 @@ struct ProjectDialogViews {
 inline constexpr uint32_t kStorageLimit = 16u * 1024 * 1024;  // bytes of a data file stored at most
 inline constexpr uint16_t kStoreBlockSize = 2048;
 inline constexpr uint16_t kCheckBlockSize = 4096;
-inline constexpr uint32_t kProjectPayloadBytes = 512;  // project file bytes one 0x44 frame carries
 
 // Results of the steps below.
 inline constexpr int kStepOk = 0;
@@ -31,7 +30,7 @@ inline constexpr int kStepFileError = 1;  // a host file could not be read; alre
 inline constexpr int kStepFailed = 255;   // no answer, a dropped link or a difference
 
 // Sends the project file with command 0x44: its length (32 bit), then its
-// first 512 bytes padded with 0xFF. 0 when an answer came back, 255 when none
+// first 512 bytes (kProjectFileLimit) padded with 0xFF. 0 when an answer came back, 255 when none
 // did, 1 when the file could not be read (reported; nothing sent).
 int SendProjectFile(Session& session, const std::filesystem::path& path);
 

@@ -54,7 +54,7 @@ std::string AfterLastSeparator(const std::string& path) {
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-std::string NotHexText(const Session& session, const char* simplified, const char* traditional, const char* english,
+std::string WithOffendingText(const Session& session, const char* simplified, const char* traditional, const char* english,
                        const std::string& text) {
     return ProjectText(session, simplified, traditional, english) + "\"" + text + "\"";
 }
@@ -93,7 +93,7 @@ ComposedProject ComposeProjectFile(const Session& session, const ProjectForm& fo
     // A chip without an ID (an empty column) has ID 0.
     r.ChipID = 0;
     if (!row.ChipID.empty() && !ParseHex(row.ChipID, r.ChipID))
-        return fail(NotHexText(session, "芯片ID不是十六进制数：", "晶片ID不是十六進位數：",
+        return fail(WithOffendingText(session, "芯片ID不是十六进制数：", "晶片ID不是十六進位數：",
                                "The chip ID is not a hexadecimal number: ", row.ChipID));
     line("ChipID=", row.ChipID);
     r.ChipTypeCode = ProjectChipTypeCode(row.ChipType);
@@ -134,10 +134,10 @@ ComposedProject ComposeProjectFile(const Session& session, const ProjectForm& fo
         r.SnLen = form.cmbSNBytes == 0 ? 1 : form.cmbSNBytes == 1 ? 2 : 4;
         r.SnEndian = form.cmbSNEndian == 1 ? 1 : 0;
         if (!ParseHex(form.lbeSnAddr, r.SnAddr))
-            return fail(NotHexText(session, "序列号地址不是十六进制数：", "序號位址不是十六進位數：",
+            return fail(WithOffendingText(session, "序列号地址不是十六进制数：", "序號位址不是十六進位數：",
                                    "The serial number address is not a hexadecimal number: ", form.lbeSnAddr));
         if (!ParseHex(form.lbeSnValue, r.SnValue))
-            return fail(NotHexText(session, "序列号数值不是十六进制数：", "序號數值不是十六進位數：",
+            return fail(WithOffendingText(session, "序列号数值不是十六进制数：", "序號數值不是十六進位數：",
                                    "The serial number value is not a hexadecimal number: ", form.lbeSnValue));
     }
     line("SnEn=", Hex(r.SnEn, 2));
@@ -151,7 +151,7 @@ ComposedProject ComposeProjectFile(const Session& session, const ProjectForm& fo
     if (form.chkProTimes) {
         uint32_t times = 0;
         if (!ParseDecimal(form.editProTimes, times))
-            return fail(NotHexText(session, "限制次数不是十进制数：", "限制次數不是十進位數：",
+            return fail(WithOffendingText(session, "限制次数不是十进制数：", "限制次數不是十進位數：",
                                    "The count limit is not a decimal number: ", form.editProTimes));
         r.TimesEn = 1;
         r.TimesMax = static_cast<uint16_t>(times);  // the programmer keeps a 16-bit count
@@ -186,9 +186,17 @@ bool WriteProjectFile(Session& session, const ProjectForm& form, const std::file
         messages.ShowError(composed.error);
         return false;
     }
+    const std::string bytes = Utf8ToGbk(composed.text);
+    // One command carries 512 bytes of it: a longer file would reach the programmer cut short.
+    if (bytes.size() > kProjectFileLimit) {
+        messages.ShowError(ProjectText(session, "工程文件超过512字节：", "工程檔案超過512位元組：",
+                                       "The project file is longer than 512 bytes: ") +
+                           std::to_string(bytes.size()));
+        return false;
+    }
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);  // the program never ships "temp"
-    const std::string error = WriteFileAtomically(path, Utf8ToGbk(composed.text));
+    const std::string error = WriteFileAtomically(path, bytes);
     if (!error.empty()) {
         messages.ShowError(ProjectText(session, "无法写入工程文件：", "無法寫入工程檔案：",
                                        "Cannot write the project file: ") + error);

@@ -50,13 +50,16 @@ struct ComposedProject {
 ComposedProject ComposeProjectFile(const Session& session, const ProjectForm& form, const ChipRow& row,
                                    uint32_t prjId);
 
+// The programmer takes a project file of at most this many bytes.
+inline constexpr size_t kProjectFileLimit = 512;
+
 // temp/temp.gprj in the program folder.
 std::filesystem::path ProjectFilePath(const Session& session);
 
 // Writes the project file (creating its folder) and fills PrjInfoOffline.
 // False after the reason has been shown (no chip selected, no database, chip
-// not in the database, a value that is not a number, the file could not be
-// written); the file is then untouched. A failing statement throws
+// not in the database, a value that is not a number, a file longer than 512
+// bytes, the file could not be written); the file is then untouched. A failing statement throws
 // DatabaseError.
 bool WriteProjectFile(Session& session, const ProjectForm& form, const std::filesystem::path& path);
 

@@ -252,6 +252,24 @@ TEST_F(ProjectFile, AFailedWriteLeavesTheEarlierFileAndTheRecordAlone) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "temp"), {}), 1);  // no temporary left
 }
 
+TEST_F(ProjectFile, AFileTheProgrammerWouldGetCutShortIsNotWritten) {
+    folder.CopyFromBin("login.dat");
+    session.Database = ChipDatabase::Open(folder / "login.dat");
+    const ChipRow algorithm = session.Database->ChipRowQuery("GD25Q64").front();
+    form.chipName = std::string(80, 'L');
+    session.Database->UserChipInsert(algorithm, form.chipName, std::string(60, 'M'), "C84017");
+    EXPECT_FALSE(WriteProjectFile(session, form, ProjectFilePath(session)));
+    ASSERT_EQ(messages.errors.size(), 1u);
+    EXPECT_EQ(messages.errors[0].rfind("工程文件超过512字节：", 0), 0u) << messages.errors[0];
+    EXPECT_FALSE(std::filesystem::exists(ProjectFilePath(session)));
+
+    // Shorter names fit.
+    form.chipName = std::string(40, 'S');
+    session.Database->UserChipInsert(algorithm, form.chipName, std::string(40, 'M'), "C84017");
+    EXPECT_TRUE(WriteProjectFile(session, form, ProjectFilePath(session)));
+    EXPECT_LE(folder.ReadBytes("temp/temp.gprj").size(), kProjectFileLimit);
+}
+
 TEST_F(ProjectFile, TextsGoToDiskAsGbk) {
     folder.CopyFromBin("login.dat");
     session.Database = ChipDatabase::Open(folder / "login.dat");
