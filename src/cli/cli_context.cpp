@@ -107,6 +107,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     RegisterInfoCommand(app, context);
     RegisterChipsCommand(app, context);
     RegisterProjectCommands(app, context);
+    RegisterFirmwareCommands(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

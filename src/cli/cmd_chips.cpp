@@ -2,6 +2,8 @@
 //   chips [PATTERN] [--type TYPE] [--maker MAKER]   chips whose name contains PATTERN
 //   chips --types [--platform CODE]                 the chip types a platform offers
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
 #include <memory>
 #include <ostream>
 

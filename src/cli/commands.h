@@ -12,5 +12,6 @@ class CliContext;
 void RegisterInfoCommand(CLI::App& app, CliContext& context);
 void RegisterChipsCommand(CLI::App& app, CliContext& context);
 void RegisterProjectCommands(CLI::App& app, CliContext& context);
+void RegisterFirmwareCommands(CLI::App& app, CliContext& context);
 
 }  // namespace tq

@@ -85,7 +85,14 @@ bool SimProgrammer::Present() {
     const uint64_t now = clock_.NowMicros();
     for (const auto& [from, to] : faults.absentWindows)
         if (now >= from && now < to) return false;
+    if (restartWindow_ && now >= restartWindow_->first && now < restartWindow_->second) return false;
     return true;
+}
+
+void SimProgrammer::Restart() {
+    if (!reenumeration) return;
+    const uint64_t from = clock_.NowMicros() + static_cast<uint64_t>(reenumeration->leaveAfterMs) * 1000;
+    restartWindow_ = {from, from + static_cast<uint64_t>(reenumeration->absentMs) * 1000};
 }
 
 // Counts one transfer; false once the drive has been pulled.
@@ -290,6 +297,7 @@ void SimProgrammer::HandleFrame(const uint8_t* frame, size_t length) {
             bootMode_ = true;
             image_.clear();
             Answer(0, nullptr, 0);
+            Restart();
             break;
         case 0xF1:
             if (payloadLength >= 6) {
@@ -316,6 +324,7 @@ void SimProgrammer::HandleFrame(const uint8_t* frame, size_t length) {
         }
         case 0xF2:
             if (bootMode_ && imageAccepted_) identity.firmware = firmwareAfterUpdate;
+            if (bootMode_) Restart();
             bootMode_ = false;
             imageAccepted_ = false;
             Answer(0, nullptr, 0);

@@ -49,6 +49,14 @@ struct SimFaults {
     std::vector<std::pair<uint64_t, uint64_t>> absentWindows;
 };
 
+// Restarts that re-enumerate: after 0xF0 (into the boot loader) and after
+// 0xF2 in boot mode (into the new firmware) the drive goes away leaveAfterMs
+// after the command and comes back absentMs later.
+struct SimReenumeration {
+    uint32_t leaveAfterMs = 100;
+    uint32_t absentMs = 3000;
+};
+
 class SimProgrammer {
 public:
     static constexpr uint32_t kStorageBytes = 16u * 1024 * 1024;
@@ -88,6 +96,7 @@ public:
     bool bootMode() const { return bootMode_; }
     const std::vector<uint8_t>& receivedImage() const { return image_; }
     std::string firmwareAfterUpdate = "V1.03";
+    std::optional<SimReenumeration> reenumeration;  // unset: the drive stays through every restart
 
     // Keeps chip memories and the on-board storage between runs:
     // DIR/chip-NAME.bin and DIR/storage.bin.
@@ -145,6 +154,8 @@ private:
     std::vector<uint8_t> image_;
     uint64_t transfers_ = 0;
     bool removedForGood_ = false;
+    std::optional<std::pair<uint64_t, uint64_t>> restartWindow_;  // drive absent in [from, to) us
+    void Restart();
 };
 
 }  // namespace tq

@@ -53,7 +53,7 @@ public:
         frame[3] = 0x01;
         frame[4] = static_cast<uint8_t>(data.size() >> 8);
         frame[5] = static_cast<uint8_t>(data.size());
-        std::memcpy(frame.data() + 6, data.data(), data.size());
+        if (!data.empty()) std::memcpy(frame.data() + 6, data.data(), data.size());
         drive.answers.push_back(frame);
     }
 

@@ -1,0 +1,179 @@
+// `firmware update PACKAGE [--wait-boot]`: update the programmer's firmware.
+// `firmware inspect PACKAGE`: list a package's entries and version record.
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <memory>
+#include <ostream>
+
+#include "cli/cli_context.h"
+#include "cli/commands.h"
+#include "core/device/presence.h"
+#include "core/firmware/firmware_package.h"
+#include "core/firmware/firmware_update.h"
+#include "sim/sim_programmer.h"
+
+namespace tq {
+
+namespace {
+
+// The open dialog answers with the package named on the command line.
+class ArgumentFileDialog final : public FileDialogView {
+public:
+    explicit ArgumentFileDialog(std::string path) : path_(std::move(path)) {}
+    std::string ChooseOpenFile(const std::string&, const std::vector<FileFilter>&, const std::string&,
+                               const std::string&) override {
+        return path_;
+    }
+    std::string ChooseSaveFile(const std::string&, const std::vector<FileFilter>&, const std::string&,
+                               const std::string&) override {
+        return {};
+    }
+
+private:
+    std::string path_;
+};
+
+// The update dialog's log as terminal lines; its bar repeats what status
+// panel 0 already prints.
+class TerminalUpdateLog final : public UpdateDialogView {
+public:
+    explicit TerminalUpdateLog(std::ostream& out) : out_(out) {}
+    void ClearLog() override {}
+    void AddLogLine(const std::string& line) override { out_ << line << '\n'; }
+    void SetBarMaximum(uint32_t) override {}
+    void SetBarPosition(uint32_t) override {}
+    void CloseDialog() override {}
+
+private:
+    std::ostream& out_;
+};
+
+// Passes status texts on, but a block progress line ("2700/65536=>4%") only
+// when its percentage differs from the previous one, so a long image does
+// not print hundreds of lines.
+class ThinProgressStatusBar final : public StatusBarView {
+public:
+    explicit ThinProgressStatusBar(StatusBarView& inner) : inner_(inner) {}
+    void SetPanelText(int panel, const std::string& text) override {
+        if (panel == 0) {
+            const size_t arrow = text.rfind("=>");
+            const bool progress = arrow != std::string::npos && !text.empty() && text.back() == '%';
+            const std::string percent = progress ? text.substr(arrow + 2) : std::string();
+            if (progress && percent == lastPercent_) return;
+            lastPercent_ = percent;
+        }
+        inner_.SetPanelText(panel, text);
+    }
+
+private:
+    StatusBarView& inner_;
+    std::string lastPercent_;
+};
+
+std::string FailureText(FirmwareUpdateResult result, const std::string& package) {
+    switch (result) {
+        case FirmwareUpdateResult::NotConnected: return "the programmer is not connected";
+        case FirmwareUpdateResult::Cancelled: return "no package given";
+        case FirmwareUpdateResult::PackageError: return "not a firmware package for this programmer: " + package;
+        case FirmwareUpdateResult::PackageUnreadable: return "cannot read the package: " + package;
+        case FirmwareUpdateResult::DownloadFailed: return "the firmware update failed";
+        case FirmwareUpdateResult::NoAnswer: return "the programmer did not answer the firmware version query";
+        case FirmwareUpdateResult::Timeout: return "the programmer did not restart in time";
+        case FirmwareUpdateResult::Updated: break;
+    }
+    return "the firmware update failed";
+}
+
+void RunUpdate(CliContext& context, const std::string& package, bool waitBoot) {
+    Session& session = context.session();
+    if (context.options.language >= 0) session.DevInf.Language = context.options.language;
+    // The dialog's procedure expects the programmer to restart into its boot
+    // loader and back; the simulated one does so only when asked.
+    if (SimProgrammer* sim = context.simulator(); sim && waitBoot) sim->reenumeration = SimReenumeration{};
+    const ConnectResult connected = ConnectProgrammer(session);
+    if (connected == ConnectResult::NotFound) {
+        context.Fail("no programmer found (no removable 4608-byte volume holding Write.Temp)");
+        return;
+    }
+    if (connected == ConnectResult::NoAnswer) {
+        context.Fail("the programmer does not answer (no reply to the firmware version query)");
+        return;
+    }
+
+    ArgumentFileDialog files(package);
+    ThinProgressStatusBar statusBar(*session.Views.statusBar);
+    TerminalUpdateLog log(context.out);
+    const SessionViews previous = session.Views;
+    session.Views.fileDialog = &files;
+    session.Views.statusBar = &statusBar;
+    const FirmwareUpdateResult result =
+        waitBoot ? RunBootModeUpdate(session, log, package, false, session.clock().TickCount())
+                 : MenuFirmUpdateClick(session, log);
+    session.Views = previous;
+
+    if (result != FirmwareUpdateResult::Updated) {
+        context.Fail(FailureText(result, package));
+        return;
+    }
+    context.out << "Firmware version: " << session.DevInf.FwVersion << '\n';
+}
+
+void RunInspect(CliContext& context, const std::string& package) {
+    std::vector<PackageEntry> entries;
+    const PackageStatus status = ReadPackageDirectory(package, entries);
+    if (status == PackageStatus::Unreadable) {
+        context.Fail("cannot read the package: " + package);
+        return;
+    }
+    if (status == PackageStatus::NotFound) {
+        context.Fail("not a firmware package (unknown header): " + package);
+        return;
+    }
+    size_t width = 4;
+    for (const PackageEntry& e : entries) width = std::max(width, e.name.size());
+    context.out << "Entries: " << entries.size() << '\n';
+    for (const PackageEntry& e : entries) {
+        context.out << "  " << e.name << std::string(width - e.name.size(), ' ') << "  offset " << e.offset
+                    << "  length " << e.length;
+        if (!e.insideFile) context.out << "  (reaches beyond the end of the file)";
+        context.out << '\n';
+    }
+    uint32_t offset = 0;
+    uint32_t length = 0;
+    std::vector<uint8_t> record;
+    if (LocatePackageEntry(package, kVersionEntryName, offset, length) != PackageStatus::Found ||
+        !ReadPackageBytes(package, offset, std::min<uint32_t>(length, kVersionRecordSize), record)) {
+        context.out << "Version record: none\n";
+        return;
+    }
+    const PackageVersion version = ParseVersionRecord(record);
+    context.out << "Version record: Dev \"" << version.dev << "\", VER \"" << version.ver << "\" ("
+                << (IsPackageForThisProgrammer(version) ? "for this programmer" : "not for this programmer")
+                << ")\n";
+}
+
+}  // namespace
+
+void RegisterFirmwareCommands(CLI::App& app, CliContext& context) {
+    CLI::App* firmware = app.add_subcommand("firmware", "Update the programmer's firmware or look into a package");
+    firmware->require_subcommand(1);
+
+    struct UpdateOptions {
+        std::string package;
+        bool waitBoot = false;
+    };
+    auto options = std::make_shared<UpdateOptions>();
+    CLI::App* update = firmware->add_subcommand("update", "Update the programmer's firmware from a .tqmv package");
+    update->add_option("PACKAGE", options->package, "The firmware package")->required();
+    update->add_flag("--wait-boot", options->waitBoot,
+                     "Wait for the programmer to restart into its boot loader before the download and back into "
+                     "its firmware afterwards (takes about 15 s)");
+    update->callback([&context, options] { RunUpdate(context, options->package, options->waitBoot); });
+
+    auto inspected = std::make_shared<std::string>();
+    CLI::App* inspect = firmware->add_subcommand("inspect", "List a package's entries and its version record");
+    inspect->add_option("PACKAGE", *inspected, "The firmware package")->required();
+    inspect->callback([&context, inspected] { RunInspect(context, *inspected); });
+}
+
+}  // namespace tq

@@ -1,0 +1,147 @@
+#include "sim/sim_programmer.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "core/device/commands.h"
+#include "core/device/presence.h"
+#include "core/session.h"
+
+namespace tq {
+namespace {
+
+struct SimFixture : ::testing::Test {
+    VirtualClock clock;
+    SimProgrammer sim{clock};
+    Session session{sim.volumes(), clock, std::filesystem::temp_directory_path()};
+    DeviceLink& link = session.Link;
+
+    void Connect() { ASSERT_EQ(ConnectProgrammer(session), ConnectResult::Connected); }
+};
+
+TEST_F(SimFixture, IdentifiesTheProgrammerOnTheVirtualClock) {
+    sim.identity.firmware = "V2.10";
+    Connect();
+    EXPECT_EQ(session.DevInf.FwVersion, "V2.10");
+    EXPECT_EQ(session.DevInf.HwVersion, sim.identity.hardware);
+    EXPECT_EQ(session.DevInf.SerialNo, sim.identity.serial);
+    EXPECT_EQ(session.DevInf.Model, "TQM7300B");
+    EXPECT_EQ(session.DevInf.DefaultModel, "TQM7300B");
+    EXPECT_EQ(link.Uart.Connected, 1);
+    EXPECT_EQ(sim.commandLog(), (std::vector<uint8_t>{0x10, 0x11, 0x12, 0x13}));
+    EXPECT_EQ(clock.NowMicros(), 40000u);  // four exchanges of 10 ms, no real waiting
+}
+
+TEST_F(SimFixture, AVersionStartingWithFFIsAskedTwiceThenShownEmpty) {
+    sim.identity.firmware = "\xFF\xFF";
+    Connect();
+    EXPECT_EQ(session.DevInf.FwVersion, "");
+    EXPECT_EQ(sim.commandLog(), (std::vector<uint8_t>{0x10, 0x10, 0x11, 0x12, 0x13}));
+}
+
+TEST_F(SimFixture, ASilentProgrammerLeavesTheLinkDownAndTheIdentityAsItWas) {
+    session.DevInf.Model = "earlier";
+    sim.faults.silentCommands = {0x10};
+    EXPECT_EQ(ConnectProgrammer(session), ConnectResult::NoAnswer);
+    EXPECT_EQ(link.Uart.Connected, 0);
+    EXPECT_EQ(session.DevInf.Model, "earlier");
+    sim.attached = false;
+    EXPECT_EQ(ConnectProgrammer(session), ConnectResult::NotFound);
+}
+
+TEST_F(SimFixture, WrittenFlashOnlyClearsBitsAndReadsBack) {
+    sim.InsertChip(SimChip{"F", 1, 8192, 0x00EF4013, true, 100});
+    sim.chipMemory()[0] = 0x0F;
+    Connect();
+    std::vector<uint8_t> data(5000, 0xF0);
+    SendWriteHeader(link, 0, 1, 0, 5000, 4096);
+    SendWriteBlock(link, data.data(), 5000, 4096);
+    SendWriteBlock(link, data.data() + 4096, 904, 4096);
+    EXPECT_EQ(sim.chipMemory()[0], 0x00);  // 0x0F & 0xF0
+    EXPECT_EQ(sim.chipMemory()[4999], 0xF0);
+    EXPECT_EQ(sim.chipMemory()[5000], 0xFF);  // the padding beyond the length is not programmed
+
+    SendReadHeader(link, 0, 1, 4096, 1024, 1024);
+    ASSERT_EQ(link.DeviceRead(link.ReceiveArea(), 1024), 1024u);
+    EXPECT_EQ(link.ReceiveArea()[0], 0xF0);
+    EXPECT_EQ(link.ReceiveArea()[903], 0xF0);
+    EXPECT_EQ(link.ReceiveArea()[904], 0xFF);
+}
+
+TEST_F(SimFixture, EepromsOverwriteAndThePolledEraseTakesTheChipsTime) {
+    sim.InsertChip(SimChip{"E", 4, 4096, 0x001F2400, true, 5000});
+    Connect();
+    EXPECT_EQ(SendErase(link, 0, 4, 0), 1);  // started, still busy
+    clock.Advance(4000000);
+    EXPECT_EQ(SendErase(link, 0, 4, 1), 1);
+    clock.Advance(1000000);
+    EXPECT_EQ(SendErase(link, 0, 4, 1), 0);
+    EXPECT_EQ(BlankCheck(link, 0, 4, 0, 4096), 0);
+    sim.chipMemory()[100] = 0x00;
+    EXPECT_EQ(BlankCheck(link, 0, 4, 0, 100), 0);
+    EXPECT_EQ(BlankCheck(link, 0, 4, 0, 101), 5);
+}
+
+TEST_F(SimFixture, SocketStatesAndChipIdFollowTheSocket) {
+    Connect();
+    uint8_t s1 = 0xFF, s2 = 0xFF;
+    uint32_t id = 0;
+    uint8_t error = 0, extra = 0;
+    ASSERT_EQ(ChipPresence(link, 1, s1, s2), 0);
+    EXPECT_NE(s1, 0);  // empty
+    ASSERT_EQ(ReadChipId(link, id, error, extra), 0);
+    EXPECT_NE(error, 0);
+    sim.InsertChip(SimChip{"GD25Q64", 1, 1 << 23, 0x00C84017, true, 1000});
+    ASSERT_EQ(ChipPresence(link, 1, s1, s2), 0);
+    EXPECT_EQ(s1, 0);
+    ASSERT_EQ(ReadChipId(link, id, error, extra), 0);
+    EXPECT_EQ(id, 0x00C84017u);
+    EXPECT_EQ(error, 0);
+}
+
+TEST_F(SimFixture, InjectedFaultsReachTheHost) {
+    sim.InsertChip(SimChip{"F", 1, 8192, 0x00EF4013, true, 0});
+    Connect();
+    uint32_t id = 0;
+    uint8_t error = 0, extra = 0;
+    sim.faults.answerLength = 5;
+    EXPECT_EQ(ReadChipId(link, id, error, extra), 3);
+    sim.faults.answerLength.reset();
+
+    sim.faults.notDeliveredBlocks = {0};
+    sim.faults.markerSector = 1;
+    SendReadHeader(link, 0, 1, 0, 1024, 1024);
+    ASSERT_EQ(link.DeviceRead(link.ReceiveArea(), 1024), 1024u);
+    EXPECT_TRUE(BlockHasNotDeliveredMarker(link.ReceiveArea(), 1024));
+    ASSERT_EQ(link.DeviceRead(link.ReceiveArea(), 1024), 1024u);  // the block comes on the next request
+    EXPECT_FALSE(BlockHasNotDeliveredMarker(link.ReceiveArea(), 1024));
+
+    sim.faults.removeAfterTransfers = 1;
+    EXPECT_EQ(SetIndicator(link, 1), 1);  // the write goes through, the answer does not
+    EXPECT_EQ(link.Uart.Connected, 0);
+    EXPECT_FALSE(link.FindDeviceDrive());
+}
+
+TEST_F(SimFixture, KeepsChipMemoryAndStorageBetweenRuns) {
+    const auto folder = std::filesystem::temp_directory_path() / ("tqprog-simstate-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    const SimChip chip{"24C02", 2, 256, 0, false, 0};
+    sim.InsertChip(chip);
+    sim.chipMemory()[7] = 0x42;
+    sim.storage()[9] = 0x24;
+    std::string error;
+    ASSERT_TRUE(sim.SaveState(folder, error)) << error;
+
+    SimProgrammer later(clock);
+    later.InsertChip(chip);
+    ASSERT_TRUE(later.LoadState(folder, error)) << error;
+    EXPECT_EQ(later.chipMemory()[7], 0x42);
+    EXPECT_EQ(later.storage()[9], 0x24);
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace tq
