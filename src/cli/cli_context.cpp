@@ -106,6 +106,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         ->check(CLI::Range(0, 2));
     RegisterInfoCommand(app, context);
     RegisterChipsCommand(app, context);
+    RegisterProjectCommands(app, context);
     RegisterFirmwareCommands(app, context);
     RegisterConvertCommand(app, context);
     RegisterMergeCommand(app, context);

@@ -11,6 +11,7 @@ class CliContext;
 
 void RegisterInfoCommand(CLI::App& app, CliContext& context);
 void RegisterChipsCommand(CLI::App& app, CliContext& context);
+void RegisterProjectCommands(CLI::App& app, CliContext& context);
 void RegisterFirmwareCommands(CLI::App& app, CliContext& context);
 void RegisterConvertCommand(CLI::App& app, CliContext& context);
 void RegisterMergeCommand(CLI::App& app, CliContext& context);

@@ -1,0 +1,53 @@
+// Storing an offline project in the programmer: the project file in one
+// framed command (0x44), the data file into the on-board storage with the
+// write stream (channel 1, chip-type code 1), then a read-back comparison.
+// Progress goes to the project dialog's status bar sbPrj (panel 0 the stage,
+// panel 1 its state or percentage) and its progress bar pbPrjDownStatus.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+namespace tq {
+
+class Session;
+class StatusBarView;
+class ProgressView;
+struct ProjectForm;
+
+struct ProjectDialogViews {
+    StatusBarView& sbPrj;
+    ProgressView& pbPrjDownStatus;
+};
+
+inline constexpr uint32_t kStorageLimit = 16u * 1024 * 1024;  // bytes of a data file stored at most
+inline constexpr uint16_t kStoreBlockSize = 2048;
+inline constexpr uint16_t kCheckBlockSize = 4096;
+
+// Results of the steps below.
+inline constexpr int kStepOk = 0;
+inline constexpr int kStepFileError = 1;  // a host file could not be read; already reported
+inline constexpr int kStepFailed = 255;   // no answer, a dropped link or a difference
+
+// Sends the project file with command 0x44: its length (32 bit), then its
+// first 512 bytes (kProjectFileLimit) padded with 0xFF. 0 when an answer came back, 255 when none
+// did, 1 when the file could not be read (reported; nothing sent).
+int SendProjectFile(Session& session, const std::filesystem::path& path);
+
+// Streams the data file (at most 16 MiB of it) into the on-board storage in
+// blocks of 2048, moving the bar and panel 1 from 30% to 80%. 0 on success,
+// 255 when the link dropped during the transfer, 1 when the file could not be
+// read (reported).
+int StoreDataFile(Session& session, ProjectDialogViews& views, const std::filesystem::path& path);
+
+// Reads the on-board storage back in blocks of 4096 and compares it with the
+// data file, moving the bar and panel 1 from 80% to 100%. 0 when equal, 255 at
+// the first difference or when a block did not arrive, 1 when the file could
+// not be read (reported).
+int CheckDataFile(Session& session, ProjectDialogViews& views, const std::filesystem::path& path);
+
+// The download button: writes the project file from the form, sends it, then
+// stores and checks the data file. 0 only when every step succeeded.
+int btnDownLoadPrjClick(Session& session, ProjectDialogViews& views, const ProjectForm& form);
+
+}  // namespace tq

@@ -1,0 +1,119 @@
+#include "core/project/project_editor.h"
+
+#include <gtest/gtest.h>
+
+#include "core/project/project_crc.h"
+#include "support/project_fixture.h"
+
+namespace tq {
+namespace {
+
+using Line = testing::RecordingLog::Line;
+
+struct ProjectEditorTest : ::testing::Test {
+    testing::ProjectSession s;
+    testing::RecordingLog log;
+    ProjectEditor editor{s.session, log};
+
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const Line& line : log.lines) texts.push_back(line.text);
+        return texts;
+    }
+};
+
+TEST_F(ProjectEditorTest, OpeningResetsTheLogMovesTheChipFrameInAndCopiesTheSteps) {
+    s.session.PrjInfo.IdCheck = 1;
+    s.session.PrjInfo.Erase = 0;
+    s.session.PrjInfo.Write = 1;
+    s.session.PrjInfo.Verify = 0;
+    for (int time = 0; time < 2; ++time) {
+        log.AppendLine("left over", LogColour::Red);
+        editor.MenuPrjOfflineClick();
+        EXPECT_EQ(Texts(), std::vector<std::string>{"文件名:文件待选择."});
+    }
+    EXPECT_TRUE(s.session.ChipFrameInProjectDialog);
+    EXPECT_TRUE(editor.form.chkPrjIdCheck);
+    EXPECT_FALSE(editor.form.chkPrjErase);
+    EXPECT_TRUE(editor.form.chkPrjWrite);
+    EXPECT_FALSE(editor.form.chkPrjVerify);
+    const Prj_Info_Struct& offline = s.session.PrjInfoOffline;
+    EXPECT_EQ(offline.IdCheck + offline.Erase * 2 + offline.Write * 4 + offline.Verify * 8, 1 + 4);
+    EXPECT_EQ(offline.PrjSpare, "NULL");
+
+    editor.FormClose();
+    EXPECT_FALSE(s.session.ChipFrameInProjectDialog);
+}
+
+TEST_F(ProjectEditorTest, ChoosingADataFileRecordsItsNameLengthAndChecksumInTheLanguage) {
+    const std::vector<uint8_t> bytes = testing::PatternBytes(4096);
+    const std::filesystem::path file = testing::WriteBinary(s.folder, "fw.bin", bytes);
+    char crc[9];
+    std::snprintf(crc, sizeof crc, "%08X", ProjectCrc(bytes.data(), bytes.size()));
+    struct Case {
+        int language;
+        std::string grey, red;
+    };
+    const Case cases[] = {
+        {0, std::string("文件名: fw.bin    CRC32: 0x") + crc,
+         "注意：文件名只支持显示英文字符（包含大小写）与数字！中文会导致显示异常！"},
+        {1, std::string("文件名: fw.bin    CRC32: 0x") + crc,
+         "注意: 文件名只支持顯示英文字符（包含大小寫）與數字！中文會導致顯示異常！"},
+        {2, std::string("File Name: fw.bin    CRC32: 0x") + crc, "    "},
+    };
+    s.fileDialog.answer = file.string();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.language);
+        s.session.DevInf.Language = c.language;
+        ASSERT_TRUE(editor.Button2Click());
+        ASSERT_EQ(log.lines.size(), 2u);
+        EXPECT_EQ(log.lines[0].text, c.grey);
+        EXPECT_EQ(log.lines[0].colour, LogColour::Grey);
+        EXPECT_EQ(log.lines[1].text, c.red);
+        EXPECT_EQ(log.lines[1].colour, LogColour::Red);
+    }
+    const Prj_Info_Struct& offline = s.session.PrjInfoOffline;
+    EXPECT_EQ(offline.DataFileName, file.string());
+    EXPECT_EQ(offline.FileLen, 4096u);
+    EXPECT_EQ(offline.Crc32, ProjectCrc(bytes.data(), bytes.size()));
+    EXPECT_EQ(editor.form.editPrjName, "fw.bin");
+    const std::vector<FileFilter>& filters = s.fileDialog.filtersSeen.back();
+    ASSERT_EQ(filters.size(), 3u);
+    EXPECT_EQ(filters[0].description + filters[0].pattern + filters[1].description + filters[1].pattern +
+                  filters[2].description + filters[2].pattern,
+              "Bin File*.binCAM File*.camALL*.*");
+}
+
+TEST_F(ProjectEditorTest, ALongNameIsCutTo64BytesAndAnEmptyFileHasTheEmptyChecksum) {
+    const std::string name = std::string(70, 'n') + ".bin";
+    s.fileDialog.answer = testing::WriteBinary(s.folder, name, {}).string();
+    ASSERT_TRUE(editor.Button2Click());
+    EXPECT_EQ(editor.form.editPrjName, std::string(64, 'n'));
+    EXPECT_EQ(log.lines[0].text, "文件名: " + std::string(64, 'n') + "    CRC32: 0xFFFFFFFF");
+    EXPECT_EQ(s.session.PrjInfoOffline.FileLen, 0u);
+    EXPECT_EQ(s.session.PrjInfoOffline.Crc32, 0xFFFFFFFFu);
+}
+
+TEST_F(ProjectEditorTest, CancellingOrAnUnreadableFileLeavesLogAndRecordAsTheyWere) {
+    editor.MenuPrjOfflineClick();
+    s.session.PrjInfoOffline.DataFileName = "/earlier.bin";
+    s.session.PrjInfoOffline.FileLen = 7;
+    s.session.PrjInfoOffline.Crc32 = 9;
+    editor.form.editPrjName = "earlier";
+
+    s.fileDialog.answer = "";
+    EXPECT_FALSE(editor.Button2Click());
+    s.fileDialog.answer = (s.folder / "missing.bin").string();
+    EXPECT_FALSE(editor.Button2Click());
+    EXPECT_EQ(s.messages.errors, std::vector<std::string>{"无法打开文件：" + s.fileDialog.answer});
+
+    EXPECT_EQ(Texts(), std::vector<std::string>{"文件名:文件待选择."});
+    EXPECT_EQ(log.clears, 1);
+    EXPECT_EQ(s.session.PrjInfoOffline.DataFileName, "/earlier.bin");
+    EXPECT_EQ(s.session.PrjInfoOffline.FileLen, 7u);
+    EXPECT_EQ(s.session.PrjInfoOffline.Crc32, 9u);
+    EXPECT_EQ(editor.form.editPrjName, "earlier");
+}
+
+}  // namespace
+}  // namespace tq
