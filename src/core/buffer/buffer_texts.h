@@ -1,10 +1,11 @@
 // Texts the buffer commands compose: dialog texts from the current language
-// file, built-in texts in three languages, and the time prefix of messages.
+// file and built-in texts in three languages.
 #pragma once
 
 #include <functional>
 #include <string>
 
+#include "core/app/language.h"
 #include "core/session.h"
 
 namespace tq {
@@ -19,18 +20,11 @@ inline TextLookup BuiltInTexts() {
     return [](const std::string&, const std::string&, const std::string& fallback) { return fallback; };
 }
 
-// Built-in texts come as Simplified Chinese, Traditional Chinese and English;
-// Language 0 and 1 pick the first two, any other value English.
+// Built-in texts come as Simplified Chinese, Traditional Chinese and English,
+// picked by the session's language.
 inline std::string ByLanguage(const Session& session, const char* simplified, const char* traditional,
                               const char* english) {
-    switch (session.DevInf.Language) {
-        case 0: return simplified;
-        case 1: return traditional;
-        default: return english;
-    }
+    return Triplet(session.DevInf.Language, simplified, traditional, english);
 }
-
-// The local time as "hh:mm:ss " that starts a timed message.
-std::string LocalTimePrefix();
 
 }  // namespace tq

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "core/app/language.h"
+#include "core/buffer/hex_field.h"
 #include "core/buffer/replacing_file.h"
 
 namespace tq {
@@ -11,24 +13,6 @@ namespace {
 
 constexpr std::size_t kCopyChunk = std::size_t{1} << 20;
 
-const char* ByLanguage(int language, const char* simplified, const char* traditional, const char* english) {
-    return language == 0 ? simplified : language == 1 ? traditional : english;
-}
-
-bool ParseHex32(const std::string& text, uint32_t& value) {
-    if (text.empty() || text.size() > 8) return false;
-    uint32_t result = 0;
-    for (char c : text) {
-        int digit;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else return false;
-        result = result << 4 | static_cast<uint32_t>(digit);
-    }
-    value = result;
-    return true;
-}
 
 std::string Hex8(uint32_t value) {
     char text[9];
@@ -56,7 +40,7 @@ bool WriteMerge(const MergeFileList& list, uint8_t fill, ReplacingFile& out, Mes
     };
     for (const MergeFileRow& row : list.rows()) {
         uint32_t start = 0;
-        if (!ParseHex32(row.startText, start)) {
+        if (!ParseHexNumber(row.startText, start)) {
             messages.ShowError(MergeNotHexText(row.startText, language));
             return false;
         }
@@ -104,7 +88,7 @@ MergeAddResult MergeFileList::AddFile(const std::string& path) {
     uint64_t size = 0;
     if (!ReadableSize(path, size)) return MergeAddResult::CannotOpen;
     uint32_t start = 0;
-    if (!rows_.empty() && ParseHex32(rows_.back().endText, start)) ++start;
+    if (!rows_.empty() && ParseHexNumber(rows_.back().endText, start)) ++start;
     char number[4];
     std::snprintf(number, sizeof number, "%zX", rows_.size() + 1);
     // Offsets are 32-bit, like the 8-digit cells that show them.
@@ -124,22 +108,22 @@ void MergeFileList::SetStartText(std::size_t row, const std::string& text) {
     entry.startText = text;
     uint32_t start = 0;
     uint64_t size = 0;
-    entry.endText = ParseHex32(text, start) && ReadableSize(entry.fileName, size)
+    entry.endText = ParseHexNumber(text, start) && ReadableSize(entry.fileName, size)
                         ? Hex8(start + static_cast<uint32_t>(size) - 1)
                         : std::string();
 }
 
 std::string MergeNotHexText(const std::string& text, int language) {
     return "'" + text + "' " +
-           ByLanguage(language, "不是有效的十六进制数值！", "不是有效的十六進制數值！", "is not a valid hexadecimal value!");
+           Triplet(language, "不是有效的十六进制数值！", "不是有效的十六進制數值！", "is not a valid hexadecimal value!");
 }
 
 std::string MergeCannotOpenText(const std::string& path, int language) {
-    return ByLanguage(language, "无法打开文件：", "無法打開文件：", "Cannot open the file: ") + path;
+    return Triplet(language, "无法打开文件：", "無法打開文件：", "Cannot open the file: ") + path;
 }
 
 std::string MergeCannotWriteText(const std::string& path, int language) {
-    return ByLanguage(language, "无法写入文件：", "無法寫入文件：", "Cannot write the file: ") + path;
+    return Triplet(language, "无法写入文件：", "無法寫入文件：", "Cannot write the file: ") + path;
 }
 
 bool MergeFiles(const MergeFileList& list, const std::string& fillText, const std::filesystem::path& output,
@@ -157,7 +141,7 @@ bool MergeFiles(const MergeFileList& list, const std::string& fillText, const st
     bool merged = false;
     if (fillText.size() != 2) {
         messages.ShowWarning(kMergeBadFill);
-    } else if (!ParseHex32(fillText, fill)) {
+    } else if (!ParseHexNumber(fillText, fill)) {
         messages.ShowError(MergeNotHexText(fillText, language));
     } else {
         merged = WriteMerge(list, static_cast<uint8_t>(fill), out, messages, language);

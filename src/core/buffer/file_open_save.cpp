@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/app/status_line.h"
 #include "core/buffer/cap_conversion.h"
 #include "core/buffer/hex_conversion.h"
 #include "core/buffer/replacing_file.h"
@@ -92,7 +93,7 @@ bool LoadIntoBuffer(Session& session, const std::string& chosenPath, const LoadO
     const uint32_t bound = StorageBound(session);
     const uint32_t length = static_cast<uint32_t>(std::min<uintmax_t>(size, bound));
     if (size > bound && options.reportOverCapacity)
-        session.Views.messages->ShowMessage(LocalTimePrefix() + OverCapacityText(session));
+        session.Views.messages->ShowMessage(StatusLine(session, OverCapacityText(session)));
 
     std::vector<uint8_t> image(length);
     in.read(reinterpret_cast<char*>(image.data()), static_cast<std::streamsize>(length));

@@ -28,6 +28,12 @@ std::optional<uint32_t> ParseHexNumber(const std::string& text) {
     return value;
 }
 
+bool ParseHexNumber(const std::string& text, uint32_t& value) {
+    const std::optional<uint32_t> parsed = ParseHexNumber(text);
+    if (parsed) value = *parsed;
+    return parsed.has_value();
+}
+
 std::string InvalidHexText(const Session& session, const std::string& text) {
     return ByLanguage(session, "“", "「", "'") + text +
            ByLanguage(session, "”不是有效的十六进制数值", "」不是有效的十六進位數值", "' is not a valid hexadecimal number");

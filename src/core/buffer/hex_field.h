@@ -14,6 +14,8 @@ namespace tq {
 // The value of 1 to 8 hex digits (either case); nothing for an empty text,
 // a longer one, or a character that is not a hex digit.
 std::optional<uint32_t> ParseHexNumber(const std::string& text);
+// The same as a test: stores the value and returns true, or leaves it and returns false.
+bool ParseHexNumber(const std::string& text, uint32_t& value);
 
 // The error message for a field text that is not a valid number; it quotes the text.
 std::string InvalidHexText(const Session& session, const std::string& text);

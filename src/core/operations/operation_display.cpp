@@ -34,13 +34,6 @@ std::string FormatSeconds(uint32_t milliseconds) {
 
 uint32_t ElapsedSince(Session& session, uint32_t startTick) { return session.clock().TickCount() - startTick; }
 
-std::string StatusLine(Session& session, const std::string& text) {
-    const TimeOfDay now = session.clock().LocalTimeOfDay();
-    char time[16];
-    std::snprintf(time, sizeof time, "%02d:%02d:%02d ", now.hours % 100, now.minutes % 100, now.seconds % 100);
-    return time + text;
-}
-
 std::string TimedStatusLine(Session& session, const std::string& text, uint32_t milliseconds) {
     return StatusLine(session, text + FormatSeconds(milliseconds) + session.DevLanguage.LogOperatTime);
 }

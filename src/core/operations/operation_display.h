@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "core/app/status_line.h"
+
 namespace tq {
 
 class Session;
@@ -59,8 +61,6 @@ std::string FormatSeconds(uint32_t milliseconds);
 // Milliseconds since a TickCount reading (wrap-safe).
 uint32_t ElapsedSince(Session& session, uint32_t startTick);
 
-// "hh:mm:ss " + text.
-std::string StatusLine(Session& session, const std::string& text);
 // "hh:mm:ss " + text + seconds + LogOperatTime.
 std::string TimedStatusLine(Session& session, const std::string& text, uint32_t milliseconds);
 // Puts a line into status panel 0.

@@ -5,6 +5,7 @@
 
 #include "core/app/atomic_write.h"
 #include "core/app/text_encoding.h"
+#include "core/buffer/hex_field.h"
 #include "core/chipdb/chip_database.h"
 #include "core/project/project_texts.h"
 #include "core/session.h"
@@ -17,22 +18,6 @@ std::string Hex(uint32_t value, int width) {
     char text[12];
     std::snprintf(text, sizeof text, "%0*X", width, value);
     return text;
-}
-
-// 1 to 8 hexadecimal digits without prefix, as numbers are typed everywhere.
-bool ParseHex(const std::string& text, uint32_t& value) {
-    if (text.empty() || text.size() > 8) return false;
-    uint32_t result = 0;
-    for (char c : text) {
-        int digit;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else return false;
-        result = result << 4 | static_cast<uint32_t>(digit);
-    }
-    value = result;
-    return true;
 }
 
 // A decimal number of at most 32 bits.
@@ -92,7 +77,7 @@ ComposedProject ComposeProjectFile(const Session& session, const ProjectForm& fo
     line("ChipName=", r.ChipName);
     // A chip without an ID (an empty column) has ID 0.
     r.ChipID = 0;
-    if (!row.ChipID.empty() && !ParseHex(row.ChipID, r.ChipID))
+    if (!row.ChipID.empty() && !ParseHexNumber(row.ChipID, r.ChipID))
         return fail(WithOffendingText(session, "芯片ID不是十六进制数：", "晶片ID不是十六進位數：",
                                "The chip ID is not a hexadecimal number: ", row.ChipID));
     line("ChipID=", row.ChipID);
@@ -133,10 +118,10 @@ ComposedProject ComposeProjectFile(const Session& session, const ProjectForm& fo
         r.SnEn = 1;
         r.SnLen = form.cmbSNBytes == 0 ? 1 : form.cmbSNBytes == 1 ? 2 : 4;
         r.SnEndian = form.cmbSNEndian == 1 ? 1 : 0;
-        if (!ParseHex(form.lbeSnAddr, r.SnAddr))
+        if (!ParseHexNumber(form.lbeSnAddr, r.SnAddr))
             return fail(WithOffendingText(session, "序列号地址不是十六进制数：", "序號位址不是十六進位數：",
                                    "The serial number address is not a hexadecimal number: ", form.lbeSnAddr));
-        if (!ParseHex(form.lbeSnValue, r.SnValue))
+        if (!ParseHexNumber(form.lbeSnValue, r.SnValue))
             return fail(WithOffendingText(session, "序列号数值不是十六进制数：", "序號數值不是十六進位數：",
                                    "The serial number value is not a hexadecimal number: ", form.lbeSnValue));
     }
