@@ -21,10 +21,7 @@ std::string TerminalViews::OneLine(const std::string& text) {
     return line;
 }
 
-void TerminalViews::ShowMessage(const std::string& text) {
-    EndBar();
-    out_ << OneLine(text) << '\n';
-}
+void TerminalViews::ShowMessage(const std::string& text) { PrintLine(OneLine(text)); }
 
 void TerminalViews::ShowWarning(const std::string& text) {
     EndBar();
@@ -45,10 +42,16 @@ bool TerminalViews::AskYesNo(const std::string& text) {
 void TerminalViews::SetPanelText(int panel, const std::string& text) {
     if (panel < 0 || panel > 2) return;
     panels_[panel] = text;
-    if (panel == 0 && !text.empty()) {
-        EndBar();
-        out_ << text << '\n';
-    }
+    if (panel == 0 && !text.empty()) PrintLine(OneLine(text));
+}
+
+// Some commands put the same text into a message box and the status line;
+// the terminal shows it once.
+void TerminalViews::PrintLine(const std::string& line) {
+    EndBar();
+    if (line == lastLine_) return;
+    out_ << line << '\n';
+    lastLine_ = line;
 }
 
 void TerminalViews::SetMaximum(uint32_t maximum) {

@@ -23,6 +23,7 @@ public:
     bool AskYesNo(const std::string& text) override;
 
     // StatusBarView: panel 0 status lines are printed; the others are kept.
+    // A line the same as the one printed just before is not printed again.
     void SetPanelText(int panel, const std::string& text) override;
     const std::string& PanelText(int panel) const { return panels_[panel < 0 || panel > 2 ? 0 : panel]; }
 
@@ -48,6 +49,7 @@ public:
 
 private:
     void EndBar();
+    void PrintLine(const std::string& line);
     static std::string OneLine(const std::string& text);
 
     std::ostream& out_;
@@ -56,6 +58,7 @@ private:
     Clock* clock_ = nullptr;
     std::string panels_[3];
     std::string label_;
+    std::string lastLine_;  // the last line printed on out
     uint32_t maximum_ = 0;
     uint32_t position_ = 0;
     uint64_t startMicros_ = 0;

@@ -43,6 +43,16 @@ TEST(TerminalBar, RedrawsOnlyWhenThePercentageMovesAndEndsBeforeTheNextLine) {
     EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
 }
 
+TEST(TerminalLines, AMessageBoxRepeatingTheStatusLineIsPrintedOnceOnOneLine) {
+    std::ostringstream out, err;
+    TerminalViews views(out, err, false);
+    views.ShowMessage("10:42:07 探测芯片型号出错！\r请手动选择！");
+    views.SetPanelText(0, "10:42:07 探测芯片型号出错！\r请手动选择！");
+    views.SetPanelText(0, "10:42:08 next");
+    views.SetPanelText(2, "connected");
+    EXPECT_EQ(out.str(), "10:42:07 探测芯片型号出错！ 请手动选择！\n10:42:08 next\n");
+}
+
 TEST(TerminalBar, NothingIsDrawnWhenOutputIsNotATerminal) {
     std::ostringstream out, err;
     TerminalViews views(out, err, false);
