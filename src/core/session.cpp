@@ -9,7 +9,7 @@ namespace tq {
 Session::Session(Volumes& volumes, Clock& clock, std::filesystem::path programFolder)
     : Link(volumes, clock),
       ProgramFolder(std::move(programFolder)),
-      Views{&nullMessages_, &nullStatusBar_, &nullProgress_, &nullHexView_, &nullFileDialog_} {
+      Views{&nullMessages_, &nullStatusBar_, &nullProgress_, &nullHexView_, &nullFileDialog_, &nullChipFrame_} {
     Link.SetMessageView(nullMessages_);
 }
 

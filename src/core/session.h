@@ -10,6 +10,7 @@
 #include "core/app/settings.h"
 #include "core/buffer/buffer_record.h"
 #include "core/buffer/open_dialog_state.h"
+#include "core/chipdb/chip_frame_view.h"
 #include "core/device/identity_record.h"
 #include "core/device/link.h"
 #include "core/views.h"
@@ -25,6 +26,7 @@ struct SessionViews {
     ProgressView* progress;
     HexView* hexView;
     FileDialogView* fileDialog;
+    ChipFrameView* chipFrame;
 };
 
 class Session {
@@ -53,6 +55,8 @@ public:
     // True while the chip selection frame sits in the offline project dialog:
     // choosing a chip there must leave the buffer alone.
     bool ChipFrameInProjectDialog = false;
+    // The chip selection frame's three lists (frameChipInfoMain).
+    ChipFrameLists ChipFrame;
     // Set while a chip operation runs; a second one is refused meanwhile
     // (waits process events, so a click could otherwise start one inside another).
     bool OperationRunning = false;
@@ -66,6 +70,7 @@ private:
     NullProgressView nullProgress_;
     NullHexView nullHexView_;
     NullFileDialogView nullFileDialog_;
+    NullChipFrameView nullChipFrame_;
 };
 
 }  // namespace tq

@@ -1,0 +1,54 @@
+// The chip search dialog: finds chips by any part of their name and takes
+// the row the person highlights into the chip selection frame. The results
+// are the search's own: nothing else that runs meanwhile can replace the rows
+// the person is looking at.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "core/chipdb/chip_row.h"
+
+namespace tq {
+
+class Session;
+
+// The dialog's texts in one language (set each time it opens).
+struct ChipSearchTexts {
+    std::string caption;
+    std::string nameLabel;  // label of lbeChipFindContent
+    std::string note;       // lbNote
+    std::array<std::string, 4> columnTitles;  // ChipName, NOTE, ManufName, ChipType
+    std::string resultPrefix;
+};
+ChipSearchTexts ChipSearchDialogTexts(int language);
+
+class ChipSearch {
+public:
+    // Opening the dialog blanks the result count; the search text and the
+    // last results stay from the previous opening.
+    void Open() { countText_ = " "; }
+
+    // A key released in the search edit: a non-empty text searches again
+    // (rows whose name contains it, by capacity). An empty text keeps the
+    // last results; false then.
+    bool Search(Session& session, const std::string& text);
+
+    // Chip detection found several chips with one ID: they are the results.
+    void ShowCandidates(std::vector<ChipRow> rows) { results_ = std::move(rows); }
+
+    const std::vector<ChipRow>& Results() const { return results_; }
+    const std::string& ResultCountText() const { return countText_; }  // lbFindResult
+
+    // Select (Button3Click): takes result `row`, the one highlighted, into the
+    // chip selection frame (SelectChipInFrame). A row outside the results
+    // reads as empty texts, so the frame's type list loses its selection.
+    bool Select(Session& session, size_t row) const;
+
+private:
+    std::vector<ChipRow> results_;
+    std::string countText_ = " ";
+};
+
+}  // namespace tq
