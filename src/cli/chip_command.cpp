@@ -6,44 +6,28 @@
 #include "cli/cli_context.h"
 #include "core/app/language.h"
 #include "core/buffer/chip_buffer.h"
-#include "core/chipdb/chip_database.h"
-#include "core/device/commands.h"
-#include "core/device/presence.h"
+#include "core/chipdb/chip_selection.h"
+#include "core/device/presence_poll.h"
 
 namespace tq {
-
-namespace {
-
-// Stand-in until the chip selection routine is merged.
-bool SelectChipByName(Session& session, const std::string& name) {
-    const std::vector<ChipRow> rows = session.Database->ChipRowQuery(name);
-    if (rows.empty()) return false;
-    Prj_Info_Struct& prj = session.PrjInfo;
-    CopyChipParameters(rows.front(), prj);
-    if (prj.ChipName != name || session.RamFile.Data.size() != prj.Capacity) {
-        prj.ChipName = name;
-        NewChipBuffer(session, prj.Capacity);
-    }
-    if (session.Link.Uart.Connected)
-        SelectChip(session.Link, ChipSelection{static_cast<uint8_t>(prj.ChipTypeCode), prj.VoltageCode, prj.ChipPara,
-                                               prj.ChipPara1, prj.PageSize, prj.Capacity});
-    return true;
-}
-
-}  // namespace
 
 bool ConnectForCommand(CliContext& context) {
     Session& session = context.session();
     const int32_t language = session.DevInf.Language;
-    switch (ConnectProgrammer(session)) {
-        case ConnectResult::Connected: return true;
-        case ConnectResult::NotFound:
+    // One step of the presence poll, as the desktop program's timer runs it.
+    switch (TimerForMassProduct(session)) {
+        case PollResult::Identified:
+        case PollResult::Online: return true;
+        case PollResult::NoProgrammer:
+        case PollResult::WentOffline:
+        case PollResult::Deferred:
+        case PollResult::TimerOff:
             context.Fail(Triplet(language, "没有找到编程器（没有容量为 4608 字节且带 Write.Temp 的可移动卷）",
                                  "沒有找到燒錄器（沒有容量為 4608 位元組且帶 Write.Temp 的卸除式磁碟區）",
                                  "no programmer found (no removable 4608-byte volume holding Write.Temp)"),
                          kExitNoProgrammer);
             return false;
-        case ConnectResult::NoAnswer:
+        case PollResult::NoAnswer:
             context.Fail(Triplet(language, "编程器没有应答（固件版本查询无回应）", "燒錄器沒有應答（韌體版本查詢無回應）",
                                  "the programmer does not answer (no reply to the firmware version query)"),
                          kExitNoProgrammer);
@@ -69,6 +53,9 @@ bool SelectGivenChip(CliContext& context) {
                      kExitUnknownChip);
         return false;
     }
+    // Selecting the chip the settings remembered keeps its buffer; a run
+    // whose start-up could not restore that chip has none yet.
+    if (session.RamFile.Data.size() != session.PrjInfo.Capacity) NewChipBuffer(session, session.PrjInfo.Capacity);
     return true;
 }
 

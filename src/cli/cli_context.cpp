@@ -139,6 +139,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     RegisterConvertCommand(app, context);
     RegisterMergeCommand(app, context);
     RegisterChipOperationCommands(app, context);
+    RegisterDetectCommand(app, context);
+    RegisterUserChipCommands(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -74,6 +74,17 @@ TEST_F(ChipOpsCli, WritesAHexFileFromTheStartAddressAndReadsItBack) {
     EXPECT_TRUE(folder.ReadBytes("chip") == expected);  // no ".bin" added to the name given
 }
 
+TEST_F(ChipOpsCli, TheChipTheSettingsRememberGetsABufferToo) {
+    folder.WriteGbk("dev.ini", "[PrjInfo]\nChipName=W25X10\n");
+    const std::string image = RandomImage("image.bin", 300);
+    const std::string state = folder.File("S");
+    ASSERT_EQ(folder.RunSimulated({"--sim-state", state, "-c", "W25X10", "write", image}).status, 0);
+    ASSERT_EQ(folder.RunSimulated({"--sim-state", state, "-c", "W25X10", "read", folder.File("chip.bin")}).status, 0);
+    std::string expected = folder.ReadBytes("image.bin");
+    expected.resize(131072, '\xFF');
+    EXPECT_TRUE(folder.ReadBytes("chip.bin") == expected);
+}
+
 TEST_F(ChipOpsCli, FailuresNameTheirCauseAndEndWithTheirStatus) {
     const std::string image = RandomImage("image.bin", 4096);
     struct Case {
