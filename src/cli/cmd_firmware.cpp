@@ -86,7 +86,6 @@ std::string FailureText(FirmwareUpdateResult result, const std::string& package)
 
 void RunUpdate(CliContext& context, const std::string& package, bool waitBoot) {
     Session& session = context.session();
-    if (context.options.language >= 0) session.DevInf.Language = context.options.language;
     // The dialog's procedure expects the programmer to restart into its boot
     // loader and back; the simulated one does so only when asked.
     if (SimProgrammer* sim = context.simulator(); sim && waitBoot) sim->reenumeration = SimReenumeration{};

@@ -27,6 +27,8 @@ StartupResult RunStartup(Session& session, const StartupOptions& options) {
         result.chipTypes = session.Database->TypeListQuery(session.DevInf.DefaultModel);
         if (result.chipTypes.rejected)
             session.Views.messages->ShowWarning(result.chipTypes.Reason(session.DevInf.Language));
+        FillTypeList(session, result.chipTypes.types);
+        result.chipRestore = RestoreLastChip(session);
     } catch (const DatabaseError& error) {
         result.outcome = StartupOutcome::DatabaseFailed;
         result.message = error.what();

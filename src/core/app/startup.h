@@ -10,6 +10,7 @@
 
 #include "core/app/language.h"
 #include "core/chipdb/chip_database.h"
+#include "core/chipdb/chip_selection.h"
 
 namespace tq {
 
@@ -32,6 +33,10 @@ struct StartupResult {
     std::string openDialogFolder;  // initial folder of the open-file dialog (FilePath)
     LanguageApplied language;      // captions to apply
     TypeList chipTypes;            // DefaultModel's types; a rejected platform code is warned about
+    // How the last chip came back. The front-end shows the not-connected
+    // state (labelCh1 "ERROR", bar in error) unless the lists stopped the
+    // restore (TypeNotListed, ManufacturerNotListed, NameNotListed).
+    ChipRestore chipRestore = ChipRestore::NoRow;
 };
 
 StartupResult RunStartup(Session& session, const StartupOptions& options = {});

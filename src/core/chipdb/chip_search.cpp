@@ -24,8 +24,7 @@ ChipSearchTexts ChipSearchDialogTexts(int language) {
 
 bool ChipSearch::Search(Session& session, const std::string& text) {
     if (text.empty()) return false;
-    if (!session.Database) throw DatabaseError("the chip database is not open");
-    results_ = session.Database->SearchQuery(text);
+    results_ = SessionDatabase(session).SearchQuery(text);
     countText_ = ChipSearchDialogTexts(session.DevInf.Language).resultPrefix + std::to_string(results_.size());
     return true;
 }

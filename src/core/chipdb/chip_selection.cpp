@@ -10,11 +10,6 @@
 namespace tq {
 namespace {
 
-ChipDatabase& Database(Session& session) {
-    if (!session.Database) throw DatabaseError("the chip database is not open");
-    return *session.Database;
-}
-
 void Show(Session& session, ChipList list) { session.Views.chipFrame->ShowList(list, session.ChipFrame[list]); }
 
 // Clearing a drop-down list empties its edit text as well.
@@ -63,6 +58,11 @@ bool Refused(Session& session) {
 
 }  // namespace
 
+ChipDatabase& SessionDatabase(Session& session) {
+    if (!session.Database) throw DatabaseError("the chip database is not open");
+    return *session.Database;
+}
+
 bool DetectSupported(const std::string& type) { return type == "SPI FLASH" || type == "45 EEPROM"; }
 
 void ApplyChipType(Session& session) {
@@ -94,18 +94,18 @@ bool FindListItem(Session& session, ChipList list, const std::string& text) {
 }
 
 void FillManufacturerList(Session& session, const std::string& type) {
-    SetItems(session, ChipList::Manufacturer, Database(session).ManufacturerListQuery(type));
+    SetItems(session, ChipList::Manufacturer, SessionDatabase(session).ManufacturerListQuery(type));
 }
 
 void FillNameList(Session& session, const std::string& type, const std::string& manufacturer, bool byCapacity) {
-    ChipDatabase& db = Database(session);
+    ChipDatabase& db = SessionDatabase(session);
     SetItems(session, ChipList::Name,
              byCapacity ? db.NameListQuery(type, manufacturer) : db.StartupNameListQuery(type, manufacturer));
 }
 
 void ApplyChipName(Session& session) {
     const std::string name = session.ChipFrame.name.text;
-    const std::vector<ChipRow> rows = Database(session).ChipRowQuery(name);
+    const std::vector<ChipRow> rows = SessionDatabase(session).ChipRowQuery(name);
     // A name without a row selects a chip whose every parameter is 0.
     const ChipRow row = rows.empty() ? ChipRow{} : rows.front();
     Prj_Info_Struct& prj = session.PrjInfo;
@@ -171,7 +171,7 @@ bool TypeListText(Session& session, ChipList list, const std::string& text) {
 
 bool SelectChipByName(Session& session, const std::string& name) {
     if (Refused(session)) return false;
-    const std::vector<ChipRow> rows = Database(session).ChipRowQuery(name);
+    const std::vector<ChipRow> rows = SessionDatabase(session).ChipRowQuery(name);
     if (rows.empty()) return false;
     const ChipRow& row = rows.front();
     if (FindListItem(session, ChipList::Type, row.ChipType)) {
@@ -209,7 +209,7 @@ bool PutChipInFrame(Session& session, const std::string& type, const std::string
 }
 
 ChipRestore RestoreLastChip(Session& session) {
-    const std::vector<ChipRow> rows = Database(session).ChipRowQuery(session.PrjInfo.ChipName);
+    const std::vector<ChipRow> rows = SessionDatabase(session).ChipRowQuery(session.PrjInfo.ChipName);
     if (rows.empty()) return ChipRestore::NoRow;
     const ChipRow& row = rows.front();
     if (!FindListItem(session, ChipList::Type, row.ChipType)) return ChipRestore::TypeNotListed;

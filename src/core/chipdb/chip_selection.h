@@ -18,6 +18,7 @@
 
 namespace tq {
 
+class ChipDatabase;
 class Session;
 
 // The change handlers, each working on its list's current text.
@@ -44,6 +45,9 @@ bool SelectChipInFrame(Session& session, const std::string& type, const std::str
                        const std::string& name);
 
 // --- Steps the other parts of the program compose (no operation check). ---
+
+// The session's chip database; DatabaseError when none is open.
+ChipDatabase& SessionDatabase(Session& session);
 
 // Replaces the type list's items; nothing is selected and no handler runs.
 void FillTypeList(Session& session, const std::vector<std::string>& types);

@@ -2,15 +2,11 @@
 
 #include "core/app/language.h"
 #include "core/chipdb/chip_database.h"
+#include "core/chipdb/chip_selection.h"
 #include "core/session.h"
 
 namespace tq {
 namespace {
-
-ChipDatabase& Database(Session& session) {
-    if (!session.Database) throw DatabaseError("the chip database is not open");
-    return *session.Database;
-}
 
 void Tell(Session& session, const char* cn, const char* tc, const char* en) {
     session.Views.messages->ShowMessage(Triplet(session.DevInf.Language, cn, tc, en));
@@ -39,7 +35,7 @@ UserChipTexts UserChipDialogTexts(int language) {
 }
 
 void UserChipDialog::RefreshUserList(Session& session) {
-    const std::vector<ChipRow> rows = Database(session).UserRowsQuery();
+    const std::vector<ChipRow> rows = SessionDatabase(session).UserRowsQuery();
     countLabel_ = UserChipDialogTexts(session.DevInf.Language).countPrefix + std::to_string(rows.size());
     userChips_.clear();
     for (const ChipRow& row : rows) userChips_.push_back(row.ChipName);
@@ -49,7 +45,7 @@ void UserChipDialog::RefreshUserList(Session& session) {
 UserChipTexts UserChipDialog::MenuAddChipClick(Session& session) {
     RefreshUserList(session);
     algorithms_.clear();
-    for (const ChipRow& row : Database(session).AlgorithmListQuery()) algorithms_.push_back(row.ChipName);
+    for (const ChipRow& row : SessionDatabase(session).AlgorithmListQuery()) algorithms_.push_back(row.ChipName);
     // Selecting the first item does not count as a change of the text.
     if (!algorithms_.empty()) algorithm = algorithms_.front();
     ListBox1Click(session);
@@ -64,7 +60,8 @@ void UserChipDialog::SelectUserChip(Session& session, int index) {
 
 void UserChipDialog::ListBox1Click(Session& session) {
     if (selected_ < 0) return;
-    const std::vector<ChipRow> rows = Database(session).UserRowQuery(userChips_[static_cast<size_t>(selected_)]);
+    const std::string& name = userChips_[static_cast<size_t>(selected_)];
+    const std::vector<ChipRow> rows = SessionDatabase(session).UserRowQuery(name);
     const ChipRow row = rows.empty() ? ChipRow{} : rows.front();
     chipName = row.ChipName;
     chipId = row.ChipID;
@@ -73,12 +70,12 @@ void UserChipDialog::ListBox1Click(Session& session) {
 }
 
 void UserChipDialog::cmbSuanFaChange(Session& session) {
-    const std::vector<ChipRow> rows = Database(session).ChipRowQuery(algorithm);
+    const std::vector<ChipRow> rows = SessionDatabase(session).ChipRowQuery(algorithm);
     if (!rows.empty()) capacity = std::to_string(rows.front().Capacity);
 }
 
 bool UserChipDialog::FindAlgorithm(Session& session, ChipRow& row) {
-    const std::vector<ChipRow> rows = Database(session).ChipRowQuery(algorithm);
+    const std::vector<ChipRow> rows = SessionDatabase(session).ChipRowQuery(algorithm);
     if (rows.empty()) {
         session.Views.messages->ShowMessage(UserChipDialogTexts(session.DevInf.Language).algorithmError);
         return false;
@@ -94,12 +91,12 @@ UserChipResult UserChipDialog::btnAddClick(Session& session) {
         Tell(session, "芯片名称不能为空！", "晶片名稱不能為空！", "The chip name is empty!");
         return {UserChipOutcome::EmptyName, 0};
     }
-    if (!Database(session).ChipRowQuery(chipName).empty()) {
+    if (!SessionDatabase(session).ChipRowQuery(chipName).empty()) {
         Tell(session, "该芯片名称已存在，请换一个名称！", "該晶片名稱已存在，請換一個名稱！",
              "A chip with this name already exists! Please choose another name!");
         return {UserChipOutcome::NameTaken, 0};
     }
-    Database(session).UserChipInsert(source, chipName, manufacturer, chipId);
+    SessionDatabase(session).UserChipInsert(source, chipName, manufacturer, chipId);
     RefreshUserList(session);
     return {UserChipOutcome::Done, 1};
 }
@@ -108,14 +105,14 @@ UserChipResult UserChipDialog::btnModifyClick(Session& session) {
     ChipRow source;
     if (!FindAlgorithm(session, source)) return {UserChipOutcome::UnknownAlgorithm, 0};
     const int changed =
-        Database(session).UserChipUpdate(chipName, std::to_string(source.Capacity), manufacturer, chipId);
+        SessionDatabase(session).UserChipUpdate(chipName, std::to_string(source.Capacity), manufacturer, chipId);
     return {UserChipOutcome::Done, changed};
 }
 
 UserChipResult UserChipDialog::btnDeleteClick(Session& session) {
     ChipRow source;
     if (!FindAlgorithm(session, source)) return {UserChipOutcome::UnknownAlgorithm, 0};
-    const int deleted = Database(session).UserChipDelete(chipName, manufacturer, chipId);
+    const int deleted = SessionDatabase(session).UserChipDelete(chipName, manufacturer, chipId);
     RefreshUserList(session);
     return {UserChipOutcome::Done, deleted};
 }

@@ -12,6 +12,7 @@
 #include "core/device/commands.h"
 #include "core/device/frame.h"
 #include "core/firmware/firmware_package.h"
+#include "core/operations/operation_display.h"
 #include "core/session.h"
 
 namespace tq {
@@ -33,13 +34,6 @@ constexpr uint32_t kReconnectWait = 300000;  // 3 s
 
 std::string ByLanguage(int language, const char* simplified, const char* traditional, const char* english) {
     return language == 0 ? simplified : language == 1 ? traditional : english;
-}
-
-// The not-connected warning every command shows when no programmer is there.
-void ShowNotConnectedWarning(Session& session) {
-    session.Views.messages->ShowWarning(ByLanguage(session.DevInf.Language, "没有设备连接！\r请检查确认！",
-                                                   "燒錄器沒有鏈接！\r請檢查確認！",
-                                                   "The programmer has not been connected！\rPlease check it！"));
 }
 
 std::string FormatErrorText(int language) {
@@ -237,7 +231,7 @@ FirmwareUpdateResult MenuFirmUpdateClick(Session& session, UpdateDialogView& dia
     StatusBarView& status = *session.Views.statusBar;
     const int language = session.DevInf.Language;
     if (!link.Uart.Connected) {
-        ShowNotConnectedWarning(session);
+        ShowNotConnected(session);
         return FirmwareUpdateResult::NotConnected;
     }
     const std::string path = session.Views.fileDialog->ChooseOpenFile(

@@ -67,8 +67,7 @@ DetectResult Detect(Session& session, bool fromFrame) {
         return result;
     }
 
-    if (!session.Database) throw DatabaseError("the chip database is not open");
-    result.candidates = session.Database->IdQuery(result.id);
+    result.candidates = SessionDatabase(session).IdQuery(result.id);
     if (result.candidates.empty()) {
         result.status = DetectStatus::UnknownId;
         if (!fromFrame) {
@@ -92,8 +91,9 @@ DetectResult Detect(Session& session, bool fromFrame) {
     if (!PutChipInFrame(session, first.ChipType, first.ManufName, first.ChipName)) return result;
     if (!fromFrame) {
         const Dev_Language_Struct& texts = session.DevLanguage;
-        ShowStatus(session, StatusLine(session, texts.LogChipDetect + first.ChipName + " " + texts.LogChipDetectCapcity +
-                                                    FormatSize(first.Capacity > 0 ? static_cast<uint64_t>(first.Capacity) : 0)));
+        const std::string size = FormatSize(session.PrjInfo.Capacity);
+        ShowStatus(session, StatusLine(session, texts.LogChipDetect + first.ChipName + " " +
+                                                    texts.LogChipDetectCapcity + size));
     }
     result.status = DetectStatus::Selected;
     result.outcome = OperationOutcome::Succeeded;

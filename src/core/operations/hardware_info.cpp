@@ -1,22 +1,24 @@
 #include "core/operations/hardware_info.h"
 
+#include "core/app/language.h"
 #include "core/session.h"
 
 namespace tq {
 
-std::optional<HardInfoTexts> MenuHardInfoClick(Session& session, const LanguageTextLookup& lookup) {
+std::optional<HardInfoTexts> MenuHardInfoClick(Session& session) {
     if (!session.Link.Uart.Connected) {
         ShowNotConnected(session);
         return std::nullopt;
     }
     const Dev_Inf_Struct& device = session.DevInf;
-    auto text = [&](const char* key, const char* fallback) { return lookup("HardInfo", key, fallback); };
+    const LanguageFile file(session);
+    auto text = [&](const char* key) { return file.Text("HardInfo", key); };
     HardInfoTexts info;
-    info.title = text("HardInfoTitle", "硬件信息");
-    info.hardwareVersion = {text("HardVersion", "硬件版本："), device.HwVersion};
-    info.firmwareVersion = {text("SoftWareVersion", "固件版本："), device.FwVersion};
-    info.serialNumber = {text("DevSN", "序列号："), device.SerialNo};
-    info.deviceName = {text("DevName", "设备名："), device.Model};
+    info.title = text("HardInfoTitle");
+    info.hardwareVersion = {text("HardVersion"), device.HwVersion};
+    info.firmwareVersion = {text("SoftWareVersion"), device.FwVersion};
+    info.serialNumber = {text("DevSN"), device.SerialNo};
+    info.deviceName = {text("DevName"), device.Model};
     return info;
 }
 

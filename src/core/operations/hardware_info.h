@@ -25,9 +25,10 @@ struct HardInfoTexts {
     LabelledText hardwareVersion;  // lbeHardware: HwVersion
 };
 
-// The identity texts with their labels from the [HardInfo] section; empty
-// (after the not-connected warning) when no programmer is connected.
-std::optional<HardInfoTexts> MenuHardInfoClick(Session& session, const LanguageTextLookup& lookup);
+// The identity texts with their labels from the [HardInfo] section of the
+// current language file, read afresh each time; empty (after the
+// not-connected warning) when no programmer is connected.
+std::optional<HardInfoTexts> MenuHardInfoClick(Session& session);
 
 // About 3 s of progress, then the success text; nothing is sent.
 OperationOutcome MenuSelfCheckClick(Session& session);

@@ -100,6 +100,47 @@ TEST_F(StartupTest, DefaultModelIsCheckedBeforeItsTypesAreListed) {
     }
 }
 
+TEST_F(StartupTest, TheLastChipComesBackThroughTheFrame) {
+    folder.CopyFromBin("login.dat");
+    const StartupResult result = RunStartup(s);  // no dev.ini: 24C02
+    ASSERT_EQ(result.outcome, StartupOutcome::Completed) << result.message;
+    EXPECT_EQ(result.chipRestore, ChipRestore::Restored);
+    EXPECT_EQ(s.ChipFrame.type.items, result.chipTypes.types);
+    EXPECT_EQ(s.ChipFrame.type.text, "24 EEPROM");
+    EXPECT_EQ(s.ChipFrame.manufacturer.text, "GENERIC");
+    EXPECT_EQ(s.ChipFrame.name.items, s.Database->StartupNameListQuery("24 EEPROM", "GENERIC"));
+    EXPECT_EQ(s.ChipFrame.name.text, "24C02");
+    EXPECT_EQ(s.PrjInfo.ChipName, "24C02");
+    EXPECT_EQ(s.PrjInfo.Capacity, 256u);
+    EXPECT_EQ(s.RamFile.Data, std::vector<uint8_t>(256, 0xFF));
+    EXPECT_EQ(statusBar.panels[1], "CheckSum:0000FF00H");
+}
+
+TEST_F(StartupTest, ARestoreThatStopsKeepsTheRememberedChip) {
+    folder.CopyFromBin("login.dat");
+    struct Case {
+        std::string settings;
+        ChipRestore restore;
+    };
+    const Case cases[] = {
+        {"[PrjInfo]\nChipName=NOSUCHCHIP\n", ChipRestore::NoRow},
+        {"[PrjInfo]\nChipName=STM32F030F4\ndefaultMode=M500-16\n", ChipRestore::TypeNotListed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.settings);
+        folder.WriteGbk("dev.ini", c.settings);
+        auto fresh = MakeSession();
+        const StartupResult result = RunStartup(*fresh);
+        ASSERT_EQ(result.outcome, StartupOutcome::Completed) << result.message;
+        EXPECT_EQ(result.chipRestore, c.restore);
+        EXPECT_FALSE(fresh->ChipFrame.type.items.empty());
+        EXPECT_EQ(fresh->ChipFrame.type.index, -1);
+        EXPECT_EQ(fresh->ChipFrame.manufacturer.items, (std::vector<std::string>{"旺宏", "华邦", "ATMEL"}));
+        EXPECT_EQ(fresh->PrjInfo.Capacity, 0u);
+        EXPECT_TRUE(fresh->RamFile.Data.empty());
+    }
+}
+
 TEST_F(StartupTest, DamagedDatabaseIsAFailedStatement) {
     folder.WriteBytes("login.dat", "this is not a database at all, just some text that is long enough");
     const StartupResult result = RunStartup(s);

@@ -84,28 +84,5 @@ TEST_F(ChipSearchTest, DetectionCandidatesBecomeTheResults) {
     EXPECT_EQ(session.PrjInfo.ChipName, db().IdQuery("EF4017")[1].ChipName);
 }
 
-TEST(ChipSearchTextsTest, ThreeLanguages) {
-    struct Case {
-        int language;
-        std::string caption, label, title2, prefix;
-    };
-    const Case cases[] = {
-        {0, "芯片查找", "芯片名称", "容量", "共搜索到: "},
-        {1, "晶片查找", "晶片名稱", "容量", "共搜索到: "},
-        {2, "Chip Find", "Chip Name", "Capcity", "Total result: "},
-        {7, "Chip Find", "Chip Name", "Capcity", "Total result: "},
-    };
-    for (const Case& c : cases) {
-        const ChipSearchTexts texts = ChipSearchDialogTexts(c.language);
-        EXPECT_EQ(texts.caption, c.caption);
-        EXPECT_EQ(texts.nameLabel, c.label);
-        EXPECT_EQ(texts.columnTitles[1], c.title2);
-        EXPECT_EQ(texts.resultPrefix, c.prefix);
-    }
-    EXPECT_EQ(ChipSearchDialogTexts(2).note,
-              "Enter full or partial of the chip name ,then press enter key to search.");
-    EXPECT_EQ(ChipSearchDialogTexts(1).columnTitles[2], "廠商");
-}
-
 }  // namespace
 }  // namespace tq

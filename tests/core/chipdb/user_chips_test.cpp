@@ -168,26 +168,5 @@ TEST_F(UserChipsTest, ModifyChangesCapacityMakerAndIdOfUserRowsOnly) {
     EXPECT_EQ(messages.messages.size(), 2u);
 }
 
-TEST(UserChipTextsTest, ThreeLanguages) {
-    struct Case {
-        int language;
-        std::string caption, prefix, manufacturer, remove, close;
-    };
-    const Case cases[] = {
-        {0, "用户自定义芯片管理", "用户自定义型号        ", "廠商：  ", "刪除", "关闭"},
-        {1, "用戶自定義晶片管理", "用戶自定義型號        ", "廠商：  ", "刪除", "關閉"},
-        {2, "User-Def Chips Manage", "User Self-Def Chip       ", "Manufacturer:", "Delete", "Close"},
-    };
-    for (const Case& c : cases) {
-        const UserChipTexts texts = UserChipDialogTexts(c.language);
-        EXPECT_EQ(texts.caption, c.caption);
-        EXPECT_EQ(texts.countPrefix, c.prefix);
-        EXPECT_EQ(texts.manufacturerLabel, c.manufacturer);
-        EXPECT_EQ(texts.remove, c.remove);
-        EXPECT_EQ(texts.close, c.close);
-    }
-    EXPECT_EQ(UserChipDialogTexts(2).capacityLabel, "Capcity:");
-}
-
 }  // namespace
 }  // namespace tq

@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <fstream>
 
+#include "core/app/text_encoding.h"
 #include "support/operation_rig.h"
 
 namespace tq {
@@ -15,15 +16,12 @@ TEST(HardInfo, ShowsTheIdentityWithLabelsFromTheLanguageFileOrTheirDefaults) {
     OperationRig rig;
     rig.sim.identity = {"V2.10", "HW-3", "SN0042", "TQM7300B"};
     ASSERT_TRUE(rig.Connect());
+    // English texts with two of the five labels; the others keep their defaults.
+    std::ofstream(rig.folder.path / "EN.ini", std::ios::binary)
+        << Utf8ToGbk("[HardInfo]\r\nDevSN=Serial:\r\nHardInfoTitle=Info\r\n");
+    rig.session.DevInf.Language = 2;
 
-    std::vector<std::string> asked;
-    const std::map<std::string, std::string> file = {{"HardInfo/DevSN", "Serial:"}, {"HardInfo/HardInfoTitle", "Info"}};
-    auto lookup = [&](const std::string& section, const std::string& key, const std::string& fallback) {
-        asked.push_back(section + "/" + key);
-        const auto found = file.find(section + "/" + key);
-        return found == file.end() ? fallback : found->second;
-    };
-    const auto info = MenuHardInfoClick(rig.session, lookup);
+    auto info = MenuHardInfoClick(rig.session);
     ASSERT_TRUE(info.has_value());
     EXPECT_EQ(info->title, "Info");
     EXPECT_EQ(info->serialNumber.label, "Serial:");
@@ -34,8 +32,13 @@ TEST(HardInfo, ShowsTheIdentityWithLabelsFromTheLanguageFileOrTheirDefaults) {
     EXPECT_EQ(info->firmwareVersion.text, "V2.10");
     EXPECT_EQ(info->hardwareVersion.label, "硬件版本：");
     EXPECT_EQ(info->hardwareVersion.text, "HW-3");
-    EXPECT_EQ(asked, (std::vector<std::string>{"HardInfo/HardInfoTitle", "HardInfo/HardVersion",
-                                               "HardInfo/SoftWareVersion", "HardInfo/DevSN", "HardInfo/DevName"}));
+
+    // The file is read each time: another language, no file, every default.
+    rig.session.DevInf.Language = 0;
+    info = MenuHardInfoClick(rig.session);
+    ASSERT_TRUE(info.has_value());
+    EXPECT_EQ(info->title, "硬件信息");
+    EXPECT_EQ(info->serialNumber.label, "序列号：");
 }
 
 TEST(SelfCheck, RunsThreeSecondsOfProgressAndReportsSuccessWithoutSendingAnything) {

@@ -31,9 +31,7 @@ const Handler kHandlers[] = {
     {"selfcheck", MenuSelfCheckClick},
     {"hardinfo",
      [](Session& s) {
-         return MenuHardInfoClick(s, [](auto&, auto&, const std::string& fallback) { return fallback; })
-                    ? OperationOutcome::Succeeded
-                    : OperationOutcome::NotConnected;
+         return MenuHardInfoClick(s) ? OperationOutcome::Succeeded : OperationOutcome::NotConnected;
      }},
 };
 
