@@ -107,6 +107,8 @@ TEST_F(ChipOpsCli, FailuresNameTheirCauseAndEndWithTheirStatus) {
          "tqprog-cli: the verify failed: the chip differs from the file\n", " Verify error, please try again. Time used:"},
         {{"--device", folder.File("no-programmer"), "--lang", "2", "-c", "GD25Q64", "erase"}, kExitNoProgrammer,
          "tqprog-cli: no programmer found (no removable 4608-byte volume holding Write.Temp)\n", ""},
+        {{"--device", folder.File("no-programmer"), "--lang", "2", "selfcheck"}, kExitNoProgrammer,
+         "tqprog-cli: no programmer found (no removable 4608-byte volume holding Write.Temp)\n", ""},
         {{"--simulator", "--lang", "2", "--sim-chip", "NO-SUCH-CHIP", "-c", "GD25Q64", "erase"}, kExitFailed,
          "tqprog-cli: --sim-chip: the chip database has no chip named NO-SUCH-CHIP\n", ""},
         {{"--simulator", "--lang", "2", "-c", "GD25Q64", "--start", "12G", "write", image}, kExitFailed,
