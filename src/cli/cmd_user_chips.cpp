@@ -82,6 +82,8 @@ void Apply(CliContext& context, Change change, const UserChipArgs& args) {
         dialog.algorithm = args.algorithm;
         dialog.cmbSuanFaChange(session);
     }
+    // Opening the dialog showed the first user chip: a new one starts empty.
+    if (change == Change::Add) dialog.manufacturer = dialog.chipId = "";
     if (args.maker) dialog.manufacturer = *args.maker;
     if (args.id) dialog.chipId = *args.id;
     const UserChipResult result = change == Change::Add      ? dialog.btnAddClick(session)

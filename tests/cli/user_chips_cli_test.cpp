@@ -24,11 +24,15 @@ TEST(UserChipsCli, AddListModifyAndDeleteRoundTrip) {
         {{"user-chips", "add", "MY25Q64", "--algorithm", "W25Q64FV"}, 1,
          "A chip with this name already exists! Please choose another name!\n", ""},
         {{"user-chips", "add", "OTHER", "--algorithm", "NO-SUCH-CHIP"}, 1, "Algorithm Error!Please retry!\n", ""},
+        // Nothing of the chip the dialog showed first slips into a new one.
+        {{"user-chips", "add", "PLAIN", "--algorithm", "W25X10"}, 0, "Done: PLAIN\n", ""},
         {{"user-chips", "list"}, 0,
-         "User Self-Def Chip       1\n"
+         "User Self-Def Chip       2\n"
          "Chip name  Maker  ID      Capacity\n"
-         "MY25Q64    ACME   AB4017  8388608\n",
+         "MY25Q64    ACME   AB4017  8388608\n"
+         "PLAIN                     131072\n",
          ""},
+        {{"user-chips", "delete", "PLAIN"}, 0, "Done: PLAIN\n", ""},
         // Capacity from the new algorithm, the maker kept, the ID replaced.
         {{"user-chips", "modify", "MY25Q64", "--algorithm", "W25Q32FV", "--id", "AB4016"}, 0, "Done: MY25Q64\n", ""},
         {{"user-chips", "list"}, 0,
