@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "cli/sim_setup.h"
 #include "cli/terminal_views.h"
 #include "core/app/startup.h"
 #include "core/device/platform/system_volumes.h"
@@ -28,6 +29,7 @@ struct CliContext::Parts {
     std::unique_ptr<SimProgrammer> simulator;
     std::unique_ptr<TerminalViews> views;
     std::unique_ptr<Session> session;
+    bool simulatorStateLoaded = false;  // --sim-state may be written back
 };
 
 CliContext::CliContext(std::ostream& out, std::ostream& err) : out(out), err(err), parts_(std::make_unique<Parts>()) {}
@@ -84,7 +86,20 @@ Session& CliContext::session() {
     const StartupResult result = RunStartup(session, startup);
     if (result.outcome == StartupOutcome::DatabaseMissing) throw StartupFailure{result.message};
     if (result.outcome == StartupOutcome::DatabaseFailed) terminal.ShowError(result.message);
+    if (parts_->simulator) {
+        if (!session.Database) throw StartupFailure{"the simulated socket needs the chip database"};
+        std::string error;
+        if (!SetUpSimulator(*parts_->simulator, *session.Database, options, error)) throw StartupFailure{error};
+        parts_->simulatorStateLoaded = !options.simState.empty();
+    }
     return session;
+}
+
+void CliContext::KeepSimulatorState() {
+    if (!parts_->simulatorStateLoaded) return;
+    std::string error;
+    if (!parts_->simulator->SaveState(options.simState, error))
+        Fail("--sim-state: the simulated memories were not kept: " + error);
 }
 
 int CliContext::Fail(const std::string& message, int status) {
@@ -98,18 +113,34 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     CLI::App app{"tqprog-cli: drives the TQM7300B serial memory programmer", "tqprog-cli"};
     app.require_subcommand(1);
     GlobalOptions& o = context.options;
-    app.add_flag("--simulator", o.simulator, "Use the built-in simulated programmer");
+    CLI::Option* simulator = app.add_flag("--simulator", o.simulator, "Use the built-in simulated programmer");
     app.add_option("--device", o.device, "Volume root (or exchange file) of the programmer; skips discovery");
     app.add_flag("--trace", o.trace, "Print every frame sent and every answer received on stderr");
     app.add_option("--program-dir", o.programDir, "Folder holding login.dat, dev.ini, the language files and temp/");
     app.add_option("--lang", o.language, "Message language: 0 Simplified Chinese, 1 Traditional Chinese, 2 English")
         ->check(CLI::Range(0, 2));
+    app.add_option("-c,--chip", o.chip, "Chip name as in the chip database");
+    app.add_option("--start", o.start, "Chip address (hexadecimal) where write and verify begin; default 0");
+    app.add_option("--sim-chip", o.simChip,
+                   "Chip in the simulated socket, or none (default: the chip named with -c; without it, none)")
+        ->needs(simulator);
+    app.add_option("--sim-state", o.simState, "Folder keeping the simulated chip memories and storage between runs")
+        ->needs(simulator);
+    app.add_option("--sim-erase-ms", o.simEraseMs,
+                   "How long the simulated chip takes to erase, in ms (default: its EraseTime in the database)")
+        ->check(CLI::NonNegativeNumber)
+        ->needs(simulator);
+    // Global options may also follow the command: "auto image.bin -c GD25Q64".
+    app.fallthrough();
     RegisterInfoCommand(app, context);
     RegisterChipsCommand(app, context);
     RegisterProjectCommands(app, context);
     RegisterFirmwareCommands(app, context);
     RegisterConvertCommand(app, context);
     RegisterMergeCommand(app, context);
+    RegisterChipOperationCommands(app, context);
+    RegisterDetectCommand(app, context);
+    RegisterUserChipCommands(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -117,8 +148,9 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     } catch (const StartupFailure& failure) {
         return context.Fail(failure.message);
     } catch (const DatabaseError& error) {
-        return context.Fail(std::string("database error: ") + error.what());
+        context.Fail(std::string("database error: ") + error.what());
     }
+    context.KeepSimulatorState();
     return context.exitCode;
 }
 

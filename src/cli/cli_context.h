@@ -26,9 +26,10 @@ struct GlobalOptions {
     std::string programDir;  // --program-dir DIR (or TQPROG_HOME)
     int language = -1;       // --lang 0|1|2; -1 = the Language setting
     std::string chip;        // -c/--chip NAME
-    std::string start;       // --start HEX
-    std::string simChip;     // --sim-chip NAME|none
+    std::string start;       // --start HEX (RamStartAddr)
+    std::string simChip;     // --sim-chip NAME|none; empty: the -c chip
     std::string simState;    // --sim-state DIR
+    int simEraseMs = -1;     // --sim-erase-ms MS; -1: the chip's EraseTime
 };
 
 class CliContext {
@@ -51,6 +52,10 @@ public:
 
     // Reports a failure on stderr and sets a non-zero exit status.
     int Fail(const std::string& message, int status = 1);
+
+    // Writes the simulated memories back to --sim-state once the command
+    // ran; nothing when the session never came up or its state was not loaded.
+    void KeepSimulatorState();
 
 private:
     struct Parts;

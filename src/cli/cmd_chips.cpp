@@ -9,6 +9,7 @@
 
 #include "cli/cli_context.h"
 #include "cli/commands.h"
+#include "cli/text_table.h"
 #include "core/app/language.h"
 #include "core/chipdb/chip_database.h"
 
@@ -29,36 +30,6 @@ bool SameText(std::string_view a, std::string_view b) {
         if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     return true;
-}
-
-// Terminal columns of a UTF-8 text: wide (CJK) characters take two.
-size_t DisplayWidth(std::string_view text) {
-    size_t width = 0;
-    for (size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        width += length >= 3 ? 2 : 1;
-        i += length;
-    }
-    return width;
-}
-
-void PrintTable(std::ostream& out, const std::vector<std::vector<std::string>>& rows) {
-    std::vector<size_t> widths;
-    for (const auto& row : rows)
-        for (size_t i = 0; i < row.size(); ++i) {
-            if (widths.size() <= i) widths.push_back(0);
-            widths[i] = std::max(widths[i], DisplayWidth(row[i]));
-        }
-    for (const auto& row : rows) {
-        std::string line;
-        for (size_t i = 0; i < row.size(); ++i) {
-            line += row[i];
-            if (i + 1 < row.size()) line += std::string(widths[i] - DisplayWidth(row[i]) + 2, ' ');
-        }
-        line.erase(line.find_last_not_of(' ') + 1);
-        out << line << '\n';
-    }
 }
 
 void ListTypes(CliContext& context, const ChipsOptions& options) {

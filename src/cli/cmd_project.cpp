@@ -179,7 +179,6 @@ void RegisterProjectCommands(CLI::App& app, CliContext& context) {
     CLI::App* download = project->add_subcommand(
         "download", "Write the project file for a chip and store it and its data file in the programmer");
     download->add_option("DATAFILE", options->dataFile, "The data file the programmer writes to each chip")->required();
-    download->add_option("-c,--chip", context.options.chip, "Chip name as in the chip database")->required();
     download->add_option("--name", options->name, "Project name (default: the data file's name)");
     download->add_option("--mode", options->mode, "Download method (default: auto)")
         ->check(CLI::IsMember({"manual", "auto", "machine"}));

@@ -15,5 +15,8 @@ void RegisterProjectCommands(CLI::App& app, CliContext& context);
 void RegisterFirmwareCommands(CLI::App& app, CliContext& context);
 void RegisterConvertCommand(CLI::App& app, CliContext& context);
 void RegisterMergeCommand(CLI::App& app, CliContext& context);
+void RegisterChipOperationCommands(CLI::App& app, CliContext& context);
+void RegisterDetectCommand(CLI::App& app, CliContext& context);
+void RegisterUserChipCommands(CLI::App& app, CliContext& context);
 
 }  // namespace tq

@@ -21,10 +21,7 @@ std::string TerminalViews::OneLine(const std::string& text) {
     return line;
 }
 
-void TerminalViews::ShowMessage(const std::string& text) {
-    EndBar();
-    out_ << OneLine(text) << '\n';
-}
+void TerminalViews::ShowMessage(const std::string& text) { PrintLine(OneLine(text)); }
 
 void TerminalViews::ShowWarning(const std::string& text) {
     EndBar();
@@ -45,32 +42,75 @@ bool TerminalViews::AskYesNo(const std::string& text) {
 void TerminalViews::SetPanelText(int panel, const std::string& text) {
     if (panel < 0 || panel > 2) return;
     panels_[panel] = text;
-    if (panel == 0 && !text.empty()) {
-        EndBar();
-        out_ << text << '\n';
-    }
+    if (panel == 0 && !text.empty()) PrintLine(OneLine(text));
+}
+
+// Some commands put the same text into a message box and the status line;
+// the terminal shows it once.
+void TerminalViews::PrintLine(const std::string& line) {
+    EndBar();
+    if (line == lastLine_) return;
+    out_ << line << '\n';
+    lastLine_ = line;
 }
 
 void TerminalViews::SetMaximum(uint32_t maximum) {
     maximum_ = maximum;
     position_ = 0;
     startMicros_ = clock_ ? clock_->NowMicros() : 0;
+    drawnPercent_ = -1;
+}
+
+namespace {
+
+std::string Rate(double bytesPerSecond) {
+    char text[32];
+    if (bytesPerSecond >= 1024.0 * 1024.0)
+        std::snprintf(text, sizeof text, "%.1f MiB/s", bytesPerSecond / (1024.0 * 1024.0));
+    else if (bytesPerSecond >= 1024.0)
+        std::snprintf(text, sizeof text, "%.1f KiB/s", bytesPerSecond / 1024.0);
+    else
+        std::snprintf(text, sizeof text, "%.0f B/s", bytesPerSecond);
+    return text;
+}
+
+std::string MinutesSeconds(double seconds) {
+    const auto whole = static_cast<long>(seconds + 0.5);
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
+    return text;
+}
+
+}  // namespace
+
+std::string TerminalViews::BarLine(uint32_t position, uint32_t maximum, double seconds) {
+    constexpr int kWidth = 30;
+    const double fraction = maximum == 0 || position >= maximum ? 1.0 : static_cast<double>(position) / maximum;
+    const auto filled = static_cast<size_t>(fraction * kWidth);
+    const int percent = static_cast<int>(fraction * 100);
+    std::string line = "[" + std::string(filled, '#') + std::string(kWidth - filled, ' ') + "] ";
+    char number[16];
+    std::snprintf(number, sizeof number, "%3d%%", percent);
+    line += number;
+    const double done = position >= maximum ? maximum : position;
+    if (seconds <= 0 || done <= 0) return line;
+    const double perSecond = done / seconds;
+    if (maximum >= 1024) line += "  " + Rate(perSecond);
+    line += "  " + MinutesSeconds((maximum - done) / perSecond) + " left";
+    return line;
 }
 
 void TerminalViews::SetPosition(uint32_t position) {
     position_ = position;
     if (!interactive_ || maximum_ == 0) return;
-    const double fraction = position_ >= maximum_ ? 1.0 : static_cast<double>(position_) / maximum_;
-    const double seconds = clock_ ? (clock_->NowMicros() - startMicros_) / 1e6 : 0.0;
-    const double rate = seconds > 0 ? position_ / seconds : 0.0;
-    const double left = rate > 0 ? (maximum_ - position_) / rate : 0.0;
-    constexpr int kWidth = 30;
-    const int filled = static_cast<int>(fraction * kWidth);
-    char line[160];
-    std::snprintf(line, sizeof line, "\r[%-*s] %3d%%  %8.1f KiB/s  %5.1f s left", kWidth,
-                  std::string(static_cast<size_t>(filled), '#').c_str(), static_cast<int>(fraction * 100),
-                  rate / 1024.0, left);
-    out_ << line << std::flush;
+    const uint64_t now = clock_ ? clock_->NowMicros() : 0;
+    const int percent = position_ >= maximum_ ? 100 : static_cast<int>(uint64_t{position_} * 100 / maximum_);
+    // Redraw when the percentage moves or every quarter second, not per block.
+    if (percent == drawnPercent_ && now - drawnMicros_ < 250000) return;
+    drawnPercent_ = percent;
+    drawnMicros_ = now;
+    const std::string line = BarLine(position_, maximum_, (now - startMicros_) / 1e6);
+    out_ << '\r' << line << "\x1b[K" << std::flush;  // clear what a longer line left behind
     barShown_ = true;
 }
 

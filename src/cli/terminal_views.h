@@ -23,10 +23,13 @@ public:
     bool AskYesNo(const std::string& text) override;
 
     // StatusBarView: panel 0 status lines are printed; the others are kept.
+    // A line the same as the one printed just before is not printed again.
     void SetPanelText(int panel, const std::string& text) override;
     const std::string& PanelText(int panel) const { return panels_[panel < 0 || panel > 2 ? 0 : panel]; }
 
     // ProgressView: a bar with percentage, rate and time left on a terminal.
+    // A maximum below 1024 counts steps (the polls of an erase, the
+    // self-check), not bytes: the bar then shows no transfer rate.
     void SetMaximum(uint32_t maximum) override;
     void SetPosition(uint32_t position) override;
     void SetState(ProgressState state) override;
@@ -38,9 +41,15 @@ public:
     void Trace(const std::string& line) override;
 
     void SetClock(Clock* clock) { clock_ = clock; }
+    // Ends a bar still on screen with a line break (after an operation).
+    void FinishBar() { EndBar(); }
+
+    // The bar line for a position: "[####      ]  40%  1.2 MiB/s  0:03 left".
+    static std::string BarLine(uint32_t position, uint32_t maximum, double seconds);
 
 private:
     void EndBar();
+    void PrintLine(const std::string& line);
     static std::string OneLine(const std::string& text);
 
     std::ostream& out_;
@@ -49,9 +58,12 @@ private:
     Clock* clock_ = nullptr;
     std::string panels_[3];
     std::string label_;
+    std::string lastLine_;  // the last line printed on out
     uint32_t maximum_ = 0;
     uint32_t position_ = 0;
     uint64_t startMicros_ = 0;
+    uint64_t drawnMicros_ = 0;  // when the bar was last drawn
+    int drawnPercent_ = -1;
     bool barShown_ = false;
 };
 

@@ -1,0 +1,45 @@
+// The steps the chip commands share: connect to the programmer, select the
+// chip named with -c, take --start, and turn a handler's outcome into a
+// message and an exit status.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/operations/operation_display.h"
+
+namespace tq {
+
+class CliContext;
+
+// Exit statuses of the chip commands (1 is every other failure).
+inline constexpr int kExitFailed = 1;         // the operation ran and failed, or a file could not be used
+inline constexpr int kExitNoProgrammer = 2;   // no programmer found, or it does not answer
+inline constexpr int kExitEmptySocket = 3;    // no chip in the socket
+inline constexpr int kExitUnknownChip = 4;    // no chip named, or a name the database lacks
+
+// What a chip command did, for its failure message.
+enum class ChipCommand { Erase, BlankCheck, Write, Read, Verify, Auto, SelfCheck, Detect };
+
+// Finds and identifies the programmer; false (message and status set) when
+// there is none or it does not answer.
+bool ConnectForCommand(CliContext& context);
+
+// Selects the chip named with -c as the chip selection does (the buffer
+// becomes a fresh 0xFF image of the chip's size). False (message and status
+// set) without a name or for a name the database lacks.
+bool SelectGivenChip(CliContext& context);
+
+// --start as an address: 1 to 8 hexadecimal digits (an optional 0x is
+// accepted). Empty when the text is not such a number.
+std::optional<uint32_t> ParseStartAddress(const std::string& text);
+
+// The failure message of an outcome (empty for success) and its exit status.
+std::string OutcomeMessage(int32_t language, ChipCommand command, OperationOutcome outcome);
+int OutcomeStatus(OperationOutcome outcome);
+
+// Reports the outcome: nothing on success, else the message and the status.
+void ReportOutcome(CliContext& context, ChipCommand command, OperationOutcome outcome);
+
+}  // namespace tq

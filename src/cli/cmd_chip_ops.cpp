@@ -1,0 +1,137 @@
+// The chip operations from the terminal, each run as the main window's
+// command would run it, after connecting and selecting the chip named with -c:
+//   erase | blank | write FILE | read FILE | verify FILE | selfcheck
+//   auto FILE [--no-erase] [--no-write] [--no-verify]
+// FILE may be a binary image, an Intel HEX or a CAP file (loaded as the open
+// command loads it); read writes a binary image. The status lines of panel 0
+// are printed as they appear; the exit status tells how the operation ended.
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <ostream>
+
+#include "cli/chip_command.h"
+#include "cli/cli_context.h"
+#include "cli/commands.h"
+#include "cli/terminal_views.h"
+#include "core/app/language.h"
+#include "core/buffer/file_open_save.h"
+#include "core/operations/auto_sequence.h"
+#include "core/operations/erase_blank.h"
+#include "core/operations/hardware_info.h"
+#include "core/operations/read_verify.h"
+#include "core/operations/write.h"
+
+namespace tq {
+
+namespace {
+
+struct OperationArgs {
+    std::string file;
+    bool noErase = false;
+    bool noWrite = false;
+    bool noVerify = false;
+};
+
+bool TakesFile(ChipCommand command) {
+    return command == ChipCommand::Write || command == ChipCommand::Verify || command == ChipCommand::Auto;
+}
+
+OperationOutcome RunHandler(Session& session, ChipCommand command) {
+    switch (command) {
+        case ChipCommand::Erase: return sbEraseClick(session);
+        case ChipCommand::BlankCheck: return sbBlankCheckClick(session);
+        case ChipCommand::Write: return sbWriteClick(session);
+        case ChipCommand::Read: return sbReadClick(session);
+        case ChipCommand::Verify: return sbVerifyClick(session);
+        case ChipCommand::Auto: return sbAutoClick(session);
+        case ChipCommand::SelfCheck: return MenuSelfCheckClick(session);
+        case ChipCommand::Detect: break;
+    }
+    return OperationOutcome::Failed;
+}
+
+void RunChipOperation(CliContext& context, ChipCommand command, const OperationArgs& args) {
+    Session& session = context.session();
+    const int32_t language = session.DevInf.Language;
+    std::optional<uint32_t> start;
+    if (!context.options.start.empty() && !(start = ParseStartAddress(context.options.start))) {
+        context.Fail(Triplet(language, "--start 应为 1 到 8 位十六进制数字，而不是 ",
+                             "--start 應為 1 到 8 位十六進位數字，而不是 ",
+                             "--start wants 1 to 8 hexadecimal digits, not ") +
+                     context.options.start);
+        return;
+    }
+    if (!ConnectForCommand(context)) return;
+    if (command != ChipCommand::SelfCheck && !SelectGivenChip(context)) return;
+    Prj_Info_Struct& prj = session.PrjInfo;
+    if (TakesFile(command)) {
+        std::string error;
+        if (!LoadDataFile(session, args.file, error)) {
+            context.Fail(error);
+            return;
+        }
+    }
+    if (start) {
+        if (*start >= prj.Capacity) {
+            context.Fail(Triplet(language, "起始地址超出芯片容量：", "起始位址超出晶片容量：",
+                                 "--start lies beyond the end of the chip: ") +
+                         context.options.start);
+            return;
+        }
+        prj.RamStartAddr = *start;
+    }
+    if (args.noErase) prj.Erase = 0;
+    if (args.noWrite) prj.Write = 0;
+    if (args.noVerify) prj.Verify = 0;
+
+    const OperationOutcome outcome = RunHandler(session, command);
+    context.views().FinishBar();
+    if (outcome == OperationOutcome::Succeeded) {
+        if (command == ChipCommand::BlankCheck)
+            context.out << Triplet(language, "芯片是空的", "晶片是空白的", "The chip is blank.") << '\n';
+        if (command == ChipCommand::Read) {
+            std::string error;
+            if (!SaveBufferFile(session, args.file, error)) {
+                context.Fail(error);
+                return;
+            }
+            context.out << Triplet(language, "已保存到 ", "已儲存到 ", "Saved to ") << args.file << '\n';
+        }
+    }
+    ReportOutcome(context, command, outcome);
+}
+
+}  // namespace
+
+void RegisterChipOperationCommands(CLI::App& app, CliContext& context) {
+    struct Entry {
+        const char* name;
+        ChipCommand command;
+        const char* description;
+        const char* fileHelp;
+    };
+    const Entry entries[] = {
+        {"erase", ChipCommand::Erase, "Erase the chip", nullptr},
+        {"blank", ChipCommand::BlankCheck, "Check that the chip is blank", nullptr},
+        {"write", ChipCommand::Write, "Write a file into the chip from --start", "Binary, Intel HEX or CAP file"},
+        {"read", ChipCommand::Read, "Read the whole chip into a binary file", "File to write (replaced when the read succeeds)"},
+        {"verify", ChipCommand::Verify, "Compare the chip from --start with a file", "Binary, Intel HEX or CAP file"},
+        {"auto", ChipCommand::Auto, "Erase, write and verify as the auto options (Erase/Write/Verify settings) say",
+         "Binary, Intel HEX or CAP file"},
+        {"selfcheck", ChipCommand::SelfCheck, "Run the programmer's self-check", nullptr},
+    };
+    for (const Entry& entry : entries) {
+        auto args = std::make_shared<OperationArgs>();
+        CLI::App* command = app.add_subcommand(entry.name, entry.description);
+        if (entry.fileHelp) command->add_option("FILE", args->file, entry.fileHelp)->required();
+        if (entry.command == ChipCommand::Auto) {
+            command->add_flag("--no-erase", args->noErase, "Leave out the erase step");
+            command->add_flag("--no-write", args->noWrite, "Leave out the write step");
+            command->add_flag("--no-verify", args->noVerify, "Leave out the verify step");
+        }
+        const ChipCommand which = entry.command;
+        command->callback([&context, which, args] { RunChipOperation(context, which, *args); });
+    }
+}
+
+}  // namespace tq

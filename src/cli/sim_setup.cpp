@@ -1,0 +1,69 @@
+#include "cli/sim_setup.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "cli/cli_context.h"
+#include "core/chipdb/chip_database.h"
+#include "core/chipdb/chip_row.h"
+#include "sim/sim_programmer.h"
+
+namespace tq {
+
+namespace {
+
+std::string FileSafe(const std::string& name) {
+    std::string safe = name;
+    for (char& c : safe) {
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+                           c == '_' || c == '.';
+        if (!plain) c = '_';
+    }
+    return safe.empty() || safe == "." || safe == ".." ? "_" + safe : safe;
+}
+
+uint32_t ToUint32(int64_t value) { return static_cast<uint32_t>(std::clamp<int64_t>(value, 0, UINT32_MAX)); }
+
+}  // namespace
+
+SimChip SimChipFromRow(const ChipRow& row) {
+    SimChip chip;
+    chip.name = FileSafe(row.ChipName);
+    chip.typeCode = static_cast<uint8_t>(ChipTypeCode(row.ChipType));
+    chip.capacity = ToUint32(row.Capacity);
+    chip.eraseTimeMs = ToUint32(row.EraseTime);
+    if (chip.typeCode == 2) {
+        chip.chipId = 0x24000000;  // 24 EEPROMs answer with their family byte only
+    } else if (IsWellFormedChipId(row.ChipID)) {
+        chip.chipId = static_cast<uint32_t>(std::stoul(row.ChipID, nullptr, 16));
+    } else {
+        chip.hasId = false;
+    }
+    return chip;
+}
+
+bool SetUpSimulator(SimProgrammer& simulator, ChipDatabase& database, const GlobalOptions& options,
+                    std::string& error) {
+    const bool explicitChip = !options.simChip.empty();
+    const std::string name = explicitChip ? options.simChip : options.chip;
+    if (!name.empty() && name != "none") {
+        const std::vector<ChipRow> rows = database.ChipRowQuery(name);
+        if (rows.empty() && explicitChip) {
+            error = "--sim-chip: the chip database has no chip named " + name;
+            return false;
+        }
+        if (!rows.empty()) {
+            SimChip chip = SimChipFromRow(rows.front());
+            if (options.simEraseMs >= 0) chip.eraseTimeMs = static_cast<uint32_t>(options.simEraseMs);
+            simulator.InsertChip(chip);
+        }
+    }
+    if (options.simState.empty()) return true;
+    if (!simulator.LoadState(options.simState, error)) {
+        error = "--sim-state: " + error;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tq

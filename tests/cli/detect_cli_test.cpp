@@ -1,0 +1,57 @@
+// `detect` against the simulated socket: one chip with the ID is named and
+// selected, several are listed and the selection stays, no answer fails.
+#include <gtest/gtest.h>
+
+#include "support/sim_cli_folder.h"
+
+namespace tq {
+namespace {
+
+using testing::CliResult;
+
+TEST(DetectCli, NamesTheOnlyChipWithTheIdListsSeveralAndFailsWithoutAnId) {
+    testing::SimCliFolder folder;
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string out;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"--sim-chip", "GD25Q64", "detect"},
+         0,
+         " 检测并识别到芯片，型号：GD25Q64 容量：8MB\n"
+         "芯片名称  类型       厂商        容量  ID\n"
+         "GD25Q64   SPI FLASH  GIGADEVICE  8MB   C84017\n",
+         ""},
+        // The selection made with -c before detecting stays.
+        {{"--sim-chip", "W25Q64FV", "-c", "GD25Q64", "--lang", "2", "detect"},
+         1,
+         "These chips share the ID EF4017:\n"
+         "Chip name    Type       Maker    Size  ID\n"
+         "W25Q64BV     SPI FLASH  WINBOND  8MB   EF4017\n"
+         "W25Q64FV     SPI FLASH  WINBOND  8MB   EF4017\n"
+         "W25Q64JV-IQ  SPI FLASH  WINBOND  8MB   EF4017\n"
+         "The selected chip is unchanged: GD25Q64\n",
+         "tqprog-cli: several chips match: choose one of them with -c NAME\n"},
+        // An empty socket answers with the error byte set; a 24 EEPROM with its family only.
+        {{"--sim-chip", "none", "--lang", "2", "detect"}, 1, "Detect chip error! Please select the chip yourself!\n",
+         "tqprog-cli: the chip detection failed\n"},
+        {{"--sim-chip", "24C02", "--lang", "2", "detect"}, 1, "Detect chip error! Please select the chip yourself!\n",
+         "tqprog-cli: the chip detection failed\n"},
+        {{"--sim-chip", "GD25Q64", "-c", "NO-SUCH-CHIP", "--lang", "2", "detect"}, 4, "",
+         "tqprog-cli: the chip database has no chip named NO-SUCH-CHIP\n"},
+    };
+    for (const Case& c : cases) {
+        const CliResult run = folder.RunSimulated(c.args);
+        SCOPED_TRACE(c.args.front() + " " + c.args[1]);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_EQ(run.err, c.err);
+        // Status lines start with the time of day.
+        const size_t at = run.out.find(c.out);
+        EXPECT_TRUE(at != std::string::npos && run.out.size() - at == c.out.size()) << run.out;
+    }
+}
+
+}  // namespace
+}  // namespace tq

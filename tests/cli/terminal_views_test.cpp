@@ -1,0 +1,66 @@
+#include "cli/terminal_views.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+namespace tq {
+namespace {
+
+TEST(TerminalBar, ShowsPercentageRateForBytesAndTimeLeft) {
+    struct Case {
+        uint32_t position, maximum;
+        double seconds;
+        std::string line;
+    };
+    const std::string half = "[" + std::string(15, '#') + std::string(15, ' ') + "] ";
+    const Case cases[] = {
+        {0, 8388608, 0.0, "[" + std::string(30, ' ') + "]   0%"},
+        {4194304, 8388608, 2.0, half + " 50%  2.0 MiB/s  0:02 left"},
+        {2048, 4096, 4.0, half + " 50%  512 B/s  0:04 left"},
+        {65536, 131072, 0.5, half + " 50%  128.0 KiB/s  0:01 left"},
+        // The polls of an erase are steps, not bytes: no rate.
+        {50, 100, 100.0, half + " 50%  1:40 left"},
+        // A padded last block moves past the maximum: the bar stops at 100%.
+        {5000, 4096, 1.0, "[" + std::string(30, '#') + "] 100%  4.0 KiB/s  0:00 left"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TerminalViews::BarLine(c.position, c.maximum, c.seconds), c.line);
+}
+
+TEST(TerminalBar, RedrawsOnlyWhenThePercentageMovesAndEndsBeforeTheNextLine) {
+    std::ostringstream out, err;
+    VirtualClock clock;
+    TerminalViews views(out, err, true);
+    views.SetClock(&clock);
+    views.SetMaximum(1000);
+    for (uint32_t position = 1; position <= 20; ++position) views.SetPosition(position);  // 0% .. 2%
+    const std::string drawn = out.str();
+    EXPECT_EQ(std::count(drawn.begin(), drawn.end(), '\r'), 3);
+    views.SetPanelText(0, "10:42:07 done");
+    const std::string text = out.str();
+    const std::string tail = "\x1b[K\n10:42:07 done\n";
+    EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+}
+
+TEST(TerminalLines, AMessageBoxRepeatingTheStatusLineIsPrintedOnceOnOneLine) {
+    std::ostringstream out, err;
+    TerminalViews views(out, err, false);
+    views.ShowMessage("10:42:07 探测芯片型号出错！\r请手动选择！");
+    views.SetPanelText(0, "10:42:07 探测芯片型号出错！\r请手动选择！");
+    views.SetPanelText(0, "10:42:08 next");
+    views.SetPanelText(2, "connected");
+    EXPECT_EQ(out.str(), "10:42:07 探测芯片型号出错！ 请手动选择！\n10:42:08 next\n");
+}
+
+TEST(TerminalBar, NothingIsDrawnWhenOutputIsNotATerminal) {
+    std::ostringstream out, err;
+    TerminalViews views(out, err, false);
+    views.SetMaximum(100);
+    views.SetPosition(50);
+    views.FinishBar();
+    EXPECT_EQ(out.str(), "");
+}
+
+}  // namespace
+}  // namespace tq
