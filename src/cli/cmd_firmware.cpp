@@ -7,7 +7,8 @@
 
 #include "cli/cli_context.h"
 #include "cli/commands.h"
-#include "core/device/presence.h"
+#include "cli/chip_command.h"
+#include "cli/given_file_dialog.h"
 #include "core/firmware/firmware_package.h"
 #include "core/firmware/firmware_update.h"
 #include "sim/sim_programmer.h"
@@ -15,23 +16,6 @@
 namespace tq {
 
 namespace {
-
-// The open dialog answers with the package named on the command line.
-class ArgumentFileDialog final : public FileDialogView {
-public:
-    explicit ArgumentFileDialog(std::string path) : path_(std::move(path)) {}
-    std::string ChooseOpenFile(const std::string&, const std::vector<FileFilter>&, const std::string&,
-                               const std::string&) override {
-        return path_;
-    }
-    std::string ChooseSaveFile(const std::string&, const std::vector<FileFilter>&, const std::string&,
-                               const std::string&) override {
-        return {};
-    }
-
-private:
-    std::string path_;
-};
 
 // The update dialog's log as terminal lines; its bar repeats what status
 // panel 0 already prints.
@@ -89,17 +73,9 @@ void RunUpdate(CliContext& context, const std::string& package, bool waitBoot) {
     // The dialog's procedure expects the programmer to restart into its boot
     // loader and back; the simulated one does so only when asked.
     if (SimProgrammer* sim = context.simulator(); sim && waitBoot) sim->reenumeration = SimReenumeration{};
-    const ConnectResult connected = ConnectProgrammer(session);
-    if (connected == ConnectResult::NotFound) {
-        context.Fail("no programmer found (no removable 4608-byte volume holding Write.Temp)");
-        return;
-    }
-    if (connected == ConnectResult::NoAnswer) {
-        context.Fail("the programmer does not answer (no reply to the firmware version query)");
-        return;
-    }
+    if (!ConnectForCommand(context)) return;
 
-    ArgumentFileDialog files(package);
+    GivenFileDialog files(package);
     ThinProgressStatusBar statusBar(*session.Views.statusBar);
     TerminalUpdateLog log(context.out);
     const SessionViews previous = session.Views;

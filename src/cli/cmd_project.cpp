@@ -13,7 +13,8 @@
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "core/app/language.h"
-#include "core/device/presence.h"
+#include "cli/chip_command.h"
+#include "cli/given_file_dialog.h"
 #include "core/project/project_download.h"
 #include "core/project/project_editor.h"
 
@@ -66,23 +67,6 @@ private:
     std::ostream& out_;
 };
 
-// The open dialog answers with the file named on the command line.
-class GivenFile final : public FileDialogView {
-public:
-    explicit GivenFile(std::string path) : path_(std::move(path)) {}
-    std::string ChooseOpenFile(const std::string&, const std::vector<FileFilter>&, const std::string&,
-                               const std::string&) override {
-        return path_;
-    }
-    std::string ChooseSaveFile(const std::string&, const std::vector<FileFilter>&, const std::string&,
-                               const std::string&) override {
-        return {};
-    }
-
-private:
-    std::string path_;
-};
-
 // --serial ADDR:VALUE:BYTES:big|little as the serial-number controls show it.
 // The address and value stay texts: the project file names them when they
 // are not numbers.
@@ -122,7 +106,7 @@ void Download(CliContext& context, const DownloadOptions& options) {
     log.quiet = true;  // the "file to be chosen" line means nothing here
     editor.MenuPrjOfflineClick();
     log.quiet = false;
-    GivenFile dialog(options.dataFile);
+    GivenFileDialog dialog(options.dataFile);
     FileDialogView* previousDialog = session.Views.fileDialog;
     session.Views.fileDialog = &dialog;
     const bool chosen = editor.Button2Click();
@@ -153,12 +137,8 @@ void Download(CliContext& context, const DownloadOptions& options) {
         form.editProTimes = options.limit;
     }
 
-    const ConnectResult connected = ConnectProgrammer(session);
-    if (connected != ConnectResult::Connected) {
+    if (!ConnectForCommand(context)) {
         editor.FormClose();
-        context.Fail(connected == ConnectResult::NotFound
-                         ? "no programmer found (no removable 4608-byte volume holding Write.Temp)"
-                         : "the programmer does not answer (no reply to the firmware version query)");
         return;
     }
     TerminalProjectStatus status(context.out);

@@ -17,7 +17,7 @@ TEST(InfoCommand, PrintsTheSimulatedIdentityAndTracesEveryFrame) {
 
 TEST(InfoCommand, FailsClearlyWhenNoProgrammerIsThere) {
     // The root folder is certainly not a 4608-byte volume.
-    const auto r = RunCliCaptured({"--device", "/", "info"});
+    const auto r = RunCliCaptured({"--lang", "2", "--device", "/", "info"});
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("no programmer found"), std::string::npos) << r.err;
     EXPECT_TRUE(r.out.empty());
