@@ -42,12 +42,16 @@ uint32_t RealClock::TickCount() { return static_cast<uint32_t>(NowMicros() / 100
 uint64_t RealClock::NowMicros() { return (SteadyNanos() - startNanos_) / 1000; }
 
 void RealClock::Pause(uint64_t remaining) {
-    // Below 2 ms a sleep could overshoot by a whole scheduler slice: yield instead.
-    if (remaining < 2000) {
+    // Sleep in slices of at most 1 ms so events are processed between them.
+    // A sleep overshoots by some tens of microseconds, so the last stretch
+    // sleeps short of the goal and only the final ~200 us are spun.
+    if (remaining >= 1200) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    } else if (remaining > 200) {
+        std::this_thread::sleep_for(std::chrono::microseconds(remaining - 150));
+    } else {
         std::this_thread::yield();
-        return;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 }  // namespace tq
