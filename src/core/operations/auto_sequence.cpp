@@ -21,7 +21,7 @@ OperationOutcome sbAutoClick(Session& session) {
     const int language = device.Language;
     if (!prj.Erase && !prj.Write && !prj.Verify) {
         // No step would run: say so rather than give a verdict about nothing.
-        ShowStatus(session, StatusLine(session, PickText(language, "自动烧录：没有选择任何操作步骤！",
+        ShowStatus(session, StatusLine(session, Triplet(language, "自动烧录：没有选择任何操作步骤！",
                                                          "自動燒錄：沒有選擇任何操作步驟！",
                                                          "Auto Operation: no step selected!")));
         return OperationOutcome::NothingSelected;
@@ -65,7 +65,7 @@ OperationOutcome sbAutoClick(Session& session) {
 
     const Dev_Language_Struct& texts = session.DevLanguage;
     const std::string line =
-        StatusLine(session, PickText(language, "自动烧录", "自動燒錄", "Auto Operation ") +
+        StatusLine(session, Triplet(language, "自动烧录", "自動燒錄", "Auto Operation ") +
                                 (result == kOpSuccess ? texts.LogStaSuccess : texts.LogStaError) +
                                 texts.LogOperatTimeTitle + FormatSeconds(ElapsedSince(session, start)) +
                                 texts.LogOperatTime);

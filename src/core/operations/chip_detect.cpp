@@ -18,7 +18,7 @@ bool ReselectsOnFailure(uint16_t chipTypeCode) {
 
 void ShowDetectError(Session& session) {
     const std::string text =
-        PickText(session.DevInf.Language,
+        Triplet(session.DevInf.Language,
                  "探测芯片型号出错！\r自动识别功能仅适用于部分厂商的25系列芯片！\r对于探测出错的芯片，请手动选择正确的型号！",
                  "探測芯片型號出錯！\r自動識別功能僅適用於部分廠商的25系列芯片！\r對於探測出錯的芯片，請手動選擇正確的型號！",
                  "Detect chip error!\rPlease select the chip yourself!");

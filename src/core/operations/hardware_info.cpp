@@ -34,12 +34,12 @@ OperationOutcome MenuSelfCheckClick(Session& session) {
     progress.SetLabelText("");
     progress.SetState(ProgressState::Normal);
     progress.SetMaximum(100);
-    ShowStatus(session, PickText(language, "设备正在自检...", "設備正在自檢...", "Device self-testing..."));
+    ShowStatus(session, Triplet(language, "设备正在自检...", "設備正在自檢...", "Device self-testing..."));
     for (uint32_t i = 0; i < 100; ++i) {
         progress.SetPosition(i);
         session.clock().Wait10us(3000);
     }
-    ShowStatus(session, PickText(language, "自检完成，设备正常", "自檢完成，設備正常.", "Device self-test success."));
+    ShowStatus(session, Triplet(language, "自检完成，设备正常", "自檢完成，設備正常.", "Device self-test success."));
     return OperationOutcome::Succeeded;
 }
 

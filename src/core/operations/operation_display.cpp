@@ -18,12 +18,6 @@ OperationScope::~OperationScope() {
     session_.PrjInfo.StopRequest = 0;
 }
 
-std::string PickText(int language, const char* simplified, const char* traditional, const char* english) {
-    if (language == 0) return simplified;
-    if (language == 1) return traditional;
-    return english;
-}
-
 std::string FormatSeconds(uint32_t milliseconds) {
     const uint64_t hundredths = (static_cast<uint64_t>(milliseconds) + 5) / 10;
     char text[32];
@@ -41,7 +35,7 @@ std::string TimedStatusLine(Session& session, const std::string& text, uint32_t 
 void ShowStatus(Session& session, const std::string& line) { session.Views.statusBar->SetPanelText(0, line); }
 
 void ShowNotConnected(Session& session) {
-    session.Views.messages->ShowWarning(PickText(session.DevInf.Language, "没有设备连接！\r请检查确认！",
+    session.Views.messages->ShowWarning(Triplet(session.DevInf.Language, "没有设备连接！\r请检查确认！",
                                                  "燒錄器沒有鏈接！\r請檢查確認！",
                                                  "The programmer has not been connected！\rPlease check it！"));
 }
@@ -52,7 +46,7 @@ int CheckSocket(Session& session) {
     // Only a well-formed answer replaces the states; anything else leaves 0xFF.
     ChipPresence(session.Link, static_cast<uint8_t>(prj.ChipTypeCode), prj.SocketStatus[0], prj.SocketStatus[1]);
     if (prj.SocketStatus[0] == 0) return 0;
-    ShowStatus(session, StatusLine(session, PickText(session.DevInf.Language, "没有芯片放入，请确认！",
+    ShowStatus(session, StatusLine(session, Triplet(session.DevInf.Language, "没有芯片放入，请确认！",
                                                      "沒有放入晶片，請確認！",
                                                      "No chips founded,Please check it！")));
     ShowProgressFailure(session, "ERROR");

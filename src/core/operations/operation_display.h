@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "core/app/language.h"
 #include "core/app/status_line.h"
 
 namespace tq {
@@ -52,9 +53,6 @@ private:
     Session& session_;
     bool claimed_;
 };
-
-// A built-in text by language: 0 Simplified, 1 Traditional, else English.
-std::string PickText(int language, const char* simplified, const char* traditional, const char* english);
 
 // Elapsed seconds with two decimals ("1.50" for 1500 ms), rounded half up.
 std::string FormatSeconds(uint32_t milliseconds);
