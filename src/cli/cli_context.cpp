@@ -4,7 +4,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdlib>
-#include <ostream>
+#include <iostream>
 
 #include "cli/commands.h"
 #include "cli/sim_setup.h"
