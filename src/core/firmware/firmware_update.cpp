@@ -32,17 +32,13 @@ constexpr uint32_t kBootStartWait = 200000;  // 2 s for the boot loader to start
 constexpr uint32_t kOneSecond = 100000;
 constexpr uint32_t kReconnectWait = 300000;  // 3 s
 
-std::string ByLanguage(int language, const char* simplified, const char* traditional, const char* english) {
-    return language == 0 ? simplified : language == 1 ? traditional : english;
-}
-
 std::string FormatErrorText(int language) {
-    return ByLanguage(language, "TQMV升级文件格式异常，请确认！", "TQMV升級文件格式異常，請確認！",
+    return Triplet(language, "TQMV升级文件格式异常，请确认！", "TQMV升級文件格式異常，請確認！",
                       "Error happened when parsed the TQMV file,plese checked!");
 }
 
 std::string UnreadablePackageText(int language, const std::string& path) {
-    return ByLanguage(language, "无法读取升级文件：", "無法讀取升級文件：", "Cannot read the update file: ") + path;
+    return Triplet(language, "无法读取升级文件：", "無法讀取升級文件：", "Cannot read the update file: ") + path;
 }
 
 // Seconds since startTick with two decimals, rounded half up.
@@ -230,12 +226,9 @@ FirmwareUpdateResult MenuFirmUpdateClick(Session& session, UpdateDialogView& dia
     DeviceLink& link = session.Link;
     StatusBarView& status = *session.Views.statusBar;
     const int language = session.DevInf.Language;
-    if (!link.Uart.Connected) {
-        ShowNotConnected(session);
-        return FirmwareUpdateResult::NotConnected;
-    }
+    if (!RequireConnected(session)) return FirmwareUpdateResult::NotConnected;
     const std::string path = session.Views.fileDialog->ChooseOpenFile(
-        ByLanguage(language, "请选择您的升级文件", "請選擇系統升級包", "Please Select the Update File"),
+        Triplet(language, "请选择您的升级文件", "請選擇系統升級包", "Please Select the Update File"),
         {{"TQMV File", "*.tqmv"}}, ImageFolder(session), "");
     if (path.empty()) return FirmwareUpdateResult::Cancelled;
 
@@ -275,7 +268,7 @@ FirmwareUpdateResult MenuFirmUpdateClick(Session& session, UpdateDialogView& dia
 
     EnterBoot(link, status);  // an unanswered boot command shows "下载失败" and the update goes on
     if (!locate(kImageEntryName, offset, length)) return failure;
-    status.SetPanelText(0, ByLanguage(language, "系统包下载中，请稍等...", "系統包下載中，請稍等...",
+    status.SetPanelText(0, Triplet(language, "系统包下载中，请稍等...", "系統包下載中，請稍等...",
                                       "Waiting for the Update File Downloding..."));
     const bool downloaded = DownloadImage(session, dialog, offset, length, path) == 0;
     if (downloaded) status.SetPanelText(0, BurnDoneText(session, startTick));

@@ -10,10 +10,7 @@ namespace tq {
 OperationOutcome sbAutoClick(Session& session) {
     OperationScope scope(session);
     if (!scope.claimed()) return OperationOutcome::Busy;
-    if (!session.Link.Uart.Connected) {
-        ShowNotConnected(session);
-        return OperationOutcome::NotConnected;
-    }
+    if (!RequireConnected(session)) return OperationOutcome::NotConnected;
     if (!ChipSelected(session)) return OperationOutcome::NoChipSelected;
 
     Prj_Info_Struct& prj = session.PrjInfo;

@@ -34,8 +34,7 @@ DetectResult Detect(Session& session, bool fromFrame) {
         result.outcome = OperationOutcome::Busy;
         return result;
     }
-    if (!session.Link.Uart.Connected) {
-        ShowNotConnected(session);
+    if (!RequireConnected(session)) {
         result.outcome = OperationOutcome::NotConnected;
         return result;
     }

@@ -107,10 +107,7 @@ void ShowEraseResult(Session& session, int result, uint32_t elapsedMs) {
 OperationOutcome sbEraseClick(Session& session) {
     OperationScope scope(session);
     if (!scope.claimed()) return OperationOutcome::Busy;
-    if (!session.Link.Uart.Connected) {
-        ShowNotConnected(session);
-        return OperationOutcome::NotConnected;
-    }
+    if (!RequireConnected(session)) return OperationOutcome::NotConnected;
     if (!ChipSelected(session)) return OperationOutcome::NoChipSelected;
     if (CheckSocket(session) != 0) return OperationOutcome::EmptySocket;
 
@@ -130,10 +127,7 @@ OperationOutcome sbEraseClick(Session& session) {
 OperationOutcome sbBlankCheckClick(Session& session) {
     OperationScope scope(session);
     if (!scope.claimed()) return OperationOutcome::Busy;
-    if (!session.Link.Uart.Connected) {
-        ShowNotConnected(session);
-        return OperationOutcome::NotConnected;
-    }
+    if (!RequireConnected(session)) return OperationOutcome::NotConnected;
     if (!ChipSelected(session)) return OperationOutcome::NoChipSelected;
 
     Prj_Info_Struct& prj = session.PrjInfo;

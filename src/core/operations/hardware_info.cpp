@@ -6,10 +6,7 @@
 namespace tq {
 
 std::optional<HardInfoTexts> MenuHardInfoClick(Session& session) {
-    if (!session.Link.Uart.Connected) {
-        ShowNotConnected(session);
-        return std::nullopt;
-    }
+    if (!RequireConnected(session)) return std::nullopt;
     const Dev_Inf_Struct& device = session.DevInf;
     const LanguageFile file(session);
     auto text = [&](const char* key) { return file.Text("HardInfo", key); };
@@ -25,10 +22,7 @@ std::optional<HardInfoTexts> MenuHardInfoClick(Session& session) {
 OperationOutcome MenuSelfCheckClick(Session& session) {
     OperationScope scope(session);
     if (!scope.claimed()) return OperationOutcome::Busy;
-    if (!session.Link.Uart.Connected) {
-        ShowNotConnected(session);
-        return OperationOutcome::NotConnected;
-    }
+    if (!RequireConnected(session)) return OperationOutcome::NotConnected;
     const int language = session.DevInf.Language;
     ProgressView& progress = *session.Views.progress;
     progress.SetLabelText("");

@@ -40,6 +40,12 @@ void ShowNotConnected(Session& session) {
                                                  "The programmer has not been connected！\rPlease check it！"));
 }
 
+bool RequireConnected(Session& session) {
+    if (session.Link.Uart.Connected) return true;
+    ShowNotConnected(session);
+    return false;
+}
+
 int CheckSocket(Session& session) {
     Prj_Info_Struct& prj = session.PrjInfo;
     prj.SocketStatus = {0xFF, 0xFF};

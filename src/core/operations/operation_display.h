@@ -66,6 +66,8 @@ void ShowStatus(Session& session, const std::string& line);
 
 // The modal warning shown when no programmer is connected.
 void ShowNotConnected(Session& session);
+// True when a programmer is connected; otherwise shows that warning.
+bool RequireConnected(Session& session);
 // Asks the programmer whether socket 1 holds a chip: 0 continue, 255 the
 // operation must end (the no-chip line has been shown).
 int CheckSocket(Session& session);

@@ -146,10 +146,7 @@ int VerifyChip(Session& session, uint8_t channel) {
 OperationOutcome sbReadClick(Session& session) {
     OperationScope scope(session);
     if (!scope.claimed()) return OperationOutcome::Busy;
-    if (!session.Link.Uart.Connected) {
-        ShowNotConnected(session);
-        return OperationOutcome::NotConnected;
-    }
+    if (!RequireConnected(session)) return OperationOutcome::NotConnected;
     if (CheckSocket(session) != 0) return OperationOutcome::EmptySocket;
     if (!ChipSelected(session)) return OperationOutcome::NoChipSelected;
     return ReadChip(session, session.PrjInfo.ChannelSelector) == kOpSuccess ? OperationOutcome::Succeeded
@@ -159,10 +156,7 @@ OperationOutcome sbReadClick(Session& session) {
 OperationOutcome sbVerifyClick(Session& session) {
     OperationScope scope(session);
     if (!scope.claimed()) return OperationOutcome::Busy;
-    if (!session.Link.Uart.Connected) {
-        ShowNotConnected(session);
-        return OperationOutcome::NotConnected;
-    }
+    if (!RequireConnected(session)) return OperationOutcome::NotConnected;
     if (CheckSocket(session) != 0) return OperationOutcome::EmptySocket;
 
     const Dev_Language_Struct& texts = session.DevLanguage;

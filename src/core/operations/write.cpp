@@ -92,10 +92,7 @@ int WriteChip(Session& session, uint8_t channel) {
 OperationOutcome sbWriteClick(Session& session) {
     OperationScope scope(session);
     if (!scope.claimed()) return OperationOutcome::Busy;
-    if (!session.Link.Uart.Connected) {
-        ShowNotConnected(session);
-        return OperationOutcome::NotConnected;
-    }
+    if (!RequireConnected(session)) return OperationOutcome::NotConnected;
     if (CheckSocket(session) != 0) return OperationOutcome::EmptySocket;
     const int result = WriteChip(session, session.PrjInfo.ChannelSelector);
     Indicate(session, 100);

@@ -81,17 +81,14 @@ ComposedProject ComposeProjectFile(const Session& session, const ProjectForm& fo
         return fail(WithOffendingText(session, "芯片ID不是十六进制数：", "晶片ID不是十六進位數：",
                                "The chip ID is not a hexadecimal number: ", row.ChipID));
     line("ChipID=", row.ChipID);
+    // The chip's row as the chip selection copies it, with the project's own
+    // type and voltage codes.
+    CopyChipParameters(row, r);
     r.ChipTypeCode = ProjectChipTypeCode(row.ChipType);
+    r.VoltageCode = ProjectVoltageCode(row.Voltage);
     line("ChipType=", std::to_string(r.ChipTypeCode));
     r.ManufName = row.ManufName;
     line("ChipManauf=", r.ManufName);
-    r.Capacity = static_cast<uint32_t>(row.Capacity);
-    r.BlockSize = static_cast<uint16_t>(row.BlockSize);
-    r.PageSize = static_cast<uint16_t>(row.PageSize);
-    r.OTPSize = static_cast<uint16_t>(row.OTPSize);
-    r.VoltageCode = ProjectVoltageCode(row.Voltage);
-    r.ChipPara = static_cast<uint8_t>(row.ChipPara);
-    r.ChipPara1 = static_cast<uint8_t>(row.ChipPara1);
     line("ChipSize=", Hex(r.Capacity, 8));
     line("BlockSize=", Hex(r.BlockSize, 8));
     line("PageSize=", Hex(r.PageSize, 8));
