@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "core/app/atomic_write.h"
 #include "core/device/commands.h"
 #include "core/device/frame.h"
 
@@ -358,21 +359,8 @@ bool SimProgrammer::SaveState(const std::filesystem::path& folder, std::string& 
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     auto save = [&](const std::filesystem::path& file, const std::vector<uint8_t>& bytes) -> bool {
-        const std::filesystem::path temporary = file.string() + ".tmp";
-        {
-            std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-            out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-            if (!out.flush()) {
-                error = "cannot write " + temporary.string();
-                return false;
-            }
-        }
-        std::filesystem::rename(temporary, file, ec);
-        if (ec) {
-            error = "cannot replace " + file.string() + ": " + ec.message();
-            return false;
-        }
-        return true;
+        error = WriteFileAtomically(file, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        return error.empty();
     };
     if (chip_ && !save(folder / ("chip-" + chip_->name + ".bin"), chipMemory_)) return false;
     return save(folder / "storage.bin", storage_);
