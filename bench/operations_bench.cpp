@@ -11,7 +11,7 @@
 #include "core/device/presence.h"
 #include "core/operations/read_verify.h"
 #include "core/operations/write.h"
-#include "core/session.h"
+#include "core/app/session.h"
 #include "sim/sim_programmer.h"
 
 namespace tq {
@@ -27,22 +27,22 @@ struct SimulatedBench {
 
     SimulatedBench() {
         sim.InsertChip(SimChip{"BENCH", 1, kImageBytes, 0, true, 0});
-        Prj_Info_Struct& prj = session.PrjInfo;
+        Prj_Info_Struct& prj = session.Chip.PrjInfo;
         prj.ChipTypeCode = 1;
         prj.Capacity = kImageBytes;
         prj.BlockSize = 256;
-        session.RamFile.Data.resize(kImageBytes);
+        session.Buffer.RamFile.Data.resize(kImageBytes);
         std::mt19937 random(7);
-        for (uint8_t& b : session.RamFile.Data) b = static_cast<uint8_t>(random());
-        session.RamFile.DataLen = kImageBytes;
-        if (ConnectProgrammer(session) != ConnectResult::Connected) throw std::runtime_error("no simulated programmer");
+        for (uint8_t& b : session.Buffer.RamFile.Data) b = static_cast<uint8_t>(random());
+        session.Buffer.RamFile.DataLen = kImageBytes;
+        if (ConnectProgrammer(session.Device) != ConnectResult::Connected) throw std::runtime_error("no simulated programmer");
     }
 };
 
 void Write16MiB(benchmark::State& state) {
     SimulatedBench bench;
     for (auto _ : state)
-        if (sbWriteClick(bench.session) != OperationOutcome::Succeeded) state.SkipWithError("write failed");
+        if (sbWriteClick(bench.session.Operation) != OperationOutcome::Succeeded) state.SkipWithError("write failed");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kImageBytes);
 }
 BENCHMARK(Write16MiB)->Unit(benchmark::kMillisecond);
@@ -50,7 +50,7 @@ BENCHMARK(Write16MiB)->Unit(benchmark::kMillisecond);
 void Read16MiB(benchmark::State& state) {
     SimulatedBench bench;
     for (auto _ : state)
-        if (sbReadClick(bench.session) != OperationOutcome::Succeeded) state.SkipWithError("read failed");
+        if (sbReadClick(bench.session.Operation) != OperationOutcome::Succeeded) state.SkipWithError("read failed");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kImageBytes);
 }
 BENCHMARK(Read16MiB)->Unit(benchmark::kMillisecond);

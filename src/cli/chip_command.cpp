@@ -4,16 +4,16 @@
 #include <ostream>
 
 #include "cli/cli_context.h"
-#include "core/app/language.h"
+#include "core/texts/language.h"
 #include "core/buffer/chip_buffer.h"
-#include "core/chipdb/chip_selection.h"
-#include "core/device/presence_poll.h"
+#include "core/app/chip_selection.h"
+#include "core/app/presence_poll.h"
 
 namespace tq {
 
 bool ConnectForCommand(CliContext& context) {
     Session& session = context.session();
-    const int32_t language = session.DevInf.Language;
+    const int32_t language = session.Texts.Language;
     // One step of the presence poll, as the desktop program's timer runs it.
     switch (TimerForMassProduct(session)) {
         case PollResult::Identified:
@@ -38,7 +38,7 @@ bool ConnectForCommand(CliContext& context) {
 
 bool SelectGivenChip(CliContext& context) {
     Session& session = context.session();
-    const int32_t language = session.DevInf.Language;
+    const int32_t language = session.Texts.Language;
     const std::string& name = context.options.chip;
     if (name.empty()) {
         context.Fail(Triplet(language, "没有选择芯片：请用 -c 芯片名称 指定", "沒有選擇晶片：請用 -c 晶片名稱 指定",
@@ -55,7 +55,7 @@ bool SelectGivenChip(CliContext& context) {
     }
     // Selecting the chip the settings remembered keeps its buffer; a run
     // whose start-up could not restore that chip has none yet.
-    if (session.RamFile.Data.size() != session.PrjInfo.Capacity) NewChipBuffer(session, session.PrjInfo.Capacity);
+    if (session.Buffer.RamFile.Data.size() != session.Chip.PrjInfo.Capacity) NewChipBuffer(session, session.Chip.PrjInfo.Capacity);
     return true;
 }
 
@@ -127,7 +127,7 @@ int OutcomeStatus(OperationOutcome outcome) {
 
 void ReportOutcome(CliContext& context, ChipCommand command, OperationOutcome outcome) {
     if (outcome == OperationOutcome::Succeeded) return;
-    context.Fail(OutcomeMessage(context.session().DevInf.Language, command, outcome), OutcomeStatus(outcome));
+    context.Fail(OutcomeMessage(context.session().Texts.Language, command, outcome), OutcomeStatus(outcome));
 }
 
 }  // namespace tq

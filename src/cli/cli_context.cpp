@@ -10,7 +10,7 @@
 #include "cli/sim_setup.h"
 #include "cli/terminal_views.h"
 #include "core/app/startup.h"
-#include "core/device/platform/system_volumes.h"
+#include "core/platform/system_volumes.h"
 #include "sim/sim_programmer.h"
 
 namespace tq {
@@ -72,14 +72,14 @@ Session& CliContext::session() {
     Session& session = *parts_->session;
     TerminalViews& terminal = views();
     terminal.SetClock(parts_->clock.get());
-    session.SetMessageView(terminal);
+    session.Views.messages = &terminal;
     session.Views.statusBar = &terminal;
     session.Views.progress = &terminal;
-    if (options.trace) session.Link.SetTrace(&terminal);
+    if (options.trace) session.Device.Link.SetTrace(&terminal);
     std::string device = options.device;
     if (device.empty() && !options.simulator)
         if (const char* env = std::getenv("TQPROG_DEVICE"); env) device = env;
-    session.Link.SetExplicitDevice(device);
+    session.Device.Link.SetExplicitDevice(device);
     // Database, settings (read only: the CLI never writes dev.ini), texts.
     StartupOptions startup;
     if (options.language >= 0) startup.language = options.language;
@@ -87,9 +87,9 @@ Session& CliContext::session() {
     if (result.outcome == StartupOutcome::DatabaseMissing) throw StartupFailure{result.message};
     if (result.outcome == StartupOutcome::DatabaseFailed) terminal.ShowError(result.message);
     if (parts_->simulator) {
-        if (!session.Database) throw StartupFailure{"the simulated socket needs the chip database"};
+        if (!session.Chip.Database) throw StartupFailure{"the simulated socket needs the chip database"};
         std::string error;
-        if (!SetUpSimulator(*parts_->simulator, *session.Database, options, error)) throw StartupFailure{error};
+        if (!SetUpSimulator(*parts_->simulator, *session.Chip.Database, options, error)) throw StartupFailure{error};
         parts_->simulatorStateLoaded = !options.simState.empty();
     }
     return session;

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "core/session.h"
+#include "core/app/session.h"
 
 namespace CLI {
 class App;

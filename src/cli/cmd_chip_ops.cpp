@@ -13,7 +13,7 @@
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "cli/terminal_views.h"
-#include "core/app/language.h"
+#include "core/texts/language.h"
 #include "core/buffer/file_open_save.h"
 #include "core/operations/auto_sequence.h"
 #include "core/operations/erase_blank.h"
@@ -38,13 +38,13 @@ bool TakesFile(ChipCommand command) {
 
 OperationOutcome RunHandler(Session& session, ChipCommand command) {
     switch (command) {
-        case ChipCommand::Erase: return sbEraseClick(session);
-        case ChipCommand::BlankCheck: return sbBlankCheckClick(session);
-        case ChipCommand::Write: return sbWriteClick(session);
-        case ChipCommand::Read: return sbReadClick(session);
-        case ChipCommand::Verify: return sbVerifyClick(session);
-        case ChipCommand::Auto: return sbAutoClick(session);
-        case ChipCommand::SelfCheck: return MenuSelfCheckClick(session);
+        case ChipCommand::Erase: return sbEraseClick(session.Operation);
+        case ChipCommand::BlankCheck: return sbBlankCheckClick(session.Operation);
+        case ChipCommand::Write: return sbWriteClick(session.Operation);
+        case ChipCommand::Read: return sbReadClick(session.Operation);
+        case ChipCommand::Verify: return sbVerifyClick(session.Operation);
+        case ChipCommand::Auto: return sbAutoClick(session.Operation);
+        case ChipCommand::SelfCheck: return MenuSelfCheckClick(session.Operation);
         case ChipCommand::Detect: break;
     }
     return OperationOutcome::Failed;
@@ -52,7 +52,7 @@ OperationOutcome RunHandler(Session& session, ChipCommand command) {
 
 void RunChipOperation(CliContext& context, ChipCommand command, const OperationArgs& args) {
     Session& session = context.session();
-    const int32_t language = session.DevInf.Language;
+    const int32_t language = session.Texts.Language;
     std::optional<uint32_t> start;
     if (!context.options.start.empty() && !(start = ParseStartAddress(context.options.start))) {
         context.Fail(Triplet(language, "--start 应为 1 到 8 位十六进制数字，而不是 ",
@@ -63,10 +63,10 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     }
     if (!ConnectForCommand(context)) return;
     if (command != ChipCommand::SelfCheck && !SelectGivenChip(context)) return;
-    Prj_Info_Struct& prj = session.PrjInfo;
+    Prj_Info_Struct& prj = session.Chip.PrjInfo;
     if (TakesFile(command)) {
         std::string error;
-        if (!LoadDataFile(session, args.file, error)) {
+        if (!LoadDataFile(session.Buffer, args.file, error)) {
             context.Fail(error);
             return;
         }
@@ -91,7 +91,7 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
             context.out << Triplet(language, "芯片是空的", "晶片是空白的", "The chip is blank.") << '\n';
         if (command == ChipCommand::Read) {
             std::string error;
-            if (!SaveBufferFile(session, args.file, error)) {
+            if (!SaveBufferFile(session.Buffer, args.file, error)) {
                 context.Fail(error);
                 return;
             }

@@ -10,7 +10,7 @@
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "cli/text_table.h"
-#include "core/app/language.h"
+#include "core/texts/language.h"
 #include "core/chipdb/chip_database.h"
 
 namespace tq {
@@ -34,9 +34,9 @@ bool SameText(std::string_view a, std::string_view b) {
 
 void ListTypes(CliContext& context, const ChipsOptions& options) {
     Session& session = context.session();
-    const int32_t language = session.DevInf.Language;
-    const std::string model = options.platform.empty() ? session.DevInf.DefaultModel : options.platform;
-    const TypeList list = session.Database->TypeListQuery(model);
+    const int32_t language = session.Texts.Language;
+    const std::string model = options.platform.empty() ? session.Device.DevInf.DefaultModel : options.platform;
+    const TypeList list = session.Chip.Database->TypeListQuery(model);
     if (list.rejected) {
         context.Fail(list.Reason(language));
         return;
@@ -46,7 +46,7 @@ void ListTypes(CliContext& context, const ChipsOptions& options) {
 
 void ListChips(CliContext& context, const ChipsOptions& options) {
     Session& session = context.session();
-    const int32_t language = session.DevInf.Language;
+    const int32_t language = session.Texts.Language;
     if (!options.type.empty() && ChipTypeCode(options.type) == 0) {
         bool known = false;
         for (std::string_view type : kChipTypeTexts) known = known || SameText(type, options.type);
@@ -59,7 +59,7 @@ void ListChips(CliContext& context, const ChipsOptions& options) {
     std::vector<std::vector<std::string>> table;
     table.push_back({Triplet(language, "芯片名称", "晶片名稱", "Chip name"), Triplet(language, "类型", "類型", "Type"),
                      Triplet(language, "厂商", "廠商", "Maker"), Triplet(language, "容量", "容量", "Size"), "ID"});
-    for (const ChipRow& row : session.Database->SearchQuery(options.pattern)) {
+    for (const ChipRow& row : session.Chip.Database->SearchQuery(options.pattern)) {
         if (!options.type.empty() && !SameText(row.ChipType, options.type)) continue;
         if (!options.maker.empty() && !SameText(row.ManufName, options.maker)) continue;
         table.push_back({row.ChipName, row.ChipType, row.ManufName,

@@ -10,16 +10,16 @@
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "cli/text_table.h"
-#include "core/app/language.h"
+#include "core/texts/language.h"
 #include "core/chipdb/chip_row.h"
-#include "core/operations/chip_detect.h"
+#include "core/app/chip_detect.h"
 
 namespace tq {
 
 namespace {
 
 void PrintChips(CliContext& context, const std::vector<ChipRow>& rows) {
-    const int32_t language = context.session().DevInf.Language;
+    const int32_t language = context.session().Texts.Language;
     std::vector<std::vector<std::string>> table;
     table.push_back({Triplet(language, "芯片名称", "晶片名稱", "Chip name"), Triplet(language, "类型", "類型", "Type"),
                      Triplet(language, "厂商", "廠商", "Maker"), Triplet(language, "容量", "容量", "Size"), "ID"});
@@ -31,7 +31,7 @@ void PrintChips(CliContext& context, const std::vector<ChipRow>& rows) {
 
 void RunDetect(CliContext& context) {
     Session& session = context.session();
-    const int32_t language = session.DevInf.Language;
+    const int32_t language = session.Texts.Language;
     if (!ConnectForCommand(context)) return;
     if (!context.options.chip.empty() && !SelectGivenChip(context)) return;
 
@@ -44,7 +44,7 @@ void RunDetect(CliContext& context) {
             context.out << Triplet(language, "以下芯片的 ID 都是 ", "以下晶片的 ID 都是 ", "These chips share the ID ")
                         << result.id << ":\n";
             PrintChips(context, result.candidates);
-            const std::string& selected = session.PrjInfo.ChipName;
+            const std::string& selected = session.Chip.PrjInfo.ChipName;
             context.out << Triplet(language, "选择的芯片没有改变：", "選擇的晶片沒有改變：", "The selected chip is unchanged: ")
                         << (selected.empty() ? "-" : selected) << '\n';
             context.Fail(Triplet(language, "有多个芯片符合：请用 -c 芯片名称 选择其中一个",

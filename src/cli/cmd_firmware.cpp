@@ -82,15 +82,15 @@ void RunUpdate(CliContext& context, const std::string& package, bool waitBoot) {
     session.Views.fileDialog = &files;
     session.Views.statusBar = &statusBar;
     const FirmwareUpdateResult result =
-        waitBoot ? RunBootModeUpdate(session, log, package, false, session.clock().TickCount())
-                 : MenuFirmUpdateClick(session, log);
+        waitBoot ? RunBootModeUpdate(session.Operation, log, package, false, session.clock().TickCount())
+                 : MenuFirmUpdateClick(session.Operation, log);
     session.Views = previous;
 
     if (result != FirmwareUpdateResult::Updated) {
         context.Fail(FailureText(result, package));
         return;
     }
-    context.out << "Firmware version: " << session.DevInf.FwVersion << '\n';
+    context.out << "Firmware version: " << session.Device.DevInf.FwVersion << '\n';
 }
 
 void RunInspect(CliContext& context, const std::string& package) {

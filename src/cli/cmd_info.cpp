@@ -13,7 +13,7 @@ void RegisterInfoCommand(CLI::App& app, CliContext& context) {
     info->callback([&context] {
         Session& session = context.session();
         if (!ConnectForCommand(context)) return;
-        const Dev_Inf_Struct& dev = session.DevInf;
+        const Dev_Inf_Struct& dev = session.Device.DevInf;
         context.out << "Model:            " << dev.Model << '\n'
                     << "Firmware version: " << dev.FwVersion << '\n'
                     << "Hardware version: " << dev.HwVersion << '\n'

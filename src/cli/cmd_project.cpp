@@ -12,7 +12,7 @@
 
 #include "cli/cli_context.h"
 #include "cli/commands.h"
-#include "core/app/language.h"
+#include "core/texts/language.h"
 #include "cli/chip_command.h"
 #include "cli/given_file_dialog.h"
 #include "core/project/project_download.h"
@@ -92,7 +92,7 @@ std::optional<SerialSetting> ParseSerial(const std::string& text) {
 
 void Download(CliContext& context, const DownloadOptions& options) {
     Session& session = context.session();
-    const int32_t language = session.DevInf.Language;
+    const int32_t language = session.Texts.Language;
     std::optional<SerialSetting> serial;
     if (!options.serial.empty() && !(serial = ParseSerial(options.serial))) {
         context.Fail(Triplet(language, "序列号设定应为 地址:数值:字节数(1|2|4):big|little，而不是 ",
@@ -102,7 +102,7 @@ void Download(CliContext& context, const DownloadOptions& options) {
         return;
     }
     TerminalProjectLog log(context.out);
-    ProjectEditor editor(session, log);
+    ProjectEditor editor(session.Operation, log, session.Window.ChipFrameInProjectDialog);
     log.quiet = true;  // the "file to be chosen" line means nothing here
     editor.MenuPrjOfflineClick();
     log.quiet = false;
@@ -144,7 +144,7 @@ void Download(CliContext& context, const DownloadOptions& options) {
     TerminalProjectStatus status(context.out);
     NullProgressView bar;  // panel 1 already prints the percentage
     ProjectDialogViews views{status, bar};
-    const int result = btnDownLoadPrjClick(session, views, form);
+    const int result = btnDownLoadPrjClick(session.Operation, views, form);
     editor.FormClose();
     if (result != kStepOk)
         context.Fail(Triplet(language, "离线工程下载失败。", "離線工程下載失敗。", "The offline project download failed."));

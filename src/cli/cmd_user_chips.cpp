@@ -17,8 +17,8 @@
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "cli/text_table.h"
-#include "core/app/language.h"
-#include "core/chipdb/user_chips.h"
+#include "core/texts/language.h"
+#include "core/app/user_chips.h"
 
 namespace tq {
 
@@ -33,7 +33,7 @@ struct UserChipArgs {
 
 void List(CliContext& context) {
     Session& session = context.session();
-    const int32_t language = session.DevInf.Language;
+    const int32_t language = session.Texts.Language;
     UserChipDialog dialog;
     dialog.MenuAddChipClick(session);
     std::vector<std::vector<std::string>> table;
@@ -60,7 +60,7 @@ bool ShowUserChip(CliContext& context, UserChipDialog& dialog, const std::string
     const std::vector<std::string>& names = dialog.UserChips();
     const auto found = std::find(names.begin(), names.end(), name);
     if (found == names.end()) {
-        context.Fail(Triplet(session.DevInf.Language, "没有这个用户自定义芯片：", "沒有這個用戶自定義晶片：",
+        context.Fail(Triplet(session.Texts.Language, "没有这个用户自定义芯片：", "沒有這個用戶自定義晶片：",
                              "there is no user chip named ") +
                      name);
         return false;
@@ -73,7 +73,7 @@ enum class Change { Add, Modify, Delete };
 
 void Apply(CliContext& context, Change change, const UserChipArgs& args) {
     Session& session = context.session();
-    const int32_t language = session.DevInf.Language;
+    const int32_t language = session.Texts.Language;
     UserChipDialog dialog;
     dialog.MenuAddChipClick(session);
     if (change != Change::Add && !ShowUserChip(context, dialog, args.name)) return;

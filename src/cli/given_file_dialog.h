@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/views.h"
+#include "core/base/views.h"
 
 namespace tq {
 

@@ -6,8 +6,8 @@
 #include <iosfwd>
 #include <string>
 
-#include "core/device/platform/clock.h"
-#include "core/views.h"
+#include "core/platform/clock.h"
+#include "core/base/views.h"
 
 namespace tq {
 

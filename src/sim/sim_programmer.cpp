@@ -6,7 +6,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "core/app/atomic_write.h"
+#include "core/base/atomic_write.h"
 #include "core/device/commands.h"
 #include "core/device/frame.h"
 

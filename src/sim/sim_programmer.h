@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "core/device/platform/clock.h"
-#include "core/device/platform/volumes.h"
+#include "core/platform/clock.h"
+#include "core/platform/volumes.h"
 #include "sim/sim_chip.h"
 
 namespace tq {

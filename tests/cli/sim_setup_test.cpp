@@ -5,7 +5,7 @@
 #include "cli/cli_context.h"
 #include "core/chipdb/chip_database.h"
 #include "core/chipdb/chip_row.h"
-#include "core/device/platform/clock.h"
+#include "core/platform/clock.h"
 #include "sim/sim_programmer.h"
 #include "support/program_folder.h"
 

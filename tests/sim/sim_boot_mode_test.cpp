@@ -57,7 +57,7 @@ struct SimBootFixture : ::testing::Test {
 TEST_F(SimBootFixture, RestartsLeaveAndReturnOnTheClock) {
     sim.reenumeration = SimReenumeration{100, 3000};
     Connect();
-    EXPECT_EQ(EnterBoot(link, status), 0);  // answered before the drive goes
+    EXPECT_EQ(EnterBoot(link), 0);  // answered before the drive goes
     std::string version;
     EXPECT_EQ(GetFwVersion(link, version), 0);
     EXPECT_EQ(version.substr(0, 4), "BOOT");
@@ -90,7 +90,7 @@ TEST_F(SimBootFixture, RestartsLeaveAndReturnOnTheClock) {
 TEST_F(SimBootFixture, AnImageWhoseDigestDiffersIsRejectedAndNotInstalled) {
     Connect();
     const std::string before = sim.identity.firmware;
-    EnterBoot(link, status);
+    EnterBoot(link);
     std::vector<uint8_t> image(512, 0x22);
     std::vector<uint8_t> other = image;
     other[300] ^= 1;

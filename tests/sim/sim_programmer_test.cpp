@@ -8,7 +8,7 @@
 
 #include "core/device/commands.h"
 #include "core/device/presence.h"
-#include "core/session.h"
+#include "core/app/session.h"
 
 namespace tq {
 namespace {
@@ -17,19 +17,19 @@ struct SimFixture : ::testing::Test {
     VirtualClock clock;
     SimProgrammer sim{clock};
     Session session{sim.volumes(), clock, std::filesystem::temp_directory_path()};
-    DeviceLink& link = session.Link;
+    DeviceLink& link = session.Device.Link;
 
-    void Connect() { ASSERT_EQ(ConnectProgrammer(session), ConnectResult::Connected); }
+    void Connect() { ASSERT_EQ(ConnectProgrammer(session.Device), ConnectResult::Connected); }
 };
 
 TEST_F(SimFixture, IdentifiesTheProgrammerOnTheVirtualClock) {
     sim.identity.firmware = "V2.10";
     Connect();
-    EXPECT_EQ(session.DevInf.FwVersion, "V2.10");
-    EXPECT_EQ(session.DevInf.HwVersion, sim.identity.hardware);
-    EXPECT_EQ(session.DevInf.SerialNo, sim.identity.serial);
-    EXPECT_EQ(session.DevInf.Model, "TQM7300B");
-    EXPECT_EQ(session.DevInf.DefaultModel, "TQM7300B");
+    EXPECT_EQ(session.Device.DevInf.FwVersion, "V2.10");
+    EXPECT_EQ(session.Device.DevInf.HwVersion, sim.identity.hardware);
+    EXPECT_EQ(session.Device.DevInf.SerialNo, sim.identity.serial);
+    EXPECT_EQ(session.Device.DevInf.Model, "TQM7300B");
+    EXPECT_EQ(session.Device.DevInf.DefaultModel, "TQM7300B");
     EXPECT_EQ(link.Uart.Connected, 1);
     EXPECT_EQ(sim.commandLog(), (std::vector<uint8_t>{0x10, 0x11, 0x12, 0x13}));
     EXPECT_EQ(clock.NowMicros(), 40000u);  // four exchanges of 10 ms, no real waiting
@@ -38,18 +38,18 @@ TEST_F(SimFixture, IdentifiesTheProgrammerOnTheVirtualClock) {
 TEST_F(SimFixture, AVersionStartingWithFFIsAskedTwiceThenShownEmpty) {
     sim.identity.firmware = "\xFF\xFF";
     Connect();
-    EXPECT_EQ(session.DevInf.FwVersion, "");
+    EXPECT_EQ(session.Device.DevInf.FwVersion, "");
     EXPECT_EQ(sim.commandLog(), (std::vector<uint8_t>{0x10, 0x10, 0x11, 0x12, 0x13}));
 }
 
 TEST_F(SimFixture, ASilentProgrammerLeavesTheLinkDownAndTheIdentityAsItWas) {
-    session.DevInf.Model = "earlier";
+    session.Device.DevInf.Model = "earlier";
     sim.faults.silentCommands = {0x10};
-    EXPECT_EQ(ConnectProgrammer(session), ConnectResult::NoAnswer);
+    EXPECT_EQ(ConnectProgrammer(session.Device), ConnectResult::NoAnswer);
     EXPECT_EQ(link.Uart.Connected, 0);
-    EXPECT_EQ(session.DevInf.Model, "earlier");
+    EXPECT_EQ(session.Device.DevInf.Model, "earlier");
     sim.attached = false;
-    EXPECT_EQ(ConnectProgrammer(session), ConnectResult::NotFound);
+    EXPECT_EQ(ConnectProgrammer(session.Device), ConnectResult::NotFound);
 }
 
 TEST_F(SimFixture, WrittenFlashOnlyClearsBitsAndReadsBack) {

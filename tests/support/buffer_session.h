@@ -8,8 +8,9 @@
 
 #include "core/buffer/caption_view.h"
 #include "core/buffer/chip_buffer.h"
-#include "core/device/platform/clock.h"
-#include "core/session.h"
+#include "core/platform/clock.h"
+#include "core/app/chip_selection.h"
+#include "core/app/session.h"
 #include "support/fake_volumes.h"
 #include "support/recording_views.h"
 #include "support/scratch_folder.h"
@@ -78,18 +79,18 @@ struct BufferSession {
     RecordingCaption caption;
 
     BufferSession() {
-        session.SetMessageView(messages);
+        session.Views.messages = &messages;
         session.Views.statusBar = &statusBar;
         session.Views.hexView = &hexView;
         session.Views.fileDialog = &fileDialog;
-        session.DevLanguage.MainSoftWareInfo = "Programmer  V1";
-        session.DevLanguage.OK = "OK";
-        session.DevLanguage.Cancel = "Cancel";
+        session.Texts.DevLanguage.MainSoftWareInfo = "Programmer  V1";
+        session.Texts.DevLanguage.OK = "OK";
+        session.Texts.DevLanguage.Cancel = "Cancel";
     }
 
     // What the chip selection does: set the capacity, then replace the buffer.
     void SelectChip(uint32_t capacity) {
-        session.PrjInfo.Capacity = capacity;
+        session.Chip.PrjInfo.Capacity = capacity;
         NewChipBuffer(session, capacity);
     }
     std::string CheckSumPanel() const { return statusBar.panels[1]; }

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/chipdb/chip_database.h"
-#include "core/chipdb/chip_selection.h"
+#include "core/app/chip_selection.h"
 #include "support/operation_rig.h"
 
 namespace tq::testing {
@@ -43,16 +43,16 @@ public:
 
     ChipFrameRig() {
         std::filesystem::copy_file(std::filesystem::path(TQ_BIN_DIR) / "login.dat", folder.path / "login.dat");
-        session.Database = ChipDatabase::Open(folder.path / "login.dat");
+        session.Chip.Database = ChipDatabase::Open(folder.path / "login.dat");
         session.Views.chipFrame = &frame;
-        FillTypeList(session, session.Database->TypeListQuery("TQM7300B").types);
+        FillTypeList(session, session.Chip.Database->TypeListQuery("TQM7300B").types);
     }
 
-    ChipDatabase& db() { return *session.Database; }
-    const ChipFrameLists& lists() const { return session.ChipFrame; }
+    ChipDatabase& db() { return *session.Chip.Database; }
+    const ChipFrameLists& lists() const { return session.Window.ChipFrame; }
     // Index of an item in a list of the frame, -1 when it is not there.
     int IndexOf(ChipList list, const std::string& text) {
-        const std::vector<std::string>& items = session.ChipFrame[list].items;
+        const std::vector<std::string>& items = session.Window.ChipFrame[list].items;
         for (size_t i = 0; i < items.size(); ++i)
             if (items[i] == text) return static_cast<int>(i);
         return -1;

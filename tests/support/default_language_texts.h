@@ -2,7 +2,7 @@
 // that compose status lines without a language file.
 #pragma once
 
-#include "core/app/language_texts.h"
+#include "core/texts/language_texts.h"
 
 namespace tq::testing {
 

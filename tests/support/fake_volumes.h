@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/device/platform/volumes.h"
+#include "core/platform/volumes.h"
 
 namespace tq::testing {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/device/presence.h"
-#include "core/session.h"
+#include "core/app/session.h"
 #include "sim/sim_programmer.h"
 #include "support/default_language_texts.h"
 #include "support/recording_views.h"
@@ -54,33 +54,33 @@ public:
     RecordingTrace trace;
 
     OperationRig() {
-        session.SetMessageView(messages);
+        session.Views.messages = &messages;
         session.Views.statusBar = &status;
         session.Views.progress = &progress;
         session.Views.hexView = &hexView;
-        session.Link.SetTrace(&trace);
-        FillDefaultLanguageTexts(session.DevLanguage);
+        session.Device.Link.SetTrace(&trace);
+        FillDefaultLanguageTexts(session.Texts.DevLanguage);
     }
 
-    bool Connect() { return ConnectProgrammer(session) == ConnectResult::Connected; }
+    bool Connect() { return ConnectProgrammer(session.Device) == ConnectResult::Connected; }
 
     // Puts a chip in the socket and selects it, with a buffer of its size
     // holding 0xFF and nothing loaded.
     void UseChip(uint8_t typeCode, uint32_t capacity, uint16_t pageSize = 0, uint32_t eraseTimeMs = 0) {
         sim.InsertChip(SimChip{"CHIP", typeCode, capacity, 0, true, eraseTimeMs});
-        Prj_Info_Struct& prj = session.PrjInfo;
+        Prj_Info_Struct& prj = session.Chip.PrjInfo;
         prj.ChipName = "CHIP";
         prj.ChipTypeCode = typeCode;
         prj.Capacity = capacity;
         prj.BlockSize = 256;
         prj.PageSize = pageSize;
-        session.RamFile.Data.assign(capacity, 0xFF);
-        session.RamFile.DataLen = 0;
+        session.Buffer.RamFile.Data.assign(capacity, 0xFF);
+        session.Buffer.RamFile.DataLen = 0;
     }
 
     // Loads bytes into the buffer as a file open would.
     void LoadBuffer(const std::vector<uint8_t>& bytes) {
-        Ram_File_Info_Struct& buffer = session.RamFile;
+        Ram_File_Info_Struct& buffer = session.Buffer.RamFile;
         std::copy(bytes.begin(), bytes.begin() + std::min(bytes.size(), buffer.Data.size()), buffer.Data.begin());
         buffer.DataLen = static_cast<uint32_t>(std::min(bytes.size(), buffer.Data.size()));
     }

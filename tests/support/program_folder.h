@@ -10,7 +10,7 @@
 #include <iterator>
 #include <string>
 
-#include "core/app/text_encoding.h"
+#include "core/base/text_encoding.h"
 
 namespace tq::testing {
 

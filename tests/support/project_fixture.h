@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "core/chipdb/chip_database.h"
-#include "core/device/platform/clock.h"
+#include "core/platform/clock.h"
 #include "core/device/presence.h"
 #include "core/project/project_download.h"
 #include "core/project/project_editor.h"
-#include "core/session.h"
+#include "core/app/session.h"
 #include "sim/sim_programmer.h"
 #include "support/program_folder.h"
 #include "support/recording_views.h"
@@ -89,11 +89,11 @@ struct ProjectSession {
 
     ProjectSession() {
         folder.CopyFromBin("login.dat");
-        session.Database = ChipDatabase::Open(folder / "login.dat");
-        session.SetMessageView(messages);
+        session.Chip.Database = ChipDatabase::Open(folder / "login.dat");
+        session.Views.messages = &messages;
         session.Views.fileDialog = &fileDialog;
-        session.Link.SetTrace(&trace);
-        EXPECT_EQ(ConnectProgrammer(session), ConnectResult::Connected);
+        session.Device.Link.SetTrace(&trace);
+        EXPECT_EQ(ConnectProgrammer(session.Device), ConnectResult::Connected);
         trace.lines.clear();
     }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/views.h"
+#include "core/base/views.h"
 
 namespace tq::testing {
 

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "core/device/platform/clock.h"
-#include "core/session.h"
+#include "core/platform/clock.h"
+#include "core/app/session.h"
 #include "support/fake_volumes.h"
 #include "support/program_folder.h"
 #include "support/recording_views.h"
@@ -22,7 +22,7 @@ struct SessionFixture {
 
     std::unique_ptr<Session> MakeSession() {
         auto made = std::make_unique<Session>(volumes, clock, folder.path());
-        made->SetMessageView(messages);
+        made->Views.messages = &messages;
         made->Views.statusBar = &statusBar;
         return made;
     }

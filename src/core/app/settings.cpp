@@ -1,9 +1,9 @@
 #include "core/app/settings.h"
 
-#include "core/app/language.h"
-#include "core/app/profile_file.h"
-#include "core/app/text_encoding.h"
-#include "core/session.h"
+#include "core/texts/language.h"
+#include "core/base/profile_file.h"
+#include "core/base/text_encoding.h"
+#include "core/app/session.h"
 
 namespace tq {
 namespace {
@@ -18,14 +18,14 @@ std::string Number(int32_t value) { return " " + std::to_string(value); }
 }  // namespace
 
 void LoadSettings(Session& session) {
-    const ProfileFile file = ProfileFile::Load(session.ProgramFolder / kSettingsFileName);
-    Dev_Inf_Struct& dev = session.DevInf;
-    Prj_Info_Struct& prj = session.PrjInfo;
+    const ProfileFile file = ProfileFile::Load(session.Texts.ProgramFolder / kSettingsFileName);
+    Dev_Inf_Struct& dev = session.Device.DevInf;
+    Prj_Info_Struct& prj = session.Chip.PrjInfo;
     session.DebugOption.comDebugDly = file.ReadInt("DebugOption", "comDebugDly", 5000);
     session.DebugOption.intMsgDleTim = file.ReadInt("DebugOption", "intMsgDleTim", 1000);
-    dev.Language = file.ReadInt("SystemOption", "Language", 0);
+    session.Texts.Language = file.ReadInt("SystemOption", "Language", 0);
     dev.FilePath = file.ReadString("SystemOption", "FilePath", "C:", kPathBytes);
-    session.RamFile.FileName = file.ReadString("SystemOption", "File", "", kPathBytes);
+    session.Buffer.RamFile.FileName = file.ReadString("SystemOption", "File", "", kPathBytes);
     prj.RamStartAddr = static_cast<uint32_t>(file.ReadInt("PrjInfo", "RamStartAddr", 0));
     prj.IdCheck = static_cast<uint8_t>(file.ReadInt("PrjInfo", "IdCheck", 0));
     prj.Erase = static_cast<uint8_t>(file.ReadInt("PrjInfo", "Erase", 1));
@@ -38,15 +38,15 @@ void LoadSettings(Session& session) {
 }
 
 bool SaveSettings(Session& session) {
-    Dev_Inf_Struct& dev = session.DevInf;
-    const Prj_Info_Struct& prj = session.PrjInfo;
-    ProfileFile file = ProfileFile::Load(session.ProgramFolder / kSettingsFileName);
+    Dev_Inf_Struct& dev = session.Device.DevInf;
+    const Prj_Info_Struct& prj = session.Chip.PrjInfo;
+    ProfileFile file = ProfileFile::Load(session.Texts.ProgramFolder / kSettingsFileName);
     std::string failure = file.ReadError();
     if (failure.empty()) {
-        file.WriteString("SystemOption", "Language", Number(dev.Language));
-        dev.FilePath = FolderOf(session.RamFile.FileName);
+        file.WriteString("SystemOption", "Language", Number(session.Texts.Language));
+        dev.FilePath = FolderOf(session.Buffer.RamFile.FileName);
         file.WriteString("SystemOption", "FilePath", dev.FilePath);
-        file.WriteString("SystemOption", "File", session.RamFile.FileName);
+        file.WriteString("SystemOption", "File", session.Buffer.RamFile.FileName);
         file.WriteString("PrjInfo", "RamStartAddr", Number(static_cast<int32_t>(prj.RamStartAddr)));
         file.WriteString("PrjInfo", "IdCheck", Number(prj.IdCheck));
         file.WriteString("PrjInfo", "Erase", Number(prj.Erase));
@@ -57,7 +57,7 @@ bool SaveSettings(Session& session) {
         failure = file.Save();
     }
     if (failure.empty()) return true;
-    session.Views.messages->ShowError(Triplet(dev.Language, "设置未能保存：", "設定未能儲存：",
+    session.Views.messages->ShowError(Triplet(session.Texts.Language, "设置未能保存：", "設定未能儲存：",
                                               "The settings could not be saved: ") +
                                       failure);
     return false;

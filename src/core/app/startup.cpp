@@ -1,32 +1,32 @@
 #include "core/app/startup.h"
 
 #include "core/app/settings.h"
-#include "core/session.h"
+#include "core/app/session.h"
 
 namespace tq {
 
 StartupResult RunStartup(Session& session, const StartupOptions& options) {
     StartupResult result;
-    const std::filesystem::path databasePath = session.ProgramFolder / kDatabaseFileName;
+    const std::filesystem::path databasePath = session.Texts.ProgramFolder / kDatabaseFileName;
     std::error_code ec;
     if (!std::filesystem::exists(databasePath, ec)) {
         result.outcome = StartupOutcome::DatabaseMissing;
-        result.message = MissingDatabaseMessage(session.ProgramFolder);
+        result.message = MissingDatabaseMessage(session.Texts.ProgramFolder);
         return result;
     }
     try {
-        session.Database = ChipDatabase::Open(databasePath);
+        session.Chip.Database = ChipDatabase::Open(databasePath);
         LoadSettings(session);
-        if (options.language) session.DevInf.Language = *options.language;
-        result.openDialogFolder = session.DevInf.FilePath;
-        session.PrjInfo.ChannelSelector = 0;
+        if (options.language) session.Texts.Language = *options.language;
+        result.openDialogFolder = session.Device.DevInf.FilePath;
+        session.Chip.PrjInfo.ChannelSelector = 0;
         // The version is read after the texts, so the first title has none.
         result.language = LoadLanguage(session, "");
-        session.DevInf.DbVersion = session.Database->VersionQuery();
-        CheckDefaultModel(session.DevInf);
-        result.chipTypes = session.Database->TypeListQuery(session.DevInf.DefaultModel);
+        session.Device.DevInf.DbVersion = session.Chip.Database->VersionQuery();
+        CheckDefaultModel(session.Device.DevInf);
+        result.chipTypes = session.Chip.Database->TypeListQuery(session.Device.DevInf.DefaultModel);
         if (result.chipTypes.rejected)
-            session.Views.messages->ShowWarning(result.chipTypes.Reason(session.DevInf.Language));
+            session.Views.messages->ShowWarning(result.chipTypes.Reason(session.Texts.Language));
         FillTypeList(session, result.chipTypes.types);
         result.chipRestore = RestoreLastChip(session);
     } catch (const DatabaseError& error) {

@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "core/app/language.h"
+#include "core/app/language_menu.h"
 #include "core/chipdb/chip_database.h"
-#include "core/chipdb/chip_selection.h"
+#include "core/app/chip_selection.h"
 
 namespace tq {
 

@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "core/app/language.h"
-#include "core/session.h"
+#include "core/texts/language.h"
+#include "core/buffer/buffer_context.h"
 
 namespace tq {
 
@@ -21,10 +21,10 @@ inline TextLookup BuiltInTexts() {
 }
 
 // Built-in texts come as Simplified Chinese, Traditional Chinese and English,
-// picked by the session's language.
-inline std::string ByLanguage(const Session& session, const char* simplified, const char* traditional,
+// picked by the buffer's language.
+inline std::string ByLanguage(const BufferContext& buffer, const char* simplified, const char* traditional,
                               const char* english) {
-    return Triplet(session.DevInf.Language, simplified, traditional, english);
+    return Triplet(buffer.Texts.Language, simplified, traditional, english);
 }
 
 }  // namespace tq

@@ -16,9 +16,9 @@ RandomByteSource SeededRandomBytes() {
     return [engine] { return static_cast<uint8_t>((*engine)() & 0xFF); };
 }
 
-bool FillBuffer(Session& session, uint32_t start, uint32_t count, uint8_t value, const RandomByteSource* random) {
-    Ram_File_Info_Struct& ram = session.RamFile;
-    const uint32_t bound = StorageBound(session);
+bool FillBuffer(BufferContext& buffer, uint32_t start, uint32_t count, uint8_t value, const RandomByteSource* random) {
+    Ram_File_Info_Struct& ram = buffer.RamFile;
+    const uint32_t bound = StorageBound(buffer);
     if (start > bound) return false;
     // The end is computed in 64 bits: a count that runs past 4 GiB is cut at
     // the capacity like any other, not wrapped to a small end.
@@ -37,16 +37,16 @@ bool FillBuffer(Session& session, uint32_t start, uint32_t count, uint8_t value,
     } else if (count > 0) {
         std::memset(bytes, value, count);
     }
-    ShowStorageCheckSum(session);
+    ShowStorageCheckSum(buffer);
     ram.ViewTop = start & ~(kHexRowBytes - 1);
-    RedrawHexView(session);
+    RedrawHexView(buffer);
     return true;
 }
 
-bool JumpBuffer(Session& session, uint32_t offset) {
-    if (offset >= session.RamFile.DataLen) return false;
-    session.RamFile.ViewTop = offset & ~(kHexRowBytes - 1);
-    RedrawHexView(session);
+bool JumpBuffer(BufferContext& buffer, uint32_t offset) {
+    if (offset >= buffer.RamFile.DataLen) return false;
+    buffer.RamFile.ViewTop = offset & ~(kHexRowBytes - 1);
+    RedrawHexView(buffer);
     return true;
 }
 
@@ -68,41 +68,41 @@ std::optional<uint32_t> SearchBuffer(const Ram_File_Info_Struct& record) {
 
 namespace {
 
-HexSelection ShowMatch(Session& session, uint32_t match) {
-    Ram_File_Info_Struct& ram = session.RamFile;
+HexSelection ShowMatch(BufferContext& buffer, uint32_t match) {
+    Ram_File_Info_Struct& ram = buffer.RamFile;
     ram.FindPos = static_cast<int32_t>(match);
     ram.ViewTop = match & ~(kHexRowBytes - 1);
-    RedrawHexView(session);
+    RedrawHexView(buffer);
     return HexSelection{(match - ram.ViewTop) * 3, size_t{ram.FindLen} * 3 - 1};
 }
 
 }  // namespace
 
-std::optional<HexSelection> FindPatternFromView(Session& session) {
-    Ram_File_Info_Struct& ram = session.RamFile;
+std::optional<HexSelection> FindPatternFromView(BufferContext& buffer) {
+    Ram_File_Info_Struct& ram = buffer.RamFile;
     ram.FindPos = -1;
     if (ram.FindLen == 0) return std::nullopt;
     const std::optional<uint32_t> match = SearchBuffer(ram);
     if (!match) return std::nullopt;
-    return ShowMatch(session, *match);
+    return ShowMatch(buffer, *match);
 }
 
-std::optional<HexSelection> MenuBufferFindNextClick(Session& session) {
-    Ram_File_Info_Struct& ram = session.RamFile;
+std::optional<HexSelection> MenuBufferFindNextClick(BufferContext& buffer) {
+    Ram_File_Info_Struct& ram = buffer.RamFile;
     if (ram.FindLen == 0) {
         ram.FindPos = -1;
         return std::nullopt;
     }
     const std::optional<uint32_t> match = SearchBuffer(ram);
     if (!match) return std::nullopt;
-    return ShowMatch(session, *match);
+    return ShowMatch(buffer, *match);
 }
 
-void sbSwitchClick(Session& session) {
-    Ram_File_Info_Struct& ram = session.RamFile;
+void sbSwitchClick(BufferContext& buffer) {
+    Ram_File_Info_Struct& ram = buffer.RamFile;
     const size_t storage = ram.Data.size();
     for (size_t i = 0; i < ram.DataLen && i + 1 < storage; i += 2) std::swap(ram.Data[i], ram.Data[i + 1]);
-    RedrawHexView(session);
+    RedrawHexView(buffer);
 }
 
 }  // namespace tq

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "core/buffer/hex_cursor.h"
-#include "core/session.h"
+#include "core/buffer/buffer_context.h"
 
 namespace tq {
 
@@ -20,11 +20,11 @@ RandomByteSource SeededRandomBytes();
 // each when `random` is given; grows DataLen to the end of the range, all
 // within the chip's capacity and the storage. Shows the checksum and moves
 // the view to `start`. False (nothing changed) when start lies beyond them.
-bool FillBuffer(Session& session, uint32_t start, uint32_t count, uint8_t value,
+bool FillBuffer(BufferContext& buffer, uint32_t start, uint32_t count, uint8_t value,
                 const RandomByteSource* random = nullptr);
 
 // Shows the row holding `offset`; false (nothing changed) at or beyond DataLen.
-bool JumpBuffer(Session& session, uint32_t offset);
+bool JumpBuffer(BufferContext& buffer, uint32_t offset);
 
 // The next offset below DataLen where FindPattern's FindLen bytes occur,
 // starting at ViewTop for a new search (FindPos -1) or after FindPos. A match
@@ -34,13 +34,13 @@ std::optional<uint32_t> SearchBuffer(const Ram_File_Info_Struct& record);
 // Searches for the pattern already in FindPattern / FindLen, as a new search.
 // On a match: FindPos, the view on its row, a redraw, and the selection that
 // covers the matched cells in the hex column (without the trailing space).
-std::optional<HexSelection> FindPatternFromView(Session& session);
+std::optional<HexSelection> FindPatternFromView(BufferContext& buffer);
 
 // Find next: the occurrence after FindPos; nothing at all without a pattern or a match.
-std::optional<HexSelection> MenuBufferFindNextClick(Session& session);
+std::optional<HexSelection> MenuBufferFindNextClick(BufferContext& buffer);
 
 // Exchanges bytes i and i + 1 for i = 0, 2, 4 ... below DataLen; an odd last
 // byte is exchanged with the byte after it only if the storage holds one.
-void sbSwitchClick(Session& session);
+void sbSwitchClick(BufferContext& buffer);
 
 }  // namespace tq

@@ -20,40 +20,37 @@ std::string CheckSumText(uint32_t sum, CheckSumForm form) {
     return text;
 }
 
-void ShowCheckSum(Session& session, uint32_t sum, CheckSumForm form) {
-    session.Views.statusBar->SetPanelText(1, CheckSumText(sum, form));
+void ShowCheckSum(BufferContext& buffer, uint32_t sum, CheckSumForm form) {
+    buffer.Views.statusBar->SetPanelText(1, CheckSumText(sum, form));
 }
 
-uint32_t StorageBound(const Session& session) {
-    return static_cast<uint32_t>(std::min<uint64_t>(session.PrjInfo.Capacity, session.RamFile.Data.size()));
+uint32_t StorageBound(const BufferContext& buffer) {
+    return static_cast<uint32_t>(std::min<uint64_t>(buffer.Chip.PrjInfo.Capacity, buffer.RamFile.Data.size()));
 }
 
-void ShowStorageCheckSum(Session& session) {
-    ShowCheckSum(session, CheckSum32(0, session.RamFile.Data.data(), StorageBound(session)), CheckSumForm::Plain);
+void ShowStorageCheckSum(BufferContext& buffer) {
+    ShowCheckSum(buffer, CheckSum32(0, buffer.RamFile.Data.data(), StorageBound(buffer)), CheckSumForm::Plain);
 }
 
-void ResetHexViewToTop(Session& session) {
-    session.Views.hexView->SetScrollBar(session.RamFile.DataLen, 0);
-    session.RamFile.ViewTop = 0;
-    RedrawHexView(session);
+void ResetHexViewToTop(BufferContext& buffer) {
+    buffer.Views.hexView->SetScrollBar(buffer.RamFile.DataLen, 0);
+    buffer.RamFile.ViewTop = 0;
+    RedrawHexView(buffer);
 }
 
-void ReplaceBufferStorage(Session& session, uint32_t capacity) {
-    Ram_File_Info_Struct& ram = session.RamFile;
+void ReplaceBufferStorage(BufferContext& buffer, uint32_t capacity) {
+    Ram_File_Info_Struct& ram = buffer.RamFile;
     ram.Data.clear();
     ram.Data.shrink_to_fit();  // release the old chip's storage before allocating the new
     ram.Data.assign(capacity, 0xFF);
     ram.DataLen = capacity;
-    ResetHexViewToTop(session);
+    ResetHexViewToTop(buffer);
 }
 
-void NewChipBuffer(Session& session, uint32_t capacity) {
-    if (session.ChipFrameInProjectDialog) return;
-    ReplaceBufferStorage(session, capacity);
-    const auto& data = session.RamFile.Data;
-    ShowCheckSum(session, CheckSum32(0, data.data(), data.size()), CheckSumForm::Plain);
-    session.DevInf.SuccessCount = 0;
-    session.DevInf.FailCount = 0;
+void NewChipBuffer(BufferContext& buffer, uint32_t capacity) {
+    ReplaceBufferStorage(buffer, capacity);
+    const auto& data = buffer.RamFile.Data;
+    ShowCheckSum(buffer, CheckSum32(0, data.data(), data.size()), CheckSumForm::Plain);
 }
 
 }  // namespace tq

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/session.h"
+#include "core/buffer/buffer_context.h"
 
 namespace tq {
 
@@ -18,27 +18,25 @@ enum class CheckSumForm {
     WithHex0x  // "CheckSum:0x" + 8 digits + "H": after the open command
 };
 std::string CheckSumText(uint32_t sum, CheckSumForm form);
-void ShowCheckSum(Session& session, uint32_t sum, CheckSumForm form);
+void ShowCheckSum(BufferContext& buffer, uint32_t sum, CheckSumForm form);
 
 // The chip's Capacity as a bound on the storage: never more than what is
 // allocated (a chip chosen while the chip frame sat in the project dialog
 // changes Capacity but not the storage).
-uint32_t StorageBound(const Session& session);
+uint32_t StorageBound(const BufferContext& buffer);
 
 // CheckSum32 over the first StorageBound bytes, shown in the plain form.
-void ShowStorageCheckSum(Session& session);
+void ShowStorageCheckSum(BufferContext& buffer);
 
 // Replaces the storage by `capacity` bytes of 0xFF with DataLen = capacity
 // and the view at the top. FileName, RamStartAddr and the find fields stay.
-void ReplaceBufferStorage(Session& session, uint32_t capacity);
+void ReplaceBufferStorage(BufferContext& buffer, uint32_t capacity);
 
 // Points the scroll bar (maximum DataLen, position 0) and the view at the top
 // of the buffer and redraws: after a new image arrived in the buffer.
-void ResetHexViewToTop(Session& session);
+void ResetHexViewToTop(BufferContext& buffer);
 
-// The chip selection's buffer replacement: a new 0xFF buffer of `capacity`
-// bytes, its checksum, and the auto-run counters back to 0. Does nothing while
-// the chip frame sits in the offline project dialog.
-void NewChipBuffer(Session& session, uint32_t capacity);
+// A new 0xFF buffer of `capacity` bytes and its checksum in status panel 1.
+void NewChipBuffer(BufferContext& buffer, uint32_t capacity);
 
 }  // namespace tq

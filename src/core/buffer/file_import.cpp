@@ -6,17 +6,17 @@
 
 namespace tq {
 
-void DropFiles(Session& session, FileEditDialog& dialog, const std::vector<std::string>& paths) {
+void DropFiles(BufferContext& buffer, FileEditDialog& dialog, const std::vector<std::string>& paths) {
     if (paths.empty()) return;
-    session.OpenDialog.Filters = OpenFileFilters();
-    session.OpenDialog.FileName = paths.back();
-    PrepareImportDialog(session, dialog);
+    buffer.OpenDialog.Filters = OpenFileFilters();
+    buffer.OpenDialog.FileName = paths.back();
+    PrepareImportDialog(buffer, dialog);
 }
 
-void ImportFromDialog(Session& session, FileEditDialog& dialog, CaptionView& caption) {
+void ImportFromDialog(BufferContext& buffer, FileEditDialog& dialog, CaptionView& caption) {
     const std::optional<uint32_t> start = ParseHexNumber(dialog.Field1.text);
     if (!start) {
-        session.Views.messages->ShowError(InvalidHexText(session, dialog.Field1.text));
+        buffer.Views.messages->ShowError(InvalidHexText(buffer, dialog.Field1.text));
         return;
     }
     LoadOptions options;
@@ -24,8 +24,8 @@ void ImportFromDialog(Session& session, FileEditDialog& dialog, CaptionView& cap
     options.reportOverCapacity = false;
     options.checkSumForm = CheckSumForm::Plain;
     std::string error;
-    if (!LoadIntoBuffer(session, session.OpenDialog.FileName, options, &caption, error))
-        session.Views.messages->ShowError(error);
+    if (!LoadIntoBuffer(buffer, buffer.OpenDialog.FileName, options, &caption, error))
+        buffer.Views.messages->ShowError(error);
     dialog.Visible = false;
 }
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/buffer/caption_view.h"
-#include "core/session.h"
+#include "core/buffer/buffer_context.h"
 
 namespace tq {
 
@@ -14,12 +14,12 @@ struct FileEditDialog;
 
 // The shell dropped `paths` (in its order): the last path becomes the open
 // dialog's file and the dialog is prepared and shown for the import.
-void DropFiles(Session& session, FileEditDialog& dialog, const std::vector<std::string>& paths);
+void DropFiles(BufferContext& buffer, FileEditDialog& dialog, const std::vector<std::string>& paths);
 
 // Import (OK in import mode): RamStartAddr from field 1, then the open
 // dialog's file loaded like the open command does, cut silently to the chip
 // and with the plain checksum text. A bad field 1 is reported and the dialog
 // stays open; a file that cannot be read is reported and changes nothing.
-void ImportFromDialog(Session& session, FileEditDialog& dialog, CaptionView& caption);
+void ImportFromDialog(BufferContext& buffer, FileEditDialog& dialog, CaptionView& caption);
 
 }  // namespace tq

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "core/app/language.h"
+#include "core/texts/language.h"
 #include "core/buffer/hex_field.h"
 #include "core/buffer/replacing_file.h"
 

@@ -7,7 +7,7 @@
 #include <system_error>
 #include <vector>
 
-#include "core/app/status_line.h"
+#include "core/texts/status_line.h"
 #include "core/buffer/cap_conversion.h"
 #include "core/buffer/hex_conversion.h"
 #include "core/buffer/replacing_file.h"
@@ -18,30 +18,30 @@ namespace tq {
 
 namespace {
 
-std::string CannotRead(const Session& session, const std::string& path, const std::string& reason) {
-    return ByLanguage(session, "无法读取文件：", "無法讀取檔案：", "Cannot read the file: ") + path +
+std::string CannotRead(const BufferContext& buffer, const std::string& path, const std::string& reason) {
+    return ByLanguage(buffer, "无法读取文件：", "無法讀取檔案：", "Cannot read the file: ") + path +
            (reason.empty() ? "" : "\n" + reason);
 }
 
-std::string OverCapacityText(const Session& session) {
-    return ByLanguage(session, "文件长度超过了芯片容量!\r超出部分将被忽略，注意确认！",
+std::string OverCapacityText(const BufferContext& buffer) {
+    return ByLanguage(buffer, "文件长度超过了芯片容量!\r超出部分将被忽略，注意确认！",
                       "文件長度超過了芯片容量!\r超出部分將被忽略，注意確認！",
                       "The file seledted is bigger than the chip capcity!Please check!");
 }
 
 // Converts a ".hex" or ".cap" file into the temp folder and names the image
 // to load; any other file is loaded as it is.
-bool ImageToLoad(Session& session, const std::string& chosenPath, std::string& imagePath,
+bool ImageToLoad(BufferContext& buffer, const std::string& chosenPath, std::string& imagePath,
                  std::vector<std::string>& warnings, std::string& error) {
     const std::string extension = FileExtension(chosenPath);
     imagePath = chosenPath;
     if (extension != "hex" && extension != "cap") return true;
 
-    const fs::path folder = TempFolder(session);
+    const fs::path folder = TempFolder(buffer);
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec) {
-        error = ByLanguage(session, "无法创建文件夹：", "無法建立資料夾：", "Cannot create the folder: ") +
+        error = ByLanguage(buffer, "无法创建文件夹：", "無法建立資料夾：", "Cannot create the folder: ") +
                 folder.string() + "\n" + ec.message();
         return false;
     }
@@ -49,7 +49,7 @@ bool ImageToLoad(Session& session, const std::string& chosenPath, std::string& i
     const fs::path destination = folder / (hex ? "hex.bin" : "cap.bin");
     ConversionReport report = hex ? HexToBin(chosenPath, destination) : CapToBin(chosenPath, destination);
     if (!report.ok) {
-        error = ByLanguage(session, "无法转换文件：", "無法轉換檔案：", "Cannot convert the file: ") + chosenPath +
+        error = ByLanguage(buffer, "无法转换文件：", "無法轉換檔案：", "Cannot convert the file: ") + chosenPath +
                 "\n" + report.error;
         return false;
     }
@@ -68,77 +68,77 @@ std::string FileExtension(const std::string& path) {
     return extension;
 }
 
-fs::path TempFolder(const Session& session) { return session.ProgramFolder / "temp"; }
+fs::path TempFolder(const BufferContext& buffer) { return buffer.Texts.ProgramFolder / "temp"; }
 
-bool LoadIntoBuffer(Session& session, const std::string& chosenPath, const LoadOptions& options,
+bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const LoadOptions& options,
                     CaptionView* caption, std::string& error) {
     std::string imagePath;
     std::vector<std::string> warnings;
-    if (!ImageToLoad(session, chosenPath, imagePath, warnings, error)) return false;
+    if (!ImageToLoad(buffer, chosenPath, imagePath, warnings, error)) return false;
 
     errno = 0;
     std::ifstream in(imagePath, std::ios::binary);
     if (!in) {
-        error = CannotRead(session, imagePath, errno ? std::strerror(errno) : "");
+        error = CannotRead(buffer, imagePath, errno ? std::strerror(errno) : "");
         return false;
     }
     std::error_code ec;
     const uintmax_t size = fs::file_size(imagePath, ec);
     if (ec) {
-        error = CannotRead(session, imagePath, ec.message());
+        error = CannotRead(buffer, imagePath, ec.message());
         return false;
     }
     // The whole size counts, not its low 32 bits: a file of 4 GiB and more
     // is longer than any chip and cut like one.
-    const uint32_t bound = StorageBound(session);
+    const uint32_t bound = StorageBound(buffer);
     const uint32_t length = static_cast<uint32_t>(std::min<uintmax_t>(size, bound));
     if (size > bound && options.reportOverCapacity)
-        session.Views.messages->ShowMessage(StatusLine(session, OverCapacityText(session)));
+        buffer.Views.messages->ShowMessage(StatusLine(buffer.clock, OverCapacityText(buffer)));
 
     std::vector<uint8_t> image(length);
     in.read(reinterpret_cast<char*>(image.data()), static_cast<std::streamsize>(length));
     if (static_cast<uint64_t>(in.gcount()) != length) {
-        error = CannotRead(session, imagePath, in.bad() ? "read error" : "the file ended early");
+        error = CannotRead(buffer, imagePath, in.bad() ? "read error" : "the file ended early");
         return false;
     }
 
-    Ram_File_Info_Struct& ram = session.RamFile;
+    Ram_File_Info_Struct& ram = buffer.RamFile;
     std::copy(image.begin(), image.end(), ram.Data.begin());
-    session.PrjInfo.RamStartAddr = options.ramStartAddr;
+    buffer.Chip.PrjInfo.RamStartAddr = options.ramStartAddr;
     ram.FileOpened = 1;
     ram.FileName = imagePath;
-    if (caption) caption->SetCaption(session.DevLanguage.MainSoftWareInfo + "    " + chosenPath);
+    if (caption) caption->SetCaption(buffer.Texts.DevLanguage.MainSoftWareInfo + "    " + chosenPath);
     ram.DataLen = length;
     ram.FileCheckSum = CheckSum32(0, image.data(), image.size());
-    ShowCheckSum(session, ram.FileCheckSum, options.checkSumForm);
-    ResetHexViewToTop(session);
+    ShowCheckSum(buffer, ram.FileCheckSum, options.checkSumForm);
+    ResetHexViewToTop(buffer);
 
     if (!warnings.empty()) {
         std::string text = chosenPath;
         for (const std::string& warning : warnings) text += "\n" + warning;
-        session.Views.messages->ShowWarning(text);
+        buffer.Views.messages->ShowWarning(text);
     }
     return true;
 }
 
-bool LoadDataFile(Session& session, const std::string& path, std::string& error) {
-    return LoadIntoBuffer(session, path, LoadOptions{}, nullptr, error);
+bool LoadDataFile(BufferContext& buffer, const std::string& path, std::string& error) {
+    return LoadIntoBuffer(buffer, path, LoadOptions{}, nullptr, error);
 }
 
-void sbOpenFileClick(Session& session, CaptionView& caption, const TextLookup& texts) {
-    OpenDialogState& dialog = session.OpenDialog;
+void sbOpenFileClick(BufferContext& buffer, CaptionView& caption, const TextLookup& texts) {
+    OpenDialogState& dialog = buffer.OpenDialog;
     dialog.Title = texts("FileInport", "ODTitle", "选择打开的文件");
     dialog.Filters = OpenFileFilters();
     const std::string chosen =
-        session.Views.fileDialog->ChooseOpenFile(dialog.Title, dialog.Filters, dialog.InitialFolder, dialog.FileName);
+        buffer.Views.fileDialog->ChooseOpenFile(dialog.Title, dialog.Filters, dialog.InitialFolder, dialog.FileName);
     if (chosen.empty()) {
-        dialog.InitialFolder = (TempFolder(session) / "").string();
-        dialog.FileName = (TempFolder(session) / "test.bin").string();
+        dialog.InitialFolder = (TempFolder(buffer) / "").string();
+        dialog.FileName = (TempFolder(buffer) / "test.bin").string();
         return;
     }
     std::string error;
-    if (!LoadIntoBuffer(session, chosen, LoadOptions{}, &caption, error)) {
-        session.Views.messages->ShowError(error);
+    if (!LoadIntoBuffer(buffer, chosen, LoadOptions{}, &caption, error)) {
+        buffer.Views.messages->ShowError(error);
         return;
     }
     dialog.FileName = chosen;
@@ -148,22 +148,22 @@ std::string SavePath(const std::string& chosenPath) {
     return chosenPath.find('.') == std::string::npos ? chosenPath + ".bin" : chosenPath;
 }
 
-bool SaveBufferFile(const Session& session, const fs::path& path, std::string& error) {
-    const Ram_File_Info_Struct& ram = session.RamFile;
+bool SaveBufferFile(const BufferContext& buffer, const fs::path& path, std::string& error) {
+    const Ram_File_Info_Struct& ram = buffer.RamFile;
     const size_t length = std::min<size_t>(ram.DataLen, ram.Data.size());
     ReplacingFile file(path);
     if (file.Open() && (length == 0 || file.Write(ram.Data.data(), length)) && file.Commit()) return true;
-    error = ByLanguage(session, "无法保存文件：", "無法儲存檔案：", "Cannot save the file: ") + path.string() + "\n" +
+    error = ByLanguage(buffer, "无法保存文件：", "無法儲存檔案：", "Cannot save the file: ") + path.string() + "\n" +
             file.error();
     return false;
 }
 
-void Menu_File_SaveAsClick(Session& session) {
+void Menu_File_SaveAsClick(BufferContext& buffer) {
     const std::string chosen =
-        session.Views.fileDialog->ChooseSaveFile("保存缓存区", {{"Bin File", "*.bin"}, {"ALL", "*.*"}}, "", "");
+        buffer.Views.fileDialog->ChooseSaveFile("保存缓存区", {{"Bin File", "*.bin"}, {"ALL", "*.*"}}, "", "");
     if (chosen.empty()) return;
     std::string error;
-    if (!SaveBufferFile(session, SavePath(chosen), error)) session.Views.messages->ShowError(error);
+    if (!SaveBufferFile(buffer, SavePath(chosen), error)) buffer.Views.messages->ShowError(error);
 }
 
 }  // namespace tq

@@ -10,7 +10,7 @@
 #include "core/buffer/buffer_texts.h"
 #include "core/buffer/caption_view.h"
 #include "core/buffer/chip_buffer.h"
-#include "core/session.h"
+#include "core/buffer/buffer_context.h"
 
 namespace tq {
 
@@ -19,7 +19,7 @@ namespace tq {
 std::string FileExtension(const std::string& path);
 
 // The program folder's temp folder, where converted images go.
-std::filesystem::path TempFolder(const Session& session);
+std::filesystem::path TempFolder(const BufferContext& buffer);
 
 // How a file arrives in the buffer: the open command and the import differ
 // in the start address, the message on an over-long file and the checksum form.
@@ -34,24 +34,24 @@ struct LoadOptions {
 // top: DataLen, RamStartAddr, FileName, FileOpened, FileCheckSum, the checksum
 // text and the caption (when given) change only when everything was read.
 // False with `error` naming the file that failed; the buffer is then untouched.
-bool LoadIntoBuffer(Session& session, const std::string& chosenPath, const LoadOptions& options,
+bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const LoadOptions& options,
                     CaptionView* caption, std::string& error);
 
 // The open command's loading without any dialog, for scripted use.
-bool LoadDataFile(Session& session, const std::string& path, std::string& error);
+bool LoadDataFile(BufferContext& buffer, const std::string& path, std::string& error);
 
 // Open: runs the open dialog and loads the chosen file; errors go to the
 // message view.
-void sbOpenFileClick(Session& session, CaptionView& caption, const TextLookup& texts);
+void sbOpenFileClick(BufferContext& buffer, CaptionView& caption, const TextLookup& texts);
 
 // The path a save writes: ".bin" appended when the path holds no "." at all.
 std::string SavePath(const std::string& chosenPath);
 
 // Writes bytes 0 to DataLen - 1 of the buffer to `path` through a temporary
 // file renamed over it. False with `error` naming the file on failure.
-bool SaveBufferFile(const Session& session, const std::filesystem::path& path, std::string& error);
+bool SaveBufferFile(const BufferContext& buffer, const std::filesystem::path& path, std::string& error);
 
 // Save: runs the save dialog and writes the buffer; errors go to the message view.
-void Menu_File_SaveAsClick(Session& session);
+void Menu_File_SaveAsClick(BufferContext& buffer);
 
 }  // namespace tq

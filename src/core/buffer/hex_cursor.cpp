@@ -38,14 +38,14 @@ HexSelection NextDigitFrom(const std::string& hexText, size_t from) {
 
 HexSelection reDownFileClick(const std::string& hexText, size_t caret) { return NextDigitFrom(hexText, caret); }
 
-HexKeyResult reDownFileKeyDown(Session& session, std::string& hexText, HexSelection selection, char key) {
+HexKeyResult reDownFileKeyDown(BufferContext& buffer, std::string& hexText, HexSelection selection, char key) {
     HexKeyResult result;
     result.selection = selection;
     const bool digitKey = (key >= '0' && key <= '9') || (key >= 'A' && key <= 'F') || (key >= 'a' && key <= 'f');
     if (selection.length == 0 || !digitKey) return result;
     result.handled = true;
 
-    Ram_File_Info_Struct& ram = session.RamFile;
+    Ram_File_Info_Struct& ram = buffer.RamFile;
     const size_t position = selection.start;
     const HexCursor cursor = CursorAt(position);
     const uint64_t offset = uint64_t{ram.ViewTop} + cursor.byteInView;
@@ -64,7 +64,7 @@ HexKeyResult reDownFileKeyDown(Session& session, std::string& hexText, HexSelect
         result.offset = static_cast<uint32_t>(offset);
     }
     result.selection = NextDigitFrom(hexText, position + 1);
-    ShowStorageCheckSum(session);
+    ShowStorageCheckSum(buffer);
     return result;
 }
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/session.h"
+#include "core/buffer/buffer_context.h"
 
 namespace tq {
 
@@ -52,6 +52,6 @@ struct HexKeyResult {
 // replace that nibble in the buffer and in `hexText`, move the selection to
 // the next digit and show the checksum of the storage. A selection that does
 // not start on a digit of a shown byte changes nothing but still advances.
-HexKeyResult reDownFileKeyDown(Session& session, std::string& hexText, HexSelection selection, char key);
+HexKeyResult reDownFileKeyDown(BufferContext& buffer, std::string& hexText, HexSelection selection, char key);
 
 }  // namespace tq

@@ -34,9 +34,9 @@ bool ParseHexNumber(const std::string& text, uint32_t& value) {
     return parsed.has_value();
 }
 
-std::string InvalidHexText(const Session& session, const std::string& text) {
-    return ByLanguage(session, "“", "「", "'") + text +
-           ByLanguage(session, "”不是有效的十六进制数值", "」不是有效的十六進位數值", "' is not a valid hexadecimal number");
+std::string InvalidHexText(const BufferContext& buffer, const std::string& text) {
+    return ByLanguage(buffer, "“", "「", "'") + text +
+           ByLanguage(buffer, "”不是有效的十六进制数值", "」不是有效的十六進位數值", "' is not a valid hexadecimal number");
 }
 
 bool ReadFindPattern(const std::string& text, std::array<uint8_t, 256>& pattern, uint16_t& length) {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "core/session.h"
+#include "core/buffer/buffer_context.h"
 
 namespace tq {
 
@@ -18,7 +18,7 @@ std::optional<uint32_t> ParseHexNumber(const std::string& text);
 bool ParseHexNumber(const std::string& text, uint32_t& value);
 
 // The error message for a field text that is not a valid number; it quotes the text.
-std::string InvalidHexText(const Session& session, const std::string& text);
+std::string InvalidHexText(const BufferContext& buffer, const std::string& text);
 
 // Reads the find field into the search pattern: FindLen = half the text's
 // length (an odd last digit is ignored), at most the 256 bytes the pattern

@@ -51,11 +51,11 @@ HexPage BuildHexPage(const Ram_File_Info_Struct& record, uint32_t ramStartAddr) 
     return page;
 }
 
-HexPage BuildHexPage(const Session& session) { return BuildHexPage(session.RamFile, session.PrjInfo.RamStartAddr); }
+HexPage BuildHexPage(const BufferContext& buffer) { return BuildHexPage(buffer.RamFile, buffer.Chip.PrjInfo.RamStartAddr); }
 
-void RedrawHexView(Session& session) {
-    session.RamFile.ViewTop &= ~(kHexRowBytes - 1);
-    session.Views.hexView->Redraw();
+void RedrawHexView(BufferContext& buffer) {
+    buffer.RamFile.ViewTop &= ~(kHexRowBytes - 1);
+    buffer.Views.hexView->Redraw();
 }
 
 uint32_t ScrollViewTop(uint32_t dataLen, uint32_t position) {
@@ -63,9 +63,9 @@ uint32_t ScrollViewTop(uint32_t dataLen, uint32_t position) {
     return std::min(lastPageTop, position) & ~(kHexRowBytes - 1);
 }
 
-void sbDownFileScroll(Session& session, uint32_t position) {
-    session.RamFile.ViewTop = ScrollViewTop(session.RamFile.DataLen, position);
-    RedrawHexView(session);
+void sbDownFileScroll(BufferContext& buffer, uint32_t position) {
+    buffer.RamFile.ViewTop = ScrollViewTop(buffer.RamFile.DataLen, position);
+    RedrawHexView(buffer);
 }
 
 }  // namespace tq

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/session.h"
+#include "core/buffer/buffer_context.h"
 
 namespace tq {
 
@@ -34,16 +34,16 @@ char AsciiCell(uint8_t byte);
 // rows of up to 16 bytes while bytes below DataLen remain, at most 24 rows,
 // and always at least one row (only its address when no byte is left).
 HexPage BuildHexPage(const Ram_File_Info_Struct& record, uint32_t ramStartAddr);
-HexPage BuildHexPage(const Session& session);
+HexPage BuildHexPage(const BufferContext& buffer);
 
 // Rounds ViewTop down to a multiple of 16 and asks the view to repaint.
-void RedrawHexView(Session& session);
+void RedrawHexView(BufferContext& buffer);
 
 // The first offset shown for a scroll bar position: the smaller of
 // DataLen - 384 (wrapping below one page) and the position, rounded down to 16.
 uint32_t ScrollViewTop(uint32_t dataLen, uint32_t position);
 
 // The scroll bar moved: show the page it points at.
-void sbDownFileScroll(Session& session, uint32_t position);
+void sbDownFileScroll(BufferContext& buffer, uint32_t position);
 
 }  // namespace tq

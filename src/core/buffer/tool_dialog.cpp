@@ -15,9 +15,9 @@ std::string Hex8(uint32_t value) {
     return text;
 }
 
-void SetButtons(const Session& session, FileEditDialog& dialog) {
-    dialog.OkCaption = session.DevLanguage.OK;
-    dialog.CancelCaption = session.DevLanguage.Cancel;
+void SetButtons(const BufferContext& buffer, FileEditDialog& dialog) {
+    dialog.OkCaption = buffer.Texts.DevLanguage.OK;
+    dialog.CancelCaption = buffer.Texts.DevLanguage.Cancel;
 }
 
 void Show(FileEditDialog& dialog, FileEditMode mode) {
@@ -35,59 +35,59 @@ void OpenField1(FileEditDialog& dialog, std::string label, std::string text, int
 }
 
 // Reads a number field; reports a bad text and returns nothing.
-std::optional<uint32_t> ReadNumber(Session& session, const DialogField& field) {
+std::optional<uint32_t> ReadNumber(BufferContext& buffer, const DialogField& field) {
     const std::optional<uint32_t> value = ParseHexNumber(field.text);
-    if (!value) session.Views.messages->ShowError(InvalidHexText(session, field.text));
+    if (!value) buffer.Views.messages->ShowError(InvalidHexText(buffer, field.text));
     return value;
 }
 
-std::optional<HexSelection> CarryOutFill(Session& session, FileEditDialog& dialog, const RandomByteSource& random) {
-    const std::optional<uint32_t> start = ReadNumber(session, dialog.Field1);
+std::optional<HexSelection> CarryOutFill(BufferContext& buffer, FileEditDialog& dialog, const RandomByteSource& random) {
+    const std::optional<uint32_t> start = ReadNumber(buffer, dialog.Field1);
     if (!start) return std::nullopt;
-    const std::optional<uint32_t> count = ReadNumber(session, dialog.Field2);
+    const std::optional<uint32_t> count = ReadNumber(buffer, dialog.Field2);
     if (!count) return std::nullopt;
-    const std::optional<uint32_t> value = ReadNumber(session, dialog.Field3);
+    const std::optional<uint32_t> value = ReadNumber(buffer, dialog.Field3);
     if (!value) return std::nullopt;
-    FillBuffer(session, *start, *count, static_cast<uint8_t>(*value), dialog.RandomChecked ? &random : nullptr);
+    FillBuffer(buffer, *start, *count, static_cast<uint8_t>(*value), dialog.RandomChecked ? &random : nullptr);
     dialog.Visible = false;
     return std::nullopt;
 }
 
-std::optional<HexSelection> CarryOutJump(Session& session, FileEditDialog& dialog) {
-    const std::optional<uint32_t> offset = ReadNumber(session, dialog.Field1);
+std::optional<HexSelection> CarryOutJump(BufferContext& buffer, FileEditDialog& dialog) {
+    const std::optional<uint32_t> offset = ReadNumber(buffer, dialog.Field1);
     if (!offset) return std::nullopt;
-    JumpBuffer(session, *offset);
+    JumpBuffer(buffer, *offset);
     dialog.Visible = false;
     return std::nullopt;
 }
 
-std::optional<HexSelection> CarryOutFind(Session& session, FileEditDialog& dialog) {
-    Ram_File_Info_Struct& ram = session.RamFile;
+std::optional<HexSelection> CarryOutFind(BufferContext& buffer, FileEditDialog& dialog) {
+    Ram_File_Info_Struct& ram = buffer.RamFile;
     if (!ReadFindPattern(dialog.Field1.text, ram.FindPattern, ram.FindLen)) {
-        session.Views.messages->ShowError(InvalidHexText(session, dialog.Field1.text));
+        buffer.Views.messages->ShowError(InvalidHexText(buffer, dialog.Field1.text));
         return std::nullopt;
     }
     dialog.Visible = false;
-    return FindPatternFromView(session);
+    return FindPatternFromView(buffer);
 }
 
 }  // namespace
 
-void PrepareImportDialog(Session& session, FileEditDialog& dialog) {
+void PrepareImportDialog(BufferContext& buffer, FileEditDialog& dialog) {
     dialog.Caption = "文件导入缓存区编辑";
-    OpenField1(dialog, "缓存区起始地址(HEX):", Hex8(session.PrjInfo.RamStartAddr), 0);
+    OpenField1(dialog, "缓存区起始地址(HEX):", Hex8(buffer.Chip.PrjInfo.RamStartAddr), 0);
     dialog.Field2.visible = false;
     dialog.Field3.visible = false;
     dialog.RandomVisible = false;
-    SetButtons(session, dialog);
+    SetButtons(buffer, dialog);
     Show(dialog, FileEditMode::Import);
 }
 
-void MenuBufferFillClick(Session& session, FileEditDialog& dialog, const TextLookup& texts) {
+void MenuBufferFillClick(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts) {
     dialog.Caption = texts("BufferFill", "FillDialogTitle", "缓冲区填充设置");
     OpenField1(dialog, texts("BufferFill", "FillStartAddr", "起始地址(HEX):"), "00000000", 0);
     dialog.Field2.label = texts("BufferFill", "FillLen", "填充长度(HEX):");
-    dialog.Field2.text = Hex8(session.PrjInfo.Capacity);
+    dialog.Field2.text = Hex8(buffer.Chip.PrjInfo.Capacity);
     dialog.Field2.visible = true;
     dialog.Field2.enabled = true;
     dialog.Field3.label = texts("BufferFill", "FillValue", "填充数值(HEX):");
@@ -98,31 +98,31 @@ void MenuBufferFillClick(Session& session, FileEditDialog& dialog, const TextLoo
     dialog.RandomCaption = texts("BufferFill", "FillRandom", "随机填充");
     dialog.RandomVisible = true;
     dialog.RandomChecked = false;
-    SetButtons(session, dialog);
+    SetButtons(buffer, dialog);
     Show(dialog, FileEditMode::Fill);
 }
 
-void MenuBufferGotoClick(Session& session, FileEditDialog& dialog, const TextLookup& texts) {
+void MenuBufferGotoClick(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts) {
     dialog.Caption = texts("BufferJump", "BufferJumpTitle", "缓冲区跳转");
     OpenField1(dialog, texts("BufferJump", "BufferJumpAddr", "跳转地址(HEX):"), "00000000", 0);
     dialog.Field2.label = texts("BufferJump", "BufferCurrentAddr", "当前地址(HEX):");
-    dialog.Field2.text = Hex8(session.RamFile.ViewTop);
+    dialog.Field2.text = Hex8(buffer.RamFile.ViewTop);
     dialog.Field2.visible = true;
     dialog.Field2.enabled = false;
     dialog.Field3.visible = false;
     dialog.RandomVisible = false;
-    SetButtons(session, dialog);
+    SetButtons(buffer, dialog);
     Show(dialog, FileEditMode::Jump);
 }
 
-void MenuBufferFindClick(Session& session, FileEditDialog& dialog, const TextLookup& texts) {
+void MenuBufferFindClick(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts) {
     dialog.Caption = texts("BufferFind", "BufferFindTitle", "查找缓冲区");
     OpenField1(dialog, texts("BufferFind", "BufferFindValue", "查找内容(HEX):"), "FFFFFFFF", kFindFieldMaxLength);
     dialog.Field2.visible = false;
     dialog.Field2.enabled = false;
     dialog.Field3.visible = false;
     dialog.RandomVisible = false;
-    SetButtons(session, dialog);
+    SetButtons(buffer, dialog);
     Show(dialog, FileEditMode::Find);
 }
 
@@ -133,15 +133,15 @@ void chkInputValueRandomClick(FileEditDialog& dialog, bool checked) {
 
 void btnFileInportCancelClick(FileEditDialog& dialog) { dialog.Visible = false; }
 
-std::optional<HexSelection> btnFileInportOKClick(Session& session, FileEditDialog& dialog, CaptionView& caption,
+std::optional<HexSelection> btnFileInportOKClick(BufferContext& buffer, FileEditDialog& dialog, CaptionView& caption,
                                                  const RandomByteSource& random) {
     switch (dialog.Mode) {
         case static_cast<int>(FileEditMode::Import):
-            ImportFromDialog(session, dialog, caption);
+            ImportFromDialog(buffer, dialog, caption);
             return std::nullopt;
-        case static_cast<int>(FileEditMode::Fill): return CarryOutFill(session, dialog, random);
-        case static_cast<int>(FileEditMode::Jump): return CarryOutJump(session, dialog);
-        case static_cast<int>(FileEditMode::Find): return CarryOutFind(session, dialog);
+        case static_cast<int>(FileEditMode::Fill): return CarryOutFill(buffer, dialog, random);
+        case static_cast<int>(FileEditMode::Jump): return CarryOutJump(buffer, dialog);
+        case static_cast<int>(FileEditMode::Find): return CarryOutFind(buffer, dialog);
         default: return std::nullopt;
     }
 }

@@ -10,7 +10,7 @@
 #include "core/buffer/buffer_tools.h"
 #include "core/buffer/caption_view.h"
 #include "core/buffer/hex_cursor.h"
-#include "core/session.h"
+#include "core/buffer/buffer_context.h"
 
 namespace tq {
 
@@ -44,10 +44,10 @@ struct FileEditDialog {
 inline constexpr int kFindFieldMaxLength = 512;
 
 // Preparations; each shows the dialog (modeless, on top).
-void PrepareImportDialog(Session& session, FileEditDialog& dialog);
-void MenuBufferFillClick(Session& session, FileEditDialog& dialog, const TextLookup& texts);
-void MenuBufferGotoClick(Session& session, FileEditDialog& dialog, const TextLookup& texts);
-void MenuBufferFindClick(Session& session, FileEditDialog& dialog, const TextLookup& texts);
+void PrepareImportDialog(BufferContext& buffer, FileEditDialog& dialog);
+void MenuBufferFillClick(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts);
+void MenuBufferGotoClick(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts);
+void MenuBufferFindClick(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts);
 
 // The random check box switched: field 3 is enabled exactly while it is unchecked.
 void chkInputValueRandomClick(FileEditDialog& dialog, bool checked);
@@ -57,7 +57,7 @@ void btnFileInportCancelClick(FileEditDialog& dialog);
 // that is not a valid number is reported and the dialog stays open; otherwise
 // the dialog closes (Visible false). A find that matched returns the hex
 // column selection to show, with the keyboard focus in the hex column.
-std::optional<HexSelection> btnFileInportOKClick(Session& session, FileEditDialog& dialog, CaptionView& caption,
+std::optional<HexSelection> btnFileInportOKClick(BufferContext& buffer, FileEditDialog& dialog, CaptionView& caption,
                                                  const RandomByteSource& random = SeededRandomBytes());
 
 }  // namespace tq

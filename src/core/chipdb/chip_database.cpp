@@ -4,7 +4,7 @@
 
 #include <charconv>
 
-#include "core/app/language.h"
+#include "core/texts/language.h"
 
 namespace tq {
 namespace {

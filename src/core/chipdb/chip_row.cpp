@@ -1,6 +1,6 @@
 #include "core/chipdb/chip_row.h"
 
-#include "core/app/operation_record.h"
+#include "core/chipdb/operation_record.h"
 
 namespace tq {
 

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "core/device/frame.h"
-#include "core/views.h"
 
 namespace tq {
 
@@ -152,11 +151,9 @@ void SendAbortBlock(DeviceLink& link) {
     link.DeviceWrite(link.SendArea(), 10);
 }
 
-int EnterBoot(DeviceLink& link, StatusBarView& statusBar) {
+int EnterBoot(DeviceLink& link) {
     StartFrame(link, CMD_ENTER_BOOT, 0);
-    if (Exchange(link) == 0) return 0;
-    statusBar.SetPanelText(0, "下载失败");
-    return 0xFF;
+    return Exchange(link) == 0 ? 0 : 0xFF;
 }
 
 }  // namespace tq

@@ -76,9 +76,8 @@ uint32_t SendWriteBlock(DeviceLink& link, const uint8_t* data, uint32_t length, 
 // Stops a running write stream (no answer is read).
 void SendAbortBlock(DeviceLink& link);
 
-// 0: answered; 0xFF: no answer, and "下载失败" in status panel 0.
-class StatusBarView;
-int EnterBoot(DeviceLink& link, StatusBarView& statusBar);
+// 0: answered; 0xFF: no answer.
+int EnterBoot(DeviceLink& link);
 
 // Puts a big-endian value into the send area.
 void PutBe16(uint8_t* at, uint16_t value);

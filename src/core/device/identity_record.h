@@ -1,5 +1,5 @@
 // What the program knows about the programmer and a few run-time values kept
-// beside it (auto-run counters, language, database version, data folder).
+// beside it (auto-run counters, database version, data folder).
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,6 @@ namespace tq {
 struct Dev_Inf_Struct {
     int32_t SuccessCount = 0;
     int32_t FailCount = 0;
-    int32_t Language = 0;  // 0 Simplified Chinese, 1 Traditional Chinese, else English
     std::string DbVersion;
     std::string FilePath;
     std::string FwVersion;

@@ -66,7 +66,7 @@ ExchangeFile* DeviceLink::OpenHandle(bool forWrite) {
     if (!handle) {
         invalid = true;
         if (trace_) trace_->Trace("! cannot open " + Uart.ReadPath + ": " + error);
-        messages_->ShowMessage("Device Connect Error.");
+        if (observer_) observer_->ExchangeFileNotOpened(Uart.ReadPath, error);
         return nullptr;
     }
     const std::string notice = handle->Notice();

@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "core/device/platform/clock.h"
-#include "core/device/platform/volumes.h"
-#include "core/views.h"
+#include "core/platform/clock.h"
+#include "core/platform/volumes.h"
+#include "core/base/views.h"  // TraceView
 
 namespace tq {
 
@@ -53,6 +53,14 @@ struct Uart_Struct {
     bool WriteHandleInvalid = false;
 };
 
+// What the link reports to the layer above, which decides what a person sees.
+class LinkObserver {
+public:
+    virtual ~LinkObserver() = default;
+    // The exchange file on the programmer's drive could not be opened.
+    virtual void ExchangeFileNotOpened(const std::string& path, const std::string& error) = 0;
+};
+
 class DeviceLink {
 public:
     DeviceLink(Volumes& volumes, Clock& clock);
@@ -67,7 +75,7 @@ public:
     // Skips volume discovery: a volume root or a file on the volume
     // (the 4608-byte rule still applies). Empty = discover.
     void SetExplicitDevice(std::string path) { explicitDevice_ = std::move(path); }
-    void SetMessageView(MessageView& view) { messages_ = &view; }
+    void SetObserver(LinkObserver* observer) { observer_ = observer; }
     void SetTrace(TraceView* trace) { trace_ = trace; }
     TraceView* trace() { return trace_; }
     Clock& clock() { return clock_; }
@@ -96,7 +104,7 @@ private:
 
     Volumes& volumes_;
     Clock& clock_;
-    MessageView* messages_ = nullptr;
+    LinkObserver* observer_ = nullptr;
     TraceView* trace_ = nullptr;
     std::string explicitDevice_;
     AlignedBytes frameBuffer_{2 * kAreaSize};

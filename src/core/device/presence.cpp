@@ -3,13 +3,13 @@
 #include <string>
 
 #include "core/device/commands.h"
-#include "core/session.h"
+#include "core/device/device_context.h"
 
 namespace tq {
 
-bool IdentifyProgrammer(Session& session) {
-    DeviceLink& link = session.Link;
-    Dev_Inf_Struct& dev = session.DevInf;
+bool IdentifyProgrammer(DeviceContext& device) {
+    DeviceLink& link = device.Link;
+    Dev_Inf_Struct& dev = device.DevInf;
     link.Uart.Connected = 1;
     std::string text;
     if (GetFwVersion(link, text) != 0) {
@@ -37,9 +37,9 @@ bool IdentifyProgrammer(Session& session) {
     return true;
 }
 
-ConnectResult ConnectProgrammer(Session& session) {
-    if (!session.Link.FindDeviceDrive()) return ConnectResult::NotFound;
-    return IdentifyProgrammer(session) ? ConnectResult::Connected : ConnectResult::NoAnswer;
+ConnectResult ConnectProgrammer(DeviceContext& device) {
+    if (!device.Link.FindDeviceDrive()) return ConnectResult::NotFound;
+    return IdentifyProgrammer(device) ? ConnectResult::Connected : ConnectResult::NoAnswer;
 }
 
 }  // namespace tq

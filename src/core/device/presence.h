@@ -4,18 +4,18 @@
 
 namespace tq {
 
-class Session;
+class DeviceContext;
 
 enum class ConnectResult { Connected, NotFound, NoAnswer };
 
 // Finds the drive and identifies the programmer. NoAnswer resets the link
 // (the first identity command went unanswered); the identity texts then
 // keep their previous values.
-ConnectResult ConnectProgrammer(Session& session);
+ConnectResult ConnectProgrammer(DeviceContext& device);
 
 // The identity part alone, for a drive already found: sets Connected,
 // reads 0x10 (asking again when its text starts with 0xFF), 0x11, 0x12,
 // 0x13 and makes the model the default model. False when 0x10 is unanswered.
-bool IdentifyProgrammer(Session& session);
+bool IdentifyProgrammer(DeviceContext& device);
 
 }  // namespace tq

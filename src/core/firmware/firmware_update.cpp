@@ -13,7 +13,7 @@
 #include "core/device/frame.h"
 #include "core/firmware/firmware_package.h"
 #include "core/operations/operation_display.h"
-#include "core/session.h"
+#include "core/operations/operation_context.h"
 
 namespace tq {
 
@@ -42,18 +42,18 @@ std::string UnreadablePackageText(int language, const std::string& path) {
 }
 
 // Seconds since startTick with two decimals, rounded half up.
-std::string ElapsedSeconds(Session& session, uint32_t startTick) {
-    const uint32_t centiseconds = (session.clock().TickCount() - startTick + 5) / 10;
+std::string ElapsedSeconds(OperationContext& context, uint32_t startTick) {
+    const uint32_t centiseconds = (context.clock().TickCount() - startTick + 5) / 10;
     char text[32];
     std::snprintf(text, sizeof text, "%u.%02u", centiseconds / 100, centiseconds % 100);
     return text;
 }
 
-std::string BurnDoneText(Session& session, uint32_t startTick) {
-    return "系统烧写完成，共耗时" + ElapsedSeconds(session, startTick) + "s";
+std::string BurnDoneText(OperationContext& context, uint32_t startTick) {
+    return "系统烧写完成，共耗时" + ElapsedSeconds(context, startTick) + "s";
 }
 
-std::string ImageFolder(const Session& session) { return (session.ProgramFolder / "iap").string(); }
+std::string ImageFolder(const OperationContext& context) { return (context.Texts.ProgramFolder / "iap").string(); }
 
 // The file name after the last separator, at most 64 bytes (cut on a
 // character boundary).
@@ -68,29 +68,34 @@ std::string DisplayName(const std::string& path) {
     return name;
 }
 
+// The boot command; an unanswered one shows "下载失败" in status panel 0.
+void SendBootCommand(DeviceLink& link, StatusBarView& status) {
+    if (EnterBoot(link) != 0) status.SetPanelText(0, "下载失败");
+}
+
 // The poll timer is switched off for an update and on again however the
 // update ends.
 class PollTimerPause {
 public:
-    explicit PollTimerPause(Session& session) : session_(session) {}
+    explicit PollTimerPause(OperationContext& context) : context_(context) {}
     ~PollTimerPause() {
-        if (paused_) session_.TimerScanEnabled = true;
+        if (paused_) context_.Device.PollEnabled = true;
     }
     PollTimerPause(const PollTimerPause&) = delete;
     PollTimerPause& operator=(const PollTimerPause&) = delete;
     void Pause() {
-        session_.TimerScanEnabled = false;
+        context_.Device.PollEnabled = false;
         paused_ = true;
     }
 
 private:
-    Session& session_;
+    OperationContext& context_;
     bool paused_ = false;
 };
 
-void ShowOnlineVersion(Session& session) {
-    session.Views.statusBar->SetPanelText(
-        2, session.DevLanguage.DevConStaOnline + session.DevLanguage.DevConVersion + session.DevInf.FwVersion);
+void ShowOnlineVersion(OperationContext& context) {
+    context.Views.statusBar->SetPanelText(
+        2, context.Texts.DevLanguage.DevConStaOnline + context.Texts.DevLanguage.DevConVersion + context.Device.DevInf.FwVersion);
 }
 
 void SendIapDone(DeviceLink& link) {
@@ -112,10 +117,10 @@ bool SendImageBlock(DeviceLink& link, StatusBarView& status, uint16_t frameLengt
 }
 
 // DownloadImage with the failure text handed back for the dialog's log.
-int SendImage(Session& session, UpdateDialogView& dialog, uint32_t offset, uint32_t length, const std::string& path,
+int SendImage(OperationContext& context, UpdateDialogView& dialog, uint32_t offset, uint32_t length, const std::string& path,
               std::string& failure) {
-    DeviceLink& link = session.Link;
-    StatusBarView& status = *session.Views.statusBar;
+    DeviceLink& link = context.Device.Link;
+    StatusBarView& status = *context.Views.statusBar;
     auto fail = [&](const std::string& text) {
         status.SetPanelText(0, text);
         failure = text;
@@ -123,7 +128,7 @@ int SendImage(Session& session, UpdateDialogView& dialog, uint32_t offset, uint3
     };
     std::vector<uint8_t> image;
     if (!ReadPackageBytes(path, offset, length, image))
-        return fail(UnreadablePackageText(session.DevInf.Language, path));
+        return fail(UnreadablePackageText(context.Texts.Language, path));
     ImageDigest digest;
     if (!digest.ok()) return fail(kVerifyFailed);
 
@@ -216,27 +221,27 @@ std::string NewestImageFor(const std::string& model, const std::string& folder, 
 }
 }  // namespace
 
-int DownloadImage(Session& session, UpdateDialogView& dialog, uint32_t offset, uint32_t length,
+int DownloadImage(OperationContext& context, UpdateDialogView& dialog, uint32_t offset, uint32_t length,
                   const std::string& path) {
     std::string failure;
-    return SendImage(session, dialog, offset, length, path, failure);
+    return SendImage(context, dialog, offset, length, path, failure);
 }
 
-FirmwareUpdateResult MenuFirmUpdateClick(Session& session, UpdateDialogView& dialog) {
-    DeviceLink& link = session.Link;
-    StatusBarView& status = *session.Views.statusBar;
-    const int language = session.DevInf.Language;
-    if (!RequireConnected(session)) return FirmwareUpdateResult::NotConnected;
-    const std::string path = session.Views.fileDialog->ChooseOpenFile(
+FirmwareUpdateResult MenuFirmUpdateClick(OperationContext& context, UpdateDialogView& dialog) {
+    DeviceLink& link = context.Device.Link;
+    StatusBarView& status = *context.Views.statusBar;
+    const int language = context.Texts.Language;
+    if (!RequireConnected(context)) return FirmwareUpdateResult::NotConnected;
+    const std::string path = context.Views.fileDialog->ChooseOpenFile(
         Triplet(language, "请选择您的升级文件", "請選擇系統升級包", "Please Select the Update File"),
-        {{"TQMV File", "*.tqmv"}}, ImageFolder(session), "");
+        {{"TQMV File", "*.tqmv"}}, ImageFolder(context), "");
     if (path.empty()) return FirmwareUpdateResult::Cancelled;
 
-    session.Views.progress->SetMaximum(100);
-    session.Views.progress->SetPosition(0);
-    PollTimerPause timer(session);
+    context.Views.progress->SetMaximum(100);
+    context.Views.progress->SetPosition(0);
+    PollTimerPause timer(context);
     timer.Pause();
-    const uint32_t startTick = session.clock().TickCount();
+    const uint32_t startTick = context.clock().TickCount();
 
     // Finds an entry; a lookup failure has been shown when this is false.
     FirmwareUpdateResult failure = FirmwareUpdateResult::PackageError;
@@ -266,46 +271,46 @@ FirmwareUpdateResult MenuFirmUpdateClick(Session& session, UpdateDialogView& dia
         return FirmwareUpdateResult::PackageError;
     }
 
-    EnterBoot(link, status);  // an unanswered boot command shows "下载失败" and the update goes on
+    SendBootCommand(link, status);  // the update goes on after an unanswered boot command
     if (!locate(kImageEntryName, offset, length)) return failure;
     status.SetPanelText(0, Triplet(language, "系统包下载中，请稍等...", "系統包下載中，請稍等...",
                                       "Waiting for the Update File Downloding..."));
-    const bool downloaded = DownloadImage(session, dialog, offset, length, path) == 0;
-    if (downloaded) status.SetPanelText(0, BurnDoneText(session, startTick));
+    const bool downloaded = DownloadImage(context, dialog, offset, length, path) == 0;
+    if (downloaded) status.SetPanelText(0, BurnDoneText(context, startTick));
 
     std::string version;
     if (GetFwVersion(link, version) != 0)
         return downloaded ? FirmwareUpdateResult::NoAnswer : FirmwareUpdateResult::DownloadFailed;
-    session.DevInf.FwVersion = version;
-    ShowOnlineVersion(session);
+    context.Device.DevInf.FwVersion = version;
+    ShowOnlineVersion(context);
     return downloaded ? FirmwareUpdateResult::Updated : FirmwareUpdateResult::DownloadFailed;
 }
 
-FirmwareUpdateResult btnStartIAPClick(Session& session, UpdateDialogView& dialog, bool bootReady) {
+FirmwareUpdateResult btnStartIAPClick(OperationContext& context, UpdateDialogView& dialog, bool bootReady) {
     dialog.ClearLog();
-    const uint32_t startTick = session.clock().TickCount();
-    const std::string folder = ImageFolder(session);
+    const uint32_t startTick = context.clock().TickCount();
+    const std::string folder = ImageFolder(context);
     std::string path;
-    if (session.DevInf.FwVersion.substr(0, 4) == "BOOT" || bootReady) {
-        path = session.Views.fileDialog->ChooseOpenFile(
+    if (context.Device.DevInf.FwVersion.substr(0, 4) == "BOOT" || bootReady) {
+        path = context.Views.fileDialog->ChooseOpenFile(
             "请手动选择您要升级的固件包,务必选择正确的升级包，否则可能出现不可逆的损坏.", {{"Iap File", "*.iap"}},
             folder, "0");
         if (path.empty()) return FirmwareUpdateResult::Cancelled;
     } else {
         dialog.AddLogLine("IAP File List:");
-        const std::string name = NewestImageFor(session.DevInf.Model, folder, dialog);
+        const std::string name = NewestImageFor(context.Device.DevInf.Model, folder, dialog);
         if (name.empty()) {
             dialog.AddLogLine("IAP文件夹下，没有找到升级文件包，请确认！");
             return FirmwareUpdateResult::PackageError;
         }
         path = (std::filesystem::path(folder) / name).string();
     }
-    return RunBootModeUpdate(session, dialog, path, bootReady, startTick);
+    return RunBootModeUpdate(context, dialog, path, bootReady, startTick);
 }
 
-FirmwareUpdateResult RunBootModeUpdate(Session& session, UpdateDialogView& dialog, const std::string& path,
+FirmwareUpdateResult RunBootModeUpdate(OperationContext& context, UpdateDialogView& dialog, const std::string& path,
                                        bool bootReady, uint32_t startTick) {
-    DeviceLink& link = session.Link;
+    DeviceLink& link = context.Device.Link;
     const std::string name = DisplayName(path);
     dialog.AddLogLine("File：" + name + ",更新准备中，请稍等...");
     dialog.SetBarMaximum(100);
@@ -325,14 +330,14 @@ FirmwareUpdateResult RunBootModeUpdate(Session& session, UpdateDialogView& dialo
         return FirmwareUpdateResult::PackageError;
     }
 
-    PollTimerPause timer(session);
+    PollTimerPause timer(context);
     auto timeout = [&] {
         dialog.AddLogLine(kUpdateFailedRetry);
         return FirmwareUpdateResult::Timeout;
     };
     std::string version;
     if (!bootReady) {
-        EnterBoot(link, *session.Views.statusBar);
+        SendBootCommand(link, *context.Views.statusBar);
         timer.Pause();
         // The programmer leaves and comes back as its boot loader.
         if (!WaitForDrive(link, false, kLeaveChecks, kLeavePause)) return timeout();
@@ -352,13 +357,13 @@ FirmwareUpdateResult RunBootModeUpdate(Session& session, UpdateDialogView& dialo
 
     dialog.AddLogLine("File：" + name + ",系统包下载中，请稍等...");
     std::string failure;
-    if (SendImage(session, dialog, offset, length, path, failure) != 0) {
+    if (SendImage(context, dialog, offset, length, path, failure) != 0) {
         // A failed or rejected image is never followed by the success line.
         dialog.AddLogLine(failure);
         dialog.AddLogLine(kUpdateFailedRetry);
         return FirmwareUpdateResult::DownloadFailed;
     }
-    dialog.AddLogLine(BurnDoneText(session, startTick));
+    dialog.AddLogLine(BurnDoneText(context, startTick));
 
     // The programmer restarts into its new firmware: it leaves and returns.
     dialog.AddLogLine("等待系统重启中，请稍等.");
@@ -372,11 +377,11 @@ FirmwareUpdateResult RunBootModeUpdate(Session& session, UpdateDialogView& dialo
 
     link.Uart.Connected = 1;
     if (GetFwVersion(link, version) != 0) return FirmwareUpdateResult::NoAnswer;
-    session.DevInf.FwVersion = version;
+    context.Device.DevInf.FwVersion = version;
     SendIapDone(link);
     dialog.AddLogLine("更新完成，即将关闭更新页面，进入主界面.");
     link.Wait10us(kReconnectWait);
-    ShowOnlineVersion(session);
+    ShowOnlineVersion(context);
     dialog.CloseDialog();
     return FirmwareUpdateResult::Updated;
 }

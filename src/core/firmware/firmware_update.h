@@ -10,7 +10,7 @@
 
 namespace tq {
 
-class Session;
+struct OperationContext;
 
 // The update dialog's log memo (memUpdateLog) and progress bar (pbIAPProBar).
 class UpdateDialogView {
@@ -47,24 +47,24 @@ enum class FirmwareUpdateResult {
 // with 0xF3 and ends with 0xF2. 0 on success, 0xFF on failure (the failure
 // text is in status panel 0). The image is read completely before the first
 // block goes out, so a damaged or vanished package sends nothing.
-int DownloadImage(Session& session, UpdateDialogView& dialog, uint32_t offset, uint32_t length,
+int DownloadImage(OperationContext& context, UpdateDialogView& dialog, uint32_t offset, uint32_t length,
                   const std::string& path);
 
 // The main window's update (menu item and tool button). The package comes
-// from the session's file dialog; every message goes to status panel 0.
-FirmwareUpdateResult MenuFirmUpdateClick(Session& session, UpdateDialogView& dialog);
+// from the context's file dialog; every message goes to status panel 0.
+FirmwareUpdateResult MenuFirmUpdateClick(OperationContext& context, UpdateDialogView& dialog);
 
 // The update dialog's start button; bootReady is its check box
 // "already in boot mode". Chooses the package (the newest "*.iap" for the
 // model in the program's iap folder, or by file dialog when the programmer
 // already runs its boot loader or bootReady is set), then runs
 // RunBootModeUpdate.
-FirmwareUpdateResult btnStartIAPClick(Session& session, UpdateDialogView& dialog, bool bootReady);
+FirmwareUpdateResult btnStartIAPClick(OperationContext& context, UpdateDialogView& dialog, bool bootReady);
 
 // The dialog's update with the package already chosen: boot command, wait
 // for the programmer to come back in boot mode, download, wait for it to
 // restart, read the new version. startTick is when the button was pressed.
-FirmwareUpdateResult RunBootModeUpdate(Session& session, UpdateDialogView& dialog, const std::string& path,
+FirmwareUpdateResult RunBootModeUpdate(OperationContext& context, UpdateDialogView& dialog, const std::string& path,
                                        bool bootReady, uint32_t startTick);
 
 }  // namespace tq

@@ -8,10 +8,10 @@
 
 namespace tq {
 
-class Session;
+struct OperationContext;
 struct Dev_Inf_Struct;
 
-OperationOutcome sbAutoClick(Session& session);
+OperationOutcome sbAutoClick(OperationContext& operation);
 
 // The auto options dialog: captions from the [AutoSel] section (read at
 // every opening) and the boxes ticked from the options.
@@ -20,12 +20,12 @@ struct AutoSelDialog {
     std::string idCheckCaption, eraseCaption, writeCaption, verifyCaption;
     bool idCheck = false, erase = false, write = false, verify = false;  // the box for IdCheck stays hidden
 };
-AutoSelDialog MenuAutoSelClick(Session& session, const LanguageTextLookup& lookup);
+AutoSelDialog MenuAutoSelClick(OperationContext& operation, const LanguageTextLookup& lookup);
 // Each box sets its option at once: 1 ticked, 0 not.
-void chkAutoSelIdCheckClick(Session& session, bool checked);
-void chkAutoSelEraseClick(Session& session, bool checked);
-void chkAutoSelWriteClick(Session& session, bool checked);
-void chkAutoSelVerifyClick(Session& session, bool checked);
+void chkAutoSelIdCheckClick(OperationContext& operation, bool checked);
+void chkAutoSelEraseClick(OperationContext& operation, bool checked);
+void chkAutoSelWriteClick(OperationContext& operation, bool checked);
+void chkAutoSelVerifyClick(OperationContext& operation, bool checked);
 
 // "Suc:3  Fal:1": the run counters as a front-end may show them.
 std::string AutoCounterText(const Dev_Inf_Struct& device);

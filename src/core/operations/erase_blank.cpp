@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "core/device/commands.h"
-#include "core/session.h"
+#include "core/operations/operation_context.h"
 
 namespace tq {
 
@@ -14,10 +14,10 @@ constexpr uint32_t kFillBlock = 2048;
 
 // The programmer erases by itself; the host starts it and asks every 2 s
 // (2.3 s for 45 EEPROM) whether it has finished, at most 100 times.
-int PolledErase(Session& session, uint8_t channel) {
-    Prj_Info_Struct& prj = session.PrjInfo;
-    DeviceLink& link = session.Link;
-    ProgressView& progress = *session.Views.progress;
+int PolledErase(OperationContext& operation, uint8_t channel) {
+    Prj_Info_Struct& prj = operation.Chip.PrjInfo;
+    DeviceLink& link = operation.Device.Link;
+    ProgressView& progress = *operation.Views.progress;
     const uint8_t type = static_cast<uint8_t>(prj.ChipTypeCode);
     if (SendErase(link, channel, type, 0) == 0xFF) SendErase(link, channel, type, 0);
 
@@ -44,13 +44,13 @@ int PolledErase(Session& session, uint8_t channel) {
 }
 
 // Writes 0xFF over the whole chip with the write stream.
-int FillErase(Session& session, uint8_t channel) {
-    Prj_Info_Struct& prj = session.PrjInfo;
-    DeviceLink& link = session.Link;
+int FillErase(OperationContext& operation, uint8_t channel) {
+    Prj_Info_Struct& prj = operation.Chip.PrjInfo;
+    DeviceLink& link = operation.Device.Link;
     const uint8_t type = static_cast<uint8_t>(prj.ChipTypeCode);
     const uint32_t block = std::min(prj.Capacity, kFillBlock);
-    session.Views.progress->SetMaximum(prj.Capacity);
-    session.Views.progress->SetPosition(0);
+    operation.Views.progress->SetMaximum(prj.Capacity);
+    operation.Views.progress->SetPosition(0);
     SendWriteHeader(link, channel, type, 0, prj.Capacity, static_cast<uint16_t>(block));
     if (!link.Uart.Connected) return kOpTransferFailed;
 
@@ -65,7 +65,7 @@ int FillErase(Session& session, uint8_t channel) {
         std::memset(link.SendArea(), 0xFF, block);
         if (link.DeviceWrite(link.SendArea(), block) == 0) return kOpTransferFailed;
         written += block;
-        session.Views.progress->SetPosition(std::min(written, prj.Capacity));
+        operation.Views.progress->SetPosition(std::min(written, prj.Capacity));
         if (prj.ChipTypeCode == 5) link.Wait10us(2000);
     }
     link.Wait10us(30000);
@@ -76,62 +76,62 @@ int FillErase(Session& session, uint8_t channel) {
 
 bool UsesPolledErase(uint16_t chipTypeCode) { return chipTypeCode == 1 || chipTypeCode == 4 || chipTypeCode == 7; }
 
-int EraseChip(Session& session, uint8_t channel) {
-    ProgressView& progress = *session.Views.progress;
-    ShowStatus(session, StatusLine(session, session.DevLanguage.LogChipErase));
+int EraseChip(OperationContext& operation, uint8_t channel) {
+    ProgressView& progress = *operation.Views.progress;
+    ShowStatus(operation, StatusLine(operation.clock(), operation.Texts.DevLanguage.LogChipErase));
     progress.SetState(ProgressState::Normal);
     progress.SetLabelText("0%");
     progress.SetMaximum(100);
     progress.SetPosition(0);
     progress.SetBarColour(kBarGreen);
 
-    if (UsesPolledErase(session.PrjInfo.ChipTypeCode)) return PolledErase(session, channel);
+    if (UsesPolledErase(operation.Chip.PrjInfo.ChipTypeCode)) return PolledErase(operation, channel);
 
-    const int result = FillErase(session, channel);
-    progress.SetPosition(session.PrjInfo.Capacity);
+    const int result = FillErase(operation, channel);
+    progress.SetPosition(operation.Chip.PrjInfo.Capacity);
     progress.SetLabelText("100%");
     return result;
 }
 
-void ShowEraseResult(Session& session, int result, uint32_t elapsedMs) {
-    const Dev_Language_Struct& texts = session.DevLanguage;
+void ShowEraseResult(OperationContext& operation, int result, uint32_t elapsedMs) {
+    const Dev_Language_Struct& texts = operation.Texts.DevLanguage;
     if (result == kOpSuccess) {
-        ShowStatus(session, TimedStatusLine(session, texts.LogChipEraseSuccess, elapsedMs));
+        ShowStatus(operation, TimedStatusLine(operation, texts.LogChipEraseSuccess, elapsedMs));
         return;
     }
-    ShowProgressFailure(session, "ERROR");
-    ShowStatus(session, result == kOpTransferFailed ? StatusLine(session, texts.LogChipEraseCommError)
-                                                    : TimedStatusLine(session, texts.LogChipEraseChipErr, elapsedMs));
+    ShowProgressFailure(operation, "ERROR");
+    ShowStatus(operation, result == kOpTransferFailed ? StatusLine(operation.clock(), texts.LogChipEraseCommError)
+                                                    : TimedStatusLine(operation, texts.LogChipEraseChipErr, elapsedMs));
 }
 
-OperationOutcome sbEraseClick(Session& session) {
-    OperationScope scope(session);
+OperationOutcome sbEraseClick(OperationContext& operation) {
+    OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
-    if (!RequireConnected(session)) return OperationOutcome::NotConnected;
-    if (!ChipSelected(session)) return OperationOutcome::NoChipSelected;
-    if (CheckSocket(session) != 0) return OperationOutcome::EmptySocket;
+    if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
+    if (!ChipSelected(operation)) return OperationOutcome::NoChipSelected;
+    if (CheckSocket(operation) != 0) return OperationOutcome::EmptySocket;
 
-    session.Views.progress->SetLabelColour(LabelColour::WindowText);
-    const uint32_t start = session.clock().TickCount();
-    Indicate(session, 1);
-    const int result = EraseChip(session, session.PrjInfo.ChannelSelector);
-    const uint32_t elapsed = ElapsedSince(session, start);
-    if (result != kOpSuccess) Indicate(session, 3);
-    ShowEraseResult(session, result, elapsed);
-    Indicate(session, 100);
+    operation.Views.progress->SetLabelColour(LabelColour::WindowText);
+    const uint32_t start = operation.clock().TickCount();
+    Indicate(operation, 1);
+    const int result = EraseChip(operation, operation.Chip.PrjInfo.ChannelSelector);
+    const uint32_t elapsed = ElapsedSince(operation, start);
+    if (result != kOpSuccess) Indicate(operation, 3);
+    ShowEraseResult(operation, result, elapsed);
+    Indicate(operation, 100);
     if (result != kOpSuccess) return OperationOutcome::Failed;
-    Indicate(session, 0);
+    Indicate(operation, 0);
     return OperationOutcome::Succeeded;
 }
 
-OperationOutcome sbBlankCheckClick(Session& session) {
-    OperationScope scope(session);
+OperationOutcome sbBlankCheckClick(OperationContext& operation) {
+    OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
-    if (!RequireConnected(session)) return OperationOutcome::NotConnected;
-    if (!ChipSelected(session)) return OperationOutcome::NoChipSelected;
+    if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
+    if (!ChipSelected(operation)) return OperationOutcome::NoChipSelected;
 
-    Prj_Info_Struct& prj = session.PrjInfo;
-    DeviceLink& link = session.Link;
+    Prj_Info_Struct& prj = operation.Chip.PrjInfo;
+    DeviceLink& link = operation.Device.Link;
     const uint8_t type = static_cast<uint8_t>(prj.ChipTypeCode);
     // Its own socket test: either socket holding a chip will do, and an
     // empty socket ends the check without a word.
@@ -139,8 +139,8 @@ OperationOutcome sbBlankCheckClick(Session& session) {
     ChipPresence(link, type, prj.SocketStatus[0], prj.SocketStatus[1]);
     if (prj.SocketStatus[0] != 0 && prj.SocketStatus[1] != 0) return OperationOutcome::EmptySocket;
 
-    ProgressView& progress = *session.Views.progress;
-    Indicate(session, 1);
+    ProgressView& progress = *operation.Views.progress;
+    Indicate(operation, 1);
     progress.SetMaximum(prj.Capacity);
     progress.SetPosition(0);
     progress.SetBarColour(kBarGreen);
@@ -151,11 +151,11 @@ OperationOutcome sbBlankCheckClick(Session& session) {
         progress.SetPosition(address);
         if (result != 0) {
             progress.SetBarColour(kBarRed);
-            Indicate(session, 3);
+            Indicate(operation, 3);
             return OperationOutcome::Failed;
         }
     }
-    Indicate(session, 0);
+    Indicate(operation, 0);
     return OperationOutcome::Succeeded;
 }
 

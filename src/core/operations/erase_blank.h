@@ -8,7 +8,7 @@
 
 namespace tq {
 
-class Session;
+struct OperationContext;
 
 // How many polls a polled erase makes before giving up, and the pause before each.
 inline constexpr int kErasePolls = 100;
@@ -22,13 +22,13 @@ bool UsesPolledErase(uint16_t chipTypeCode);
 
 // Erases the selected chip: 0 done, 0x55 stopped by the user, 0xFF the chip
 // never reported the end, kOpTransferFailed a fill erase lost the drive.
-int EraseChip(Session& session, uint8_t channel);
+int EraseChip(OperationContext& operation, uint8_t channel);
 
 // Shows how an erase ended in panel 0 (and on the bar when it failed).
-void ShowEraseResult(Session& session, int result, uint32_t elapsedMs);
+void ShowEraseResult(OperationContext& operation, int result, uint32_t elapsedMs);
 
-OperationOutcome sbEraseClick(Session& session);
+OperationOutcome sbEraseClick(OperationContext& operation);
 // Succeeded: every range blank; Failed: a range not blank (bar red).
-OperationOutcome sbBlankCheckClick(Session& session);
+OperationOutcome sbBlankCheckClick(OperationContext& operation);
 
 }  // namespace tq

@@ -1,14 +1,14 @@
 #include "core/operations/hardware_info.h"
 
-#include "core/app/language.h"
-#include "core/session.h"
+#include "core/texts/language.h"
+#include "core/operations/operation_context.h"
 
 namespace tq {
 
-std::optional<HardInfoTexts> MenuHardInfoClick(Session& session) {
-    if (!RequireConnected(session)) return std::nullopt;
-    const Dev_Inf_Struct& device = session.DevInf;
-    const LanguageFile file(session);
+std::optional<HardInfoTexts> MenuHardInfoClick(OperationContext& operation) {
+    if (!RequireConnected(operation)) return std::nullopt;
+    const Dev_Inf_Struct& device = operation.Device.DevInf;
+    const LanguageFile file(operation.Texts);
     auto text = [&](const char* key) { return file.Text("HardInfo", key); };
     HardInfoTexts info;
     info.title = text("HardInfoTitle");
@@ -19,21 +19,21 @@ std::optional<HardInfoTexts> MenuHardInfoClick(Session& session) {
     return info;
 }
 
-OperationOutcome MenuSelfCheckClick(Session& session) {
-    OperationScope scope(session);
+OperationOutcome MenuSelfCheckClick(OperationContext& operation) {
+    OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
-    if (!RequireConnected(session)) return OperationOutcome::NotConnected;
-    const int language = session.DevInf.Language;
-    ProgressView& progress = *session.Views.progress;
+    if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
+    const int language = operation.Texts.Language;
+    ProgressView& progress = *operation.Views.progress;
     progress.SetLabelText("");
     progress.SetState(ProgressState::Normal);
     progress.SetMaximum(100);
-    ShowStatus(session, Triplet(language, "设备正在自检...", "設備正在自檢...", "Device self-testing..."));
+    ShowStatus(operation, Triplet(language, "设备正在自检...", "設備正在自檢...", "Device self-testing..."));
     for (uint32_t i = 0; i < 100; ++i) {
         progress.SetPosition(i);
-        session.clock().Wait10us(3000);
+        operation.clock().Wait10us(3000);
     }
-    ShowStatus(session, Triplet(language, "自检完成，设备正常", "自檢完成，設備正常.", "Device self-test success."));
+    ShowStatus(operation, Triplet(language, "自检完成，设备正常", "自檢完成，設備正常.", "Device self-test success."));
     return OperationOutcome::Succeeded;
 }
 

@@ -9,7 +9,7 @@
 
 namespace tq {
 
-class Session;
+struct OperationContext;
 
 struct LabelledText {
     std::string label;
@@ -28,9 +28,9 @@ struct HardInfoTexts {
 // The identity texts with their labels from the [HardInfo] section of the
 // current language file, read afresh each time; empty (after the
 // not-connected warning) when no programmer is connected.
-std::optional<HardInfoTexts> MenuHardInfoClick(Session& session);
+std::optional<HardInfoTexts> MenuHardInfoClick(OperationContext& operation);
 
 // About 3 s of progress, then the success text; nothing is sent.
-OperationOutcome MenuSelfCheckClick(Session& session);
+OperationOutcome MenuSelfCheckClick(OperationContext& operation);
 
 }  // namespace tq

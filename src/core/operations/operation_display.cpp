@@ -4,18 +4,18 @@
 #include <cstdio>
 
 #include "core/device/commands.h"
-#include "core/session.h"
+#include "core/operations/operation_context.h"
 
 namespace tq {
 
-OperationScope::OperationScope(Session& session) : session_(session), claimed_(!session.OperationRunning) {
-    if (claimed_) session_.OperationRunning = true;
+OperationScope::OperationScope(OperationContext& operation) : operation_(operation), claimed_(!operation.Busy.Running) {
+    if (claimed_) operation_.Busy.Running = true;
 }
 
 OperationScope::~OperationScope() {
     if (!claimed_) return;
-    session_.OperationRunning = false;
-    session_.PrjInfo.StopRequest = 0;
+    operation_.Busy.Running = false;
+    operation_.Chip.PrjInfo.StopRequest = 0;
 }
 
 std::string FormatSeconds(uint32_t milliseconds) {
@@ -26,67 +26,67 @@ std::string FormatSeconds(uint32_t milliseconds) {
     return text;
 }
 
-uint32_t ElapsedSince(Session& session, uint32_t startTick) { return session.clock().TickCount() - startTick; }
+uint32_t ElapsedSince(OperationContext& operation, uint32_t startTick) { return operation.clock().TickCount() - startTick; }
 
-std::string TimedStatusLine(Session& session, const std::string& text, uint32_t milliseconds) {
-    return StatusLine(session, text + FormatSeconds(milliseconds) + session.DevLanguage.LogOperatTime);
+std::string TimedStatusLine(OperationContext& operation, const std::string& text, uint32_t milliseconds) {
+    return StatusLine(operation.clock(), text + FormatSeconds(milliseconds) + operation.Texts.DevLanguage.LogOperatTime);
 }
 
-void ShowStatus(Session& session, const std::string& line) { session.Views.statusBar->SetPanelText(0, line); }
+void ShowStatus(OperationContext& operation, const std::string& line) { operation.Views.statusBar->SetPanelText(0, line); }
 
-void ShowNotConnected(Session& session) {
-    session.Views.messages->ShowWarning(Triplet(session.DevInf.Language, "没有设备连接！\r请检查确认！",
+void ShowNotConnected(OperationContext& operation) {
+    operation.Views.messages->ShowWarning(Triplet(operation.Texts.Language, "没有设备连接！\r请检查确认！",
                                                  "燒錄器沒有鏈接！\r請檢查確認！",
                                                  "The programmer has not been connected！\rPlease check it！"));
 }
 
-bool RequireConnected(Session& session) {
-    if (session.Link.Uart.Connected) return true;
-    ShowNotConnected(session);
+bool RequireConnected(OperationContext& operation) {
+    if (operation.Device.Link.Uart.Connected) return true;
+    ShowNotConnected(operation);
     return false;
 }
 
-int CheckSocket(Session& session) {
-    Prj_Info_Struct& prj = session.PrjInfo;
+int CheckSocket(OperationContext& operation) {
+    Prj_Info_Struct& prj = operation.Chip.PrjInfo;
     prj.SocketStatus = {0xFF, 0xFF};
     // Only a well-formed answer replaces the states; anything else leaves 0xFF.
-    ChipPresence(session.Link, static_cast<uint8_t>(prj.ChipTypeCode), prj.SocketStatus[0], prj.SocketStatus[1]);
+    ChipPresence(operation.Device.Link, static_cast<uint8_t>(prj.ChipTypeCode), prj.SocketStatus[0], prj.SocketStatus[1]);
     if (prj.SocketStatus[0] == 0) return 0;
-    ShowStatus(session, StatusLine(session, Triplet(session.DevInf.Language, "没有芯片放入，请确认！",
+    ShowStatus(operation, StatusLine(operation.clock(), Triplet(operation.Texts.Language, "没有芯片放入，请确认！",
                                                      "沒有放入晶片，請確認！",
                                                      "No chips founded,Please check it！")));
-    ShowProgressFailure(session, "ERROR");
+    ShowProgressFailure(operation, "ERROR");
     return 255;
 }
 
-bool ChipSelected(const Session& session) { return session.PrjInfo.BlockSize >= 16; }
+bool ChipSelected(const OperationContext& operation) { return operation.Chip.PrjInfo.BlockSize >= 16; }
 
-void Indicate(Session& session, uint16_t code) { SetIndicator(session.Link, code); }
+void Indicate(OperationContext& operation, uint16_t code) { SetIndicator(operation.Device.Link, code); }
 
-void ResetProgressLabel(Session& session) {
-    ProgressView& progress = *session.Views.progress;
+void ResetProgressLabel(OperationContext& operation) {
+    ProgressView& progress = *operation.Views.progress;
     progress.SetState(ProgressState::Normal);
     progress.SetLabelColour(LabelColour::WindowText);
     progress.SetLabelText("0%");
 }
 
-void ShowProgress(Session& session, uint32_t position, uint32_t maximum) {
+void ShowProgress(OperationContext& operation, uint32_t position, uint32_t maximum) {
     const uint32_t shown = std::min(position, maximum);
-    session.Views.progress->SetPosition(shown);
+    operation.Views.progress->SetPosition(shown);
     const uint64_t percent = maximum == 0 ? 100 : static_cast<uint64_t>(shown) * 100 / maximum;
-    session.Views.progress->SetLabelText(std::to_string(percent) + "%");
+    operation.Views.progress->SetLabelText(std::to_string(percent) + "%");
 }
 
-void ShowProgressFailure(Session& session, const std::string& label) {
-    ProgressView& progress = *session.Views.progress;
+void ShowProgressFailure(OperationContext& operation, const std::string& label) {
+    ProgressView& progress = *operation.Views.progress;
     progress.SetState(ProgressState::Error);
     progress.SetLabelColour(LabelColour::Red);
     progress.SetLabelText(label);
 }
 
-bool sbStopClick(Session& session) {
-    if (!session.OperationRunning) return false;
-    session.PrjInfo.StopRequest = 1;
+bool sbStopClick(OperationContext& operation) {
+    if (!operation.Busy.Running) return false;
+    operation.Chip.PrjInfo.StopRequest = 1;
     return true;
 }
 

@@ -8,12 +8,12 @@
 #include <functional>
 #include <string>
 
-#include "core/app/language.h"
-#include "core/app/status_line.h"
+#include "core/texts/language.h"
+#include "core/texts/status_line.h"
 
 namespace tq {
 
-class Session;
+struct OperationContext;
 
 // How a handler ended, for the front-ends (a CLI exit status, say). What a
 // person sees has already been shown by the handler itself.
@@ -43,50 +43,50 @@ inline constexpr int kOpTransferFailed = 0xFE;
 // never ends the next operation.
 class OperationScope {
 public:
-    explicit OperationScope(Session& session);
+    explicit OperationScope(OperationContext& operation);
     ~OperationScope();
     OperationScope(const OperationScope&) = delete;
     OperationScope& operator=(const OperationScope&) = delete;
     bool claimed() const { return claimed_; }
 
 private:
-    Session& session_;
+    OperationContext& operation_;
     bool claimed_;
 };
 
 // Elapsed seconds with two decimals ("1.50" for 1500 ms), rounded half up.
 std::string FormatSeconds(uint32_t milliseconds);
 // Milliseconds since a TickCount reading (wrap-safe).
-uint32_t ElapsedSince(Session& session, uint32_t startTick);
+uint32_t ElapsedSince(OperationContext& operation, uint32_t startTick);
 
 // "hh:mm:ss " + text + seconds + LogOperatTime.
-std::string TimedStatusLine(Session& session, const std::string& text, uint32_t milliseconds);
+std::string TimedStatusLine(OperationContext& operation, const std::string& text, uint32_t milliseconds);
 // Puts a line into status panel 0.
-void ShowStatus(Session& session, const std::string& line);
+void ShowStatus(OperationContext& operation, const std::string& line);
 
 // The modal warning shown when no programmer is connected.
-void ShowNotConnected(Session& session);
+void ShowNotConnected(OperationContext& operation);
 // True when a programmer is connected; otherwise shows that warning.
-bool RequireConnected(Session& session);
+bool RequireConnected(OperationContext& operation);
 // Asks the programmer whether socket 1 holds a chip: 0 continue, 255 the
 // operation must end (the no-chip line has been shown).
-int CheckSocket(Session& session);
+int CheckSocket(OperationContext& operation);
 // BlockSize of 16 or more means a chip has been selected.
-bool ChipSelected(const Session& session);
+bool ChipSelected(const OperationContext& operation);
 // Sends an indicator code (command 0x20); the answer is not looked at.
-void Indicate(Session& session, uint16_t code);
+void Indicate(OperationContext& operation, uint16_t code);
 
 // labelCh1 and pbDLChip1 at the start of a transfer: bar normal, label in
 // the window-text colour showing "0%".
-void ResetProgressLabel(Session& session);
+void ResetProgressLabel(OperationContext& operation);
 // Bar position plus "N%" in labelCh1. The position shown never passes the
 // maximum (a padded last block moves further than the bytes it carries).
-void ShowProgress(Session& session, uint32_t position, uint32_t maximum);
+void ShowProgress(OperationContext& operation, uint32_t position, uint32_t maximum);
 // Bar in error state, labelCh1 red with the given text ("ERROR" or "Error").
-void ShowProgressFailure(Session& session, const std::string& label);
+void ShowProgressFailure(OperationContext& operation, const std::string& label);
 
 // The Stop button: raises the stop request of the running operation.
 // Returns false (and raises nothing) when no operation runs.
-bool sbStopClick(Session& session);
+bool sbStopClick(OperationContext& operation);
 
 }  // namespace tq

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/device/commands.h"
-#include "core/session.h"
+#include "core/operations/operation_context.h"
 
 namespace tq {
 
@@ -19,11 +19,11 @@ uint32_t PageBlock(uint16_t pageSize, uint32_t pages) {
     return fitting == 0 ? kAreaSize : fitting * pageSize;
 }
 
-int ReadFailed(Session& session) {
-    ShowStatus(session, StatusLine(session, session.DevLanguage.LogChipReadError));
-    ShowProgressFailure(session, "ERROR");
-    Indicate(session, 3);
-    Indicate(session, 100);
+int ReadFailed(OperationContext& operation) {
+    ShowStatus(operation, StatusLine(operation.clock(), operation.Texts.DevLanguage.LogChipReadError));
+    ShowProgressFailure(operation, "ERROR");
+    Indicate(operation, 3);
+    Indicate(operation, 100);
     return kOpFailed;
 }
 
@@ -47,17 +47,17 @@ uint32_t VerifyBlockSize(const Prj_Info_Struct& prj) {
     }
 }
 
-int ReadChip(Session& session, uint8_t channel) {
-    Prj_Info_Struct& prj = session.PrjInfo;
-    DeviceLink& link = session.Link;
-    ProgressView& progress = *session.Views.progress;
+int ReadChip(OperationContext& operation, uint8_t channel) {
+    Prj_Info_Struct& prj = operation.Chip.PrjInfo;
+    DeviceLink& link = operation.Device.Link;
+    ProgressView& progress = *operation.Views.progress;
     const uint8_t type = static_cast<uint8_t>(prj.ChipTypeCode);
     const uint32_t capacity = prj.Capacity;
 
-    ShowStatus(session, StatusLine(session, session.DevLanguage.LogChipReadChip));
-    ResetProgressLabel(session);
-    Indicate(session, 1);
-    const uint32_t start = session.clock().TickCount();
+    ShowStatus(operation, StatusLine(operation.clock(), operation.Texts.DevLanguage.LogChipReadChip));
+    ResetProgressLabel(operation);
+    Indicate(operation, 1);
+    const uint32_t start = operation.clock().TickCount();
     progress.SetMaximum(capacity);
     progress.SetPosition(0);
     progress.SetBarColour(kBarGreen);
@@ -67,50 +67,50 @@ int ReadChip(Session& session, uint8_t channel) {
     std::vector<uint8_t> chip(capacity, 0xFF);
     uint32_t block = std::min(ReadBlockSize(prj), capacity);
     SendReadHeader(link, channel, type, 0, capacity, static_cast<uint16_t>(block));
-    if (!link.Uart.Connected) return ReadFailed(session);
+    if (!link.Uart.Connected) return ReadFailed(operation);
 
     int retries = 0;
     for (uint32_t offset = 0; offset < capacity;) {
         block = std::min(block, capacity - offset);
         link.Wait1us(1);
-        if (link.DeviceRead(link.ReceiveArea(), block) == 0) return ReadFailed(session);
+        if (link.DeviceRead(link.ReceiveArea(), block) == 0) return ReadFailed(operation);
         if (BlockHasNotDeliveredMarker(link.ReceiveArea(), RoundToSectors(block))) {
             // Not delivered: ask again from here, a bounded number of times.
-            if (++retries > kReadBlockRetries) return ReadFailed(session);
+            if (++retries > kReadBlockRetries) return ReadFailed(operation);
             SendReadHeader(link, channel, type, offset, capacity, static_cast<uint16_t>(block));
-            if (!link.Uart.Connected) return ReadFailed(session);
+            if (!link.Uart.Connected) return ReadFailed(operation);
         } else {
             std::memcpy(chip.data() + offset, link.ReceiveArea(), block);
             offset += block;
             retries = 0;
         }
-        ShowProgress(session, offset, capacity);
+        ShowProgress(operation, offset, capacity);
         if (type == 3 || type == 5 || type == 6) link.Wait10us(500);
     }
-    const uint32_t elapsed = ElapsedSince(session, start);
+    const uint32_t elapsed = ElapsedSince(operation, start);
 
-    Ram_File_Info_Struct& buffer = session.RamFile;
+    Ram_File_Info_Struct& buffer = operation.Buffer.RamFile;
     buffer.Data = std::move(chip);
     buffer.DataLen = capacity;
     buffer.ViewTop = 0;
-    session.Views.hexView->Redraw();
+    operation.Views.hexView->Redraw();
 
-    const std::string line = TimedStatusLine(session, session.DevLanguage.LogChipReadSuccess, elapsed);
-    Indicate(session, 100);
-    Indicate(session, 0);
-    ShowStatus(session, line);
+    const std::string line = TimedStatusLine(operation, operation.Texts.DevLanguage.LogChipReadSuccess, elapsed);
+    Indicate(operation, 100);
+    Indicate(operation, 0);
+    ShowStatus(operation, line);
     return kOpSuccess;
 }
 
-int VerifyChip(Session& session, uint8_t channel) {
-    Prj_Info_Struct& prj = session.PrjInfo;
-    DeviceLink& link = session.Link;
-    ProgressView& progress = *session.Views.progress;
-    const Ram_File_Info_Struct& buffer = session.RamFile;
+int VerifyChip(OperationContext& operation, uint8_t channel) {
+    Prj_Info_Struct& prj = operation.Chip.PrjInfo;
+    DeviceLink& link = operation.Device.Link;
+    ProgressView& progress = *operation.Views.progress;
+    const Ram_File_Info_Struct& buffer = operation.Buffer.RamFile;
     const uint32_t length = std::min({buffer.DataLen, prj.Capacity, static_cast<uint32_t>(buffer.Data.size())});
 
     auto mismatch = [&] {
-        ShowProgressFailure(session, "Error");
+        ShowProgressFailure(operation, "Error");
         return kOpFailed;
     };
 
@@ -138,42 +138,42 @@ int VerifyChip(Session& session, uint8_t channel) {
         block = std::min(block, length - offset);
         if (std::memcmp(buffer.Data.data() + offset, link.ReceiveArea(), block) != 0) return mismatch();
         offset += block;
-        ShowProgress(session, offset, buffer.DataLen);
+        ShowProgress(operation, offset, buffer.DataLen);
     }
     return kOpSuccess;
 }
 
-OperationOutcome sbReadClick(Session& session) {
-    OperationScope scope(session);
+OperationOutcome sbReadClick(OperationContext& operation) {
+    OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
-    if (!RequireConnected(session)) return OperationOutcome::NotConnected;
-    if (CheckSocket(session) != 0) return OperationOutcome::EmptySocket;
-    if (!ChipSelected(session)) return OperationOutcome::NoChipSelected;
-    return ReadChip(session, session.PrjInfo.ChannelSelector) == kOpSuccess ? OperationOutcome::Succeeded
+    if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
+    if (CheckSocket(operation) != 0) return OperationOutcome::EmptySocket;
+    if (!ChipSelected(operation)) return OperationOutcome::NoChipSelected;
+    return ReadChip(operation, operation.Chip.PrjInfo.ChannelSelector) == kOpSuccess ? OperationOutcome::Succeeded
                                                                              : OperationOutcome::Failed;
 }
 
-OperationOutcome sbVerifyClick(Session& session) {
-    OperationScope scope(session);
+OperationOutcome sbVerifyClick(OperationContext& operation) {
+    OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
-    if (!RequireConnected(session)) return OperationOutcome::NotConnected;
-    if (CheckSocket(session) != 0) return OperationOutcome::EmptySocket;
+    if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
+    if (CheckSocket(operation) != 0) return OperationOutcome::EmptySocket;
 
-    const Dev_Language_Struct& texts = session.DevLanguage;
-    ShowStatus(session, StatusLine(session, texts.LogChipVerifyChip));
-    ResetProgressLabel(session);
-    Indicate(session, 1);
-    Indicate(session, 1);
-    const uint32_t start = session.clock().TickCount();
-    const int result = VerifyChip(session, session.PrjInfo.ChannelSelector);
-    const uint32_t elapsed = ElapsedSince(session, start);
+    const Dev_Language_Struct& texts = operation.Texts.DevLanguage;
+    ShowStatus(operation, StatusLine(operation.clock(), texts.LogChipVerifyChip));
+    ResetProgressLabel(operation);
+    Indicate(operation, 1);
+    Indicate(operation, 1);
+    const uint32_t start = operation.clock().TickCount();
+    const int result = VerifyChip(operation, operation.Chip.PrjInfo.ChannelSelector);
+    const uint32_t elapsed = ElapsedSince(operation, start);
 
     const bool equal = result == kOpSuccess;
-    const std::string line = TimedStatusLine(session, equal ? texts.LogChipVerifySuccess : texts.LogChipVerifyError, elapsed);
-    Indicate(session, equal ? 0 : 3);
-    session.Views.progress->SetState(equal ? ProgressState::Normal : ProgressState::Error);
-    Indicate(session, equal ? 100 : 200);
-    ShowStatus(session, line);
+    const std::string line = TimedStatusLine(operation, equal ? texts.LogChipVerifySuccess : texts.LogChipVerifyError, elapsed);
+    Indicate(operation, equal ? 0 : 3);
+    operation.Views.progress->SetState(equal ? ProgressState::Normal : ProgressState::Error);
+    Indicate(operation, equal ? 100 : 200);
+    ShowStatus(operation, line);
     return equal ? OperationOutcome::Succeeded : OperationOutcome::Failed;
 }
 

@@ -8,7 +8,7 @@
 
 namespace tq {
 
-class Session;
+struct OperationContext;
 struct Prj_Info_Struct;
 
 // How often the read asks again for one block the programmer has marked as
@@ -25,13 +25,13 @@ uint32_t VerifyBlockSize(const Prj_Info_Struct& prj);
 // Reads the whole chip. The buffer takes the chip's bytes only when every
 // block arrived: 0 read, kOpFailed a block was never delivered or the drive
 // was lost (the read error line is shown and the buffer is unchanged).
-int ReadChip(Session& session, uint8_t channel);
+int ReadChip(OperationContext& operation, uint8_t channel);
 
 // Compares the chip from RamStartAddr with the buffer: 0 equal, 255 at the
 // first difference or a block that did not arrive, 0x55 stopped.
-int VerifyChip(Session& session, uint8_t channel);
+int VerifyChip(OperationContext& operation, uint8_t channel);
 
-OperationOutcome sbReadClick(Session& session);
-OperationOutcome sbVerifyClick(Session& session);
+OperationOutcome sbReadClick(OperationContext& operation);
+OperationOutcome sbVerifyClick(OperationContext& operation);
 
 }  // namespace tq

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "core/device/commands.h"
-#include "core/session.h"
+#include "core/operations/operation_context.h"
 
 namespace tq {
 
@@ -11,9 +11,9 @@ namespace {
 constexpr uint32_t kGeneralBlock = 2048;
 constexpr uint32_t kSwdBlock = 1024;
 
-int WriteFailed(Session& session) {
-    ShowStatus(session, StatusLine(session, session.DevLanguage.LogChipWriteCommError));
-    ShowProgressFailure(session, "ERROR");
+int WriteFailed(OperationContext& operation) {
+    ShowStatus(operation, StatusLine(operation.clock(), operation.Texts.DevLanguage.LogChipWriteCommError));
+    ShowProgressFailure(operation, "ERROR");
     return kOpTransferFailed;
 }
 }  // namespace
@@ -28,30 +28,30 @@ bool PacedWrite(uint16_t chipTypeCode) {
     return chipTypeCode == 2 || chipTypeCode == 3 || chipTypeCode == 5 || chipTypeCode == 6;
 }
 
-uint32_t WriteLength(const Session& session) {
-    const Ram_File_Info_Struct& buffer = session.RamFile;
-    return std::min({buffer.DataLen, session.PrjInfo.Capacity, static_cast<uint32_t>(buffer.Data.size())});
+uint32_t WriteLength(const OperationContext& operation) {
+    const Ram_File_Info_Struct& buffer = operation.Buffer.RamFile;
+    return std::min({buffer.DataLen, operation.Chip.PrjInfo.Capacity, static_cast<uint32_t>(buffer.Data.size())});
 }
 
-int StreamWrite(Session& session, uint8_t channel, uint16_t chipTypeCode) {
-    Prj_Info_Struct& prj = session.PrjInfo;
-    DeviceLink& link = session.Link;
-    const uint32_t start = session.clock().TickCount();
+int StreamWrite(OperationContext& operation, uint8_t channel, uint16_t chipTypeCode) {
+    Prj_Info_Struct& prj = operation.Chip.PrjInfo;
+    DeviceLink& link = operation.Device.Link;
+    const uint32_t start = operation.clock().TickCount();
     const uint32_t block = WriteBlockSize(prj);
-    const uint32_t length = WriteLength(session);
+    const uint32_t length = WriteLength(operation);
     const bool paced = PacedWrite(chipTypeCode);
 
     SendWriteHeader(link, channel, static_cast<uint8_t>(chipTypeCode), prj.RamStartAddr, length,
                     static_cast<uint16_t>(block));
-    session.Views.progress->SetMaximum(length);
-    session.Views.progress->SetPosition(0);
-    const Dev_Language_Struct& texts = session.DevLanguage;
-    ShowStatus(session, StatusLine(session, texts.LogChipWriteFileName + texts.LogChipWriteFileLen + std::to_string(length)));
-    ResetProgressLabel(session);
-    if (!link.Uart.Connected) return WriteFailed(session);
+    operation.Views.progress->SetMaximum(length);
+    operation.Views.progress->SetPosition(0);
+    const Dev_Language_Struct& texts = operation.Texts.DevLanguage;
+    ShowStatus(operation, StatusLine(operation.clock(), texts.LogChipWriteFileName + texts.LogChipWriteFileLen + std::to_string(length)));
+    ResetProgressLabel(operation);
+    if (!link.Uart.Connected) return WriteFailed(operation);
     link.Wait10us(1000);
 
-    const uint8_t* data = session.RamFile.Data.data();
+    const uint8_t* data = operation.Buffer.RamFile.Data.data();
     uint32_t offset = 0;
     for (uint32_t remaining = length; remaining > 0;) {
         if (prj.StopRequest == 1) {
@@ -69,33 +69,33 @@ int StreamWrite(Session& session, uint8_t channel, uint16_t chipTypeCode) {
             sent = SendWriteBlock(link, data + offset, remaining, static_cast<uint16_t>(block));
             remaining = 0;
         }
-        if (sent == 0) return WriteFailed(session);
+        if (sent == 0) return WriteFailed(operation);
         offset += block;
-        ShowProgress(session, offset, length);
+        ShowProgress(operation, offset, length);
         if (paced) link.Wait10us(20000);
     }
     if (paced) link.Wait10us(50000);
-    ShowStatus(session, TimedStatusLine(session, texts.LogChipWriteSuccess, ElapsedSince(session, start)));
+    ShowStatus(operation, TimedStatusLine(operation, texts.LogChipWriteSuccess, ElapsedSince(operation, start)));
     return kOpSuccess;
 }
 
-int WriteChip(Session& session, uint8_t channel) {
-    Indicate(session, 1);
-    if (StreamWrite(session, channel, session.PrjInfo.ChipTypeCode) != kOpSuccess) {
-        Indicate(session, 3);
+int WriteChip(OperationContext& operation, uint8_t channel) {
+    Indicate(operation, 1);
+    if (StreamWrite(operation, channel, operation.Chip.PrjInfo.ChipTypeCode) != kOpSuccess) {
+        Indicate(operation, 3);
         return kOpFailed;
     }
-    Indicate(session, 0);
+    Indicate(operation, 0);
     return kOpSuccess;
 }
 
-OperationOutcome sbWriteClick(Session& session) {
-    OperationScope scope(session);
+OperationOutcome sbWriteClick(OperationContext& operation) {
+    OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
-    if (!RequireConnected(session)) return OperationOutcome::NotConnected;
-    if (CheckSocket(session) != 0) return OperationOutcome::EmptySocket;
-    const int result = WriteChip(session, session.PrjInfo.ChannelSelector);
-    Indicate(session, 100);
+    if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
+    if (CheckSocket(operation) != 0) return OperationOutcome::EmptySocket;
+    const int result = WriteChip(operation, operation.Chip.PrjInfo.ChannelSelector);
+    Indicate(operation, 100);
     return result == kOpSuccess ? OperationOutcome::Succeeded : OperationOutcome::Failed;
 }
 

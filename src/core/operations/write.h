@@ -8,7 +8,7 @@
 
 namespace tq {
 
-class Session;
+struct OperationContext;
 struct Prj_Info_Struct;
 
 // 45 EEPROM: one page; SWD ARM: 1024; any other: the chip size up to 2048.
@@ -18,14 +18,14 @@ uint32_t WriteBlockSize(const Prj_Info_Struct& prj);
 // The EEPROM types (24, 25, 93, 95) that need time after every block.
 bool PacedWrite(uint16_t chipTypeCode);
 // Bytes a write sends: the buffer's length, cut to the chip and to the storage.
-uint32_t WriteLength(const Session& session);
+uint32_t WriteLength(const OperationContext& operation);
 
 // The write stream: 0 written, 0x55 stopped (the abort block was sent),
 // kOpTransferFailed the drive took no data (the failure line is shown).
-int StreamWrite(Session& session, uint8_t channel, uint16_t chipTypeCode);
+int StreamWrite(OperationContext& operation, uint8_t channel, uint16_t chipTypeCode);
 // Indicator codes around the stream: 0 written, 0xFF stopped or failed.
-int WriteChip(Session& session, uint8_t channel);
+int WriteChip(OperationContext& operation, uint8_t channel);
 
-OperationOutcome sbWriteClick(Session& session);
+OperationOutcome sbWriteClick(OperationContext& operation);
 
 }  // namespace tq

@@ -9,20 +9,20 @@
 #include "core/device/frame.h"
 #include "core/project/project_file.h"
 #include "core/project/project_texts.h"
-#include "core/views.h"
-#include "core/session.h"
+#include "core/base/views.h"
+#include "core/operations/operation_context.h"
 
 namespace tq {
 
 namespace {
 
 // Opens a host file for reading, reporting a failure with its path.
-bool OpenForReading(Session& session, const std::filesystem::path& path, std::ifstream& in, uint64_t& size) {
+bool OpenForReading(OperationContext& context, const std::filesystem::path& path, std::ifstream& in, uint64_t& size) {
     std::error_code ec;
     const bool folder = std::filesystem::is_directory(path, ec);
     if (!folder) in.open(path, std::ios::binary);
     if (folder || !in || !in.seekg(0, std::ios::end)) {
-        session.Views.messages->ShowError(CannotOpenText(session, path.string()));
+        context.Views.messages->ShowError(CannotOpenText(context, path.string()));
         return false;
     }
     size = static_cast<uint64_t>(in.tellg());
@@ -31,11 +31,11 @@ bool OpenForReading(Session& session, const std::filesystem::path& path, std::if
 }
 
 // Reads exactly count bytes, reporting a short read with the file's path.
-bool ReadExactly(Session& session, const std::filesystem::path& path, std::ifstream& in, uint8_t* into, uint32_t count) {
+bool ReadExactly(OperationContext& context, const std::filesystem::path& path, std::ifstream& in, uint8_t* into, uint32_t count) {
     if (count == 0) return true;
     in.read(reinterpret_cast<char*>(into), count);
     if (static_cast<uint32_t>(in.gcount()) == count) return true;
-    session.Views.messages->ShowError(CannotReadText(session, path.string()));
+    context.Views.messages->ShowError(CannotReadText(context, path.string()));
     return false;
 }
 
@@ -43,13 +43,13 @@ std::string Percent(uint64_t value) { return std::to_string(value) + "%"; }
 
 }  // namespace
 
-int SendProjectFile(Session& session, const std::filesystem::path& path) {
+int SendProjectFile(OperationContext& context, const std::filesystem::path& path) {
     std::ifstream in;
     uint64_t size = 0;
-    if (!OpenForReading(session, path, in, size)) return kStepFileError;
+    if (!OpenForReading(context, path, in, size)) return kStepFileError;
     const auto carried = static_cast<uint32_t>(std::min<uint64_t>(size, kProjectFileLimit));
 
-    DeviceLink& link = session.Link;
+    DeviceLink& link = context.Device.Link;
     uint8_t* s = link.SendArea();
     s[0] = 0x02;
     s[1] = CMD_PROJECT_FILE;
@@ -58,19 +58,19 @@ int SendProjectFile(Session& session, const std::filesystem::path& path) {
     PutBe16(s + 4, 4 + kProjectFileLimit);
     PutBe32(s + 6, static_cast<uint32_t>(std::min<uint64_t>(size, UINT32_MAX)));
     std::memset(s + 10, 0xFF, kProjectFileLimit);
-    if (!ReadExactly(session, path, in, s + 10, carried)) return kStepFileError;
+    if (!ReadExactly(context, path, in, s + 10, carried)) return kStepFileError;
 
     link.DeviceExchange(FinishFrame(link));
     return link.ReceivedCount == 0 ? kStepFailed : kStepOk;
 }
 
-int StoreDataFile(Session& session, ProjectDialogViews& views, const std::filesystem::path& path) {
+int StoreDataFile(OperationContext& context, ProjectDialogViews& views, const std::filesystem::path& path) {
     std::ifstream in;
     uint64_t size = 0;
-    if (!OpenForReading(session, path, in, size)) return kStepFileError;
+    if (!OpenForReading(context, path, in, size)) return kStepFileError;
     const auto length = static_cast<uint32_t>(std::min<uint64_t>(size, kStorageLimit));
 
-    DeviceLink& link = session.Link;
+    DeviceLink& link = context.Device.Link;
     SendWriteHeader(link, 1, 1, 0, length, kStoreBlockSize);
     views.sbPrj.SetPanelText(0, "板载存储擦除&写入");
 
@@ -81,7 +81,7 @@ int StoreDataFile(Session& session, ProjectDialogViews& views, const std::filesy
         if (done >= length) break;
         uint8_t* block = link.SendArea();
         const uint32_t count = std::min<uint32_t>(kStoreBlockSize, length - done);
-        if (!ReadExactly(session, path, in, block, count)) {
+        if (!ReadExactly(context, path, in, block, count)) {
             SendAbortBlock(link);  // the programmer would otherwise wait for the rest of the stream
             return kStepFileError;
         }
@@ -97,13 +97,13 @@ int StoreDataFile(Session& session, ProjectDialogViews& views, const std::filesy
     return kStepOk;
 }
 
-int CheckDataFile(Session& session, ProjectDialogViews& views, const std::filesystem::path& path) {
+int CheckDataFile(OperationContext& context, ProjectDialogViews& views, const std::filesystem::path& path) {
     std::ifstream in;
     uint64_t size = 0;
-    if (!OpenForReading(session, path, in, size)) return kStepFileError;
+    if (!OpenForReading(context, path, in, size)) return kStepFileError;
     const auto length = static_cast<uint32_t>(std::min<uint64_t>(size, kStorageLimit));
 
-    DeviceLink& link = session.Link;
+    DeviceLink& link = context.Device.Link;
     views.sbPrj.SetPanelText(0, "数据文件校验");
     SendReadHeader(link, 1, 1, 0, length, kCheckBlockSize);
 
@@ -116,7 +116,7 @@ int CheckDataFile(Session& session, ProjectDialogViews& views, const std::filesy
         // A block that did not arrive leaves stale bytes in the receive area:
         // never compare those.
         if (link.DeviceRead(link.ReceiveArea(), block) < RoundToSectors(block)) return kStepFailed;
-        if (!ReadExactly(session, path, in, fileBlock, block)) return kStepFileError;
+        if (!ReadExactly(context, path, in, fileBlock, block)) return kStepFileError;
         if (std::memcmp(fileBlock, link.ReceiveArea(), block) != 0) return kStepFailed;
         done += block;
         const uint64_t percentage = static_cast<uint64_t>(done) * 20 / length + 80;
@@ -127,35 +127,35 @@ int CheckDataFile(Session& session, ProjectDialogViews& views, const std::filesy
     return kStepOk;
 }
 
-int btnDownLoadPrjClick(Session& session, ProjectDialogViews& views, const ProjectForm& form) {
-    const std::string& dataFile = session.PrjInfoOffline.DataFileName;
+int btnDownLoadPrjClick(OperationContext& context, ProjectDialogViews& views, const ProjectForm& form) {
+    const std::string& dataFile = context.Chip.PrjInfoOffline.DataFileName;
     if (dataFile.empty() || dataFile == "0") {
-        session.Views.messages->ShowMessage("请先选择数据文件，然后再下载.");
+        context.Views.messages->ShowMessage("请先选择数据文件，然后再下载.");
         return kStepFailed;
     }
-    const std::filesystem::path projectPath = ProjectFilePath(session);
-    if (!WriteProjectFile(session, form, projectPath)) return kStepFailed;
+    const std::filesystem::path projectPath = ProjectFilePath(context);
+    if (!WriteProjectFile(context, form, projectPath)) return kStepFailed;
 
     views.sbPrj.SetPanelText(0, "工程文件下载");
-    if (SendProjectFile(session, projectPath) != kStepOk) {
+    if (SendProjectFile(context, projectPath) != kStepOk) {
         views.sbPrj.SetPanelText(1, "下载错误");
         return kStepFailed;
     }
     views.sbPrj.SetPanelText(1, "下载成功");
-    session.Link.Wait10us(100000);
+    context.Device.Link.Wait10us(100000);
 
     views.sbPrj.SetPanelText(0, "数据文件下载");
     views.sbPrj.SetPanelText(1, "下载中，0%");
     views.pbPrjDownStatus.SetMaximum(100);
-    const int stored = StoreDataFile(session, views, dataFile);
+    const int stored = StoreDataFile(context, views, dataFile);
     if (stored == kStepFileError) return stored;
     if (stored != kStepOk) {
         // The link went away mid-stream: the storage holds an unknown part.
         views.sbPrj.SetPanelText(1, "下载错误");
         return stored;
     }
-    const int checked = CheckDataFile(session, views, dataFile);
-    if (checked == kStepFailed) session.Views.messages->ShowMessage("校验错误，请重试.");
+    const int checked = CheckDataFile(context, views, dataFile);
+    if (checked == kStepFailed) context.Views.messages->ShowMessage("校验错误，请重试.");
     return checked;
 }
 

@@ -10,7 +10,7 @@
 
 namespace tq {
 
-class Session;
+struct OperationContext;
 class StatusBarView;
 class ProgressView;
 struct ProjectForm;
@@ -32,22 +32,22 @@ inline constexpr int kStepFailed = 255;   // no answer, a dropped link or a diff
 // Sends the project file with command 0x44: its length (32 bit), then its
 // first 512 bytes (kProjectFileLimit) padded with 0xFF. 0 when an answer came back, 255 when none
 // did, 1 when the file could not be read (reported; nothing sent).
-int SendProjectFile(Session& session, const std::filesystem::path& path);
+int SendProjectFile(OperationContext& context, const std::filesystem::path& path);
 
 // Streams the data file (at most 16 MiB of it) into the on-board storage in
 // blocks of 2048, moving the bar and panel 1 from 30% to 80%. 0 on success,
 // 255 when the link dropped during the transfer, 1 when the file could not be
 // read (reported).
-int StoreDataFile(Session& session, ProjectDialogViews& views, const std::filesystem::path& path);
+int StoreDataFile(OperationContext& context, ProjectDialogViews& views, const std::filesystem::path& path);
 
 // Reads the on-board storage back in blocks of 4096 and compares it with the
 // data file, moving the bar and panel 1 from 80% to 100%. 0 when equal, 255 at
 // the first difference or when a block did not arrive, 1 when the file could
 // not be read (reported).
-int CheckDataFile(Session& session, ProjectDialogViews& views, const std::filesystem::path& path);
+int CheckDataFile(OperationContext& context, ProjectDialogViews& views, const std::filesystem::path& path);
 
 // The download button: writes the project file from the form, sends it, then
 // stores and checks the data file. 0 only when every step succeeded.
-int btnDownLoadPrjClick(Session& session, ProjectDialogViews& views, const ProjectForm& form);
+int btnDownLoadPrjClick(OperationContext& context, ProjectDialogViews& views, const ProjectForm& form);
 
 }  // namespace tq

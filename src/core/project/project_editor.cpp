@@ -2,22 +2,23 @@
 
 #include <cstdio>
 
-#include "core/app/text_encoding.h"
+#include "core/base/text_encoding.h"
 #include "core/project/project_crc.h"
 #include "core/project/project_texts.h"
-#include "core/session.h"
+#include "core/operations/operation_context.h"
 
 namespace tq {
 
-ProjectEditor::ProjectEditor(Session& session, ProjectLogView& log) : session_(session), log_(log) {}
+ProjectEditor::ProjectEditor(OperationContext& context, ProjectLogView& log, bool& chipFrameInDialog)
+    : context_(context), log_(log), chipFrameInDialog_(chipFrameInDialog) {}
 
 void ProjectEditor::MenuPrjOfflineClick() {
-    Prj_Info_Struct& offline = session_.PrjInfoOffline;
-    const Prj_Info_Struct& current = session_.PrjInfo;
+    Prj_Info_Struct& offline = context_.Chip.PrjInfoOffline;
+    const Prj_Info_Struct& current = context_.Chip.PrjInfo;
     offline.PrjSpare = "NULL";
     log_.Clear();
     log_.AppendLine("文件名:文件待选择.", LogColour::WindowText);
-    session_.ChipFrameInProjectDialog = true;
+    chipFrameInDialog_ = true;
     offline.IdCheck = current.IdCheck;
     offline.Erase = current.Erase;
     offline.Write = current.Write;
@@ -29,7 +30,7 @@ void ProjectEditor::MenuPrjOfflineClick() {
 }
 
 bool ProjectEditor::Button2Click() {
-    const std::string path = session_.Views.fileDialog->ChooseOpenFile(
+    const std::string path = context_.Views.fileDialog->ChooseOpenFile(
         "", {{"Bin File", "*.bin"}, {"CAM File", "*.cam"}, {"ALL", "*.*"}}, "", "");
     if (path.empty()) return false;
 
@@ -38,15 +39,15 @@ bool ProjectEditor::Button2Click() {
     DataFileFacts facts;
     switch (ProjectCrcOfFile(path, facts)) {
         case DataFileError::None: break;
-        case DataFileError::CannotOpen: session_.Views.messages->ShowError(CannotOpenText(session_, path)); return false;
-        case DataFileError::CannotRead: session_.Views.messages->ShowError(CannotReadText(session_, path)); return false;
+        case DataFileError::CannotOpen: context_.Views.messages->ShowError(CannotOpenText(context_, path)); return false;
+        case DataFileError::CannotRead: context_.Views.messages->ShowError(CannotReadText(context_, path)); return false;
         case DataFileError::TooLarge:
-            session_.Views.messages->ShowError(
-                ProjectText(session_, "数据文件不能达到4 GiB：", "資料檔案不能達到4 GiB：",
+            context_.Views.messages->ShowError(
+                ProjectText(context_, "数据文件不能达到4 GiB：", "資料檔案不能達到4 GiB：",
                             "The data file must be smaller than 4 GiB: ") + path);
             return false;
     }
-    Prj_Info_Struct& offline = session_.PrjInfoOffline;
+    Prj_Info_Struct& offline = context_.Chip.PrjInfoOffline;
     offline.DataFileName = path;
     offline.FileLen = facts.length;
     offline.Crc32 = facts.crc;
@@ -57,15 +58,15 @@ bool ProjectEditor::Button2Click() {
 
     char crc[9];
     std::snprintf(crc, sizeof crc, "%08X", facts.crc);
-    const int language = session_.DevInf.Language;
+    const int language = context_.Texts.Language;
     const std::string prefix = language == 0 || language == 1 ? "文件名: " : "File Name: ";
     log_.AppendLine(prefix + name + "    CRC32: 0x" + crc, LogColour::Grey);
-    log_.AppendLine(ProjectText(session_, "注意：文件名只支持显示英文字符（包含大小写）与数字！中文会导致显示异常！",
+    log_.AppendLine(ProjectText(context_, "注意：文件名只支持显示英文字符（包含大小写）与数字！中文会导致显示异常！",
                                 "注意: 文件名只支持顯示英文字符（包含大小寫）與數字！中文會導致顯示異常！", "    "),
                     LogColour::Red);
     return true;
 }
 
-void ProjectEditor::FormClose() { session_.ChipFrameInProjectDialog = false; }
+void ProjectEditor::FormClose() { chipFrameInDialog_ = false; }
 
 }  // namespace tq

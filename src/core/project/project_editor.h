@@ -10,7 +10,7 @@
 
 namespace tq {
 
-class Session;
+struct OperationContext;
 
 // memLogOffPrj: a rich edit whose lines carry a colour.
 enum class LogColour { WindowText, Grey, Red };  // grey is RGB 128/128/128
@@ -23,7 +23,9 @@ public:
 
 class ProjectEditor {
 public:
-    ProjectEditor(Session& session, ProjectLogView& log);
+    // chipFrameInDialog is the main window's flag that the chip frame sits in
+    // this dialog (choosing a chip there then leaves the buffer alone).
+    ProjectEditor(OperationContext& context, ProjectLogView& log, bool& chipFrameInDialog);
 
     ProjectForm form;  // the dialog's controls
 
@@ -39,8 +41,9 @@ public:
     void FormClose();
 
 private:
-    Session& session_;
+    OperationContext& context_;
     ProjectLogView& log_;
+    bool& chipFrameInDialog_;
 };
 
 }  // namespace tq

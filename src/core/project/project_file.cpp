@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <random>
 
-#include "core/app/atomic_write.h"
-#include "core/app/text_encoding.h"
+#include "core/base/atomic_write.h"
+#include "core/base/text_encoding.h"
 #include "core/buffer/hex_field.h"
 #include "core/chipdb/chip_database.h"
 #include "core/project/project_texts.h"
-#include "core/session.h"
+#include "core/operations/operation_context.h"
 
 namespace tq {
 
@@ -39,9 +39,9 @@ std::string AfterLastSeparator(const std::string& path) {
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-std::string WithOffendingText(const Session& session, const char* simplified, const char* traditional, const char* english,
+std::string WithOffendingText(const OperationContext& context, const char* simplified, const char* traditional, const char* english,
                        const std::string& text) {
-    return ProjectText(session, simplified, traditional, english) + "\"" + text + "\"";
+    return ProjectText(context, simplified, traditional, english) + "\"" + text + "\"";
 }
 
 }  // namespace
@@ -55,13 +55,13 @@ uint16_t ProjectChipTypeCode(const std::string& chipType) {
 
 uint8_t ProjectVoltageCode(int64_t voltage) { return voltage == 1800 ? 1 : VoltageCode(voltage); }
 
-std::filesystem::path ProjectFilePath(const Session& session) { return session.ProgramFolder / "temp" / "temp.gprj"; }
+std::filesystem::path ProjectFilePath(const OperationContext& context) { return context.Texts.ProgramFolder / "temp" / "temp.gprj"; }
 
-ComposedProject ComposeProjectFile(const Session& session, const ProjectForm& form, const ChipRow& row,
+ComposedProject ComposeProjectFile(const OperationContext& context, const ProjectForm& form, const ChipRow& row,
                                    uint32_t prjId) {
     ComposedProject result;
     Prj_Info_Struct& r = result.record;
-    r = session.PrjInfoOffline;
+    r = context.Chip.PrjInfoOffline;
     std::string& text = result.text;
     auto line = [&text](const char* key, const std::string& value) { text += std::string(key) + value + "\r\n"; };
     auto fail = [&result](std::string error) {
@@ -78,7 +78,7 @@ ComposedProject ComposeProjectFile(const Session& session, const ProjectForm& fo
     // A chip without an ID (an empty column) has ID 0.
     r.ChipID = 0;
     if (!row.ChipID.empty() && !ParseHexNumber(row.ChipID, r.ChipID))
-        return fail(WithOffendingText(session, "芯片ID不是十六进制数：", "晶片ID不是十六進位數：",
+        return fail(WithOffendingText(context, "芯片ID不是十六进制数：", "晶片ID不是十六進位數：",
                                "The chip ID is not a hexadecimal number: ", row.ChipID));
     line("ChipID=", row.ChipID);
     // The chip's row as the chip selection copies it, with the project's own
@@ -116,10 +116,10 @@ ComposedProject ComposeProjectFile(const Session& session, const ProjectForm& fo
         r.SnLen = form.cmbSNBytes == 0 ? 1 : form.cmbSNBytes == 1 ? 2 : 4;
         r.SnEndian = form.cmbSNEndian == 1 ? 1 : 0;
         if (!ParseHexNumber(form.lbeSnAddr, r.SnAddr))
-            return fail(WithOffendingText(session, "序列号地址不是十六进制数：", "序號位址不是十六進位數：",
+            return fail(WithOffendingText(context, "序列号地址不是十六进制数：", "序號位址不是十六進位數：",
                                    "The serial number address is not a hexadecimal number: ", form.lbeSnAddr));
         if (!ParseHexNumber(form.lbeSnValue, r.SnValue))
-            return fail(WithOffendingText(session, "序列号数值不是十六进制数：", "序號數值不是十六進位數：",
+            return fail(WithOffendingText(context, "序列号数值不是十六进制数：", "序號數值不是十六進位數：",
                                    "The serial number value is not a hexadecimal number: ", form.lbeSnValue));
     }
     line("SnEn=", Hex(r.SnEn, 2));
@@ -133,7 +133,7 @@ ComposedProject ComposeProjectFile(const Session& session, const ProjectForm& fo
     if (form.chkProTimes) {
         uint32_t times = 0;
         if (!ParseDecimal(form.editProTimes, times))
-            return fail(WithOffendingText(session, "限制次数不是十进制数：", "限制次數不是十進位數：",
+            return fail(WithOffendingText(context, "限制次数不是十进制数：", "限制次數不是十進位數：",
                                    "The count limit is not a decimal number: ", form.editProTimes));
         r.TimesEn = 1;
         r.TimesMax = static_cast<uint16_t>(times);  // the programmer keeps a 16-bit count
@@ -144,26 +144,26 @@ ComposedProject ComposeProjectFile(const Session& session, const ProjectForm& fo
     return result;
 }
 
-bool WriteProjectFile(Session& session, const ProjectForm& form, const std::filesystem::path& path) {
-    MessageView& messages = *session.Views.messages;
+bool WriteProjectFile(OperationContext& context, const ProjectForm& form, const std::filesystem::path& path) {
+    MessageView& messages = *context.Views.messages;
     // A project without its chip is of no use to the programmer: nothing is written.
     if (form.chipName.empty()) {
         messages.ShowMessage("请选择芯片名称！");
         return false;
     }
-    if (!session.Database) {
-        messages.ShowError(ProjectText(session, "芯片数据库未打开。", "晶片資料庫未開啟。", "The chip database is not open."));
+    if (!context.Chip.Database) {
+        messages.ShowError(ProjectText(context, "芯片数据库未打开。", "晶片資料庫未開啟。", "The chip database is not open."));
         return false;
     }
-    const std::vector<ChipRow> rows = session.Database->ChipRowQuery(form.chipName);
+    const std::vector<ChipRow> rows = context.Chip.Database->ChipRowQuery(form.chipName);
     if (rows.empty()) {
-        messages.ShowError(ProjectText(session, "芯片数据库中没有该芯片：", "晶片資料庫中沒有該晶片：",
+        messages.ShowError(ProjectText(context, "芯片数据库中没有该芯片：", "晶片資料庫中沒有該晶片：",
                                        "The chip database has no chip named ") + form.chipName);
         return false;
     }
     std::random_device entropy;
     const uint32_t prjId = std::uniform_int_distribution<uint32_t>(0, 2147483646)(entropy);
-    ComposedProject composed = ComposeProjectFile(session, form, rows.front(), prjId);
+    ComposedProject composed = ComposeProjectFile(context, form, rows.front(), prjId);
     if (!composed.error.empty()) {
         messages.ShowError(composed.error);
         return false;
@@ -171,7 +171,7 @@ bool WriteProjectFile(Session& session, const ProjectForm& form, const std::file
     const std::string bytes = Utf8ToGbk(composed.text);
     // One command carries 512 bytes of it: a longer file would reach the programmer cut short.
     if (bytes.size() > kProjectFileLimit) {
-        messages.ShowError(ProjectText(session, "工程文件超过512字节：", "工程檔案超過512位元組：",
+        messages.ShowError(ProjectText(context, "工程文件超过512字节：", "工程檔案超過512位元組：",
                                        "The project file is longer than 512 bytes: ") +
                            std::to_string(bytes.size()));
         return false;
@@ -180,11 +180,11 @@ bool WriteProjectFile(Session& session, const ProjectForm& form, const std::file
     std::filesystem::create_directories(path.parent_path(), ec);  // the program never ships "temp"
     const std::string error = WriteFileAtomically(path, bytes);
     if (!error.empty()) {
-        messages.ShowError(ProjectText(session, "无法写入工程文件：", "無法寫入工程檔案：",
+        messages.ShowError(ProjectText(context, "无法写入工程文件：", "無法寫入工程檔案：",
                                        "Cannot write the project file: ") + error);
         return false;
     }
-    session.PrjInfoOffline = composed.record;
+    context.Chip.PrjInfoOffline = composed.record;
     return true;
 }
 

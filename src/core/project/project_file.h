@@ -8,12 +8,12 @@
 #include <filesystem>
 #include <string>
 
-#include "core/app/operation_record.h"
+#include "core/chipdb/operation_record.h"
 #include "core/chipdb/chip_row.h"
 
 namespace tq {
 
-class Session;
+struct OperationContext;
 
 // The project dialog's controls the file takes its values from.
 struct ProjectForm {
@@ -47,20 +47,20 @@ struct ComposedProject {
     Prj_Info_Struct record;
     std::string error;
 };
-ComposedProject ComposeProjectFile(const Session& session, const ProjectForm& form, const ChipRow& row,
+ComposedProject ComposeProjectFile(const OperationContext& context, const ProjectForm& form, const ChipRow& row,
                                    uint32_t prjId);
 
 // The programmer takes a project file of at most this many bytes.
 inline constexpr size_t kProjectFileLimit = 512;
 
 // temp/temp.gprj in the program folder.
-std::filesystem::path ProjectFilePath(const Session& session);
+std::filesystem::path ProjectFilePath(const OperationContext& context);
 
 // Writes the project file (creating its folder) and fills PrjInfoOffline.
 // False after the reason has been shown (no chip selected, no database, chip
 // not in the database, a value that is not a number, a file longer than 512
 // bytes, the file could not be written); the file is then untouched. A failing statement throws
 // DatabaseError.
-bool WriteProjectFile(Session& session, const ProjectForm& form, const std::filesystem::path& path);
+bool WriteProjectFile(OperationContext& context, const ProjectForm& form, const std::filesystem::path& path);
 
 }  // namespace tq

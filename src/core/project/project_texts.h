@@ -4,22 +4,22 @@
 
 #include <string>
 
-#include "core/app/language.h"
-#include "core/session.h"
+#include "core/texts/language.h"
+#include "core/operations/operation_context.h"
 
 namespace tq {
 
-inline std::string ProjectText(const Session& session, const char* simplified, const char* traditional,
+inline std::string ProjectText(const OperationContext& context, const char* simplified, const char* traditional,
                                const char* english) {
-    return Triplet(session.DevInf.Language, simplified, traditional, english);
+    return Triplet(context.Texts.Language, simplified, traditional, english);
 }
 
-inline std::string CannotOpenText(const Session& session, const std::string& path) {
-    return ProjectText(session, "无法打开文件：", "無法開啟檔案：", "Cannot open file: ") + path;
+inline std::string CannotOpenText(const OperationContext& context, const std::string& path) {
+    return ProjectText(context, "无法打开文件：", "無法開啟檔案：", "Cannot open file: ") + path;
 }
 
-inline std::string CannotReadText(const Session& session, const std::string& path) {
-    return ProjectText(session, "无法读取文件：", "無法讀取檔案：", "Cannot read file: ") + path;
+inline std::string CannotReadText(const OperationContext& context, const std::string& path) {
+    return ProjectText(context, "无法读取文件：", "無法讀取檔案：", "Cannot read file: ") + path;
 }
 
 }  // namespace tq

@@ -12,23 +12,23 @@ struct SettingsTest : ::testing::Test, testing::SessionFixture {
 };
 
 TEST_F(SettingsTest, WithoutAFileEveryKeyTakesItsDefault) {
-    s.DevInf.SuccessCount = 5;
-    s.DevInf.FailCount = 3;
+    s.Device.DevInf.SuccessCount = 5;
+    s.Device.DevInf.FailCount = 3;
     LoadSettings(s);
     EXPECT_EQ(s.DebugOption.comDebugDly, 5000);
     EXPECT_EQ(s.DebugOption.intMsgDleTim, 1000);
-    EXPECT_EQ(s.DevInf.Language, 0);
-    EXPECT_EQ(s.DevInf.FilePath, "C:");
-    EXPECT_EQ(s.RamFile.FileName, "");
-    EXPECT_EQ(s.PrjInfo.RamStartAddr, 0u);
-    EXPECT_EQ(s.PrjInfo.IdCheck, 0);
-    EXPECT_EQ(s.PrjInfo.Erase, 1);
-    EXPECT_EQ(s.PrjInfo.Write, 1);
-    EXPECT_EQ(s.PrjInfo.Verify, 1);
-    EXPECT_EQ(s.PrjInfo.ChipName, "24C02");
-    EXPECT_EQ(s.DevInf.DefaultModel, "TQM7300B");
-    EXPECT_EQ(s.DevInf.SuccessCount, 0);
-    EXPECT_EQ(s.DevInf.FailCount, 0);
+    EXPECT_EQ(s.Texts.Language, 0);
+    EXPECT_EQ(s.Device.DevInf.FilePath, "C:");
+    EXPECT_EQ(s.Buffer.RamFile.FileName, "");
+    EXPECT_EQ(s.Chip.PrjInfo.RamStartAddr, 0u);
+    EXPECT_EQ(s.Chip.PrjInfo.IdCheck, 0);
+    EXPECT_EQ(s.Chip.PrjInfo.Erase, 1);
+    EXPECT_EQ(s.Chip.PrjInfo.Write, 1);
+    EXPECT_EQ(s.Chip.PrjInfo.Verify, 1);
+    EXPECT_EQ(s.Chip.PrjInfo.ChipName, "24C02");
+    EXPECT_EQ(s.Device.DevInf.DefaultModel, "TQM7300B");
+    EXPECT_EQ(s.Device.DevInf.SuccessCount, 0);
+    EXPECT_EQ(s.Device.DevInf.FailCount, 0);
 }
 
 TEST_F(SettingsTest, ReadsEveryKey) {
@@ -40,33 +40,33 @@ TEST_F(SettingsTest, ReadsEveryKey) {
     LoadSettings(s);
     EXPECT_EQ(s.DebugOption.comDebugDly, 10);
     EXPECT_EQ(s.DebugOption.intMsgDleTim, 20);
-    EXPECT_EQ(s.DevInf.Language, 1);
-    EXPECT_EQ(s.DevInf.FilePath, "E:\\数据\\");
-    EXPECT_EQ(s.RamFile.FileName, "E:\\数据\\固件.bin");
-    EXPECT_EQ(s.PrjInfo.RamStartAddr, 0x80000000u);
-    EXPECT_EQ(s.PrjInfo.IdCheck, 1);
-    EXPECT_EQ(s.PrjInfo.Erase, 0);
-    EXPECT_EQ(s.PrjInfo.Write, 0);
-    EXPECT_EQ(s.PrjInfo.Verify, 1);  // low byte of 257
-    EXPECT_EQ(s.PrjInfo.ChipName, "W25Q64FV");
-    EXPECT_EQ(s.DevInf.DefaultModel, "M500A");
+    EXPECT_EQ(s.Texts.Language, 1);
+    EXPECT_EQ(s.Device.DevInf.FilePath, "E:\\数据\\");
+    EXPECT_EQ(s.Buffer.RamFile.FileName, "E:\\数据\\固件.bin");
+    EXPECT_EQ(s.Chip.PrjInfo.RamStartAddr, 0x80000000u);
+    EXPECT_EQ(s.Chip.PrjInfo.IdCheck, 1);
+    EXPECT_EQ(s.Chip.PrjInfo.Erase, 0);
+    EXPECT_EQ(s.Chip.PrjInfo.Write, 0);
+    EXPECT_EQ(s.Chip.PrjInfo.Verify, 1);  // low byte of 257
+    EXPECT_EQ(s.Chip.PrjInfo.ChipName, "W25Q64FV");
+    EXPECT_EQ(s.Device.DevInf.DefaultModel, "M500A");
 }
 
 TEST_F(SettingsTest, SavesEveryValueInOrderAndFormat) {
     folder.WriteGbk("dev.ini", "[DebugOption]\ncomDebugDly=10\n");
-    s.DevInf.Language = 2;
-    s.RamFile.FileName = "D:\\images\\固件.bin";
-    s.DevInf.FilePath = "stale";
-    s.PrjInfo.RamStartAddr = 0xFFFFFFFF;
-    s.PrjInfo.IdCheck = 1;
-    s.PrjInfo.Erase = 0;
-    s.PrjInfo.Write = 1;
-    s.PrjInfo.Verify = 0;
-    s.PrjInfo.ChipName = "GD25Q64";
-    s.DevInf.DefaultModel = "M500";
+    s.Texts.Language = 2;
+    s.Buffer.RamFile.FileName = "D:\\images\\固件.bin";
+    s.Device.DevInf.FilePath = "stale";
+    s.Chip.PrjInfo.RamStartAddr = 0xFFFFFFFF;
+    s.Chip.PrjInfo.IdCheck = 1;
+    s.Chip.PrjInfo.Erase = 0;
+    s.Chip.PrjInfo.Write = 1;
+    s.Chip.PrjInfo.Verify = 0;
+    s.Chip.PrjInfo.ChipName = "GD25Q64";
+    s.Device.DevInf.DefaultModel = "M500";
     s.DebugOption.comDebugDly = 99;  // never written
     ASSERT_TRUE(SaveSettings(s));
-    EXPECT_EQ(s.DevInf.FilePath, "D:\\images\\");
+    EXPECT_EQ(s.Device.DevInf.FilePath, "D:\\images\\");
     EXPECT_EQ(folder.ReadGbk("dev.ini"),
               "[DebugOption]\ncomDebugDly=10\n"
               "[SystemOption]\nLanguage= 2\nFilePath=D:\\images\\\nFile=D:\\images\\固件.bin\n"
@@ -77,9 +77,9 @@ TEST_F(SettingsTest, SavesEveryValueInOrderAndFormat) {
     // Read back by the next run.
     auto next = MakeSession();
     LoadSettings(*next);
-    EXPECT_EQ(next->DevInf.Language, 2);
-    EXPECT_EQ(next->PrjInfo.RamStartAddr, 0xFFFFFFFFu);
-    EXPECT_EQ(next->RamFile.FileName, "D:\\images\\固件.bin");
+    EXPECT_EQ(next->Texts.Language, 2);
+    EXPECT_EQ(next->Chip.PrjInfo.RamStartAddr, 0xFFFFFFFFu);
+    EXPECT_EQ(next->Buffer.RamFile.FileName, "D:\\images\\固件.bin");
     EXPECT_EQ(next->DebugOption.comDebugDly, 10);
 }
 
@@ -89,7 +89,7 @@ TEST_F(SettingsTest, NoFileLoadedSavesAnEmptyFolderThatStaysEmpty) {
     EXPECT_NE(folder.ReadGbk("dev.ini").find("FilePath=\nFile=\n"), std::string::npos);
     auto next = MakeSession();
     LoadSettings(*next);
-    EXPECT_EQ(next->DevInf.FilePath, "");  // present but empty: not "C:"
+    EXPECT_EQ(next->Device.DevInf.FilePath, "");  // present but empty: not "C:"
 }
 
 TEST_F(SettingsTest, LongValuesAreCutWhenRead) {
@@ -107,8 +107,8 @@ TEST_F(SettingsTest, LongValuesAreCutWhenRead) {
         folder.WriteGbk("dev.ini", "[PrjInfo]\nChipName=" + c.chipName + "\n[SystemOption]\nFile=" +
                                        std::string(90, 'f') + "\n");
         LoadSettings(s);
-        EXPECT_EQ(s.PrjInfo.ChipName, c.expected);
-        EXPECT_EQ(s.RamFile.FileName, std::string(79, 'f'));
+        EXPECT_EQ(s.Chip.PrjInfo.ChipName, c.expected);
+        EXPECT_EQ(s.Buffer.RamFile.FileName, std::string(79, 'f'));
     }
 }
 
@@ -127,13 +127,13 @@ TEST_F(SettingsTest, DefaultModelRules) {
         {"", "", "TQM7300B"},
     };
     for (const Case& c : cases) {
-        s.DevInf.DefaultModel = c.saved;
+        s.Device.DevInf.DefaultModel = c.saved;
         ASSERT_TRUE(SaveSettings(s));
         EXPECT_NE(folder.ReadGbk("dev.ini").find("defaultMode=" + c.saved + "\n"), std::string::npos);
         LoadSettings(s);
-        EXPECT_EQ(s.DevInf.DefaultModel, c.loaded) << c.saved;
-        CheckDefaultModel(s.DevInf);
-        EXPECT_EQ(s.DevInf.DefaultModel, c.checked) << c.saved;
+        EXPECT_EQ(s.Device.DevInf.DefaultModel, c.loaded) << c.saved;
+        CheckDefaultModel(s.Device.DevInf);
+        EXPECT_EQ(s.Device.DevInf.DefaultModel, c.checked) << c.saved;
     }
 }
 
@@ -141,7 +141,7 @@ TEST_F(SettingsTest, AFailedSaveIsReportedAndLeavesTheFileWhole) {
     folder.WriteGbk("dev.ini", "[SystemOption]\nLanguage= 1\n");
     const std::string before = folder.ReadBytes("dev.ini");
     std::filesystem::create_directory(folder / ("dev.ini.tmp" + std::to_string(::getpid())));
-    s.DevInf.Language = 2;
+    s.Texts.Language = 2;
     EXPECT_FALSE(SaveSettings(s));
     ASSERT_EQ(messages.errors.size(), 1u);
     EXPECT_EQ(messages.errors[0].rfind("The settings could not be saved: ", 0), 0u) << messages.errors[0];

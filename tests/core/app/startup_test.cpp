@@ -25,23 +25,23 @@ TEST_F(StartupTest, MissingDatabaseEndsStartUp) {
     const StartupResult result = RunStartup(s);
     EXPECT_EQ(result.outcome, StartupOutcome::DatabaseMissing);
     EXPECT_EQ(result.message, ">>> 数据库文件 " + folder.path().string() + "/login.dat不存在！");
-    EXPECT_EQ(s.Database, nullptr);
-    EXPECT_EQ(s.DevInf.DefaultModel, "");  // no later step ran
-    EXPECT_EQ(s.DevLanguage.OK, "");
+    EXPECT_EQ(s.Chip.Database, nullptr);
+    EXPECT_EQ(s.Device.DevInf.DefaultModel, "");  // no later step ran
+    EXPECT_EQ(s.Texts.DevLanguage.OK, "");
     EXPECT_FALSE(std::filesystem::exists(folder / "login.dat"));
 }
 
 TEST_F(StartupTest, FirstRunWithoutSettings) {
     MakeSmallDatabase();
-    s.PrjInfo.ChannelSelector = 9;
+    s.Chip.PrjInfo.ChannelSelector = 9;
     const StartupResult result = RunStartup(s);
     ASSERT_EQ(result.outcome, StartupOutcome::Completed) << result.message;
     EXPECT_EQ(result.openDialogFolder, "C:");
-    EXPECT_EQ(s.PrjInfo.ChannelSelector, 0);
-    EXPECT_EQ(s.PrjInfo.ChipName, "24C02");
+    EXPECT_EQ(s.Chip.PrjInfo.ChannelSelector, 0);
+    EXPECT_EQ(s.Chip.PrjInfo.ChipName, "24C02");
     // The texts were loaded before the version was read.
     EXPECT_EQ(result.language.applicationTitle, "Varden HVR Series Programmer  ");
-    EXPECT_EQ(s.DevInf.DbVersion, "V0.1.0");
+    EXPECT_EQ(s.Device.DevInf.DbVersion, "V0.1.0");
     EXPECT_EQ(result.chipTypes.types.size(), 7u);
     EXPECT_EQ(statusBar.panels[2], "设备离线");
     EXPECT_FALSE(std::filesystem::exists(folder / "dev.ini"));  // start-up never writes settings
@@ -56,17 +56,17 @@ TEST_F(StartupTest, SettingsTextsAndTypesOfTheRememberedModel) {
     StartupResult result = RunStartup(s);
     ASSERT_EQ(result.outcome, StartupOutcome::Completed) << result.message;
     EXPECT_EQ(result.openDialogFolder, "/data/");
-    EXPECT_EQ(s.DevLanguage.OK, "OK");
-    EXPECT_EQ(s.DevInf.DbVersion, "V1.0.0");
-    EXPECT_EQ(s.DevInf.DefaultModel, "M500-16");
+    EXPECT_EQ(s.Texts.DevLanguage.OK, "OK");
+    EXPECT_EQ(s.Device.DevInf.DbVersion, "V1.0.0");
+    EXPECT_EQ(s.Device.DevInf.DefaultModel, "M500-16");
     EXPECT_EQ(result.chipTypes.platformCode, "M500");
     EXPECT_EQ(result.chipTypes.types.size(), 6u);
 
     // --lang replaces the setting for the run.
     auto other = MakeSession();
     result = RunStartup(*other, StartupOptions{1});
-    EXPECT_EQ(other->DevInf.Language, 1);
-    EXPECT_EQ(other->DevLanguage.OK, "確定");
+    EXPECT_EQ(other->Texts.Language, 1);
+    EXPECT_EQ(other->Texts.DevLanguage.OK, "確定");
 }
 
 TEST_F(StartupTest, DefaultModelIsCheckedBeforeItsTypesAreListed) {
@@ -90,12 +90,12 @@ TEST_F(StartupTest, DefaultModelIsCheckedBeforeItsTypesAreListed) {
         auto fresh = MakeSession();
         const StartupResult result = RunStartup(*fresh);
         EXPECT_EQ(result.outcome, c.outcome) << c.saved;
-        EXPECT_EQ(fresh->DevInf.DefaultModel, c.model);
+        EXPECT_EQ(fresh->Device.DevInf.DefaultModel, c.model);
         EXPECT_EQ(result.chipTypes.types.size(), c.types) << c.saved;
         EXPECT_EQ(messages.warnings.size(), c.warnings) << c.saved;
         if (c.outcome == StartupOutcome::DatabaseFailed) {
             EXPECT_EQ(result.message, "no such column: ABCD");
-            EXPECT_EQ(fresh->DevInf.DbVersion, "V0.1.0");  // read before the failing step
+            EXPECT_EQ(fresh->Device.DevInf.DbVersion, "V0.1.0");  // read before the failing step
         }
     }
 }
@@ -105,14 +105,14 @@ TEST_F(StartupTest, TheLastChipComesBackThroughTheFrame) {
     const StartupResult result = RunStartup(s);  // no dev.ini: 24C02
     ASSERT_EQ(result.outcome, StartupOutcome::Completed) << result.message;
     EXPECT_EQ(result.chipRestore, ChipRestore::Restored);
-    EXPECT_EQ(s.ChipFrame.type.items, result.chipTypes.types);
-    EXPECT_EQ(s.ChipFrame.type.text, "24 EEPROM");
-    EXPECT_EQ(s.ChipFrame.manufacturer.text, "GENERIC");
-    EXPECT_EQ(s.ChipFrame.name.items, s.Database->StartupNameListQuery("24 EEPROM", "GENERIC"));
-    EXPECT_EQ(s.ChipFrame.name.text, "24C02");
-    EXPECT_EQ(s.PrjInfo.ChipName, "24C02");
-    EXPECT_EQ(s.PrjInfo.Capacity, 256u);
-    EXPECT_EQ(s.RamFile.Data, std::vector<uint8_t>(256, 0xFF));
+    EXPECT_EQ(s.Window.ChipFrame.type.items, result.chipTypes.types);
+    EXPECT_EQ(s.Window.ChipFrame.type.text, "24 EEPROM");
+    EXPECT_EQ(s.Window.ChipFrame.manufacturer.text, "GENERIC");
+    EXPECT_EQ(s.Window.ChipFrame.name.items, s.Chip.Database->StartupNameListQuery("24 EEPROM", "GENERIC"));
+    EXPECT_EQ(s.Window.ChipFrame.name.text, "24C02");
+    EXPECT_EQ(s.Chip.PrjInfo.ChipName, "24C02");
+    EXPECT_EQ(s.Chip.PrjInfo.Capacity, 256u);
+    EXPECT_EQ(s.Buffer.RamFile.Data, std::vector<uint8_t>(256, 0xFF));
     EXPECT_EQ(statusBar.panels[1], "CheckSum:0000FF00H");
 }
 
@@ -133,11 +133,11 @@ TEST_F(StartupTest, ARestoreThatStopsKeepsTheRememberedChip) {
         const StartupResult result = RunStartup(*fresh);
         ASSERT_EQ(result.outcome, StartupOutcome::Completed) << result.message;
         EXPECT_EQ(result.chipRestore, c.restore);
-        EXPECT_FALSE(fresh->ChipFrame.type.items.empty());
-        EXPECT_EQ(fresh->ChipFrame.type.index, -1);
-        EXPECT_EQ(fresh->ChipFrame.manufacturer.items, (std::vector<std::string>{"旺宏", "华邦", "ATMEL"}));
-        EXPECT_EQ(fresh->PrjInfo.Capacity, 0u);
-        EXPECT_TRUE(fresh->RamFile.Data.empty());
+        EXPECT_FALSE(fresh->Window.ChipFrame.type.items.empty());
+        EXPECT_EQ(fresh->Window.ChipFrame.type.index, -1);
+        EXPECT_EQ(fresh->Window.ChipFrame.manufacturer.items, (std::vector<std::string>{"旺宏", "华邦", "ATMEL"}));
+        EXPECT_EQ(fresh->Chip.PrjInfo.Capacity, 0u);
+        EXPECT_TRUE(fresh->Buffer.RamFile.Data.empty());
     }
 }
 

@@ -17,15 +17,15 @@ struct ImportFixture : ::testing::Test {
     FileEditDialog dialog;
 
     void SetUp() override { t.SelectChip(4096); }
-    void Ok() { btnFileInportOKClick(t.session, dialog, t.caption); }
+    void Ok() { btnFileInportOKClick(t.session.Buffer, dialog, t.caption); }
 };
 
 TEST_F(ImportFixture, TheLastDroppedFileIsOfferedInImportMode) {
-    MenuBufferFillClick(t.session, dialog, BuiltInTexts());  // a drop re-prepares a showing dialog
-    t.session.PrjInfo.RamStartAddr = 0x1234;
-    DropFiles(t.session, dialog, {"/a/first.bin", "/a/second.hex", "/a/third.bin"});
-    EXPECT_EQ(t.session.OpenDialog.FileName, "/a/third.bin");
-    EXPECT_EQ(t.session.OpenDialog.Filters.size(), 5u);
+    MenuBufferFillClick(t.session.Buffer, dialog, BuiltInTexts());  // a drop re-prepares a showing dialog
+    t.session.Chip.PrjInfo.RamStartAddr = 0x1234;
+    DropFiles(t.session.Buffer, dialog, {"/a/first.bin", "/a/second.hex", "/a/third.bin"});
+    EXPECT_EQ(t.session.Buffer.OpenDialog.FileName, "/a/third.bin");
+    EXPECT_EQ(t.session.Buffer.OpenDialog.Filters.size(), 5u);
     EXPECT_EQ(dialog.Mode, 0);
     EXPECT_TRUE(dialog.Visible);
     EXPECT_EQ(dialog.Caption, "文件导入缓存区编辑");
@@ -34,12 +34,12 @@ TEST_F(ImportFixture, TheLastDroppedFileIsOfferedInImportMode) {
     EXPECT_FALSE(dialog.Field3.visible);
     EXPECT_FALSE(dialog.RandomVisible);
     // Nothing is loaded before OK.
-    EXPECT_EQ(t.session.RamFile.Data, std::vector<uint8_t>(4096, 0xFF));
+    EXPECT_EQ(t.session.Buffer.RamFile.Data, std::vector<uint8_t>(4096, 0xFF));
 
     FileEditDialog untouched;
-    DropFiles(t.session, untouched, {});
+    DropFiles(t.session.Buffer, untouched, {});
     EXPECT_FALSE(untouched.Visible);
-    EXPECT_EQ(t.session.OpenDialog.FileName, "/a/third.bin");
+    EXPECT_EQ(t.session.Buffer.OpenDialog.FileName, "/a/third.bin");
 }
 
 TEST_F(ImportFixture, OkLoadsTheFileAtTheTypedStartAddress) {
@@ -53,17 +53,17 @@ TEST_F(ImportFixture, OkLoadsTheFileAtTheTypedStartAddress) {
     const std::string path = t.folder.Write("drop.bin", bytes).string();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.startText);
-        DropFiles(t.session, dialog, {path});
+        DropFiles(t.session.Buffer, dialog, {path});
         dialog.Field1.text = c.startText;
         Ok();
         ASSERT_TRUE(t.messages.errors.empty());
         EXPECT_FALSE(dialog.Visible);
-        EXPECT_EQ(t.session.PrjInfo.RamStartAddr, c.ramStart);
-        EXPECT_EQ(t.session.RamFile.DataLen, 1024u);
-        EXPECT_EQ(t.session.RamFile.Data[0], 0x21);  // data still starts at buffer offset 0
-        EXPECT_EQ(t.session.RamFile.FileName, path);
-        EXPECT_EQ(t.session.RamFile.FileOpened, 1);
-        EXPECT_EQ(BuildHexPage(t.session).addressLines.front(), c.firstAddress);
+        EXPECT_EQ(t.session.Chip.PrjInfo.RamStartAddr, c.ramStart);
+        EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 1024u);
+        EXPECT_EQ(t.session.Buffer.RamFile.Data[0], 0x21);  // data still starts at buffer offset 0
+        EXPECT_EQ(t.session.Buffer.RamFile.FileName, path);
+        EXPECT_EQ(t.session.Buffer.RamFile.FileOpened, 1);
+        EXPECT_EQ(BuildHexPage(t.session.Buffer).addressLines.front(), c.firstAddress);
         EXPECT_EQ(t.CheckSumPanel(), CheckSumText(CheckSum32(0, bytes.data(), bytes.size()), CheckSumForm::Plain));
         EXPECT_EQ(t.caption.captions.back(), "Programmer  V1    " + path);
         EXPECT_EQ(t.hexView.scrollMaximum, 1024u);
@@ -73,48 +73,48 @@ TEST_F(ImportFixture, OkLoadsTheFileAtTheTypedStartAddress) {
 TEST_F(ImportFixture, ADroppedHexFileIsImportedFromItsConvertedImage) {
     const std::string path =
         t.folder.Write("fw.HEX", testing::DataRecord(0, Counting(1, 16)) + testing::EndRecord()).string();
-    DropFiles(t.session, dialog, {path});
+    DropFiles(t.session.Buffer, dialog, {path});
     Ok();
-    EXPECT_EQ(t.session.RamFile.FileName, (t.folder / "temp" / "hex.bin").string());
-    EXPECT_EQ(t.session.RamFile.DataLen, 16u);
-    EXPECT_EQ(t.session.RamFile.Data[15], 16);
+    EXPECT_EQ(t.session.Buffer.RamFile.FileName, (t.folder / "temp" / "hex.bin").string());
+    EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 16u);
+    EXPECT_EQ(t.session.Buffer.RamFile.Data[15], 16);
     EXPECT_EQ(t.caption.captions.back(), "Programmer  V1    " + path);
 }
 
 TEST_F(ImportFixture, ALongerFileIsCutSilently) {
     t.SelectChip(256);
-    DropFiles(t.session, dialog, {t.folder.Write("big.bin", Counting(0, 300)).string()});
+    DropFiles(t.session.Buffer, dialog, {t.folder.Write("big.bin", Counting(0, 300)).string()});
     Ok();
-    EXPECT_EQ(t.session.RamFile.DataLen, 256u);
+    EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 256u);
     EXPECT_TRUE(t.messages.messages.empty());
     EXPECT_TRUE(t.messages.errors.empty());
 }
 
 TEST_F(ImportFixture, CancelABadStartOrAnUnreadableFileChangeNothing) {
-    t.session.PrjInfo.RamStartAddr = 0x100;
+    t.session.Chip.PrjInfo.RamStartAddr = 0x100;
     const std::string path = t.folder.Write("drop.bin", Counting(0, 64)).string();
 
-    DropFiles(t.session, dialog, {path});
+    DropFiles(t.session.Buffer, dialog, {path});
     btnFileInportCancelClick(dialog);
     EXPECT_FALSE(dialog.Visible);
 
-    DropFiles(t.session, dialog, {path});
+    DropFiles(t.session.Buffer, dialog, {path});
     dialog.Field1.text = "80 00";
-    t.session.DevInf.Language = 2;
+    t.session.Texts.Language = 2;
     Ok();
     ASSERT_EQ(t.messages.errors.size(), 1u);
     EXPECT_EQ(t.messages.errors[0], "'80 00' is not a valid hexadecimal number");
     EXPECT_TRUE(dialog.Visible);
 
-    DropFiles(t.session, dialog, {(t.folder / "gone.bin").string()});
+    DropFiles(t.session.Buffer, dialog, {(t.folder / "gone.bin").string()});
     dialog.Field1.text = "8000";
     Ok();
     ASSERT_EQ(t.messages.errors.size(), 2u);
     EXPECT_NE(t.messages.errors[1].find("gone.bin"), std::string::npos);
 
-    EXPECT_EQ(t.session.PrjInfo.RamStartAddr, 0x100u);
-    EXPECT_EQ(t.session.RamFile.DataLen, 4096u);
-    EXPECT_EQ(t.session.RamFile.Data, std::vector<uint8_t>(4096, 0xFF));
+    EXPECT_EQ(t.session.Chip.PrjInfo.RamStartAddr, 0x100u);
+    EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 4096u);
+    EXPECT_EQ(t.session.Buffer.RamFile.Data, std::vector<uint8_t>(4096, 0xFF));
     EXPECT_TRUE(t.caption.captions.empty());
 }
 

@@ -31,11 +31,11 @@ struct FileFixture : ::testing::Test {
     }
     void Open(const std::string& path) {
         t.fileDialog.answers.push_back(path);
-        sbOpenFileClick(t.session, t.caption, BuiltInTexts());
+        sbOpenFileClick(t.session.Buffer, t.caption, BuiltInTexts());
     }
     void Save(const std::string& path) {
         t.fileDialog.answers.push_back(path);
-        Menu_File_SaveAsClick(t.session);
+        Menu_File_SaveAsClick(t.session.Buffer);
     }
 };
 
@@ -55,14 +55,14 @@ TEST(SavePath, AppendsBinOnlyWhenThePathHasNoDotAtAll) {
 }
 
 TEST_F(FileFixture, OpeningA100ByteFileOnA256ByteChip) {
-    t.session.PrjInfo.RamStartAddr = 0x1000;
-    t.session.RamFile.ViewTop = 0x20;
+    t.session.Chip.PrjInfo.RamStartAddr = 0x1000;
+    t.session.Buffer.RamFile.ViewTop = 0x20;
     const std::vector<uint8_t> bytes = Counting(0x30, 100);
     const std::string path = Write("image.bin", bytes);
     Open(path);
 
     ASSERT_TRUE(t.messages.errors.empty());
-    const auto& ram = t.session.RamFile;
+    const auto& ram = t.session.Buffer.RamFile;
     EXPECT_EQ(ram.DataLen, 100u);
     EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), ram.Data.begin()));
     EXPECT_EQ(std::vector<uint8_t>(ram.Data.begin() + 100, ram.Data.end()), std::vector<uint8_t>(156, 0xFF));
@@ -71,15 +71,15 @@ TEST_F(FileFixture, OpeningA100ByteFileOnA256ByteChip) {
     EXPECT_EQ(ram.FileCheckSum, sum);
     EXPECT_EQ(ram.FileName, path);
     EXPECT_EQ(ram.FileOpened, 1);
-    EXPECT_EQ(t.session.PrjInfo.RamStartAddr, 0u);
+    EXPECT_EQ(t.session.Chip.PrjInfo.RamStartAddr, 0u);
     EXPECT_EQ(ram.ViewTop, 0u);
     EXPECT_EQ(t.hexView.scrollMaximum, 100u);
     EXPECT_EQ(t.hexView.scrollPosition, 0u);
     ASSERT_EQ(t.caption.captions.size(), 1u);
     EXPECT_EQ(t.caption.captions[0], "Programmer  V1    " + path);
-    EXPECT_EQ(t.session.OpenDialog.FileName, path);
+    EXPECT_EQ(t.session.Buffer.OpenDialog.FileName, path);
 
-    const HexPage page = BuildHexPage(t.session);
+    const HexPage page = BuildHexPage(t.session.Buffer);
     EXPECT_EQ(page.hexLines.size(), 7u);
     EXPECT_EQ(page.hexLines.back().size(), 4u * 3);
 
@@ -99,15 +99,15 @@ TEST_F(FileFixture, AFileLongerThanTheChipIsCutAfterAMessage) {
     const std::vector<uint8_t> bytes = Counting(0, 300);
     const std::string path = Write("big.bin", bytes);
     for (const auto& [language, text] : languages) {
-        t.session.DevInf.Language = language;
+        t.session.Texts.Language = language;
         t.messages.messages.clear();
         Open(path);
         ASSERT_EQ(t.messages.messages.size(), 1u);
         const std::string& shown = t.messages.messages[0];
         EXPECT_TRUE(std::regex_match(shown.substr(0, 9), std::regex("[0-2][0-9]:[0-5][0-9]:[0-5][0-9] ")));
         EXPECT_EQ(shown.substr(9), text);
-        EXPECT_EQ(t.session.RamFile.DataLen, 256u);
-        EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 256, t.session.RamFile.Data.begin()));
+        EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 256u);
+        EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 256, t.session.Buffer.RamFile.Data.begin()));
     }
 }
 
@@ -136,11 +136,11 @@ TEST_F(FileFixture, HexAndCapFilesAreConvertedIntoTheTempFolderFirst) {
         Open(c.path);
         ASSERT_TRUE(t.messages.errors.empty()) << t.messages.errors[0];
         const std::string expectedFile = c.loadedFrom.empty() ? c.path : (t.folder / c.loadedFrom).string();
-        EXPECT_EQ(t.session.RamFile.FileName, expectedFile);
-        EXPECT_EQ(t.session.RamFile.DataLen, c.dataLen);
-        EXPECT_EQ(t.session.RamFile.Data[0], c.firstByte);
+        EXPECT_EQ(t.session.Buffer.RamFile.FileName, expectedFile);
+        EXPECT_EQ(t.session.Buffer.RamFile.DataLen, c.dataLen);
+        EXPECT_EQ(t.session.Buffer.RamFile.Data[0], c.firstByte);
         EXPECT_EQ(t.caption.captions.back(), "Programmer  V1    " + c.path);
-        EXPECT_EQ(t.session.OpenDialog.FileName, c.path);
+        EXPECT_EQ(t.session.Buffer.OpenDialog.FileName, c.path);
     }
     EXPECT_TRUE(std::filesystem::is_directory(t.folder / "temp"));
 }
@@ -151,19 +151,19 @@ TEST_F(FileFixture, ConversionWarningsAreShownAfterLoading) {
     EXPECT_TRUE(t.messages.errors.empty());
     ASSERT_EQ(t.messages.warnings.size(), 1u);
     EXPECT_EQ(t.messages.warnings[0].rfind(path, 0), 0u);
-    EXPECT_EQ(t.session.RamFile.DataLen, 0u);
+    EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 0u);
 }
 
 TEST_F(FileFixture, CancelLeavesTheBufferAndPointsTheDialogAtTheTempFolder) {
-    const std::vector<uint8_t> before = t.session.RamFile.Data;
-    sbOpenFileClick(t.session, t.caption, BuiltInTexts());
-    EXPECT_EQ(t.session.RamFile.Data, before);
-    EXPECT_EQ(t.session.RamFile.DataLen, 256u);
+    const std::vector<uint8_t> before = t.session.Buffer.RamFile.Data;
+    sbOpenFileClick(t.session.Buffer, t.caption, BuiltInTexts());
+    EXPECT_EQ(t.session.Buffer.RamFile.Data, before);
+    EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 256u);
     EXPECT_TRUE(t.caption.captions.empty());
-    EXPECT_EQ(t.session.OpenDialog.InitialFolder, (t.folder / "temp" / "").string());
-    EXPECT_EQ(t.session.OpenDialog.FileName, (t.folder / "temp" / "test.bin").string());
+    EXPECT_EQ(t.session.Buffer.OpenDialog.InitialFolder, (t.folder / "temp" / "").string());
+    EXPECT_EQ(t.session.Buffer.OpenDialog.FileName, (t.folder / "temp" / "test.bin").string());
 
-    sbOpenFileClick(t.session, t.caption, BuiltInTexts());
+    sbOpenFileClick(t.session.Buffer, t.caption, BuiltInTexts());
     ASSERT_EQ(t.fileDialog.opens.size(), 2u);
     EXPECT_EQ(t.fileDialog.opens[1].initialName, (t.folder / "temp" / "test.bin").string());
 }
@@ -172,8 +172,8 @@ TEST_F(FileFixture, AFileThatCannotBeReadIsReportedAndChangesNothing) {
     // A good load first, so there is state that must survive.
     const std::string good = Write("good.bin", Counting(1, 50));
     Open(good);
-    t.session.PrjInfo.RamStartAddr = 0x4000;
-    const std::vector<uint8_t> buffer = t.session.RamFile.Data;
+    t.session.Chip.PrjInfo.RamStartAddr = 0x4000;
+    const std::vector<uint8_t> buffer = t.session.Buffer.RamFile.Data;
     const std::string panel = t.CheckSumPanel();
     const size_t captions = t.caption.captions.size();
 
@@ -195,13 +195,13 @@ TEST_F(FileFixture, AFileThatCannotBeReadIsReportedAndChangesNothing) {
         Open(c.path);
         ASSERT_EQ(t.messages.errors.size(), 1u);
         EXPECT_NE(t.messages.errors[0].find(c.named), std::string::npos) << t.messages.errors[0];
-        EXPECT_EQ(t.session.RamFile.Data, buffer);
-        EXPECT_EQ(t.session.RamFile.DataLen, 50u);
-        EXPECT_EQ(t.session.RamFile.FileName, good);
-        EXPECT_EQ(t.session.PrjInfo.RamStartAddr, 0x4000u);
+        EXPECT_EQ(t.session.Buffer.RamFile.Data, buffer);
+        EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 50u);
+        EXPECT_EQ(t.session.Buffer.RamFile.FileName, good);
+        EXPECT_EQ(t.session.Chip.PrjInfo.RamStartAddr, 0x4000u);
         EXPECT_EQ(t.CheckSumPanel(), panel);
         EXPECT_EQ(t.caption.captions.size(), captions);
-        EXPECT_EQ(t.session.OpenDialog.FileName, good);
+        EXPECT_EQ(t.session.Buffer.OpenDialog.FileName, good);
     }
 
     // A HEX file that cannot be opened fails in the conversion and is named too.
@@ -210,7 +210,7 @@ TEST_F(FileFixture, AFileThatCannotBeReadIsReportedAndChangesNothing) {
     Open((data / "missing.hex").string());
     ASSERT_EQ(t.messages.errors.size(), 1u);
     EXPECT_NE(t.messages.errors[0].find((data / "missing.hex").string()), std::string::npos);
-    EXPECT_EQ(t.session.RamFile.DataLen, 50u);
+    EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 50u);
 }
 
 TEST_F(FileFixture, SavingWritesDataLenBytesAndAppendsBinWithoutADot) {
@@ -233,7 +233,7 @@ TEST_F(FileFixture, SavingWritesDataLenBytesAndAppendsBinWithoutADot) {
     EXPECT_FALSE(std::filesystem::exists(data / "image.bin.tmp"));
 
     // Nothing is saved on cancel.
-    Menu_File_SaveAsClick(t.session);
+    Menu_File_SaveAsClick(t.session.Buffer);
     EXPECT_TRUE(t.messages.errors.empty());
 }
 
@@ -262,32 +262,32 @@ TEST_F(FileFixture, ASaveThatFailsIsReportedAndLeavesTheOldFileWhole) {
 TEST_F(FileFixture, LoadDataFileLoadsLikeOpenWithoutDialogs) {
     std::string hexText = testing::DataRecord(0, Counting(0x10, 8)) + testing::EndRecord();
     std::string error;
-    ASSERT_TRUE(LoadDataFile(t.session, Write("a.hex", hexText), error)) << error;
-    EXPECT_EQ(t.session.RamFile.DataLen, 8u);
-    EXPECT_EQ(t.session.RamFile.Data[7], 0x17);
+    ASSERT_TRUE(LoadDataFile(t.session.Buffer, Write("a.hex", hexText), error)) << error;
+    EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 8u);
+    EXPECT_EQ(t.session.Buffer.RamFile.Data[7], 0x17);
     EXPECT_EQ(t.CheckSumPanel(), CheckSumText(CheckSum32(0, Counting(0x10, 8).data(), 8), CheckSumForm::WithHex0x));
     EXPECT_TRUE(t.fileDialog.opens.empty());
     EXPECT_TRUE(t.caption.captions.empty());
 
-    EXPECT_FALSE(LoadDataFile(t.session, (data / "none.bin").string(), error));
+    EXPECT_FALSE(LoadDataFile(t.session.Buffer, (data / "none.bin").string(), error));
     EXPECT_NE(error.find("none.bin"), std::string::npos);
-    EXPECT_EQ(t.session.RamFile.DataLen, 8u);
+    EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 8u);
 
-    ASSERT_TRUE(LoadDataFile(t.session, Write("big.bin", Counting(0, 1000)), error));
-    EXPECT_EQ(t.session.RamFile.DataLen, 256u);
+    ASSERT_TRUE(LoadDataFile(t.session.Buffer, Write("big.bin", Counting(0, 1000)), error));
+    EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 256u);
     EXPECT_EQ(t.messages.messages.size(), 1u);
 }
 
 TEST_F(FileFixture, BeforeAnyChipNothingIsLoadedOrSaved) {
     testing::BufferSession fresh;
-    fresh.session.DevInf.Language = 2;
+    fresh.session.Texts.Language = 2;
     std::string error;
-    ASSERT_TRUE(LoadDataFile(fresh.session, Write("x.bin", Counting(0, 10)), error));
-    EXPECT_EQ(fresh.session.RamFile.DataLen, 0u);
+    ASSERT_TRUE(LoadDataFile(fresh.session.Buffer, Write("x.bin", Counting(0, 10)), error));
+    EXPECT_EQ(fresh.session.Buffer.RamFile.DataLen, 0u);
     EXPECT_EQ(fresh.messages.messages.size(), 1u);
-    EXPECT_TRUE(FillBuffer(fresh.session, 0, 16, 0x00));
-    EXPECT_EQ(fresh.session.RamFile.DataLen, 0u);
-    ASSERT_TRUE(SaveBufferFile(fresh.session, data / "empty.bin", error));
+    EXPECT_TRUE(FillBuffer(fresh.session.Buffer, 0, 16, 0x00));
+    EXPECT_EQ(fresh.session.Buffer.RamFile.DataLen, 0u);
+    ASSERT_TRUE(SaveBufferFile(fresh.session.Buffer, data / "empty.bin", error));
     EXPECT_TRUE(ReadBytes(data / "empty.bin").empty());
 }
 

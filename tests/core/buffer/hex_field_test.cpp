@@ -22,12 +22,12 @@ TEST(ParseHexNumber, AcceptsOneToEightHexDigitsOnly) {
 
 TEST(InvalidHexText, QuotesTheTextInTheCurrentLanguage) {
     testing::BufferSession t;
-    t.session.DevInf.Language = 2;
-    EXPECT_EQ(InvalidHexText(t.session, "12G4"), "'12G4' is not a valid hexadecimal number");
-    t.session.DevInf.Language = 0;
-    EXPECT_NE(InvalidHexText(t.session, "12G4").find("“12G4”"), std::string::npos);
-    t.session.DevInf.Language = 1;
-    EXPECT_NE(InvalidHexText(t.session, "12G4").find("「12G4」"), std::string::npos);
+    t.session.Texts.Language = 2;
+    EXPECT_EQ(InvalidHexText(t.session.Buffer, "12G4"), "'12G4' is not a valid hexadecimal number");
+    t.session.Texts.Language = 0;
+    EXPECT_NE(InvalidHexText(t.session.Buffer, "12G4").find("“12G4”"), std::string::npos);
+    t.session.Texts.Language = 1;
+    EXPECT_NE(InvalidHexText(t.session.Buffer, "12G4").find("「12G4」"), std::string::npos);
 }
 
 TEST(ReadFindPattern, ReadsPairsIgnoresAnOddDigitAndKeepsWhatCameBeforeABadPair) {

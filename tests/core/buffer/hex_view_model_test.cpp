@@ -19,7 +19,7 @@ Ram_File_Info_Struct Record(uint32_t storage, uint32_t dataLen, uint32_t viewTop
 TEST(HexPage, A256ByteChipShowsSixteenFullRowsOfFF) {
     testing::BufferSession t;
     t.SelectChip(256);
-    const HexPage page = BuildHexPage(t.session);
+    const HexPage page = BuildHexPage(t.session.Buffer);
     ASSERT_EQ(page.hexLines.size(), 16u);
     EXPECT_EQ(page.shownBytes, 256u);
     EXPECT_EQ(page.addressLines.front(), "000000 ");
@@ -105,15 +105,15 @@ TEST(Scrolling, ClampsToTheLastPageOrUsesThePositionBelowOnePage) {
 
     testing::BufferSession t;
     t.SelectChip(8192);
-    sbDownFileScroll(t.session, 8192);
-    HexPage page = BuildHexPage(t.session);
+    sbDownFileScroll(t.session.Buffer, 8192);
+    HexPage page = BuildHexPage(t.session.Buffer);
     EXPECT_EQ(page.addressLines.front(), "001E80 ");
     EXPECT_EQ(page.addressLines.back(), "001FF0 ");
     EXPECT_EQ(page.shownBytes, 384u);
 
-    t.session.RamFile.DataLen = 200;
-    sbDownFileScroll(t.session, 150);
-    page = BuildHexPage(t.session);
+    t.session.Buffer.RamFile.DataLen = 200;
+    sbDownFileScroll(t.session.Buffer, 150);
+    page = BuildHexPage(t.session.Buffer);
     EXPECT_EQ(page.viewTop, 144u);
     EXPECT_EQ(page.shownBytes, 56u);  // offsets 144 to 199
     EXPECT_EQ(page.addressLines.back(), "0000C0 ");
@@ -123,10 +123,10 @@ TEST(RedrawHexView, RoundsViewTopDownAndRepaints) {
     testing::BufferSession t;
     t.SelectChip(256);
     const int before = t.hexView.redraws;
-    t.session.RamFile.ViewTop = 0x2F;
-    RedrawHexView(t.session);
-    EXPECT_EQ(t.session.RamFile.ViewTop, 0x20u);
-    EXPECT_EQ(t.session.RamFile.ViewData(), t.session.RamFile.Data.data() + 0x20);
+    t.session.Buffer.RamFile.ViewTop = 0x2F;
+    RedrawHexView(t.session.Buffer);
+    EXPECT_EQ(t.session.Buffer.RamFile.ViewTop, 0x20u);
+    EXPECT_EQ(t.session.Buffer.RamFile.ViewData(), t.session.Buffer.RamFile.Data.data() + 0x20);
     EXPECT_EQ(t.hexView.redraws, before + 1);
 }
 

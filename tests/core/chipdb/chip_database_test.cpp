@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "core/app/operation_record.h"
+#include "core/chipdb/operation_record.h"
 #include "core/chipdb/chip_database_builder.h"
 #include "support/program_folder.h"
 

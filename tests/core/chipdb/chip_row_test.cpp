@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app/operation_record.h"
+#include "core/chipdb/operation_record.h"
 
 namespace tq {
 namespace {

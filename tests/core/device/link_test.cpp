@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/app/session.h"
 #include "support/fake_volumes.h"
 #include "support/recording_views.h"
 
@@ -15,11 +16,13 @@ struct LinkFixture : ::testing::Test {
     FakeVolumes volumes;
     VirtualClock clock;
     testing::RecordingMessages messages;
-    DeviceLink link{volumes, clock};
+    // The session shows what the link reports.
+    Session session{volumes, clock, {}};
+    DeviceLink& link = session.Device.Link;
 
     void Connect() {
         volumes.volumes = {ProgrammerVolume()};
-        link.SetMessageView(messages);
+        session.Views.messages = &messages;
         ASSERT_TRUE(link.FindDeviceDrive());
         link.Uart.Connected = 1;
     }

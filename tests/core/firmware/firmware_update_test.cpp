@@ -10,7 +10,7 @@
 #include "core/device/commands.h"
 #include "core/device/presence.h"
 #include "core/firmware/firmware_package.h"
-#include "core/session.h"
+#include "core/app/session.h"
 #include "sim/sim_programmer.h"
 #include "support/fake_volumes.h"
 #include "support/firmware_package_builder.h"
@@ -93,7 +93,7 @@ struct Bench {
         sim.reenumeration = reenumeration;
         session.Views.statusBar = &bar;
         session.Views.fileDialog = &files;
-        connected = ConnectProgrammer(session) == ConnectResult::Connected;
+        connected = ConnectProgrammer(session.Device) == ConnectResult::Connected;
     }
     std::vector<uint8_t> CommandsAfterConnect() const {
         return std::vector<uint8_t>(sim.commandLog().begin() + 4, sim.commandLog().end());
@@ -120,16 +120,16 @@ struct UpdateFixture : ::testing::Test {
     std::vector<bool> timerDuringWaits;
 
     void SetUp() override {
-        session.SetMessageView(messages);
+        session.Views.messages = &messages;
         session.Views.statusBar = &status;
         session.Views.progress = &progress;
         session.Views.fileDialog = &files;
-        session.DevLanguage.DevConStaOnline = "设备已连接";
-        session.DevLanguage.DevConVersion = "设备版本:";
-        session.Link.SetTrace(&trace);
-        clock.SetEventHook([this] { timerDuringWaits.push_back(session.TimerScanEnabled); });
+        session.Texts.DevLanguage.DevConStaOnline = "设备已连接";
+        session.Texts.DevLanguage.DevConVersion = "设备版本:";
+        session.Device.Link.SetTrace(&trace);
+        clock.SetEventHook([this] { timerDuringWaits.push_back(session.Device.PollEnabled); });
     }
-    void Connect() { ASSERT_EQ(ConnectProgrammer(session), ConnectResult::Connected); }
+    void Connect() { ASSERT_EQ(ConnectProgrammer(session.Device), ConnectResult::Connected); }
     std::string WritePackage(const FirmwarePackageBuilder& builder, const std::string& name = "update.tqmv") {
         const std::string path = folder.File(name);
         EXPECT_TRUE(builder.WriteTo(path));
@@ -150,7 +150,7 @@ TEST_F(UpdateFixture, AThousandByteImageGoesOutAsFourPaddedBlocksAndIsChecked) {
     const std::vector<uint8_t> image = SampleImage(1000);
     files.answer = WritePackage(FirmwarePackage(image));
 
-    EXPECT_EQ(MenuFirmUpdateClick(session, dialog), FirmwareUpdateResult::Updated);
+    EXPECT_EQ(MenuFirmUpdateClick(session.Operation, dialog), FirmwareUpdateResult::Updated);
 
     const auto blocks = SentFrames(trace, CMD_IAP_DATA);
     ASSERT_EQ(blocks.size(), 4u);
@@ -184,19 +184,19 @@ TEST_F(UpdateFixture, AThousandByteImageGoesOutAsFourPaddedBlocksAndIsChecked) {
                                                "系统烧写完成，共耗时0.07s"};
     EXPECT_EQ(status.history0, expected);
     EXPECT_EQ(status.panels[2], "设备已连接设备版本:" + sim.firmwareAfterUpdate);
-    EXPECT_EQ(session.DevInf.FwVersion, sim.firmwareAfterUpdate);
+    EXPECT_EQ(session.Device.DevInf.FwVersion, sim.firmwareAfterUpdate);
     EXPECT_EQ(progress.maximum, 100u);
     EXPECT_EQ(progress.positions, std::vector<uint32_t>{0});
     EXPECT_EQ(dialog.maximum, 1000u);
     EXPECT_EQ(dialog.positions.back(), 1000u);
     EXPECT_TRUE(TimerWasOffDuringWaits());
-    EXPECT_TRUE(session.TimerScanEnabled);
+    EXPECT_TRUE(session.Device.PollEnabled);
 }
 
 TEST_F(UpdateFixture, AFiveHundredTwelveByteImageIsExactlyTwoBlocks) {
     Connect();
     files.answer = WritePackage(FirmwarePackage(SampleImage(512)));
-    EXPECT_EQ(MenuFirmUpdateClick(session, dialog), FirmwareUpdateResult::Updated);
+    EXPECT_EQ(MenuFirmUpdateClick(session.Operation, dialog), FirmwareUpdateResult::Updated);
     const auto blocks = SentFrames(trace, CMD_IAP_DATA);
     ASSERT_EQ(blocks.size(), 2u);
     EXPECT_EQ(Be32(&blocks[1][6]), 256u);
@@ -231,11 +231,11 @@ TEST_F(UpdateFixture, PackagesForAnotherProgrammerAreRefusedBeforeAnythingIsSent
         Bench bench(clock, folder.path(), files);
         ASSERT_TRUE(bench.connected);
         files.answer = WritePackage(c.package);
-        EXPECT_EQ(MenuFirmUpdateClick(bench.session, dialog), FirmwareUpdateResult::PackageError);
+        EXPECT_EQ(MenuFirmUpdateClick(bench.session.Operation, dialog), FirmwareUpdateResult::PackageError);
         EXPECT_EQ(bench.bar.panels[0], kFormatError);
         EXPECT_EQ(bench.CommandsAfterConnect(), c.commands);
-        EXPECT_TRUE(bench.session.TimerScanEnabled);
-        EXPECT_EQ(bench.session.DevInf.FwVersion, bench.sim.identity.firmware);
+        EXPECT_TRUE(bench.session.Device.PollEnabled);
+        EXPECT_EQ(bench.session.Device.DevInf.FwVersion, bench.sim.identity.firmware);
     }
 }
 
@@ -255,9 +255,9 @@ TEST_F(UpdateFixture, FormatErrorAndPromptsFollowTheLanguage) {
     files.answer = WritePackage(FirmwarePackage(SampleImage(10), "M500"));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.language);
-        session.DevInf.Language = c.language;
+        session.Texts.Language = c.language;
         files.calls.clear();
-        EXPECT_EQ(MenuFirmUpdateClick(session, dialog), FirmwareUpdateResult::PackageError);
+        EXPECT_EQ(MenuFirmUpdateClick(session.Operation, dialog), FirmwareUpdateResult::PackageError);
         EXPECT_EQ(status.panels[0], c.formatError);
         ASSERT_EQ(files.calls.size(), 1u);
         EXPECT_EQ(files.calls[0].title, c.title);
@@ -275,26 +275,26 @@ TEST_F(UpdateFixture, AnUnansweredBootCommandShowsTheFailureAndTheUpdateGoesOn) 
     files.answer = WritePackage(FirmwarePackage(SampleImage(1000)));
     // The missing answer drops the link, so the download that follows cannot
     // send a block and fails instead of reporting success.
-    EXPECT_EQ(MenuFirmUpdateClick(session, dialog), FirmwareUpdateResult::DownloadFailed);
+    EXPECT_EQ(MenuFirmUpdateClick(session.Operation, dialog), FirmwareUpdateResult::DownloadFailed);
     const std::vector<std::string> expected = {"下载失败", kDownloading, "IAP校验错误"};
     EXPECT_EQ(status.history0, expected);
     EXPECT_EQ(CommandsAfterConnect(), std::vector<uint8_t>{0xF0});
-    EXPECT_TRUE(session.TimerScanEnabled);
+    EXPECT_TRUE(session.Device.PollEnabled);
 }
 
 TEST_F(UpdateFixture, ACancelledChoiceOrAMissingProgrammerSendsNothing) {
     Connect();
     files.answer = "";
-    EXPECT_EQ(MenuFirmUpdateClick(session, dialog), FirmwareUpdateResult::Cancelled);
+    EXPECT_EQ(MenuFirmUpdateClick(session.Operation, dialog), FirmwareUpdateResult::Cancelled);
     EXPECT_TRUE(CommandsAfterConnect().empty());
     EXPECT_TRUE(status.history0.empty());
     EXPECT_TRUE(progress.positions.empty());
-    EXPECT_TRUE(session.TimerScanEnabled);
+    EXPECT_TRUE(session.Device.PollEnabled);
     EXPECT_FALSE(TimerWasOffDuringWaits());
 
-    session.Link.DeviceReset();
+    session.Device.Link.DeviceReset();
     files.calls.clear();
-    EXPECT_EQ(MenuFirmUpdateClick(session, dialog), FirmwareUpdateResult::NotConnected);
+    EXPECT_EQ(MenuFirmUpdateClick(session.Operation, dialog), FirmwareUpdateResult::NotConnected);
     EXPECT_TRUE(files.calls.empty());
     EXPECT_EQ(messages.warnings, std::vector<std::string>{"没有设备连接！\r请检查确认！"});
 }
@@ -302,14 +302,14 @@ TEST_F(UpdateFixture, ACancelledChoiceOrAMissingProgrammerSendsNothing) {
 TEST_F(UpdateFixture, APackageThatCannotBeReadIsNamedAndNothingIsSent) {
     Connect();
     files.answer = folder.File("gone.tqmv");
-    EXPECT_EQ(MenuFirmUpdateClick(session, dialog), FirmwareUpdateResult::PackageUnreadable);
+    EXPECT_EQ(MenuFirmUpdateClick(session.Operation, dialog), FirmwareUpdateResult::PackageUnreadable);
     EXPECT_EQ(status.panels[0], "无法读取升级文件：" + files.answer);
     EXPECT_TRUE(CommandsAfterConnect().empty());
-    EXPECT_TRUE(session.TimerScanEnabled);
+    EXPECT_TRUE(session.Device.PollEnabled);
 
     // The image vanished after the lookup: the download sends no block.
     const std::string path = WritePackage(FirmwarePackage(SampleImage(100)));
-    EXPECT_EQ(DownloadImage(session, dialog, 2048, 5000, path), 0xFF);
+    EXPECT_EQ(DownloadImage(session.Operation, dialog, 2048, 5000, path), 0xFF);
     EXPECT_EQ(status.panels[0], "无法读取升级文件：" + path);
     EXPECT_TRUE(CommandsAfterConnect().empty());
 }
@@ -334,14 +334,14 @@ TEST_F(UpdateFixture, ALostBlockOrCheckNeverEndsInTheSuccessText) {
         ASSERT_TRUE(bench.connected);
         c.fault(bench.sim);
         files.answer = WritePackage(FirmwarePackage(SampleImage(1000)));
-        EXPECT_EQ(MenuFirmUpdateClick(bench.session, dialog), FirmwareUpdateResult::DownloadFailed);
+        EXPECT_EQ(MenuFirmUpdateClick(bench.session.Operation, dialog), FirmwareUpdateResult::DownloadFailed);
         const auto& shown = bench.bar.history0;
         EXPECT_EQ(shown.back(), "IAP校验错误");
         EXPECT_TRUE(std::none_of(shown.begin(), shown.end(),
                                  [](const std::string& t) { return t.rfind("系统烧写完成", 0) == 0 || t == "IAP下载成功"; }));
         EXPECT_EQ(bench.CommandsAfterConnect(), c.commands);
         EXPECT_EQ(bench.sim.identity.firmware, "V1.02");
-        EXPECT_TRUE(bench.session.TimerScanEnabled);
+        EXPECT_TRUE(bench.session.Device.PollEnabled);
     }
 }
 
@@ -358,8 +358,8 @@ TEST(UpdateRejected, ARejectedImageIsAFailureAndTheVersionIsStillRead) {
     NullUpdateDialogView dialog;
     session.Views.statusBar = &status;
     session.Views.fileDialog = &files;
-    ASSERT_TRUE(session.Link.FindDeviceDrive());
-    session.Link.Uart.Connected = 1;
+    ASSERT_TRUE(session.Device.Link.FindDeviceDrive());
+    session.Device.Link.Uart.Connected = 1;
     files.answer = folder.File("p.tqmv");
     ASSERT_TRUE(FirmwarePackage(SampleImage(600)).WriteTo(files.answer));
     // The answers' data is not examined; one byte each.
@@ -367,9 +367,9 @@ TEST(UpdateRejected, ARejectedImageIsAFailureAndTheVersionIsStillRead) {
     for (int i = 0; i < 3; ++i) volumes.QueueAnswer({0});    // 0xF1
     volumes.QueueAnswer({0}, 1);                             // 0xF3: rejected
     volumes.QueueAnswer({'V', '1', '.', '0', '2'});       // 0x10
-    EXPECT_EQ(MenuFirmUpdateClick(session, dialog), FirmwareUpdateResult::DownloadFailed);
+    EXPECT_EQ(MenuFirmUpdateClick(session.Operation, dialog), FirmwareUpdateResult::DownloadFailed);
     EXPECT_EQ(status.panels[0], "IAP校验错误");
-    EXPECT_EQ(session.DevInf.FwVersion, "V1.02");
+    EXPECT_EQ(session.Device.DevInf.FwVersion, "V1.02");
     // 0xF2 is not sent after a rejected image.
     ASSERT_EQ(volumes.drive.writes.size(), 6u);
     EXPECT_EQ(volumes.drive.writes.back()[1], CMD_GET_FW_VERSION);
@@ -400,7 +400,7 @@ TEST_F(DialogFixture, TheNewestImageForTheModelIsChosenAndInstalled) {
     WriteImageFile("M500-999999.iap", SampleImage(100));   // another platform
     WriteImageFile("TQM7-999999.bin", SampleImage(100));   // not an image file
 
-    EXPECT_EQ(btnStartIAPClick(session, dialog, false), FirmwareUpdateResult::Updated);
+    EXPECT_EQ(btnStartIAPClick(session.Operation, dialog, false), FirmwareUpdateResult::Updated);
 
     EXPECT_EQ(sim.receivedImage(), [] {
         auto image = SampleImage(700);
@@ -427,10 +427,10 @@ TEST_F(DialogFixture, TheNewestImageForTheModelIsChosenAndInstalled) {
     EXPECT_EQ(tail[5], "更新完成，即将关闭更新页面，进入主界面.");
     EXPECT_EQ(dialog.clears, 1);
     EXPECT_TRUE(dialog.closed);
-    EXPECT_EQ(session.DevInf.FwVersion, sim.firmwareAfterUpdate);
+    EXPECT_EQ(session.Device.DevInf.FwVersion, sim.firmwareAfterUpdate);
     EXPECT_EQ(status.panels[2], "设备已连接设备版本:" + sim.firmwareAfterUpdate);
     EXPECT_TRUE(TimerWasOffDuringWaits());
-    EXPECT_TRUE(session.TimerScanEnabled);
+    EXPECT_TRUE(session.Device.PollEnabled);
     // 0xF2 once to end the update, once more after the reconnection.
     EXPECT_EQ(CommandsAfterConnect(),
               (std::vector<uint8_t>{0xF0, 0x10, 0xF1, 0xF1, 0xF1, 0xF3, 0xF2, 0x10, 0xF2}));
@@ -439,7 +439,7 @@ TEST_F(DialogFixture, TheNewestImageForTheModelIsChosenAndInstalled) {
 TEST_F(DialogFixture, WithoutAnImageForTheModelNothingIsSent) {
     Connect();
     WriteImageFile("M500-000100.iap", SampleImage(100));
-    EXPECT_EQ(btnStartIAPClick(session, dialog, false), FirmwareUpdateResult::PackageError);
+    EXPECT_EQ(btnStartIAPClick(session.Operation, dialog, false), FirmwareUpdateResult::PackageError);
     EXPECT_EQ(dialog.lines, (std::vector<std::string>{"IAP File List:", "IAP文件夹下，没有找到升级文件包，请确认！"}));
     EXPECT_TRUE(CommandsAfterConnect().empty());
 
@@ -447,17 +447,17 @@ TEST_F(DialogFixture, WithoutAnImageForTheModelNothingIsSent) {
     FirmwarePackageBuilder noImage;
     noImage.Add("ver.bin", testing::VersionRecord());
     ASSERT_TRUE(noImage.WriteTo((folder.path() / "iap" / "TQM7-000001.iap").string()));
-    EXPECT_EQ(btnStartIAPClick(session, dialog, false), FirmwareUpdateResult::PackageError);
+    EXPECT_EQ(btnStartIAPClick(session.Operation, dialog, false), FirmwareUpdateResult::PackageError);
     EXPECT_EQ(dialog.lines.back(), "IAP文件格式异常，请确认！");
     EXPECT_TRUE(CommandsAfterConnect().empty());
-    EXPECT_TRUE(session.TimerScanEnabled);
+    EXPECT_TRUE(session.Device.PollEnabled);
 }
 
 TEST_F(DialogFixture, InBootModeThePackageIsChosenByHand) {
     Connect();
-    session.DevInf.FwVersion = "BOOT V0.9";
+    session.Device.DevInf.FwVersion = "BOOT V0.9";
     files.answer = "";
-    EXPECT_EQ(btnStartIAPClick(session, dialog, false), FirmwareUpdateResult::Cancelled);
+    EXPECT_EQ(btnStartIAPClick(session.Operation, dialog, false), FirmwareUpdateResult::Cancelled);
     ASSERT_EQ(files.calls.size(), 1u);
     EXPECT_EQ(files.calls[0].title, "请手动选择您要升级的固件包,务必选择正确的升级包，否则可能出现不可逆的损坏.");
     EXPECT_EQ(files.calls[0].filters[0].description, "Iap File");
@@ -470,7 +470,7 @@ TEST_F(DialogFixture, InBootModeThePackageIsChosenByHand) {
 TEST_F(DialogFixture, AlreadyInBootModeTheUpdateStartsAtTheDownload) {
     Connect();
     // Put the programmer into its boot loader and let it come back.
-    EXPECT_EQ(EnterBoot(session.Link, status), 0);
+    EXPECT_EQ(EnterBoot(session.Device.Link), 0);
     clock.Wait10us(400000);
     Connect();
     ASSERT_TRUE(sim.bootMode());
@@ -478,13 +478,13 @@ TEST_F(DialogFixture, AlreadyInBootModeTheUpdateStartsAtTheDownload) {
     timerDuringWaits.clear();
     files.answer = WriteImageFile("anything.iap", SampleImage(256));
 
-    EXPECT_EQ(btnStartIAPClick(session, dialog, true), FirmwareUpdateResult::Updated);
+    EXPECT_EQ(btnStartIAPClick(session.Operation, dialog, true), FirmwareUpdateResult::Updated);
     const std::vector<uint8_t> sent(sim.commandLog().begin() + commandsBefore.size(), sim.commandLog().end());
     EXPECT_EQ(sent, (std::vector<uint8_t>{0xF1, 0xF3, 0xF2, 0x10, 0xF2}));
     EXPECT_EQ(dialog.lines[0], "File：anything.iap,更新准备中，请稍等...");
     EXPECT_FALSE(dialog.Has("已进入Boot模式！"));
     EXPECT_FALSE(TimerWasOffDuringWaits());  // the check box leaves the poll running
-    EXPECT_EQ(session.DevInf.FwVersion, sim.firmwareAfterUpdate);
+    EXPECT_EQ(session.Device.DevInf.FwVersion, sim.firmwareAfterUpdate);
 }
 
 TEST_F(DialogFixture, EveryWaitForTheProgrammerEnds) {
@@ -503,28 +503,28 @@ TEST_F(DialogFixture, EveryWaitForTheProgrammerEnds) {
         ASSERT_TRUE(bench.connected);
         RecordingUpdateDialog log;
         files.answer = WriteImageFile("x.iap", SampleImage(100));
-        bench.session.DevInf.FwVersion = "BOOT";  // choose by hand
+        bench.session.Device.DevInf.FwVersion = "BOOT";  // choose by hand
         const uint64_t start = clock.NowMicros();
-        EXPECT_EQ(btnStartIAPClick(bench.session, log, false), FirmwareUpdateResult::Timeout);
+        EXPECT_EQ(btnStartIAPClick(bench.session.Operation, log, false), FirmwareUpdateResult::Timeout);
         EXPECT_LT(clock.NowMicros() - start, 60u * 1000 * 1000);
         EXPECT_EQ(log.lines.back(), kRetry);
         EXPECT_EQ(bench.CommandsAfterConnect(), c.commands);
-        EXPECT_TRUE(bench.session.TimerScanEnabled);
+        EXPECT_TRUE(bench.session.Device.PollEnabled);
     }
 }
 
 TEST_F(DialogFixture, AFailedDownloadIsReportedAsAFailure) {
     Connect();
     sim.faults.silentCommands = {CMD_IAP_VERIFY};
-    session.DevInf.FwVersion = "BOOT";
+    session.Device.DevInf.FwVersion = "BOOT";
     files.answer = WriteImageFile("x.iap", SampleImage(300));
-    EXPECT_EQ(btnStartIAPClick(session, dialog, false), FirmwareUpdateResult::DownloadFailed);
+    EXPECT_EQ(btnStartIAPClick(session.Operation, dialog, false), FirmwareUpdateResult::DownloadFailed);
     EXPECT_EQ(dialog.lines[dialog.lines.size() - 2], "IAP校验错误");
     EXPECT_EQ(dialog.lines.back(), kRetry);
     EXPECT_FALSE(dialog.HasPrefix("系统烧写完成"));
     EXPECT_FALSE(dialog.HasPrefix("更新完成"));
     EXPECT_FALSE(dialog.closed);
-    EXPECT_TRUE(session.TimerScanEnabled);
+    EXPECT_TRUE(session.Device.PollEnabled);
 }
 
 }  // namespace

@@ -28,9 +28,9 @@ struct AutoRig : OperationRig {
         UseChip(1, 4096);
         if (!chipBlank) sim.chipMemory() = Pattern(4096, 100);
         LoadBuffer(image);
-        session.PrjInfo.Erase = erase;
-        session.PrjInfo.Write = write;
-        session.PrjInfo.Verify = verify;
+        session.Chip.PrjInfo.Erase = erase;
+        session.Chip.PrjInfo.Write = write;
+        session.Chip.PrjInfo.Verify = verify;
     }
 };
 
@@ -56,7 +56,7 @@ TEST(AutoSequence, RunsTheChosenStepsAndGivesOneVerdict) {
         AutoRig rig(c.erase, c.write, c.verify, c.chipBlank);
         ASSERT_TRUE(rig.Connect());
         rig.ClearRecords();
-        EXPECT_EQ(sbAutoClick(rig.session), c.outcome);
+        EXPECT_EQ(sbAutoClick(rig.session.Operation), c.outcome);
         EXPECT_EQ(rig.Indicators(), c.indicators);
         std::vector<uint8_t> commands;
         for (uint8_t code : rig.sim.commandLog())
@@ -67,8 +67,8 @@ TEST(AutoSequence, RunsTheChosenStepsAndGivesOneVerdict) {
         const std::string verdict = rig.status.panels[0];
         EXPECT_TRUE(StartsWith(verdict, passed ? "10:42:07 自动烧录成功！共耗时" : "10:42:07 自动烧录错误！共耗时")) << verdict;
         EXPECT_EQ(verdict.substr(verdict.size() - 3), "秒");
-        EXPECT_EQ(rig.session.DevInf.SuccessCount, passed ? 1 : 0);
-        EXPECT_EQ(rig.session.DevInf.FailCount, passed ? 0 : 1);
+        EXPECT_EQ(rig.session.Device.DevInf.SuccessCount, passed ? 1 : 0);
+        EXPECT_EQ(rig.session.Device.DevInf.FailCount, passed ? 0 : 1);
         EXPECT_EQ(rig.progress.state, passed ? ProgressState::Normal : ProgressState::Error);
         if (!passed) {
             EXPECT_EQ(rig.progress.label, "ERROR");
@@ -92,9 +92,9 @@ TEST(AutoSequence, TheVerdictNamesTheSequenceInTheCurrentLanguage) {
     };
     for (const auto& c : cases) {
         AutoRig rig(1, 0, 0, false);
-        rig.session.DevInf.Language = c.language;
+        rig.session.Texts.Language = c.language;
         ASSERT_TRUE(rig.Connect());
-        EXPECT_EQ(sbAutoClick(rig.session), OperationOutcome::Succeeded);
+        EXPECT_EQ(sbAutoClick(rig.session.Operation), OperationOutcome::Succeeded);
         EXPECT_EQ(rig.status.panels[0], c.line);
     }
 }
@@ -102,15 +102,15 @@ TEST(AutoSequence, TheVerdictNamesTheSequenceInTheCurrentLanguage) {
 TEST(AutoSequence, CountersAddUpOverRuns) {
     AutoRig rig(1, 1, 1, false);
     ASSERT_TRUE(rig.Connect());
-    EXPECT_EQ(sbAutoClick(rig.session), OperationOutcome::Succeeded);
-    EXPECT_EQ(sbAutoClick(rig.session), OperationOutcome::Succeeded);
+    EXPECT_EQ(sbAutoClick(rig.session.Operation), OperationOutcome::Succeeded);
+    EXPECT_EQ(sbAutoClick(rig.session.Operation), OperationOutcome::Succeeded);
     rig.sim.RemoveChip();
-    EXPECT_EQ(sbAutoClick(rig.session), OperationOutcome::EmptySocket);  // not a run
+    EXPECT_EQ(sbAutoClick(rig.session.Operation), OperationOutcome::EmptySocket);  // not a run
     rig.sim.InsertChip(SimChip{"CHIP", 1, 4096, 0, true, 0});
-    rig.session.RamFile.Data[7] ^= 0xFF;
-    rig.session.PrjInfo.Erase = rig.session.PrjInfo.Write = 0;
-    EXPECT_EQ(sbAutoClick(rig.session), OperationOutcome::Failed);
-    EXPECT_EQ(AutoCounterText(rig.session.DevInf), "Suc:2  Fal:1");
+    rig.session.Buffer.RamFile.Data[7] ^= 0xFF;
+    rig.session.Chip.PrjInfo.Erase = rig.session.Chip.PrjInfo.Write = 0;
+    EXPECT_EQ(sbAutoClick(rig.session.Operation), OperationOutcome::Failed);
+    EXPECT_EQ(AutoCounterText(rig.session.Device.DevInf), "Suc:2  Fal:1");
 }
 
 TEST(AutoSequence, AFailedEraseOrWriteEndsTheRunWithItsOwnLineAndNoVerdict) {
@@ -133,12 +133,12 @@ TEST(AutoSequence, AFailedEraseOrWriteEndsTheRunWithItsOwnLineAndNoVerdict) {
         ASSERT_TRUE(rig.Connect());
         rig.ClearRecords();
         if (c.removeAfter) rig.sim.faults.removeAfterTransfers = *c.removeAfter;
-        EXPECT_EQ(sbAutoClick(rig.session), OperationOutcome::Failed);
+        EXPECT_EQ(sbAutoClick(rig.session.Operation), OperationOutcome::Failed);
         EXPECT_EQ(rig.status.panels[0], c.line);
         for (const std::string& line : rig.status.history0) EXPECT_EQ(line.find("自动烧录"), std::string::npos);
         EXPECT_EQ(rig.Indicators(), c.indicators);
-        EXPECT_EQ(rig.session.DevInf.FailCount, 1);
-        EXPECT_EQ(rig.session.DevInf.SuccessCount, 0);
+        EXPECT_EQ(rig.session.Device.DevInf.FailCount, 1);
+        EXPECT_EQ(rig.session.Device.DevInf.SuccessCount, 0);
         EXPECT_EQ(rig.progress.label, "ERROR");
         EXPECT_TRUE(rig.Frames(0x34).empty());  // no verify after a failed step
     }
@@ -155,14 +155,14 @@ TEST(AutoSequence, WithNoStepChosenItSaysSoAndSendsNothing) {
     };
     for (const auto& c : cases) {
         AutoRig rig(0, 0, 0, false);
-        rig.session.DevInf.Language = c.language;
+        rig.session.Texts.Language = c.language;
         ASSERT_TRUE(rig.Connect());
         rig.ClearRecords();
         const uint64_t transfers = rig.sim.transferCount();
-        EXPECT_EQ(sbAutoClick(rig.session), OperationOutcome::NothingSelected);
+        EXPECT_EQ(sbAutoClick(rig.session.Operation), OperationOutcome::NothingSelected);
         EXPECT_EQ(rig.status.panels[0], c.line);
         EXPECT_EQ(rig.sim.transferCount(), transfers);
-        EXPECT_EQ(rig.session.DevInf.SuccessCount + rig.session.DevInf.FailCount, 0);
+        EXPECT_EQ(rig.session.Device.DevInf.SuccessCount + rig.session.Device.DevInf.FailCount, 0);
     }
 }
 
@@ -173,10 +173,10 @@ TEST(AutoOptions, TheDialogReadsItsCaptionsEachTimeAndTheBoxesSetTheOptionsAtOnc
         const auto found = file.find(section + "/" + key);
         return found == file.end() ? fallback : found->second;
     };
-    Prj_Info_Struct& prj = rig.session.PrjInfo;
+    Prj_Info_Struct& prj = rig.session.Chip.PrjInfo;
     prj.IdCheck = 0;
     prj.Erase = prj.Write = prj.Verify = 1;
-    AutoSelDialog dialog = MenuAutoSelClick(rig.session, lookup);
+    AutoSelDialog dialog = MenuAutoSelClick(rig.session.Operation, lookup);
     EXPECT_EQ(dialog.title, "自动选项");
     EXPECT_EQ(dialog.idCheckCaption, "ID校验");
     EXPECT_EQ(dialog.eraseCaption, "Erase");
@@ -185,14 +185,14 @@ TEST(AutoOptions, TheDialogReadsItsCaptionsEachTimeAndTheBoxesSetTheOptionsAtOnc
     EXPECT_FALSE(dialog.idCheck);
     EXPECT_TRUE(dialog.erase && dialog.write && dialog.verify);
 
-    chkAutoSelEraseClick(rig.session, false);
-    chkAutoSelIdCheckClick(rig.session, true);
-    chkAutoSelVerifyClick(rig.session, false);
-    chkAutoSelWriteClick(rig.session, true);
+    chkAutoSelEraseClick(rig.session.Operation, false);
+    chkAutoSelIdCheckClick(rig.session.Operation, true);
+    chkAutoSelVerifyClick(rig.session.Operation, false);
+    chkAutoSelWriteClick(rig.session.Operation, true);
     EXPECT_EQ((std::array<uint8_t, 4>{prj.IdCheck, prj.Erase, prj.Write, prj.Verify}),
               (std::array<uint8_t, 4>{1, 0, 1, 0}));
     file["AutoSel/AutoSelTitle"] = "Auto options";
-    dialog = MenuAutoSelClick(rig.session, lookup);
+    dialog = MenuAutoSelClick(rig.session.Operation, lookup);
     EXPECT_EQ(dialog.title, "Auto options");
     EXPECT_TRUE(dialog.idCheck && !dialog.erase && dialog.write && !dialog.verify);
 }

@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "core/app/text_encoding.h"
+#include "core/base/text_encoding.h"
 #include "support/operation_rig.h"
 
 namespace tq {
@@ -19,9 +19,9 @@ TEST(HardInfo, ShowsTheIdentityWithLabelsFromTheLanguageFileOrTheirDefaults) {
     // English texts with two of the five labels; the others keep their defaults.
     std::ofstream(rig.folder.path / "EN.ini", std::ios::binary)
         << Utf8ToGbk("[HardInfo]\r\nDevSN=Serial:\r\nHardInfoTitle=Info\r\n");
-    rig.session.DevInf.Language = 2;
+    rig.session.Texts.Language = 2;
 
-    auto info = MenuHardInfoClick(rig.session);
+    auto info = MenuHardInfoClick(rig.session.Operation);
     ASSERT_TRUE(info.has_value());
     EXPECT_EQ(info->title, "Info");
     EXPECT_EQ(info->serialNumber.label, "Serial:");
@@ -34,8 +34,8 @@ TEST(HardInfo, ShowsTheIdentityWithLabelsFromTheLanguageFileOrTheirDefaults) {
     EXPECT_EQ(info->hardwareVersion.text, "HW-3");
 
     // The file is read each time: another language, no file, every default.
-    rig.session.DevInf.Language = 0;
-    info = MenuHardInfoClick(rig.session);
+    rig.session.Texts.Language = 0;
+    info = MenuHardInfoClick(rig.session.Operation);
     ASSERT_TRUE(info.has_value());
     EXPECT_EQ(info->title, "硬件信息");
     EXPECT_EQ(info->serialNumber.label, "序列号：");
@@ -53,11 +53,11 @@ TEST(SelfCheck, RunsThreeSecondsOfProgressAndReportsSuccessWithoutSendingAnythin
     };
     for (const auto& c : cases) {
         OperationRig rig;
-        rig.session.DevInf.Language = c.language;
+        rig.session.Texts.Language = c.language;
         ASSERT_TRUE(rig.Connect());
         const uint64_t transfers = rig.sim.transferCount();
         const uint32_t start = rig.clock.TickCount();
-        EXPECT_EQ(MenuSelfCheckClick(rig.session), OperationOutcome::Succeeded);
+        EXPECT_EQ(MenuSelfCheckClick(rig.session.Operation), OperationOutcome::Succeeded);
         EXPECT_EQ(rig.clock.TickCount() - start, 3000u);
         EXPECT_EQ(rig.status.history0, (std::vector<std::string>{c.running, c.done}));
         EXPECT_EQ(rig.progress.maximum, 100u);

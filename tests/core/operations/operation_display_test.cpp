@@ -18,7 +18,7 @@ using testing::OperationRig;
 
 struct Handler {
     const char* name;
-    std::function<OperationOutcome(Session&)> run;
+    std::function<OperationOutcome(OperationContext&)> run;
 };
 
 const Handler kHandlers[] = {
@@ -30,7 +30,7 @@ const Handler kHandlers[] = {
     {"auto", sbAutoClick},
     {"selfcheck", MenuSelfCheckClick},
     {"hardinfo",
-     [](Session& s) {
+     [](OperationContext& s) {
          return MenuHardInfoClick(s) ? OperationOutcome::Succeeded : OperationOutcome::NotConnected;
      }},
 };
@@ -50,8 +50,8 @@ TEST(OperationPreconditions, WithoutAProgrammerEveryCommandWarnsInItsLanguageAnd
             SCOPED_TRACE(std::string(handler.name) + " language " + std::to_string(language.language));
             OperationRig rig;
             rig.UseChip(1, 4096);
-            rig.session.DevInf.Language = language.language;
-            EXPECT_EQ(handler.run(rig.session), OperationOutcome::NotConnected);
+            rig.session.Texts.Language = language.language;
+            EXPECT_EQ(handler.run(rig.session.Operation), OperationOutcome::NotConnected);
             ASSERT_EQ(rig.messages.warnings.size(), 1u);
             EXPECT_EQ(rig.messages.warnings[0], language.warning);
             EXPECT_EQ(rig.sim.transferCount(), 0u);
@@ -76,12 +76,12 @@ TEST(OperationPreconditions, AnEmptySocketEndsTheCommandWithTheNoChipLine) {
             SCOPED_TRACE(std::string(handler.name) + " language " + std::to_string(language.language));
             OperationRig rig;
             rig.UseChip(1, 4096);
-            rig.session.PrjInfo.Erase = rig.session.PrjInfo.Write = rig.session.PrjInfo.Verify = 1;
-            rig.session.DevInf.Language = language.language;
+            rig.session.Chip.PrjInfo.Erase = rig.session.Chip.PrjInfo.Write = rig.session.Chip.PrjInfo.Verify = 1;
+            rig.session.Texts.Language = language.language;
             rig.sim.RemoveChip();
             ASSERT_TRUE(rig.Connect());
             rig.ClearRecords();
-            EXPECT_EQ(handler.run(rig.session), OperationOutcome::EmptySocket);
+            EXPECT_EQ(handler.run(rig.session.Operation), OperationOutcome::EmptySocket);
             EXPECT_EQ(rig.status.panels[0], language.line);
             EXPECT_EQ(rig.progress.state, ProgressState::Error);
             EXPECT_EQ(rig.progress.label, "ERROR");
@@ -102,8 +102,8 @@ TEST(OperationPreconditions, AnUnansweredSocketQuestionCountsAsAnEmptySocket) {
     rig.UseChip(1, 4096);
     ASSERT_TRUE(rig.Connect());
     rig.sim.faults.silentCommands = {0x38};
-    EXPECT_EQ(sbWriteClick(rig.session), OperationOutcome::EmptySocket);
-    EXPECT_EQ(rig.session.PrjInfo.SocketStatus, (std::array<uint8_t, 2>{0xFF, 0xFF}));
+    EXPECT_EQ(sbWriteClick(rig.session.Operation), OperationOutcome::EmptySocket);
+    EXPECT_EQ(rig.session.Chip.PrjInfo.SocketStatus, (std::array<uint8_t, 2>{0xFF, 0xFF}));
     EXPECT_EQ(rig.status.panels[0], "10:42:07 没有芯片放入，请确认！");
 }
 
@@ -121,11 +121,11 @@ TEST(OperationPreconditions, WithoutASelectedChipEraseBlankAndAutoDoNothingAndRe
         SCOPED_TRACE(c.handler.name);
         OperationRig rig;
         rig.UseChip(1, 4096);
-        rig.session.PrjInfo.BlockSize = 0;
-        rig.session.PrjInfo.Erase = 1;
+        rig.session.Chip.PrjInfo.BlockSize = 0;
+        rig.session.Chip.PrjInfo.Erase = 1;
         ASSERT_TRUE(rig.Connect());
         rig.ClearRecords();
-        EXPECT_EQ(c.handler.run(rig.session), OperationOutcome::NoChipSelected);
+        EXPECT_EQ(c.handler.run(rig.session.Operation), OperationOutcome::NoChipSelected);
         EXPECT_EQ(rig.Frames(0x38).size(), c.socketQuestions);
         EXPECT_TRUE(rig.Indicators().empty());
         EXPECT_TRUE(rig.status.history0.empty());
@@ -143,8 +143,8 @@ TEST(OperationDisplay, SecondsHaveTwoDecimalsAndLinesStartWithTheTimeOfDay) {
 
     OperationRig rig;
     rig.clock.timeOfDay = {9, 5, 3};
-    EXPECT_EQ(StatusLine(rig.session, "擦除芯片"), "09:05:03 擦除芯片");
-    EXPECT_EQ(TimedStatusLine(rig.session, "擦除成功.共耗时", 2350), "09:05:03 擦除成功.共耗时2.35秒");
+    EXPECT_EQ(StatusLine(rig.session.clock(), "擦除芯片"), "09:05:03 擦除芯片");
+    EXPECT_EQ(TimedStatusLine(rig.session.Operation, "擦除成功.共耗时", 2350), "09:05:03 擦除成功.共耗时2.35秒");
 }
 
 TEST(OperationDisplay, ElapsedTimeSurvivesTheTickCounterWrapping) {
@@ -152,7 +152,7 @@ TEST(OperationDisplay, ElapsedTimeSurvivesTheTickCounterWrapping) {
     rig.clock.Advance((uint64_t{0xFFFFFFFF} - 499) * 1000);  // 500 ms before the wrap
     const uint32_t start = rig.clock.TickCount();
     rig.clock.Advance(1500 * 1000);
-    EXPECT_EQ(ElapsedSince(rig.session, start), 1500u);
+    EXPECT_EQ(ElapsedSince(rig.session.Operation, start), 1500u);
 }
 
 TEST(OperationDisplay, PercentNeverPassesTheMaximum) {
@@ -162,7 +162,7 @@ TEST(OperationDisplay, PercentNeverPassesTheMaximum) {
         const char* label;
     } cases[] = {{264, 300, 264, "88%"}, {528, 300, 300, "100%"}, {0, 100, 0, "0%"}, {99, 100, 99, "99%"}};
     for (const auto& c : cases) {
-        ShowProgress(rig.session, c.position, c.maximum);
+        ShowProgress(rig.session.Operation, c.position, c.maximum);
         EXPECT_EQ(rig.progress.position, c.shown);
         EXPECT_EQ(rig.progress.label, c.label);
     }
@@ -175,21 +175,21 @@ TEST(OperationGuard, ACommandStartedInsideARunningOneIsRefusedWhileStopStaysReac
     std::vector<OperationOutcome> inner;
     bool stopAccepted = false;
     rig.clock.SetEventHook([&] {
-        if (!rig.session.OperationRunning || !inner.empty()) return;
+        if (!rig.session.Busy.Running || !inner.empty()) return;
         size_t framesBefore = rig.sim.commandLog().size();
-        inner.push_back(sbWriteClick(rig.session));
-        inner.push_back(sbReadClick(rig.session));
-        inner.push_back(sbAutoClick(rig.session));
-        inner.push_back(MenuSelfCheckClick(rig.session));
+        inner.push_back(sbWriteClick(rig.session.Operation));
+        inner.push_back(sbReadClick(rig.session.Operation));
+        inner.push_back(sbAutoClick(rig.session.Operation));
+        inner.push_back(MenuSelfCheckClick(rig.session.Operation));
         EXPECT_EQ(rig.sim.commandLog().size(), framesBefore);  // the refused ones sent nothing
-        stopAccepted = sbStopClick(rig.session);
+        stopAccepted = sbStopClick(rig.session.Operation);
     });
-    EXPECT_EQ(sbEraseClick(rig.session), OperationOutcome::Failed);  // the stop is reported at the end
+    EXPECT_EQ(sbEraseClick(rig.session.Operation), OperationOutcome::Failed);  // the stop is reported at the end
     rig.clock.SetEventHook(nullptr);
     EXPECT_EQ(inner, std::vector<OperationOutcome>(4, OperationOutcome::Busy));
     EXPECT_TRUE(stopAccepted);
-    EXPECT_FALSE(rig.session.OperationRunning);
-    EXPECT_EQ(rig.session.PrjInfo.StopRequest, 0);
+    EXPECT_FALSE(rig.session.Busy.Running);
+    EXPECT_EQ(rig.session.Chip.PrjInfo.StopRequest, 0);
     EXPECT_EQ(rig.progress.label, "ERROR");
 }
 
@@ -198,8 +198,8 @@ TEST(OperationGuard, AStopWithNothingRunningDoesNotEndTheNextCommand) {
     rig.UseChip(2, 256);
     rig.LoadBuffer(std::vector<uint8_t>(256, 0x5A));
     ASSERT_TRUE(rig.Connect());
-    EXPECT_FALSE(sbStopClick(rig.session));
-    EXPECT_EQ(sbWriteClick(rig.session), OperationOutcome::Succeeded);
+    EXPECT_FALSE(sbStopClick(rig.session.Operation));
+    EXPECT_EQ(sbWriteClick(rig.session.Operation), OperationOutcome::Succeeded);
     EXPECT_EQ(rig.sim.chipMemory(), std::vector<uint8_t>(256, 0x5A));
 }
 

@@ -58,22 +58,22 @@ TEST(Read, ReplacesTheBufferWithTheWholeChip) {
         SCOPED_TRACE(int(c.type));
         OperationRig rig;
         rig.UseChip(c.type, c.capacity, c.pageSize);
-        rig.session.RamFile.Data.assign(100, 0x11);  // smaller storage from before
-        rig.session.RamFile.ViewTop = 32;
-        rig.session.PrjInfo.RamStartAddr = 0x40;  // the read ignores it
+        rig.session.Buffer.RamFile.Data.assign(100, 0x11);  // smaller storage from before
+        rig.session.Buffer.RamFile.ViewTop = 32;
+        rig.session.Chip.PrjInfo.RamStartAddr = 0x40;  // the read ignores it
         FillChip(rig);
         ASSERT_TRUE(rig.Connect());
         rig.ClearRecords();
-        EXPECT_EQ(sbReadClick(rig.session), OperationOutcome::Succeeded);
+        EXPECT_EQ(sbReadClick(rig.session.Operation), OperationOutcome::Succeeded);
         const auto headers = rig.Frames(0x34);
         ASSERT_EQ(headers.size(), 1u);
         EXPECT_EQ(FrameBe32(headers[0], 8), 0u);
         EXPECT_EQ(FrameBe32(headers[0], 12), c.capacity);
         EXPECT_EQ(FrameBe16(headers[0], 16), c.headerBlock);
         EXPECT_EQ(rig.Blocks('<').size(), c.blocks);
-        EXPECT_EQ(rig.session.RamFile.Data, rig.sim.chipMemory());
-        EXPECT_EQ(rig.session.RamFile.DataLen, c.capacity);
-        EXPECT_EQ(rig.session.RamFile.ViewTop, 0u);
+        EXPECT_EQ(rig.session.Buffer.RamFile.Data, rig.sim.chipMemory());
+        EXPECT_EQ(rig.session.Buffer.RamFile.DataLen, c.capacity);
+        EXPECT_EQ(rig.session.Buffer.RamFile.ViewTop, 0u);
         EXPECT_EQ(rig.hexView.redraws, 1);
         EXPECT_EQ(rig.status.history0, (std::vector<std::string>{"10:42:07 读取芯片", c.line}));
         EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 100, 0}));
@@ -92,14 +92,14 @@ TEST(Read, ABlockMarkedNotDeliveredIsAskedForAgainFromItsOffset) {
     rig.sim.faults.markerSector = 2;
     ASSERT_TRUE(rig.Connect());
     rig.ClearRecords();
-    EXPECT_EQ(sbReadClick(rig.session), OperationOutcome::Succeeded);
+    EXPECT_EQ(sbReadClick(rig.session.Operation), OperationOutcome::Succeeded);
     const auto headers = rig.Frames(0x34);
     ASSERT_EQ(headers.size(), 2u);
     EXPECT_EQ(FrameBe32(headers[1], 8), 61440u);
     EXPECT_EQ(FrameBe32(headers[1], 12), 65536u);
     EXPECT_EQ(FrameBe16(headers[1], 16), 4096u);
     EXPECT_EQ(rig.Blocks('<').size(), 17u);
-    EXPECT_EQ(rig.session.RamFile.Data, rig.sim.chipMemory());
+    EXPECT_EQ(rig.session.Buffer.RamFile.Data, rig.sim.chipMemory());
 }
 
 // Everything that keeps a read from getting the whole chip ends in the read
@@ -122,12 +122,12 @@ TEST(ReadFaults, AReadThatCannotCompleteFailsAndKeepsTheBuffer) {
         rig.UseChip(1, 65536);
         FillChip(rig);
         rig.LoadBuffer(Pattern(1000, 9));
-        const std::vector<uint8_t> before = rig.session.RamFile.Data;
+        const std::vector<uint8_t> before = rig.session.Buffer.RamFile.Data;
         ASSERT_TRUE(rig.Connect());
         rig.ClearRecords();
         c.fault(rig.sim.faults);
 
-        EXPECT_EQ(sbReadClick(rig.session), OperationOutcome::Failed);
+        EXPECT_EQ(sbReadClick(rig.session.Operation), OperationOutcome::Failed);
         EXPECT_EQ(rig.Frames(0x34).size(), c.headers);
         EXPECT_EQ(rig.status.panels[0], "10:42:07 读取错误，请重试！");
         for (const std::string& line : rig.status.history0) EXPECT_EQ(line.find("成功"), std::string::npos);
@@ -135,8 +135,8 @@ TEST(ReadFaults, AReadThatCannotCompleteFailsAndKeepsTheBuffer) {
         EXPECT_EQ(rig.progress.label, "ERROR");
         EXPECT_EQ(rig.progress.labelColour, LabelColour::Red);
         EXPECT_EQ(rig.Indicators(), c.indicators);
-        EXPECT_EQ(rig.session.RamFile.Data, before);
-        EXPECT_EQ(rig.session.RamFile.DataLen, 1000u);
+        EXPECT_EQ(rig.session.Buffer.RamFile.Data, before);
+        EXPECT_EQ(rig.session.Buffer.RamFile.DataLen, 1000u);
         EXPECT_EQ(rig.hexView.redraws, 0);
     }
 }
@@ -150,7 +150,7 @@ TEST(Verify, FailsAtTheFirstDifferenceWithError) {
     rig.LoadBuffer(image);
     ASSERT_TRUE(rig.Connect());
     rig.ClearRecords();
-    EXPECT_EQ(sbVerifyClick(rig.session), OperationOutcome::Failed);
+    EXPECT_EQ(sbVerifyClick(rig.session.Operation), OperationOutcome::Failed);
     EXPECT_EQ(rig.Blocks('<').size(), 1u);
     EXPECT_EQ(rig.status.history0,
               (std::vector<std::string>{"10:42:07 校验芯片", "10:42:07 校验错误，请重试！0.00秒"}));
@@ -159,8 +159,8 @@ TEST(Verify, FailsAtTheFirstDifferenceWithError) {
     EXPECT_EQ(rig.progress.state, ProgressState::Error);
     EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 1, 3, 200}));
     // The unfinished stream does not confuse the next command.
-    EXPECT_EQ(sbBlankCheckClick(rig.session), OperationOutcome::Failed);
-    EXPECT_EQ(rig.session.PrjInfo.SocketStatus[0], 0);
+    EXPECT_EQ(sbBlankCheckClick(rig.session.Operation), OperationOutcome::Failed);
+    EXPECT_EQ(rig.session.Chip.PrjInfo.SocketStatus[0], 0);
 }
 
 TEST(Verify, ComparesTheBufferWithTheChipFromItsStartAddress) {
@@ -190,12 +190,12 @@ TEST(Verify, ComparesTheBufferWithTheChipFromItsStartAddress) {
         const std::vector<uint8_t>& chip = rig.sim.chipMemory();
         std::vector<uint8_t> image(chip.begin() + c.start, chip.end());
         image.resize(c.storage, 0x77);
-        rig.session.RamFile.Data = image;
-        rig.session.RamFile.DataLen = c.dataLen;
-        rig.session.PrjInfo.RamStartAddr = c.start;
+        rig.session.Buffer.RamFile.Data = image;
+        rig.session.Buffer.RamFile.DataLen = c.dataLen;
+        rig.session.Chip.PrjInfo.RamStartAddr = c.start;
         ASSERT_TRUE(rig.Connect());
         rig.ClearRecords();
-        EXPECT_EQ(sbVerifyClick(rig.session), c.outcome);
+        EXPECT_EQ(sbVerifyClick(rig.session.Operation), c.outcome);
         const auto header = rig.Frames(0x34).at(0);
         EXPECT_EQ(FrameBe32(header, 8), c.start);
         EXPECT_EQ(FrameBe32(header, 12), c.headerLength);
@@ -213,14 +213,14 @@ TEST(Verify, AStopEndsTheComparison) {
     rig.LoadBuffer(rig.sim.chipMemory());
     ASSERT_TRUE(rig.Connect());
     rig.clock.SetEventHook([&] {
-        if (rig.Blocks('<').size() == 1) sbStopClick(rig.session);  // while fetching the second
+        if (rig.Blocks('<').size() == 1) sbStopClick(rig.session.Operation);  // while fetching the second
     });
-    rig.session.OperationRunning = true;  // as inside the verify command
-    EXPECT_EQ(VerifyChip(rig.session, 0), kOpStopped);
-    rig.session.OperationRunning = false;
+    rig.session.Busy.Running = true;  // as inside the verify command
+    EXPECT_EQ(VerifyChip(rig.session.Operation, 0), kOpStopped);
+    rig.session.Busy.Running = false;
     rig.clock.SetEventHook(nullptr);
     EXPECT_EQ(rig.Blocks('<').size(), 2u);
-    EXPECT_EQ(rig.session.PrjInfo.StopRequest, 0);
+    EXPECT_EQ(rig.session.Chip.PrjInfo.StopRequest, 0);
 }
 
 // A block that did not arrive must not be compared: the receive area would
@@ -248,14 +248,14 @@ TEST(VerifyFaults, ABlockThatDidNotArriveIsADifference) {
         rig.ClearRecords();
         c.fault(rig.sim.faults);
 
-        EXPECT_EQ(sbVerifyClick(rig.session), OperationOutcome::Failed);
+        EXPECT_EQ(sbVerifyClick(rig.session.Operation), OperationOutcome::Failed);
         EXPECT_EQ(rig.status.panels[0], "10:42:07 校验错误，请重试！0.00秒");
         EXPECT_EQ(rig.progress.state, ProgressState::Error);
         EXPECT_EQ(rig.progress.label, "Error");
         EXPECT_EQ(rig.progress.labelColour, LabelColour::Red);
         EXPECT_EQ(rig.Indicators(), c.indicators);
-        EXPECT_EQ(rig.session.RamFile.Data, image);
-        EXPECT_EQ(rig.session.RamFile.DataLen, 8192u);
+        EXPECT_EQ(rig.session.Buffer.RamFile.Data, image);
+        EXPECT_EQ(rig.session.Buffer.RamFile.DataLen, 8192u);
     }
 }
 

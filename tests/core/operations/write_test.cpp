@@ -26,7 +26,7 @@ TEST(Write, AnEmptyBufferSendsAHeaderOfLengthZeroAndNoBlock) {
     rig.UseChip(1, 4096);
     ASSERT_TRUE(rig.Connect());
     rig.ClearRecords();
-    EXPECT_EQ(sbWriteClick(rig.session), OperationOutcome::Succeeded);
+    EXPECT_EQ(sbWriteClick(rig.session.Operation), OperationOutcome::Succeeded);
     const auto headers = rig.Frames(0x35);
     ASSERT_EQ(headers.size(), 1u);
     EXPECT_EQ(FrameBe32(headers[0], 12), 0u);
@@ -48,15 +48,15 @@ TEST(Write, TheLengthIsTheBufferCutToTheChipAndToTheStorage) {
         SCOPED_TRACE(c.capacity * 10000 + c.storage);
         OperationRig rig;
         rig.UseChip(1, c.capacity);
-        rig.session.RamFile.Data = Pattern(c.storage);
-        rig.session.RamFile.DataLen = c.dataLen;
+        rig.session.Buffer.RamFile.Data = Pattern(c.storage);
+        rig.session.Buffer.RamFile.DataLen = c.dataLen;
         ASSERT_TRUE(rig.Connect());
         rig.ClearRecords();
-        EXPECT_EQ(sbWriteClick(rig.session), OperationOutcome::Succeeded);
+        EXPECT_EQ(sbWriteClick(rig.session.Operation), OperationOutcome::Succeeded);
         EXPECT_EQ(FrameBe32(rig.Frames(0x35).at(0), 12), c.length);
         EXPECT_EQ(rig.status.history0.at(0), "10:42:07 写入芯片，文件名：写入长度：" + std::to_string(c.length));
         const std::vector<uint8_t>& chip = rig.sim.chipMemory();
-        EXPECT_TRUE(std::equal(chip.begin(), chip.begin() + c.length, rig.session.RamFile.Data.begin()));
+        EXPECT_TRUE(std::equal(chip.begin(), chip.begin() + c.length, rig.session.Buffer.RamFile.Data.begin()));
         EXPECT_TRUE(std::all_of(chip.begin() + c.length, chip.end(), [](uint8_t b) { return b == 0xFF; }));
     }
 }
@@ -85,7 +85,7 @@ TEST(Write, BlockSizesAndPacesFollowTheChipType) {
         rig.LoadBuffer(Pattern(c.length));
         ASSERT_TRUE(rig.Connect());
         rig.ClearRecords();
-        EXPECT_EQ(sbWriteClick(rig.session), OperationOutcome::Succeeded);
+        EXPECT_EQ(sbWriteClick(rig.session.Operation), OperationOutcome::Succeeded);
         const auto header = rig.Frames(0x35).at(0);
         EXPECT_EQ(FrameBe32(header, 8), 0u);
         EXPECT_EQ(FrameBe32(header, 12), c.length);
@@ -95,7 +95,7 @@ TEST(Write, BlockSizesAndPacesFollowTheChipType) {
         EXPECT_EQ(rig.progress.label, "100%");
         EXPECT_EQ(rig.progress.position, c.length);
         const std::vector<uint8_t>& chip = rig.sim.chipMemory();
-        EXPECT_TRUE(std::equal(chip.begin(), chip.begin() + c.length, rig.session.RamFile.Data.begin()));
+        EXPECT_TRUE(std::equal(chip.begin(), chip.begin() + c.length, rig.session.Buffer.RamFile.Data.begin()));
     }
 }
 
@@ -103,12 +103,12 @@ TEST(Write, StartsAtTheBufferStartAddress) {
     OperationRig rig;
     rig.UseChip(2, 1024);
     rig.LoadBuffer(Pattern(100));
-    rig.session.PrjInfo.RamStartAddr = 0x200;
+    rig.session.Chip.PrjInfo.RamStartAddr = 0x200;
     ASSERT_TRUE(rig.Connect());
     rig.ClearRecords();
-    EXPECT_EQ(sbWriteClick(rig.session), OperationOutcome::Succeeded);
+    EXPECT_EQ(sbWriteClick(rig.session.Operation), OperationOutcome::Succeeded);
     EXPECT_EQ(FrameBe32(rig.Frames(0x35).at(0), 8), 0x200u);
-    EXPECT_TRUE(std::equal(rig.session.RamFile.Data.begin(), rig.session.RamFile.Data.begin() + 100,
+    EXPECT_TRUE(std::equal(rig.session.Buffer.RamFile.Data.begin(), rig.session.Buffer.RamFile.Data.begin() + 100,
                            rig.sim.chipMemory().begin() + 0x200));
     EXPECT_EQ(rig.sim.chipMemory()[0x1FF], 0xFF);
 }
@@ -118,18 +118,18 @@ TEST(Write, TheLastShortBlockGoesOutPaddedWithFF) {
     volumes.volumes = {testing::ProgrammerVolume()};
     VirtualClock clock;
     Session session(volumes, clock, std::filesystem::temp_directory_path());
-    ASSERT_TRUE(session.Link.FindDeviceDrive());
-    session.Link.Uart.Connected = 1;
-    session.PrjInfo.ChipTypeCode = 4;
-    session.PrjInfo.Capacity = 4096;
-    session.PrjInfo.PageSize = 264;
-    session.RamFile.Data = Pattern(4096);
-    session.RamFile.DataLen = 300;
+    ASSERT_TRUE(session.Device.Link.FindDeviceDrive());
+    session.Device.Link.Uart.Connected = 1;
+    session.Chip.PrjInfo.ChipTypeCode = 4;
+    session.Chip.PrjInfo.Capacity = 4096;
+    session.Chip.PrjInfo.PageSize = 264;
+    session.Buffer.RamFile.Data = Pattern(4096);
+    session.Buffer.RamFile.DataLen = 300;
 
-    EXPECT_EQ(StreamWrite(session, 0, 4), kOpSuccess);
+    EXPECT_EQ(StreamWrite(session.Operation, 0, 4), kOpSuccess);
     const auto& writes = volumes.drive.writes;
     ASSERT_EQ(writes.size(), 3u);  // header, two blocks of one sector each
-    const std::vector<uint8_t>& data = session.RamFile.Data;
+    const std::vector<uint8_t>& data = session.Buffer.RamFile.Data;
     EXPECT_TRUE(std::equal(data.begin(), data.begin() + 264, writes[1].begin()));
     EXPECT_TRUE(std::equal(data.begin() + 264, data.begin() + 300, writes[2].begin()));
     EXPECT_TRUE(std::all_of(writes[2].begin() + 36, writes[2].begin() + 264, [](uint8_t b) { return b == 0xFF; }));
@@ -142,15 +142,15 @@ TEST(Write, AStopSendsTheAbortBlockAndKeepsTheLengthLine) {
     ASSERT_TRUE(rig.Connect());
     rig.ClearRecords();
     rig.clock.SetEventHook([&] {
-        if (!rig.Blocks('>').empty()) sbStopClick(rig.session);
+        if (!rig.Blocks('>').empty()) sbStopClick(rig.session.Operation);
     });
-    EXPECT_EQ(sbWriteClick(rig.session), OperationOutcome::Failed);
+    EXPECT_EQ(sbWriteClick(rig.session.Operation), OperationOutcome::Failed);
     rig.clock.SetEventHook(nullptr);
     EXPECT_EQ(rig.Blocks('>'), (std::vector<uint32_t>{2048, 10}));
     EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 3, 100}));
     EXPECT_EQ(rig.status.panels[0], "10:42:07 写入芯片，文件名：写入长度：4096");
-    EXPECT_EQ(rig.session.PrjInfo.StopRequest, 0);
-    EXPECT_EQ(SetIndicator(rig.session.Link, 7), 0);  // the programmer left the stream
+    EXPECT_EQ(rig.session.Chip.PrjInfo.StopRequest, 0);
+    EXPECT_EQ(SetIndicator(rig.session.Device.Link, 7), 0);  // the programmer left the stream
 }
 
 // The drive vanishes after `transfers` more transfers, or the first
@@ -176,18 +176,18 @@ TEST(WriteFaults, ALostDriveOrAMissingAnswerEndsWithTheCommunicationError) {
         rig.ClearRecords();
         if (c.removeAfter) rig.sim.faults.removeAfterTransfers = *c.removeAfter;
         if (c.silentIndicator) rig.sim.faults.silentCommands = {0x20};
-        const std::vector<uint8_t> before = rig.session.RamFile.Data;
+        const std::vector<uint8_t> before = rig.session.Buffer.RamFile.Data;
 
-        EXPECT_EQ(sbWriteClick(rig.session), OperationOutcome::Failed);
+        EXPECT_EQ(sbWriteClick(rig.session.Operation), OperationOutcome::Failed);
         EXPECT_EQ(rig.status.panels[0], "10:42:07 写入通讯错误，请重试.");
         for (const std::string& line : rig.status.history0) EXPECT_EQ(line.find("写入成功"), std::string::npos);
         EXPECT_EQ(rig.progress.state, ProgressState::Error);
         EXPECT_EQ(rig.progress.label, "ERROR");
         EXPECT_EQ(rig.progress.labelColour, LabelColour::Red);
         EXPECT_EQ(rig.Indicators(), c.indicators);
-        EXPECT_EQ(rig.session.RamFile.Data, before);
-        EXPECT_EQ(rig.session.RamFile.DataLen, 65536u);
-        EXPECT_FALSE(rig.session.OperationRunning);
+        EXPECT_EQ(rig.session.Buffer.RamFile.Data, before);
+        EXPECT_EQ(rig.session.Buffer.RamFile.DataLen, 65536u);
+        EXPECT_FALSE(rig.session.Busy.Running);
     }
 }
 

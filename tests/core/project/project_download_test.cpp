@@ -20,8 +20,8 @@ struct ProjectDownload : ::testing::Test {
 
 TEST_F(ProjectDownload, AnEmptyDataFileSendsOnlyTheHeadersAndSucceeds) {
     const auto data = testing::WriteBinary(s.folder, "empty.bin", {});
-    EXPECT_EQ(StoreDataFile(s.session, s.views, data), kStepOk);
-    EXPECT_EQ(CheckDataFile(s.session, s.views, data), kStepOk);
+    EXPECT_EQ(StoreDataFile(s.session.Operation, s.views, data), kStepOk);
+    EXPECT_EQ(CheckDataFile(s.session.Operation, s.views, data), kStepOk);
     EXPECT_EQ(s.Blocks(), Strings{});
     EXPECT_EQ(s.sbPrj.panel0, (Strings{"板载存储擦除&写入", "数据文件校验"}));
     EXPECT_EQ(s.sbPrj.panel1, (Strings{"擦除&写入完成", "校验成功"}));
@@ -32,14 +32,14 @@ TEST_F(ProjectDownload, AnEmptyDataFileSendsOnlyTheHeadersAndSucceeds) {
 TEST_F(ProjectDownload, A5000ByteFileGoesInBlocksOf2048AndComesBackIn4096And904) {
     const std::vector<uint8_t> bytes = testing::PatternBytes(5000);
     const auto data = testing::WriteBinary(s.folder, "data.bin", bytes);
-    ASSERT_EQ(StoreDataFile(s.session, s.views, data), kStepOk);
+    ASSERT_EQ(StoreDataFile(s.session.Operation, s.views, data), kStepOk);
     EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), s.sim.storage().begin()));
     // The padding of the last block is not stored: the header announced 5000 bytes.
     EXPECT_EQ(s.sim.storage()[5000], 0xFF);
     EXPECT_EQ(s.sbPrj.panel1, (Strings{"50%", "70%", "80%", "擦除&写入完成"}));
     EXPECT_EQ(s.bar.positions, (Numbers{0, 50, 70, 80}));
 
-    ASSERT_EQ(CheckDataFile(s.session, s.views, data), kStepOk);
+    ASSERT_EQ(CheckDataFile(s.session.Operation, s.views, data), kStepOk);
     EXPECT_EQ(s.sbPrj.panel1, (Strings{"50%", "70%", "80%", "擦除&写入完成", "96%", "100%", "校验成功"}));
     EXPECT_EQ(s.bar.positions, (Numbers{0, 50, 70, 80, 96, 100}));
     // The last read block of 904 bytes travels as two whole sectors.
@@ -51,8 +51,8 @@ TEST_F(ProjectDownload, TheLastStoredBlockCarriesTheFileTailPaddedWith0xFF) {
     // 2048 bytes when the header announces them.
     const std::vector<uint8_t> bytes = testing::PatternBytes(2048 + 904);
     const auto data = testing::WriteBinary(s.folder, "data.bin", bytes);
-    ASSERT_EQ(StoreDataFile(s.session, s.views, data), kStepOk);
-    const uint8_t* sent = s.session.Link.SendArea();
+    ASSERT_EQ(StoreDataFile(s.session.Operation, s.views, data), kStepOk);
+    const uint8_t* sent = s.session.Device.Link.SendArea();
     EXPECT_TRUE(std::equal(bytes.begin() + 2048, bytes.end(), sent));
     EXPECT_TRUE(std::all_of(sent + 904, sent + 2048, [](uint8_t b) { return b == 0xFF; }));
 }
@@ -60,19 +60,19 @@ TEST_F(ProjectDownload, TheLastStoredBlockCarriesTheFileTailPaddedWith0xFF) {
 TEST_F(ProjectDownload, ADifferenceInTheStorageFailsTheCheckAtItsBlock) {
     const std::vector<uint8_t> bytes = testing::PatternBytes(9000);
     const auto data = testing::WriteBinary(s.folder, "data.bin", bytes);
-    ASSERT_EQ(StoreDataFile(s.session, s.views, data), kStepOk);
+    ASSERT_EQ(StoreDataFile(s.session.Operation, s.views, data), kStepOk);
     s.sim.storage()[5000] ^= 0x01;
     s.sbPrj.panel1.clear();
-    EXPECT_EQ(CheckDataFile(s.session, s.views, data), kStepFailed);
+    EXPECT_EQ(CheckDataFile(s.session.Operation, s.views, data), kStepFailed);
     EXPECT_EQ(s.sbPrj.panel1, Strings{"89%"});  // the first block matched; panel 1 keeps its percentage
 }
 
 TEST_F(ProjectDownload, ADroppedLinkDuringTheDataFileIsAFailure) {
     const auto data = testing::WriteBinary(s.folder, "data.bin", testing::PatternBytes(5000));
     s.sim.faults.removeAfterTransfers = 2;  // the header and the first block
-    EXPECT_EQ(StoreDataFile(s.session, s.views, data), kStepFailed);
+    EXPECT_EQ(StoreDataFile(s.session.Operation, s.views, data), kStepFailed);
     EXPECT_EQ(s.sbPrj.panel1, Strings{"50%"});
-    EXPECT_EQ(s.session.Link.Uart.Connected, 0);
+    EXPECT_EQ(s.session.Device.Link.Uart.Connected, 0);
 }
 
 TEST_F(ProjectDownload, AReadBackThatDoesNotArriveIsAFailureEvenWhenStaleBytesWouldMatch) {
@@ -81,9 +81,9 @@ TEST_F(ProjectDownload, AReadBackThatDoesNotArriveIsAFailureEvenWhenStaleBytesWo
     std::vector<uint8_t> bytes = testing::PatternBytes(4096);
     bytes.insert(bytes.end(), bytes.begin(), bytes.begin() + 100);
     const auto data = testing::WriteBinary(s.folder, "data.bin", bytes);
-    ASSERT_EQ(StoreDataFile(s.session, s.views, data), kStepOk);
+    ASSERT_EQ(StoreDataFile(s.session.Operation, s.views, data), kStepOk);
     s.sim.faults.removeAfterTransfers = 2;  // the read header and the first block
-    EXPECT_EQ(CheckDataFile(s.session, s.views, data), kStepFailed);
+    EXPECT_EQ(CheckDataFile(s.session.Operation, s.views, data), kStepFailed);
     EXPECT_EQ(s.sbPrj.panel1.back(), "99%");
 }
 
@@ -95,7 +95,7 @@ TEST_F(ProjectDownload, AProjectFileTravelsWithItsLengthAndAtMost512BytesPaddedW
     for (const Case c : {Case{600, 512}, Case{100, 100}, Case{512, 512}, Case{0, 0}}) {
         SCOPED_TRACE(c.size);
         const std::vector<uint8_t> bytes = testing::PatternBytes(c.size);
-        ASSERT_EQ(SendProjectFile(s.session, testing::WriteBinary(s.folder, "temp.gprj", bytes)), kStepOk);
+        ASSERT_EQ(SendProjectFile(s.session.Operation, testing::WriteBinary(s.folder, "temp.gprj", bytes)), kStepOk);
         EXPECT_EQ(s.sim.projectFileSize(), c.size);
         std::vector<uint8_t> expected(bytes.begin(), bytes.begin() + static_cast<long>(c.carried));
         expected.resize(512, 0xFF);
@@ -105,15 +105,15 @@ TEST_F(ProjectDownload, AProjectFileTravelsWithItsLengthAndAtMost512BytesPaddedW
 
 TEST_F(ProjectDownload, AProjectFileWithoutAnAnswerIs255) {
     s.sim.faults.silentCommands = {0x44};
-    EXPECT_EQ(SendProjectFile(s.session, testing::WriteBinary(s.folder, "temp.gprj", {'P'})), kStepFailed);
+    EXPECT_EQ(SendProjectFile(s.session.Operation, testing::WriteBinary(s.folder, "temp.gprj", {'P'})), kStepFailed);
 }
 
 TEST_F(ProjectDownload, AFileThatCannotBeOpenedIsReportedWithItsPathAndNothingIsSent) {
     const std::filesystem::path missing = s.folder / "missing.bin";
     const uint64_t before = s.sim.transferCount();
-    EXPECT_EQ(SendProjectFile(s.session, missing), kStepFileError);
-    EXPECT_EQ(StoreDataFile(s.session, s.views, missing), kStepFileError);
-    EXPECT_EQ(CheckDataFile(s.session, s.views, s.folder.path()), kStepFileError);
+    EXPECT_EQ(SendProjectFile(s.session.Operation, missing), kStepFileError);
+    EXPECT_EQ(StoreDataFile(s.session.Operation, s.views, missing), kStepFileError);
+    EXPECT_EQ(CheckDataFile(s.session.Operation, s.views, s.folder.path()), kStepFileError);
     EXPECT_EQ(s.sim.transferCount(), before);
     ASSERT_EQ(s.messages.errors.size(), 3u);
     EXPECT_EQ(s.messages.errors[0], "无法打开文件：" + missing.string());
@@ -129,7 +129,7 @@ struct DownloadRig {
     DownloadRig() {
         form.chipName = "GD25Q64";
         form.editPrjName = "data.bin";
-        s.session.PrjInfoOffline.DataFileName = testing::WriteBinary(s.folder, "data.bin", bytes).string();
+        s.session.Chip.PrjInfoOffline.DataFileName = testing::WriteBinary(s.folder, "data.bin", bytes).string();
     }
     bool Sent(uint8_t code) const {
         const std::vector<uint8_t>& log = s.sim.commandLog();
@@ -141,7 +141,7 @@ struct DownloadButton : ::testing::Test, DownloadRig {};
 
 TEST_F(DownloadButton, StoresProjectAndDataFileAndChecksThemBack) {
     const uint64_t start = s.clock.NowMicros();
-    EXPECT_EQ(btnDownLoadPrjClick(s.session, s.views, form), kStepOk);
+    EXPECT_EQ(btnDownLoadPrjClick(s.session.Operation, s.views, form), kStepOk);
     const std::string project = s.folder.ReadBytes("temp/temp.gprj");
     EXPECT_EQ(s.sim.projectFileSize(), project.size());
     EXPECT_EQ(std::string(s.sim.projectFile().begin(), s.sim.projectFile().begin() + static_cast<long>(project.size())),
@@ -162,8 +162,8 @@ TEST_F(DownloadButton, WithoutADataFileOrAChipOrWithABadValueNothingIsSent) {
         std::function<void(DownloadRig&)> spoil;
     };
     const Case cases[] = {
-        {"no data file", [](DownloadRig& t) { t.s.session.PrjInfoOffline.DataFileName = ""; }},
-        {"data file \"0\"", [](DownloadRig& t) { t.s.session.PrjInfoOffline.DataFileName = "0"; }},
+        {"no data file", [](DownloadRig& t) { t.s.session.Chip.PrjInfoOffline.DataFileName = ""; }},
+        {"data file \"0\"", [](DownloadRig& t) { t.s.session.Chip.PrjInfoOffline.DataFileName = "0"; }},
         {"no chip", [](DownloadRig& t) { t.form.chipName = ""; }},
         {"bad serial address", [](DownloadRig& t) { t.form.chkAutoSN = true; t.form.lbeSnAddr = "zz"; }},
     };
@@ -171,7 +171,7 @@ TEST_F(DownloadButton, WithoutADataFileOrAChipOrWithABadValueNothingIsSent) {
         SCOPED_TRACE(c.name);
         DownloadRig t;
         c.spoil(t);
-        EXPECT_NE(btnDownLoadPrjClick(t.s.session, t.s.views, t.form), kStepOk);
+        EXPECT_NE(btnDownLoadPrjClick(t.s.session.Operation, t.s.views, t.form), kStepOk);
         EXPECT_FALSE(t.Sent(0x44));
         EXPECT_FALSE(t.Sent(0x35));
         EXPECT_EQ(t.s.messages.messages.size() + t.s.messages.errors.size(), 1u);
@@ -179,16 +179,16 @@ TEST_F(DownloadButton, WithoutADataFileOrAChipOrWithABadValueNothingIsSent) {
 }
 
 TEST_F(DownloadButton, AMissingDataFileAsksToChooseOneFirst) {
-    s.session.PrjInfoOffline.DataFileName = "";
-    btnDownLoadPrjClick(s.session, s.views, form);
-    s.session.PrjInfoOffline.DataFileName = "0";
-    btnDownLoadPrjClick(s.session, s.views, form);
+    s.session.Chip.PrjInfoOffline.DataFileName = "";
+    btnDownLoadPrjClick(s.session.Operation, s.views, form);
+    s.session.Chip.PrjInfoOffline.DataFileName = "0";
+    btnDownLoadPrjClick(s.session.Operation, s.views, form);
     EXPECT_EQ(s.messages.messages, (Strings{"请先选择数据文件，然后再下载.", "请先选择数据文件，然后再下载."}));
 }
 
 TEST_F(DownloadButton, AnUnansweredProjectFileStopsBeforeTheDataFile) {
     s.sim.faults.silentCommands = {0x44};
-    EXPECT_EQ(btnDownLoadPrjClick(s.session, s.views, form), kStepFailed);
+    EXPECT_EQ(btnDownLoadPrjClick(s.session.Operation, s.views, form), kStepFailed);
     EXPECT_EQ(s.sbPrj.panel1, Strings{"下载错误"});
     EXPECT_FALSE(Sent(0x35));
 }
@@ -196,14 +196,14 @@ TEST_F(DownloadButton, AnUnansweredProjectFileStopsBeforeTheDataFile) {
 TEST_F(DownloadButton, ALinkDroppedDuringTheDataFileEndsWithTheFailureText) {
     // Project frame (write and read), write header, first block: then the drive goes.
     s.sim.faults.removeAfterTransfers = 4;
-    EXPECT_EQ(btnDownLoadPrjClick(s.session, s.views, form), kStepFailed);
+    EXPECT_EQ(btnDownLoadPrjClick(s.session.Operation, s.views, form), kStepFailed);
     EXPECT_EQ(s.sbPrj.panel1, (Strings{"下载成功", "下载中，0%", "50%", "下载错误"}));
     EXPECT_EQ(std::count(s.sbPrj.panel0.begin(), s.sbPrj.panel0.end(), "数据文件校验"), 0);
 }
 
 TEST_F(DownloadButton, AReadBackThatDiffersAsksToTryAgain) {
     s.sim.faults.notDeliveredBlocks = {1};  // the second read block comes back as the marker
-    EXPECT_EQ(btnDownLoadPrjClick(s.session, s.views, form), kStepFailed);
+    EXPECT_EQ(btnDownLoadPrjClick(s.session.Operation, s.views, form), kStepFailed);
     EXPECT_EQ(s.messages.messages, Strings{"校验错误，请重试."});
     EXPECT_EQ(s.sbPrj.panel1.back(), "96%");
 }

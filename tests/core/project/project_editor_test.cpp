@@ -13,7 +13,7 @@ using Line = testing::RecordingLog::Line;
 struct ProjectEditorTest : ::testing::Test {
     testing::ProjectSession s;
     testing::RecordingLog log;
-    ProjectEditor editor{s.session, log};
+    ProjectEditor editor{s.session.Operation, log, s.session.Window.ChipFrameInProjectDialog};
 
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
@@ -23,26 +23,26 @@ struct ProjectEditorTest : ::testing::Test {
 };
 
 TEST_F(ProjectEditorTest, OpeningResetsTheLogMovesTheChipFrameInAndCopiesTheSteps) {
-    s.session.PrjInfo.IdCheck = 1;
-    s.session.PrjInfo.Erase = 0;
-    s.session.PrjInfo.Write = 1;
-    s.session.PrjInfo.Verify = 0;
+    s.session.Chip.PrjInfo.IdCheck = 1;
+    s.session.Chip.PrjInfo.Erase = 0;
+    s.session.Chip.PrjInfo.Write = 1;
+    s.session.Chip.PrjInfo.Verify = 0;
     for (int time = 0; time < 2; ++time) {
         log.AppendLine("left over", LogColour::Red);
         editor.MenuPrjOfflineClick();
         EXPECT_EQ(Texts(), std::vector<std::string>{"文件名:文件待选择."});
     }
-    EXPECT_TRUE(s.session.ChipFrameInProjectDialog);
+    EXPECT_TRUE(s.session.Window.ChipFrameInProjectDialog);
     EXPECT_TRUE(editor.form.chkPrjIdCheck);
     EXPECT_FALSE(editor.form.chkPrjErase);
     EXPECT_TRUE(editor.form.chkPrjWrite);
     EXPECT_FALSE(editor.form.chkPrjVerify);
-    const Prj_Info_Struct& offline = s.session.PrjInfoOffline;
+    const Prj_Info_Struct& offline = s.session.Chip.PrjInfoOffline;
     EXPECT_EQ(offline.IdCheck + offline.Erase * 2 + offline.Write * 4 + offline.Verify * 8, 1 + 4);
     EXPECT_EQ(offline.PrjSpare, "NULL");
 
     editor.FormClose();
-    EXPECT_FALSE(s.session.ChipFrameInProjectDialog);
+    EXPECT_FALSE(s.session.Window.ChipFrameInProjectDialog);
 }
 
 TEST_F(ProjectEditorTest, ChoosingADataFileRecordsItsNameLengthAndChecksumInTheLanguage) {
@@ -64,7 +64,7 @@ TEST_F(ProjectEditorTest, ChoosingADataFileRecordsItsNameLengthAndChecksumInTheL
     s.fileDialog.answer = file.string();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.language);
-        s.session.DevInf.Language = c.language;
+        s.session.Texts.Language = c.language;
         ASSERT_TRUE(editor.Button2Click());
         ASSERT_EQ(log.lines.size(), 2u);
         EXPECT_EQ(log.lines[0].text, c.grey);
@@ -72,7 +72,7 @@ TEST_F(ProjectEditorTest, ChoosingADataFileRecordsItsNameLengthAndChecksumInTheL
         EXPECT_EQ(log.lines[1].text, c.red);
         EXPECT_EQ(log.lines[1].colour, LogColour::Red);
     }
-    const Prj_Info_Struct& offline = s.session.PrjInfoOffline;
+    const Prj_Info_Struct& offline = s.session.Chip.PrjInfoOffline;
     EXPECT_EQ(offline.DataFileName, file.string());
     EXPECT_EQ(offline.FileLen, 4096u);
     EXPECT_EQ(offline.Crc32, ProjectCrc(bytes.data(), bytes.size()));
@@ -90,15 +90,15 @@ TEST_F(ProjectEditorTest, ALongNameIsCutTo64BytesAndAnEmptyFileHasTheEmptyChecks
     ASSERT_TRUE(editor.Button2Click());
     EXPECT_EQ(editor.form.editPrjName, std::string(64, 'n'));
     EXPECT_EQ(log.lines[0].text, "文件名: " + std::string(64, 'n') + "    CRC32: 0xFFFFFFFF");
-    EXPECT_EQ(s.session.PrjInfoOffline.FileLen, 0u);
-    EXPECT_EQ(s.session.PrjInfoOffline.Crc32, 0xFFFFFFFFu);
+    EXPECT_EQ(s.session.Chip.PrjInfoOffline.FileLen, 0u);
+    EXPECT_EQ(s.session.Chip.PrjInfoOffline.Crc32, 0xFFFFFFFFu);
 }
 
 TEST_F(ProjectEditorTest, CancellingOrAnUnreadableFileLeavesLogAndRecordAsTheyWere) {
     editor.MenuPrjOfflineClick();
-    s.session.PrjInfoOffline.DataFileName = "/earlier.bin";
-    s.session.PrjInfoOffline.FileLen = 7;
-    s.session.PrjInfoOffline.Crc32 = 9;
+    s.session.Chip.PrjInfoOffline.DataFileName = "/earlier.bin";
+    s.session.Chip.PrjInfoOffline.FileLen = 7;
+    s.session.Chip.PrjInfoOffline.Crc32 = 9;
     editor.form.editPrjName = "earlier";
 
     s.fileDialog.answer = "";
@@ -109,9 +109,9 @@ TEST_F(ProjectEditorTest, CancellingOrAnUnreadableFileLeavesLogAndRecordAsTheyWe
 
     EXPECT_EQ(Texts(), std::vector<std::string>{"文件名:文件待选择."});
     EXPECT_EQ(log.clears, 1);
-    EXPECT_EQ(s.session.PrjInfoOffline.DataFileName, "/earlier.bin");
-    EXPECT_EQ(s.session.PrjInfoOffline.FileLen, 7u);
-    EXPECT_EQ(s.session.PrjInfoOffline.Crc32, 9u);
+    EXPECT_EQ(s.session.Chip.PrjInfoOffline.DataFileName, "/earlier.bin");
+    EXPECT_EQ(s.session.Chip.PrjInfoOffline.FileLen, 7u);
+    EXPECT_EQ(s.session.Chip.PrjInfoOffline.Crc32, 9u);
     EXPECT_EQ(editor.form.editPrjName, "earlier");
 }
 

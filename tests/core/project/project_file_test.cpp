@@ -5,7 +5,7 @@
 #include <functional>
 #include <regex>
 
-#include "core/app/text_encoding.h"
+#include "core/base/text_encoding.h"
 #include "support/fake_volumes.h"
 #include "support/project_fixture.h"
 
@@ -43,24 +43,24 @@ struct ProjectFile : ::testing::Test {
     ProjectForm form;
 
     void SetUp() override {
-        session.SetMessageView(messages);
+        session.Views.messages = &messages;
         form.chipName = "TEST25";
     }
-    ComposedProject Compose(const ChipRow& row = SpiRow()) { return ComposeProjectFile(session, form, row, 0x1A2B3C4D); }
+    ComposedProject Compose(const ChipRow& row = SpiRow()) { return ComposeProjectFile(session.Operation, form, row, 0x1A2B3C4D); }
 };
 
 TEST_F(ProjectFile, HoldsEveryKeyInOrderWithItsWidthForADatabaseChip) {
     folder.CopyFromBin("login.dat");
-    session.Database = ChipDatabase::Open(folder / "login.dat");
+    session.Chip.Database = ChipDatabase::Open(folder / "login.dat");
     form.chipName = "GD25Q64";
     form.editPrjName = R"(D:\old\abc)";
-    session.PrjInfoOffline.FileLen = 5000;
-    session.PrjInfoOffline.Crc32 = 0x0ABCDEF1;
-    session.PrjInfoOffline.DataFileName = "/data/abc";
-    const std::filesystem::path path = ProjectFilePath(session);
+    session.Chip.PrjInfoOffline.FileLen = 5000;
+    session.Chip.PrjInfoOffline.Crc32 = 0x0ABCDEF1;
+    session.Chip.PrjInfoOffline.DataFileName = "/data/abc";
+    const std::filesystem::path path = ProjectFilePath(session.Operation);
     ASSERT_FALSE(std::filesystem::exists(path.parent_path()));  // the folder is created on the way
 
-    ASSERT_TRUE(WriteProjectFile(session, form, path));
+    ASSERT_TRUE(WriteProjectFile(session.Operation, form, path));
     const std::string bytes = folder.ReadBytes("temp/temp.gprj");
     const std::regex expected(
         "PrjID=[0-9A-F]{8}H\r\nPrjName=abc\r\nChipName=GD25Q64\r\nChipID=C84017\r\nChipType=1\r\n"
@@ -74,7 +74,7 @@ TEST_F(ProjectFile, HoldsEveryKeyInOrderWithItsWidthForADatabaseChip) {
     // The PrjID is below 2^31.
     EXPECT_LE(bytes[6], '7');
 
-    const Prj_Info_Struct& r = session.PrjInfoOffline;
+    const Prj_Info_Struct& r = session.Chip.PrjInfoOffline;
     EXPECT_EQ(r.ChipName, "GD25Q64");
     EXPECT_EQ(r.ChipID, 0xC84017u);
     EXPECT_EQ(r.ManufName, "GIGADEVICE");
@@ -225,57 +225,57 @@ TEST_F(ProjectFile, AValueThatIsNotANumberIsNamedAndNothingIsComposed) {
 
 TEST_F(ProjectFile, AFailedWriteLeavesTheEarlierFileAndTheRecordAlone) {
     folder.CopyFromBin("login.dat");
-    session.Database = ChipDatabase::Open(folder / "login.dat");
+    session.Chip.Database = ChipDatabase::Open(folder / "login.dat");
     form.chipName = "GD25Q64";
-    const std::filesystem::path path = ProjectFilePath(session);
-    ASSERT_TRUE(WriteProjectFile(session, form, path));
+    const std::filesystem::path path = ProjectFilePath(session.Operation);
+    ASSERT_TRUE(WriteProjectFile(session.Operation, form, path));
     const std::string before = folder.ReadBytes("temp/temp.gprj");
-    const Prj_Info_Struct record = session.PrjInfoOffline;
+    const Prj_Info_Struct record = session.Chip.PrjInfoOffline;
 
     form.chkProTimes = true;
     form.editProTimes = "lots";
     form.chipName = "W25Q16JV-IQ";
-    EXPECT_FALSE(WriteProjectFile(session, form, path));
+    EXPECT_FALSE(WriteProjectFile(session.Operation, form, path));
     ASSERT_EQ(messages.errors, std::vector<std::string>{"限制次数不是十进制数：\"lots\""});
 
     form.chkProTimes = false;
     form.chipName = "NO-SUCH-CHIP";
-    EXPECT_FALSE(WriteProjectFile(session, form, path));
+    EXPECT_FALSE(WriteProjectFile(session.Operation, form, path));
     EXPECT_EQ(messages.errors.back(), "芯片数据库中没有该芯片：NO-SUCH-CHIP");
 
     form.chipName = "";
-    EXPECT_FALSE(WriteProjectFile(session, form, path));
+    EXPECT_FALSE(WriteProjectFile(session.Operation, form, path));
     EXPECT_EQ(messages.messages, std::vector<std::string>{"请选择芯片名称！"});
 
     EXPECT_EQ(folder.ReadBytes("temp/temp.gprj"), before);
-    EXPECT_EQ(session.PrjInfoOffline.ChipName, record.ChipName);
+    EXPECT_EQ(session.Chip.PrjInfoOffline.ChipName, record.ChipName);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "temp"), {}), 1);  // no temporary left
 }
 
 TEST_F(ProjectFile, AFileTheProgrammerWouldGetCutShortIsNotWritten) {
     folder.CopyFromBin("login.dat");
-    session.Database = ChipDatabase::Open(folder / "login.dat");
-    const ChipRow algorithm = session.Database->ChipRowQuery("GD25Q64").front();
+    session.Chip.Database = ChipDatabase::Open(folder / "login.dat");
+    const ChipRow algorithm = session.Chip.Database->ChipRowQuery("GD25Q64").front();
     form.chipName = std::string(80, 'L');
-    session.Database->UserChipInsert(algorithm, form.chipName, std::string(60, 'M'), "C84017");
-    EXPECT_FALSE(WriteProjectFile(session, form, ProjectFilePath(session)));
+    session.Chip.Database->UserChipInsert(algorithm, form.chipName, std::string(60, 'M'), "C84017");
+    EXPECT_FALSE(WriteProjectFile(session.Operation, form, ProjectFilePath(session.Operation)));
     ASSERT_EQ(messages.errors.size(), 1u);
     EXPECT_EQ(messages.errors[0].rfind("工程文件超过512字节：", 0), 0u) << messages.errors[0];
-    EXPECT_FALSE(std::filesystem::exists(ProjectFilePath(session)));
+    EXPECT_FALSE(std::filesystem::exists(ProjectFilePath(session.Operation)));
 
     // Shorter names fit.
     form.chipName = std::string(40, 'S');
-    session.Database->UserChipInsert(algorithm, form.chipName, std::string(40, 'M'), "C84017");
-    EXPECT_TRUE(WriteProjectFile(session, form, ProjectFilePath(session)));
+    session.Chip.Database->UserChipInsert(algorithm, form.chipName, std::string(40, 'M'), "C84017");
+    EXPECT_TRUE(WriteProjectFile(session.Operation, form, ProjectFilePath(session.Operation)));
     EXPECT_LE(folder.ReadBytes("temp/temp.gprj").size(), kProjectFileLimit);
 }
 
 TEST_F(ProjectFile, TextsGoToDiskAsGbk) {
     folder.CopyFromBin("login.dat");
-    session.Database = ChipDatabase::Open(folder / "login.dat");
+    session.Chip.Database = ChipDatabase::Open(folder / "login.dat");
     form.chipName = "GD25Q64";
     form.editPrjName = "固件";
-    ASSERT_TRUE(WriteProjectFile(session, form, ProjectFilePath(session)));
+    ASSERT_TRUE(WriteProjectFile(session.Operation, form, ProjectFilePath(session.Operation)));
     const std::string bytes = folder.ReadBytes("temp/temp.gprj");
     EXPECT_NE(bytes.find("\r\nPrjName=\xB9\xCC\xBC\xFE\r\n"), std::string::npos);
 }

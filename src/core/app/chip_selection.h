@@ -1,0 +1,85 @@
+// Choosing the chip to work on: the chip selection frame's three cascading
+// lists (type, maker, name) and the name change handler every way of
+// selecting a chip ends in. It copies the chip's row into PrjInfo, shows the
+// chip's size and voltage, switches the socket picture, gives the buffer the
+// chip's size when the chip changed and tells a connected programmer
+// (command 0x39).
+//
+// The handlers a person reaches (choosing or typing in a list, selecting by
+// name) refuse to run while a chip operation runs: the operation still works
+// on the chip's buffer and parameters. They return false then and show the
+// lists as they were.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/app/chip_frame_view.h"
+
+namespace tq {
+
+class ChipDatabase;
+class Session;
+
+// The change handlers, each working on its list's current text.
+bool cmbChipTypeChange(Session& session);
+bool cmbDownChipManufChange(Session& session);
+bool cmbDownChipNameChange(Session& session);
+
+// A person picks item `index` of a list, or types `text` into it; the list's
+// change handler runs with the new text.
+bool ChooseListItem(Session& session, ChipList list, int index);
+bool TypeListText(Session& session, ChipList list, const std::string& text);
+
+// Selects a chip by its name as the frame would after a search: the lists
+// follow as far as they hold the chip's type, maker and name, then the name
+// change handler runs with the name as stored. False (nothing changed) when
+// no chip has that name or an operation runs.
+bool SelectChipByName(Session& session, const std::string& name);
+
+// Puts a chip into the frame (search and detection): finds the type, fills
+// and searches the maker list, fills and searches the name list, then runs
+// the name change handler. Stops at the first list that lacks the text,
+// leaving that list without selection; false then.
+bool SelectChipInFrame(Session& session, const std::string& type, const std::string& manufacturer,
+                       const std::string& name);
+
+// --- Steps the other parts of the program compose (no operation check). ---
+
+// The chip selection's buffer replacement: a new 0xFF buffer of `capacity`
+// bytes, its checksum, and the auto-run counters back to 0. Does nothing while
+// the chip frame sits in the offline project dialog.
+void NewChipBuffer(Session& session, uint32_t capacity);
+
+// Replaces the type list's items; nothing is selected and no handler runs.
+void FillTypeList(Session& session, const std::vector<std::string>& types);
+// Selects the item whose text equals `text`, or nothing; no handler runs.
+bool FindListItem(Session& session, ChipList list, const std::string& text);
+// Fills the maker list for a type, in the order the database returns.
+void FillManufacturerList(Session& session, const std::string& type);
+// Fills the name list for a type and maker, by capacity (or unsorted, as
+// start-up does).
+void FillNameList(Session& session, const std::string& type, const std::string& manufacturer, bool byCapacity = true);
+// SelectChipInFrame's steps, for a caller that already holds the session.
+bool PutChipInFrame(Session& session, const std::string& type, const std::string& manufacturer,
+                    const std::string& name);
+// The type change handler's steps: the frame's detect button, the makers of
+// the type, the first maker's chips by capacity, the first chip selected.
+void ApplyChipType(Session& session);
+// The name change handler's steps for the name list's current text.
+void ApplyChipName(Session& session);
+// sbChipDetect is usable for "SPI FLASH" and "45 EEPROM" chips only.
+bool DetectSupported(const std::string& type);
+
+// Start-up: brings back the chip last selected (PrjInfo.ChipName) through
+// the frame, as a new chip, so its buffer is created.
+enum class ChipRestore {
+    Restored,
+    NoRow,                // no chip of that name: the lists stay as they are
+    TypeNotListed,        // the lists stopped here without selection
+    ManufacturerNotListed,
+    NameNotListed,
+};
+ChipRestore RestoreLastChip(Session& session);
+
+}  // namespace tq

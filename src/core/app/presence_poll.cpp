@@ -1,0 +1,59 @@
+#include "core/app/presence_poll.h"
+
+#include "core/chipdb/chip_database.h"
+#include "core/app/chip_selection.h"
+#include "core/device/presence.h"
+#include "core/operations/operation_display.h"
+#include "core/app/session.h"
+
+namespace tq {
+namespace {
+
+void ShowOffline(Session& session) {
+    session.Views.statusBar->SetPanelText(2, session.Texts.DevLanguage.DevConStaOffline);
+    session.Views.statusBar->SetPanelText(0, "");
+    session.Views.progress->SetLabelText("Error");
+    session.Views.progress->SetState(ProgressState::Error);
+}
+
+void ShowOnline(Session& session) {
+    const Dev_Language_Struct& texts = session.Texts.DevLanguage;
+    session.Views.statusBar->SetPanelText(
+        2, texts.DevConStaOnline + "    " + texts.DevConVersion + session.Device.DevInf.FwVersion);
+    session.Views.chipFrame->SetOfflineProjectMenuVisible(false);
+    session.Views.progress->SetLabelText("Conn");
+    session.Views.progress->SetState(ProgressState::Normal);
+}
+
+// The chip types the connected platform supports; nothing is selected.
+void RefillTypeList(Session& session) {
+    if (!session.Chip.Database) return;
+    const TypeList types = session.Chip.Database->TypeListQuery(session.Device.DevInf.Model);
+    if (types.rejected) session.Views.messages->ShowWarning(types.Reason(session.Texts.Language));
+    FillTypeList(session, types.types);
+}
+
+}  // namespace
+
+PollResult TimerForMassProduct(Session& session) {
+    if (!session.Device.PollEnabled) return PollResult::TimerOff;
+    DeviceLink& link = session.Device.Link;
+    const bool found = link.FindDeviceDrive();
+    if (link.Uart.Connected) {
+        // While connected nothing is sent: a silent programmer whose drive
+        // stays is noticed by the next transfer that fails.
+        if (found) return PollResult::Online;
+        link.DeviceReset();
+        ShowOffline(session);
+        return PollResult::WentOffline;
+    }
+    if (!found) return PollResult::NoProgrammer;
+    OperationScope scope(session.Operation);
+    if (!scope.claimed()) return PollResult::Deferred;
+    if (!IdentifyProgrammer(session.Device)) return PollResult::NoAnswer;
+    ShowOnline(session);
+    RefillTypeList(session);
+    return PollResult::Identified;
+}
+
+}  // namespace tq

@@ -1,0 +1,92 @@
+// The user-interface language: the language files CN.ini, TC.ini and EN.ini
+// in the program folder, the texts of Dev_Language_Struct, the captions the
+// front-ends put on their controls, the language menu, and the rule for the
+// built-in texts that no language file carries.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/texts/language_texts.h"
+#include "core/base/profile_file.h"
+
+namespace tq {
+
+struct TextContext;
+
+// Built-in texts: 0 takes the Simplified Chinese text, 1 the Traditional
+// Chinese text, any other value the English text.
+std::string Triplet(int32_t language, std::string_view cn, std::string_view tc, std::string_view en);
+
+// "CN.ini", "TC.ini" or "EN.ini" (any value but 0 and 1).
+const char* LanguageFileName(int32_t language);
+// The language menu item of a language: 0 CN, 1 TC, 2 EN.
+int LanguageMenuItem(int32_t language);
+
+// Language values are read through 80-byte buffers (120 for four texts).
+inline constexpr size_t kLanguageTextBytes = 79;
+inline constexpr size_t kLongLanguageTextBytes = 119;
+
+// One field of Dev_Language_Struct: where it is read and its default.
+struct LanguageField {
+    const char* section;
+    const char* key;
+    const char* fallback;
+    size_t maxBytes;
+    std::string Dev_Language_Struct::*field;
+};
+std::span<const LanguageField> LanguageFields();  // all 49, in declaration order
+
+// A caption the loader puts straight on a control: the text, followed by
+// the accelerator suffix for a menu item. Labels of labelled edits are named
+// "<edit>.EditLabel". Listed in the order they are applied.
+struct DirectCaption {
+    const char* section;
+    const char* key;
+    const char* fallback;
+    const char* control;
+    const char* suffix;
+};
+std::span<const DirectCaption> DirectCaptions();
+
+// Keys that dialogs read from the language file each time they open.
+struct DialogText {
+    const char* section;
+    const char* key;
+    const char* fallback;
+};
+std::span<const DialogText> DialogTexts();
+
+// The current language file, read once, for a dialog that reads its labels
+// when it opens.
+class LanguageFile {
+public:
+    explicit LanguageFile(const TextContext& texts);
+    std::string Text(std::string_view section, std::string_view key, std::string_view fallback,
+                     size_t maxBytes = kLanguageTextBytes) const;
+    // A key of DialogTexts() with its built-in default; any other key is a
+    // programming error (std::logic_error).
+    std::string Text(std::string_view section, std::string_view key) const;
+
+private:
+    ProfileFile file_;
+};
+
+// A caption for one control, as the front-end puts it on.
+struct AppliedCaption {
+    std::string control;
+    std::string text;
+};
+
+// Reads every text of the current language into texts.DevLanguage (the
+// title followed by two blanks and dbVersion) and returns the direct
+// captions in DirectCaptions() order.
+std::vector<AppliedCaption> ReadLanguageTexts(TextContext& texts, const std::string& dbVersion);
+
+}  // namespace tq
