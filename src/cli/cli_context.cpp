@@ -3,15 +3,11 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <cstdlib>
 #include <iostream>
 
 #include "cli/commands.h"
-#include "cli/sim_setup.h"
 #include "cli/terminal_views.h"
-#include "core/app/startup.h"
-#include "core/platform/system_volumes.h"
-#include "sim/sim_programmer.h"
+#include "core/app/session_assembly.h"
 
 namespace tq {
 namespace {
@@ -24,25 +20,15 @@ struct StartupFailure {
 }  // namespace
 
 struct CliContext::Parts {
-    std::unique_ptr<Clock> clock;
-    std::unique_ptr<Volumes> systemVolumes;
-    std::unique_ptr<SimProgrammer> simulator;
+    std::unique_ptr<SessionAssembly> assembly;
     std::unique_ptr<TerminalViews> views;
-    std::unique_ptr<Session> session;
-    bool simulatorStateLoaded = false;  // --sim-state may be written back
 };
 
 CliContext::CliContext(std::ostream& out, std::ostream& err) : out(out), err(err), parts_(std::make_unique<Parts>()) {}
 
 CliContext::~CliContext() = default;
 
-std::filesystem::path CliContext::ProgramFolder() const {
-    if (!options.programDir.empty()) return options.programDir;
-    if (const char* home = std::getenv("TQPROG_HOME"); home && *home) return home;
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::current_path() : exe.parent_path();
-}
+std::filesystem::path CliContext::ProgramFolder() const { return ProgramFolderFor(options.programDir); }
 
 TerminalViews& CliContext::views() {
     if (!parts_->views) {
@@ -54,51 +40,37 @@ TerminalViews& CliContext::views() {
 
 SimProgrammer* CliContext::simulator() {
     session();
-    return parts_->simulator.get();
+    return parts_->assembly->simulator();
 }
 
 Session& CliContext::session() {
-    if (parts_->session) return *parts_->session;
-    parts_->clock = std::make_unique<RealClock>();
-    Volumes* volumes = nullptr;
-    if (options.simulator) {
-        parts_->simulator = std::make_unique<SimProgrammer>(*parts_->clock);
-        volumes = &parts_->simulator->volumes();
-    } else {
-        parts_->systemVolumes = MakeSystemVolumes();
-        volumes = parts_->systemVolumes.get();
-    }
-    parts_->session = std::make_unique<Session>(*volumes, *parts_->clock, ProgramFolder());
-    Session& session = *parts_->session;
+    if (parts_->assembly) return parts_->assembly->session();
+    FrontEndOptions frontEnd;
+    frontEnd.simulator = options.simulator;
+    frontEnd.device = options.device;
+    frontEnd.programDir = options.programDir;
+    if (options.language >= 0) frontEnd.language = options.language;
+    frontEnd.sim = SimulatorOptions{options.chip, options.simChip, options.simState, options.simEraseMs};
+    parts_->assembly = std::make_unique<SessionAssembly>(frontEnd);
+    Session& session = parts_->assembly->session();
     TerminalViews& terminal = views();
-    terminal.SetClock(parts_->clock.get());
+    terminal.SetClock(&parts_->assembly->clock());
     session.Views.messages = &terminal;
     session.Views.statusBar = &terminal;
     session.Views.progress = &terminal;
     if (options.trace) session.Device.Link.SetTrace(&terminal);
-    std::string device = options.device;
-    if (device.empty() && !options.simulator)
-        if (const char* env = std::getenv("TQPROG_DEVICE"); env) device = env;
-    session.Device.Link.SetExplicitDevice(device);
     // Database, settings (read only: the CLI never writes dev.ini), texts.
-    StartupOptions startup;
-    if (options.language >= 0) startup.language = options.language;
-    const StartupResult result = RunStartup(session, startup);
-    if (result.outcome == StartupOutcome::DatabaseMissing) throw StartupFailure{result.message};
+    StartupResult result;
+    std::string error;
+    if (!parts_->assembly->Start(result, error)) throw StartupFailure{error};
     if (result.outcome == StartupOutcome::DatabaseFailed) terminal.ShowError(result.message);
-    if (parts_->simulator) {
-        if (!session.Chip.Database) throw StartupFailure{"the simulated socket needs the chip database"};
-        std::string error;
-        if (!SetUpSimulator(*parts_->simulator, *session.Chip.Database, options, error)) throw StartupFailure{error};
-        parts_->simulatorStateLoaded = !options.simState.empty();
-    }
     return session;
 }
 
 void CliContext::KeepSimulatorState() {
-    if (!parts_->simulatorStateLoaded) return;
+    if (!parts_->assembly) return;
     std::string error;
-    if (!parts_->simulator->SaveState(options.simState, error))
+    if (!parts_->assembly->KeepSimulatorState(error))
         Fail("--sim-state: the simulated memories were not kept: " + error);
 }
 

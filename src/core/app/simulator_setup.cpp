@@ -1,9 +1,8 @@
-#include "cli/sim_setup.h"
+#include "core/app/simulator_setup.h"
 
 #include <algorithm>
 #include <cstdint>
 
-#include "cli/cli_context.h"
 #include "core/chipdb/chip_database.h"
 #include "core/chipdb/chip_row.h"
 #include "sim/sim_programmer.h"
@@ -42,10 +41,10 @@ SimChip SimChipFromRow(const ChipRow& row) {
     return chip;
 }
 
-bool SetUpSimulator(SimProgrammer& simulator, ChipDatabase& database, const GlobalOptions& options,
+bool SetUpSimulator(SimProgrammer& simulator, ChipDatabase& database, const SimulatorOptions& options,
                     std::string& error) {
-    const bool explicitChip = !options.simChip.empty();
-    const std::string name = explicitChip ? options.simChip : options.chip;
+    const bool explicitChip = !options.socketChip.empty();
+    const std::string name = explicitChip ? options.socketChip : options.chip;
     if (!name.empty() && name != "none") {
         const std::vector<ChipRow> rows = database.ChipRowQuery(name);
         if (rows.empty() && explicitChip) {
@@ -54,12 +53,12 @@ bool SetUpSimulator(SimProgrammer& simulator, ChipDatabase& database, const Glob
         }
         if (!rows.empty()) {
             SimChip chip = SimChipFromRow(rows.front());
-            if (options.simEraseMs >= 0) chip.eraseTimeMs = static_cast<uint32_t>(options.simEraseMs);
+            if (options.eraseMs >= 0) chip.eraseTimeMs = static_cast<uint32_t>(options.eraseMs);
             simulator.InsertChip(chip);
         }
     }
-    if (options.simState.empty()) return true;
-    if (!simulator.LoadState(options.simState, error)) {
+    if (options.stateFolder.empty()) return true;
+    if (!simulator.LoadState(options.stateFolder, error)) {
         error = "--sim-state: " + error;
         return false;
     }

@@ -1,8 +1,7 @@
-#include "cli/sim_setup.h"
+#include "core/app/simulator_setup.h"
 
 #include <gtest/gtest.h>
 
-#include "cli/cli_context.h"
 #include "core/chipdb/chip_database.h"
 #include "core/chipdb/chip_row.h"
 #include "core/platform/clock.h"
@@ -57,7 +56,7 @@ struct SetUpSimulatorTest : ::testing::Test {
     VirtualClock clock;
     SimProgrammer sim{clock};
     std::unique_ptr<ChipDatabase> database;
-    GlobalOptions options;
+    SimulatorOptions options;
     std::string error;
 
     SetUpSimulatorTest() {
@@ -81,7 +80,7 @@ TEST_F(SetUpSimulatorTest, TheSocketHoldsTheSimChipElseTheSelectedChipElseNothin
     for (const Case& c : cases) {
         SimProgrammer fresh{clock};
         options.chip = c.chip;
-        options.simChip = c.simChip;
+        options.socketChip = c.simChip;
         ASSERT_TRUE(SetUpSimulator(fresh, *database, options, error)) << error;
         SCOPED_TRACE(c.chip + "/" + c.simChip);
         if (!c.inSocket) {
@@ -94,7 +93,7 @@ TEST_F(SetUpSimulatorTest, TheSocketHoldsTheSimChipElseTheSelectedChipElseNothin
 }
 
 TEST_F(SetUpSimulatorTest, AnUnknownSimChipIsRefused) {
-    options.simChip = "NO-SUCH-CHIP";
+    options.socketChip = "NO-SUCH-CHIP";
     EXPECT_FALSE(SetUpSimulator(sim, *database, options, error));
     EXPECT_EQ(error, "--sim-chip: the chip database has no chip named NO-SUCH-CHIP");
 }
@@ -103,8 +102,8 @@ TEST_F(SetUpSimulatorTest, TheEraseTimeOptionReplacesTheTablesAndTheKeptMemoryIs
     std::string kept(8388608, '\x5A');
     folder.WriteBytes("chip-GD25Q64.bin", kept);
     options.chip = "GD25Q64";
-    options.simEraseMs = 0;
-    options.simState = folder.path().string();
+    options.eraseMs = 0;
+    options.stateFolder = folder.path().string();
     ASSERT_TRUE(SetUpSimulator(sim, *database, options, error)) << error;
     ASSERT_NE(sim.chip(), nullptr);
     EXPECT_EQ(sim.chip()->eraseTimeMs, 0u);

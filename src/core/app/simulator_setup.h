@@ -1,4 +1,4 @@
-// The simulated programmer of a command-line run: which chip sits in its
+// The simulated programmer of a front-end's run: which chip sits in its
 // socket (--sim-chip, else the chip named with -c, else none), how long that
 // chip's erase takes, and the memories kept between runs (--sim-state).
 #pragma once
@@ -14,7 +14,14 @@ namespace tq {
 class ChipDatabase;
 class SimProgrammer;
 struct ChipRow;
-struct GlobalOptions;
+
+// What a front-end says about its simulated programmer.
+struct SimulatorOptions {
+    std::string chip;         // -c/--chip: the chip the person selects
+    std::string socketChip;   // --sim-chip NAME|none; empty: `chip`
+    std::string stateFolder;  // --sim-state DIR; empty: nothing kept
+    int eraseMs = -1;         // --sim-erase-ms MS; -1: the chip's EraseTime
+};
 
 // The chip as the simulator models it, from its database row: the type
 // code, the capacity, the ID detection reads (a row's six hex digits, or the
@@ -27,7 +34,7 @@ SimChip SimChipFromRow(const ChipRow& row);
 // for a --sim-chip name the database lacks or a state that cannot be read.
 // A -c name the database lacks leaves the socket empty: the chip selection
 // reports that name.
-bool SetUpSimulator(SimProgrammer& simulator, ChipDatabase& database, const GlobalOptions& options,
+bool SetUpSimulator(SimProgrammer& simulator, ChipDatabase& database, const SimulatorOptions& options,
                     std::string& error);
 
 }  // namespace tq

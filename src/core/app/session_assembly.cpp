@@ -1,0 +1,61 @@
+#include "core/app/session_assembly.h"
+
+#include <cstdlib>
+
+#include "core/app/session.h"
+#include "core/platform/system_volumes.h"
+#include "sim/sim_programmer.h"
+
+namespace tq {
+
+std::filesystem::path ProgramFolderFor(const std::string& programDir) {
+    if (!programDir.empty()) return programDir;
+    if (const char* home = std::getenv("TQPROG_HOME"); home && *home) return home;
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::current_path() : exe.parent_path();
+}
+
+SessionAssembly::SessionAssembly(const FrontEndOptions& options)
+    : options_(options), clock_(std::make_unique<RealClock>()) {
+    Volumes* volumes = nullptr;
+    if (options.simulator) {
+        simulator_ = std::make_unique<SimProgrammer>(*clock_);
+        volumes = &simulator_->volumes();
+    } else {
+        systemVolumes_ = MakeSystemVolumes();
+        volumes = systemVolumes_.get();
+    }
+    session_ = std::make_unique<Session>(*volumes, *clock_, ProgramFolderFor(options.programDir));
+    std::string device = options.device;
+    if (device.empty() && !options.simulator)
+        if (const char* env = std::getenv("TQPROG_DEVICE"); env) device = env;
+    session_->Device.Link.SetExplicitDevice(device);
+}
+
+SessionAssembly::~SessionAssembly() = default;
+
+bool SessionAssembly::Start(StartupResult& result, std::string& error) {
+    StartupOptions startup;
+    startup.language = options_.language;
+    result = RunStartup(*session_, startup);
+    if (result.outcome == StartupOutcome::DatabaseMissing) {
+        error = result.message;
+        return false;
+    }
+    if (!simulator_) return true;
+    if (!session_->Chip.Database) {
+        error = "the simulated socket needs the chip database";
+        return false;
+    }
+    if (!SetUpSimulator(*simulator_, *session_->Chip.Database, options_.sim, error)) return false;
+    simulatorStateLoaded_ = !options_.sim.stateFolder.empty();
+    return true;
+}
+
+bool SessionAssembly::KeepSimulatorState(std::string& error) {
+    if (!simulatorStateLoaded_) return true;
+    return simulator_->SaveState(options_.sim.stateFolder, error);
+}
+
+}  // namespace tq
