@@ -6,7 +6,7 @@
 
 #include "cli/cli_context.h"
 #include "support/firmware_package_builder.h"
-#include "support/firmware_test_folder.h"
+#include "support/scratch_folder.h"
 
 namespace tq {
 namespace {
@@ -19,7 +19,7 @@ struct CliRun {
 };
 
 struct FirmwareCliFixture : ::testing::Test {
-    testing::FirmwareTestFolder folder;
+    testing::ScratchFolder folder;
 
     // Every run starts by opening the chip database of the program folder.
     FirmwareCliFixture() {

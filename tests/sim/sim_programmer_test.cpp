@@ -9,6 +9,7 @@
 #include "core/device/commands.h"
 #include "core/device/presence.h"
 #include "core/app/session.h"
+#include "support/scratch_folder.h"
 
 namespace tq {
 namespace {
@@ -126,8 +127,8 @@ TEST_F(SimFixture, InjectedFaultsReachTheHost) {
 }
 
 TEST_F(SimFixture, KeepsChipMemoryAndStorageBetweenRuns) {
-    const auto folder = std::filesystem::temp_directory_path() / ("tqprog-simstate-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(folder);
+    const testing::ScratchFolder scratch;
+    const std::filesystem::path& folder = scratch.path();
     const SimChip chip{"24C02", 2, 256, 0, false, 0};
     sim.InsertChip(chip);
     sim.chipMemory()[7] = 0x42;
@@ -140,7 +141,6 @@ TEST_F(SimFixture, KeepsChipMemoryAndStorageBetweenRuns) {
     ASSERT_TRUE(later.LoadState(folder, error)) << error;
     EXPECT_EQ(later.chipMemory()[7], 0x42);
     EXPECT_EQ(later.storage()[9], 0x24);
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -42,8 +42,8 @@ public:
     RecordingChipFrame frame;
 
     ChipFrameRig() {
-        std::filesystem::copy_file(std::filesystem::path(TQ_BIN_DIR) / "login.dat", folder.path / "login.dat");
-        session.Chip.Database = ChipDatabase::Open(folder.path / "login.dat");
+        std::filesystem::copy_file(std::filesystem::path(TQ_BIN_DIR) / "login.dat", folder.path() / "login.dat");
+        session.Chip.Database = ChipDatabase::Open(folder.path() / "login.dat");
         session.Views.chipFrame = &frame;
         FillTypeList(session, session.Chip.Database->TypeListQuery("TQM7300B").types);
     }

@@ -17,6 +17,7 @@
 #include "sim/sim_programmer.h"
 #include "support/default_language_texts.h"
 #include "support/recording_views.h"
+#include "support/scratch_folder.h"
 
 namespace tq::testing {
 
@@ -28,25 +29,10 @@ public:
 
 class OperationRig {
 public:
-    // A fresh program folder per rig, removed again at the end.
-    struct ProgramFolder {
-        std::filesystem::path path;
-        ProgramFolder() {
-            static std::atomic<int> counter{0};
-            path = std::filesystem::temp_directory_path() /
-                   ("tq-ops-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-            std::filesystem::create_directories(path);
-        }
-        ~ProgramFolder() {
-            std::error_code ec;
-            std::filesystem::remove_all(path, ec);
-        }
-    };
-
     VirtualClock clock;
     SimProgrammer sim{clock};
-    ProgramFolder folder;
-    Session session{sim.volumes(), clock, folder.path};
+    ScratchFolder folder;  // the program folder
+    Session session{sim.volumes(), clock, folder.path()};
     RecordingMessages messages;
     RecordingStatusBar status;
     RecordingProgress progress;

@@ -2,13 +2,12 @@
 // the test ends, plus small helpers to put bytes in files and read them back.
 #pragma once
 
-#include <gtest/gtest.h>
+#include <unistd.h>
 
-#include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,11 +17,9 @@ namespace tq::testing {
 class ScratchFolder {
 public:
     ScratchFolder() {
-        static std::atomic<unsigned> counter{0};
-        std::random_device seed;
-        path_ = std::filesystem::temp_directory_path() /
-                ("tqprog-test-" + std::to_string(seed()) + "-" + std::to_string(counter++));
-        std::filesystem::create_directories(path_);
+        std::string pattern = (std::filesystem::temp_directory_path() / "tqprog-test-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) std::abort();
+        path_ = pattern;
     }
     ~ScratchFolder() {
         std::error_code ignored;
@@ -33,6 +30,7 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+    std::string File(std::string_view name) const { return (path_ / name).string(); }
 
     std::filesystem::path Write(std::string_view name, std::string_view text) const {
         const std::filesystem::path file = path_ / name;

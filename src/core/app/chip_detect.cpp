@@ -1,4 +1,5 @@
 #include "core/app/chip_detect.h"
+#include "core/base/number_text.h"
 
 #include <cstdio>
 
@@ -101,11 +102,7 @@ DetectResult Detect(Session& session, bool fromFrame) {
 
 }  // namespace
 
-std::string ChipIdKey(uint32_t id) {
-    char key[8];
-    std::snprintf(key, sizeof key, "%06X", static_cast<unsigned>(id & 0xFFFFFF));
-    return key;
-}
+std::string ChipIdKey(uint32_t id) { return HexText(id & 0xFFFFFF, 6); }
 
 DetectResult sbDetectClick(Session& session) { return Detect(session, false); }
 

@@ -1,81 +1,100 @@
 #include "core/base/atomic_write.h"
 
 #include <cerrno>
-#include <cstring>
 #include <system_error>
+#include <utility>
 
-#ifdef _WIN32
-#include <fstream>
-#else
-#include <fcntl.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace tq {
+
 namespace {
-
-std::string Describe(const std::string& what, const std::filesystem::path& path, int error) {
-    return what + " " + path.string() + ": " + std::strerror(error);
-}
-
-#ifdef _WIN32
-std::string WriteTemporary(const std::filesystem::path& temp, std::string_view bytes) {
-    std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-    if (!file) return "cannot create " + temp.string();
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) return "cannot write " + temp.string();
-    return {};
-}
-#else
-std::string WriteTemporary(const std::filesystem::path& temp, const std::filesystem::path& target,
-                           std::string_view bytes) {
-    struct stat existing {};
-    const mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-    if (fd < 0) return Describe("cannot create", temp, errno);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int error = n < 0 ? errno : ENOSPC;
-            ::close(fd);
-            return Describe("cannot write", temp, error);
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (::fsync(fd) != 0) {
-        const int error = errno;
-        ::close(fd);
-        return Describe("cannot flush", temp, error);
-    }
-    if (::close(fd) != 0) return Describe("cannot close", temp, errno);
-    return {};
-}
-#endif
-
-}  // namespace
-
-std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-    std::filesystem::path temp = path;
+std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
+    std::filesystem::path temp = target;
 #ifdef _WIN32
     temp += ".tmp";
-    std::string failure = WriteTemporary(temp, bytes);
 #else
-    temp += ".tmp" + std::to_string(::getpid());
-    std::string failure = WriteTemporary(temp, path, bytes);
+    temp += ".tmp" + std::to_string(::getpid());  // two processes never share one
 #endif
-    std::error_code ec;
-    if (failure.empty()) {
-        std::filesystem::rename(temp, path, ec);
-        if (ec) failure = "cannot replace " + path.string() + ": " + ec.message();
-    }
+    return temp;
+}
+}  // namespace
+
+ReplacingFile::ReplacingFile(std::filesystem::path target)
+    : target_(std::move(target)), temp_(TemporaryBeside(target_)) {}
+
+ReplacingFile::~ReplacingFile() {
+    if (!committed_) Discard();
+}
+
+void ReplacingFile::Discard() {
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
     // The leftover temporary file goes; a folder or link of that name stays.
-    if (!failure.empty() && std::filesystem::is_regular_file(std::filesystem::symlink_status(temp, ec)))
-        std::filesystem::remove(temp, ec);
-    return failure;
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(temp_, ec)))
+        std::filesystem::remove(temp_, ec);
+}
+
+bool ReplacingFile::Fail(const std::string& what, const std::filesystem::path& path, int code) {
+    error_ = what + " " + path.string();
+    if (code != 0) error_ += ": " + std::generic_category().message(code);
+    Discard();
+    return false;
+}
+
+bool ReplacingFile::Open() {
+    errno = 0;
+    file_ = std::fopen(temp_.string().c_str(), "wb");
+    if (!file_) return Fail("cannot create", temp_, errno);
+#ifndef _WIN32
+    struct stat existing {};
+    if (::stat(target_.c_str(), &existing) == 0) ::fchmod(::fileno(file_), existing.st_mode & 07777);
+#endif
+    return true;
+}
+
+bool ReplacingFile::Write(const void* data, std::size_t size) {
+    if (!error_.empty() || !file_) return false;
+    errno = 0;
+    if (std::fwrite(data, 1, size, file_) != size) return Fail("cannot write", temp_, errno ? errno : ENOSPC);
+    return true;
+}
+
+bool ReplacingFile::Commit() {
+    if (!error_.empty() || !file_) return false;
+    errno = 0;
+    if (std::fflush(file_) != 0) return Fail("cannot write", temp_, errno);
+#ifndef _WIN32
+    if (::fsync(::fileno(file_)) != 0) return Fail("cannot flush", temp_, errno);
+#endif
+    const int closed = std::fclose(file_);
+    file_ = nullptr;
+    if (closed != 0) return Fail("cannot close", temp_, errno);
+    std::error_code ec;
+    std::filesystem::rename(temp_, target_, ec);
+    if (ec) {
+        Fail("cannot replace", target_, 0);
+        error_ += ": " + ec.message();
+        return false;
+    }
+    committed_ = true;
+    return true;
+}
+
+bool ReplacingFile::CommitEmpty() {
+    Discard();
+    error_.clear();
+    return Open() && Commit();
+}
+
+std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    ReplacingFile file(path);
+    if (file.Open() && file.Write(bytes.data(), bytes.size())) file.Commit();
+    return file.error();
 }
 
 }  // namespace tq

@@ -1,15 +1,51 @@
-// Replacing a file so that a crash or a full disk never leaves half of it.
+// Replacing a file so that a crash, a full disk or a failed write never
+// leaves half of it: the new contents go to a temporary file beside the
+// target, are flushed to the disk and renamed over the target. On any
+// failure the old file stays as it was and the temporary file goes.
 #pragma once
 
+#include <cstddef>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace tq {
 
-// Writes bytes to a temporary file beside path, flushes it to the disk and
-// renames it over path. Returns an empty text on success, else what failed;
-// path is then untouched and the temporary file removed.
+class ReplacingFile {
+public:
+    explicit ReplacingFile(std::filesystem::path target);
+    ~ReplacingFile();  // removes the temporary file unless committed
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    // Creates the temporary file (with the target's permissions when it
+    // exists). False with error() set when it cannot.
+    bool Open();
+    bool Write(const void* data, std::size_t size);
+    // Flushes the temporary file to the disk and renames it over the target.
+    bool Commit();
+    // Leaves the target empty instead, whatever was written so far: what a
+    // conversion or merge that failed part-way promises.
+    bool CommitEmpty();
+
+    const std::filesystem::path& target() const { return target_; }
+    // What failed, naming the file; empty while nothing failed.
+    const std::string& error() const { return error_; }
+
+private:
+    bool Fail(const std::string& what, const std::filesystem::path& path, int code);
+    void Discard();
+
+    std::filesystem::path target_;
+    std::filesystem::path temp_;
+    std::FILE* file_ = nullptr;
+    std::string error_;
+    bool committed_ = false;
+};
+
+// The whole of `bytes` as the new contents of path. Returns an empty text on
+// success, else what failed.
 std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace tq

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/buffer/replacing_file.h"
+#include "core/base/atomic_write.h"
 
 namespace tq {
 

@@ -1,4 +1,5 @@
 #include "core/buffer/file_merge.h"
+#include "core/base/number_text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,7 +7,7 @@
 
 #include "core/texts/language.h"
 #include "core/buffer/hex_field.h"
-#include "core/buffer/replacing_file.h"
+#include "core/base/atomic_write.h"
 
 namespace tq {
 namespace {
@@ -14,11 +15,6 @@ namespace {
 constexpr std::size_t kCopyChunk = std::size_t{1} << 20;
 
 
-std::string Hex8(uint32_t value) {
-    char text[9];
-    std::snprintf(text, sizeof text, "%08X", value);
-    return text;
-}
 
 // The size of a file that can be opened for reading; false for anything else
 // (missing, unreadable, a folder).
@@ -92,7 +88,7 @@ MergeAddResult MergeFileList::AddFile(const std::string& path) {
     char number[4];
     std::snprintf(number, sizeof number, "%zX", rows_.size() + 1);
     // Offsets are 32-bit, like the 8-digit cells that show them.
-    rows_.push_back({number, path, Hex8(start), Hex8(start + static_cast<uint32_t>(size) - 1)});
+    rows_.push_back({number, path, HexText(start, 8), HexText(start + static_cast<uint32_t>(size) - 1, 8)});
     return MergeAddResult::Added;
 }
 
@@ -109,7 +105,7 @@ void MergeFileList::SetStartText(std::size_t row, const std::string& text) {
     uint32_t start = 0;
     uint64_t size = 0;
     entry.endText = ParseHexNumber(text, start) && ReadableSize(entry.fileName, size)
-                        ? Hex8(start + static_cast<uint32_t>(size) - 1)
+                        ? HexText(start + static_cast<uint32_t>(size) - 1, 8)
                         : std::string();
 }
 

@@ -10,7 +10,7 @@
 #include "core/texts/status_line.h"
 #include "core/buffer/cap_conversion.h"
 #include "core/buffer/hex_conversion.h"
-#include "core/buffer/replacing_file.h"
+#include "core/base/atomic_write.h"
 
 namespace fs = std::filesystem;
 

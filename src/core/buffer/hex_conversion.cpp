@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/buffer/replacing_file.h"
+#include "core/base/atomic_write.h"
 
 // How this converter treats input the format leaves open:
 // - A line is everything up to its line feed, however long. Only the

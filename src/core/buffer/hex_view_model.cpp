@@ -1,4 +1,5 @@
 #include "core/buffer/hex_view_model.h"
+#include "core/base/number_text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -20,7 +21,6 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 
 std::string HexPage::AddressText() const { return JoinLines(addressLines); }
 std::string HexPage::HexText() const { return JoinLines(hexLines); }
-std::string HexPage::AsciiText() const { return JoinLines(asciiLines); }
 
 char AsciiCell(uint8_t byte) { return byte >= 0x20 && byte <= 0x7E ? static_cast<char>(byte) : '.'; }
 
@@ -32,8 +32,7 @@ HexPage BuildHexPage(const Ram_File_Info_Struct& record, uint32_t ramStartAddr) 
     const uint64_t end = std::min<uint64_t>(record.DataLen, record.Data.size());
     uint64_t offset = record.ViewTop;
     do {
-        char address[16];
-        std::snprintf(address, sizeof address, "%06X ", static_cast<unsigned>(offset + ramStartAddr));
+        const std::string address = HexText(static_cast<uint32_t>(offset + ramStartAddr), 6) + " ";
         std::string hex, ascii;
         for (uint32_t i = 0; i < kHexRowBytes && offset + i < end; ++i) {
             const uint8_t byte = record.Data[offset + i];

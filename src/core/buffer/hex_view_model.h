@@ -24,7 +24,6 @@ struct HexPage {
     // The column texts, lines joined by "\n" (one character per line break).
     std::string AddressText() const;
     std::string HexText() const;
-    std::string AsciiText() const;
 };
 
 // The character the ASCII column shows for a byte: itself when printable, ".".

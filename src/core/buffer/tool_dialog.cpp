@@ -1,4 +1,5 @@
 #include "core/buffer/tool_dialog.h"
+#include "core/base/number_text.h"
 
 #include <cstdio>
 
@@ -8,12 +9,6 @@
 namespace tq {
 
 namespace {
-
-std::string Hex8(uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
-    return text;
-}
 
 void SetButtons(const BufferContext& buffer, FileEditDialog& dialog) {
     dialog.OkCaption = buffer.Texts.DevLanguage.OK;
@@ -75,7 +70,7 @@ std::optional<HexSelection> CarryOutFind(BufferContext& buffer, FileEditDialog& 
 
 void PrepareImportDialog(BufferContext& buffer, FileEditDialog& dialog) {
     dialog.Caption = "文件导入缓存区编辑";
-    OpenField1(dialog, "缓存区起始地址(HEX):", Hex8(buffer.Chip.PrjInfo.RamStartAddr), 0);
+    OpenField1(dialog, "缓存区起始地址(HEX):", HexText(buffer.Chip.PrjInfo.RamStartAddr, 8), 0);
     dialog.Field2.visible = false;
     dialog.Field3.visible = false;
     dialog.RandomVisible = false;
@@ -87,7 +82,7 @@ void MenuBufferFillClick(BufferContext& buffer, FileEditDialog& dialog, const Te
     dialog.Caption = texts("BufferFill", "FillDialogTitle", "缓冲区填充设置");
     OpenField1(dialog, texts("BufferFill", "FillStartAddr", "起始地址(HEX):"), "00000000", 0);
     dialog.Field2.label = texts("BufferFill", "FillLen", "填充长度(HEX):");
-    dialog.Field2.text = Hex8(buffer.Chip.PrjInfo.Capacity);
+    dialog.Field2.text = HexText(buffer.Chip.PrjInfo.Capacity, 8);
     dialog.Field2.visible = true;
     dialog.Field2.enabled = true;
     dialog.Field3.label = texts("BufferFill", "FillValue", "填充数值(HEX):");
@@ -106,7 +101,7 @@ void MenuBufferGotoClick(BufferContext& buffer, FileEditDialog& dialog, const Te
     dialog.Caption = texts("BufferJump", "BufferJumpTitle", "缓冲区跳转");
     OpenField1(dialog, texts("BufferJump", "BufferJumpAddr", "跳转地址(HEX):"), "00000000", 0);
     dialog.Field2.label = texts("BufferJump", "BufferCurrentAddr", "当前地址(HEX):");
-    dialog.Field2.text = Hex8(buffer.RamFile.ViewTop);
+    dialog.Field2.text = HexText(buffer.RamFile.ViewTop, 8);
     dialog.Field2.visible = true;
     dialog.Field2.enabled = false;
     dialog.Field3.visible = false;

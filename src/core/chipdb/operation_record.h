@@ -41,7 +41,6 @@ struct Prj_Info_Struct {
     uint8_t ChannelSelector = 0;
     std::array<uint8_t, 2> SocketStatus{0, 0};
     uint8_t StopRequest = 0;  // 0 none, 1 requested, 2 seen by a running polled erase
-    std::array<uint8_t, 3> SocketRecheck{0, 0, 0};  // kept for layout; nothing uses them
 };
 
 }  // namespace tq

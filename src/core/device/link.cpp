@@ -1,4 +1,5 @@
 #include "core/device/link.h"
+#include "core/base/number_text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -187,11 +188,7 @@ void DeviceLink::DeviceExchange(uint16_t frameLength) {
 void DeviceLink::TraceBytes(char direction, const uint8_t* bytes, size_t count) {
     if (!trace_) return;
     std::string line(1, direction);
-    char hex[4];
-    for (size_t i = 0; i < count; ++i) {
-        std::snprintf(hex, sizeof hex, " %02X", bytes[i]);
-        line += hex;
-    }
+    for (size_t i = 0; i < count; ++i) line += " " + HexText(bytes[i], 2);
     trace_->Trace(line);
 }
 

@@ -1,4 +1,5 @@
 #include "core/firmware/firmware_update.h"
+#include "core/base/number_text.h"
 
 #include <algorithm>
 #include <array>
@@ -41,16 +42,9 @@ std::string UnreadablePackageText(int language, const std::string& path) {
     return Triplet(language, "无法读取升级文件：", "無法讀取升級文件：", "Cannot read the update file: ") + path;
 }
 
-// Seconds since startTick with two decimals, rounded half up.
-std::string ElapsedSeconds(OperationContext& context, uint32_t startTick) {
-    const uint32_t centiseconds = (context.clock().TickCount() - startTick + 5) / 10;
-    char text[32];
-    std::snprintf(text, sizeof text, "%u.%02u", centiseconds / 100, centiseconds % 100);
-    return text;
-}
 
 std::string BurnDoneText(OperationContext& context, uint32_t startTick) {
-    return "系统烧写完成，共耗时" + ElapsedSeconds(context, startTick) + "s";
+    return "系统烧写完成，共耗时" + FormatSeconds(ElapsedSince(context, startTick)) + "s";
 }
 
 std::string ImageFolder(const OperationContext& context) { return (context.Texts.ProgramFolder / "iap").string(); }

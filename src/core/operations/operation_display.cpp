@@ -1,4 +1,5 @@
 #include "core/operations/operation_display.h"
+#include "core/base/number_text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -16,14 +17,6 @@ OperationScope::~OperationScope() {
     if (!claimed_) return;
     operation_.Busy.Running = false;
     operation_.Chip.PrjInfo.StopRequest = 0;
-}
-
-std::string FormatSeconds(uint32_t milliseconds) {
-    const uint64_t hundredths = (static_cast<uint64_t>(milliseconds) + 5) / 10;
-    char text[32];
-    std::snprintf(text, sizeof text, "%llu.%02llu", static_cast<unsigned long long>(hundredths / 100),
-                  static_cast<unsigned long long>(hundredths % 100));
-    return text;
 }
 
 uint32_t ElapsedSince(OperationContext& operation, uint32_t startTick) { return operation.clock().TickCount() - startTick; }

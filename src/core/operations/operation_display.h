@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include "core/base/number_text.h"
 #include <functional>
 #include <string>
 
@@ -54,8 +55,6 @@ private:
     bool claimed_;
 };
 
-// Elapsed seconds with two decimals ("1.50" for 1500 ms), rounded half up.
-std::string FormatSeconds(uint32_t milliseconds);
 // Milliseconds since a TickCount reading (wrap-safe).
 uint32_t ElapsedSince(OperationContext& operation, uint32_t startTick);
 

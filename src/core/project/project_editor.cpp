@@ -1,4 +1,5 @@
 #include "core/project/project_editor.h"
+#include "core/base/number_text.h"
 
 #include <cstdio>
 
@@ -56,11 +57,9 @@ bool ProjectEditor::Button2Click() {
     const std::string name = CutToGbkBytes(cut == std::string::npos ? path : path.substr(cut + 1), 64);
     form.editPrjName = name;
 
-    char crc[9];
-    std::snprintf(crc, sizeof crc, "%08X", facts.crc);
     const int language = context_.Texts.Language;
     const std::string prefix = language == 0 || language == 1 ? "文件名: " : "File Name: ";
-    log_.AppendLine(prefix + name + "    CRC32: 0x" + crc, LogColour::Grey);
+    log_.AppendLine(prefix + name + "    CRC32: 0x" + HexText(facts.crc, 8), LogColour::Grey);
     log_.AppendLine(ProjectText(context_, "注意：文件名只支持显示英文字符（包含大小写）与数字！中文会导致显示异常！",
                                 "注意: 文件名只支持顯示英文字符（包含大小寫）與數字！中文會導致顯示異常！", "    "),
                     LogColour::Red);

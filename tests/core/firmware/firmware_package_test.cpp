@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "support/firmware_package_builder.h"
-#include "support/firmware_test_folder.h"
+#include "support/scratch_folder.h"
 
 namespace tq {
 namespace {
@@ -15,7 +15,7 @@ using testing::FirmwarePackage;
 using testing::FirmwarePackageBuilder;
 
 struct PackageFixture : ::testing::Test {
-    testing::FirmwareTestFolder folder;
+    testing::ScratchFolder folder;
     std::string Write(const FirmwarePackageBuilder& builder, const std::string& name = "p.tqmv") {
         const std::string path = folder.File(name);
         EXPECT_TRUE(builder.WriteTo(path));

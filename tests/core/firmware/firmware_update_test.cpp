@@ -14,7 +14,7 @@
 #include "sim/sim_programmer.h"
 #include "support/fake_volumes.h"
 #include "support/firmware_package_builder.h"
-#include "support/firmware_test_folder.h"
+#include "support/scratch_folder.h"
 #include "support/recording_views.h"
 
 namespace tq {
@@ -107,7 +107,7 @@ struct Bench {
 uint32_t Be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
 
 struct UpdateFixture : ::testing::Test {
-    testing::FirmwareTestFolder folder;
+    testing::ScratchFolder folder;
     VirtualClock clock;
     SimProgrammer sim{clock};
     Session session{sim.volumes(), clock, folder.path()};
@@ -348,7 +348,7 @@ TEST_F(UpdateFixture, ALostBlockOrCheckNeverEndsInTheSuccessText) {
 // A programmer that answers the check with a non-zero status: scripted, since
 // the simulated one accepts every image that arrives intact.
 TEST(UpdateRejected, ARejectedImageIsAFailureAndTheVersionIsStillRead) {
-    testing::FirmwareTestFolder folder;
+    testing::ScratchFolder folder;
     testing::FakeVolumes volumes;
     VirtualClock clock;
     volumes.volumes = {testing::ProgrammerVolume()};

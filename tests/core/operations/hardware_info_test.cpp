@@ -17,7 +17,7 @@ TEST(HardInfo, ShowsTheIdentityWithLabelsFromTheLanguageFileOrTheirDefaults) {
     rig.sim.identity = {"V2.10", "HW-3", "SN0042", "TQM7300B"};
     ASSERT_TRUE(rig.Connect());
     // English texts with two of the five labels; the others keep their defaults.
-    std::ofstream(rig.folder.path / "EN.ini", std::ios::binary)
+    std::ofstream(rig.folder.path() / "EN.ini", std::ios::binary)
         << Utf8ToGbk("[HardInfo]\r\nDevSN=Serial:\r\nHardInfoTitle=Info\r\n");
     rig.session.Texts.Language = 2;
 

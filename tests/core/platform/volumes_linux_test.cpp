@@ -9,23 +9,18 @@
 
 #include "core/device/link.h"
 #include "core/platform/system_volumes.h"
+#include "support/scratch_folder.h"
 
 namespace tq {
 namespace {
 
 namespace fs = std::filesystem;
 
-fs::path FreshFolder(const std::string& name) {
-    const fs::path folder = fs::temp_directory_path() / ("tqprog-" + name + "-" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    return folder;
-}
-
 // Both a disk-backed folder (O_DIRECT works) and /dev/shm (tmpfs refuses
 // O_DIRECT: the synchronous fallback) must move whole sectors at offset 0.
 TEST(LinuxExchangeFile, MovesAlignedSectorsAtOffsetZeroWithOrWithoutODirect) {
-    std::vector<fs::path> folders = {FreshFolder("direct")};
+    const testing::ScratchFolder disk;
+    std::vector<fs::path> folders = {disk.path()};
     if (fs::is_directory("/dev/shm")) folders.push_back("/dev/shm");
     auto volumes = MakeSystemVolumes();
     for (const fs::path& folder : folders) {
@@ -51,7 +46,6 @@ TEST(LinuxExchangeFile, MovesAlignedSectorsAtOffsetZeroWithOrWithoutODirect) {
         EXPECT_EQ(writer->Size(), 4096);
         fs::remove(file);
     }
-    fs::remove_all(folders[0]);
 }
 
 TEST(LinuxVolumes, ListsTheRootFilesystemAsReadableAndFixed) {
