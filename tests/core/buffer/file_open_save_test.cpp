@@ -1,6 +1,7 @@
 #include "core/buffer/file_open_save.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <regex>
 
@@ -240,7 +241,8 @@ TEST_F(FileFixture, SavingWritesDataLenBytesAndAppendsBinWithoutADot) {
 TEST_F(FileFixture, ASaveThatFailsIsReportedAndLeavesTheOldFileWhole) {
     const std::vector<uint8_t> old = Counting(0xA0, 40);
     const std::string target = Write("kept.bin", old);
-    std::filesystem::create_directories(data / "kept.bin.tmp");  // the temporary file cannot be created
+    // The temporary file (named after the process) cannot be created.
+    std::filesystem::create_directories(data / ("kept.bin.tmp" + std::to_string(::getpid())));
     std::filesystem::create_directories(data / "isdir.bin");
     struct Case {
         std::filesystem::path path;
@@ -256,7 +258,7 @@ TEST_F(FileFixture, ASaveThatFailsIsReportedAndLeavesTheOldFileWhole) {
     EXPECT_EQ(ReadBytes(target), old);
     EXPECT_FALSE(std::filesystem::exists(data / "no"));
     EXPECT_TRUE(std::filesystem::is_directory(data / "isdir.bin"));
-    EXPECT_FALSE(std::filesystem::exists(data / "isdir.bin.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(data / ("isdir.bin.tmp" + std::to_string(::getpid()))));
 }
 
 TEST_F(FileFixture, LoadDataFileLoadsLikeOpenWithoutDialogs) {
