@@ -24,14 +24,29 @@ TEST(DetectCli, NamesTheOnlyChipWithTheIdListsSeveralAndFailsWithoutAnId) {
          "芯片名称  类型       厂商        容量  ID\n"
          "GD25Q64   SPI FLASH  GIGADEVICE  8MB   C84017\n",
          ""},
+        // 4-byte-address parts above 16 MiB, 1.8 V and 3.3 V.
+        {{"--sim-chip", "XM25RU256C", "--lang", "2", "detect"},
+         0,
+         " Chip detected and identified, model:XM25RU256C Capacity:32MB\n"
+         "Chip name   Type       Maker  Size  ID\n"
+         "XM25RU256C  SPI FLASH  XMC    32MB  204419\n",
+         ""},
+        {{"--sim-chip", "MX77L25650F", "--lang", "2", "detect"},
+         0,
+         " Chip detected and identified, model:MX77L25650F Capacity:32MB\n"
+         "Chip name    Type       Maker     Size  ID\n"
+         "MX77L25650F  SPI FLASH  MACRONIX  32MB  C27519\n",
+         ""},
         // The selection made with -c before detecting stays.
         {{"--sim-chip", "W25Q64FV", "-c", "GD25Q64", "--lang", "2", "detect"},
          1,
          "These chips share the ID EF4017:\n"
-         "Chip name    Type       Maker    Size  ID\n"
-         "W25Q64BV     SPI FLASH  WINBOND  8MB   EF4017\n"
-         "W25Q64FV     SPI FLASH  WINBOND  8MB   EF4017\n"
-         "W25Q64JV-IQ  SPI FLASH  WINBOND  8MB   EF4017\n"
+         "Chip name    Type       Maker     Size  ID\n"
+         "W25Q64BV     SPI FLASH  WINBOND   8MB   EF4017\n"
+         "W25Q64FV     SPI FLASH  WINBOND   8MB   EF4017\n"
+         "W25Q64JV-IQ  SPI FLASH  WINBOND   8MB   EF4017\n"
+         "W25Q64CV     SPI FLASH  WINBOND   8MB   EF4017\n"
+         "S25FL064K    SPI FLASH  SPANSION  8MB   EF4017\n"
          "The selected chip is unchanged: GD25Q64\n",
          "tqprog-cli: several chips match: choose one of them with -c NAME\n"},
         // An empty socket answers with the error byte set; a 24 EEPROM with its family only.

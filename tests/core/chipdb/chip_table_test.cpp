@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -64,16 +66,80 @@ TEST(ChipTable, ReportsTheFaultyLine) {
     }
 }
 
+// What data/CHIPS.md prescribes for a row: block size, ChipPara, ChipPara1
+// and erase time follow from its type, size and family.
+struct Parameters {
+    int64_t BlockSize, ChipPara, ChipPara1, EraseTime;
+    bool operator==(const Parameters&) const = default;
+    friend std::ostream& operator<<(std::ostream& out, const Parameters& p) {
+        return out << "block " << p.BlockSize << ", ChipPara " << p.ChipPara << ", ChipPara1 " << p.ChipPara1
+                   << ", erase " << p.EraseTime << " ms";
+    }
+};
+
+int64_t SpiFlags(const std::string& name) {
+    const auto starts = [&](std::string_view prefix) { return name.starts_with(prefix); };
+    const bool aai = (starts("SST25VF0") && name.back() == 'B') || starts("SST25WF");
+    const bool protectedAtPowerUp = starts("SST25") || starts("AT25DF") || starts("AT26DF") || starts("AT25DL");
+    return (aai ? 0x01 : 0) | (starts("SST26") ? 0x02 : 0) | (protectedAtPowerUp ? 0x04 : 0);
+}
+
+Parameters ExpectedParameters(const ChipRow& row) {
+    const int64_t size = row.Capacity;
+    const int64_t block = std::max<int64_t>(row.PageSize, 16);
+    const std::string& type = row.ChipType;
+    if (type == "SPI FLASH") {
+        const int64_t estimate = std::clamp<int64_t>(size * 2500 / (1 << 20), 1000, 190000);  // 312.5 ms per Mbit
+        return {4096, size > (16 << 20) ? 4 : 3, SpiFlags(row.ChipName), row.ManufName == "SST" ? 50 : estimate};
+    }
+    if (type == "45 EEPROM") {
+        const int64_t nominalMbit = size / 33 * 32 * 8 >> 20;
+        const int64_t pageBits = row.PageSize == 264 ? 9 : row.PageSize == 528 ? 10 : row.PageSize == 1056 ? 11 : -1;
+        return {row.PageSize, 3, pageBits, std::max<int64_t>(2000, 1000 * nominalMbit)};
+    }
+    if (type == "24 EEPROM") {
+        const std::map<int64_t, int64_t> addressBitsInDevice = {
+            {512, 1}, {1024, 2}, {2048, 3}, {131072, 1}, {262144, 2}};
+        const auto bits = addressBitsInDevice.find(size);
+        return {block, size <= 2048 ? 1 : 2, bits == addressBitsInDevice.end() ? 0 : bits->second, 0};
+    }
+    if (type == "25 EEPROM" || type == "95 EEPROM") {
+        return {block, size <= 512 ? 1 : size <= 65536 ? 2 : 3, size == 512 ? 1 : 0, 0};
+    }
+    if (type == "93 EEPROM") return {16, size <= 128 ? 7 : size <= 512 ? 9 : 11, 8, 0};
+    return {1024, row.ChipPara, row.ChipPara1, 40};  // SWD ARM: core and controller are per target
+}
+
+// Source of each shipped row, from data/chip-sources.csv.
+std::map<std::string, std::string> ReadSources(const std::filesystem::path& csv) {
+    std::ifstream file(csv);
+    std::map<std::string, std::string> sources;
+    std::string line;
+    std::getline(file, line);  // header
+    while (std::getline(file, line)) {
+        const size_t comma = line.find(',');
+        const std::string name = line.substr(0, comma);
+        EXPECT_TRUE(sources.emplace(name, comma == std::string::npos ? "" : line.substr(comma + 1)).second)
+            << "source named twice: " << name;
+    }
+    return sources;
+}
+
 // The shipped chip list: every rule the program and the programmer rely on.
 TEST(ChipTable, ShippedListIsConsistent) {
-    const std::filesystem::path csv = std::filesystem::path(TQ_SOURCE_DIR) / "data" / "chips.csv";
-    if (!std::filesystem::exists(csv)) GTEST_SKIP() << csv << " is not in this checkout";
-    const ChipTable table = ReadChipTable(csv);
-    EXPECT_GE(table.rows.size(), 400u);
+    const std::filesystem::path data = std::filesystem::path(TQ_SOURCE_DIR) / "data";
+    if (!std::filesystem::exists(data / "chips.csv")) GTEST_SKIP() << data << " is not in this checkout";
+    const ChipTable table = ReadChipTable(data / "chips.csv");
+    std::map<std::string, std::string> sources = ReadSources(data / "chip-sources.csv");
+    EXPECT_GE(table.rows.size(), 1000u);
 
+    // Supply voltages each type may carry.
+    const std::map<std::string, std::set<int64_t>> voltages = {
+        {"SPI FLASH", {1800, 3300}}, {"45 EEPROM", {1800, 3300}}, {"24 EEPROM", {5000}}, {"25 EEPROM", {5000}},
+        {"93 EEPROM", {5000}},       {"95 EEPROM", {5000}},       {"SWD ARM", {3300}}};
     std::set<std::string> names;
     std::map<std::string, int> perType;
-    std::map<std::string, std::vector<std::string>> byId;
+    std::map<std::string, std::vector<const ChipRow*>> byId;
     for (const ChipRow& row : table.rows) {
         const std::string& name = row.ChipName;
         EXPECT_TRUE(names.insert(name).second) << "duplicate name " << name;
@@ -84,30 +150,38 @@ TEST(ChipTable, ShippedListIsConsistent) {
         if (row.PageSize > 0) {
             EXPECT_EQ(row.Capacity % row.PageSize, 0) << name << ": capacity not whole pages";
         }
-        EXPECT_GE(row.BlockSize, 16) << name << ": block size below 16 reads as no chip";
-        EXPECT_TRUE(row.Voltage == 1800 || row.Voltage == 3300 || row.Voltage == 5000) << name;
-        EXPECT_TRUE(row.ChipPara >= 0 && row.ChipPara <= 255 && row.ChipPara1 >= 0 && row.ChipPara1 <= 255) << name;
+        EXPECT_TRUE(voltages.count(row.ChipType) && voltages.at(row.ChipType).count(row.Voltage))
+            << name << ": " << row.Voltage << " mV for a " << row.ChipType;
+        EXPECT_EQ((Parameters{row.BlockSize, row.ChipPara, row.ChipPara1, row.EraseTime}), ExpectedParameters(row))
+            << name;
         EXPECT_EQ(row.Adder, "Varden") << name;
+        EXPECT_FALSE(sources[name].empty()) << name << " has no source";
+        sources.erase(name);
         const bool detectable = row.ChipType == "SPI FLASH" || row.ChipType == "45 EEPROM";
         if (detectable || !row.ChipID.empty()) {
             EXPECT_TRUE(IsWellFormedChipId(row.ChipID)) << name << ": ID \"" << row.ChipID << "\"";
-            byId[row.ChipID].push_back(name);
+            byId[row.ChipID].push_back(&row);
         }
     }
+    for (const auto& [name, source] : sources) ADD_FAILURE() << "source for a chip not in the list: " << name;
     for (std::string_view type : kChipTypeTexts) {
-        if (type != "SWD ARM") {
-            EXPECT_GT(perType[std::string(type)], 0) << "no chip of type " << type;
-        }
+        EXPECT_GT(perType[std::string(type)], 0) << "no chip of type " << type;
     }
 
-    // IDs that detection cannot tell apart must be listed as look-alikes, and
-    // the list names only IDs that really are shared.
+    // IDs that detection cannot tell apart must be listed as look-alikes, the
+    // list names only IDs that really are shared, and look-alikes agree on
+    // size and supply so that picking any of them is safe.
     for (const auto& [id, chips] : byId) {
         const bool listed = table.lookAlikes.count(id) > 0;
         if (chips.size() > 1) {
             EXPECT_TRUE(listed) << id << " is shared by " << chips.size() << " chips";
         } else {
             EXPECT_FALSE(listed) << id << " is listed as a look-alike but unique";
+        }
+        for (const ChipRow* chip : chips) {
+            EXPECT_TRUE(chip->Capacity == chips[0]->Capacity && chip->Voltage == chips[0]->Voltage)
+                << chip->ChipName << " and " << chips[0]->ChipName << " share " << id
+                << " but differ in size or supply";
         }
     }
     for (const std::string& id : table.lookAlikes) EXPECT_TRUE(byId.count(id)) << id << " belongs to no chip";
