@@ -8,9 +8,7 @@
 namespace tq {
 
 ChipSearchTexts ChipSearchDialogTexts(int language) {
-    const auto text = [language](const char* cn, const char* tc, const char* en) {
-        return Triplet(language, cn, tc, en);
-    };
+    const TripletPicker text(language);
     ChipSearchTexts texts;
     texts.caption = text("芯片查找", "晶片查找", "Chip Find");
     texts.nameLabel = text("芯片名称", "晶片名稱", "Chip Name");

@@ -15,9 +15,7 @@ void Tell(Session& session, const char* cn, const char* tc, const char* en) {
 }  // namespace
 
 UserChipTexts UserChipDialogTexts(int language) {
-    const auto text = [language](const char* cn, const char* tc, const char* en) {
-        return Triplet(language, cn, tc, en);
-    };
+    const TripletPicker text(language);
     UserChipTexts texts;
     texts.caption = text("用户自定义芯片管理", "用戶自定義晶片管理", "User-Def Chips Manage");
     texts.countPrefix = text("用户自定义型号        ", "用戶自定義型號        ", "User Self-Def Chip       ");

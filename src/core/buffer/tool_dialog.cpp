@@ -20,13 +20,17 @@ void Show(FileEditDialog& dialog, FileEditMode mode) {
     dialog.Visible = true;
 }
 
+void ShowField(DialogField& field, std::string label, std::string text, bool enabled, int maxLength = 0) {
+    field.label = std::move(label);
+    field.text = std::move(text);
+    field.visible = true;
+    field.enabled = enabled;
+    field.maxLength = maxLength;
+}
+
 // Field 1 is never hidden; only the find mode limits its length.
 void OpenField1(FileEditDialog& dialog, std::string label, std::string text, int maxLength) {
-    dialog.Field1.label = std::move(label);
-    dialog.Field1.text = std::move(text);
-    dialog.Field1.visible = true;
-    dialog.Field1.enabled = true;
-    dialog.Field1.maxLength = maxLength;
+    ShowField(dialog.Field1, std::move(label), std::move(text), true, maxLength);
 }
 
 // Reads a number field; reports a bad text and returns nothing.
@@ -81,15 +85,9 @@ void PrepareImportDialog(BufferContext& buffer, FileEditDialog& dialog) {
 void MenuBufferFillClick(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts) {
     dialog.Caption = texts("BufferFill", "FillDialogTitle", "缓冲区填充设置");
     OpenField1(dialog, texts("BufferFill", "FillStartAddr", "起始地址(HEX):"), "00000000", 0);
-    dialog.Field2.label = texts("BufferFill", "FillLen", "填充长度(HEX):");
-    dialog.Field2.text = HexText(buffer.Chip.PrjInfo.Capacity, 8);
-    dialog.Field2.visible = true;
-    dialog.Field2.enabled = true;
-    dialog.Field3.label = texts("BufferFill", "FillValue", "填充数值(HEX):");
-    dialog.Field3.text = "00";
-    dialog.Field3.visible = true;
-    dialog.Field3.enabled = true;
-    dialog.Field3.maxLength = 2;
+    ShowField(dialog.Field2, texts("BufferFill", "FillLen", "填充长度(HEX):"), HexText(buffer.Chip.PrjInfo.Capacity, 8),
+              true);
+    ShowField(dialog.Field3, texts("BufferFill", "FillValue", "填充数值(HEX):"), "00", true, 2);
     dialog.RandomCaption = texts("BufferFill", "FillRandom", "随机填充");
     dialog.RandomVisible = true;
     dialog.RandomChecked = false;
@@ -100,10 +98,8 @@ void MenuBufferFillClick(BufferContext& buffer, FileEditDialog& dialog, const Te
 void MenuBufferGotoClick(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts) {
     dialog.Caption = texts("BufferJump", "BufferJumpTitle", "缓冲区跳转");
     OpenField1(dialog, texts("BufferJump", "BufferJumpAddr", "跳转地址(HEX):"), "00000000", 0);
-    dialog.Field2.label = texts("BufferJump", "BufferCurrentAddr", "当前地址(HEX):");
-    dialog.Field2.text = HexText(buffer.RamFile.ViewTop, 8);
-    dialog.Field2.visible = true;
-    dialog.Field2.enabled = false;
+    ShowField(dialog.Field2, texts("BufferJump", "BufferCurrentAddr", "当前地址(HEX):"), HexText(buffer.RamFile.ViewTop, 8),
+              false);
     dialog.Field3.visible = false;
     dialog.RandomVisible = false;
     SetButtons(buffer, dialog);
