@@ -1,12 +1,12 @@
 #include "core/app/chip_detect.h"
-#include "core/base/number_text.h"
 
 #include <cstdio>
 
-#include "core/chipdb/chip_database.h"
 #include "core/app/chip_selection.h"
-#include "core/device/commands.h"
 #include "core/app/session.h"
+#include "core/base/number_text.h"
+#include "core/chipdb/chip_database.h"
+#include "core/device/commands.h"
 
 namespace tq {
 namespace {

@@ -1,6 +1,7 @@
 #include "core/app/language_menu.h"
 
 #include "core/app/session.h"
+#include "core/chipdb/chip_database.h"
 #include "core/device/commands.h"
 
 namespace tq {
@@ -26,7 +27,7 @@ LanguageApplied SelectLanguage(Session& session, int32_t index, std::string_view
         applied.menuChecks[item] = static_cast<int>(item) == LanguageMenuItem(index);
     // Only the M500 platform shows texts of its own; its reply is not needed.
     DeviceContext& device = session.Device;
-    if (device.Link.Uart.Connected && device.DevInf.Model.substr(0, 4) == "M500")
+    if (device.Link.Uart.Connected && PlatformCode(device.DevInf.Model) == "M500")
         SetLanguage(device.Link, static_cast<uint8_t>(index));
     return applied;
 }

@@ -1,13 +1,13 @@
 #include "core/buffer/file_merge.h"
-#include "core/base/number_text.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
 
-#include "core/texts/language.h"
-#include "core/buffer/hex_field.h"
 #include "core/base/atomic_write.h"
+#include "core/base/number_text.h"
+#include "core/buffer/hex_field.h"
+#include "core/texts/language.h"
 
 namespace tq {
 namespace {

@@ -1,8 +1,9 @@
 #include "core/buffer/hex_view_model.h"
-#include "core/base/number_text.h"
 
 #include <algorithm>
 #include <cstdio>
+
+#include "core/base/number_text.h"
 
 namespace tq {
 

@@ -1,8 +1,8 @@
 #include "core/buffer/tool_dialog.h"
-#include "core/base/number_text.h"
 
 #include <cstdio>
 
+#include "core/base/number_text.h"
 #include "core/buffer/file_import.h"
 #include "core/buffer/hex_field.h"
 

@@ -1,11 +1,12 @@
 #include "core/device/link.h"
-#include "core/base/number_text.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+
+#include "core/base/number_text.h"
 
 namespace tq {
 

@@ -1,5 +1,4 @@
 #include "core/firmware/firmware_update.h"
-#include "core/base/number_text.h"
 
 #include <algorithm>
 #include <array>
@@ -10,11 +9,12 @@
 #include <functional>
 #include <vector>
 
+#include "core/base/number_text.h"
 #include "core/device/commands.h"
 #include "core/device/frame.h"
 #include "core/firmware/firmware_package.h"
-#include "core/operations/operation_display.h"
 #include "core/operations/operation_context.h"
+#include "core/operations/operation_display.h"
 
 namespace tq {
 
@@ -194,7 +194,7 @@ std::string NewestImageFor(const std::string& model, const std::string& folder, 
         if (extension == ".iap") names.push_back(it->path().filename().string());
     }
     std::sort(names.begin(), names.end());
-    const std::string platform = model.substr(0, 4);
+    const std::string platform = PlatformCode(model);
     std::string best;
     unsigned long bestNumber = 0;
     for (const std::string& name : names) {

@@ -1,9 +1,9 @@
 #include "core/operations/operation_display.h"
-#include "core/base/number_text.h"
 
 #include <algorithm>
 #include <cstdio>
 
+#include "core/base/number_text.h"
 #include "core/device/commands.h"
 #include "core/operations/operation_context.h"
 

@@ -1,12 +1,12 @@
 #include "core/project/project_editor.h"
-#include "core/base/number_text.h"
 
 #include <cstdio>
 
+#include "core/base/number_text.h"
 #include "core/base/text_encoding.h"
+#include "core/operations/operation_context.h"
 #include "core/project/project_crc.h"
 #include "core/project/project_texts.h"
-#include "core/operations/operation_context.h"
 
 namespace tq {
 
