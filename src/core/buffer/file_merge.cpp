@@ -26,53 +26,82 @@ bool ReadableSize(const std::string& path, uint64_t& size) {
     return true;
 }
 
-// Writes the merged files; false after an error was shown.
-bool WriteMerge(const MergeFileList& list, uint8_t fill, ReplacingFile& out, MessageView& messages, int language) {
-    std::vector<char> chunk(kCopyChunk);
-    uint64_t written = 0;
-    const auto cannotWrite = [&] {
-        messages.ShowError(MergeCannotWriteText(out.target().string(), language));
-        return false;
-    };
+// Where one listed file goes in the output.
+struct MergePiece {
+    const MergeFileRow* row;
+    uint64_t start;  // where its bytes begin (its start, or the end so far when that is later)
+    uint64_t size;
+};
+
+constexpr uint64_t kMaxMergeBytes = uint64_t{1} << 32;  // offsets are 32-bit
+
+// Reads every start and file size and places each file, before the output is
+// touched; false after an error was shown. A start before the current end is
+// appended at that end after a warning.
+bool PlanMerge(const MergeFileList& list, std::vector<MergePiece>& pieces, MessageView& messages, int language) {
+    uint64_t end = 0;
     for (const MergeFileRow& row : list.rows()) {
         uint32_t start = 0;
         if (!ParseHexNumber(row.startText, start)) {
             messages.ShowError(MergeNotHexText(row.startText, language));
             return false;
         }
-        if (start > written) {
-            std::fill(chunk.begin(), chunk.end(), static_cast<char>(fill));
-            while (written < start) {
-                const std::size_t part = static_cast<std::size_t>(std::min<uint64_t>(start - written, chunk.size()));
-                if (!out.Write(chunk.data(), part)) return cannotWrite();
-                written += part;
-            }
-        } else if (start < written) {
-            // Appended at the current end: nothing already written is overwritten.
-            messages.ShowWarning(kMergeStartTooSmall);
-        }
         uint64_t size = 0;
-        std::ifstream in(row.fileName, std::ios::binary);
-        if (!in || !ReadableSize(row.fileName, size)) {
+        if (!ReadableSize(row.fileName, size)) {
             messages.ShowError(MergeCannotOpenText(row.fileName, language));
             return false;
         }
+        if (start < end) messages.ShowWarning(kMergeStartTooSmall);
+        const uint64_t placed = std::max<uint64_t>(start, end);
+        if (placed + size > kMaxMergeBytes) {
+            messages.ShowError(MergeTooLargeText(row.fileName, language));
+            return false;
+        }
+        pieces.push_back({&row, placed, size});
+        end = placed + size;
+    }
+    return true;
+}
+
+// Writes the planned files; false after an error was shown.
+bool WriteMerge(const std::vector<MergePiece>& pieces, uint8_t fill, ReplacingFile& out, MessageView& messages,
+                int language) {
+    std::vector<char> chunk(kCopyChunk);
+    uint64_t written = 0;
+    const auto cannotWrite = [&] {
+        messages.ShowError(MergeCannotWriteText(out.target().string(), language));
+        return false;
+    };
+    for (const MergePiece& piece : pieces) {
+        std::fill(chunk.begin(), chunk.end(), static_cast<char>(fill));
+        while (written < piece.start) {
+            const std::size_t part = static_cast<std::size_t>(std::min<uint64_t>(piece.start - written, chunk.size()));
+            if (!out.Write(chunk.data(), part)) return cannotWrite();
+            written += part;
+        }
+        std::ifstream in(piece.row->fileName, std::ios::binary);
         uint64_t copied = 0;
-        while (in) {
-            in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        while (in && copied < piece.size) {
+            in.read(chunk.data(), static_cast<std::streamsize>(std::min<uint64_t>(chunk.size(), piece.size - copied)));
             const auto got = static_cast<std::size_t>(in.gcount());
             if (got == 0) break;
             if (!out.Write(chunk.data(), got)) return cannotWrite();
             copied += got;
         }
         // A read that failed or came up short must not pass for the whole file.
-        if (in.bad() || copied != size) {
-            messages.ShowError(MergeCannotOpenText(row.fileName, language));
+        if (copied != piece.size) {
+            messages.ShowError(MergeCannotOpenText(piece.row->fileName, language));
             return false;
         }
         written += copied;
     }
     return true;
+}
+
+// "start + size - 1" in 8 hex digits; empty when the file reaches beyond 4 GiB.
+std::string EndText(uint32_t start, uint64_t size) {
+    if (start + size > kMaxMergeBytes) return {};
+    return HexText(start + static_cast<uint32_t>(size) - 1, 8);
 }
 
 }  // namespace
@@ -88,7 +117,7 @@ MergeAddResult MergeFileList::AddFile(const std::string& path) {
     char number[4];
     std::snprintf(number, sizeof number, "%zX", rows_.size() + 1);
     // Offsets are 32-bit, like the 8-digit cells that show them.
-    rows_.push_back({number, path, HexText(start, 8), HexText(start + static_cast<uint32_t>(size) - 1, 8)});
+    rows_.push_back({number, path, HexText(start, 8), EndText(start, size)});
     return MergeAddResult::Added;
 }
 
@@ -104,9 +133,7 @@ void MergeFileList::SetStartText(std::size_t row, const std::string& text) {
     entry.startText = text;
     uint32_t start = 0;
     uint64_t size = 0;
-    entry.endText = ParseHexNumber(text, start) && ReadableSize(entry.fileName, size)
-                        ? HexText(start + static_cast<uint32_t>(size) - 1, 8)
-                        : std::string();
+    entry.endText = ParseHexNumber(text, start) && ReadableSize(entry.fileName, size) ? EndText(start, size) : "";
 }
 
 std::string MergeNotHexText(const std::string& text, int language) {
@@ -116,6 +143,12 @@ std::string MergeNotHexText(const std::string& text, int language) {
 
 std::string MergeCannotOpenText(const std::string& path, int language) {
     return Triplet(language, "无法打开文件：", "無法打開文件：", "Cannot open the file: ") + path;
+}
+
+std::string MergeTooLargeText(const std::string& path, int language) {
+    return Triplet(language, "合并后的文件将超过 4 GiB：", "合併後的檔案將超過 4 GiB：",
+                   "The merged file would reach beyond 4 GiB: ") +
+           path;
 }
 
 std::string MergeCannotWriteText(const std::string& path, int language) {
@@ -128,25 +161,25 @@ bool MergeFiles(const MergeFileList& list, const std::string& fillText, const st
         messages.ShowWarning(kMergeTooFewFiles);
         return false;
     }
+    // Everything is checked before the output is touched: a merge that cannot
+    // be done leaves an existing output file as it was.
+    uint32_t fill = 0;
+    if (fillText.size() != 2) {
+        messages.ShowWarning(kMergeBadFill);
+        return false;
+    }
+    if (!ParseHexNumber(fillText, fill)) {
+        messages.ShowError(MergeNotHexText(fillText, language));
+        return false;
+    }
+    std::vector<MergePiece> pieces;
+    if (!PlanMerge(list, pieces, messages, language)) return false;
     ReplacingFile out(output);
     if (!out.Open()) {
         messages.ShowError(MergeCannotWriteText(output.string(), language));
         return false;
     }
-    uint32_t fill = 0;
-    bool merged = false;
-    if (fillText.size() != 2) {
-        messages.ShowWarning(kMergeBadFill);
-    } else if (!ParseHexNumber(fillText, fill)) {
-        messages.ShowError(MergeNotHexText(fillText, language));
-    } else {
-        merged = WriteMerge(list, static_cast<uint8_t>(fill), out, messages, language);
-    }
-    if (!merged) {
-        // The output chosen for a merge that failed is left empty, never half-merged.
-        out.CommitEmpty();
-        return false;
-    }
+    if (!WriteMerge(pieces, static_cast<uint8_t>(fill), out, messages, language)) return false;
     if (!out.Commit()) {
         messages.ShowError(MergeCannotWriteText(output.string(), language));
         return false;

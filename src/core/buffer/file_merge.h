@@ -37,7 +37,7 @@ struct MergeFileRow {
     std::string number;     // column 0: row number in hex, "1" to "4"
     std::string fileName;   // column 1: full path
     std::string startText;  // column 2: start offset as typed, 8 upper-case hex digits when computed
-    std::string endText;    // column 3: start + size - 1, 8 upper-case hex digits; empty while unknown
+    std::string endText;    // column 3: start + size - 1, 8 upper-case hex digits; empty while unknown or past 4 GiB
 };
 
 enum class MergeAddResult { Added, ListFull, CannotOpen };
@@ -70,13 +70,15 @@ private:
 std::string MergeNotHexText(const std::string& text, int language);
 std::string MergeCannotOpenText(const std::string& path, int language);
 std::string MergeCannotWriteText(const std::string& path, int language);
+std::string MergeTooLargeText(const std::string& path, int language);
 
 // Merges the listed files into output: fill bytes up to each start, a start
 // before the current end is appended at that end after a warning. Shows the
-// merge's messages; true when the output was written completely. On any
-// failure after the checks (bad fill text, bad start text, a listed file that
-// cannot be read, an output that cannot be written) the output is left
-// empty, never holding part of the merge.
+// merge's messages; true when the output was written completely. The fill,
+// every start and every file are checked before the output is touched, and
+// the output is replaced whole: on any failure (bad fill or start text, a
+// listed file that cannot be read, a merge reaching beyond 4 GiB, an output
+// that cannot be written) an existing output file stays as it was.
 bool MergeFiles(const MergeFileList& list, const std::string& fillText, const std::filesystem::path& output,
                 MessageView& messages, int language);
 

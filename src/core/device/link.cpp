@@ -102,12 +102,13 @@ uint32_t DeviceLink::WriteSectors(const uint8_t* data, uint32_t length) {
     // Whole sectors from aligned memory. The send area is used in place; any
     // other data is copied to the staging area and its last sector padded with
     // 0xFF, so nothing is read beyond the caller's bytes.
+    const uint32_t given = length;
     auto transfer = [&](uint32_t count) -> bool {
         const uint8_t* source = data;
         const bool inSendArea = data >= frameBuffer_.data() && data + count <= frameBuffer_.data() + kAreaSize;
         if (!inSendArea) {
             if (staging_.size() < count) staging_.Resize(count);
-            const uint32_t own = std::min(length, count);
+            const uint32_t own = std::min(given, count);
             std::memcpy(staging_.data(), data, own);
             std::memset(staging_.data() + own, 0xFF, count - own);
             source = staging_.data();

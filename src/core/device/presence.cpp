@@ -7,32 +7,38 @@
 
 namespace tq {
 
+namespace {
+
+// The firmware version; a programmer still starting up answers 0xFF...: ask
+// once more, and keep no such text.
+bool ReadFirmwareVersion(DeviceLink& link, std::string& text) {
+    if (GetFwVersion(link, text) != 0) return false;
+    if (text.empty() || static_cast<unsigned char>(text[0]) != 0xFF) return true;
+    if (GetFwVersion(link, text) != 0) return false;
+    if (!text.empty() && static_cast<unsigned char>(text[0]) == 0xFF) text.clear();
+    return true;
+}
+
+}  // namespace
+
 bool IdentifyProgrammer(DeviceContext& device) {
     DeviceLink& link = device.Link;
-    Dev_Inf_Struct& dev = device.DevInf;
     link.Uart.Connected = 1;
-    std::string text;
-    if (GetFwVersion(link, text) != 0) {
+    // All four answers or none: a programmer that stops answering half-way
+    // is not identified, and nothing of the identity changes.
+    std::string firmware, hardware, serial, model;
+    const bool answered = ReadFirmwareVersion(link, firmware) && GetHwVersion(link, hardware) == 0 &&
+                          GetSerial(link, serial) == 0 && GetModel(link, model) == 0;
+    if (!answered) {
         link.DeviceReset();
         return false;
     }
-    if (!text.empty() && static_cast<unsigned char>(text[0]) == 0xFF) {
-        // A programmer still starting up answers 0xFF...: ask once more.
-        if (GetFwVersion(link, text) != 0) {
-            link.DeviceReset();
-            return false;
-        }
-        if (!text.empty() && static_cast<unsigned char>(text[0]) == 0xFF) text.clear();
-    }
-    dev.FwVersion = text;
-    // One shared text buffer: an unanswered query leaves the previous text in it.
-    GetHwVersion(link, text);
-    dev.HwVersion = text;
-    GetSerial(link, text);
-    dev.SerialNo = text;
-    GetModel(link, text);
-    dev.Model = text;
-    dev.DefaultModel = dev.Model;
+    Dev_Inf_Struct& dev = device.DevInf;
+    dev.FwVersion = firmware;
+    dev.HwVersion = hardware;
+    dev.SerialNo = serial;
+    dev.Model = model;
+    dev.DefaultModel = model;
     link.ReceivedCount = 0;
     return true;
 }

@@ -9,13 +9,14 @@ class DeviceContext;
 enum class ConnectResult { Connected, NotFound, NoAnswer };
 
 // Finds the drive and identifies the programmer. NoAnswer resets the link
-// (the first identity command went unanswered); the identity texts then
-// keep their previous values.
+// (an identity command went unanswered); the identity texts then keep their
+// previous values.
 ConnectResult ConnectProgrammer(DeviceContext& device);
 
 // The identity part alone, for a drive already found: sets Connected,
 // reads 0x10 (asking again when its text starts with 0xFF), 0x11, 0x12,
-// 0x13 and makes the model the default model. False when 0x10 is unanswered.
+// 0x13 and makes the model the default model. False, with the link reset
+// and the identity untouched, when any of them is unanswered.
 bool IdentifyProgrammer(DeviceContext& device);
 
 }  // namespace tq

@@ -89,6 +89,29 @@ TEST_F(PresencePollTest, SilentDriveConnectsAndDropsOnEveryTickInvisibly) {
     EXPECT_FALSE(frame.offlineMenuVisible.has_value());
 }
 
+TEST_F(PresencePollTest, AProgrammerThatStopsAnsweringHalfWayIsNotIdentified) {
+    for (const uint8_t silent : {0x11, 0x12, 0x13}) {
+        SCOPED_TRACE(silent);
+        sim.attached = true;
+        sim.faults.silentCommands = {silent};
+        session.Device.DevInf = Dev_Inf_Struct{};
+        session.Device.DevInf.DefaultModel = "M500-16";
+        status.panels[2] = "设备离线";
+        EXPECT_EQ(TimerForMassProduct(session), PollResult::NoAnswer);
+        EXPECT_EQ(session.Device.Link.Uart.Connected, 0);
+        EXPECT_EQ(session.Device.DevInf.FwVersion, "");
+        EXPECT_EQ(session.Device.DevInf.Model, "");
+        EXPECT_EQ(session.Device.DevInf.DefaultModel, "M500-16");
+        EXPECT_EQ(status.panels[2], "设备离线");
+        // The next tick tries again and succeeds once every answer arrives.
+        sim.faults.silentCommands.clear();
+        EXPECT_EQ(TimerForMassProduct(session), PollResult::Identified);
+        EXPECT_EQ(session.Device.DevInf.Model, "TQM7300B");
+        sim.attached = false;
+        EXPECT_EQ(TimerForMassProduct(session), PollResult::WentOffline);
+    }
+}
+
 TEST_F(PresencePollTest, FirmwareVersionOfFFIsAskedForTwice) {
     sim.attached = true;
     sim.identity.firmware = "\xFF\xFF\xFF\xFF";

@@ -83,7 +83,7 @@ TEST_F(MergeFixture, MergePlacesEachFileAtItsStart) {
     }
 }
 
-TEST_F(MergeFixture, FailedMergeLeavesTheOutputEmptyAndSaysWhy) {
+TEST_F(MergeFixture, AMergeThatCannotBeDoneLeavesAnExistingOutputAsItWasAndSaysWhy) {
     struct Case {
         const char* name;
         const char* fill;
@@ -103,6 +103,7 @@ TEST_F(MergeFixture, FailedMergeLeavesTheOutputEmptyAndSaysWhy) {
         {"start too long", "FF", "100000000", false, 2, {}, {"'100000000' is not a valid hexadecimal value!"}},
         {"listed file gone", "FF", nullptr, true, 2, {}, {"Cannot open the file: " + secondPath}},
         {"listed file gone, Chinese", "FF", nullptr, true, 0, {}, {"无法打开文件：" + secondPath}},
+        {"beyond 4 GiB", "FF", "FFFFFFFF", false, 2, {}, {"The merged file would reach beyond 4 GiB: " + secondPath}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -113,8 +114,7 @@ TEST_F(MergeFixture, FailedMergeLeavesTheOutputEmptyAndSaysWhy) {
         if (c.removeSecond) std::filesystem::remove(secondPath);
         const auto output = folder.Write("merged.bin", std::string(50, 'x'));
         EXPECT_FALSE(MergeFiles(list, c.fill, output, messages, c.language));
-        ASSERT_TRUE(std::filesystem::exists(output));
-        EXPECT_EQ(std::filesystem::file_size(output), 0u);
+        EXPECT_EQ(ReadBytes(output), std::vector<uint8_t>(50, 'x'));
         EXPECT_EQ(messages.warnings, c.warnings);
         EXPECT_EQ(messages.errors, c.errors);
         EXPECT_TRUE(messages.messages.empty());  // no completion message

@@ -93,14 +93,23 @@ TEST_F(LinkFixture, AShortExchangeFileIsExtendedByADoubled4096ByteWrite) {
 }
 
 TEST_F(LinkFixture, ShortCallerDataIsPaddedFromAStagingAreaNotReadBeyond) {
-    Connect();
-    std::vector<uint8_t> data(10, 0x11);  // heap block of exactly 10 bytes (ASan would catch over-reads)
-    EXPECT_EQ(link.DeviceWrite(data.data(), 10), 512u);
-    ASSERT_EQ(volumes.drive.writes.size(), 1u);
-    const auto& sent = volumes.drive.writes[0];
-    EXPECT_EQ(sent[9], 0x11);
-    EXPECT_EQ(sent[10], 0xFF);
-    EXPECT_EQ(sent[511], 0xFF);
+    // A heap block of exactly 10 bytes (ASan catches any over-read), to a
+    // file of full size and to one that the first write extends twice over.
+    for (const int64_t fileSize : {int64_t{4608}, int64_t{0}}) {
+        SCOPED_TRACE(fileSize);
+        volumes.drive.size = fileSize;
+        volumes.drive.writes.clear();
+        link.DeviceReset();
+        Connect();
+        std::vector<uint8_t> data(10, 0x11);
+        EXPECT_EQ(link.DeviceWrite(data.data(), 10), fileSize == 0 ? 4096u : 512u);
+        ASSERT_FALSE(volumes.drive.writes.empty());
+        for (const auto& sent : volumes.drive.writes) {
+            EXPECT_EQ(sent[9], 0x11);
+            EXPECT_EQ(sent[10], 0xFF);
+            EXPECT_EQ(sent.back(), 0xFF);
+        }
+    }
 }
 
 TEST_F(LinkFixture, AFailedReadDropsTheLink) {
