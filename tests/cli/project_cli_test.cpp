@@ -39,7 +39,8 @@ struct ProjectCommandTest : ::testing::Test {
 };
 
 TEST_F(ProjectCommandTest, StoresAndChecksTheDataOfAGD25Q64Project) {
-    const CliRun run = Run({"project", "download", Data(), "-c", "GD25Q64"});
+    // Typed in lower case: the project names the chip as the database spells it.
+    const CliRun run = Run({"project", "download", Data(), "-c", "gd25q64"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     const std::string tail =
@@ -73,7 +74,16 @@ TEST_F(ProjectCommandTest, FailsWithTheOffendingTextAndWritesNoProject) {
         std::string err;
     };
     const std::string missing = (folder / "missing.bin").string();
+    folder.WriteBytes("empty.bin", "");
+    folder.WriteBytes("big.bin", "");
+    std::filesystem::resize_file(folder / "big.bin", 16 * 1024 * 1024 + 1);  // one byte past the storage
+    const std::string empty = (folder / "empty.bin").string(), big = (folder / "big.bin").string();
     const Case cases[] = {
+        {{"project", "download", empty, "-c", "GD25Q64"},
+         "error: The data file holds no data: " + empty + "\ntqprog-cli: The offline project download failed.\n"},
+        {{"project", "download", big, "-c", "GD25Q64"},
+         "error: The data file is larger than the programmer's 16 MiB storage: " + big +
+             "\ntqprog-cli: The offline project download failed.\n"},
         {{"project", "download", missing, "-c", "GD25Q64"}, "error: Cannot open file: " + missing + "\n"},
         {{"project", "download", Data(), "-c", "GD25Q64", "--serial", "10:1:3:big"},
          "tqprog-cli: --serial wants ADDR:VALUE:BYTES(1|2|4):big|little, not 10:1:3:big\n"},

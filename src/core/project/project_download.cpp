@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -40,6 +41,29 @@ bool ReadExactly(OperationContext& context, const std::filesystem::path& path, s
 }
 
 std::string Percent(uint64_t value) { return std::to_string(value) + "%"; }
+
+// A data file the programmer can keep whole: an empty one holds no data, and
+// of a larger one only the first 16 MiB would be stored while the project
+// announces the whole file, so the project could never match. Either is
+// refused before anything is written or sent; false after the reason was shown.
+bool DataFileFitsStorage(OperationContext& context, const std::string& path) {
+    std::error_code ec;
+    const uint64_t size = std::filesystem::file_size(path, ec);
+    if (ec) return true;  // the store step reports a file it cannot read
+    if (size == 0) {
+        context.Views.messages->ShowError(
+            ProjectText(context, "数据文件没有数据：", "資料檔案沒有資料：", "The data file holds no data: ") + path);
+        return false;
+    }
+    if (size > kStorageLimit) {
+        context.Views.messages->ShowError(ProjectText(context, "数据文件超过编程器的 16 MiB 存储空间：",
+                                                      "資料檔案超過燒錄器的 16 MiB 儲存空間：",
+                                                      "The data file is larger than the programmer's 16 MiB storage: ") +
+                                          path);
+        return false;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -133,6 +157,7 @@ int btnDownLoadPrjClick(OperationContext& context, ProjectDialogViews& views, co
         context.Views.messages->ShowMessage("请先选择数据文件，然后再下载.");
         return kStepFailed;
     }
+    if (!DataFileFitsStorage(context, dataFile)) return kStepFailed;
     const std::filesystem::path projectPath = ProjectFilePath(context);
     if (!WriteProjectFile(context, form, projectPath)) return kStepFailed;
 

@@ -73,7 +73,7 @@ ComposedProject ComposeProjectFile(const OperationContext& context, const Projec
     line("PrjID=", Hex(prjId, 8) + "H");
     line("PrjName=", CutToGbkBytes(AfterLastSeparator(form.editPrjName), 32));
 
-    r.ChipName = form.chipName;
+    r.ChipName = row.ChipName;  // as the database spells it, whatever case was typed
     line("ChipName=", r.ChipName);
     // A chip without an ID (an empty column) has ID 0.
     r.ChipID = 0;
