@@ -2,6 +2,7 @@
 
 #include "core/texts/language.h"
 #include "core/chipdb/chip_database.h"
+#include "core/chipdb/chip_row.h"
 #include "core/app/chip_selection.h"
 #include "core/app/session.h"
 
@@ -10,6 +11,27 @@ namespace {
 
 void Tell(Session& session, const char* cn, const char* tc, const char* en) {
     session.Views.messages->ShowMessage(Triplet(session.Texts.Language, cn, tc, en));
+}
+
+
+// A name a person can read back and type again: not blanks alone, no line
+// break or other control character (the name also goes into dev.ini).
+bool IsUsableChipName(const std::string& name) {
+    if (name.find_first_not_of(' ') == std::string::npos) return false;
+    for (const unsigned char c : name)
+        if (c < 0x20 || c == 0x7F) return false;
+    return true;
+}
+
+// An empty ID or six hex digits, stored upper case; false for anything else.
+bool NormaliseChipId(std::string& id) {
+    if (id.empty()) return true;
+    std::string upper = id;
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
+    if (!IsWellFormedChipId(upper)) return false;
+    id = upper;
+    return true;
 }
 
 }  // namespace
@@ -82,6 +104,13 @@ bool UserChipDialog::FindAlgorithm(Session& session, ChipRow& row) {
     return true;
 }
 
+bool UserChipDialog::CheckChipId(Session& session) {
+    if (NormaliseChipId(chipId)) return true;
+    Tell(session, "芯片ID必须是六位十六进制数字！", "晶片ID必須是六位十六進制數字！",
+         "The chip ID must be six hexadecimal digits!");
+    return false;
+}
+
 UserChipResult UserChipDialog::btnAddClick(Session& session) {
     ChipRow source;
     if (!FindAlgorithm(session, source)) return {UserChipOutcome::UnknownAlgorithm, 0};
@@ -89,6 +118,12 @@ UserChipResult UserChipDialog::btnAddClick(Session& session) {
         Tell(session, "芯片名称不能为空！", "晶片名稱不能為空！", "The chip name is empty!");
         return {UserChipOutcome::EmptyName, 0};
     }
+    if (!IsUsableChipName(chipName)) {
+        Tell(session, "芯片名称不能只有空格，也不能包含换行！", "晶片名稱不能只有空格，也不能包含換行！",
+             "The chip name must not be blanks only or contain a line break!");
+        return {UserChipOutcome::BadName, 0};
+    }
+    if (!CheckChipId(session)) return {UserChipOutcome::BadId, 0};
     if (!session.Chip.database().ChipRowQuery(chipName).empty()) {
         Tell(session, "该芯片名称已存在，请换一个名称！", "該晶片名稱已存在，請換一個名稱！",
              "A chip with this name already exists! Please choose another name!");
@@ -102,6 +137,7 @@ UserChipResult UserChipDialog::btnAddClick(Session& session) {
 UserChipResult UserChipDialog::btnModifyClick(Session& session) {
     ChipRow source;
     if (!FindAlgorithm(session, source)) return {UserChipOutcome::UnknownAlgorithm, 0};
+    if (!CheckChipId(session)) return {UserChipOutcome::BadId, 0};
     const int changed =
         session.Chip.database().UserChipUpdate(chipName, std::to_string(source.Capacity), manufacturer, chipId);
     return {UserChipOutcome::Done, changed};

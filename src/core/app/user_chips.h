@@ -28,6 +28,8 @@ enum class UserChipOutcome {
     UnknownAlgorithm,  // the algorithm text names no chip; the message was shown
     EmptyName,         // add refused: no name; the message was shown
     NameTaken,         // add refused: a chip of that name exists; the message was shown
+    BadName,           // add refused: a name of blanks only or with a control character; the message was shown
+    BadId,             // add or modify refused: an ID that is neither empty nor six hex digits; the message was shown
 };
 
 struct UserChipResult {
@@ -73,6 +75,9 @@ private:
     void RefreshUserList(Session& session);
     // The algorithm's row, or the algorithm error message and false.
     bool FindAlgorithm(Session& session, ChipRow& row);
+    // Accepts an empty ID or six hex digits (stored upper case); otherwise
+    // shows why and returns false.
+    bool CheckChipId(Session& session);
 
     std::vector<std::string> userChips_;
     int selected_ = -1;

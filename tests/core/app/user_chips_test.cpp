@@ -80,6 +80,7 @@ TEST_F(UserChipsTest, AddRefusals) {
         int language;
         UserChipOutcome outcome;
         std::string message;
+        std::string id = "AB4017";
     };
     const Case cases[] = {
         {"OTHER", "NOALGO", 0, UserChipOutcome::UnknownAlgorithm, "算法名称错误，请重试！"},
@@ -90,12 +91,17 @@ TEST_F(UserChipsTest, AddRefusals) {
         {"myflash", "W25Q64FV", 2, UserChipOutcome::NameTaken,
          "A chip with this name already exists! Please choose another name!"},
         {"GD25Q64", "W25Q64FV", 1, UserChipOutcome::NameTaken, "該晶片名稱已存在，請換一個名稱！"},
+        {"   ", "W25Q64FV", 2, UserChipOutcome::BadName,
+         "The chip name must not be blanks only or contain a line break!"},
+        {"TWO\nLINES", "W25Q64FV", 0, UserChipOutcome::BadName, "芯片名称不能只有空格，也不能包含换行！"},
+        {"BADID", "W25Q64FV", 2, UserChipOutcome::BadId, "The chip ID must be six hexadecimal digits!", "AB40"},
+        {"BADID", "W25Q64FV", 1, UserChipOutcome::BadId, "晶片ID必須是六位十六進制數字！", "AB401G"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name + "/" + c.algorithm);
         session.Texts.Language = c.language;
         messages.messages.clear();
-        EXPECT_EQ(Add(c.name, "ACME", "AB4017", c.algorithm).outcome, c.outcome);
+        EXPECT_EQ(Add(c.name, "ACME", c.id, c.algorithm).outcome, c.outcome);
         EXPECT_EQ(messages.messages, std::vector<std::string>{c.message});
     }
     EXPECT_EQ(db().UserRowsQuery().size(), 1u);
