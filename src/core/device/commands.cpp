@@ -8,50 +8,28 @@
 
 namespace tq {
 
-void PutBe16(uint8_t* at, uint16_t value) {
-    at[0] = static_cast<uint8_t>(value >> 8);
-    at[1] = static_cast<uint8_t>(value);
-}
-
-void PutBe32(uint8_t* at, uint32_t value) {
-    at[0] = static_cast<uint8_t>(value >> 24);
-    at[1] = static_cast<uint8_t>(value >> 16);
-    at[2] = static_cast<uint8_t>(value >> 8);
-    at[3] = static_cast<uint8_t>(value);
-}
-
 namespace {
-// Writes a header with a 16-bit payload length; the payload follows at offset 6.
-uint8_t* StartFrame(DeviceLink& link, uint8_t code, uint16_t payloadLength) {
-    uint8_t* s = link.SendArea();
-    s[0] = 0x02;
-    s[1] = code;
-    s[2] = 0x00;
-    s[3] = 0x01;
-    PutBe16(s + 4, payloadLength);
-    return s + 6;
-}
-
 // Seals and exchanges the frame; 0 when an answer arrived, 1 when not.
 int Exchange(DeviceLink& link) {
     link.DeviceExchange(FinishFrame(link));
     return CheckResponse(link);
 }
 
-int TextQuery(DeviceLink& link, uint8_t code, std::string& text, uint16_t maximum) {
+int TextQuery(DeviceLink& link, CommandCode code, std::string& text, uint16_t maximum) {
     StartFrame(link, code, 0);
     if (Exchange(link) != 0) return 1;
     CopyResponseText(link, text, maximum);
     return 0;
 }
 
-void SendStreamHeader(DeviceLink& link, uint8_t code, uint8_t channel, uint8_t chipType, uint32_t start,
+void SendStreamHeader(DeviceLink& link, CommandCode code, uint8_t channel, uint8_t chipType, uint32_t start,
                       uint32_t length, uint16_t blockSize) {
-    FillHeader(link, code, 12, channel, chipType);
-    uint8_t* s = link.SendArea();
-    PutBe32(s + 8, start);
-    PutBe32(s + 12, length);
-    PutBe16(s + 16, blockSize);
+    uint8_t* p = StartFrame(link, code, 12);
+    p[0] = channel;
+    p[1] = chipType;
+    PutBe32(p + 2, start);
+    PutBe32(p + 6, length);
+    PutBe16(p + 10, blockSize);
     link.SendFrameOnly(FinishFrame(link));
 }
 }  // namespace
@@ -83,17 +61,21 @@ int ReadChipId(DeviceLink& link, uint32_t& id, uint8_t& errorByte, uint8_t& extr
 }
 
 int SendErase(DeviceLink& link, uint8_t channel, uint8_t chipType, uint8_t mode) {
-    FillHeader(link, CMD_ERASE, 3, channel, chipType);
-    link.SendArea()[8] = mode;
+    uint8_t* p = StartFrame(link, CMD_ERASE, 3);
+    p[0] = channel;
+    p[1] = chipType;
+    p[2] = mode;
     if (Exchange(link) != 0) return 0xFF;
     if (ResponseLength(link) != 1) return 3;
     return link.ReceiveArea()[6] == 0x55 ? 0 : 1;
 }
 
 int BlankCheck(DeviceLink& link, uint8_t channel, uint8_t chipType, uint32_t start, uint32_t length) {
-    FillHeader(link, CMD_BLANK_CHECK, 10, channel, chipType);
-    PutBe32(link.SendArea() + 8, start);
-    PutBe32(link.SendArea() + 12, length);
+    uint8_t* p = StartFrame(link, CMD_BLANK_CHECK, 10);
+    p[0] = channel;
+    p[1] = chipType;
+    PutBe32(p + 2, start);
+    PutBe32(p + 6, length);
     if (Exchange(link) != 0) return 5;
     return link.ReceiveArea()[1] == 0 ? 0 : 5;
 }

@@ -99,9 +99,7 @@ void ShowOnlineVersion(OperationContext& context) {
 }
 
 void SendIapDone(DeviceLink& link) {
-    uint8_t* s = link.SendArea();
-    const uint8_t header[6] = {0x02, CMD_IAP_DONE, 0x00, 0x01, 0x00, 0x00};
-    std::memcpy(s, header, sizeof header);
+    StartFrame(link, CMD_IAP_DONE, 0);
     link.DeviceExchange(FinishFrame(link));
 }
 
@@ -139,16 +137,14 @@ int SendImage(OperationContext& context, UpdateDialogView& dialog, uint32_t offs
     dialog.SetBarMaximum(maximum);
     dialog.SetBarPosition(0);
     for (uint32_t done = 0; done < length; done += kBlockSize) {
-        uint8_t* s = link.SendArea();
-        const uint8_t header[6] = {0x02, CMD_IAP_DATA, 0x00, 0x01, 0x01, 0x06};
-        std::memcpy(s, header, sizeof header);
-        PutBe32(s + 6, address);
-        PutBe16(s + 10, kBlockSize);
+        uint8_t* p = StartFrame(link, CMD_IAP_DATA, static_cast<uint16_t>(6 + kBlockSize));
+        PutBe32(p, address);
+        PutBe16(p + 4, kBlockSize);
         // The last block is padded with 0xFF; the digest covers the padding.
         const uint32_t part = std::min(kBlockSize, length - done);
-        std::memcpy(s + 12, image.data() + done, part);
-        std::memset(s + 12 + part, 0xFF, kBlockSize - part);
-        digest.Update(s + 12, kBlockSize);
+        std::memcpy(p + 6, image.data() + done, part);
+        std::memset(p + 6 + part, 0xFF, kBlockSize - part);
+        digest.Update(p + 6, kBlockSize);
         count += kBlockSize;
         address += kBlockSize;
         const uint16_t frameLength = FinishFrame(link);
@@ -163,11 +159,9 @@ int SendImage(OperationContext& context, UpdateDialogView& dialog, uint32_t offs
     const std::array<uint8_t, 16> md5 = digest.Final();
     if (!digest.ok()) return fail(kVerifyFailed);
 
-    uint8_t* s = link.SendArea();
-    const uint8_t header[6] = {0x02, CMD_IAP_VERIFY, 0x00, 0x01, 0x00, 0x14};
-    std::memcpy(s, header, sizeof header);
-    PutBe32(s + 6, count);
-    std::memcpy(s + 10, md5.data(), md5.size());
+    uint8_t* p = StartFrame(link, CMD_IAP_VERIFY, static_cast<uint16_t>(4 + md5.size()));
+    PutBe32(p, count);
+    std::memcpy(p + 4, md5.data(), md5.size());
     link.DeviceExchange(FinishFrame(link));
     if (CheckResponse(link) != 0 || link.ReceiveArea()[1] != 0) return fail(kVerifyFailed);
     status.SetPanelText(0, "IAP下载成功");
