@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "core/base/atomic_write.h"
+#include "core/base/chip_type.h"
 #include "core/device/command_code.h"
 #include "core/device/commands.h"
 #include "core/device/frame.h"
@@ -22,7 +23,7 @@ uint32_t Be32(const uint8_t* p) {
 uint16_t Be16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
 
 // NOR flash programming only clears bits; EEPROMs overwrite.
-bool ProgramsLikeFlash(uint8_t typeCode) { return typeCode == 1; }
+bool ProgramsLikeFlash(uint8_t typeCode) { return typeCode == CodeOf(ChipType::SpiFlash); }
 }  // namespace
 
 // The programmer's drive as the host's volume list shows it.

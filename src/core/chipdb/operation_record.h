@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/base/chip_type.h"
+
 namespace tq {
 
 struct Prj_Info_Struct {
@@ -43,5 +45,7 @@ struct Prj_Info_Struct {
     uint8_t StopRequest = 0;  // 0 none, 1 requested, 2 seen by a running polled erase
     std::array<uint8_t, 3> SocketRecheck{0, 0, 0};  // kept for layout; nothing uses them
 };
+
+inline ChipType ChipTypeOf(const Prj_Info_Struct& prj) { return static_cast<ChipType>(prj.ChipTypeCode); }
 
 }  // namespace tq

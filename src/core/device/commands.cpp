@@ -22,11 +22,11 @@ int TextQuery(DeviceLink& link, CommandCode code, std::string& text, uint16_t ma
     return 0;
 }
 
-void SendStreamHeader(DeviceLink& link, CommandCode code, uint8_t channel, uint8_t chipType, uint32_t start,
+void SendStreamHeader(DeviceLink& link, CommandCode code, uint8_t channel, ChipType chipType, uint32_t start,
                       uint32_t length, uint16_t blockSize) {
     uint8_t* p = StartFrame(link, code, 12);
     p[0] = channel;
-    p[1] = chipType;
+    p[1] = CodeOf(chipType);
     PutBe32(p + 2, start);
     PutBe32(p + 6, length);
     PutBe16(p + 10, blockSize);
@@ -60,28 +60,28 @@ int ReadChipId(DeviceLink& link, uint32_t& id, uint8_t& errorByte, uint8_t& extr
     return 0;
 }
 
-int SendErase(DeviceLink& link, uint8_t channel, uint8_t chipType, uint8_t mode) {
+int SendErase(DeviceLink& link, uint8_t channel, ChipType chipType, uint8_t mode) {
     uint8_t* p = StartFrame(link, CMD_ERASE, 3);
     p[0] = channel;
-    p[1] = chipType;
+    p[1] = CodeOf(chipType);
     p[2] = mode;
     if (Exchange(link) != 0) return 0xFF;
     if (ResponseLength(link) != 1) return 3;
     return link.ReceiveArea()[6] == 0x55 ? 0 : 1;
 }
 
-int BlankCheck(DeviceLink& link, uint8_t channel, uint8_t chipType, uint32_t start, uint32_t length) {
+int BlankCheck(DeviceLink& link, uint8_t channel, ChipType chipType, uint32_t start, uint32_t length) {
     uint8_t* p = StartFrame(link, CMD_BLANK_CHECK, 10);
     p[0] = channel;
-    p[1] = chipType;
+    p[1] = CodeOf(chipType);
     PutBe32(p + 2, start);
     PutBe32(p + 6, length);
     if (Exchange(link) != 0) return 5;
     return link.ReceiveArea()[1] == 0 ? 0 : 5;
 }
 
-int ChipPresence(DeviceLink& link, uint8_t chipType, uint8_t& socket1, uint8_t& socket2) {
-    StartFrame(link, CMD_CHIP_PRESENCE, 1)[0] = chipType;
+int ChipPresence(DeviceLink& link, ChipType chipType, uint8_t& socket1, uint8_t& socket2) {
+    StartFrame(link, CMD_CHIP_PRESENCE, 1)[0] = CodeOf(chipType);
     if (Exchange(link) != 0) return 5;
     if (ResponseLength(link) != 2) return 6;
     socket1 = link.ReceiveArea()[6];
@@ -100,11 +100,11 @@ void SelectChip(DeviceLink& link, const ChipSelection& chip) {
     Exchange(link);
 }
 
-void SendReadHeader(DeviceLink& link, uint8_t channel, uint8_t chipType, uint32_t start, uint32_t length, uint16_t blockSize) {
+void SendReadHeader(DeviceLink& link, uint8_t channel, ChipType chipType, uint32_t start, uint32_t length, uint16_t blockSize) {
     SendStreamHeader(link, CMD_READ, channel, chipType, start, length, blockSize);
 }
 
-void SendWriteHeader(DeviceLink& link, uint8_t channel, uint8_t chipType, uint32_t start, uint32_t length, uint16_t blockSize) {
+void SendWriteHeader(DeviceLink& link, uint8_t channel, ChipType chipType, uint32_t start, uint32_t length, uint16_t blockSize) {
     SendStreamHeader(link, CMD_WRITE, channel, chipType, start, length, blockSize);
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/base/chip_type.h"
 #include "core/device/frame.h"
 #include "core/device/link.h"
 
@@ -28,11 +29,11 @@ int SetIndicator(DeviceLink& link, uint16_t code); // 0 answered, 1 not
 int ReadChipId(DeviceLink& link, uint32_t& id, uint8_t& errorByte, uint8_t& extraByte);
 // mode 0 starts erasing, 1 asks for progress. 0: finished (0x55); 1: busy;
 // 3: wrong length; 0xFF: no answer.
-int SendErase(DeviceLink& link, uint8_t channel, uint8_t chipType, uint8_t mode);
+int SendErase(DeviceLink& link, uint8_t channel, ChipType chipType, uint8_t mode);
 // 0: range blank; 5: not blank or no answer.
-int BlankCheck(DeviceLink& link, uint8_t channel, uint8_t chipType, uint32_t start, uint32_t length);
+int BlankCheck(DeviceLink& link, uint8_t channel, ChipType chipType, uint32_t start, uint32_t length);
 // 0: both socket bytes delivered; 6: wrong length; 5: no answer (states unchanged).
-int ChipPresence(DeviceLink& link, uint8_t chipType, uint8_t& socket1, uint8_t& socket2);
+int ChipPresence(DeviceLink& link, ChipType chipType, uint8_t& socket1, uint8_t& socket2);
 
 struct ChipSelection {
     uint8_t chipType = 0;
@@ -45,8 +46,8 @@ struct ChipSelection {
 void SelectChip(DeviceLink& link, const ChipSelection& chip);
 
 // Stream headers: sent without waiting and without reading an answer.
-void SendReadHeader(DeviceLink& link, uint8_t channel, uint8_t chipType, uint32_t start, uint32_t length, uint16_t blockSize);
-void SendWriteHeader(DeviceLink& link, uint8_t channel, uint8_t chipType, uint32_t start, uint32_t length, uint16_t blockSize);
+void SendReadHeader(DeviceLink& link, uint8_t channel, ChipType chipType, uint32_t start, uint32_t length, uint16_t blockSize);
+void SendWriteHeader(DeviceLink& link, uint8_t channel, ChipType chipType, uint32_t start, uint32_t length, uint16_t blockSize);
 
 // True when a 512-byte sector of the block starts with the not-delivered marker.
 bool BlockHasNotDeliveredMarker(const uint8_t* block, uint32_t length);

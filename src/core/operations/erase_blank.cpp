@@ -18,7 +18,7 @@ int PolledErase(OperationContext& operation, uint8_t channel) {
     Prj_Info_Struct& prj = operation.Chip.PrjInfo;
     DeviceLink& link = operation.Device.Link;
     ProgressView& progress = *operation.Views.progress;
-    const uint8_t type = static_cast<uint8_t>(prj.ChipTypeCode);
+    const ChipType type = ChipTypeOf(prj);
     if (SendErase(link, channel, type, 0) == 0xFF) SendErase(link, channel, type, 0);
 
     uint32_t position = 0;
@@ -27,7 +27,7 @@ int PolledErase(OperationContext& operation, uint8_t channel) {
         // reported once the chip has finished.
         if (prj.StopRequest == 1) prj.StopRequest = 2;
         link.Wait10us(kErasePollWait10us);
-        if (prj.ChipTypeCode == 4) link.Wait10us(kErasePollExtra45Wait10us);
+        if (type == ChipType::Eeprom45) link.Wait10us(kErasePollExtra45Wait10us);
         const int result = SendErase(link, channel, type, 1);
         progress.SetLabelText(std::to_string(poll) + "%");
         position = result == 0 ? 100 : position + 1;
@@ -47,7 +47,7 @@ int PolledErase(OperationContext& operation, uint8_t channel) {
 int FillErase(OperationContext& operation, uint8_t channel) {
     Prj_Info_Struct& prj = operation.Chip.PrjInfo;
     DeviceLink& link = operation.Device.Link;
-    const uint8_t type = static_cast<uint8_t>(prj.ChipTypeCode);
+    const ChipType type = ChipTypeOf(prj);
     const uint32_t block = std::min(prj.Capacity, kFillBlock);
     operation.Views.progress->SetMaximum(prj.Capacity);
     operation.Views.progress->SetPosition(0);
@@ -66,7 +66,7 @@ int FillErase(OperationContext& operation, uint8_t channel) {
         if (link.DeviceWrite(link.SendArea(), block) == 0) return kOpTransferFailed;
         written += block;
         operation.Views.progress->SetPosition(std::min(written, prj.Capacity));
-        if (prj.ChipTypeCode == 5) link.Wait10us(2000);
+        if (type == ChipType::Eeprom93) link.Wait10us(2000);
     }
     link.Wait10us(30000);
     return kOpSuccess;
@@ -74,7 +74,9 @@ int FillErase(OperationContext& operation, uint8_t channel) {
 
 }  // namespace
 
-bool UsesPolledErase(uint16_t chipTypeCode) { return chipTypeCode == 1 || chipTypeCode == 4 || chipTypeCode == 7; }
+bool UsesPolledErase(ChipType type) {
+    return type == ChipType::SpiFlash || type == ChipType::Eeprom45 || type == ChipType::SwdArm;
+}
 
 int EraseChip(OperationContext& operation, uint8_t channel) {
     ProgressView& progress = *operation.Views.progress;
@@ -85,7 +87,7 @@ int EraseChip(OperationContext& operation, uint8_t channel) {
     progress.SetPosition(0);
     progress.SetBarColour(kBarGreen);
 
-    if (UsesPolledErase(operation.Chip.PrjInfo.ChipTypeCode)) return PolledErase(operation, channel);
+    if (UsesPolledErase(ChipTypeOf(operation.Chip.PrjInfo))) return PolledErase(operation, channel);
 
     const int result = FillErase(operation, channel);
     progress.SetPosition(operation.Chip.PrjInfo.Capacity);
@@ -132,7 +134,7 @@ OperationOutcome sbBlankCheckClick(OperationContext& operation) {
 
     Prj_Info_Struct& prj = operation.Chip.PrjInfo;
     DeviceLink& link = operation.Device.Link;
-    const uint8_t type = static_cast<uint8_t>(prj.ChipTypeCode);
+    const ChipType type = ChipTypeOf(prj);
     // Its own socket test: either socket holding a chip will do, and an
     // empty socket ends the check without a word.
     prj.SocketStatus = {0xFF, 0xFF};

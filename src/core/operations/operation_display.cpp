@@ -50,7 +50,7 @@ int CheckSocket(OperationContext& operation) {
     Prj_Info_Struct& prj = operation.Chip.PrjInfo;
     prj.SocketStatus = {0xFF, 0xFF};
     // Only a well-formed answer replaces the states; anything else leaves 0xFF.
-    ChipPresence(operation.Device.Link, static_cast<uint8_t>(prj.ChipTypeCode), prj.SocketStatus[0], prj.SocketStatus[1]);
+    ChipPresence(operation.Device.Link, ChipTypeOf(prj), prj.SocketStatus[0], prj.SocketStatus[1]);
     if (prj.SocketStatus[0] == 0) return 0;
     ShowStatus(operation, StatusLine(operation.clock(), Triplet(operation.Texts.Language, "没有芯片放入，请确认！",
                                                      "沒有放入晶片，請確認！",

@@ -30,19 +30,19 @@ int ReadFailed(OperationContext& operation) {
 }  // namespace
 
 uint32_t ReadBlockSize(const Prj_Info_Struct& prj) {
-    switch (prj.ChipTypeCode) {
-        case 4: return PageBlock(prj.PageSize, 6);
-        case 3:
-        case 5:
-        case 6: return 512;
+    switch (ChipTypeOf(prj)) {
+        case ChipType::Eeprom45: return PageBlock(prj.PageSize, 6);
+        case ChipType::Eeprom25:
+        case ChipType::Eeprom93:
+        case ChipType::Eeprom95: return 512;
         default: return kAreaSize;
     }
 }
 
 uint32_t VerifyBlockSize(const Prj_Info_Struct& prj) {
-    switch (prj.ChipTypeCode) {
-        case 4: return PageBlock(prj.PageSize, 3);
-        case 5: return 512;
+    switch (ChipTypeOf(prj)) {
+        case ChipType::Eeprom45: return PageBlock(prj.PageSize, 3);
+        case ChipType::Eeprom93: return 512;
         default: return kAreaSize;
     }
 }
@@ -51,7 +51,7 @@ int ReadChip(OperationContext& operation, uint8_t channel) {
     Prj_Info_Struct& prj = operation.Chip.PrjInfo;
     DeviceLink& link = operation.Device.Link;
     ProgressView& progress = *operation.Views.progress;
-    const uint8_t type = static_cast<uint8_t>(prj.ChipTypeCode);
+    const ChipType type = ChipTypeOf(prj);
     const uint32_t capacity = prj.Capacity;
 
     ShowStatus(operation, StatusLine(operation.clock(), operation.Texts.DevLanguage.LogChipReadChip));
@@ -85,7 +85,7 @@ int ReadChip(OperationContext& operation, uint8_t channel) {
             retries = 0;
         }
         ShowProgress(operation, offset, capacity);
-        if (type == 3 || type == 5 || type == 6) link.Wait10us(500);
+        if (type == ChipType::Eeprom25 || type == ChipType::Eeprom93 || type == ChipType::Eeprom95) link.Wait10us(500);
     }
     const uint32_t elapsed = ElapsedSince(operation, start);
 
@@ -121,7 +121,7 @@ int VerifyChip(OperationContext& operation, uint8_t channel) {
     progress.SetState(ProgressState::Normal);
     // Announce only the bytes that will be fetched: a longer buffer than the
     // chip must not send the programmer reading past the chip's end.
-    SendReadHeader(link, channel, static_cast<uint8_t>(prj.ChipTypeCode), prj.RamStartAddr, length,
+    SendReadHeader(link, channel, ChipTypeOf(prj), prj.RamStartAddr, length,
                    static_cast<uint16_t>(block));
     if (!link.Uart.Connected) return mismatch();
 

@@ -52,11 +52,11 @@ TEST_F(CommandFixture, EveryWrapperMapsAnswersToItsResultCodes) {
         {"0x14", [&] { return SetLanguage(link, 2); }, 0, 1, {}, {}},
         {"0x20", [&] { return SetIndicator(link, 1); }, 0, 1, {}, {}},
         {"0x31", [&] { return ReadChipId(link, id, e, x); }, 0, 1, 3, {0, 0xC8, 0x40, 0x17, 0, 0}},
-        {"0x32 done", [&] { return SendErase(link, 0, 1, 1); }, 0, 0xFF, 3, {0x55}},
-        {"0x32 busy", [&] { return SendErase(link, 0, 1, 1); }, 1, 0xFF, 3, {0x00}},
-        {"0x37 blank", [&] { return BlankCheck(link, 0, 1, 0, 16); }, 0, 5, {}, {}, 0},
-        {"0x37 not blank", [&] { return BlankCheck(link, 0, 1, 0, 16); }, 5, 5, {}, {}, 1},
-        {"0x38", [&] { return ChipPresence(link, 1, s1, s2); }, 0, 5, 6, {0, 1}},
+        {"0x32 done", [&] { return SendErase(link, 0, ChipType::SpiFlash, 1); }, 0, 0xFF, 3, {0x55}},
+        {"0x32 busy", [&] { return SendErase(link, 0, ChipType::SpiFlash, 1); }, 1, 0xFF, 3, {0x00}},
+        {"0x37 blank", [&] { return BlankCheck(link, 0, ChipType::SpiFlash, 0, 16); }, 0, 5, {}, {}, 0},
+        {"0x37 not blank", [&] { return BlankCheck(link, 0, ChipType::SpiFlash, 0, 16); }, 5, 5, {}, {}, 1},
+        {"0x38", [&] { return ChipPresence(link, ChipType::SpiFlash, s1, s2); }, 0, 5, 6, {0, 1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -94,7 +94,7 @@ TEST_F(CommandFixture, ChipIdAndSocketStatesAreTakenOnlyFromWellFormedAnswers) {
     Reconnect();
     uint8_t s1 = 0xFF, s2 = 0xFF;
     volumes.QueueAnswer({0, 0, 0});
-    EXPECT_EQ(ChipPresence(link, 1, s1, s2), 6);
+    EXPECT_EQ(ChipPresence(link, ChipType::SpiFlash, s1, s2), 6);
     EXPECT_EQ(s1, 0xFF);
     EXPECT_EQ(s2, 0xFF);
 }
@@ -113,7 +113,7 @@ TEST_F(CommandFixture, AnUnansweredTextQueryLeavesTheTextAndAFFVersionIsKeptAsSe
 TEST_F(CommandFixture, StreamHeadersAreSentWithoutWaitingOrReading) {
     Reconnect();
     const uint64_t before = clock.NowMicros();
-    SendWriteHeader(link, 0, 4, 0x00010000, 5000, 2048);
+    SendWriteHeader(link, 0, ChipType::Eeprom45, 0x00010000, 5000, 2048);
     EXPECT_EQ(clock.NowMicros(), before);
     EXPECT_TRUE(volumes.drive.readLengths.empty());
     ASSERT_EQ(volumes.drive.writes.size(), 1u);

@@ -126,7 +126,7 @@ TEST(Write, TheLastShortBlockGoesOutPaddedWithFF) {
     session.Buffer.RamFile.Data = Pattern(4096);
     session.Buffer.RamFile.DataLen = 300;
 
-    EXPECT_EQ(StreamWrite(session.Operation, 0, 4), kOpSuccess);
+    EXPECT_EQ(StreamWrite(session.Operation, 0, ChipType::Eeprom45), kOpSuccess);
     const auto& writes = volumes.drive.writes;
     ASSERT_EQ(writes.size(), 3u);  // header, two blocks of one sector each
     const std::vector<uint8_t>& data = session.Buffer.RamFile.Data;
