@@ -41,8 +41,8 @@ DetectResult Detect(Session& session, bool fromFrame) {
 
     uint32_t id = 0;
     uint8_t errorByte = 0, unused = 0;
-    const int read = ReadChipId(session.Device.Link, id, errorByte, unused);
-    if (read != 0 || (!fromFrame && errorByte != 0)) {
+    const CommandResult read = ReadChipId(session.Device.Link, id, errorByte, unused);
+    if (read != CommandResult::Ok || (!fromFrame && errorByte != 0)) {
         // These chips answer no ID; their parameters go to the programmer again.
         if (ReselectsOnFailure(ChipTypeOf(session.Chip.PrjInfo))) ApplyChipName(session);
         if (!fromFrame) ShowDetectError(session);

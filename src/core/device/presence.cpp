@@ -12,13 +12,13 @@ bool IdentifyProgrammer(DeviceContext& device) {
     Dev_Inf_Struct& dev = device.DevInf;
     link.Uart.Connected = 1;
     std::string text;
-    if (GetFwVersion(link, text) != 0) {
+    if (GetFwVersion(link, text) != CommandResult::Ok) {
         link.DeviceReset();
         return false;
     }
     if (!text.empty() && static_cast<unsigned char>(text[0]) == 0xFF) {
         // A programmer still starting up answers 0xFF...: ask once more.
-        if (GetFwVersion(link, text) != 0) {
+        if (GetFwVersion(link, text) != CommandResult::Ok) {
             link.DeviceReset();
             return false;
         }

@@ -70,7 +70,7 @@ std::string DisplayName(const std::string& path) {
 
 // The boot command; an unanswered one shows "下载失败" in status panel 0.
 void SendBootCommand(DeviceLink& link, StatusBarView& status) {
-    if (EnterBoot(link) != 0) status.SetPanelText(0, "下载失败");
+    if (EnterBoot(link) != CommandResult::Ok) status.SetPanelText(0, "下载失败");
 }
 
 // The poll timer is switched off for an update and on again however the
@@ -273,7 +273,7 @@ FirmwareUpdateResult MenuFirmUpdateClick(OperationContext& context, UpdateDialog
     if (downloaded) status.SetPanelText(0, BurnDoneText(context, startTick));
 
     std::string version;
-    if (GetFwVersion(link, version) != 0)
+    if (GetFwVersion(link, version) != CommandResult::Ok)
         return downloaded ? FirmwareUpdateResult::NoAnswer : FirmwareUpdateResult::DownloadFailed;
     context.Device.DevInf.FwVersion = version;
     ShowOnlineVersion(context);
@@ -342,7 +342,7 @@ FirmwareUpdateResult RunBootModeUpdate(OperationContext& context, UpdateDialogVi
                           [&] { dialog.AddLogLine("Boot程序启动中，请稍等..."); }))
             return timeout();
         link.Uart.Connected = 1;
-        if (GetFwVersion(link, version) != 0) {
+        if (GetFwVersion(link, version) != CommandResult::Ok) {
             link.DeviceReset();
             return FirmwareUpdateResult::NoAnswer;
         }
@@ -370,7 +370,7 @@ FirmwareUpdateResult RunBootModeUpdate(OperationContext& context, UpdateDialogVi
     if (!WaitForDrive(link, true, kReturnChecks, kReturnPause)) return timeout();
 
     link.Uart.Connected = 1;
-    if (GetFwVersion(link, version) != 0) return FirmwareUpdateResult::NoAnswer;
+    if (GetFwVersion(link, version) != CommandResult::Ok) return FirmwareUpdateResult::NoAnswer;
     context.Device.DevInf.FwVersion = version;
     SendIapDone(link);
     dialog.AddLogLine("更新完成，即将关闭更新页面，进入主界面.");

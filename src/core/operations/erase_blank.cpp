@@ -19,7 +19,7 @@ int PolledErase(OperationContext& operation, uint8_t channel) {
     DeviceLink& link = operation.Device.Link;
     ProgressView& progress = *operation.Views.progress;
     const ChipType type = ChipTypeOf(prj);
-    if (SendErase(link, channel, type, 0) == 0xFF) SendErase(link, channel, type, 0);
+    if (SendErase(link, channel, type, 0) == CommandResult::EraseNoAnswer) SendErase(link, channel, type, 0);
 
     uint32_t position = 0;
     for (int poll = 1;; ++poll) {
@@ -28,11 +28,11 @@ int PolledErase(OperationContext& operation, uint8_t channel) {
         if (prj.StopRequest == 1) prj.StopRequest = 2;
         link.Wait10us(kErasePollWait10us);
         if (type == ChipType::Eeprom45) link.Wait10us(kErasePollExtra45Wait10us);
-        const int result = SendErase(link, channel, type, 1);
+        const bool finished = SendErase(link, channel, type, 1) == CommandResult::Ok;
         progress.SetLabelText(std::to_string(poll) + "%");
-        position = result == 0 ? 100 : position + 1;
+        position = finished ? 100 : position + 1;
         progress.SetPosition(position);
-        if (result == 0) {
+        if (finished) {
             if (prj.StopRequest != 0) {
                 prj.StopRequest = 0;
                 return kOpStopped;
@@ -111,18 +111,18 @@ OperationOutcome sbEraseClick(OperationContext& operation) {
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
     if (!ChipSelected(operation)) return OperationOutcome::NoChipSelected;
-    if (CheckSocket(operation) != 0) return OperationOutcome::EmptySocket;
+    if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
 
     operation.Views.progress->SetLabelColour(LabelColour::WindowText);
     const uint32_t start = operation.clock().TickCount();
-    Indicate(operation, 1);
+    Indicate(operation, IndicatorCode::Working);
     const int result = EraseChip(operation, operation.Chip.PrjInfo.ChannelSelector);
     const uint32_t elapsed = ElapsedSince(operation, start);
-    if (result != kOpSuccess) Indicate(operation, 3);
+    if (result != kOpSuccess) Indicate(operation, IndicatorCode::Failed);
     ShowEraseResult(operation, result, elapsed);
-    Indicate(operation, 100);
+    Indicate(operation, IndicatorCode::Finished);
     if (result != kOpSuccess) return OperationOutcome::Failed;
-    Indicate(operation, 0);
+    Indicate(operation, IndicatorCode::Passed);
     return OperationOutcome::Succeeded;
 }
 
@@ -142,22 +142,22 @@ OperationOutcome sbBlankCheckClick(OperationContext& operation) {
     if (prj.SocketStatus[0] != 0 && prj.SocketStatus[1] != 0) return OperationOutcome::EmptySocket;
 
     ProgressView& progress = *operation.Views.progress;
-    Indicate(operation, 1);
+    Indicate(operation, IndicatorCode::Working);
     progress.SetMaximum(prj.Capacity);
     progress.SetPosition(0);
     progress.SetBarColour(kBarGreen);
     for (uint32_t address = 0; address < prj.Capacity;) {
         const uint32_t length = std::min(prj.Capacity - address, kBlankCheckRange);
-        const int result = BlankCheck(link, prj.ChannelSelector, type, address, length);
+        const CommandResult result = BlankCheck(link, prj.ChannelSelector, type, address, length);
         address += length;
         progress.SetPosition(address);
-        if (result != 0) {
+        if (result != CommandResult::Ok) {
             progress.SetBarColour(kBarRed);
-            Indicate(operation, 3);
+            Indicate(operation, IndicatorCode::Failed);
             return OperationOutcome::Failed;
         }
     }
-    Indicate(operation, 0);
+    Indicate(operation, IndicatorCode::Passed);
     return OperationOutcome::Succeeded;
 }
 

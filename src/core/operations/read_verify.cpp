@@ -22,8 +22,8 @@ uint32_t PageBlock(uint16_t pageSize, uint32_t pages) {
 int ReadFailed(OperationContext& operation) {
     ShowStatus(operation, StatusLine(operation.clock(), operation.Texts.DevLanguage.LogChipReadError));
     ShowProgressFailure(operation, "ERROR");
-    Indicate(operation, 3);
-    Indicate(operation, 100);
+    Indicate(operation, IndicatorCode::Failed);
+    Indicate(operation, IndicatorCode::Finished);
     return kOpFailed;
 }
 
@@ -56,7 +56,7 @@ int ReadChip(OperationContext& operation, uint8_t channel) {
 
     ShowStatus(operation, StatusLine(operation.clock(), operation.Texts.DevLanguage.LogChipReadChip));
     ResetProgressLabel(operation);
-    Indicate(operation, 1);
+    Indicate(operation, IndicatorCode::Working);
     const uint32_t start = operation.clock().TickCount();
     progress.SetMaximum(capacity);
     progress.SetPosition(0);
@@ -96,8 +96,8 @@ int ReadChip(OperationContext& operation, uint8_t channel) {
     operation.Views.hexView->Redraw();
 
     const std::string line = TimedStatusLine(operation, operation.Texts.DevLanguage.LogChipReadSuccess, elapsed);
-    Indicate(operation, 100);
-    Indicate(operation, 0);
+    Indicate(operation, IndicatorCode::Finished);
+    Indicate(operation, IndicatorCode::Passed);
     ShowStatus(operation, line);
     return kOpSuccess;
 }
@@ -147,7 +147,7 @@ OperationOutcome sbReadClick(OperationContext& operation) {
     OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
-    if (CheckSocket(operation) != 0) return OperationOutcome::EmptySocket;
+    if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
     if (!ChipSelected(operation)) return OperationOutcome::NoChipSelected;
     return ReadChip(operation, operation.Chip.PrjInfo.ChannelSelector) == kOpSuccess ? OperationOutcome::Succeeded
                                                                              : OperationOutcome::Failed;
@@ -157,22 +157,22 @@ OperationOutcome sbVerifyClick(OperationContext& operation) {
     OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
-    if (CheckSocket(operation) != 0) return OperationOutcome::EmptySocket;
+    if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
 
     const Dev_Language_Struct& texts = operation.Texts.DevLanguage;
     ShowStatus(operation, StatusLine(operation.clock(), texts.LogChipVerifyChip));
     ResetProgressLabel(operation);
-    Indicate(operation, 1);
-    Indicate(operation, 1);
+    Indicate(operation, IndicatorCode::Working);
+    Indicate(operation, IndicatorCode::Working);
     const uint32_t start = operation.clock().TickCount();
     const int result = VerifyChip(operation, operation.Chip.PrjInfo.ChannelSelector);
     const uint32_t elapsed = ElapsedSince(operation, start);
 
     const bool equal = result == kOpSuccess;
     const std::string line = TimedStatusLine(operation, equal ? texts.LogChipVerifySuccess : texts.LogChipVerifyError, elapsed);
-    Indicate(operation, equal ? 0 : 3);
+    Indicate(operation, equal ? IndicatorCode::Passed : IndicatorCode::Failed);
     operation.Views.progress->SetState(equal ? ProgressState::Normal : ProgressState::Error);
-    Indicate(operation, equal ? 100 : 200);
+    Indicate(operation, equal ? IndicatorCode::Finished : IndicatorCode::FinishedWithError);
     ShowStatus(operation, line);
     return equal ? OperationOutcome::Succeeded : OperationOutcome::Failed;
 }

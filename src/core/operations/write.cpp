@@ -80,12 +80,12 @@ int StreamWrite(OperationContext& operation, uint8_t channel, ChipType chipType)
 }
 
 int WriteChip(OperationContext& operation, uint8_t channel) {
-    Indicate(operation, 1);
+    Indicate(operation, IndicatorCode::Working);
     if (StreamWrite(operation, channel, ChipTypeOf(operation.Chip.PrjInfo)) != kOpSuccess) {
-        Indicate(operation, 3);
+        Indicate(operation, IndicatorCode::Failed);
         return kOpFailed;
     }
-    Indicate(operation, 0);
+    Indicate(operation, IndicatorCode::Passed);
     return kOpSuccess;
 }
 
@@ -93,9 +93,9 @@ OperationOutcome sbWriteClick(OperationContext& operation) {
     OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
-    if (CheckSocket(operation) != 0) return OperationOutcome::EmptySocket;
+    if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
     const int result = WriteChip(operation, operation.Chip.PrjInfo.ChannelSelector);
-    Indicate(operation, 100);
+    Indicate(operation, IndicatorCode::Finished);
     return result == kOpSuccess ? OperationOutcome::Succeeded : OperationOutcome::Failed;
 }
 
