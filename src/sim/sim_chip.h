@@ -8,7 +8,7 @@ namespace tq {
 
 struct SimChip {
     std::string name;
-    uint8_t typeCode = 1;     // 1 SPI FLASH ... 7 SWD ARM, as on the wire
+    uint8_t typeCode = 1;     // a ChipType code, as on the wire
     uint32_t capacity = 0;    // bytes
     uint32_t chipId = 0;      // what command 0x31 reports (bytes 0..3)
     bool hasId = true;        // false: 0x31 answers with the error byte set

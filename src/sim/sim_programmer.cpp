@@ -7,6 +7,8 @@
 #include <fstream>
 
 #include "core/base/atomic_write.h"
+#include "core/base/chip_type.h"
+#include "core/device/command_code.h"
 #include "core/device/commands.h"
 #include "core/device/frame.h"
 
@@ -21,7 +23,7 @@ uint32_t Be32(const uint8_t* p) {
 uint16_t Be16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
 
 // NOR flash programming only clears bits; EEPROMs overwrite.
-bool ProgramsLikeFlash(uint8_t typeCode) { return typeCode == 1; }
+bool ProgramsLikeFlash(uint8_t typeCode) { return typeCode == CodeOf(ChipType::SpiFlash); }
 }  // namespace
 
 // The programmer's drive as the host's volume list shows it.
@@ -182,19 +184,16 @@ void SimProgrammer::AcceptWriteBlock(const uint8_t* data, size_t length) {
 
 void SimProgrammer::Answer(uint8_t status, const uint8_t* data, uint16_t length) {
     const uint16_t claimed = faults.answerLength.value_or(length);
-    answer_.assign(8 + std::max(length, claimed), 0);
-    answer_[0] = 0x02;
-    answer_[1] = status;
-    answer_[2] = 0x00;
-    answer_[3] = 0x01;
-    answer_[4] = static_cast<uint8_t>(claimed >> 8);
-    answer_[5] = static_cast<uint8_t>(claimed);
-    if (length) std::memcpy(answer_.data() + 6, data, length);
-    const uint16_t crc = Crc16Modbus(answer_.data() + 1, static_cast<uint16_t>(5 + claimed));
-    answer_[6 + claimed] = static_cast<uint8_t>(crc >> 8);
-    answer_[7 + claimed] = static_cast<uint8_t>(crc);
+    answer_.assign(kFrameOverhead + std::max(length, claimed), 0);
+    uint8_t* payload = PutFrameHeader(answer_.data(), status, claimed);
+    if (length) std::memcpy(payload, data, length);
+    SealFrame(answer_.data(), claimed);
     if (answer_.size() > 512) answer_.resize(512);
     answerReady_ = true;
+}
+
+void SimProgrammer::AnswerText(const std::string& text) {
+    Answer(0, reinterpret_cast<const uint8_t*>(text.data()), static_cast<uint16_t>(text.size()));
 }
 
 void SimProgrammer::StartErase() {
@@ -212,131 +211,160 @@ bool SimProgrammer::EraseFinished() {
 
 void SimProgrammer::HandleFrame(const uint8_t* frame, size_t length) {
     answerReady_ = false;
-    if (length < 8 || frame[0] != 0x02) return;
+    if (length < kFrameOverhead || frame[0] != 0x02) return;
     const uint16_t payloadLength = Be16(frame + 4);
-    if (payloadLength + 8u > length) return;
-    const uint16_t crc = Crc16Modbus(frame + 1, static_cast<uint16_t>(5 + payloadLength));
-    if (frame[6 + payloadLength] != (crc >> 8) || frame[7 + payloadLength] != (crc & 0xFF)) return;
+    if (payloadLength + size_t{kFrameOverhead} > length) return;
+    const uint16_t crc = Crc16Modbus(frame + 1, static_cast<uint16_t>(kFrameHeaderSize - 1 + payloadLength));
+    if (Be16(frame + kFrameHeaderSize + payloadLength) != crc) return;
 
     const uint8_t code = frame[1];
-    const uint8_t* p = frame + 6;
     commandLog_.push_back(code);
     if (faults.silentCommands.count(code)) return;
+    // Unknown commands go unanswered.
+    if (const Handler handler = HandlerFor(code)) (this->*handler)(Payload{frame + kFrameHeaderSize, payloadLength});
+}
 
-    auto text = [&](const std::string& s) { Answer(0, reinterpret_cast<const uint8_t*>(s.data()), static_cast<uint16_t>(s.size())); };
-    switch (code) {
-        case 0x10: text(bootMode_ ? "BOOT " + identity.firmware : identity.firmware); break;
-        case 0x11: text(identity.hardware); break;
-        case 0x12: text(identity.serial); break;
-        case 0x13: text(identity.model); break;
-        case 0x14:
-            if (payloadLength >= 1) language_ = p[0];
-            Answer(0, nullptr, 0);
-            break;
-        case 0x20:
-            if (payloadLength >= 2) indicatorLog_.push_back(Be16(p));
-            Answer(0, nullptr, 0);
-            break;
-        case 0x31: {
-            uint8_t data[6] = {0, 0, 0, 0, 1, 0};
-            if (chip_ && chip_->hasId) {
-                data[0] = static_cast<uint8_t>(chip_->chipId >> 24);
-                data[1] = static_cast<uint8_t>(chip_->chipId >> 16);
-                data[2] = static_cast<uint8_t>(chip_->chipId >> 8);
-                data[3] = static_cast<uint8_t>(chip_->chipId);
-                data[4] = 0;
-            }
-            Answer(0, data, 6);
-            break;
-        }
-        case 0x32: {
-            if (payloadLength < 3) return;
-            if (p[2] == 0) StartErase();
-            const uint8_t state = EraseFinished() ? kEraseDone : 0x00;
-            Answer(0, &state, 1);
-            break;
-        }
-        case 0x34:
-        case 0x35: {
-            if (payloadLength < 12) return;
-            stream_ = code == 0x34 ? Stream::Read : Stream::Write;
-            streamChannel_ = p[0];
-            streamType_ = p[1];
-            streamAddress_ = Be32(p + 2);
-            streamRemaining_ = Be32(p + 6);
-            streamBlock_ = std::max<uint16_t>(Be16(p + 10), 1);
-            streamBlockIndex_ = 0;
-            if (streamRemaining_ == 0) stream_ = Stream::None;
-            answerReady_ = false;  // a stream header is not answered
-            break;
-        }
-        case 0x37: {
-            if (payloadLength < 10) return;
-            const std::vector<uint8_t>* source = Target(p[0]);
-            const uint32_t start = Be32(p + 2);
-            const uint32_t count = Be32(p + 6);
-            bool blank = source != nullptr;
-            for (uint64_t a = start; blank && a < static_cast<uint64_t>(start) + count; ++a)
-                blank = a < source->size() && (*source)[a] == 0xFF;
-            Answer(blank ? 0 : 1, nullptr, 0);
-            break;
-        }
-        case 0x38: {
-            const std::array<uint8_t, 2> sockets =
-                faults.socketStates.value_or(std::array<uint8_t, 2>{static_cast<uint8_t>(chip_ ? 0 : 1), 1});
-            Answer(0, sockets.data(), 2);
-            break;
-        }
-        case 0x39:
-            if (payloadLength >= 10) selection_ = SimSelection{p[0], p[1], p[2], p[3], Be16(p + 4), Be32(p + 6)};
-            Answer(0, nullptr, 0);
-            break;
-        case 0x44:
-            if (payloadLength >= 4) {
-                projectFileSize_ = Be32(p);
-                projectFile_.assign(p + 4, p + std::min<size_t>(payloadLength, 4 + 512));
-            }
-            Answer(0, nullptr, 0);
-            break;
-        case 0xF0:
-            bootMode_ = true;
-            image_.clear();
-            Answer(0, nullptr, 0);
-            Restart();
-            break;
-        case 0xF1:
-            if (payloadLength >= 6) {
-                const uint32_t address = Be32(p);
-                const uint16_t count = std::min<uint16_t>(Be16(p + 4), static_cast<uint16_t>(payloadLength - 6));
-                if (static_cast<uint64_t>(address) + count <= kStorageBytes) {
-                    if (image_.size() < address + count) image_.resize(address + count, 0xFF);
-                    std::memcpy(image_.data() + address, p + 6, count);
-                }
-            }
-            Answer(0, nullptr, 0);
-            break;
-        case 0xF3: {
-            if (payloadLength < 20) return;
-            const uint32_t count = Be32(p);
-            uint8_t digest[16] = {};
-            unsigned int digestLength = 0;
-            bool accepted = count <= image_.size() &&
-                            EVP_Digest(image_.data(), count, digest, &digestLength, EVP_md5(), nullptr) == 1 &&
-                            std::memcmp(digest, p + 4, 16) == 0;
-            imageAccepted_ = accepted;
-            Answer(accepted ? 0 : 1, nullptr, 0);
-            break;
-        }
-        case 0xF2:
-            if (bootMode_ && imageAccepted_) identity.firmware = firmwareAfterUpdate;
-            if (bootMode_) Restart();
-            bootMode_ = false;
-            imageAccepted_ = false;
-            Answer(0, nullptr, 0);
-            break;
-        default:
-            break;  // unknown commands go unanswered
+SimProgrammer::Handler SimProgrammer::HandlerFor(uint8_t code) {
+    static constexpr std::pair<CommandCode, Handler> kHandlers[] = {
+        {CMD_GET_FW_VERSION, &SimProgrammer::OnGetFwVersion},
+        {CMD_GET_HW_VERSION, &SimProgrammer::OnGetHwVersion},
+        {CMD_GET_SERIAL, &SimProgrammer::OnGetSerial},
+        {CMD_GET_MODEL, &SimProgrammer::OnGetModel},
+        {CMD_SET_LANGUAGE, &SimProgrammer::OnSetLanguage},
+        {CMD_SET_INDICATOR, &SimProgrammer::OnSetIndicator},
+        {CMD_READ_CHIP_ID, &SimProgrammer::OnReadChipId},
+        {CMD_ERASE, &SimProgrammer::OnErase},
+        {CMD_READ, &SimProgrammer::OnRead},
+        {CMD_WRITE, &SimProgrammer::OnWrite},
+        {CMD_BLANK_CHECK, &SimProgrammer::OnBlankCheck},
+        {CMD_CHIP_PRESENCE, &SimProgrammer::OnChipPresence},
+        {CMD_SELECT_CHIP, &SimProgrammer::OnSelectChip},
+        {CMD_PROJECT_FILE, &SimProgrammer::OnProjectFile},
+        {CMD_ENTER_BOOT, &SimProgrammer::OnEnterBoot},
+        {CMD_IAP_DATA, &SimProgrammer::OnIapData},
+        {CMD_IAP_DONE, &SimProgrammer::OnIapDone},
+        {CMD_IAP_VERIFY, &SimProgrammer::OnIapVerify},
+    };
+    for (const auto& [known, handler] : kHandlers)
+        if (known == code) return handler;
+    return nullptr;
+}
+
+void SimProgrammer::OnGetFwVersion(Payload) { AnswerText(bootMode_ ? "BOOT " + identity.firmware : identity.firmware); }
+void SimProgrammer::OnGetHwVersion(Payload) { AnswerText(identity.hardware); }
+void SimProgrammer::OnGetSerial(Payload) { AnswerText(identity.serial); }
+void SimProgrammer::OnGetModel(Payload) { AnswerText(identity.model); }
+
+void SimProgrammer::OnSetLanguage(Payload p) {
+    if (p.length >= 1) language_ = p.bytes[0];
+    Answer(0, nullptr, 0);
+}
+
+void SimProgrammer::OnSetIndicator(Payload p) {
+    if (p.length >= 2) indicatorLog_.push_back(Be16(p.bytes));
+    Answer(0, nullptr, 0);
+}
+
+void SimProgrammer::OnReadChipId(Payload) {
+    uint8_t data[6] = {0, 0, 0, 0, 1, 0};  // byte 4 set: no ID
+    if (chip_ && chip_->hasId) {
+        PutBe32(data, chip_->chipId);
+        data[4] = 0;
     }
+    Answer(0, data, 6);
+}
+
+void SimProgrammer::OnErase(Payload p) {
+    if (p.length < 3) return;
+    if (p.bytes[2] == 0) StartErase();
+    const uint8_t state = EraseFinished() ? kEraseDone : 0x00;
+    Answer(0, &state, 1);
+}
+
+void SimProgrammer::OnRead(Payload p) { StartStream(Stream::Read, p); }
+void SimProgrammer::OnWrite(Payload p) { StartStream(Stream::Write, p); }
+
+// A stream header is not answered.
+void SimProgrammer::StartStream(Stream kind, Payload p) {
+    if (p.length < 12) return;
+    stream_ = kind;
+    streamChannel_ = p.bytes[0];
+    streamType_ = p.bytes[1];
+    streamAddress_ = Be32(p.bytes + 2);
+    streamRemaining_ = Be32(p.bytes + 6);
+    streamBlock_ = std::max<uint16_t>(Be16(p.bytes + 10), 1);
+    streamBlockIndex_ = 0;
+    if (streamRemaining_ == 0) stream_ = Stream::None;
+}
+
+void SimProgrammer::OnBlankCheck(Payload p) {
+    if (p.length < 10) return;
+    const std::vector<uint8_t>* source = Target(p.bytes[0]);
+    const uint32_t start = Be32(p.bytes + 2);
+    const uint32_t count = Be32(p.bytes + 6);
+    bool blank = source != nullptr;
+    for (uint64_t a = start; blank && a < static_cast<uint64_t>(start) + count; ++a)
+        blank = a < source->size() && (*source)[a] == 0xFF;
+    Answer(blank ? 0 : 1, nullptr, 0);
+}
+
+void SimProgrammer::OnChipPresence(Payload) {
+    const std::array<uint8_t, 2> sockets =
+        faults.socketStates.value_or(std::array<uint8_t, 2>{static_cast<uint8_t>(chip_ ? 0 : 1), 1});
+    Answer(0, sockets.data(), 2);
+}
+
+void SimProgrammer::OnSelectChip(Payload p) {
+    const uint8_t* b = p.bytes;
+    if (p.length >= 10) selection_ = SimSelection{b[0], b[1], b[2], b[3], Be16(b + 4), Be32(b + 6)};
+    Answer(0, nullptr, 0);
+}
+
+void SimProgrammer::OnProjectFile(Payload p) {
+    if (p.length >= 4) {
+        projectFileSize_ = Be32(p.bytes);
+        projectFile_.assign(p.bytes + 4, p.bytes + std::min<size_t>(p.length, 4 + 512));
+    }
+    Answer(0, nullptr, 0);
+}
+
+void SimProgrammer::OnEnterBoot(Payload) {
+    bootMode_ = true;
+    image_.clear();
+    Answer(0, nullptr, 0);
+    Restart();
+}
+
+void SimProgrammer::OnIapData(Payload p) {
+    if (p.length >= 6) {
+        const uint32_t address = Be32(p.bytes);
+        const uint16_t count = std::min<uint16_t>(Be16(p.bytes + 4), static_cast<uint16_t>(p.length - 6));
+        if (static_cast<uint64_t>(address) + count <= kStorageBytes) {
+            if (image_.size() < address + count) image_.resize(address + count, 0xFF);
+            std::memcpy(image_.data() + address, p.bytes + 6, count);
+        }
+    }
+    Answer(0, nullptr, 0);
+}
+
+void SimProgrammer::OnIapVerify(Payload p) {
+    if (p.length < 20) return;
+    const uint32_t count = Be32(p.bytes);
+    uint8_t digest[16] = {};
+    unsigned int digestLength = 0;
+    const bool accepted = count <= image_.size() &&
+                          EVP_Digest(image_.data(), count, digest, &digestLength, EVP_md5(), nullptr) == 1 &&
+                          std::memcmp(digest, p.bytes + 4, 16) == 0;
+    imageAccepted_ = accepted;
+    Answer(accepted ? 0 : 1, nullptr, 0);
+}
+
+void SimProgrammer::OnIapDone(Payload) {
+    if (bootMode_ && imageAccepted_) identity.firmware = firmwareAfterUpdate;
+    if (bootMode_) Restart();
+    bootMode_ = false;
+    imageAccepted_ = false;
+    Answer(0, nullptr, 0);
 }
 
 bool SimProgrammer::LoadState(const std::filesystem::path& folder, std::string& error) {

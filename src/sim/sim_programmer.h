@@ -114,8 +114,37 @@ private:
     class SimVolumes;
     enum class Stream { None, Read, Write };
 
+    // A command frame's payload.
+    struct Payload {
+        const uint8_t* bytes;
+        uint16_t length;
+    };
+    using Handler = void (SimProgrammer::*)(Payload);
+
     void HandleFrame(const uint8_t* frame, size_t length);
+    static Handler HandlerFor(uint8_t code);
+    void OnGetFwVersion(Payload);
+    void OnGetHwVersion(Payload);
+    void OnGetSerial(Payload);
+    void OnGetModel(Payload);
+    void OnSetLanguage(Payload p);
+    void OnSetIndicator(Payload p);
+    void OnReadChipId(Payload);
+    void OnErase(Payload p);
+    void OnRead(Payload p);
+    void OnWrite(Payload p);
+    void StartStream(Stream kind, Payload p);
+    void OnBlankCheck(Payload p);
+    void OnChipPresence(Payload);
+    void OnSelectChip(Payload p);
+    void OnProjectFile(Payload p);
+    void OnEnterBoot(Payload);
+    void OnIapData(Payload p);
+    void OnIapVerify(Payload p);
+    void OnIapDone(Payload);
+
     void Answer(uint8_t status, const uint8_t* data, uint16_t length);
+    void AnswerText(const std::string& text);
     void StartErase();
     bool EraseFinished();
     std::vector<uint8_t>* Target(uint8_t channel);

@@ -57,14 +57,14 @@ struct SimBootFixture : ::testing::Test {
 TEST_F(SimBootFixture, RestartsLeaveAndReturnOnTheClock) {
     sim.reenumeration = SimReenumeration{100, 3000};
     Connect();
-    EXPECT_EQ(EnterBoot(link), 0);  // answered before the drive goes
+    EXPECT_EQ(EnterBoot(link), CommandResult::Ok);  // answered before the drive goes
     std::string version;
-    EXPECT_EQ(GetFwVersion(link, version), 0);
+    EXPECT_EQ(GetFwVersion(link, version), CommandResult::Ok);
     EXPECT_EQ(version.substr(0, 4), "BOOT");
 
     clock.Wait10us(10000);  // 100 ms after the command
     EXPECT_FALSE(link.FindDeviceDrive());
-    EXPECT_EQ(GetFwVersion(link, version), 1);  // the transfer fails and drops the link
+    EXPECT_EQ(GetFwVersion(link, version), CommandResult::NoAnswer);  // the transfer fails and drops the link
     EXPECT_EQ(link.Uart.Connected, 0);
     clock.Wait10us(290000);
     EXPECT_FALSE(link.FindDeviceDrive());
@@ -78,7 +78,7 @@ TEST_F(SimBootFixture, RestartsLeaveAndReturnOnTheClock) {
     EXPECT_FALSE(link.FindDeviceDrive());
     clock.Wait10us(300000);
     Connect();
-    EXPECT_EQ(GetFwVersion(link, version), 0);
+    EXPECT_EQ(GetFwVersion(link, version), CommandResult::Ok);
     EXPECT_EQ(version, sim.firmwareAfterUpdate);
 
     // 0xF2 outside boot mode is no restart.

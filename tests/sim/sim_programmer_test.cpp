@@ -58,14 +58,14 @@ TEST_F(SimFixture, WrittenFlashOnlyClearsBitsAndReadsBack) {
     sim.chipMemory()[0] = 0x0F;
     Connect();
     std::vector<uint8_t> data(5000, 0xF0);
-    SendWriteHeader(link, 0, 1, 0, 5000, 4096);
+    SendWriteHeader(link, 0, ChipType::SpiFlash, 0, 5000, 4096);
     SendWriteBlock(link, data.data(), 5000, 4096);
     SendWriteBlock(link, data.data() + 4096, 904, 4096);
     EXPECT_EQ(sim.chipMemory()[0], 0x00);  // 0x0F & 0xF0
     EXPECT_EQ(sim.chipMemory()[4999], 0xF0);
     EXPECT_EQ(sim.chipMemory()[5000], 0xFF);  // the padding beyond the length is not programmed
 
-    SendReadHeader(link, 0, 1, 4096, 1024, 1024);
+    SendReadHeader(link, 0, ChipType::SpiFlash, 4096, 1024, 1024);
     ASSERT_EQ(link.DeviceRead(link.ReceiveArea(), 1024), 1024u);
     EXPECT_EQ(link.ReceiveArea()[0], 0xF0);
     EXPECT_EQ(link.ReceiveArea()[903], 0xF0);
@@ -75,15 +75,15 @@ TEST_F(SimFixture, WrittenFlashOnlyClearsBitsAndReadsBack) {
 TEST_F(SimFixture, EepromsOverwriteAndThePolledEraseTakesTheChipsTime) {
     sim.InsertChip(SimChip{"E", 4, 4096, 0x001F2400, true, 5000});
     Connect();
-    EXPECT_EQ(SendErase(link, 0, 4, 0), 1);  // started, still busy
+    EXPECT_EQ(SendErase(link, 0, ChipType::Eeprom45, 0), CommandResult::EraseBusy);  // started, still busy
     clock.Advance(4000000);
-    EXPECT_EQ(SendErase(link, 0, 4, 1), 1);
+    EXPECT_EQ(SendErase(link, 0, ChipType::Eeprom45, 1), CommandResult::EraseBusy);
     clock.Advance(1000000);
-    EXPECT_EQ(SendErase(link, 0, 4, 1), 0);
-    EXPECT_EQ(BlankCheck(link, 0, 4, 0, 4096), 0);
+    EXPECT_EQ(SendErase(link, 0, ChipType::Eeprom45, 1), CommandResult::Ok);
+    EXPECT_EQ(BlankCheck(link, 0, ChipType::Eeprom45, 0, 4096), CommandResult::Ok);
     sim.chipMemory()[100] = 0x00;
-    EXPECT_EQ(BlankCheck(link, 0, 4, 0, 100), 0);
-    EXPECT_EQ(BlankCheck(link, 0, 4, 0, 101), 5);
+    EXPECT_EQ(BlankCheck(link, 0, ChipType::Eeprom45, 0, 100), CommandResult::Ok);
+    EXPECT_EQ(BlankCheck(link, 0, ChipType::Eeprom45, 0, 101), CommandResult::NotBlank);
 }
 
 TEST_F(SimFixture, SocketStatesAndChipIdFollowTheSocket) {
@@ -91,14 +91,14 @@ TEST_F(SimFixture, SocketStatesAndChipIdFollowTheSocket) {
     uint8_t s1 = 0xFF, s2 = 0xFF;
     uint32_t id = 0;
     uint8_t error = 0, extra = 0;
-    ASSERT_EQ(ChipPresence(link, 1, s1, s2), 0);
+    ASSERT_EQ(ChipPresence(link, ChipType::SpiFlash, s1, s2), CommandResult::Ok);
     EXPECT_NE(s1, 0);  // empty
-    ASSERT_EQ(ReadChipId(link, id, error, extra), 0);
+    ASSERT_EQ(ReadChipId(link, id, error, extra), CommandResult::Ok);
     EXPECT_NE(error, 0);
     sim.InsertChip(SimChip{"GD25Q64", 1, 1 << 23, 0x00C84017, true, 1000});
-    ASSERT_EQ(ChipPresence(link, 1, s1, s2), 0);
+    ASSERT_EQ(ChipPresence(link, ChipType::SpiFlash, s1, s2), CommandResult::Ok);
     EXPECT_EQ(s1, 0);
-    ASSERT_EQ(ReadChipId(link, id, error, extra), 0);
+    ASSERT_EQ(ReadChipId(link, id, error, extra), CommandResult::Ok);
     EXPECT_EQ(id, 0x00C84017u);
     EXPECT_EQ(error, 0);
 }
@@ -109,19 +109,19 @@ TEST_F(SimFixture, InjectedFaultsReachTheHost) {
     uint32_t id = 0;
     uint8_t error = 0, extra = 0;
     sim.faults.answerLength = 5;
-    EXPECT_EQ(ReadChipId(link, id, error, extra), 3);
+    EXPECT_EQ(ReadChipId(link, id, error, extra), CommandResult::WrongLength);
     sim.faults.answerLength.reset();
 
     sim.faults.notDeliveredBlocks = {0};
     sim.faults.markerSector = 1;
-    SendReadHeader(link, 0, 1, 0, 1024, 1024);
+    SendReadHeader(link, 0, ChipType::SpiFlash, 0, 1024, 1024);
     ASSERT_EQ(link.DeviceRead(link.ReceiveArea(), 1024), 1024u);
     EXPECT_TRUE(BlockHasNotDeliveredMarker(link.ReceiveArea(), 1024));
     ASSERT_EQ(link.DeviceRead(link.ReceiveArea(), 1024), 1024u);  // the block comes on the next request
     EXPECT_FALSE(BlockHasNotDeliveredMarker(link.ReceiveArea(), 1024));
 
     sim.faults.removeAfterTransfers = 1;
-    EXPECT_EQ(SetIndicator(link, 1), 1);  // the write goes through, the answer does not
+    EXPECT_EQ(SetIndicator(link, IndicatorCode::Working), CommandResult::NoAnswer);  // the write goes through, the answer does not
     EXPECT_EQ(link.Uart.Connected, 0);
     EXPECT_FALSE(link.FindDeviceDrive());
 }

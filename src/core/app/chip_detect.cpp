@@ -13,8 +13,8 @@ namespace {
 
 constexpr uint8_t kEeprom24Family = 0x24;
 
-bool ReselectsOnFailure(uint16_t chipTypeCode) {
-    return chipTypeCode == 3 || chipTypeCode == 5 || chipTypeCode == 6;  // 25, 93, 95 EEPROM
+bool ReselectsOnFailure(ChipType type) {
+    return type == ChipType::Eeprom25 || type == ChipType::Eeprom93 || type == ChipType::Eeprom95;
 }
 
 void ShowDetectError(Session& session) {
@@ -42,10 +42,10 @@ DetectResult Detect(Session& session, bool fromFrame) {
 
     uint32_t id = 0;
     uint8_t errorByte = 0, unused = 0;
-    const int read = ReadChipId(session.Device.Link, id, errorByte, unused);
-    if (read != 0 || (!fromFrame && errorByte != 0)) {
+    const CommandResult read = ReadChipId(session.Device.Link, id, errorByte, unused);
+    if (read != CommandResult::Ok || (!fromFrame && errorByte != 0)) {
         // These chips answer no ID; their parameters go to the programmer again.
-        if (ReselectsOnFailure(session.Chip.PrjInfo.ChipTypeCode)) ApplyChipName(session);
+        if (ReselectsOnFailure(ChipTypeOf(session.Chip.PrjInfo))) ApplyChipName(session);
         if (!fromFrame) ShowDetectError(session);
         return result;
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "core/base/chip_type.h"
 #include "core/chipdb/chip_database.h"
 #include "core/chipdb/chip_row.h"
 #include "sim/sim_programmer.h"
@@ -31,7 +32,7 @@ SimChip SimChipFromRow(const ChipRow& row) {
     chip.typeCode = static_cast<uint8_t>(ChipTypeCode(row.ChipType));
     chip.capacity = ToUint32(row.Capacity);
     chip.eraseTimeMs = ToUint32(row.EraseTime);
-    if (chip.typeCode == 2) {
+    if (chip.typeCode == CodeOf(ChipType::Eeprom24)) {
         chip.chipId = 0x24000000;  // 24 EEPROMs answer with their family byte only
     } else if (IsWellFormedChipId(row.ChipID)) {
         chip.chipId = static_cast<uint32_t>(std::stoul(row.ChipID, nullptr, 16));

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/base/chip_type.h"
+
 namespace tq {
 
 struct Prj_Info_Struct {
@@ -42,5 +44,7 @@ struct Prj_Info_Struct {
     std::array<uint8_t, 2> SocketStatus{0, 0};
     uint8_t StopRequest = 0;  // 0 none, 1 requested, 2 seen by a running polled erase
 };
+
+inline ChipType ChipTypeOf(const Prj_Info_Struct& prj) { return static_cast<ChipType>(prj.ChipTypeCode); }
 
 }  // namespace tq

@@ -8,103 +8,89 @@
 
 namespace tq {
 
-void PutBe16(uint8_t* at, uint16_t value) {
-    at[0] = static_cast<uint8_t>(value >> 8);
-    at[1] = static_cast<uint8_t>(value);
-}
-
-void PutBe32(uint8_t* at, uint32_t value) {
-    at[0] = static_cast<uint8_t>(value >> 24);
-    at[1] = static_cast<uint8_t>(value >> 16);
-    at[2] = static_cast<uint8_t>(value >> 8);
-    at[3] = static_cast<uint8_t>(value);
-}
-
 namespace {
-// Writes a header with a 16-bit payload length; the payload follows at offset 6.
-uint8_t* StartFrame(DeviceLink& link, uint8_t code, uint16_t payloadLength) {
-    uint8_t* s = link.SendArea();
-    s[0] = 0x02;
-    s[1] = code;
-    s[2] = 0x00;
-    s[3] = 0x01;
-    PutBe16(s + 4, payloadLength);
-    return s + 6;
-}
-
-// Seals and exchanges the frame; 0 when an answer arrived, 1 when not.
-int Exchange(DeviceLink& link) {
+// Seals and exchanges the frame; true when an answer arrived.
+bool Exchange(DeviceLink& link) {
     link.DeviceExchange(FinishFrame(link));
-    return CheckResponse(link);
+    return CheckResponse(link) == 0;
 }
 
-int TextQuery(DeviceLink& link, uint8_t code, std::string& text, uint16_t maximum) {
+CommandResult ExchangeAnswered(DeviceLink& link) {
+    return Exchange(link) ? CommandResult::Ok : CommandResult::NoAnswer;
+}
+
+CommandResult TextQuery(DeviceLink& link, CommandCode code, std::string& text, uint16_t maximum) {
     StartFrame(link, code, 0);
-    if (Exchange(link) != 0) return 1;
+    if (!Exchange(link)) return CommandResult::NoAnswer;
     CopyResponseText(link, text, maximum);
-    return 0;
+    return CommandResult::Ok;
 }
 
-void SendStreamHeader(DeviceLink& link, uint8_t code, uint8_t channel, uint8_t chipType, uint32_t start,
+void SendStreamHeader(DeviceLink& link, CommandCode code, uint8_t channel, ChipType chipType, uint32_t start,
                       uint32_t length, uint16_t blockSize) {
-    FillHeader(link, code, 12, channel, chipType);
-    uint8_t* s = link.SendArea();
-    PutBe32(s + 8, start);
-    PutBe32(s + 12, length);
-    PutBe16(s + 16, blockSize);
+    uint8_t* p = StartFrame(link, code, 12);
+    p[0] = channel;
+    p[1] = CodeOf(chipType);
+    PutBe32(p + 2, start);
+    PutBe32(p + 6, length);
+    PutBe16(p + 10, blockSize);
     link.SendFrameOnly(FinishFrame(link));
 }
 }  // namespace
 
-int GetFwVersion(DeviceLink& link, std::string& text) { return TextQuery(link, CMD_GET_FW_VERSION, text, 16); }
-int GetHwVersion(DeviceLink& link, std::string& text) { return TextQuery(link, CMD_GET_HW_VERSION, text, 64); }
-int GetSerial(DeviceLink& link, std::string& text) { return TextQuery(link, CMD_GET_SERIAL, text, 24); }
-int GetModel(DeviceLink& link, std::string& text) { return TextQuery(link, CMD_GET_MODEL, text, 24); }
+CommandResult GetFwVersion(DeviceLink& link, std::string& text) { return TextQuery(link, CMD_GET_FW_VERSION, text, 16); }
+CommandResult GetHwVersion(DeviceLink& link, std::string& text) { return TextQuery(link, CMD_GET_HW_VERSION, text, 64); }
+CommandResult GetSerial(DeviceLink& link, std::string& text) { return TextQuery(link, CMD_GET_SERIAL, text, 24); }
+CommandResult GetModel(DeviceLink& link, std::string& text) { return TextQuery(link, CMD_GET_MODEL, text, 24); }
 
-int SetLanguage(DeviceLink& link, uint8_t index) {
+CommandResult SetLanguage(DeviceLink& link, uint8_t index) {
     StartFrame(link, CMD_SET_LANGUAGE, 1)[0] = index;
-    return Exchange(link);
+    return ExchangeAnswered(link);
 }
 
-int SetIndicator(DeviceLink& link, uint16_t code) {
-    PutBe16(StartFrame(link, CMD_SET_INDICATOR, 2), code);
-    return Exchange(link);
+CommandResult SetIndicator(DeviceLink& link, IndicatorCode code) {
+    PutBe16(StartFrame(link, CMD_SET_INDICATOR, 2), static_cast<uint16_t>(code));
+    return ExchangeAnswered(link);
 }
 
-int ReadChipId(DeviceLink& link, uint32_t& id, uint8_t& errorByte, uint8_t& extraByte) {
+CommandResult ReadChipId(DeviceLink& link, uint32_t& id, uint8_t& errorByte, uint8_t& extraByte) {
     StartFrame(link, CMD_READ_CHIP_ID, 0);
-    if (Exchange(link) != 0) return 1;
-    if (ResponseLength(link) != 6) return 3;
+    if (!Exchange(link)) return CommandResult::NoAnswer;
+    if (ResponseLength(link) != 6) return CommandResult::WrongLength;
     const uint8_t* r = link.ReceiveArea() + 6;
     id = static_cast<uint32_t>(r[0]) << 24 | static_cast<uint32_t>(r[1]) << 16 | static_cast<uint32_t>(r[2]) << 8 | r[3];
     errorByte = r[4];
     extraByte = r[5];
-    return 0;
+    return CommandResult::Ok;
 }
 
-int SendErase(DeviceLink& link, uint8_t channel, uint8_t chipType, uint8_t mode) {
-    FillHeader(link, CMD_ERASE, 3, channel, chipType);
-    link.SendArea()[8] = mode;
-    if (Exchange(link) != 0) return 0xFF;
-    if (ResponseLength(link) != 1) return 3;
-    return link.ReceiveArea()[6] == 0x55 ? 0 : 1;
+CommandResult SendErase(DeviceLink& link, uint8_t channel, ChipType chipType, uint8_t mode) {
+    uint8_t* p = StartFrame(link, CMD_ERASE, 3);
+    p[0] = channel;
+    p[1] = CodeOf(chipType);
+    p[2] = mode;
+    if (!Exchange(link)) return CommandResult::EraseNoAnswer;
+    if (ResponseLength(link) != 1) return CommandResult::WrongLength;
+    return link.ReceiveArea()[6] == 0x55 ? CommandResult::Ok : CommandResult::EraseBusy;
 }
 
-int BlankCheck(DeviceLink& link, uint8_t channel, uint8_t chipType, uint32_t start, uint32_t length) {
-    FillHeader(link, CMD_BLANK_CHECK, 10, channel, chipType);
-    PutBe32(link.SendArea() + 8, start);
-    PutBe32(link.SendArea() + 12, length);
-    if (Exchange(link) != 0) return 5;
-    return link.ReceiveArea()[1] == 0 ? 0 : 5;
+CommandResult BlankCheck(DeviceLink& link, uint8_t channel, ChipType chipType, uint32_t start, uint32_t length) {
+    uint8_t* p = StartFrame(link, CMD_BLANK_CHECK, 10);
+    p[0] = channel;
+    p[1] = CodeOf(chipType);
+    PutBe32(p + 2, start);
+    PutBe32(p + 6, length);
+    if (!Exchange(link)) return CommandResult::NotBlank;
+    return link.ReceiveArea()[1] == 0 ? CommandResult::Ok : CommandResult::NotBlank;
 }
 
-int ChipPresence(DeviceLink& link, uint8_t chipType, uint8_t& socket1, uint8_t& socket2) {
-    StartFrame(link, CMD_CHIP_PRESENCE, 1)[0] = chipType;
-    if (Exchange(link) != 0) return 5;
-    if (ResponseLength(link) != 2) return 6;
+CommandResult ChipPresence(DeviceLink& link, ChipType chipType, uint8_t& socket1, uint8_t& socket2) {
+    StartFrame(link, CMD_CHIP_PRESENCE, 1)[0] = CodeOf(chipType);
+    if (!Exchange(link)) return CommandResult::SocketNoAnswer;
+    if (ResponseLength(link) != 2) return CommandResult::SocketWrongLength;
     socket1 = link.ReceiveArea()[6];
     socket2 = link.ReceiveArea()[7];
-    return 0;
+    return CommandResult::Ok;
 }
 
 void SelectChip(DeviceLink& link, const ChipSelection& chip) {
@@ -118,11 +104,11 @@ void SelectChip(DeviceLink& link, const ChipSelection& chip) {
     Exchange(link);
 }
 
-void SendReadHeader(DeviceLink& link, uint8_t channel, uint8_t chipType, uint32_t start, uint32_t length, uint16_t blockSize) {
+void SendReadHeader(DeviceLink& link, uint8_t channel, ChipType chipType, uint32_t start, uint32_t length, uint16_t blockSize) {
     SendStreamHeader(link, CMD_READ, channel, chipType, start, length, blockSize);
 }
 
-void SendWriteHeader(DeviceLink& link, uint8_t channel, uint8_t chipType, uint32_t start, uint32_t length, uint16_t blockSize) {
+void SendWriteHeader(DeviceLink& link, uint8_t channel, ChipType chipType, uint32_t start, uint32_t length, uint16_t blockSize) {
     SendStreamHeader(link, CMD_WRITE, channel, chipType, start, length, blockSize);
 }
 
@@ -151,9 +137,9 @@ void SendAbortBlock(DeviceLink& link) {
     link.DeviceWrite(link.SendArea(), 10);
 }
 
-int EnterBoot(DeviceLink& link) {
+CommandResult EnterBoot(DeviceLink& link) {
     StartFrame(link, CMD_ENTER_BOOT, 0);
-    return Exchange(link) == 0 ? 0 : 0xFF;
+    return Exchange(link) ? CommandResult::Ok : CommandResult::BootNoAnswer;
 }
 
 }  // namespace tq

@@ -1,58 +1,63 @@
 // One wrapper per framed command of the programmer, each returning the small
-// result code the protocol defines (0 = success). No wrapper throws.
+// result code the protocol defines (Ok = 0). No wrapper throws.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "core/base/chip_type.h"
+#include "core/device/frame.h"
 #include "core/device/link.h"
 
 namespace tq {
-
-enum CommandCode : uint8_t {
-    CMD_GET_FW_VERSION = 0x10,
-    CMD_GET_HW_VERSION = 0x11,
-    CMD_GET_SERIAL = 0x12,
-    CMD_GET_MODEL = 0x13,
-    CMD_SET_LANGUAGE = 0x14,
-    CMD_SET_INDICATOR = 0x20,
-    CMD_READ_CHIP_ID = 0x31,
-    CMD_ERASE = 0x32,
-    CMD_READ = 0x34,
-    CMD_WRITE = 0x35,
-    CMD_BLANK_CHECK = 0x37,
-    CMD_CHIP_PRESENCE = 0x38,
-    CMD_SELECT_CHIP = 0x39,
-    CMD_PROJECT_FILE = 0x44,
-    CMD_ENTER_BOOT = 0xF0,
-    CMD_IAP_DATA = 0xF1,
-    CMD_IAP_DONE = 0xF2,
-    CMD_IAP_VERIFY = 0xF3,
-};
 
 // Four bytes at the start of a read-stream sector that mark the block as not delivered.
 inline constexpr uint8_t kNotDeliveredMarker[4] = {0x55, 0x53, 0x42, 0xFF};
 // The first bytes of the block that stops a running write stream.
 inline constexpr uint8_t kAbortBlock[5] = {0x55, 0x56, 0xAA, 0xAB, 0xFF};
 
-// Identity texts: 0 and the text, or 1 (no answer; the text is left unchanged).
-int GetFwVersion(DeviceLink& link, std::string& text);  // at most 16 bytes
-int GetHwVersion(DeviceLink& link, std::string& text);  // at most 64 bytes
-int GetSerial(DeviceLink& link, std::string& text);     // at most 24 bytes
-int GetModel(DeviceLink& link, std::string& text);      // at most 24 bytes
+// The protocol's result numbers. Their meaning depends on the command, so
+// some numbers carry two names.
+enum class CommandResult : uint8_t {
+    Ok = 0,
+    NoAnswer = 1,           // identity texts, language, indicator, chip ID
+    EraseBusy = 1,          // erase poll: still erasing
+    WrongLength = 3,        // chip ID, erase: the answer's data length is wrong
+    NotBlank = 5,           // blank check: not blank, or no answer
+    SocketNoAnswer = 5,     // chip presence
+    SocketWrongLength = 6,  // chip presence
+    EraseNoAnswer = 0xFF,
+    BootNoAnswer = 0xFF,
+};
 
-int SetLanguage(DeviceLink& link, uint8_t index);  // 0 answered, 1 not
-int SetIndicator(DeviceLink& link, uint16_t code); // 0 answered, 1 not
+// The codes command 0x20 sends: how the running operation stands.
+enum class IndicatorCode : uint16_t {
+    Passed = 0,
+    Working = 1,
+    Failed = 3,
+    AutoRunStart = 50,
+    Finished = 100,
+    FinishedWithError = 200,  // a verify or automatic run that failed
+};
 
-// 0: ID and the two extra bytes delivered; 3: wrong length; 1: no answer.
-int ReadChipId(DeviceLink& link, uint32_t& id, uint8_t& errorByte, uint8_t& extraByte);
-// mode 0 starts erasing, 1 asks for progress. 0: finished (0x55); 1: busy;
-// 3: wrong length; 0xFF: no answer.
-int SendErase(DeviceLink& link, uint8_t channel, uint8_t chipType, uint8_t mode);
-// 0: range blank; 5: not blank or no answer.
-int BlankCheck(DeviceLink& link, uint8_t channel, uint8_t chipType, uint32_t start, uint32_t length);
-// 0: both socket bytes delivered; 6: wrong length; 5: no answer (states unchanged).
-int ChipPresence(DeviceLink& link, uint8_t chipType, uint8_t& socket1, uint8_t& socket2);
+// Identity texts: Ok and the text, or NoAnswer (the text is left unchanged).
+CommandResult GetFwVersion(DeviceLink& link, std::string& text);  // at most 16 bytes
+CommandResult GetHwVersion(DeviceLink& link, std::string& text);  // at most 64 bytes
+CommandResult GetSerial(DeviceLink& link, std::string& text);     // at most 24 bytes
+CommandResult GetModel(DeviceLink& link, std::string& text);      // at most 24 bytes
+
+CommandResult SetLanguage(DeviceLink& link, uint8_t index);        // Ok or NoAnswer
+CommandResult SetIndicator(DeviceLink& link, IndicatorCode code);  // Ok or NoAnswer
+
+// Ok: ID and the two extra bytes delivered; WrongLength; NoAnswer.
+CommandResult ReadChipId(DeviceLink& link, uint32_t& id, uint8_t& errorByte, uint8_t& extraByte);
+// mode 0 starts erasing, 1 asks for progress. Ok: finished (0x55);
+// EraseBusy; WrongLength; EraseNoAnswer.
+CommandResult SendErase(DeviceLink& link, uint8_t channel, ChipType chipType, uint8_t mode);
+// Ok: range blank; NotBlank: not blank or no answer.
+CommandResult BlankCheck(DeviceLink& link, uint8_t channel, ChipType chipType, uint32_t start, uint32_t length);
+// Ok: both socket bytes delivered; SocketWrongLength; SocketNoAnswer (states unchanged).
+CommandResult ChipPresence(DeviceLink& link, ChipType chipType, uint8_t& socket1, uint8_t& socket2);
 
 struct ChipSelection {
     uint8_t chipType = 0;
@@ -65,8 +70,8 @@ struct ChipSelection {
 void SelectChip(DeviceLink& link, const ChipSelection& chip);
 
 // Stream headers: sent without waiting and without reading an answer.
-void SendReadHeader(DeviceLink& link, uint8_t channel, uint8_t chipType, uint32_t start, uint32_t length, uint16_t blockSize);
-void SendWriteHeader(DeviceLink& link, uint8_t channel, uint8_t chipType, uint32_t start, uint32_t length, uint16_t blockSize);
+void SendReadHeader(DeviceLink& link, uint8_t channel, ChipType chipType, uint32_t start, uint32_t length, uint16_t blockSize);
+void SendWriteHeader(DeviceLink& link, uint8_t channel, ChipType chipType, uint32_t start, uint32_t length, uint16_t blockSize);
 
 // True when a 512-byte sector of the block starts with the not-delivered marker.
 bool BlockHasNotDeliveredMarker(const uint8_t* block, uint32_t length);
@@ -76,11 +81,7 @@ uint32_t SendWriteBlock(DeviceLink& link, const uint8_t* data, uint32_t length, 
 // Stops a running write stream (no answer is read).
 void SendAbortBlock(DeviceLink& link);
 
-// 0: answered; 0xFF: no answer.
-int EnterBoot(DeviceLink& link);
-
-// Puts a big-endian value into the send area.
-void PutBe16(uint8_t* at, uint16_t value);
-void PutBe32(uint8_t* at, uint32_t value);
+// Ok or BootNoAnswer.
+CommandResult EnterBoot(DeviceLink& link);
 
 }  // namespace tq

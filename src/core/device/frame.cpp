@@ -15,26 +15,42 @@ uint16_t Crc16Modbus(const uint8_t* bytes, uint16_t count) {
     return crc;
 }
 
-void FillHeader(DeviceLink& link, uint8_t code, uint8_t payloadLength, uint8_t first, uint8_t second) {
-    uint8_t* s = link.SendArea();
-    s[0] = 0x02;
-    s[1] = code;
-    s[2] = 0x00;
-    s[3] = 0x01;
-    s[4] = 0x00;
-    s[5] = payloadLength;
-    s[6] = first;
-    s[7] = second;
+void PutBe16(uint8_t* at, uint16_t value) {
+    at[0] = static_cast<uint8_t>(value >> 8);
+    at[1] = static_cast<uint8_t>(value);
+}
+
+void PutBe32(uint8_t* at, uint32_t value) {
+    at[0] = static_cast<uint8_t>(value >> 24);
+    at[1] = static_cast<uint8_t>(value >> 16);
+    at[2] = static_cast<uint8_t>(value >> 8);
+    at[3] = static_cast<uint8_t>(value);
+}
+
+uint8_t* PutFrameHeader(uint8_t* frame, uint8_t code, uint16_t payloadLength) {
+    frame[0] = 0x02;
+    frame[1] = code;
+    frame[2] = 0x00;
+    frame[3] = 0x01;
+    PutBe16(frame + 4, payloadLength);
+    return frame + kFrameHeaderSize;
+}
+
+uint16_t SealFrame(uint8_t* frame, uint16_t payloadLength) {
+    const uint16_t crc = Crc16Modbus(frame + 1, static_cast<uint16_t>(payloadLength + kFrameHeaderSize - 1));
+    PutBe16(frame + kFrameHeaderSize + payloadLength, crc);
+    return static_cast<uint16_t>(payloadLength + kFrameOverhead);
+}
+
+uint8_t* StartFrame(DeviceLink& link, CommandCode code, uint16_t payloadLength) {
+    return PutFrameHeader(link.SendArea(), code, payloadLength);
 }
 
 uint16_t FinishFrame(DeviceLink& link) {
     uint8_t* s = link.SendArea();
     // The send area holds 4096 bytes: a payload longer than 4088 cannot be sealed in it.
-    const uint16_t n = std::min<uint16_t>(static_cast<uint16_t>(s[4] << 8 | s[5]), kAreaSize - 8);
-    const uint16_t crc = Crc16Modbus(s + 1, static_cast<uint16_t>(n + 5));
-    s[n + 6] = static_cast<uint8_t>(crc >> 8);
-    s[n + 7] = static_cast<uint8_t>(crc & 0xFF);
-    return static_cast<uint16_t>(n + 8);
+    const uint16_t n = std::min<uint16_t>(static_cast<uint16_t>(s[4] << 8 | s[5]), kAreaSize - kFrameOverhead);
+    return SealFrame(s, n);
 }
 
 int CheckResponse(const DeviceLink& link) { return link.ReceivedCount == 0 ? 1 : 0; }

@@ -12,9 +12,9 @@ namespace {
 // The firmware version; a programmer still starting up answers 0xFF...: ask
 // once more, and keep no such text.
 bool ReadFirmwareVersion(DeviceLink& link, std::string& text) {
-    if (GetFwVersion(link, text) != 0) return false;
+    if (GetFwVersion(link, text) != CommandResult::Ok) return false;
     if (text.empty() || static_cast<unsigned char>(text[0]) != 0xFF) return true;
-    if (GetFwVersion(link, text) != 0) return false;
+    if (GetFwVersion(link, text) != CommandResult::Ok) return false;
     if (!text.empty() && static_cast<unsigned char>(text[0]) == 0xFF) text.clear();
     return true;
 }
@@ -27,8 +27,8 @@ bool IdentifyProgrammer(DeviceContext& device) {
     // All four answers or none: a programmer that stops answering half-way
     // is not identified, and nothing of the identity changes.
     std::string firmware, hardware, serial, model;
-    const bool answered = ReadFirmwareVersion(link, firmware) && GetHwVersion(link, hardware) == 0 &&
-                          GetSerial(link, serial) == 0 && GetModel(link, model) == 0;
+    const bool answered = ReadFirmwareVersion(link, firmware) && GetHwVersion(link, hardware) == CommandResult::Ok &&
+                          GetSerial(link, serial) == CommandResult::Ok && GetModel(link, model) == CommandResult::Ok;
     if (!answered) {
         link.DeviceReset();
         return false;

@@ -64,7 +64,7 @@ std::string DisplayName(const std::string& path) {
 
 // The boot command; an unanswered one shows "下载失败" in status panel 0.
 void SendBootCommand(DeviceLink& link, StatusBarView& status) {
-    if (EnterBoot(link) != 0) status.SetPanelText(0, "下载失败");
+    if (EnterBoot(link) != CommandResult::Ok) status.SetPanelText(0, "下载失败");
 }
 
 // The poll timer is switched off for an update and on again however the
@@ -93,9 +93,7 @@ void ShowOnlineVersion(OperationContext& context) {
 }
 
 void SendIapDone(DeviceLink& link) {
-    uint8_t* s = link.SendArea();
-    const uint8_t header[6] = {0x02, CMD_IAP_DONE, 0x00, 0x01, 0x00, 0x00};
-    std::memcpy(s, header, sizeof header);
+    StartFrame(link, CMD_IAP_DONE, 0);
     link.DeviceExchange(FinishFrame(link));
 }
 
@@ -133,16 +131,14 @@ int SendImage(OperationContext& context, UpdateDialogView& dialog, uint32_t offs
     dialog.SetBarMaximum(maximum);
     dialog.SetBarPosition(0);
     for (uint32_t done = 0; done < length; done += kBlockSize) {
-        uint8_t* s = link.SendArea();
-        const uint8_t header[6] = {0x02, CMD_IAP_DATA, 0x00, 0x01, 0x01, 0x06};
-        std::memcpy(s, header, sizeof header);
-        PutBe32(s + 6, address);
-        PutBe16(s + 10, kBlockSize);
+        uint8_t* p = StartFrame(link, CMD_IAP_DATA, static_cast<uint16_t>(6 + kBlockSize));
+        PutBe32(p, address);
+        PutBe16(p + 4, kBlockSize);
         // The last block is padded with 0xFF; the digest covers the padding.
         const uint32_t part = std::min(kBlockSize, length - done);
-        std::memcpy(s + 12, image.data() + done, part);
-        std::memset(s + 12 + part, 0xFF, kBlockSize - part);
-        digest.Update(s + 12, kBlockSize);
+        std::memcpy(p + 6, image.data() + done, part);
+        std::memset(p + 6 + part, 0xFF, kBlockSize - part);
+        digest.Update(p + 6, kBlockSize);
         count += kBlockSize;
         address += kBlockSize;
         const uint16_t frameLength = FinishFrame(link);
@@ -157,11 +153,9 @@ int SendImage(OperationContext& context, UpdateDialogView& dialog, uint32_t offs
     const std::array<uint8_t, 16> md5 = digest.Final();
     if (!digest.ok()) return fail(kVerifyFailed);
 
-    uint8_t* s = link.SendArea();
-    const uint8_t header[6] = {0x02, CMD_IAP_VERIFY, 0x00, 0x01, 0x00, 0x14};
-    std::memcpy(s, header, sizeof header);
-    PutBe32(s + 6, count);
-    std::memcpy(s + 10, md5.data(), md5.size());
+    uint8_t* p = StartFrame(link, CMD_IAP_VERIFY, static_cast<uint16_t>(4 + md5.size()));
+    PutBe32(p, count);
+    std::memcpy(p + 4, md5.data(), md5.size());
     link.DeviceExchange(FinishFrame(link));
     if (CheckResponse(link) != 0 || link.ReceiveArea()[1] != 0) return fail(kVerifyFailed);
     status.SetPanelText(0, "IAP下载成功");
@@ -273,7 +267,7 @@ FirmwareUpdateResult MenuFirmUpdateClick(OperationContext& context, UpdateDialog
     if (downloaded) status.SetPanelText(0, BurnDoneText(context, startTick));
 
     std::string version;
-    if (GetFwVersion(link, version) != 0)
+    if (GetFwVersion(link, version) != CommandResult::Ok)
         return downloaded ? FirmwareUpdateResult::NoAnswer : FirmwareUpdateResult::DownloadFailed;
     context.Device.DevInf.FwVersion = version;
     ShowOnlineVersion(context);
@@ -342,7 +336,7 @@ FirmwareUpdateResult RunBootModeUpdate(OperationContext& context, UpdateDialogVi
                           [&] { dialog.AddLogLine("Boot程序启动中，请稍等..."); }))
             return timeout();
         link.Uart.Connected = 1;
-        if (GetFwVersion(link, version) != 0) {
+        if (GetFwVersion(link, version) != CommandResult::Ok) {
             link.DeviceReset();
             return FirmwareUpdateResult::NoAnswer;
         }
@@ -370,7 +364,7 @@ FirmwareUpdateResult RunBootModeUpdate(OperationContext& context, UpdateDialogVi
     if (!WaitForDrive(link, true, kReturnChecks, kReturnPause)) return timeout();
 
     link.Uart.Connected = 1;
-    if (GetFwVersion(link, version) != 0) return FirmwareUpdateResult::NoAnswer;
+    if (GetFwVersion(link, version) != CommandResult::Ok) return FirmwareUpdateResult::NoAnswer;
     context.Device.DevInf.FwVersion = version;
     SendIapDone(link);
     dialog.AddLogLine("更新完成，即将关闭更新页面，进入主界面.");

@@ -24,8 +24,8 @@ OperationOutcome sbAutoClick(OperationContext& operation) {
         return OperationOutcome::NothingSelected;
     }
 
-    Indicate(operation, 50);
-    if (CheckSocket(operation) != 0) return OperationOutcome::EmptySocket;
+    Indicate(operation, IndicatorCode::AutoRunStart);
+    if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
 
     ProgressView& progress = *operation.Views.progress;
     progress.SetLabelColour(LabelColour::WindowText);
@@ -35,10 +35,10 @@ OperationOutcome sbAutoClick(OperationContext& operation) {
 
     if (prj.Erase) {
         const uint32_t eraseStart = operation.clock().TickCount();
-        Indicate(operation, 1);
+        Indicate(operation, IndicatorCode::Working);
         result = EraseChip(operation, channel);
         const uint32_t eraseElapsed = ElapsedSince(operation, eraseStart);
-        Indicate(operation, result == kOpSuccess ? 0 : 3);
+        Indicate(operation, result == kOpSuccess ? IndicatorCode::Passed : IndicatorCode::Failed);
         if (result != kOpSuccess) {
             // A failed erase ends the run; it shows why, as the erase command would.
             ShowEraseResult(operation, result, eraseElapsed);
@@ -54,10 +54,10 @@ OperationOutcome sbAutoClick(OperationContext& operation) {
         }
     }
     if (prj.Verify) {
-        Indicate(operation, 1);
+        Indicate(operation, IndicatorCode::Working);
         ShowStatus(operation, StatusLine(operation.clock(), operation.Texts.DevLanguage.LogChipVerifyChip));
         result = VerifyChip(operation, channel);
-        Indicate(operation, result == kOpSuccess ? 0 : 3);
+        Indicate(operation, result == kOpSuccess ? IndicatorCode::Passed : IndicatorCode::Failed);
     }
 
     const Dev_Language_Struct& texts = operation.Texts.DevLanguage;
@@ -67,11 +67,11 @@ OperationOutcome sbAutoClick(OperationContext& operation) {
                                 texts.LogOperatTimeTitle + FormatSeconds(ElapsedSince(operation, start)) +
                                 texts.LogOperatTime);
     if (result != kOpSuccess) {
-        Indicate(operation, 200);
+        Indicate(operation, IndicatorCode::FinishedWithError);
         ++device.FailCount;
         ShowProgressFailure(operation, "ERROR");
     } else {
-        Indicate(operation, 100);
+        Indicate(operation, IndicatorCode::Finished);
         ++device.SuccessCount;
         progress.SetState(ProgressState::Normal);
     }

@@ -18,8 +18,8 @@ int PolledErase(OperationContext& operation, uint8_t channel) {
     Prj_Info_Struct& prj = operation.Chip.PrjInfo;
     DeviceLink& link = operation.Device.Link;
     ProgressView& progress = *operation.Views.progress;
-    const uint8_t type = static_cast<uint8_t>(prj.ChipTypeCode);
-    if (SendErase(link, channel, type, 0) == 0xFF) SendErase(link, channel, type, 0);
+    const ChipType type = ChipTypeOf(prj);
+    if (SendErase(link, channel, type, 0) == CommandResult::EraseNoAnswer) SendErase(link, channel, type, 0);
 
     uint32_t position = 0;
     for (int poll = 1;; ++poll) {
@@ -27,12 +27,12 @@ int PolledErase(OperationContext& operation, uint8_t channel) {
         // reported once the chip has finished.
         if (prj.StopRequest == 1) prj.StopRequest = 2;
         link.Wait10us(kErasePollWait10us);
-        if (prj.ChipTypeCode == 4) link.Wait10us(kErasePollExtra45Wait10us);
-        const int result = SendErase(link, channel, type, 1);
+        if (type == ChipType::Eeprom45) link.Wait10us(kErasePollExtra45Wait10us);
+        const bool finished = SendErase(link, channel, type, 1) == CommandResult::Ok;
         progress.SetLabelText(std::to_string(poll) + "%");
-        position = result == 0 ? 100 : position + 1;
+        position = finished ? 100 : position + 1;
         progress.SetPosition(position);
-        if (result == 0) {
+        if (finished) {
             if (prj.StopRequest != 0) {
                 prj.StopRequest = 0;
                 return kOpStopped;
@@ -47,7 +47,7 @@ int PolledErase(OperationContext& operation, uint8_t channel) {
 int FillErase(OperationContext& operation, uint8_t channel) {
     Prj_Info_Struct& prj = operation.Chip.PrjInfo;
     DeviceLink& link = operation.Device.Link;
-    const uint8_t type = static_cast<uint8_t>(prj.ChipTypeCode);
+    const ChipType type = ChipTypeOf(prj);
     const uint32_t block = std::min(prj.Capacity, kFillBlock);
     operation.Views.progress->SetMaximum(prj.Capacity);
     operation.Views.progress->SetPosition(0);
@@ -66,7 +66,7 @@ int FillErase(OperationContext& operation, uint8_t channel) {
         if (link.DeviceWrite(link.SendArea(), block) == 0) return kOpTransferFailed;
         written += block;
         operation.Views.progress->SetPosition(std::min(written, prj.Capacity));
-        if (prj.ChipTypeCode == 5) link.Wait10us(2000);
+        if (type == ChipType::Eeprom93) link.Wait10us(2000);
     }
     link.Wait10us(30000);
     return kOpSuccess;
@@ -74,7 +74,9 @@ int FillErase(OperationContext& operation, uint8_t channel) {
 
 }  // namespace
 
-bool UsesPolledErase(uint16_t chipTypeCode) { return chipTypeCode == 1 || chipTypeCode == 4 || chipTypeCode == 7; }
+bool UsesPolledErase(ChipType type) {
+    return type == ChipType::SpiFlash || type == ChipType::Eeprom45 || type == ChipType::SwdArm;
+}
 
 int EraseChip(OperationContext& operation, uint8_t channel) {
     ProgressView& progress = *operation.Views.progress;
@@ -85,7 +87,7 @@ int EraseChip(OperationContext& operation, uint8_t channel) {
     progress.SetPosition(0);
     progress.SetBarColour(kBarGreen);
 
-    if (UsesPolledErase(operation.Chip.PrjInfo.ChipTypeCode)) return PolledErase(operation, channel);
+    if (UsesPolledErase(ChipTypeOf(operation.Chip.PrjInfo))) return PolledErase(operation, channel);
 
     const int result = FillErase(operation, channel);
     progress.SetPosition(operation.Chip.PrjInfo.Capacity);
@@ -109,18 +111,18 @@ OperationOutcome sbEraseClick(OperationContext& operation) {
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
     if (!ChipSelected(operation)) return OperationOutcome::NoChipSelected;
-    if (CheckSocket(operation) != 0) return OperationOutcome::EmptySocket;
+    if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
 
     operation.Views.progress->SetLabelColour(LabelColour::WindowText);
     const uint32_t start = operation.clock().TickCount();
-    Indicate(operation, 1);
+    Indicate(operation, IndicatorCode::Working);
     const int result = EraseChip(operation, operation.Chip.PrjInfo.ChannelSelector);
     const uint32_t elapsed = ElapsedSince(operation, start);
-    if (result != kOpSuccess) Indicate(operation, 3);
+    if (result != kOpSuccess) Indicate(operation, IndicatorCode::Failed);
     ShowEraseResult(operation, result, elapsed);
-    Indicate(operation, 100);
+    Indicate(operation, IndicatorCode::Finished);
     if (result != kOpSuccess) return OperationOutcome::Failed;
-    Indicate(operation, 0);
+    Indicate(operation, IndicatorCode::Passed);
     return OperationOutcome::Succeeded;
 }
 
@@ -132,7 +134,7 @@ OperationOutcome sbBlankCheckClick(OperationContext& operation) {
 
     Prj_Info_Struct& prj = operation.Chip.PrjInfo;
     DeviceLink& link = operation.Device.Link;
-    const uint8_t type = static_cast<uint8_t>(prj.ChipTypeCode);
+    const ChipType type = ChipTypeOf(prj);
     // Its own socket test: either socket holding a chip will do, and an
     // empty socket ends the check without a word.
     prj.SocketStatus = {0xFF, 0xFF};
@@ -140,22 +142,22 @@ OperationOutcome sbBlankCheckClick(OperationContext& operation) {
     if (prj.SocketStatus[0] != 0 && prj.SocketStatus[1] != 0) return OperationOutcome::EmptySocket;
 
     ProgressView& progress = *operation.Views.progress;
-    Indicate(operation, 1);
+    Indicate(operation, IndicatorCode::Working);
     progress.SetMaximum(prj.Capacity);
     progress.SetPosition(0);
     progress.SetBarColour(kBarGreen);
     for (uint32_t address = 0; address < prj.Capacity;) {
         const uint32_t length = std::min(prj.Capacity - address, kBlankCheckRange);
-        const int result = BlankCheck(link, prj.ChannelSelector, type, address, length);
+        const CommandResult result = BlankCheck(link, prj.ChannelSelector, type, address, length);
         address += length;
         progress.SetPosition(address);
-        if (result != 0) {
+        if (result != CommandResult::Ok) {
             progress.SetBarColour(kBarRed);
-            Indicate(operation, 3);
+            Indicate(operation, IndicatorCode::Failed);
             return OperationOutcome::Failed;
         }
     }
-    Indicate(operation, 0);
+    Indicate(operation, IndicatorCode::Passed);
     return OperationOutcome::Succeeded;
 }
 

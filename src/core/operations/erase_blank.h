@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/base/chip_type.h"
 #include "core/operations/operation_display.h"
 
 namespace tq {
@@ -18,7 +19,7 @@ inline constexpr uint32_t kErasePollExtra45Wait10us = 30000;  // a further 0.3 s
 inline constexpr uint32_t kBlankCheckRange = 0x8400;
 
 // True for the chip types the programmer erases by itself (SPI flash, 45 EEPROM, SWD ARM).
-bool UsesPolledErase(uint16_t chipTypeCode);
+bool UsesPolledErase(ChipType type);
 
 // Erases the selected chip: 0 done, 0x55 stopped by the user, 0xFF the chip
 // never reported the end, kOpTransferFailed a fill erase lost the drive.

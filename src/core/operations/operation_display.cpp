@@ -39,22 +39,22 @@ bool RequireConnected(OperationContext& operation) {
     return false;
 }
 
-int CheckSocket(OperationContext& operation) {
+SocketCheck CheckSocket(OperationContext& operation) {
     Prj_Info_Struct& prj = operation.Chip.PrjInfo;
     prj.SocketStatus = {0xFF, 0xFF};
     // Only a well-formed answer replaces the states; anything else leaves 0xFF.
-    ChipPresence(operation.Device.Link, static_cast<uint8_t>(prj.ChipTypeCode), prj.SocketStatus[0], prj.SocketStatus[1]);
-    if (prj.SocketStatus[0] == 0) return 0;
+    ChipPresence(operation.Device.Link, ChipTypeOf(prj), prj.SocketStatus[0], prj.SocketStatus[1]);
+    if (prj.SocketStatus[0] == 0) return SocketCheck::ChipPresent;
     ShowStatus(operation, StatusLine(operation.clock(), Triplet(operation.Texts.Language, "没有芯片放入，请确认！",
                                                      "沒有放入晶片，請確認！",
                                                      "No chips founded,Please check it！")));
     ShowProgressFailure(operation, "ERROR");
-    return 255;
+    return SocketCheck::NoChip;
 }
 
 bool ChipSelected(const OperationContext& operation) { return operation.Chip.PrjInfo.BlockSize >= 16; }
 
-void Indicate(OperationContext& operation, uint16_t code) { SetIndicator(operation.Device.Link, code); }
+void Indicate(OperationContext& operation, IndicatorCode code) { SetIndicator(operation.Device.Link, code); }
 
 void ResetProgressLabel(OperationContext& operation) {
     ProgressView& progress = *operation.Views.progress;

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "core/device/commands.h"
 #include "core/texts/language.h"
 #include "core/texts/status_line.h"
 
@@ -67,13 +68,16 @@ void ShowStatus(OperationContext& operation, const std::string& line);
 void ShowNotConnected(OperationContext& operation);
 // True when a programmer is connected; otherwise shows that warning.
 bool RequireConnected(OperationContext& operation);
-// Asks the programmer whether socket 1 holds a chip: 0 continue, 255 the
-// operation must end (the no-chip line has been shown).
-int CheckSocket(OperationContext& operation);
+enum class SocketCheck {
+    ChipPresent = 0,
+    NoChip = 255,  // the operation must end; the no-chip line has been shown
+};
+// Asks the programmer whether socket 1 holds a chip.
+SocketCheck CheckSocket(OperationContext& operation);
 // BlockSize of 16 or more means a chip has been selected.
 bool ChipSelected(const OperationContext& operation);
 // Sends an indicator code (command 0x20); the answer is not looked at.
-void Indicate(OperationContext& operation, uint16_t code);
+void Indicate(OperationContext& operation, IndicatorCode code);
 
 // labelCh1 and pbDLChip1 at the start of a transfer: bar normal, label in
 // the window-text colour showing "0%".

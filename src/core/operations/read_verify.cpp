@@ -22,27 +22,27 @@ uint32_t PageBlock(uint16_t pageSize, uint32_t pages) {
 int ReadFailed(OperationContext& operation) {
     ShowStatus(operation, StatusLine(operation.clock(), operation.Texts.DevLanguage.LogChipReadError));
     ShowProgressFailure(operation, "ERROR");
-    Indicate(operation, 3);
-    Indicate(operation, 100);
+    Indicate(operation, IndicatorCode::Failed);
+    Indicate(operation, IndicatorCode::Finished);
     return kOpFailed;
 }
 
 }  // namespace
 
 uint32_t ReadBlockSize(const Prj_Info_Struct& prj) {
-    switch (prj.ChipTypeCode) {
-        case 4: return PageBlock(prj.PageSize, 6);
-        case 3:
-        case 5:
-        case 6: return 512;
+    switch (ChipTypeOf(prj)) {
+        case ChipType::Eeprom45: return PageBlock(prj.PageSize, 6);
+        case ChipType::Eeprom25:
+        case ChipType::Eeprom93:
+        case ChipType::Eeprom95: return 512;
         default: return kAreaSize;
     }
 }
 
 uint32_t VerifyBlockSize(const Prj_Info_Struct& prj) {
-    switch (prj.ChipTypeCode) {
-        case 4: return PageBlock(prj.PageSize, 3);
-        case 5: return 512;
+    switch (ChipTypeOf(prj)) {
+        case ChipType::Eeprom45: return PageBlock(prj.PageSize, 3);
+        case ChipType::Eeprom93: return 512;
         default: return kAreaSize;
     }
 }
@@ -51,12 +51,12 @@ int ReadChip(OperationContext& operation, uint8_t channel) {
     Prj_Info_Struct& prj = operation.Chip.PrjInfo;
     DeviceLink& link = operation.Device.Link;
     ProgressView& progress = *operation.Views.progress;
-    const uint8_t type = static_cast<uint8_t>(prj.ChipTypeCode);
+    const ChipType type = ChipTypeOf(prj);
     const uint32_t capacity = prj.Capacity;
 
     ShowStatus(operation, StatusLine(operation.clock(), operation.Texts.DevLanguage.LogChipReadChip));
     ResetProgressLabel(operation);
-    Indicate(operation, 1);
+    Indicate(operation, IndicatorCode::Working);
     const uint32_t start = operation.clock().TickCount();
     progress.SetMaximum(capacity);
     progress.SetPosition(0);
@@ -85,7 +85,7 @@ int ReadChip(OperationContext& operation, uint8_t channel) {
             retries = 0;
         }
         ShowProgress(operation, offset, capacity);
-        if (type == 3 || type == 5 || type == 6) link.Wait10us(500);
+        if (type == ChipType::Eeprom25 || type == ChipType::Eeprom93 || type == ChipType::Eeprom95) link.Wait10us(500);
     }
     const uint32_t elapsed = ElapsedSince(operation, start);
 
@@ -96,8 +96,8 @@ int ReadChip(OperationContext& operation, uint8_t channel) {
     operation.Views.hexView->Redraw();
 
     const std::string line = TimedStatusLine(operation, operation.Texts.DevLanguage.LogChipReadSuccess, elapsed);
-    Indicate(operation, 100);
-    Indicate(operation, 0);
+    Indicate(operation, IndicatorCode::Finished);
+    Indicate(operation, IndicatorCode::Passed);
     ShowStatus(operation, line);
     return kOpSuccess;
 }
@@ -121,7 +121,7 @@ int VerifyChip(OperationContext& operation, uint8_t channel) {
     progress.SetState(ProgressState::Normal);
     // Announce only the bytes that will be fetched: a longer buffer than the
     // chip must not send the programmer reading past the chip's end.
-    SendReadHeader(link, channel, static_cast<uint8_t>(prj.ChipTypeCode), prj.RamStartAddr, length,
+    SendReadHeader(link, channel, ChipTypeOf(prj), prj.RamStartAddr, length,
                    static_cast<uint16_t>(block));
     if (!link.Uart.Connected) return mismatch();
 
@@ -147,7 +147,7 @@ OperationOutcome sbReadClick(OperationContext& operation) {
     OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
-    if (CheckSocket(operation) != 0) return OperationOutcome::EmptySocket;
+    if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
     if (!ChipSelected(operation)) return OperationOutcome::NoChipSelected;
     return ReadChip(operation, operation.Chip.PrjInfo.ChannelSelector) == kOpSuccess ? OperationOutcome::Succeeded
                                                                              : OperationOutcome::Failed;
@@ -157,22 +157,22 @@ OperationOutcome sbVerifyClick(OperationContext& operation) {
     OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
-    if (CheckSocket(operation) != 0) return OperationOutcome::EmptySocket;
+    if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
 
     const Dev_Language_Struct& texts = operation.Texts.DevLanguage;
     ShowStatus(operation, StatusLine(operation.clock(), texts.LogChipVerifyChip));
     ResetProgressLabel(operation);
-    Indicate(operation, 1);
-    Indicate(operation, 1);
+    Indicate(operation, IndicatorCode::Working);
+    Indicate(operation, IndicatorCode::Working);
     const uint32_t start = operation.clock().TickCount();
     const int result = VerifyChip(operation, operation.Chip.PrjInfo.ChannelSelector);
     const uint32_t elapsed = ElapsedSince(operation, start);
 
     const bool equal = result == kOpSuccess;
     const std::string line = TimedStatusLine(operation, equal ? texts.LogChipVerifySuccess : texts.LogChipVerifyError, elapsed);
-    Indicate(operation, equal ? 0 : 3);
+    Indicate(operation, equal ? IndicatorCode::Passed : IndicatorCode::Failed);
     operation.Views.progress->SetState(equal ? ProgressState::Normal : ProgressState::Error);
-    Indicate(operation, equal ? 100 : 200);
+    Indicate(operation, equal ? IndicatorCode::Finished : IndicatorCode::FinishedWithError);
     ShowStatus(operation, line);
     return equal ? OperationOutcome::Succeeded : OperationOutcome::Failed;
 }

@@ -19,13 +19,14 @@ int WriteFailed(OperationContext& operation) {
 }  // namespace
 
 uint32_t WriteBlockSize(const Prj_Info_Struct& prj) {
-    if (prj.ChipTypeCode == 4 && prj.PageSize != 0) return prj.PageSize;
-    if (prj.ChipTypeCode == 7) return kSwdBlock;
+    if (ChipTypeOf(prj) == ChipType::Eeprom45 && prj.PageSize != 0) return prj.PageSize;
+    if (ChipTypeOf(prj) == ChipType::SwdArm) return kSwdBlock;
     return std::min(prj.Capacity, kGeneralBlock);
 }
 
-bool PacedWrite(uint16_t chipTypeCode) {
-    return chipTypeCode == 2 || chipTypeCode == 3 || chipTypeCode == 5 || chipTypeCode == 6;
+bool PacedWrite(ChipType type) {
+    return type == ChipType::Eeprom24 || type == ChipType::Eeprom25 || type == ChipType::Eeprom93 ||
+           type == ChipType::Eeprom95;
 }
 
 uint32_t WriteLength(const OperationContext& operation) {
@@ -33,16 +34,15 @@ uint32_t WriteLength(const OperationContext& operation) {
     return std::min({buffer.DataLen, operation.Chip.PrjInfo.Capacity, static_cast<uint32_t>(buffer.Data.size())});
 }
 
-int StreamWrite(OperationContext& operation, uint8_t channel, uint16_t chipTypeCode) {
+int StreamWrite(OperationContext& operation, uint8_t channel, ChipType chipType) {
     Prj_Info_Struct& prj = operation.Chip.PrjInfo;
     DeviceLink& link = operation.Device.Link;
     const uint32_t start = operation.clock().TickCount();
     const uint32_t block = WriteBlockSize(prj);
     const uint32_t length = WriteLength(operation);
-    const bool paced = PacedWrite(chipTypeCode);
+    const bool paced = PacedWrite(chipType);
 
-    SendWriteHeader(link, channel, static_cast<uint8_t>(chipTypeCode), prj.RamStartAddr, length,
-                    static_cast<uint16_t>(block));
+    SendWriteHeader(link, channel, chipType, prj.RamStartAddr, length, static_cast<uint16_t>(block));
     operation.Views.progress->SetMaximum(length);
     operation.Views.progress->SetPosition(0);
     const Dev_Language_Struct& texts = operation.Texts.DevLanguage;
@@ -80,12 +80,12 @@ int StreamWrite(OperationContext& operation, uint8_t channel, uint16_t chipTypeC
 }
 
 int WriteChip(OperationContext& operation, uint8_t channel) {
-    Indicate(operation, 1);
-    if (StreamWrite(operation, channel, operation.Chip.PrjInfo.ChipTypeCode) != kOpSuccess) {
-        Indicate(operation, 3);
+    Indicate(operation, IndicatorCode::Working);
+    if (StreamWrite(operation, channel, ChipTypeOf(operation.Chip.PrjInfo)) != kOpSuccess) {
+        Indicate(operation, IndicatorCode::Failed);
         return kOpFailed;
     }
-    Indicate(operation, 0);
+    Indicate(operation, IndicatorCode::Passed);
     return kOpSuccess;
 }
 
@@ -93,9 +93,9 @@ OperationOutcome sbWriteClick(OperationContext& operation) {
     OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
-    if (CheckSocket(operation) != 0) return OperationOutcome::EmptySocket;
+    if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
     const int result = WriteChip(operation, operation.Chip.PrjInfo.ChannelSelector);
-    Indicate(operation, 100);
+    Indicate(operation, IndicatorCode::Finished);
     return result == kOpSuccess ? OperationOutcome::Succeeded : OperationOutcome::Failed;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/base/chip_type.h"
 #include "core/operations/operation_display.h"
 
 namespace tq {
@@ -16,13 +17,13 @@ struct Prj_Info_Struct;
 // size falls back to the general rule).
 uint32_t WriteBlockSize(const Prj_Info_Struct& prj);
 // The EEPROM types (24, 25, 93, 95) that need time after every block.
-bool PacedWrite(uint16_t chipTypeCode);
+bool PacedWrite(ChipType type);
 // Bytes a write sends: the buffer's length, cut to the chip and to the storage.
 uint32_t WriteLength(const OperationContext& operation);
 
 // The write stream: 0 written, 0x55 stopped (the abort block was sent),
 // kOpTransferFailed the drive took no data (the failure line is shown).
-int StreamWrite(OperationContext& operation, uint8_t channel, uint16_t chipTypeCode);
+int StreamWrite(OperationContext& operation, uint8_t channel, ChipType chipType);
 // Indicator codes around the stream: 0 written, 0xFF stopped or failed.
 int WriteChip(OperationContext& operation, uint8_t channel);
 

@@ -74,15 +74,10 @@ int SendProjectFile(OperationContext& context, const std::filesystem::path& path
     const auto carried = static_cast<uint32_t>(std::min<uint64_t>(size, kProjectFileLimit));
 
     DeviceLink& link = context.Device.Link;
-    uint8_t* s = link.SendArea();
-    s[0] = 0x02;
-    s[1] = CMD_PROJECT_FILE;
-    s[2] = 0x00;
-    s[3] = 0x01;
-    PutBe16(s + 4, 4 + kProjectFileLimit);
-    PutBe32(s + 6, static_cast<uint32_t>(std::min<uint64_t>(size, UINT32_MAX)));
-    std::memset(s + 10, 0xFF, kProjectFileLimit);
-    if (!ReadExactly(context, path, in, s + 10, carried)) return kStepFileError;
+    uint8_t* p = StartFrame(link, CMD_PROJECT_FILE, static_cast<uint16_t>(4 + kProjectFileLimit));
+    PutBe32(p, static_cast<uint32_t>(std::min<uint64_t>(size, UINT32_MAX)));
+    std::memset(p + 4, 0xFF, kProjectFileLimit);
+    if (!ReadExactly(context, path, in, p + 4, carried)) return kStepFileError;
 
     link.DeviceExchange(FinishFrame(link));
     return link.ReceivedCount == 0 ? kStepFailed : kStepOk;
@@ -95,7 +90,7 @@ int StoreDataFile(OperationContext& context, ProjectDialogViews& views, const st
     const auto length = static_cast<uint32_t>(std::min<uint64_t>(size, kStorageLimit));
 
     DeviceLink& link = context.Device.Link;
-    SendWriteHeader(link, 1, 1, 0, length, kStoreBlockSize);
+    SendWriteHeader(link, 1, ChipType::SpiFlash, 0, length, kStoreBlockSize);
     views.sbPrj.SetPanelText(0, "板载存储擦除&写入");
 
     uint32_t done = 0;
@@ -129,7 +124,7 @@ int CheckDataFile(OperationContext& context, ProjectDialogViews& views, const st
 
     DeviceLink& link = context.Device.Link;
     views.sbPrj.SetPanelText(0, "数据文件校验");
-    SendReadHeader(link, 1, 1, 0, length, kCheckBlockSize);
+    SendReadHeader(link, 1, ChipType::SpiFlash, 0, length, kCheckBlockSize);
 
     uint8_t fileBlock[kCheckBlockSize];
     uint32_t done = 0;

@@ -48,9 +48,9 @@ std::string WithOffendingText(const OperationContext& context, const char* simpl
 
 uint16_t ProjectChipTypeCode(const std::string& chipType) {
     // The programmer's stand-alone mode knows SWD chips as "SWD Flash".
-    if (chipType == "SWD Flash") return 7;
+    if (chipType == "SWD Flash") return CodeOf(ChipType::SwdArm);
     const uint16_t code = ChipTypeCode(chipType);
-    return code == 7 ? 0 : code;
+    return code == CodeOf(ChipType::SwdArm) ? CodeOf(ChipType::None) : code;
 }
 
 uint8_t ProjectVoltageCode(int64_t voltage) { return voltage == 1800 ? 1 : VoltageCode(voltage); }

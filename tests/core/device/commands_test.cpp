@@ -32,31 +32,32 @@ struct CommandFixture : ::testing::Test {
 };
 
 TEST_F(CommandFixture, EveryWrapperMapsAnswersToItsResultCodes) {
+    using R = CommandResult;
     uint32_t id = 0;
     uint8_t e = 0, x = 0, s1 = 0xFF, s2 = 0xFF;
     std::string text;
     struct Case {
         const char* name;
-        std::function<int()> call;
-        int answered;  // with a well-formed answer
-        int silent;    // no answer
-        std::optional<int> wrongLength;  // answer of a wrong data length
+        std::function<R()> call;
+        R answered;  // with a well-formed answer
+        R silent;    // no answer
+        std::optional<R> wrongLength;  // answer of a wrong data length
         std::vector<uint8_t> data;       // the well-formed answer's data
         uint8_t status = 0;
     };
     const Case cases[] = {
-        {"0x10", [&] { return GetFwVersion(link, text); }, 0, 1, {}, {'V', '1'}},
-        {"0x11", [&] { return GetHwVersion(link, text); }, 0, 1, {}, {'H'}},
-        {"0x12", [&] { return GetSerial(link, text); }, 0, 1, {}, {'S'}},
-        {"0x13", [&] { return GetModel(link, text); }, 0, 1, {}, {'M'}},
-        {"0x14", [&] { return SetLanguage(link, 2); }, 0, 1, {}, {}},
-        {"0x20", [&] { return SetIndicator(link, 1); }, 0, 1, {}, {}},
-        {"0x31", [&] { return ReadChipId(link, id, e, x); }, 0, 1, 3, {0, 0xC8, 0x40, 0x17, 0, 0}},
-        {"0x32 done", [&] { return SendErase(link, 0, 1, 1); }, 0, 0xFF, 3, {0x55}},
-        {"0x32 busy", [&] { return SendErase(link, 0, 1, 1); }, 1, 0xFF, 3, {0x00}},
-        {"0x37 blank", [&] { return BlankCheck(link, 0, 1, 0, 16); }, 0, 5, {}, {}, 0},
-        {"0x37 not blank", [&] { return BlankCheck(link, 0, 1, 0, 16); }, 5, 5, {}, {}, 1},
-        {"0x38", [&] { return ChipPresence(link, 1, s1, s2); }, 0, 5, 6, {0, 1}},
+        {"0x10", [&] { return GetFwVersion(link, text); }, R::Ok, R::NoAnswer, {}, {'V', '1'}},
+        {"0x11", [&] { return GetHwVersion(link, text); }, R::Ok, R::NoAnswer, {}, {'H'}},
+        {"0x12", [&] { return GetSerial(link, text); }, R::Ok, R::NoAnswer, {}, {'S'}},
+        {"0x13", [&] { return GetModel(link, text); }, R::Ok, R::NoAnswer, {}, {'M'}},
+        {"0x14", [&] { return SetLanguage(link, 2); }, R::Ok, R::NoAnswer, {}, {}},
+        {"0x20", [&] { return SetIndicator(link, IndicatorCode::Working); }, R::Ok, R::NoAnswer, {}, {}},
+        {"0x31", [&] { return ReadChipId(link, id, e, x); }, R::Ok, R::NoAnswer, R::WrongLength, {0, 0xC8, 0x40, 0x17, 0, 0}},
+        {"0x32 done", [&] { return SendErase(link, 0, ChipType::SpiFlash, 1); }, R::Ok, R::EraseNoAnswer, R::WrongLength, {0x55}},
+        {"0x32 busy", [&] { return SendErase(link, 0, ChipType::SpiFlash, 1); }, R::EraseBusy, R::EraseNoAnswer, R::WrongLength, {0x00}},
+        {"0x37 blank", [&] { return BlankCheck(link, 0, ChipType::SpiFlash, 0, 16); }, R::Ok, R::NotBlank, {}, {}, 0},
+        {"0x37 not blank", [&] { return BlankCheck(link, 0, ChipType::SpiFlash, 0, 16); }, R::NotBlank, R::NotBlank, {}, {}, 1},
+        {"0x38", [&] { return ChipPresence(link, ChipType::SpiFlash, s1, s2); }, R::Ok, R::SocketNoAnswer, R::SocketWrongLength, {0, 1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -80,7 +81,7 @@ TEST_F(CommandFixture, ChipIdAndSocketStatesAreTakenOnlyFromWellFormedAnswers) {
     uint32_t id = 7;
     uint8_t e = 9, x = 9;
     volumes.QueueAnswer({0x12, 0xC8, 0x40, 0x17, 0x01, 0x33});
-    ASSERT_EQ(ReadChipId(link, id, e, x), 0);
+    ASSERT_EQ(ReadChipId(link, id, e, x), CommandResult::Ok);
     EXPECT_EQ(id, 0x12C84017u);
     EXPECT_EQ(e, 1);
     EXPECT_EQ(x, 0x33);
@@ -88,13 +89,13 @@ TEST_F(CommandFixture, ChipIdAndSocketStatesAreTakenOnlyFromWellFormedAnswers) {
     Reconnect();
     id = 7;
     volumes.QueueAnswer({0x00, 0xC8, 0x40, 0x17, 0x00});  // five bytes
-    EXPECT_EQ(ReadChipId(link, id, e, x), 3);
+    EXPECT_EQ(ReadChipId(link, id, e, x), CommandResult::WrongLength);
     EXPECT_EQ(id, 7u);
 
     Reconnect();
     uint8_t s1 = 0xFF, s2 = 0xFF;
     volumes.QueueAnswer({0, 0, 0});
-    EXPECT_EQ(ChipPresence(link, 1, s1, s2), 6);
+    EXPECT_EQ(ChipPresence(link, ChipType::SpiFlash, s1, s2), CommandResult::SocketWrongLength);
     EXPECT_EQ(s1, 0xFF);
     EXPECT_EQ(s2, 0xFF);
 }
@@ -102,18 +103,18 @@ TEST_F(CommandFixture, ChipIdAndSocketStatesAreTakenOnlyFromWellFormedAnswers) {
 TEST_F(CommandFixture, AnUnansweredTextQueryLeavesTheTextAndAFFVersionIsKeptAsSent) {
     Reconnect();
     std::string text = "before";
-    EXPECT_EQ(GetFwVersion(link, text), 1);
+    EXPECT_EQ(GetFwVersion(link, text), CommandResult::NoAnswer);
     EXPECT_EQ(text, "before");
     Reconnect();
     volumes.QueueAnswer({});
-    EXPECT_EQ(GetFwVersion(link, text), 0);
+    EXPECT_EQ(GetFwVersion(link, text), CommandResult::Ok);
     EXPECT_EQ(text, "");
 }
 
 TEST_F(CommandFixture, StreamHeadersAreSentWithoutWaitingOrReading) {
     Reconnect();
     const uint64_t before = clock.NowMicros();
-    SendWriteHeader(link, 0, 4, 0x00010000, 5000, 2048);
+    SendWriteHeader(link, 0, ChipType::Eeprom45, 0x00010000, 5000, 2048);
     EXPECT_EQ(clock.NowMicros(), before);
     EXPECT_TRUE(volumes.drive.readLengths.empty());
     ASSERT_EQ(volumes.drive.writes.size(), 1u);
@@ -156,7 +157,7 @@ TEST_F(CommandFixture, TheAbortBlockIsTenBytesRoundedToASector) {
 
 TEST_F(CommandFixture, AnUnansweredBootCommandFails) {
     Reconnect();
-    EXPECT_EQ(EnterBoot(link), 0xFF);
+    EXPECT_EQ(EnterBoot(link), CommandResult::BootNoAnswer);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -28,18 +29,17 @@ TEST(Frame, SealsTheWorkedFramesByteForByte) {
     VirtualClock clock;
     DeviceLink link(volumes, clock);
     struct Case {
-        uint8_t code;
+        CommandCode code;
         std::vector<uint8_t> payload;
         std::vector<uint8_t> expected;
     };
     const Case cases[] = {
-        {0x10, {}, {0x02, 0x10, 0x00, 0x01, 0x00, 0x00, 0x03, 0xB4}},
-        {0x20, {0x00, 0x01}, {0x02, 0x20, 0x00, 0x01, 0x00, 0x02, 0x00, 0x01, 0x02, 0x67}},
-        {0x14, {0x02}, {0x02, 0x14, 0x00, 0x01, 0x00, 0x01, 0x02, 0xA2, 0x82}},
+        {CMD_GET_FW_VERSION, {}, {0x02, 0x10, 0x00, 0x01, 0x00, 0x00, 0x03, 0xB4}},
+        {CMD_SET_INDICATOR, {0x00, 0x01}, {0x02, 0x20, 0x00, 0x01, 0x00, 0x02, 0x00, 0x01, 0x02, 0x67}},
+        {CMD_SET_LANGUAGE, {0x02}, {0x02, 0x14, 0x00, 0x01, 0x00, 0x01, 0x02, 0xA2, 0x82}},
     };
     for (const Case& c : cases) {
-        FillHeader(link, c.code, static_cast<uint8_t>(c.payload.size()), c.payload.size() > 0 ? c.payload[0] : 0,
-                   c.payload.size() > 1 ? c.payload[1] : 0);
+        std::copy(c.payload.begin(), c.payload.end(), StartFrame(link, c.code, static_cast<uint16_t>(c.payload.size())));
         const uint16_t length = FinishFrame(link);
         EXPECT_EQ(length, c.expected.size());
         EXPECT_EQ(SentFrame(link, length), c.expected) << "command " << int(c.code);

@@ -470,7 +470,7 @@ TEST_F(DialogFixture, InBootModeThePackageIsChosenByHand) {
 TEST_F(DialogFixture, AlreadyInBootModeTheUpdateStartsAtTheDownload) {
     Connect();
     // Put the programmer into its boot loader and let it come back.
-    EXPECT_EQ(EnterBoot(session.Device.Link), 0);
+    EXPECT_EQ(EnterBoot(session.Device.Link), CommandResult::Ok);
     clock.Wait10us(400000);
     Connect();
     ASSERT_TRUE(sim.bootMode());

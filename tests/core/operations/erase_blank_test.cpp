@@ -162,7 +162,7 @@ TEST(FillErase, AStopSendsTheAbortBlockSoTheProgrammerLeavesTheStream) {
     rig.clock.SetEventHook(nullptr);
     EXPECT_EQ(rig.Blocks('>'), (std::vector<uint32_t>{2048, 10}));
     // The programmer answers commands again.
-    EXPECT_EQ(SetIndicator(rig.session.Device.Link, 7), 0);
+    EXPECT_EQ(SetIndicator(rig.session.Device.Link, IndicatorCode::Passed), CommandResult::Ok);
 }
 
 TEST(FillErase, ALostDriveIsAnEraseCommunicationError) {

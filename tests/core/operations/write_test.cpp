@@ -126,7 +126,7 @@ TEST(Write, TheLastShortBlockGoesOutPaddedWithFF) {
     session.Buffer.RamFile.Data = Pattern(4096);
     session.Buffer.RamFile.DataLen = 300;
 
-    EXPECT_EQ(StreamWrite(session.Operation, 0, 4), kOpSuccess);
+    EXPECT_EQ(StreamWrite(session.Operation, 0, ChipType::Eeprom45), kOpSuccess);
     const auto& writes = volumes.drive.writes;
     ASSERT_EQ(writes.size(), 3u);  // header, two blocks of one sector each
     const std::vector<uint8_t>& data = session.Buffer.RamFile.Data;
@@ -150,7 +150,7 @@ TEST(Write, AStopSendsTheAbortBlockAndKeepsTheLengthLine) {
     EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 3, 100}));
     EXPECT_EQ(rig.status.panels[0], "10:42:07 写入芯片，文件名：写入长度：4096");
     EXPECT_EQ(rig.session.Chip.PrjInfo.StopRequest, 0);
-    EXPECT_EQ(SetIndicator(rig.session.Device.Link, 7), 0);  // the programmer left the stream
+    EXPECT_EQ(SetIndicator(rig.session.Device.Link, IndicatorCode::Passed), CommandResult::Ok);  // the programmer left the stream
 }
 
 // The drive vanishes after `transfers` more transfers, or the first
