@@ -416,6 +416,14 @@ LineResult DecodeLines(LineReader& lines, HexImage& image) {
     return LineResult::Continue;
 }
 
+// Why nothing is written when the decoding stopped before an end-of-file record.
+std::string EmptyImageReason(LineResult result, uint64_t lineNumber) {
+    if (result == LineResult::NotARecord)
+        return "line " + std::to_string(lineNumber) +
+               " does not start with ':' and comes before any end-of-file record; the image is empty";
+    return "no end-of-file record; the image is empty";
+}
+
 }  // namespace
 
 ConversionReport HexToBin(const std::filesystem::path& source, const std::filesystem::path& destination) {
@@ -449,10 +457,7 @@ ConversionReport HexToBin(const std::filesystem::path& source, const std::filesy
 
     if (result != LineResult::End) {
         image.SummariseSkips();
-        image.Warn(result == LineResult::NotARecord
-                       ? "line " + std::to_string(lines.lineNumber()) +
-                             " does not start with ':' and comes before any end-of-file record; the image is empty"
-                       : std::string("no end-of-file record; the image is empty"));
+        image.Warn(EmptyImageReason(result, lines.lineNumber()));
         if (!output.Commit()) return fail(output.error());
         return report;
     }
