@@ -1,5 +1,9 @@
-// Throughput of the Intel HEX conversion against objcopy on the same 64 MiB
-// HEX file: both are timed in this run and printed with their ratio.
+// Intel HEX conversion against objcopy on the HEX file of a 64 MiB image
+// (about 190 MB), whole process: each round runs objcopy, the tqprog-cli
+// `convert` process, the HexToBin call (file reading and image writing
+// included) and the process again into a file that does not exist yet, one
+// after another on the same warm file, so load from other work on the
+// machine hits all alike. Prints the median of each.
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -7,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -15,8 +20,8 @@
 
 namespace {
 
-constexpr std::size_t kHexSize = std::size_t{64} << 20;
-constexpr int kRuns = 3;
+constexpr uint64_t kImageSize = uint64_t{64} << 20;
+constexpr int kRounds = 5;
 
 void AppendByte(std::string& line, unsigned value, unsigned& sum) {
     static const char kDigits[] = "0123456789ABCDEF";
@@ -38,23 +43,20 @@ void AppendRecord(std::string& text, unsigned type, unsigned address, const uint
     text += "\r\n";
 }
 
-// Records of 32 data bytes, a 16-byte one every eighth record, and an
-// extended linear address record at every 64 KiB, until the text reaches
-// the target size.
-std::string GenerateHex(std::size_t targetSize) {
+// Records of 16 data bytes and an extended linear address record at every
+// 64 KiB, the layout objcopy itself writes.
+std::string GenerateHex(uint64_t imageSize) {
     std::string text;
-    text.reserve(targetSize + 4096);
+    text.reserve(static_cast<std::size_t>(imageSize * 3));
     std::mt19937 random(1);
-    uint8_t data[32];
+    uint8_t data[16];
     uint64_t address = 0;
-    unsigned record = 0;
-    while (text.size() < targetSize) {
+    while (address < imageSize) {
         if ((address & 0xFFFF) == 0) {
             const uint8_t upper[2] = {static_cast<uint8_t>(address >> 24), static_cast<uint8_t>(address >> 16)};
             AppendRecord(text, 0x04, 0, upper, 2);
         }
-        unsigned count = ++record % 8 == 0 ? 16 : 32;
-        count = static_cast<unsigned>(std::min<uint64_t>(count, 0x10000 - (address & 0xFFFF)));
+        const unsigned count = 16;
         for (unsigned i = 0; i < count; ++i) data[i] = static_cast<uint8_t>(random());
         AppendRecord(text, 0x00, static_cast<unsigned>(address & 0xFFFF), data, count);
         address += count;
@@ -65,50 +67,88 @@ std::string GenerateHex(std::size_t targetSize) {
 
 double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
     return std::equal(std::istreambuf_iterator<char>(x), {}, std::istreambuf_iterator<char>(y), {});
 }
 
+std::string Quoted(const std::filesystem::path& path) {
+    std::string text = path.string();
+    text.insert(text.begin(), '\'');
+    text.push_back('\'');
+    return text;
+}
+
+struct Contender {
+    const char* name;
+    std::function<bool()> run;
+    std::filesystem::path output;
+    std::vector<double> seconds;
+    // Removes the output before each (untimed) run: shows what replacing an
+    // existing file costs (ext4 starts writing back a file renamed over another).
+    bool freshOutput = false;
+};
+
 }  // namespace
 
-int main() {
+// Usage: bench_hex [path of tqprog-cli]
+int main(int argc, char** argv) {
+    const std::filesystem::path cli = argc > 1 ? argv[1] : TQPROG_CLI_PATH;
     const auto folder = std::filesystem::temp_directory_path() / ("tqprog-bench-hex-" + std::to_string(std::random_device()()));
     std::filesystem::create_directories(folder);
     const auto hexFile = folder / "image.hex";
-    const auto ours = folder / "ours.bin";
-    const auto theirs = folder / "objcopy.bin";
     {
-        const std::string text = GenerateHex(kHexSize);
+        const std::string text = GenerateHex(kImageSize);
         std::ofstream(hexFile, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
     }
     const double megabytes = static_cast<double>(std::filesystem::file_size(hexFile)) / 1e6;
-    std::printf("HEX input: %.1f MB (%s)\n", megabytes, hexFile.c_str());
+    std::printf("HEX input: %.1f MB for a %llu MiB image (%s)\n", megabytes,
+                static_cast<unsigned long long>(kImageSize >> 20), hexFile.c_str());
 
-    double best = 1e9;
-    for (int run = 0; run < kRuns; ++run) {
-        const auto start = std::chrono::steady_clock::now();
-        const tq::ConversionReport report = tq::HexToBin(hexFile, ours);
-        best = std::min(best, Seconds(std::chrono::steady_clock::now() - start));
-        if (!report.ok || !report.warnings.empty()) {
-            std::fprintf(stderr, "HexToBin failed: %s\n", report.error.c_str());
-            return 1;
+    const auto shell = [](const std::string& command) { return std::system(command.c_str()) == 0; };
+    std::vector<Contender> contenders;
+    contenders.push_back({"objcopy process", nullptr, folder / "objcopy.bin", {}});
+    contenders.push_back({"tqprog-cli process", nullptr, folder / "cli.bin", {}});
+    contenders.push_back({"HexToBin call", nullptr, folder / "call.bin", {}});
+    contenders.push_back({"tqprog-cli, new file", nullptr, folder / "cli-new.bin", {}, true});
+    contenders[0].run = [&, out = contenders[0].output] {
+        return shell("objcopy -I ihex -O binary " + Quoted(hexFile) + " " + Quoted(out));
+    };
+    contenders[1].run = [&, out = contenders[1].output] {
+        return shell(Quoted(cli) + " convert " + Quoted(hexFile) + " " + Quoted(out) + " > /dev/null");
+    };
+    contenders[2].run = [&, out = contenders[2].output] {
+        const tq::ConversionReport report = tq::HexToBin(hexFile, out);
+        return report.ok && report.warnings.empty();
+    };
+    contenders[3].run = [&, out = contenders[3].output] {
+        return shell(Quoted(cli) + " convert " + Quoted(hexFile) + " " + Quoted(out) + " > /dev/null");
+    };
+
+    for (int round = 0; round < kRounds; ++round) {
+        for (Contender& c : contenders) {
+            if (c.freshOutput) std::filesystem::remove(c.output);
+            const auto start = std::chrono::steady_clock::now();
+            if (!c.run()) {
+                std::fprintf(stderr, "%s failed\n", c.name);
+                return 1;
+            }
+            c.seconds.push_back(Seconds(std::chrono::steady_clock::now() - start));
         }
     }
-    const std::string command = "objcopy -I ihex -O binary '" + hexFile.string() + "' '" + theirs.string() + "'";
-    double bestObjcopy = 1e9;
-    for (int run = 0; run < kRuns; ++run) {
-        const auto start = std::chrono::steady_clock::now();
-        if (std::system(command.c_str()) != 0) {
-            std::fprintf(stderr, "objcopy failed: %s\n", command.c_str());
-            return 1;
-        }
-        bestObjcopy = std::min(bestObjcopy, Seconds(std::chrono::steady_clock::now() - start));
+
+    const double objcopy = Median(contenders[0].seconds);
+    std::printf("median of %d interleaved rounds:\n", kRounds);
+    for (const Contender& c : contenders) {
+        const double median = Median(c.seconds);
+        std::printf("  %-21s %7.3f s %8.1f MB/s  %5.2fx objcopy  image %s\n", c.name, median, megabytes / median,
+                    objcopy / median, SameFile(c.output, contenders[0].output) ? "identical" : "DIFFERS");
     }
-    std::printf("HexToBin: %7.3f s  %8.1f MB/s\n", best, megabytes / best);
-    std::printf("objcopy:  %7.3f s  %8.1f MB/s\n", bestObjcopy, megabytes / bestObjcopy);
-    std::printf("ratio HexToBin/objcopy throughput: %.2f\n", bestObjcopy / best);
-    std::printf("images %s\n", SameFile(ours, theirs) ? "identical" : "DIFFER");
     std::filesystem::remove_all(folder);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "core/platform/clock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <thread>
@@ -12,7 +13,7 @@ void Clock::WaitMicros(uint64_t micros) {
         if (eventHook_) eventHook_();
         const uint64_t elapsed = NowMicros() - start;
         if (elapsed >= micros) return;
-        Pause(micros - elapsed);
+        Pause(micros - elapsed, static_cast<bool>(eventHook_));
     }
 }
 
@@ -41,17 +42,18 @@ uint32_t RealClock::TickCount() { return static_cast<uint32_t>(NowMicros() / 100
 
 uint64_t RealClock::NowMicros() { return (SteadyNanos() - startNanos_) / 1000; }
 
-void RealClock::Pause(uint64_t remaining) {
-    // Sleep in slices of at most 1 ms so events are processed between them.
-    // A sleep overshoots by some tens of microseconds, so the last stretch
-    // sleeps short of the goal and only the final ~200 us are spun.
-    if (remaining >= 1200) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    } else if (remaining > 200) {
-        std::this_thread::sleep_for(std::chrono::microseconds(remaining - 150));
-    } else {
+void RealClock::Pause(uint64_t remaining, bool eventsWaiting) {
+    // A sleep overshoots by some tens of microseconds, so it stops this far
+    // short of the goal and the rest is spun.
+    constexpr uint64_t kSpinMicros = 150;
+    constexpr uint64_t kSliceMicros = 1000;  // how long events may wait
+    if (remaining <= kSpinMicros + 50) {
         std::this_thread::yield();
+        return;
     }
+    uint64_t sleep = remaining - kSpinMicros;
+    if (eventsWaiting) sleep = std::min(sleep, kSliceMicros);
+    std::this_thread::sleep_for(std::chrono::microseconds(sleep));
 }
 
 }  // namespace tq

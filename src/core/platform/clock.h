@@ -37,14 +37,16 @@ public:
 
 protected:
     // Lets time pass for up to `remaining` microseconds (at least a little).
-    virtual void Pause(uint64_t remaining) = 0;
+    // `eventsWaiting`: an event hook is installed and must run again soon.
+    virtual void Pause(uint64_t remaining, bool eventsWaiting) = 0;
 
 private:
     std::function<void()> eventHook_;
 };
 
-// Wall-clock time. Short waits spin; long ones sleep in slices of at most
-// 1 ms so an idle wait does not burn a core, and never return early.
+// Wall-clock time. Short waits spin; long ones sleep (in slices of at most
+// 1 ms while an event hook is installed, else in one go) and spin only the
+// last moment, so an idle wait does not burn a core and never returns early.
 class RealClock final : public Clock {
 public:
     RealClock();
@@ -52,7 +54,7 @@ public:
     uint64_t NowMicros() override;
 
 protected:
-    void Pause(uint64_t remaining) override;
+    void Pause(uint64_t remaining, bool eventsWaiting) override;
 
 private:
     uint64_t startNanos_;
@@ -69,7 +71,7 @@ public:
     TimeOfDay timeOfDay{10, 42, 7};  // what status lines show as the time
 
 protected:
-    void Pause(uint64_t remaining) override { micros_ += remaining; }
+    void Pause(uint64_t remaining, bool) override { micros_ += remaining; }
 
 private:
     uint64_t micros_ = 0;
