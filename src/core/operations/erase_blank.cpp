@@ -20,6 +20,9 @@ int PolledErase(OperationContext& operation, uint8_t channel) {
     ProgressView& progress = *operation.Views.progress;
     const ChipType type = ChipTypeOf(prj);
     if (SendErase(link, channel, type, 0) == CommandResult::EraseNoAnswer) SendErase(link, channel, type, 0);
+    // A lost drive cannot erase anything: say so at once rather than poll
+    // a hundred times and blame the chip.
+    if (!link.Uart.Connected) return kOpTransferFailed;
 
     uint32_t position = 0;
     for (int poll = 1;; ++poll) {
@@ -39,6 +42,7 @@ int PolledErase(OperationContext& operation, uint8_t channel) {
             }
             return kOpSuccess;
         }
+        if (!link.Uart.Connected) return kOpTransferFailed;
         if (poll == kErasePolls) return kOpFailed;
     }
 }

@@ -1,5 +1,8 @@
 #include "core/operations/hardware_info.h"
 
+#include <string>
+
+#include "core/device/commands.h"
 #include "core/texts/language.h"
 #include "core/operations/operation_context.h"
 
@@ -32,6 +35,14 @@ OperationOutcome MenuSelfCheckClick(OperationContext& operation) {
     for (uint32_t i = 0; i < 100; ++i) {
         progress.SetPosition(i);
         operation.clock().Wait10us(3000);
+    }
+    // The programmer must answer before the check can say it is well.
+    std::string version;
+    if (GetFwVersion(operation.Device.Link, version) != CommandResult::Ok) {
+        ShowStatus(operation, Triplet(language, "自检失败，设备没有应答", "自檢失敗，設備沒有應答.",
+                                      "Device self-test failed: the programmer does not answer."));
+        ShowProgressFailure(operation, "ERROR");
+        return OperationOutcome::Failed;
     }
     ShowStatus(operation, Triplet(language, "自检完成，设备正常", "自檢完成，設備正常.", "Device self-test success."));
     return OperationOutcome::Succeeded;

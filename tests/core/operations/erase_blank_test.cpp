@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <set>
+
 #include "core/device/commands.h"
 #include "support/operation_rig.h"
 
@@ -91,16 +94,30 @@ TEST(PolledErase, AStopWaitsForTheChipAndIsReportedAtTheEnd) {
     EXPECT_EQ(rig.session.Chip.PrjInfo.StopRequest, 0);
 }
 
-TEST(PolledErase, AnUnansweredStartIsSentOnceMore) {
-    OperationRig rig;
-    rig.UseChip(1, 65536);
-    ASSERT_TRUE(rig.Connect());
-    rig.sim.faults.silentCommands = {0x32};
-    rig.ClearRecords();
-    // The silent start drops the link: the repeat and every poll go nowhere,
-    // so the erase ends as a failure after its hundred polls.
-    EXPECT_EQ(EraseChip(rig.session.Operation, 0), kOpFailed);
-    EXPECT_EQ(rig.Frames(0x32).size(), 2u + 100u);
+TEST(PolledErase, ALostDriveEndsTheEraseAtOnceWithTheCommunicationError) {
+    struct Case {
+        const char* name;
+        std::set<uint8_t> silent;                 // unanswered commands
+        std::optional<uint32_t> removeAfter;      // the drive goes after this many transfers
+        size_t eraseFrames;                       // 0x32 frames sent in all
+    };
+    const Case cases[] = {
+        {"silent start: sent once more, then nothing", {0x32}, std::nullopt, 2},
+        {"drive pulled during the third poll", {}, 6, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OperationRig rig;
+        rig.UseChip(1, 65536, 256, 60000);  // the chip takes a minute
+        ASSERT_TRUE(rig.Connect());
+        rig.sim.faults.silentCommands = c.silent;
+        rig.sim.faults.removeAfterTransfers = c.removeAfter;
+        rig.ClearRecords();
+        const uint64_t before = rig.clock.NowMicros();
+        EXPECT_EQ(EraseChip(rig.session.Operation, 0), kOpTransferFailed);
+        EXPECT_EQ(rig.Frames(0x32).size(), c.eraseFrames);
+        EXPECT_LT(rig.clock.NowMicros() - before, 10'000'000u);  // no hundred 2-second polls
+    }
 }
 
 TEST(FillErase, WritesOneBlockOfFFForA256Byte24EepromThenWaits) {
