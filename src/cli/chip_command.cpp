@@ -84,6 +84,10 @@ std::string OutcomeMessage(int32_t language, ChipCommand command, OperationOutco
             return Triplet(language, "自动烧录没有选择任何步骤（设置的 Erase/Write/Verify 与 --no-* 选项）",
                            "自動燒錄沒有選擇任何步驟（設定的 Erase/Write/Verify 與 --no-* 選項）",
                            "the auto run has no step selected (Erase/Write/Verify settings and --no-* options)");
+        case OperationOutcome::NoData:
+            return Triplet(language, "没有可写入的数据", "沒有可寫入的資料", "there is no data to write");
+        case OperationOutcome::DoesNotFit:
+            return Triplet(language, "数据超出芯片末尾", "資料超出晶片末尾", "the data reaches past the end of the chip");
         case OperationOutcome::Failed: break;
     }
     switch (command) {
@@ -120,6 +124,8 @@ int OutcomeStatus(OperationOutcome outcome) {
         case OperationOutcome::NoChipSelected: return kExitUnknownChip;
         case OperationOutcome::Busy:
         case OperationOutcome::NothingSelected:
+        case OperationOutcome::NoData:
+        case OperationOutcome::DoesNotFit:
         case OperationOutcome::Failed: break;
     }
     return kExitFailed;

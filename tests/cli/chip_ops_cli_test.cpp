@@ -87,6 +87,9 @@ TEST_F(ChipOpsCli, TheChipTheSettingsRememberGetsABufferToo) {
 
 TEST_F(ChipOpsCli, FailuresNameTheirCauseAndEndWithTheirStatus) {
     const std::string image = RandomImage("image.bin", 4096);
+    RandomImage("64.bin", 64);
+    folder.WriteBytes("empty.bin", "");
+    folder.WriteBytes("noend.hex", ":0400000001020304F2\n");
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -116,6 +119,14 @@ TEST_F(ChipOpsCli, FailuresNameTheirCauseAndEndWithTheirStatus) {
         {{"--simulator", "--lang", "2", "-c", "GD25Q64", "--start", "800000", "write", image}, kExitFailed,
          "tqprog-cli: --start lies beyond the end of the chip: 800000\n", ""},
         {{"--simulator", "--lang", "2", "-c", "GD25Q64", "write", folder.File("missing.bin")}, kExitFailed, "", ""},
+        // Files that yield no data and data past the chip: refused before anything reaches the chip.
+        {{"--simulator", "--lang", "2", "-c", "GD25Q64", "auto", folder.File("noend.hex")}, kExitFailed,
+         "tqprog-cli: The file holds no data: " + folder.File("noend.hex") + "\nno end-of-file record; the image is empty\n", ""},
+        {{"--simulator", "--lang", "2", "-c", "GD25Q64", "verify", folder.File("empty.bin")}, kExitFailed,
+         "tqprog-cli: The file holds no data: " + folder.File("empty.bin") + "\n", ""},
+        {{"--simulator", "--lang", "2", "-c", "24C02", "--start", "F0", "write", folder.File("64.bin")}, kExitFailed,
+         "tqprog-cli: the data reaches past the end of the chip\n",
+         " 48 bytes do not fit the chip (start 0xF0, 64 bytes, chip 256 bytes); nothing was sent.\n"},
         {{"--simulator", "--lang", "2", "-c", "GD25Q64", "auto", image, "--no-erase", "--no-write", "--no-verify"},
          kExitFailed,
          "tqprog-cli: the auto run has no step selected (Erase/Write/Verify settings and --no-* options)\n",

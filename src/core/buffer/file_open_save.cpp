@@ -88,6 +88,13 @@ bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const 
         error = CannotRead(buffer, imagePath, ec.message());
         return false;
     }
+    // A file that yields no data (an empty file, a HEX file without records
+    // or end record, a CAP file of nothing but its header) changes nothing.
+    if (size == 0) {
+        error = ByLanguage(buffer, "文件中没有数据：", "檔案中沒有資料：", "The file holds no data: ") + chosenPath;
+        for (const std::string& warning : warnings) error += "\n" + warning;
+        return false;
+    }
     // The whole size counts, not its low 32 bits: a file of 4 GiB and more
     // is longer than any chip and cut like one.
     const uint32_t bound = StorageBound(buffer);

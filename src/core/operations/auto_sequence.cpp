@@ -23,6 +23,11 @@ OperationOutcome sbAutoClick(OperationContext& operation) {
                                                          "Auto Operation: no step selected!")));
         return OperationOutcome::NothingSelected;
     }
+    // Nothing is erased for an image that could not be written or verified.
+    if (prj.Write || prj.Verify) {
+        if (const OperationOutcome image = CheckImageFitsChip(operation); image != OperationOutcome::Succeeded)
+            return image;
+    }
 
     Indicate(operation, IndicatorCode::AutoRunStart);
     if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;

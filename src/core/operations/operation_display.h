@@ -27,6 +27,8 @@ enum class OperationOutcome {
     EmptySocket,      // the no-chip line was shown (blank check: nothing shown)
     Failed,           // the operation ran and its own display shows the failure
     NothingSelected,  // auto run with no step chosen; a line says so
+    NoData,           // write, verify or auto with an empty buffer; a line says so, nothing sent
+    DoesNotFit,       // the image reaches past the chip's end; a line says how far, nothing sent
 };
 
 // Reads one text of the current language file: (section, key, fallback).

@@ -7,6 +7,7 @@
 
 #include "core/device/commands.h"
 #include "core/operations/operation_context.h"
+#include "core/operations/write.h"
 
 namespace tq {
 
@@ -157,6 +158,7 @@ OperationOutcome sbVerifyClick(OperationContext& operation) {
     OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
+    if (const OperationOutcome image = CheckImageFitsChip(operation); image != OperationOutcome::Succeeded) return image;
     if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
 
     const Dev_Language_Struct& texts = operation.Texts.DevLanguage;

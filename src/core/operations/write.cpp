@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/base/number_text.h"
 #include "core/device/commands.h"
 #include "core/operations/operation_context.h"
 
@@ -32,6 +33,35 @@ bool PacedWrite(ChipType type) {
 uint32_t WriteLength(const OperationContext& operation) {
     const Ram_File_Info_Struct& buffer = operation.Buffer.RamFile;
     return std::min({buffer.DataLen, operation.Chip.PrjInfo.Capacity, static_cast<uint32_t>(buffer.Data.size())});
+}
+
+OperationOutcome CheckImageFitsChip(OperationContext& operation) {
+    const uint32_t length = WriteLength(operation);
+    const int language = operation.Texts.Language;
+    const auto refuse = [&](const std::string& text, OperationOutcome outcome) {
+        ShowStatus(operation, StatusLine(operation.clock(), text));
+        ShowProgressFailure(operation, "ERROR");
+        return outcome;
+    };
+    if (length == 0) {
+        return refuse(Triplet(language, "缓冲区中没有数据，没有发送任何内容。", "緩衝區中沒有資料，沒有傳送任何內容。",
+                              "The buffer holds no data; nothing was sent."),
+                      OperationOutcome::NoData);
+    }
+    const Prj_Info_Struct& prj = operation.Chip.PrjInfo;
+    const uint64_t end = uint64_t{prj.RamStartAddr} + length;
+    if (end <= prj.Capacity) return OperationOutcome::Succeeded;
+    // A chip would wrap round and overwrite its first bytes: refuse instead.
+    const std::string excess = std::to_string(end - prj.Capacity);
+    const std::string where = "0x" + HexText(prj.RamStartAddr, 1);
+    return refuse(Triplet(language,
+                          "数据超出芯片末尾 " + excess + " 字节（起始地址 " + where + "，" + std::to_string(length) +
+                              " 字节，芯片 " + std::to_string(prj.Capacity) + " 字节），没有发送任何内容。",
+                          "資料超出晶片末尾 " + excess + " 位元組（起始位址 " + where + "，" + std::to_string(length) +
+                              " 位元組，晶片 " + std::to_string(prj.Capacity) + " 位元組），沒有傳送任何內容。",
+                          excess + " bytes do not fit the chip (start " + where + ", " + std::to_string(length) +
+                              " bytes, chip " + std::to_string(prj.Capacity) + " bytes); nothing was sent."),
+                  OperationOutcome::DoesNotFit);
 }
 
 int StreamWrite(OperationContext& operation, uint8_t channel, ChipType chipType) {
@@ -93,6 +123,7 @@ OperationOutcome sbWriteClick(OperationContext& operation) {
     OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
+    if (const OperationOutcome image = CheckImageFitsChip(operation); image != OperationOutcome::Succeeded) return image;
     if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
     const int result = WriteChip(operation, operation.Chip.PrjInfo.ChannelSelector);
     Indicate(operation, IndicatorCode::Finished);

@@ -21,6 +21,12 @@ bool PacedWrite(ChipType type);
 // Bytes a write sends: the buffer's length, cut to the chip and to the storage.
 uint32_t WriteLength(const OperationContext& operation);
 
+// The test made before a write or verify sends anything: the buffer holds
+// data and, from the start address on, all of it fits the chip. Otherwise
+// the reason is shown (status line, bar in error) and NoData or DoesNotFit
+// returned; Succeeded when the image may go.
+OperationOutcome CheckImageFitsChip(OperationContext& operation);
+
 // The write stream: 0 written, 0x55 stopped (the abort block was sent),
 // kOpTransferFailed the drive took no data (the failure line is shown).
 int StreamWrite(OperationContext& operation, uint8_t channel, ChipType chipType);

@@ -146,13 +146,30 @@ TEST_F(FileFixture, HexAndCapFilesAreConvertedIntoTheTempFolderFirst) {
     EXPECT_TRUE(std::filesystem::is_directory(t.folder / "temp"));
 }
 
-TEST_F(FileFixture, ConversionWarningsAreShownAfterLoading) {
-    const std::string path = Write("short.cap", std::vector<uint8_t>(100, 0x11));
-    Open(path);
-    EXPECT_TRUE(t.messages.errors.empty());
-    ASSERT_EQ(t.messages.warnings.size(), 1u);
-    EXPECT_EQ(t.messages.warnings[0].rfind(path, 0), 0u);
-    EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 0u);
+TEST_F(FileFixture, AFileThatYieldsNoDataIsRefusedAndChangesNothing) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* why;  // part of the error: the conversion's own warning, if any
+    } cases[] = {
+        {"empty.bin", "", "The file holds no data: "},
+        {"short.cap", std::string(100, '\x11'), "The file holds no data: "},
+        {"noend.hex", ":0400000001020304F2\n", "The file holds no data: "},
+        {"text.hex", "hello\n:00000001FF\n", "The file holds no data: "},
+    };
+    t.session.Texts.Language = 2;
+    const std::vector<uint8_t> before = t.session.Buffer.RamFile.Data;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        t.messages.errors.clear();
+        const std::string path = Write(c.name, std::vector<uint8_t>(c.bytes.begin(), c.bytes.end()));
+        Open(path);
+        ASSERT_EQ(t.messages.errors.size(), 1u);
+        EXPECT_EQ(t.messages.errors[0].rfind(c.why + path, 0), 0u) << t.messages.errors[0];
+        EXPECT_EQ(t.session.Buffer.RamFile.Data, before);
+        EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 256u);
+        EXPECT_TRUE(t.caption.captions.empty());
+    }
 }
 
 TEST_F(FileFixture, CancelLeavesTheBufferAndPointsTheDialogAtTheTempFolder) {

@@ -76,6 +76,7 @@ TEST(OperationPreconditions, AnEmptySocketEndsTheCommandWithTheNoChipLine) {
             SCOPED_TRACE(std::string(handler.name) + " language " + std::to_string(language.language));
             OperationRig rig;
             rig.UseChip(1, 4096);
+            rig.LoadBuffer(std::vector<uint8_t>(16, 0x5A));
             rig.session.Chip.PrjInfo.Erase = rig.session.Chip.PrjInfo.Write = rig.session.Chip.PrjInfo.Verify = 1;
             rig.session.Texts.Language = language.language;
             rig.sim.RemoveChip();
@@ -100,6 +101,7 @@ TEST(OperationPreconditions, AnEmptySocketEndsTheCommandWithTheNoChipLine) {
 TEST(OperationPreconditions, AnUnansweredSocketQuestionCountsAsAnEmptySocket) {
     OperationRig rig;
     rig.UseChip(1, 4096);
+    rig.LoadBuffer(std::vector<uint8_t>(16, 0x5A));
     ASSERT_TRUE(rig.Connect());
     rig.sim.faults.silentCommands = {0x38};
     EXPECT_EQ(sbWriteClick(rig.session.Operation), OperationOutcome::EmptySocket);

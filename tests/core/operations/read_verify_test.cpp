@@ -178,7 +178,6 @@ TEST(Verify, ComparesTheBufferWithTheChipFromItsStartAddress) {
         {1, 0, 65536, 65536, 1000, 0x100, 1000, 4096, OperationOutcome::Succeeded},
         {4, 264, 4224, 4224, 4224, 0, 4224, 792, OperationOutcome::Succeeded},
         {5, 0, 2048, 2048, 2048, 0, 2048, 512, OperationOutcome::Succeeded},
-        {1, 0, 65536, 65536, 0, 0, 0, 4096, OperationOutcome::Succeeded},  // nothing to compare
         // A length beyond the storage: only the stored bytes are compared.
         {1, 0, 4096, 256, 300, 0, 256, 4096, OperationOutcome::Succeeded},
     };

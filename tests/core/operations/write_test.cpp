@@ -5,6 +5,8 @@
 #include <numeric>
 
 #include "core/device/commands.h"
+#include "core/operations/read_verify.h"
+#include "core/operations/auto_sequence.h"
 #include "support/fake_volumes.h"
 #include "support/operation_rig.h"
 
@@ -21,19 +23,46 @@ std::vector<uint8_t> Pattern(size_t size, uint8_t seed = 1) {
     return bytes;
 }
 
-TEST(Write, AnEmptyBufferSendsAHeaderOfLengthZeroAndNoBlock) {
-    OperationRig rig;
-    rig.UseChip(1, 4096);
-    ASSERT_TRUE(rig.Connect());
-    rig.ClearRecords();
-    EXPECT_EQ(sbWriteClick(rig.session.Operation), OperationOutcome::Succeeded);
-    const auto headers = rig.Frames(0x35);
-    ASSERT_EQ(headers.size(), 1u);
-    EXPECT_EQ(FrameBe32(headers[0], 12), 0u);
-    EXPECT_TRUE(rig.Blocks('>').empty());
-    EXPECT_EQ(rig.status.history0,
-              (std::vector<std::string>{"10:42:07 写入芯片，文件名：写入长度：0", "10:42:07 写入成功.共耗时0.01秒"}));
-    EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 0, 100}));
+TEST(ImageCheck, AnEmptyBufferOrDataPastTheChipIsRefusedBeforeAnythingIsSent) {
+    using Handler = OperationOutcome (*)(OperationContext&);
+    const struct {
+        const char* name;
+        Handler handler;
+        uint32_t dataLen, start;
+        OperationOutcome outcome;
+        const char* line;
+    } cases[] = {
+        {"write, empty", sbWriteClick, 0, 0, OperationOutcome::NoData,
+         "10:42:07 The buffer holds no data; nothing was sent."},
+        {"verify, empty", sbVerifyClick, 0, 0, OperationOutcome::NoData,
+         "10:42:07 The buffer holds no data; nothing was sent."},
+        {"auto, empty", sbAutoClick, 0, 0, OperationOutcome::NoData,
+         "10:42:07 The buffer holds no data; nothing was sent."},
+        {"write past the end", sbWriteClick, 64, 0xF0, OperationOutcome::DoesNotFit,
+         "10:42:07 48 bytes do not fit the chip (start 0xF0, 64 bytes, chip 256 bytes); nothing was sent."},
+        {"verify past the end", sbVerifyClick, 64, 0xF0, OperationOutcome::DoesNotFit,
+         "10:42:07 48 bytes do not fit the chip (start 0xF0, 64 bytes, chip 256 bytes); nothing was sent."},
+        {"auto past the end", sbAutoClick, 2, 0xFF, OperationOutcome::DoesNotFit,
+         "10:42:07 1 bytes do not fit the chip (start 0xFF, 2 bytes, chip 256 bytes); nothing was sent."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OperationRig rig;
+        rig.session.Texts.Language = 2;
+        rig.UseChip(2, 256);
+        rig.LoadBuffer(Pattern(c.dataLen));
+        Prj_Info_Struct& prj = rig.session.Chip.PrjInfo;
+        prj.RamStartAddr = c.start;
+        prj.Erase = prj.Write = prj.Verify = 1;  // auto would erase first
+        ASSERT_TRUE(rig.Connect());
+        rig.ClearRecords();
+        const uint64_t transfers = rig.sim.transferCount();
+        EXPECT_EQ(c.handler(rig.session.Operation), c.outcome);
+        EXPECT_EQ(rig.sim.transferCount(), transfers);  // not even the socket question
+        EXPECT_EQ(rig.status.history0, std::vector<std::string>{c.line});
+        EXPECT_EQ(rig.progress.label, "ERROR");
+        EXPECT_EQ(rig.sim.chipMemory(), std::vector<uint8_t>(256, 0xFF));
+    }
 }
 
 TEST(Write, TheLengthIsTheBufferCutToTheChipAndToTheStorage) {
