@@ -12,6 +12,7 @@
 namespace tq {
 namespace {
 
+using testing::Concat;
 using testing::Counting;
 using testing::ReadBytes;
 using testing::ScratchFolder;
@@ -53,6 +54,12 @@ TEST(ConvertCommand, ConvertsByTheSourceExtension) {
         {"noext", hex, 1, {}, "is neither"},
         {"broken.hex", hex.substr(0, hex.size() - 12), 1, {}, "holds no image"},
         {"short.cap", std::string(2000, 'x'), 1, {}, "holds no image"},
+        {"below.hex",
+         testing::LinearAddressRecord(0x0800) + testing::DataRecord(0x10, Counting(0, 16)) +
+             testing::DataRecord(0, Counting(16, 16)) + testing::EndRecord(),
+         1, {}, "line 3: data at 0x08000000 lies below the image start 0x08000010"},
+        {"sparse.hex", testing::DataRecord(0x20, Counting(0, 16)) + testing::EndRecord(), 0,
+         Concat(std::vector<uint8_t>(0x20, 0xFF), Counting(0, 16)), nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

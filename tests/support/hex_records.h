@@ -39,4 +39,10 @@ inline std::vector<uint8_t> Counting(uint8_t first, std::size_t count) {
     return bytes;
 }
 
+// a followed by b.
+inline std::vector<uint8_t> Concat(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 }  // namespace tq::testing

@@ -22,15 +22,13 @@
 // - A record whose needed characters include one that is not a hex digit, or
 //   whose line ends before them, is skipped and reported; it places no byte,
 //   adds nothing to the length and does not fix the image start.
-// - A data record starting below the image start is skipped and reported:
-//   nothing is ever written before offset 0.
-// - Data beyond the written length (the sum of the byte counts, which can
-//   never exceed half the source size) cannot be part of the output; such
-//   bytes are not kept, and one warning names how far the data reached.
+// - Every data record lands at its place: the image reaches to the end of the
+//   highest record (never shorter than the sum of the byte counts), and bytes
+//   no record covers are 0xFF. A data record that cannot be placed, below the
+//   image start or beyond the largest image from it, fails the conversion
+//   with its line and address: no byte is dropped or misplaced silently.
 // - The first end-of-file record ends the conversion. Anything after it is
 //   ignored; when that is more than blank space, a warning says so.
-// - Bytes of the written length that no record covers are 0xFF, the state of
-//   erased flash.
 // - Record types other than 00, 01, 02 and 04 are ignored; types above 05,
 //   which the format does not define, are reported.
 
@@ -224,7 +222,8 @@ bool LineReader::RestIsBlank() {
 // untouched and makes only the gaps uncovered, so each byte is stored once.
 class ImageBytes {
 public:
-    explicit ImageBytes(uint64_t limit) : limit_(limit) {}
+    // The first reservation is `expected` bytes; growth doubles, never past `limit`.
+    ImageBytes(uint64_t expected, uint64_t limit) : expected_(expected), limit_(limit) {}
 
     // Where the bytes [offset, end) go; the caller writes every one of them.
     uint8_t* Span(std::size_t offset, std::size_t end);
@@ -237,6 +236,7 @@ public:
 private:
     void Reserve(std::size_t end);
 
+    const uint64_t expected_;
     const uint64_t limit_;
     std::unique_ptr<uint8_t[]> bytes_;
     std::size_t size_ = 0;
@@ -260,7 +260,7 @@ void ImageBytes::Resize(std::size_t size) {
 
 void ImageBytes::Reserve(std::size_t end) {
     if (end <= capacity_) return;
-    const uint64_t wanted = capacity_ == 0 ? std::min(limit_, kMaxReserve) : uint64_t{capacity_} * 2;
+    const uint64_t wanted = capacity_ == 0 ? std::min(expected_, kMaxReserve) : uint64_t{capacity_} * 2;
     const auto capacity = static_cast<std::size_t>(std::max<uint64_t>(end, std::min(wanted, limit_)));
     auto bytes = std::make_unique_for_overwrite<uint8_t[]>(capacity);
     if (size_ > 0) std::memcpy(bytes.get(), bytes_.get(), size_);
@@ -268,18 +268,21 @@ void ImageBytes::Reserve(std::size_t end) {
     capacity_ = capacity;
 }
 
-enum class LineResult { Continue, NotARecord, End };
+enum class LineResult { Continue, NotARecord, End, Unplaceable };
 
 // Decodes records one line at a time into the image.
 class HexImage {
 public:
-    HexImage(uint64_t limit, std::vector<std::string>& warnings) : limit_(limit), warnings_(warnings), image_(limit) {}
+    HexImage(uint64_t limit, uint64_t expected, std::vector<std::string>& warnings)
+        : limit_(limit), warnings_(warnings), image_(std::min(limit, expected), limit) {}
 
     LineResult Line(std::string_view line, uint64_t lineNumber);
     // Adds the summary of skipped records beyond the ones reported singly.
     void SummariseSkips();
-    // The image as written: total bytes.
+    // The image as written: up to the end of the highest record.
     const ImageBytes& Finish();
+    // Why a record could not be placed; empty while every record was.
+    const std::string& unplaced() const { return unplaced_; }
 
     void Warn(const std::string& text) { warnings_.push_back(text); }
 
@@ -288,9 +291,10 @@ private:
     void DataRecord(std::string_view line, std::size_t count, uint64_t address, uint64_t lineNumber);
     void ExtendedAddress(std::string_view line, uint8_t type, uint64_t lineNumber);
     // Decodes a data record's checked hex text into its place.
-    void Place(uint64_t recordAddress, const char* text, std::size_t count, uint64_t lineNumber);
+    bool Place(uint64_t recordAddress, const char* text, std::size_t count, uint64_t lineNumber);
 
-    const uint64_t limit_;  // no byte at or beyond this offset can be within the written length
+    const uint64_t limit_;  // the largest image
+    std::string unplaced_;
     std::vector<std::string>& warnings_;
     ImageBytes image_;
     uint64_t upper_ = 0;
@@ -324,7 +328,7 @@ LineResult HexImage::Line(std::string_view line, uint64_t lineNumber) {
     switch (type) {
         case 0x00:
             DataRecord(line, head[0], static_cast<uint64_t>(head[1]) << 8 | head[2], lineNumber);
-            return LineResult::Continue;
+            return unplaced_.empty() ? LineResult::Continue : LineResult::Unplaceable;
         case 0x01:
             return LineResult::End;
         case 0x02:
@@ -372,23 +376,29 @@ void HexImage::ExtendedAddress(std::string_view line, uint8_t type, uint64_t lin
     upper_ = upper;
 }
 
-void HexImage::Place(uint64_t recordAddress, const char* text, std::size_t count, uint64_t lineNumber) {
+bool HexImage::Place(uint64_t recordAddress, const char* text, std::size_t count, uint64_t lineNumber) {
     if (!baseFixed_) {
         base_ = pendingSet_ ? pending_ + recordAddress : 0;
         baseFixed_ = true;
     }
     const uint64_t address = upper_ + recordAddress;
+    const std::string where = "line " + std::to_string(lineNumber) + ": data at " + Hex(address, 8);
     if (address < base_) {
-        Skip(lineNumber, "data at " + Hex(address, 8) + " lies below the image start " + Hex(base_, 8));
-        return;
+        unplaced_ = where + " lies below the image start " + Hex(base_, 8);
+        return false;
     }
     const uint64_t offset = address - base_;
+    if (offset + count > limit_) {
+        unplaced_ = where + " lies beyond the largest image of " + std::to_string(limit_ >> 20) + " MiB from " +
+                    Hex(base_, 8);
+        return false;
+    }
     total_ += count;
     reach_ = std::max(reach_, offset + count);
-    if (count == 0 || offset >= limit_) return;
-    const std::size_t kept = static_cast<std::size_t>(std::min<uint64_t>(count, limit_ - offset));
+    if (count == 0) return true;
     const auto start = static_cast<std::size_t>(offset);
-    DecodeHex(text, kept, image_.Span(start, start + kept));
+    DecodeHex(text, count, image_.Span(start, start + count));
+    return true;
 }
 
 void HexImage::SummariseSkips() {
@@ -398,10 +408,8 @@ void HexImage::SummariseSkips() {
 
 const ImageBytes& HexImage::Finish() {
     SummariseSkips();
-    if (reach_ > total_)
-        Warn("data reaches offset " + Hex(reach_ - 1, 8) + " but the image holds only its " + std::to_string(total_) +
-             " data bytes; the bytes from offset " + Hex(total_, 8) + " on are not in it");
-    image_.Resize(static_cast<std::size_t>(total_));
+    // Overlapping records make the sum of the byte counts the longer one.
+    image_.Resize(static_cast<std::size_t>(std::max(reach_, total_)));
     return image_;
 }
 
@@ -426,7 +434,8 @@ std::string EmptyImageReason(LineResult result, uint64_t lineNumber) {
 
 }  // namespace
 
-ConversionReport HexToBin(const std::filesystem::path& source, const std::filesystem::path& destination) {
+ConversionReport HexToBin(const std::filesystem::path& source, const std::filesystem::path& destination,
+                          uint64_t maxImageBytes) {
     ConversionReport report;
     auto fail = [&report](std::string error) {
         report.ok = false;
@@ -449,11 +458,16 @@ ConversionReport HexToBin(const std::filesystem::path& source, const std::filesy
         return fail("cannot read " + source.string());
     };
 
-    HexImage image(sourceSize / 2, report.warnings);
+    // Contiguous data takes two characters per byte: the likely image size.
+    HexImage image(maxImageBytes, sourceSize / 2, report.warnings);
     // A small file is read in one piece; a large one in chunks.
     LineReader lines(in, static_cast<std::size_t>(std::clamp<uint64_t>(sourceSize + 1, 4096, kChunkSize)));
     const LineResult result = DecodeLines(lines, image);
     if (lines.failed()) return cannotRead();
+    if (result == LineResult::Unplaceable) {
+        output.CommitEmpty();
+        return fail(source.string() + ": " + image.unplaced());
+    }
 
     if (result != LineResult::End) {
         image.SummariseSkips();

@@ -4,22 +4,30 @@
 // 02 (extended segment address) are used; every other type is ignored. The
 // first extended address record met before any data record fixes where the
 // image starts: offset 0 is that upper address plus the first data record's
-// address; without one, offset 0 is address 0. The image written is as long
-// as the sum of the data records' byte counts, and only the first end-of-file
-// record writes it: without one, or when a line not starting with ':' comes
-// first, the destination is left empty. Record checksums are not checked.
+// address; without one, offset 0 is address 0. Every data record lands at its
+// place, gaps are 0xFF, and the image ends with the highest record (it is never
+// shorter than the sum of the byte counts). A record below the image start or
+// beyond maxImageBytes from it fails the conversion, naming its line and
+// address. Only the first end-of-file record writes the image: without one, or
+// when a line not starting with ':' comes first, the destination is left
+// empty. Record checksums are not checked.
 //
 // Afterwards the destination exists and holds the image or is empty; it is
 // written under a temporary name and renamed over the target, so only a
 // destination that cannot be written keeps what it held before (ok false).
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 
 #include "core/buffer/conversion_report.h"
 
 namespace tq {
 
-ConversionReport HexToBin(const std::filesystem::path& source, const std::filesystem::path& destination);
+// The largest image a HEX file may describe: far beyond any chip's capacity.
+inline constexpr uint64_t kMaxHexImageBytes = uint64_t{512} << 20;
+
+ConversionReport HexToBin(const std::filesystem::path& source, const std::filesystem::path& destination,
+                          uint64_t maxImageBytes = kMaxHexImageBytes);
 
 }  // namespace tq
