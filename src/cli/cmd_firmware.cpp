@@ -63,6 +63,7 @@ std::string FailureText(FirmwareUpdateResult result, const std::string& package)
         case FirmwareUpdateResult::DownloadFailed: return "the firmware update failed";
         case FirmwareUpdateResult::NoAnswer: return "the programmer did not answer the firmware version query";
         case FirmwareUpdateResult::Timeout: return "the programmer did not restart in time";
+        case FirmwareUpdateResult::Busy: return "another operation is running";
         case FirmwareUpdateResult::Updated: break;
     }
     return "the firmware update failed";

@@ -21,6 +21,11 @@ LanguageApplied LoadLanguage(Session& session, std::string_view openFileName) {
 }
 
 LanguageApplied SelectLanguage(Session& session, int32_t index, std::string_view openFileName) {
+    if (session.Busy.Running) {
+        LanguageApplied refused;
+        refused.refused = true;
+        return refused;
+    }
     session.Texts.Language = index;
     LanguageApplied applied = LoadLanguage(session, openFileName);
     for (size_t item = 0; item < applied.menuChecks.size(); ++item)

@@ -22,6 +22,9 @@ struct LanguageApplied {
     // false clears it, empty leaves the item as it is.
     std::array<std::optional<bool>, 3> menuChecks;
     std::vector<AppliedCaption> captions;  // in DirectCaptions() order
+    // The language menu was refused while an operation, download or update
+    // ran: nothing changed and the rest is empty.
+    bool refused = false;
 };
 
 // Reads every text of the current language into DevLanguage, composes the
@@ -31,6 +34,7 @@ LanguageApplied LoadLanguage(Session& session, std::string_view openFileName);
 
 // A language menu item: makes index the language, marks its item only,
 // reloads the texts and tells a connected "M500" programmer (command 0x14).
+// Refused (nothing changes) while an operation, download or update runs.
 LanguageApplied SelectLanguage(Session& session, int32_t index, std::string_view openFileName);
 LanguageApplied Menu_Settings_Lang_CNClick(Session& session, std::string_view openFileName);
 LanguageApplied Menu_Settings_Lang_TCClick(Session& session, std::string_view openFileName);

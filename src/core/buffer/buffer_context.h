@@ -29,6 +29,10 @@ struct BufferContext {
     ViewSet& Views;
     Clock& clock;
     BusyState& Busy;
+
+    // While a chip operation, download or update runs, nothing may change
+    // the buffer: the commands that would are refused.
+    bool Locked() const { return Busy.Running; }
 };
 
 }  // namespace tq

@@ -17,6 +17,7 @@ RandomByteSource SeededRandomBytes() {
 }
 
 bool FillBuffer(BufferContext& buffer, uint32_t start, uint32_t count, uint8_t value, const RandomByteSource* random) {
+    if (buffer.Locked()) return false;
     Ram_File_Info_Struct& ram = buffer.RamFile;
     const uint32_t bound = StorageBound(buffer);
     if (start > bound) return false;
@@ -99,6 +100,7 @@ std::optional<HexSelection> MenuBufferFindNextClick(BufferContext& buffer) {
 }
 
 void sbSwitchClick(BufferContext& buffer) {
+    if (buffer.Locked()) return;
     Ram_File_Info_Struct& ram = buffer.RamFile;
     const size_t storage = ram.Data.size();
     for (size_t i = 0; i < ram.DataLen && i + 1 < storage; i += 2) std::swap(ram.Data[i], ram.Data[i + 1]);

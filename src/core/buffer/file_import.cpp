@@ -7,7 +7,7 @@
 namespace tq {
 
 void DropFiles(BufferContext& buffer, FileEditDialog& dialog, const std::vector<std::string>& paths) {
-    if (paths.empty()) return;
+    if (paths.empty() || buffer.Locked()) return;
     buffer.OpenDialog.Filters = OpenFileFilters();
     buffer.OpenDialog.FileName = paths.back();
     PrepareImportDialog(buffer, dialog);

@@ -72,6 +72,11 @@ fs::path TempFolder(const BufferContext& buffer) { return buffer.Texts.ProgramFo
 
 bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const LoadOptions& options,
                     CaptionView* caption, std::string& error) {
+    if (buffer.Locked()) {
+        error = ByLanguage(buffer, "另一个操作正在进行，缓冲区现在不能改动。", "另一個操作正在進行，緩衝區現在不能改動。",
+                           "Another operation is running; the buffer cannot change now.");
+        return false;
+    }
     std::string imagePath;
     std::vector<std::string> warnings;
     if (!ImageToLoad(buffer, chosenPath, imagePath, warnings, error)) return false;
@@ -133,6 +138,7 @@ bool LoadDataFile(BufferContext& buffer, const std::string& path, std::string& e
 }
 
 void sbOpenFileClick(BufferContext& buffer, CaptionView& caption, const TextLookup& texts) {
+    if (buffer.Locked()) return;
     OpenDialogState& dialog = buffer.OpenDialog;
     dialog.Title = texts("FileInport", "ODTitle", "选择打开的文件");
     dialog.Filters = OpenFileFilters();

@@ -42,7 +42,7 @@ HexKeyResult reDownFileKeyDown(BufferContext& buffer, std::string& hexText, HexS
     HexKeyResult result;
     result.selection = selection;
     const bool digitKey = (key >= '0' && key <= '9') || (key >= 'A' && key <= 'F') || (key >= 'a' && key <= 'f');
-    if (selection.length == 0 || !digitKey) return result;
+    if (selection.length == 0 || !digitKey || buffer.Locked()) return result;
     result.handled = true;
 
     Ram_File_Info_Struct& ram = buffer.RamFile;

@@ -216,6 +216,8 @@ int DownloadImage(OperationContext& context, UpdateDialogView& dialog, uint32_t 
 }
 
 FirmwareUpdateResult MenuFirmUpdateClick(OperationContext& context, UpdateDialogView& dialog) {
+    OperationScope scope(context);
+    if (!scope.claimed()) return FirmwareUpdateResult::Busy;
     DeviceLink& link = context.Device.Link;
     StatusBarView& status = *context.Views.statusBar;
     const int language = context.Texts.Language;
@@ -275,6 +277,8 @@ FirmwareUpdateResult MenuFirmUpdateClick(OperationContext& context, UpdateDialog
 }
 
 FirmwareUpdateResult btnStartIAPClick(OperationContext& context, UpdateDialogView& dialog, bool bootReady) {
+    OperationScope scope(context);
+    if (!scope.claimed()) return FirmwareUpdateResult::Busy;
     dialog.ClearLog();
     const uint32_t startTick = context.clock().TickCount();
     const std::string folder = ImageFolder(context);

@@ -41,6 +41,7 @@ enum class FirmwareUpdateResult {
     DownloadFailed,     // a block or the check went unanswered, or the image was rejected
     NoAnswer,           // the programmer did not answer the version query
     Timeout,            // the programmer did not leave or come back in time
+    Busy,               // another operation, download or update holds the session: nothing done
 };
 
 // Sends the image entry (offset, length) of the package with 0xF1, checks it

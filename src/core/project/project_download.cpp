@@ -9,6 +9,7 @@
 #include "core/device/commands.h"
 #include "core/device/frame.h"
 #include "core/project/project_file.h"
+#include "core/operations/operation_display.h"
 #include "core/project/project_texts.h"
 #include "core/base/views.h"
 #include "core/operations/operation_context.h"
@@ -147,6 +148,8 @@ int CheckDataFile(OperationContext& context, ProjectDialogViews& views, const st
 }
 
 int btnDownLoadPrjClick(OperationContext& context, ProjectDialogViews& views, const ProjectForm& form) {
+    OperationScope scope(context);
+    if (!scope.claimed()) return kStepBusy;
     const std::string& dataFile = context.Chip.PrjInfoOffline.DataFileName;
     if (dataFile.empty() || dataFile == "0") {
         context.Views.messages->ShowMessage("请先选择数据文件，然后再下载.");

@@ -27,6 +27,7 @@ inline constexpr uint16_t kCheckBlockSize = 4096;
 // Results of the steps below.
 inline constexpr int kStepOk = 0;
 inline constexpr int kStepFileError = 1;  // a host file could not be read; already reported
+inline constexpr int kStepBusy = 2;       // another operation, download or update holds the session: nothing sent
 inline constexpr int kStepFailed = 255;   // no answer, a dropped link or a difference
 
 // Sends the project file with command 0x44: its length (32 bit), then its
