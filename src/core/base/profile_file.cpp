@@ -128,7 +128,9 @@ std::optional<std::string_view> ProfileFile::RawValue(std::string_view section, 
 
 std::string ProfileFile::ReadString(std::string_view section, std::string_view key, std::string_view fallback,
                                     size_t maxBytes) const {
-    if (const auto raw = RawValue(section, key)) return GbkToUtf8(CutGbk(*raw, maxBytes));
+    // Bytes that are no GBK become U+FFFD, which takes more than one byte in
+    // GBK form again: cut once more, so the text keeps within the limit.
+    if (const auto raw = RawValue(section, key)) return CutToGbkBytes(GbkToUtf8(CutGbk(*raw, maxBytes)), maxBytes);
     return CutToGbkBytes(fallback, maxBytes);
 }
 

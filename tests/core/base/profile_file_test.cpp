@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/base/text_encoding.h"
 #include "support/program_folder.h"
 
 namespace tq {
@@ -51,6 +52,11 @@ TEST(ProfileFile, CutsLongValuesInGbkBytes) {
     EXPECT_EQ(file.ReadString("S", "Ascii", "", 119), std::string(100, 'a'));
     EXPECT_EQ(file.ReadString("S", "Wide", "", 79), forty.substr(0, 39 * 3));  // 39 characters, 78 bytes
     EXPECT_EQ(file.ReadString("S", "Missing", "TQM7300B-LONG", 9), "TQM7300B-");
+    // Bytes that are no GBK come back as replacement characters, still within the limit.
+    folder.WriteBytes("b.ini", "[S]\nBad=1\x0B\xEF\x12[e\n");
+    const std::string bad = ProfileFile::Load(folder / "b.ini").ReadString("S", "Bad", "", 7);
+    EXPECT_LE(Utf8ToGbk(bad).size(), 7u) << bad;
+    EXPECT_EQ(bad.substr(0, 2), "1\x0B");
 }
 
 TEST(ProfileFile, ReadsTheFileOnce) {
