@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages the build and the tests need (only what is missing).
 set -euo pipefail
 packages=(build-essential cmake pkg-config libsqlite3-dev zlib1g-dev libssl-dev libcli11-dev
-          libgtest-dev libgmock-dev libbenchmark-dev binutils)
+          libgtest-dev libgmock-dev libbenchmark-dev binutils
+          qt6-base-dev qt6-svg-dev fonts-noto-cjk)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -6,11 +6,14 @@
 
 #include "core/app/session.h"
 #include "gui/command_line.h"
+#include "gui/first_paint_timer.h"
 #include "gui/gui_font.h"
 #include "gui/main_window.h"
 #include "gui/stderr_trace.h"
 
 int main(int argc, char** argv) {
+    QElapsedTimer started;
+    started.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName("tqprog");
     QString error;
@@ -30,6 +33,8 @@ int main(int argc, char** argv) {
         tq::gui::MainWindow window(assembly.session(), assembly.simulator());
         if (!window.Start([&](tq::StartupResult& result, std::string& e) { return assembly.Start(result, e); }))
             return 1;
+        tq::gui::FirstPaintTimer firstPaint(started);
+        if (qEnvironmentVariableIsSet("TQPROG_REPORT_STARTUP")) window.installEventFilter(&firstPaint);
         window.show();
         status = QApplication::exec();
     }
