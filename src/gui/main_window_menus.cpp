@@ -100,9 +100,9 @@ void MainWindow::BuildMenus() {
         auto* item = new QAction(QString::fromUtf8(languages[i][1]), this);
         item->setObjectName(languages[i][0]);
         item->setCheckable(true);
-        connect(item, &QAction::triggered, this, [this, i] {
+        connect(item, &QAction::triggered, this, [this, i, item] {
             // The engine moves the check mark; Qt's own toggle must not.
-            for (QAction* a : languageMenu_->actions()) a->setChecked(a->isChecked() != (a == sender()));
+            item->setChecked(!item->isChecked());
             Guard("language", [this, i] { SelectLanguage(i); });
         });
         languageMenu_->addAction(item);
