@@ -42,7 +42,6 @@ struct Prj_Info_Struct {
     uint32_t RamStartAddr = 0;
     uint8_t ChannelSelector = 0;
     std::array<uint8_t, 2> SocketStatus{0, 0};
-    uint8_t StopRequest = 0;  // 0 none, 1 requested, 2 seen by a running polled erase
 };
 
 inline ChipType ChipTypeOf(const Prj_Info_Struct& prj) { return static_cast<ChipType>(prj.ChipTypeCode); }

@@ -28,7 +28,8 @@ int PolledErase(OperationContext& operation, uint8_t channel) {
     for (int poll = 1;; ++poll) {
         // A stop cannot interrupt the chip's erase; it is remembered and
         // reported once the chip has finished.
-        if (prj.StopRequest == 1) prj.StopRequest = 2;
+        uint8_t raised = 1;
+        operation.Busy.StopRequest.compare_exchange_strong(raised, 2);
         link.Wait10us(kErasePollWait10us);
         if (type == ChipType::Eeprom45) link.Wait10us(kErasePollExtra45Wait10us);
         const bool finished = SendErase(link, channel, type, 1) == CommandResult::Ok;
@@ -36,8 +37,7 @@ int PolledErase(OperationContext& operation, uint8_t channel) {
         position = finished ? 100 : position + 1;
         progress.SetPosition(position);
         if (finished) {
-            if (prj.StopRequest != 0) {
-                prj.StopRequest = 0;
+            if (operation.Busy.StopRequest.exchange(0) != 0) {
                 return kOpStopped;
             }
             return kOpSuccess;
@@ -59,8 +59,7 @@ int FillErase(OperationContext& operation, uint8_t channel) {
     if (!link.Uart.Connected) return kOpTransferFailed;
 
     for (uint32_t written = 0; written < prj.Capacity;) {
-        if (prj.StopRequest == 1) {
-            prj.StopRequest = 0;
+        if (uint8_t raised = 1; operation.Busy.StopRequest.compare_exchange_strong(raised, 0)) {
             // Without the abort block the programmer would take the next
             // command frames for chip data.
             SendAbortBlock(link);

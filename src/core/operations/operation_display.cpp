@@ -9,14 +9,13 @@
 
 namespace tq {
 
-OperationScope::OperationScope(OperationContext& operation) : operation_(operation), claimed_(!operation.Busy.Running) {
-    if (claimed_) operation_.Busy.Running = true;
-}
+OperationScope::OperationScope(OperationContext& operation)
+    : operation_(operation), claimed_(!operation.Busy.Running.exchange(true)) {}
 
 OperationScope::~OperationScope() {
     if (!claimed_) return;
+    operation_.Busy.StopRequest = 0;
     operation_.Busy.Running = false;
-    operation_.Chip.PrjInfo.StopRequest = 0;
 }
 
 uint32_t ElapsedSince(OperationContext& operation, uint32_t startTick) { return operation.clock().TickCount() - startTick; }
@@ -79,7 +78,7 @@ void ShowProgressFailure(OperationContext& operation, const std::string& label) 
 
 bool sbStopClick(OperationContext& operation) {
     if (!operation.Busy.Running) return false;
-    operation.Chip.PrjInfo.StopRequest = 1;
+    operation.Busy.StopRequest = 1;
     return true;
 }
 

@@ -127,8 +127,7 @@ int VerifyChip(OperationContext& operation, uint8_t channel) {
     if (!link.Uart.Connected) return mismatch();
 
     for (uint32_t offset = 0; offset < length;) {
-        if (prj.StopRequest == 1) {
-            prj.StopRequest = 0;
+        if (uint8_t raised = 1; operation.Busy.StopRequest.compare_exchange_strong(raised, 0)) {
             return kOpStopped;
         }
         block = std::min(block, prj.Capacity - offset);

@@ -84,8 +84,7 @@ int StreamWrite(OperationContext& operation, uint8_t channel, ChipType chipType)
     const uint8_t* data = operation.Buffer.RamFile.Data.data();
     uint32_t offset = 0;
     for (uint32_t remaining = length; remaining > 0;) {
-        if (prj.StopRequest == 1) {
-            prj.StopRequest = 0;
+        if (uint8_t raised = 1; operation.Busy.StopRequest.compare_exchange_strong(raised, 0)) {
             SendAbortBlock(link);
             return kOpStopped;
         }

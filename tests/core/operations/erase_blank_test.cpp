@@ -91,7 +91,7 @@ TEST(PolledErase, AStopWaitsForTheChipAndIsReportedAtTheEnd) {
     rig.session.Busy.Running = false;
     rig.clock.SetEventHook(nullptr);
     EXPECT_EQ(EraseModes(rig), (std::vector<uint8_t>{0, 1, 1, 1}));  // not interrupted
-    EXPECT_EQ(rig.session.Chip.PrjInfo.StopRequest, 0);
+    EXPECT_EQ(rig.session.Busy.StopRequest, 0);
 }
 
 TEST(PolledErase, ALostDriveEndsTheEraseAtOnceWithTheCommunicationError) {

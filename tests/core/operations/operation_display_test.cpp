@@ -191,7 +191,7 @@ TEST(OperationGuard, ACommandStartedInsideARunningOneIsRefusedWhileStopStaysReac
     EXPECT_EQ(inner, std::vector<OperationOutcome>(4, OperationOutcome::Busy));
     EXPECT_TRUE(stopAccepted);
     EXPECT_FALSE(rig.session.Busy.Running);
-    EXPECT_EQ(rig.session.Chip.PrjInfo.StopRequest, 0);
+    EXPECT_EQ(rig.session.Busy.StopRequest, 0);
     EXPECT_EQ(rig.progress.label, "ERROR");
 }
 

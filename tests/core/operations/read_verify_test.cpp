@@ -219,7 +219,7 @@ TEST(Verify, AStopEndsTheComparison) {
     rig.session.Busy.Running = false;
     rig.clock.SetEventHook(nullptr);
     EXPECT_EQ(rig.Blocks('<').size(), 2u);
-    EXPECT_EQ(rig.session.Chip.PrjInfo.StopRequest, 0);
+    EXPECT_EQ(rig.session.Busy.StopRequest, 0);
 }
 
 // A block that did not arrive must not be compared: the receive area would

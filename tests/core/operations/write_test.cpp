@@ -178,7 +178,7 @@ TEST(Write, AStopSendsTheAbortBlockAndKeepsTheLengthLine) {
     EXPECT_EQ(rig.Blocks('>'), (std::vector<uint32_t>{2048, 10}));
     EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 3, 100}));
     EXPECT_EQ(rig.status.panels[0], "10:42:07 写入芯片，文件名：写入长度：4096");
-    EXPECT_EQ(rig.session.Chip.PrjInfo.StopRequest, 0);
+    EXPECT_EQ(rig.session.Busy.StopRequest, 0);
     EXPECT_EQ(SetIndicator(rig.session.Device.Link, IndicatorCode::Passed), CommandResult::Ok);  // the programmer left the stream
 }
 

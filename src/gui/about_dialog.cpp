@@ -1,0 +1,71 @@
+#include "gui/about_dialog.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSvgRenderer>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include "core/texts/language.h"
+#include "core/texts/text_context.h"
+
+namespace tq::gui {
+namespace {
+
+QPixmap Emblem(int side) {
+    QPixmap pixmap(side, side);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    QSvgRenderer(QStringLiteral(":/tqprog/about.svg")).render(&painter);
+    return pixmap;
+}
+
+}  // namespace
+
+AboutDialog::AboutDialog(QWidget* parent, const std::filesystem::path& programFolder, int language,
+                         const QString& dbVersion)
+    : QDialog(parent) {
+    setObjectName("TfrmAbout");
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    TextContext texts;
+    texts.Language = language;
+    texts.ProgramFolder = programFolder;
+    setWindowTitle(QString::fromStdString(LanguageFile(texts).Text("AboutMenu", "About", "关于")));
+
+    auto* picture = new QLabel(this);
+    picture->setObjectName("imgAbout");
+    picture->setPixmap(Emblem(96));
+    auto* version = new QLabel("TQM7300B  " + dbVersion + "  (2021)", this);
+    version->setObjectName("lableSoftVer");
+    QFont big = version->font();
+    big.setPointSize(big.pointSize() + 3);
+    big.setBold(true);
+    version->setFont(big);
+    auto* notice = new QLabel(QString::fromStdString(Triplet(
+                                  language, "本程序用于TQM7300B串行存储器编程器，可在模拟器上运行。",
+                                  "本程式用於TQM7300B串列記憶體燒錄器，可在模擬器上執行。",
+                                  "Control program of the TQM7300B serial memory programmer; runs on its simulator too.")),
+                              this);
+    notice->setObjectName("LinkLabel1");
+    notice->setWordWrap(true);
+    auto* ok = new QPushButton(QString::fromStdString(Triplet(language, "確定", "確定", "OK")), this);
+    ok->setObjectName("btnOK");
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* text = new QVBoxLayout;
+    text->addWidget(version);
+    text->addWidget(notice);
+    text->addStretch(1);
+    auto* top = new QHBoxLayout;
+    top->addWidget(picture, 0, Qt::AlignTop);
+    top->addLayout(text, 1);
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(top);
+    column->addWidget(ok, 0, Qt::AlignRight);
+    setMinimumWidth(380);
+}
+
+}  // namespace tq::gui

@@ -1,0 +1,22 @@
+// The desktop program's command line: the same global options as the
+// command-line front-end (--simulator, --device, --program-dir, --lang,
+// --trace, --sim-chip, --sim-state, --sim-erase-ms).
+#pragma once
+
+#include <QStringList>
+#include <optional>
+
+#include "core/app/session_assembly.h"
+
+namespace tq::gui {
+
+struct GuiOptions {
+    FrontEndOptions frontEnd;
+    bool trace = false;
+};
+
+// Parses the arguments; nullopt with `error` set (or help shown) when the
+// program should end with `exitCode`.
+std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString& error, int& exitCode);
+
+}  // namespace tq::gui

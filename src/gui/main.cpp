@@ -1,0 +1,47 @@
+// tqprog: the desktop program. Builds the session as every front-end does,
+// shows the main window, and keeps the simulated memories when asked to.
+#include <QApplication>
+#include <QMessageBox>
+#include <iostream>
+
+#include "core/app/session.h"
+#include "gui/command_line.h"
+#include "gui/first_paint_timer.h"
+#include "gui/gui_font.h"
+#include "gui/main_window.h"
+#include "gui/stderr_trace.h"
+
+int main(int argc, char** argv) {
+    QElapsedTimer started;
+    started.start();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("tqprog");
+    QString error;
+    int exitCode = 0;
+    const std::optional<tq::gui::GuiOptions> options = tq::gui::ParseCommandLine(app.arguments(), error, exitCode);
+    if (!options) {
+        (exitCode == 0 ? std::cout : std::cerr) << error.toStdString() << '\n';
+        return exitCode;
+    }
+    QApplication::setFont(tq::gui::ProgramFont());
+
+    tq::SessionAssembly assembly(options->frontEnd);
+    tq::gui::StderrTrace trace;
+    if (options->trace) assembly.session().Device.Link.SetTrace(&trace);
+    int status = 1;
+    {
+        tq::gui::MainWindow window(assembly.session(), assembly.simulator());
+        if (!window.Start([&](tq::StartupResult& result, std::string& e) { return assembly.Start(result, e); }))
+            return 1;
+        tq::gui::FirstPaintTimer firstPaint(started);
+        if (qEnvironmentVariableIsSet("TQPROG_REPORT_STARTUP")) window.installEventFilter(&firstPaint);
+        window.show();
+        status = QApplication::exec();
+    }
+    std::string keepError;
+    if (!assembly.KeepSimulatorState(keepError)) {
+        std::cerr << "tqprog: --sim-state: the simulated memories were not kept: " << keepError << '\n';
+        status = status == 0 ? 1 : status;
+    }
+    return status;
+}

@@ -1,0 +1,386 @@
+#include "gui/main_window.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "core/app/chip_detect.h"
+#include "core/app/chip_selection.h"
+#include "core/app/language_menu.h"
+#include "core/app/presence_poll.h"
+#include "core/app/session.h"
+#include "core/app/window_close.h"
+#include "core/buffer/buffer_tools.h"
+#include "core/buffer/file_open_save.h"
+#include "core/operations/auto_sequence.h"
+#include "core/operations/erase_blank.h"
+#include "core/operations/hardware_info.h"
+#include "core/operations/read_verify.h"
+#include "core/operations/write.h"
+#include "core/texts/language.h"
+#include "gui/about_dialog.h"
+#include "gui/gui_resources.h"
+#include "gui/gui_thread.h"
+#include "gui/chip_frame_widget.h"
+#include "gui/hex_placeholder.h"
+#include "gui/progress_indicator.h"
+#include "gui/simulator_menu.h"
+#include "gui/socket_picture.h"
+#include "gui/status_panels.h"
+#include "gui/user_manual.h"
+
+namespace tq::gui {
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// The not-connected display does not follow a restore the lists stopped.
+bool RestoreStoppedInLists(ChipRestore restore) {
+    return restore == ChipRestore::TypeNotListed || restore == ChipRestore::ManufacturerNotListed ||
+           restore == ChipRestore::NameNotListed;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Session& session, SimProgrammer* simulator, QWidget* parent)
+    : QMainWindow(parent), session_(session), simulator_(simulator) {
+    RegisterResources();
+    setObjectName("TfrmMain");
+    worker_ = new SessionWorker(session_, this);
+    messages_ = new MessageBoxes(this);
+    status_ = new StatusPanels(statusBar());
+    statusBar()->setObjectName("StatusBar");
+    timerScan_ = new QTimer(this);
+    timerScan_->setObjectName("TimerScan");
+    timerScan_->setInterval(2000);
+    connect(timerScan_, &QTimer::timeout, this, &MainWindow::TimerForMassProduct);
+    BuildLayout();
+    BuildMenus();
+    WireViews();
+    connect(worker_, &SessionWorker::idleChanged, this, [this](bool idle) {
+        if (idle && busy_) SetBusy(false, Kind::Command);
+    });
+    connect(worker_, &SessionWorker::jobFailed, this, [this](const QString& what, bool databaseError) {
+        messages_->Present(MessageKind::Error, databaseError ? "Database error: " + what : what);
+    });
+    // The specified client area, 800 x 513 below the menu bar, centred.
+    resize(800, 513 + menuBar()->sizeHint().height());
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+MainWindow::~MainWindow() {
+    // The worker must be gone before the views it may still call.
+    delete worker_;
+    session_.Views = SessionViews{};
+    session_.Device.Link.SetTrace(nullptr);
+}
+
+void MainWindow::BuildLayout() {
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(6, 4, 6, 2);
+    BuildToolBar();  // adds itself to the central layout below
+    column->addWidget(findChild<QWidget*>("ToolBarRow"));
+
+    auto* body = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    chipFrame_ = new ChipFrameWidget(central);
+    chipFrame_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    left->addWidget(chipFrame_);
+    socketPinout_ = new SocketPictureWidget("imgSocketPinout", ":/tqprog/socket_pinout.svg", central);
+    socket18V_ = new SocketPictureWidget("imgSocket18V", ":/tqprog/socket_18v.svg", central);
+    socket18V_->hide();
+    left->addWidget(socketPinout_, 1);
+    left->addWidget(socket18V_, 1);
+    progress_ = new ProgressIndicator(central);
+    left->addWidget(progress_);
+    body->addLayout(left, 0);
+    hexView_ = new HexPlaceholder(session_, central);
+    body->addWidget(hexView_, 1);
+    column->addLayout(body, 1);
+    setCentralWidget(central);
+
+    connect(chipFrame_, &ChipFrameWidget::itemChosen, this, [this](ChipList list, int index) {
+        worker_->Post([list, index](Session& s) -> GuiStep {
+            ChooseListItem(s, list, index);
+            return {};
+        });
+    });
+    connect(chipFrame_, &ChipFrameWidget::textTyped, this, [this](ChipList list, const QString& text) {
+        worker_->Post([list, text = text.toStdString()](Session& s) -> GuiStep {
+            TypeListText(s, list, text);
+            return {};
+        });
+    });
+    connect(chipFrame_, &ChipFrameWidget::findClicked, this, [this] { Guard("find", [this] { sbChipFindClick(); }); });
+    connect(chipFrame_, &ChipFrameWidget::detectClicked, this,
+            [this] { Guard("detect", [this] { sbChipDetectClick(); }); });
+    connect(chipFrame_, &ChipFrameWidget::socketPictureChanged, this, &MainWindow::ShowSocketPicture);
+    connect(chipFrame_, &ChipFrameWidget::chipSearchOffered, this, [this](const QStringList& names) {
+        messages_->Present(MessageKind::Information,
+                           Q(Triplet(language_, "多个芯片具有此ID：", "多個晶片具有此ID：", "Several chips have this ID: ")) +
+                               names.join(", "));
+    });
+}
+
+void MainWindow::WireViews() {
+    session_.Views.messages = messages_;
+    session_.Views.fileDialog = messages_;
+    session_.Views.statusBar = status_;
+    session_.Views.progress = progress_;
+    session_.Views.hexView = hexView_;
+    session_.Views.chipFrame = chipFrame_;
+}
+
+bool MainWindow::Start(const StartFunction& start) {
+    StartupResult result;
+    std::string error;
+    bool started = false;
+    try {
+        started = start(result, error);
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    if (!started) {
+        messages_->Present(MessageKind::Warning, Q(error));
+        return false;
+    }
+    if (result.outcome == StartupOutcome::DatabaseFailed) messages_->Present(MessageKind::Error, Q(result.message));
+    ApplyLanguage(result.language);
+    language_ = session_.Texts.Language;
+    dbVersion_ = Q(session_.Device.DevInf.DbVersion);
+    if (RestoreStoppedInLists(result.chipRestore))
+        progress_->ShowDesignState();
+    else
+        progress_->ShowNotConnected();
+    status_->SetCounters(Q(AutoCounterText(session_.Device.DevInf)));
+    timerScan_->start();
+    return true;
+}
+
+void MainWindow::SetCaption(const std::string& text) {
+    PostTo(this, [this, t = Q(text)] { setWindowTitle(t); });
+}
+
+void MainWindow::Guard(const char* what, const std::function<void()>& slot) {
+    // No exception may reach Qt's event loop.
+    try {
+        slot();
+    } catch (const std::exception& e) {
+        messages_->Present(MessageKind::Error, QString("%1: %2").arg(what, e.what()));
+    } catch (...) {
+        messages_->Present(MessageKind::Error, QString("%1: unknown error").arg(what));
+    }
+}
+
+bool MainWindow::RunCommand(Kind kind, Job job) {
+    if (busy_ || !worker_->Idle()) return false;
+    SetBusy(true, kind);
+    worker_->Post(std::move(job));
+    return true;
+}
+
+void MainWindow::SetBusy(bool busy, Kind kind) {
+    busy_ = busy;
+    for (QObject* object : busyDisabled_) {
+        if (auto* action = qobject_cast<QAction*>(object)) action->setEnabled(!busy);
+        if (auto* widget = qobject_cast<QWidget*>(object)) widget->setEnabled(!busy);
+    }
+    chipFrame_->SetChoosingEnabled(!busy);
+    const bool stoppable = busy && kind == Kind::Operation;
+    stopButton_->setVisible(stoppable);
+    stopButton_->setEnabled(stoppable);
+    stopAction_->setEnabled(stoppable);
+}
+
+void MainWindow::TimerForMassProduct() {
+    if (busy_ || !worker_->Idle()) return;  // the running job owns the link
+    worker_->Post([](Session& s) -> GuiStep {
+        tq::TimerForMassProduct(s);
+        return {};
+    });
+}
+
+void MainWindow::ShowSocketPicture(tq::SocketPicture picture) {
+    socketPinout_->setVisible(picture == tq::SocketPicture::Pinout);
+    socket18V_->setVisible(picture == tq::SocketPicture::Socket18V);
+}
+
+void MainWindow::ApplyLanguage(const LanguageApplied& applied) {
+    title_ = Q(applied.applicationTitle);
+    setWindowTitle(Q(applied.windowCaption));
+    QGuiApplication::setApplicationDisplayName(QString());
+    const char* items[3] = {"Menu_Settings_Lang_CN", "Menu_Settings_Lang_TC", "Menu_Settings_Lang_EN"};
+    for (int i = 0; i < 3; ++i)
+        if (applied.menuChecks[i]) actions_.value(items[i])->setChecked(*applied.menuChecks[i]);
+    for (const AppliedCaption& caption : applied.captions) ApplyCaption(Q(caption.control), Q(caption.text));
+}
+
+void MainWindow::ApplyCaption(const QString& control, const QString& text) {
+    if (QAction* action = actions_.value(control)) {
+        action->setText(text);
+        return;
+    }
+    if (control == "sbStop") stopAction_->setText(text + "(&T)");
+    QObject* object = findChild<QObject*>(control);
+    if (auto* menu = qobject_cast<QMenu*>(object))
+        menu->setTitle(text);
+    else if (auto* group = qobject_cast<QGroupBox*>(object))
+        group->setTitle(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(object))
+        button->setText(text);
+    else if (auto* label = qobject_cast<QLabel*>(object))
+        label->setText(text);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    Guard("close", [&] {
+        if (!worker_->Idle()) {
+            // Never destroy the session under the worker: stop first.
+            const QString ask = Q(Triplet(language_, "操作正在进行。是否停止？", "操作正在進行。是否停止？",
+                                          "An operation is running. Stop it?"));
+            if (messages_->Present(MessageKind::Question, ask)) sbStopClick();
+            event->ignore();
+            return;
+        }
+        timerScan_->stop();
+        FormClose(session_);
+        event->accept();
+    });
+}
+
+// --- Commands ---
+
+void MainWindow::sbOpenFileClick() {
+    RunCommand(Kind::Command, [this](Session& s) -> GuiStep {
+        const LanguageFile file(s.Texts);
+        tq::sbOpenFileClick(s.Buffer, *this, [file](const std::string& section, const std::string& key,
+                                                    const std::string& fallback) {
+            return file.Text(section, key, fallback);
+        });
+        return {};
+    });
+}
+
+void MainWindow::Menu_File_SaveAsClick() {
+    RunCommand(Kind::Command, [](Session& s) -> GuiStep {
+        tq::Menu_File_SaveAsClick(s.Buffer);
+        return {};
+    });
+}
+
+void MainWindow::Menu_File_ExitClick() { close(); }
+
+void MainWindow::sbSwitchClick() {
+    RunCommand(Kind::Command, [](Session& s) -> GuiStep {
+        tq::sbSwitchClick(s.Buffer);
+        return {};
+    });
+}
+
+namespace {
+// An operation's job: the handler, then the auto-run counters for the status bar.
+Job OperationJob(StatusPanels* status, OperationOutcome (*handler)(OperationContext&)) {
+    return [status, handler](Session& s) -> GuiStep {
+        handler(s.Operation);
+        const QString counters = Q(AutoCounterText(s.Device.DevInf));
+        return [status, counters] { status->SetCounters(counters); };
+    };
+}
+}  // namespace
+
+void MainWindow::sbAutoClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::sbAutoClick)); }
+void MainWindow::sbBlankCheckClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::sbBlankCheckClick)); }
+void MainWindow::sbEraseClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::sbEraseClick)); }
+void MainWindow::sbWriteClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::sbWriteClick)); }
+void MainWindow::sbReadClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::sbReadClick)); }
+void MainWindow::sbVerifyClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::sbVerifyClick)); }
+void MainWindow::MenuSelfCheckClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::MenuSelfCheckClick)); }
+
+void MainWindow::sbDetectClick() {
+    RunCommand(Kind::Operation, [](Session& s) -> GuiStep {
+        tq::sbDetectClick(s);
+        return {};
+    });
+}
+
+void MainWindow::sbChipDetectClick() {
+    RunCommand(Kind::Operation, [](Session& s) -> GuiStep {
+        tq::sbChipDetectClick(s);
+        return {};
+    });
+}
+
+void MainWindow::sbChipFindClick() {
+    bool ok = false;
+    const QString prompt = Q(Triplet(language_, "芯片名称：", "晶片名稱：", "Chip name:"));
+    const QString name = QInputDialog::getText(this, chipFrame_->findChild<QPushButton*>("sbChipFind")->text(),
+                                               prompt, QLineEdit::Normal, QString(), &ok);
+    if (!ok || name.trimmed().isEmpty()) return;
+    const int language = language_;
+    RunCommand(Kind::Command, [this, language, name = name.trimmed().toStdString()](Session& s) -> GuiStep {
+        if (SelectChipByName(s, name)) return {};
+        const QString text = Q(Triplet(language, "没有此芯片：", "沒有此晶片：", "No chip of this name: ") + name);
+        return [this, text] { messages_->Present(MessageKind::Warning, text); };
+    });
+}
+
+void MainWindow::sbStopClick() {
+    // Only atomics are touched: safe while the worker runs the operation.
+    tq::sbStopClick(session_.Operation);
+}
+
+void MainWindow::MenuHardInfoClick() {
+    RunCommand(Kind::Operation, [this](Session& s) -> GuiStep {
+        const std::optional<HardInfoTexts> info = tq::MenuHardInfoClick(s.Operation);
+        if (!info) return {};
+        QString text;
+        for (const LabelledText* line :
+             {&info->deviceName, &info->serialNumber, &info->firmwareVersion, &info->hardwareVersion})
+            text += Q(line->label) + " " + Q(line->text) + "\n";
+        return [this, text] { messages_->Present(MessageKind::Information, text.trimmed()); };
+    });
+}
+
+void MainWindow::MenuPrjOfflineClick() {
+    messages_->Present(MessageKind::Information,
+                       Q(Triplet(language_, "离线工程编辑器尚未提供。", "離線工程編輯器尚未提供。",
+                                 "The offline project editor is not available yet.")));
+}
+
+void MainWindow::LaterDialogClick() {
+    messages_->Present(MessageKind::Information,
+                       Q(Triplet(language_, "此功能尚未提供。", "此功能尚未提供。", "This function is not available yet.")));
+}
+
+void MainWindow::SelectLanguage(int index) {
+    RunCommand(Kind::Command, [this, index](Session& s) -> GuiStep {
+        const LanguageApplied applied = tq::SelectLanguage(s, index, s.Buffer.OpenDialog.FileName);
+        const int language = s.Texts.Language;
+        return [this, applied, language] {
+            language_ = language;
+            ApplyLanguage(applied);
+        };
+    });
+}
+
+void MainWindow::Menu_AboutClick() {
+    // Reads the caption from the language file: a file read, not the session.
+    auto* about = new AboutDialog(this, session_.Texts.ProgramFolder, language_, dbVersion_);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->show();
+}
+
+void MainWindow::sbHelpClick() {
+    const OpenManualResult opened = OpenUserManual(QString::fromStdString(session_.Texts.ProgramFolder.string()),
+                                                   language_);
+    if (!opened.opened) messages_->Present(MessageKind::Warning, opened.message);
+}
+
+}  // namespace tq::gui

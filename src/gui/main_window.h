@@ -1,0 +1,134 @@
+// The main window TfrmMain: menus and tool buttons, the chip selection
+// frame, the socket pictures, the progress pair, the status bar and the
+// place of the hex view. Every command runs its engine handler on the
+// worker; while one runs the window is busy: commands that could touch the
+// buffer, the chip, the settings or the link are disabled and Stop is shown.
+#pragma once
+
+#include <QAction>
+#include <QHash>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QTimer>
+#include <QToolButton>
+#include <functional>
+
+#include "core/app/startup.h"
+#include "core/base/views.h"
+#include "core/buffer/caption_view.h"
+#include "gui/message_boxes.h"
+#include "gui/session_worker.h"
+
+namespace tq {
+class Session;
+class SimProgrammer;
+}  // namespace tq
+
+namespace tq::gui {
+
+class ChipFrameWidget;
+class HexPlaceholder;
+class ProgressIndicator;
+class SocketPictureWidget;
+class StatusPanels;
+class SimulatorMenu;
+
+class MainWindow final : public QMainWindow, public CaptionView {
+    Q_OBJECT
+public:
+    // `simulator`: the simulated programmer behind the session, or null.
+    MainWindow(Session& session, SimProgrammer* simulator, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Start-up once the views are wired: `start` runs the engine's start-up
+    // (on this thread: nothing else runs yet). False when the program must
+    // end (the chip database is missing); the message has been shown.
+    using StartFunction = std::function<bool(StartupResult&, std::string& error)>;
+    bool Start(const StartFunction& start);
+
+    void SetCaption(const std::string& text) override;
+
+    SessionWorker& worker() { return *worker_; }
+    MessageBoxes& messages() { return *messages_; }
+    StatusPanels& statusPanels() { return *status_; }
+    ProgressIndicator& progress() { return *progress_; }
+    ChipFrameWidget& chipFrame() { return *chipFrame_; }
+    bool busy() const { return busy_; }
+    QTimer* timerScan() const { return timerScan_; }
+
+    // The commands by control name: menu items (QAction) and tool buttons.
+    QAction* action(const QString& name) const { return actions_.value(name); }
+
+public slots:
+    // One presence poll step on the worker, unless something runs.
+    void TimerForMassProduct();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    enum class Kind { Operation, Command };  // an operation shows Stop
+    void BuildLayout();
+    void BuildMenus();
+    void BuildToolBar();
+    QAction* AddAction(QMenu* menu, const char* name, void (MainWindow::*slot)(),
+                       const QKeySequence& shortcut = {});
+    QToolButton* AddToolButton(QLayout* group, const char* name, const char* actionName);
+    void WireViews();
+
+    // Runs `job` on the worker as a command; refused while another runs.
+    bool RunCommand(Kind kind, Job job);
+    void SetBusy(bool busy, Kind kind);
+    void ApplyLanguage(const struct LanguageApplied& applied);
+    void ApplyCaption(const QString& control, const QString& text);
+    void ShowSocketPicture(tq::SocketPicture picture);
+    void Guard(const char* what, const std::function<void()>& slot);
+
+    // Command handlers, named after the engine's.
+    void sbOpenFileClick();
+    void Menu_File_SaveAsClick();
+    void Menu_File_ExitClick();
+    void sbSwitchClick();
+    void sbAutoClick();
+    void sbBlankCheckClick();
+    void sbEraseClick();
+    void sbWriteClick();
+    void sbReadClick();
+    void sbVerifyClick();
+    void sbDetectClick();
+    void sbChipDetectClick();
+    void sbChipFindClick();
+    void sbStopClick();
+    void MenuSelfCheckClick();
+    void MenuHardInfoClick();
+    void MenuPrjOfflineClick();
+    void LaterDialogClick();
+    void SelectLanguage(int index);
+    void Menu_AboutClick();
+    void sbHelpClick();
+
+    Session& session_;
+    SimProgrammer* simulator_;
+    SessionWorker* worker_;
+    MessageBoxes* messages_;
+    StatusPanels* status_;
+    ProgressIndicator* progress_;
+    ChipFrameWidget* chipFrame_;
+    HexPlaceholder* hexView_;
+    SocketPictureWidget* socketPinout_;
+    SocketPictureWidget* socket18V_;
+    SimulatorMenu* simulatorMenu_ = nullptr;
+    QTimer* timerScan_;
+    QHash<QString, QAction*> actions_;
+    QList<QObject*> busyDisabled_;  // commands off while busy
+    QAction* stopAction_ = nullptr;
+    QToolButton* stopButton_ = nullptr;
+    QMenu* languageMenu_ = nullptr;
+    bool busy_ = false;
+    int language_ = 0;          // the session's Language, as last applied
+    QString dbVersion_;         // for the About box
+    QString title_;             // MainSoftWareInfo with the version
+};
+
+}  // namespace tq::gui

@@ -1,0 +1,174 @@
+// The main window's menus and tool buttons: names, shortcuts and the
+// handler each calls. Captions come from the language texts.
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QStyle>
+
+#include "gui/main_window.h"
+#include "gui/simulator_menu.h"
+
+namespace tq::gui {
+
+QAction* MainWindow::AddAction(QMenu* menu, const char* name, void (MainWindow::*slot)(),
+                               const QKeySequence& shortcut) {
+    auto* action = new QAction(name, this);
+    action->setObjectName(name);
+    action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this, [this, slot, name] { Guard(name, [this, slot] { (this->*slot)(); }); });
+    if (menu) menu->addAction(action);
+    actions_.insert(name, action);
+    busyDisabled_ << action;
+    return action;
+}
+
+QToolButton* MainWindow::AddToolButton(QLayout* group, const char* name, const char* actionName) {
+    auto* button = new QToolButton(this);
+    button->setObjectName(name);
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setMinimumWidth(52);
+    QAction* action = actions_.value(actionName);
+    button->setIcon(action->icon());
+    connect(button, &QToolButton::clicked, action, &QAction::trigger);
+    group->addWidget(button);
+    busyDisabled_ << button;
+    return button;
+}
+
+void MainWindow::BuildMenus() {
+    QMenuBar* bar = menuBar();
+    auto menu = [&](const char* name) {
+        QMenu* m = bar->addMenu(name);
+        m->setObjectName(name);
+        return m;
+    };
+    QStyle* s = style();
+
+    QMenu* file = menu("Menu_File");
+    AddAction(file, "Menu_File_Open", &MainWindow::sbOpenFileClick, QKeySequence::Open)
+        ->setIcon(s->standardIcon(QStyle::SP_DialogOpenButton));
+    AddAction(file, "Menu_File_Save", &MainWindow::Menu_File_SaveAsClick, QKeySequence::Save)
+        ->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
+    AddAction(file, "Menu_File_SaveAs", &MainWindow::Menu_File_SaveAsClick, QKeySequence::SaveAs);
+    AddAction(file, "Menu_File_MenuMerge", &MainWindow::LaterDialogClick);
+    file->addSeparator();
+    QAction* exit = AddAction(file, "Menu_File_Exit", &MainWindow::Menu_File_ExitClick, QKeySequence(Qt::CTRL | Qt::Key_Q));
+    busyDisabled_.removeOne(exit);  // closing asks to stop first
+
+    QMenu* buffer = menu("MenuBuffer");
+    AddAction(buffer, "MenuBufferFill", &MainWindow::LaterDialogClick);
+    AddAction(buffer, "MenuBufferFind", &MainWindow::LaterDialogClick, QKeySequence::Find);
+    AddAction(buffer, "MenuBufferFindNext", &MainWindow::LaterDialogClick, QKeySequence::FindNext);
+    AddAction(buffer, "MenuBufferGoto", &MainWindow::LaterDialogClick);
+    AddAction(buffer, "MenuBufferSwich", &MainWindow::sbSwitchClick);
+
+    QMenu* program = menu("MenuProgram");
+    AddAction(program, "MenuAuto", &MainWindow::sbAutoClick, Qt::Key_F11)->setIcon(s->standardIcon(QStyle::SP_MediaPlay));
+    AddAction(program, "MenuBlankCheck", &MainWindow::sbBlankCheckClick, Qt::Key_F6)
+        ->setIcon(s->standardIcon(QStyle::SP_FileIcon));
+    AddAction(program, "MenuErase", &MainWindow::sbEraseClick, Qt::Key_F5)->setIcon(s->standardIcon(QStyle::SP_TrashIcon));
+    AddAction(program, "MenuWrite", &MainWindow::sbWriteClick, Qt::Key_F7)->setIcon(s->standardIcon(QStyle::SP_ArrowDown));
+    AddAction(program, "MenuRead", &MainWindow::sbReadClick, Qt::Key_F8)->setIcon(s->standardIcon(QStyle::SP_ArrowUp));
+    AddAction(program, "MenuVerify", &MainWindow::sbVerifyClick, Qt::Key_F9)
+        ->setIcon(s->standardIcon(QStyle::SP_DialogApplyButton));
+    AddAction(program, "MenuChipDetect", &MainWindow::sbDetectClick, Qt::Key_F12)
+        ->setIcon(s->standardIcon(QStyle::SP_FileDialogContentsView));
+    stopAction_ = AddAction(program, "MenuStop", &MainWindow::sbStopClick, Qt::Key_Escape);
+    stopAction_->setIcon(s->standardIcon(QStyle::SP_MediaStop));
+    stopAction_->setText("Stop(&T)");
+    busyDisabled_.removeOne(stopAction_);
+    stopAction_->setEnabled(false);
+    program->addSeparator();
+    AddAction(program, "MenuAddChip", &MainWindow::LaterDialogClick);
+    AddAction(program, "MenuSelfCheck", &MainWindow::MenuSelfCheckClick);
+
+    AddAction(nullptr, "MenuAutoSel", &MainWindow::LaterDialogClick);
+    bar->addAction(actions_.value("MenuAutoSel"));
+    // Kept visible: the editor's notice is reachable in every run.
+    AddAction(nullptr, "MenuPrjOffline", &MainWindow::MenuPrjOfflineClick);
+    bar->addAction(actions_.value("MenuPrjOffline"));
+
+    QMenu* hardware = menu("MenuHardWare");
+    AddAction(hardware, "MenuHardInfo", &MainWindow::MenuHardInfoClick)->setIcon(s->standardIcon(QStyle::SP_DriveHDIcon));
+    AddAction(hardware, "MenuFirmUpdate", &MainWindow::LaterDialogClick)
+        ->setIcon(s->standardIcon(QStyle::SP_BrowserReload));
+
+    languageMenu_ = menu("Menu_Language");
+    const char* languages[3][2] = {
+        {"Menu_Settings_Lang_CN", "简体中文"}, {"Menu_Settings_Lang_TC", "繁体中文"}, {"Menu_Settings_Lang_EN", "English"}};
+    for (int i = 0; i < 3; ++i) {
+        auto* item = new QAction(QString::fromUtf8(languages[i][1]), this);
+        item->setObjectName(languages[i][0]);
+        item->setCheckable(true);
+        connect(item, &QAction::triggered, this, [this, i, item] {
+            // The engine moves the check mark; Qt's own toggle must not.
+            item->setChecked(!item->isChecked());
+            Guard("language", [this, i] { SelectLanguage(i); });
+        });
+        languageMenu_->addAction(item);
+        actions_.insert(languages[i][0], item);
+        busyDisabled_ << item;
+    }
+
+    if (simulator_) {
+        simulatorMenu_ = new SimulatorMenu(*simulator_, *worker_, *status_, this);
+        bar->addMenu(simulatorMenu_);
+        busyDisabled_ << simulatorMenu_;
+    }
+
+    QMenu* help = menu("MenuHelp");
+    AddAction(help, "MenuDataSheet", &MainWindow::sbHelpClick, QKeySequence::HelpContents)
+        ->setIcon(s->standardIcon(QStyle::SP_MessageBoxQuestion));
+    AddAction(help, "Menu_About", &MainWindow::Menu_AboutClick)->setIcon(s->standardIcon(QStyle::SP_MessageBoxInformation));
+    // Neither touches the session: usable while an operation runs.
+    busyDisabled_.removeOne(actions_.value("MenuDataSheet"));
+    busyDisabled_.removeOne(actions_.value("Menu_About"));
+
+    // The tool buttons, built before the menus existed, follow their actions now.
+    const char* buttons[][2] = {{"sbOpenFile", "Menu_File_Open"}, {"sbSaveFile", "Menu_File_Save"},
+                                {"sbBufferFill", "MenuBufferFill"}, {"sbSwitch", "MenuBufferSwich"},
+                                {"sbAuto", "MenuAuto"},           {"sbBlankCheck", "MenuBlankCheck"},
+                                {"sbErase", "MenuErase"},         {"sbWrite", "MenuWrite"},
+                                {"sbRead", "MenuRead"},           {"sbVerify", "MenuVerify"},
+                                {"sbDetect", "MenuChipDetect"},   {"sbStop", "MenuStop"},
+                                {"sbVersion", "MenuHardInfo"},    {"sbUpdate", "MenuFirmUpdate"},
+                                {"sbHelp", "MenuDataSheet"},      {"sbAbout", "Menu_About"}};
+    for (const auto& [button, actionName] : buttons) {
+        auto* group = qobject_cast<QWidget*>(findChild<QObject*>(QString("ToolGroupOf_") + button)->parent());
+        QToolButton* made = AddToolButton(group->layout(), button, actionName);
+        if (made->objectName() == "sbHelp" || made->objectName() == "sbAbout") busyDisabled_.removeOne(made);
+    }
+    stopButton_ = findChild<QToolButton*>("sbStop");
+    busyDisabled_.removeOne(stopButton_);
+    stopButton_->hide();
+}
+
+// Five group boxes along the top; BuildMenus puts the buttons into them.
+void MainWindow::BuildToolBar() {
+    auto* row = new QWidget(this);
+    row->setObjectName("ToolBarRow");
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const std::vector<std::pair<const char*, std::vector<const char*>>> groups{
+        {"gbToolFile", {"sbOpenFile", "sbSaveFile"}},
+        {"gbToolBuffer", {"sbBufferFill", "sbSwitch"}},
+        {"gbToolOperation", {"sbAuto", "sbBlankCheck", "sbErase", "sbWrite", "sbRead", "sbVerify", "sbDetect", "sbStop"}},
+        {"gbToolFirmware", {"sbVersion", "sbUpdate"}},
+        {"gbToolHelp", {"sbHelp", "sbAbout"}}};
+    for (const auto& [name, buttons] : groups) {
+        auto* group = new QGroupBox(row);
+        group->setObjectName(name);
+        auto* inner = new QHBoxLayout(group);
+        inner->setContentsMargins(4, 2, 4, 2);
+        inner->setSpacing(2);
+        // Each button finds its group by this name.
+        for (const char* button : buttons) {
+            auto* anchor = new QObject(group);
+            anchor->setObjectName(QString("ToolGroupOf_") + button);
+        }
+        layout->addWidget(group, static_cast<int>(buttons.size()));
+    }
+    layout->addStretch(0);
+}
+
+}  // namespace tq::gui

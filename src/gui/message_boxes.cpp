@@ -1,0 +1,81 @@
+#include "gui/message_boxes.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+#include "gui/gui_thread.h"
+
+namespace tq::gui {
+namespace {
+
+// The engine's texts break lines with a lone CR.
+QString Displayed(const std::string& text) { return QString::fromStdString(text).replace('\r', '\n'); }
+
+QString FilterText(const std::vector<FileFilter>& filters) {
+    QStringList parts;
+    for (const FileFilter& f : filters)
+        parts << QString::fromStdString(f.description) + " (" + QString::fromStdString(f.pattern) + ")";
+    return parts.join(";;");
+}
+
+}  // namespace
+
+MessageBoxes::MessageBoxes(QWidget* window) : QObject(window), window_(window) {
+    presenter_ = [this](MessageKind kind, const QString& text) {
+        const QString title = window_->windowTitle();
+        switch (kind) {
+            case MessageKind::Information: QMessageBox::information(window_, title, text); return true;
+            case MessageKind::Warning: QMessageBox::warning(window_, title, text); return true;
+            case MessageKind::Error: QMessageBox::critical(window_, title, text); return true;
+            case MessageKind::Question:
+                return QMessageBox::question(window_, title, text) == QMessageBox::Yes;
+        }
+        return false;
+    };
+    filePresenter_ = [this](bool save, const QString& title, const QString& filter, const QString& folder,
+                            const QString& name) {
+        const QString start = name.isEmpty() ? folder : folder + name;
+        return save ? QFileDialog::getSaveFileName(window_, title, start, filter)
+                    : QFileDialog::getOpenFileName(window_, title, start, filter);
+    };
+}
+
+bool MessageBoxes::Present(MessageKind kind, const QString& text) { return presenter_(kind, text); }
+
+void MessageBoxes::ShowMessage(const std::string& text) {
+    PostTo(this, [this, t = Displayed(text)] { Present(MessageKind::Information, t); });
+}
+
+void MessageBoxes::ShowWarning(const std::string& text) {
+    PostTo(this, [this, t = Displayed(text)] { Present(MessageKind::Warning, t); });
+}
+
+void MessageBoxes::ShowError(const std::string& text) {
+    PostTo(this, [this, t = Displayed(text)] { Present(MessageKind::Error, t); });
+}
+
+bool MessageBoxes::AskYesNo(const std::string& text) {
+    const QString t = Displayed(text);
+    return AskOn<bool>(this, [this, t] { return Present(MessageKind::Question, t); });
+}
+
+std::string MessageBoxes::ChooseFile(bool save, const std::string& title, const std::vector<FileFilter>& filters,
+                                     const std::string& folder, const std::string& name) {
+    const QString t = QString::fromStdString(title), f = FilterText(filters);
+    const QString d = QString::fromStdString(folder), n = QString::fromStdString(name);
+    const QString chosen = AskOn<QString>(this, [=, this] { return filePresenter_(save, t, f, d, n); });
+    return chosen.toStdString();
+}
+
+std::string MessageBoxes::ChooseOpenFile(const std::string& title, const std::vector<FileFilter>& filters,
+                                         const std::string& initialFolder, const std::string& initialName) {
+    return ChooseFile(false, title, filters, initialFolder, initialName);
+}
+
+std::string MessageBoxes::ChooseSaveFile(const std::string& title, const std::vector<FileFilter>& filters,
+                                         const std::string& initialFolder, const std::string& initialName) {
+    return ChooseFile(true, title, filters, initialFolder, initialName);
+}
+
+}  // namespace tq::gui

@@ -1,0 +1,52 @@
+// Message boxes and the open/save dialogs the engine asks for. Boxes that
+// only inform are queued from the worker; a question or a file choice makes
+// the worker wait for the answer. How a box is presented can be replaced
+// (the tests record instead of showing modal boxes).
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+#include "core/base/views.h"
+
+namespace tq::gui {
+
+enum class MessageKind { Information, Warning, Error, Question };
+
+// Shows a box; for a question returns true for yes.
+using MessagePresenter = std::function<bool(MessageKind, const QString& text)>;
+// Shows an open (save = false) or save dialog; empty when cancelled.
+using FilePresenter = std::function<QString(bool save, const QString& title, const QString& filter,
+                                            const QString& folder, const QString& name)>;
+
+class MessageBoxes final : public QObject, public MessageView, public FileDialogView {
+    Q_OBJECT
+public:
+    explicit MessageBoxes(QWidget* window);
+
+    void ShowMessage(const std::string& text) override;
+    void ShowWarning(const std::string& text) override;
+    void ShowError(const std::string& text) override;
+    bool AskYesNo(const std::string& text) override;
+    std::string ChooseOpenFile(const std::string& title, const std::vector<FileFilter>& filters,
+                               const std::string& initialFolder, const std::string& initialName) override;
+    std::string ChooseSaveFile(const std::string& title, const std::vector<FileFilter>& filters,
+                               const std::string& initialFolder, const std::string& initialName) override;
+
+    // On the window's thread.
+    bool Present(MessageKind kind, const QString& text);
+    void SetPresenter(MessagePresenter presenter) { presenter_ = std::move(presenter); }
+    void SetFilePresenter(FilePresenter presenter) { filePresenter_ = std::move(presenter); }
+
+private:
+    std::string ChooseFile(bool save, const std::string& title, const std::vector<FileFilter>& filters,
+                           const std::string& folder, const std::string& name);
+
+    QWidget* window_;
+    MessagePresenter presenter_;
+    FilePresenter filePresenter_;
+};
+
+}  // namespace tq::gui

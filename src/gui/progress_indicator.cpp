@@ -1,0 +1,87 @@
+#include "gui/progress_indicator.h"
+
+#include <QHBoxLayout>
+
+#include "gui/gui_thread.h"
+
+namespace tq::gui {
+
+ProgressIndicator::ProgressIndicator(QWidget* parent) : QWidget(parent) {
+    bar_ = new QProgressBar(this);
+    bar_->setObjectName("pbDLChip1");
+    bar_->setTextVisible(false);
+    label_ = new QLabel(this);
+    label_->setObjectName("labelCh1");
+    label_->setMinimumWidth(label_->fontMetrics().horizontalAdvance("ERROR") + 8);
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(bar_, 1);
+    row->addWidget(label_);
+    ShowDesignState();
+}
+
+void ProgressIndicator::SetMaximum(uint32_t maximum) {
+    PostTo(this, [this, maximum] { bar_->setMaximum(static_cast<int>(std::min<uint32_t>(maximum, INT32_MAX))); });
+}
+
+void ProgressIndicator::SetPosition(uint32_t position) {
+    PostTo(this, [this, position] { bar_->setValue(static_cast<int>(std::min<uint32_t>(position, INT32_MAX))); });
+}
+
+void ProgressIndicator::SetState(ProgressState state) {
+    PostTo(this, [this, state] {
+        state_ = state;
+        Restyle();
+    });
+}
+
+void ProgressIndicator::SetBarColour(BarColour colour) {
+    PostTo(this, [this, colour] {
+        colour_ = colour;
+        Restyle();
+    });
+}
+
+void ProgressIndicator::SetLabelText(const std::string& text) {
+    PostTo(this, [this, text = QString::fromStdString(text)] {
+        label_->setText(text);
+        label_->setVisible(true);
+    });
+}
+
+void ProgressIndicator::SetLabelColour(LabelColour colour) {
+    PostTo(this, [this, colour] {
+        label_->setStyleSheet(colour == LabelColour::Red ? "color: rgb(255,0,0);" : QString());
+    });
+}
+
+void ProgressIndicator::ShowDesignState() {
+    bar_->setMaximum(100);
+    bar_->setValue(50);
+    state_ = ProgressState::Normal;
+    Restyle();
+    label_->hide();
+}
+
+void ProgressIndicator::ShowNotConnected() {
+    bar_->setMaximum(100);
+    bar_->setValue(100);
+    state_ = ProgressState::Error;
+    Restyle();
+    label_->setText("ERROR");
+    label_->show();
+}
+
+// The error state paints the bar red whatever its colour, as the native
+// control does; the colour itself is kept for the next normal state.
+void ProgressIndicator::Restyle() {
+    const BarColour c = state_ == ProgressState::Error ? kBarRed : colour_;
+    bar_->setProperty("errorState", state_ == ProgressState::Error);
+    bar_->setStyleSheet(QString("QProgressBar { border: 1px solid palette(mid); background: palette(base); }"
+                                "QProgressBar::chunk { background-color: rgb(%1,%2,%3); }")
+                            .arg(c.r)
+                            .arg(c.g)
+                            .arg(c.b));
+}
+
+}  // namespace tq::gui

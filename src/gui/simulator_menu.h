@@ -1,0 +1,33 @@
+// With --simulator: a "Simulator" menu that puts the chip selected in the
+// frame into the simulated socket, takes it out, and unplugs or plugs in
+// the simulated programmer, so every state can be shown without hardware.
+// The simulator is touched on the worker only, like the rest of the session.
+#pragma once
+
+#include <QMenu>
+
+namespace tq {
+class SimProgrammer;
+}
+
+namespace tq::gui {
+
+class SessionWorker;
+class StatusPanels;
+
+class SimulatorMenu final : public QMenu {
+    Q_OBJECT
+public:
+    SimulatorMenu(SimProgrammer& simulator, SessionWorker& worker, StatusPanels& status, QWidget* parent);
+
+    void InsertSelectedChip();
+    void RemoveChip();
+    void SetAttached(bool attached);
+
+private:
+    SimProgrammer& simulator_;
+    SessionWorker& worker_;
+    StatusPanels& status_;
+};
+
+}  // namespace tq::gui

@@ -1,0 +1,26 @@
+#include "core/app/window_close.h"
+
+#include <gtest/gtest.h>
+
+#include "core/app/chip_selection.h"
+#include "support/session_fixture.h"
+
+namespace tq {
+namespace {
+
+TEST(FormClose, WritesTheSettingsAndGivesTheBufferBack) {
+    testing::SessionFixture fixture;
+    Session& session = *fixture.session;
+    session.Texts.Language = 2;
+    NewChipBuffer(session, 4096);
+    ASSERT_EQ(session.Buffer.RamFile.Data.size(), 4096u);
+
+    EXPECT_TRUE(FormClose(session));
+
+    EXPECT_NE(fixture.folder.ReadGbk("dev.ini").find("Language= 2\n"), std::string::npos);
+    EXPECT_TRUE(session.Buffer.RamFile.Data.empty());
+    EXPECT_EQ(session.Buffer.RamFile.DataLen, 0u);
+}
+
+}  // namespace
+}  // namespace tq

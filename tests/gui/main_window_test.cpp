@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QToolButton>
+
+#include "core/app/chip_selection.h"
+#include "core/buffer/file_open_save.h"
+#include "core/texts/language.h"
+#include "gui/chip_frame_widget.h"
+#include "gui_rig.h"
+
+namespace tq::testing {
+namespace {
+
+QComboBox* List(GuiRig& rig, ChipList list) { return rig.window->chipFrame().combo(list); }
+
+TEST(MainWindow, AFirstRunRestores24C02AndShowsTheNotConnectedState) {
+    GuiRig rig;
+    ASSERT_TRUE(rig.Start());
+    EXPECT_EQ(List(rig, ChipList::Type)->currentText(), "24 EEPROM");
+    EXPECT_EQ(List(rig, ChipList::Name)->currentText(), "24C02");
+    EXPECT_EQ(rig.window->findChild<QLabel*>("ledtChipValue")->text(), "256B");
+    EXPECT_EQ(rig.Label(), "ERROR");
+    EXPECT_TRUE(rig.window->action("MenuPrjOffline")->isVisible());
+}
+
+TEST(MainWindow, ChoosingATypeCascadesAndATypedNameCountsOnlyWhenFinished) {
+    GuiRig rig;
+    ASSERT_TRUE(rig.Start());
+    QComboBox* type = List(rig, ChipList::Type);
+    const int spi = type->findText("SPI FLASH");
+    ASSERT_GE(spi, 0);
+    emit type->activated(spi);
+    rig.WaitIdle();
+    EXPECT_GT(List(rig, ChipList::Manufacturer)->count(), 0);
+    EXPECT_EQ(List(rig, ChipList::Manufacturer)->currentIndex(), 0);
+    EXPECT_EQ(List(rig, ChipList::Name)->currentIndex(), 0);
+    EXPECT_EQ(rig.session->Chip.PrjInfo.ChipName, List(rig, ChipList::Name)->currentText().toStdString());
+
+    QComboBox* name = List(rig, ChipList::Name);
+    const std::string before = rig.session->Chip.PrjInfo.ChipName;
+    name->lineEdit()->setText("GD25Q6");  // half typed: nothing chosen yet
+    rig.WaitIdle();
+    EXPECT_EQ(rig.session->Chip.PrjInfo.ChipName, before);
+    name->lineEdit()->setText("GD25Q64");
+    emit name->lineEdit()->editingFinished();
+    rig.WaitIdle();
+    EXPECT_EQ(rig.session->Chip.PrjInfo.ChipName, "GD25Q64");
+    EXPECT_EQ(rig.window->findChild<QLabel*>("ledtChipValue")->text(), "8MB");
+}
+
+TEST(MainWindow, ThePollShowsConnAfterPlugInAndErrorAfterUnplug) {
+    GuiRig rig;
+    ASSERT_TRUE(rig.Start());
+    rig.Poll();
+    EXPECT_EQ(rig.Label(), "Conn");
+    const Dev_Language_Struct& texts = rig.session->Texts.DevLanguage;
+    EXPECT_TRUE(rig.Panel(2).startsWith(QString::fromStdString(texts.DevConStaOnline))) << rig.Panel(2).toStdString();
+    rig.sim.attached = false;
+    rig.Poll();
+    EXPECT_EQ(rig.Label(), "Error");
+    EXPECT_EQ(rig.Panel(2), QString::fromStdString(texts.DevConStaOffline));
+}
+
+// Erase, write and verify of a loaded image, each from its tool button.
+TEST(MainWindow, OperationsShowTheirStatusLineBarAndLabel) {
+    GuiRig rig;
+    ASSERT_TRUE(rig.Start("24C02"));
+    rig.Trigger("Menu_Settings_Lang_EN");
+    rig.Poll();
+    rig.folder.WriteBytes("image.bin", std::string(256, '\x5A'));
+    std::string error;
+    ASSERT_TRUE(LoadDataFile(rig.session->Buffer, (rig.folder.path() / "image.bin").string(), error)) << error;
+    const struct {
+        const char* button;
+        const char* line;
+    } cases[] = {{"sbErase", "Erase succeeded"}, {"sbWrite", "Write"}, {"sbVerify", "Verif"}};
+    for (const auto& c : cases) {
+        rig.window->findChild<QToolButton*>(c.button)->click();
+        rig.WaitIdle();
+        EXPECT_NE(rig.Panel(0).indexOf(c.line, 0, Qt::CaseInsensitive), -1) << c.button << ": " << rig.Panel(0).toStdString();
+        EXPECT_EQ(rig.Label(), "100%") << c.button;
+        EXPECT_EQ(rig.window->progress().bar()->value(), rig.window->progress().bar()->maximum()) << c.button;
+    }
+    EXPECT_EQ(rig.sim.chipMemory(), std::vector<uint8_t>(256, 0x5A));
+    EXPECT_TRUE(rig.messages.empty());
+}
+
+// A write held by the drive: the window keeps working, a second command is
+// refused, Stop is raised at once and ends the write once the drive lets go.
+TEST(MainWindow, StopEndsAWriteWhileTheDriveHoldsATransfer) {
+    GuiRig rig;
+    ASSERT_TRUE(rig.Start("GD25Q64"));
+    rig.Poll();
+    ASSERT_TRUE(SelectChipByName(*rig.session, "GD25Q64"));
+    rig.WaitIdle();
+    rig.folder.WriteBytes("image.bin", std::string(256 * 1024, '\x11'));
+    std::string error;
+    ASSERT_TRUE(LoadDataFile(rig.session->Buffer, (rig.folder.path() / "image.bin").string(), error)) << error;
+
+    rig.volumes.HoldWrite(8);
+    rig.window->findChild<QToolButton*>("sbWrite")->click();
+    QElapsedTimer waited;
+    waited.start();
+    while (!rig.volumes.Holding() && waited.elapsed() < 5000) QCoreApplication::processEvents();
+    ASSERT_TRUE(rig.volumes.Holding());
+
+    auto* stop = rig.window->findChild<QToolButton*>("sbStop");
+    EXPECT_TRUE(stop->isVisibleTo(rig.window.get()) && stop->isEnabled());
+    EXPECT_FALSE(rig.window->findChild<QToolButton*>("sbErase")->isEnabled());
+    const size_t indicatorsBefore = rig.sim.indicatorLog().size();
+    rig.window->action("MenuErase")->trigger();  // refused: the write holds the session
+    EXPECT_FALSE(rig.window->grab().isNull());   // still paints
+    stop->click();
+    EXPECT_EQ(rig.session->Busy.StopRequest, 1);  // raised at once, though the transfer is held
+
+    rig.volumes.Release();
+    rig.WaitIdle();
+    EXPECT_EQ(rig.sim.indicatorLog().size(), indicatorsBefore + 2);  // failed, finished: no erase
+    EXPECT_EQ(rig.sim.indicatorLog().back(), 100);
+    EXPECT_EQ(rig.sim.chipMemory().back(), 0xFF);  // the end was never written
+    EXPECT_FALSE(stop->isVisibleTo(rig.window.get()));
+    EXPECT_TRUE(rig.window->findChild<QToolButton*>("sbErase")->isEnabled());
+}
+
+TEST(MainWindow, TheLanguageMenuSwitchesCaptionsAndMovesTheCheckMark) {
+    GuiRig rig;
+    ASSERT_TRUE(rig.Start());
+    EXPECT_EQ(rig.window->findChild<QToolButton*>("sbErase")->text(), "擦除");
+    rig.Trigger("Menu_Settings_Lang_EN");
+    EXPECT_EQ(rig.window->findChild<QToolButton*>("sbErase")->text(), "Erase");
+    EXPECT_TRUE(rig.window->action("MenuErase")->text().startsWith("Erase"));
+    EXPECT_TRUE(rig.window->action("Menu_Settings_Lang_EN")->isChecked());
+    EXPECT_FALSE(rig.window->action("Menu_Settings_Lang_CN")->isChecked());
+    EXPECT_TRUE(rig.window->windowTitle().contains(QString::fromStdString(rig.session->Device.DevInf.DbVersion)));
+}
+
+TEST(MainWindow, ClosingByTheTitleBarSavesTheSettings) {
+    GuiRig rig;
+    ASSERT_TRUE(rig.Start());
+    rig.Trigger("Menu_Settings_Lang_TC");
+    rig.window->show();
+    EXPECT_TRUE(rig.window->close());  // what the title bar's button does
+    EXPECT_NE(rig.folder.ReadGbk("dev.ini").find("Language= 1"), std::string::npos);
+    EXPECT_TRUE(rig.session->Buffer.RamFile.Data.empty());
+}
+
+TEST(MainWindow, EveryControlOfTheCaptionTableExists) {
+    GuiRig rig;
+    for (const DirectCaption& caption : DirectCaptions()) {
+        const QString name = caption.control;
+        if (name == "sbMess" || name == "MenuMess") continue;  // no command: left out
+        EXPECT_TRUE(rig.window->action(name) || rig.window->findChild<QObject*>(name)) << caption.control;
+    }
+}
+
+}  // namespace
+}  // namespace tq::testing
