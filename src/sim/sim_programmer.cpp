@@ -22,8 +22,29 @@ uint32_t Be32(const uint8_t* p) {
 }
 uint16_t Be16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
 
-// NOR flash programming only clears bits; EEPROMs overwrite.
-bool ProgramsLikeFlash(uint8_t typeCode) { return typeCode == CodeOf(ChipType::SpiFlash); }
+// NOR flash (SPI flash, an SWD target's flash) programming only clears bits.
+// EEPROMs overwrite, 45 DataFlash too: it is written a page at a time with
+// the page's built-in erase.
+bool ProgramsLikeFlash(uint8_t typeCode) {
+    return typeCode == CodeOf(ChipType::SpiFlash) || typeCode == CodeOf(ChipType::SwdArm);
+}
+
+// An EEPROM's write cycles: 24, 25 and 95 EEPROMs store a page per 5 ms
+// cycle (a chip without a page size a byte per cycle), 93 EEPROMs a byte
+// in about 1 ms.
+constexpr uint64_t kWriteCycleMicros = 5000;
+constexpr uint64_t k93ByteMicros = 1000;
+
+uint64_t WriteTimeMicros(uint8_t typeCode, uint16_t pageSize, uint64_t address, uint32_t count) {
+    if (count == 0) return 0;
+    if (typeCode == CodeOf(ChipType::Eeprom93)) return count * k93ByteMicros;
+    const bool paged = typeCode == CodeOf(ChipType::Eeprom24) || typeCode == CodeOf(ChipType::Eeprom25) ||
+                       typeCode == CodeOf(ChipType::Eeprom95);
+    if (!paged) return 0;
+    const uint64_t page = std::max<uint16_t>(pageSize, 1);
+    const uint64_t pages = (address + count - 1) / page - address / page + 1;
+    return pages * kWriteCycleMicros;
+}
 }  // namespace
 
 // The programmer's drive as the host's volume list shows it.
@@ -67,7 +88,7 @@ private:
 };
 
 SimProgrammer::SimProgrammer(Clock& clock)
-    : clock_(clock), volumes_(std::make_unique<SimVolumes>(*this)), storage_(kStorageBytes, 0xFF) {}
+    : clock_(clock), volumes_(std::make_unique<SimVolumes>(*this)) {}
 
 SimProgrammer::~SimProgrammer() = default;
 
@@ -98,9 +119,12 @@ void SimProgrammer::Restart() {
     restartWindow_ = {from, from + static_cast<uint64_t>(reenumeration->absentMs) * 1000};
 }
 
-// Counts one transfer; false once the drive has been pulled.
+// Counts one transfer; false once the drive has been pulled. A transfer
+// that arrives while the chip is still storing a block waits for it.
 bool SimProgrammer::CountTransfer() {
     if (!Present()) return false;
+    const uint64_t now = clock_.NowMicros();
+    if (busyUntil_ > now) clock_.WaitMicros(busyUntil_ - now);
     ++transfers_;
     if (faults.removeAfterTransfers) {
         if (*faults.removeAfterTransfers == 0) {
@@ -113,7 +137,7 @@ bool SimProgrammer::CountTransfer() {
 }
 
 bool SimProgrammer::HostWrite(const uint8_t* data, size_t length) {
-    if (!CountTransfer()) return false;
+    if (!CountTransfer() || FaultHere(faults.failTransferAt)) return false;
     if (stream_ == Stream::Write) {
         if (length >= sizeof kAbortBlock && std::memcmp(data, kAbortBlock, sizeof kAbortBlock) == 0) {
             stream_ = Stream::None;
@@ -130,31 +154,40 @@ bool SimProgrammer::HostWrite(const uint8_t* data, size_t length) {
     // (a verify that met a difference); its answer must not be stream data.
     stream_ = Stream::None;
     HandleFrame(data, length);
+    if (FaultHere(faults.dropAnswerAt)) answerReady_ = false;
     return true;
 }
 
+void SimProgrammer::MarkNotDelivered(uint8_t* data, size_t length) const {
+    const size_t at = std::min<size_t>(faults.markerSector * 512, length - 4);
+    std::memcpy(data + at, kNotDeliveredMarker, sizeof kNotDeliveredMarker);
+}
+
 bool SimProgrammer::HostRead(uint8_t* data, size_t length) {
-    if (!CountTransfer()) return false;
+    if (!CountTransfer() || FaultHere(faults.failTransferAt)) return false;
+    const bool dropped = FaultHere(faults.dropAnswerAt);
     if (stream_ == Stream::Read) {
         const uint32_t count = std::min<uint32_t>(streamBlock_, streamRemaining_);
         std::memset(data, 0xFF, length);
         const uint32_t index = streamBlockIndex_++;
-        if (faults.notDeliveredBlocks.count(index)) {
-            const size_t at = std::min<size_t>(faults.markerSector * 512, length - 4);
-            std::memcpy(data + at, kNotDeliveredMarker, sizeof kNotDeliveredMarker);
+        if (dropped || faults.notDeliveredBlocks.count(index)) {
+            MarkNotDelivered(data, length);
             return true;  // the block does not count; the host asks again
         }
-        const std::vector<uint8_t>* source = Target(streamChannel_);
-        for (uint32_t i = 0; i < count && i < length; ++i) {
-            const uint64_t address = static_cast<uint64_t>(streamAddress_) + i;
-            data[i] = source && address < source->size() ? (*source)[address] : 0xFF;
+        const std::vector<uint8_t>* source = Target(streamChannel_, streamType_);
+        const uint64_t wanted = std::min<uint64_t>(count, length);
+        for (uint64_t done = 0; source && done < wanted;) {
+            const Span span = SpanAt(*source, streamAddress_ + done, wanted - done);
+            if (span.length == 0) break;
+            std::memcpy(data + done, source->data() + span.at, span.length);
+            done += span.length;
         }
         streamAddress_ += count;
         streamRemaining_ -= count;
         if (streamRemaining_ == 0) stream_ = Stream::None;
         return true;
     }
-    if (!answerReady_) return false;  // nothing answered: the host sees a failed read
+    if (!answerReady_ || dropped) return false;  // nothing answered: the host sees a failed read
     std::memset(data, 0, length);
     std::memcpy(data, answer_.data(), std::min(length, answer_.size()));
     for (size_t at : faults.corruptAnswerBytes)
@@ -162,20 +195,44 @@ bool SimProgrammer::HostRead(uint8_t* data, size_t length) {
     return true;
 }
 
-std::vector<uint8_t>* SimProgrammer::Target(uint8_t channel) {
-    if (channel == 1) return &storage_;
-    return chip_ ? &chipMemory_ : nullptr;
+bool SimProgrammer::DrivesChip(uint8_t commandType) const {
+    return chip_ && selection_ && selection_->typeCode == chip_->typeCode && selection_->capacity == chip_->capacity &&
+           commandType == chip_->typeCode;
+}
+
+std::vector<uint8_t>* SimProgrammer::Target(uint8_t channel, uint8_t commandType) {
+    if (channel == 1) return &storage();
+    return DrivesChip(commandType) ? &chipMemory_ : nullptr;
+}
+
+// The chip's address lines stop at its size, so an address past the end
+// lands at the start again; the on-board storage has no such wrap.
+SimProgrammer::Span SimProgrammer::SpanAt(const std::vector<uint8_t>& target, uint64_t address, uint64_t count) const {
+    const uint64_t size = target.size();
+    if (&target == &chipMemory_ && size != 0) address %= size;
+    if (address >= size) return {};
+    return {static_cast<size_t>(address), static_cast<size_t>(std::min(count, size - address))};
 }
 
 void SimProgrammer::AcceptWriteBlock(const uint8_t* data, size_t length) {
     const uint32_t count = std::min<uint32_t>({streamBlock_, streamRemaining_, static_cast<uint32_t>(length)});
-    std::vector<uint8_t>* target = Target(streamChannel_);
-    const bool flash = streamChannel_ == 0 && ProgramsLikeFlash(streamType_);
-    for (uint32_t i = 0; target && i < count; ++i) {
-        const uint64_t address = static_cast<uint64_t>(streamAddress_) + i;
-        if (address >= target->size()) break;
-        uint8_t& cell = (*target)[address];
-        cell = flash ? static_cast<uint8_t>(cell & data[i]) : data[i];
+    std::vector<uint8_t>* target = Target(streamChannel_, streamType_);
+    const bool flash = ProgramsLikeFlash(streamType_);
+    for (uint64_t done = 0; target && done < count;) {
+        const Span span = SpanAt(*target, streamAddress_ + done, count - done);
+        if (span.length == 0) break;
+        uint8_t* cells = target->data() + span.at;
+        if (flash && target == &chipMemory_) {
+            for (size_t i = 0; i < span.length; ++i) cells[i] &= data[done + i];
+        } else {
+            std::memcpy(cells, data + done, span.length);
+        }
+        done += span.length;
+    }
+    // The programmer stores the block while the host goes on.
+    if (streamChannel_ == 0) {
+        const uint16_t pageSize = selection_ ? selection_->pageSize : 0;
+        busyUntil_ = clock_.NowMicros() + WriteTimeMicros(streamType_, pageSize, streamAddress_, count);
     }
     streamAddress_ += count;
     streamRemaining_ -= count;
@@ -265,6 +322,8 @@ void SimProgrammer::OnSetIndicator(Payload p) {
     Answer(0, nullptr, 0);
 }
 
+// The ID read probes the socket whatever chip is selected: detection is how
+// a person finds out that the selection is wrong.
 void SimProgrammer::OnReadChipId(Payload) {
     uint8_t data[6] = {0, 0, 0, 0, 1, 0};  // byte 4 set: no ID
     if (chip_ && chip_->hasId) {
@@ -276,8 +335,11 @@ void SimProgrammer::OnReadChipId(Payload) {
 
 void SimProgrammer::OnErase(Payload p) {
     if (p.length < 3) return;
-    if (p.bytes[2] == 0) StartErase();
-    const uint8_t state = EraseFinished() ? kEraseDone : 0x00;
+    // A chip the programmer does not drive never reports the end of an erase
+    // (its status reads 0xFF: busy) and keeps its bytes.
+    const bool driven = p.bytes[0] == 0 && DrivesChip(p.bytes[1]);
+    if (p.bytes[2] == 0 && driven) StartErase();
+    const uint8_t state = driven && EraseFinished() ? kEraseDone : 0x00;
     Answer(0, &state, 1);
 }
 
@@ -299,13 +361,25 @@ void SimProgrammer::StartStream(Stream kind, Payload p) {
 
 void SimProgrammer::OnBlankCheck(Payload p) {
     if (p.length < 10) return;
-    const std::vector<uint8_t>* source = Target(p.bytes[0]);
-    const uint32_t start = Be32(p.bytes + 2);
-    const uint32_t count = Be32(p.bytes + 6);
-    bool blank = source != nullptr;
-    for (uint64_t a = start; blank && a < static_cast<uint64_t>(start) + count; ++a)
-        blank = a < source->size() && (*source)[a] == 0xFF;
-    Answer(blank ? 0 : 1, nullptr, 0);
+    Answer(RangeBlank(p.bytes[0], p.bytes[1], Be32(p.bytes + 2), Be32(p.bytes + 6)) ? 0 : 1, nullptr, 0);
+}
+
+bool SimProgrammer::RangeBlank(uint8_t channel, uint8_t commandType, uint32_t start, uint32_t count) {
+    // A chip driven with another algorithm reads as 0xFF.
+    if (channel == 0 && chip_ && !DrivesChip(commandType)) return true;
+    const std::vector<uint8_t>* source = channel == 1 ? &storage() : chip_ ? &chipMemory_ : nullptr;
+    if (!source || source->empty()) return false;
+    // Past the chip's size the addresses only repeat.
+    const uint64_t wanted = source == &chipMemory_ ? std::min<uint64_t>(count, source->size()) : count;
+    for (uint64_t done = 0; done < wanted;) {
+        const Span span = SpanAt(*source, static_cast<uint64_t>(start) + done, wanted - done);
+        const auto from = source->begin() + static_cast<std::ptrdiff_t>(span.at);
+        if (span.length == 0 || std::find_if(from, from + static_cast<std::ptrdiff_t>(span.length),
+                                             [](uint8_t b) { return b != 0xFF; }) != from + static_cast<std::ptrdiff_t>(span.length))
+            return false;
+        done += span.length;
+    }
+    return true;
 }
 
 void SimProgrammer::OnChipPresence(Payload) {
@@ -380,7 +454,7 @@ bool SimProgrammer::LoadState(const std::filesystem::path& folder, std::string& 
         return true;
     };
     if (chip_ && !load(folder / ("chip-" + chip_->name + ".bin"), chipMemory_)) return false;
-    return load(folder / "storage.bin", storage_);
+    return load(folder / "storage.bin", storage());
 }
 
 bool SimProgrammer::SaveState(const std::filesystem::path& folder, std::string& error) const {
@@ -391,7 +465,8 @@ bool SimProgrammer::SaveState(const std::filesystem::path& folder, std::string& 
         return error.empty();
     };
     if (chip_ && !save(folder / ("chip-" + chip_->name + ".bin"), chipMemory_)) return false;
-    return save(folder / "storage.bin", storage_);
+    // Storage nobody touched is as erased as the file it would leave.
+    return storage_.empty() || save(folder / "storage.bin", storage_);
 }
 
 }  // namespace tq

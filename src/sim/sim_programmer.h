@@ -45,6 +45,14 @@ struct SimFaults {
     std::set<size_t> corruptAnswerBytes;    // answer offsets flipped (xor 0xFF)
     // The drive vanishes for good once this many more transfers have run.
     std::optional<uint32_t> removeAfterTransfers;
+    // One-shot faults at one transfer, by its number (transferCount() once
+    // it is counted). That transfer fails at the drive: a write does not
+    // arrive, a read returns nothing ...
+    std::optional<uint64_t> failTransferAt;
+    // ... or its answer is lost: a frame written then is carried out but not
+    // answered, a read-stream block read then comes marked as not delivered,
+    // an answer read then finds none.
+    std::optional<uint64_t> dropAnswerAt;
     // The drive is absent while the clock is in [from, to) microseconds.
     std::vector<std::pair<uint64_t, uint64_t>> absentWindows;
     // What 0x38 reports for sockets 1 and 2 instead of the socket's real state.
@@ -82,7 +90,11 @@ public:
     void RemoveChip();
     const SimChip* chip() const { return chip_ ? &*chip_ : nullptr; }
     std::vector<uint8_t>& chipMemory() { return chipMemory_; }
-    std::vector<uint8_t>& storage() { return storage_; }
+    // Made on first use: most runs never touch its 16 MiB.
+    std::vector<uint8_t>& storage() {
+        if (storage_.empty()) storage_.assign(kStorageBytes, 0xFF);
+        return storage_;
+    }
 
     // What the host told it.
     const std::vector<uint16_t>& indicatorLog() const { return indicatorLog_; }
@@ -147,9 +159,22 @@ private:
     void AnswerText(const std::string& text);
     void StartErase();
     bool EraseFinished();
-    std::vector<uint8_t>* Target(uint8_t channel);
+    // True when the chip in the socket is driven with its own algorithm: the
+    // last selection (0x39) names its type and size, and so does the command.
+    bool DrivesChip(uint8_t commandType) const;
+    // Channel 1 the on-board storage; channel 0 the chip, when driven.
+    std::vector<uint8_t>* Target(uint8_t channel, uint8_t commandType);
+    // The bytes from `address` that lie together in the target, at most count.
+    struct Span {
+        size_t at = 0;
+        size_t length = 0;
+    };
+    Span SpanAt(const std::vector<uint8_t>& target, uint64_t address, uint64_t count) const;
+    bool RangeBlank(uint8_t channel, uint8_t commandType, uint32_t start, uint32_t count);
     void AcceptWriteBlock(const uint8_t* data, size_t length);
     bool CountTransfer();
+    bool FaultHere(const std::optional<uint64_t>& at) const { return at && *at == transfers_; }
+    void MarkNotDelivered(uint8_t* data, size_t length) const;
 
     Clock& clock_;
     std::unique_ptr<SimVolumes> volumes_;
@@ -175,6 +200,9 @@ private:
     uint32_t streamRemaining_ = 0;
     uint16_t streamBlock_ = 0;
     uint32_t streamBlockIndex_ = 0;
+
+    // End of the EEPROM write cycles of the last block stored (clock, us).
+    uint64_t busyUntil_ = 0;
 
     // Polled erase.
     bool erasing_ = false;

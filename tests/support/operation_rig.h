@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/device/commands.h"
 #include "core/device/presence.h"
 #include "core/app/session.h"
 #include "sim/sim_programmer.h"
@@ -48,7 +49,18 @@ public:
         FillDefaultLanguageTexts(session.Texts.DevLanguage);
     }
 
-    bool Connect() { return ConnectProgrammer(session.Device) == ConnectResult::Connected; }
+    // Connects and, as a person choosing the chip would, sends the chosen
+    // chip's parameters: the programmer drives no chip it was not told of.
+    bool Connect() {
+        if (ConnectProgrammer(session.Device) != ConnectResult::Connected) return false;
+        if (session.Chip.PrjInfo.ChipTypeCode != 0) SelectChosenChip();
+        return true;
+    }
+    void SelectChosenChip() {
+        const Prj_Info_Struct& prj = session.Chip.PrjInfo;
+        SelectChip(session.Device.Link, ChipSelection{static_cast<uint8_t>(prj.ChipTypeCode), prj.VoltageCode,
+                                                      prj.ChipPara, prj.ChipPara1, prj.PageSize, prj.Capacity});
+    }
 
     // Puts a chip in the socket and selects it, with a buffer of its size
     // holding 0xFF and nothing loaded.

@@ -127,9 +127,14 @@ void ApplyChipName(Session& session) {
         prj.ChipName = name;
         NewChipBuffer(session, prj.Capacity);
     }
-    if (session.Device.Link.Uart.Connected)
-        SelectChip(session.Device.Link, ChipSelection{static_cast<uint8_t>(prj.ChipTypeCode), prj.VoltageCode, prj.ChipPara,
-                                               prj.ChipPara1, prj.PageSize, prj.Capacity});
+    SendChipSelection(session);
+}
+
+void SendChipSelection(Session& session) {
+    const Prj_Info_Struct& prj = session.Chip.PrjInfo;
+    if (!session.Device.Link.Uart.Connected || prj.ChipName.empty()) return;
+    SelectChip(session.Device.Link, ChipSelection{static_cast<uint8_t>(prj.ChipTypeCode), prj.VoltageCode, prj.ChipPara,
+                                                  prj.ChipPara1, prj.PageSize, prj.Capacity});
 }
 
 bool cmbChipTypeChange(Session& session) {

@@ -46,6 +46,10 @@ bool SelectChipInFrame(Session& session, const std::string& type, const std::str
 
 // --- Steps the other parts of the program compose (no operation check). ---
 
+// Tells a connected programmer which chip to drive (command 0x39), when a
+// chip is chosen: on every choice, and again once a programmer connects.
+void SendChipSelection(Session& session);
+
 // The chip selection's buffer replacement: a new 0xFF buffer of `capacity`
 // bytes, its checksum, and the auto-run counters back to 0. Does nothing while
 // the chip frame sits in the offline project dialog.

@@ -53,6 +53,9 @@ PollResult TimerForMassProduct(Session& session) {
     if (!IdentifyProgrammer(session.Device)) return PollResult::NoAnswer;
     ShowOnline(session);
     RefillTypeList(session);
+    // A chip chosen while no programmer was connected was never sent to it:
+    // without this, the programmer would drive a chip it was never told about.
+    SendChipSelection(session);
     return PollResult::Identified;
 }
 

@@ -59,7 +59,7 @@ bool ReplacingFile::Open() {
 
 bool ReplacingFile::Write(const void* data, std::size_t size) {
     if (!error_.empty() || !file_) return false;
-    if (size == 0) return true;  // an empty image may have no storage at all
+    if (size == 0) return true;  // an empty vector's data may be null, which fwrite must not get
     errno = 0;
     if (std::fwrite(data, 1, size, file_) != size) return Fail("cannot write", temp_, errno ? errno : ENOSPC);
     return true;

@@ -43,6 +43,16 @@ TEST_F(PresencePollTest, PlugInIdentifiesAndListsThePlatformsTypes) {
     EXPECT_EQ(sim.commandLog().size(), 4u);
 }
 
+TEST_F(PresencePollTest, AChipChosenBeforeTheProgrammerConnectedIsSentToItOnConnecting) {
+    ASSERT_TRUE(SelectChipByName(session, "GD25Q64"));  // nothing to send it to yet
+    EXPECT_TRUE(sim.commandLog().empty());
+    sim.attached = true;
+    EXPECT_EQ(TimerForMassProduct(session), PollResult::Identified);
+    EXPECT_EQ(sim.commandLog(), (std::vector<uint8_t>{0x10, 0x11, 0x12, 0x13, 0x39}));
+    ASSERT_TRUE(sim.selection().has_value());
+    EXPECT_EQ(sim.selection()->capacity, 8u * 1024 * 1024);
+}
+
 TEST_F(PresencePollTest, AnotherPlatformChangesTheTypesAndTheDefaultModel) {
     sim.attached = true;
     sim.identity.model = "M500-16";

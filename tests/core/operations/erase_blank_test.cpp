@@ -146,17 +146,21 @@ TEST(FillErase, BlocksAreAtMost2048BytesAnd93EepromPausesAfterEach) {
     const struct {
         uint8_t type;
         uint32_t capacity;
+        uint16_t pageSize;
         std::vector<uint32_t> blocks;
         const char* line;
     } cases[] = {
-        {5, 4096, {2048, 2048}, "10:42:07 擦除成功.共耗时0.35秒"},  // 10 + 2 x 20 + 300 ms
-        {3, 4096, {2048, 2048}, "10:42:07 擦除成功.共耗时0.31秒"},
-        {6, 1024, {1024}, "10:42:07 擦除成功.共耗时0.31秒"},
+        // 10 + 20, the second block waits till the chip has stored the first
+        // (2048 ms), + 20 + 300 ms
+        {5, 4096, 0, {2048, 2048}, "10:42:07 擦除成功.共耗时2.38秒"},
+        // 10, the wait for the first block's 64 pages (320 ms), + 300 ms
+        {3, 4096, 32, {2048, 2048}, "10:42:07 擦除成功.共耗时0.63秒"},
+        {6, 1024, 32, {1024}, "10:42:07 擦除成功.共耗时0.31秒"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.type));
         OperationRig rig;
-        rig.UseChip(c.type, c.capacity);
+        rig.UseChip(c.type, c.capacity, c.pageSize);
         rig.sim.chipMemory()[c.capacity - 1] = 0;
         ASSERT_TRUE(rig.Connect());
         rig.ClearRecords();
