@@ -23,8 +23,8 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
 }
 }  // namespace
 
-ReplacingFile::ReplacingFile(std::filesystem::path target)
-    : target_(std::move(target)), temp_(TemporaryBeside(target_)) {}
+ReplacingFile::ReplacingFile(std::filesystem::path target, Durability durability)
+    : target_(std::move(target)), temp_(TemporaryBeside(target_)), durability_(durability) {}
 
 ReplacingFile::~ReplacingFile() {
     if (!committed_) Discard();
@@ -70,7 +70,7 @@ bool ReplacingFile::Commit() {
     errno = 0;
     if (std::fflush(file_) != 0) return Fail("cannot write", temp_, errno);
 #ifndef _WIN32
-    if (::fsync(::fileno(file_)) != 0) return Fail("cannot flush", temp_, errno);
+    if (durability_ == Durability::Synced && ::fsync(::fileno(file_)) != 0) return Fail("cannot flush", temp_, errno);
 #endif
     const int closed = std::fclose(file_);
     file_ = nullptr;

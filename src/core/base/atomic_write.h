@@ -12,9 +12,14 @@
 
 namespace tq {
 
+// Whether Commit waits until the new contents are on the disk. Files made
+// from another file that stays (a converted image) can skip that wait: a
+// crash loses nothing a second conversion cannot make again.
+enum class Durability { Synced, Flushed };
+
 class ReplacingFile {
 public:
-    explicit ReplacingFile(std::filesystem::path target);
+    explicit ReplacingFile(std::filesystem::path target, Durability durability = Durability::Synced);
     ~ReplacingFile();  // removes the temporary file unless committed
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
@@ -23,7 +28,7 @@ public:
     // exists). False with error() set when it cannot.
     bool Open();
     bool Write(const void* data, std::size_t size);
-    // Flushes the temporary file to the disk and renames it over the target.
+    // Flushes the temporary file (to the disk when Synced) and renames it over the target.
     bool Commit();
     // Leaves the target empty instead, whatever was written so far: what a
     // conversion or merge that failed part-way promises.
@@ -39,6 +44,7 @@ private:
 
     std::filesystem::path target_;
     std::filesystem::path temp_;
+    Durability durability_;
     std::FILE* file_ = nullptr;
     std::string error_;
     bool committed_ = false;

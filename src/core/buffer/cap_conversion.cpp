@@ -16,7 +16,7 @@ ConversionReport CapToBin(const std::filesystem::path& source, const std::filesy
         return report;
     };
 
-    ReplacingFile output(destination);
+    ReplacingFile output(destination, Durability::Flushed);  // the source stays: it can be converted again
     if (!output.Open()) return fail(output.error());
 
     std::error_code sizeError;

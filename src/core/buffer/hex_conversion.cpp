@@ -382,14 +382,14 @@ bool HexImage::Place(uint64_t recordAddress, const char* text, std::size_t count
         baseFixed_ = true;
     }
     const uint64_t address = upper_ + recordAddress;
-    const std::string where = "line " + std::to_string(lineNumber) + ": data at " + Hex(address, 8);
+    const auto where = [&] { return "line " + std::to_string(lineNumber) + ": data at " + Hex(address, 8); };
     if (address < base_) {
-        unplaced_ = where + " lies below the image start " + Hex(base_, 8);
+        unplaced_ = where() + " lies below the image start " + Hex(base_, 8);
         return false;
     }
     const uint64_t offset = address - base_;
     if (offset + count > limit_) {
-        unplaced_ = where + " lies beyond the largest image of " + std::to_string(limit_ >> 20) + " MiB from " +
+        unplaced_ = where() + " lies beyond the largest image of " + std::to_string(limit_ >> 20) + " MiB from " +
                     Hex(base_, 8);
         return false;
     }
@@ -443,7 +443,7 @@ ConversionReport HexToBin(const std::filesystem::path& source, const std::filesy
         return report;
     };
 
-    ReplacingFile output(destination);
+    ReplacingFile output(destination, Durability::Flushed);  // the source stays: it can be converted again
     if (!output.Open()) return fail(output.error());
 
     std::error_code sizeError;
