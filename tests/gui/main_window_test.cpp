@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QToolButton>
 
 #include "core/app/chip_selection.h"
@@ -23,6 +24,17 @@ TEST(MainWindow, AFirstRunRestores24C02AndShowsTheNotConnectedState) {
     EXPECT_EQ(rig.window->findChild<QLabel*>("ledtChipValue")->text(), "256B");
     EXPECT_EQ(rig.Label(), "ERROR");
     EXPECT_TRUE(rig.window->action("MenuPrjOffline")->isVisible());
+}
+
+TEST(MainWindow, ASavedChipWhoseTypeThePlatformLacksLeavesTheListsUnselected) {
+    GuiRig rig;
+    // The M500 platform has no SWD ARM chips.
+    rig.folder.WriteGbk("dev.ini", "[PrjInfo]\nChipName=STM32F103C8\ndefaultMode=M500\n");
+    ASSERT_TRUE(rig.Start());
+    for (const ChipList list : {ChipList::Type, ChipList::Manufacturer, ChipList::Name})
+        EXPECT_EQ(List(rig, list)->currentIndex(), -1);
+    EXPECT_EQ(rig.window->findChild<QProgressBar*>("pbDLChip1")->value(), 50);  // its design state
+    EXPECT_TRUE(rig.window->progress().label()->isHidden());
 }
 
 TEST(MainWindow, ChoosingATypeCascadesAndATypedNameCountsOnlyWhenFinished) {
