@@ -12,6 +12,9 @@
 using namespace tq::fuzz;
 
 namespace {
+
+// The protocol's number of a command result.
+int Code(tq::CommandResult result) { return static_cast<int>(result); }
 struct NullTrace final : tq::TraceView {
     void Trace(const std::string&) override {}
 };
@@ -60,13 +63,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             case 0:
             case 1: {
                 const size_t maximum = selector % 8 == 0 ? 16 : 64;
-                const int result = selector % 8 == 0 ? tq::GetFwVersion(link, text) : tq::GetHwVersion(link, text);
+                const int result = selector % 8 == 0 ? Code(tq::GetFwVersion(link, text)) : Code(tq::GetHwVersion(link, text));
                 Check(result == (answered ? 0 : 1), "a text query succeeds exactly when answered");
                 Check(text == (answered ? AnswerText(a, maximum) : "untouched"), "the text is the answer's");
                 break;
             }
             case 2: {
-                const int result = tq::ReadChipId(link, id, one, two);
+                const int result = Code(tq::ReadChipId(link, id, one, two));
                 Check(result == (!answered ? 1 : length == 6 ? 0 : 3), "chip ID result follows the answer's length");
                 if (result == 0)
                     Check(id == (uint32_t{a[6]} << 24 | uint32_t{a[7]} << 16 | uint32_t{a[8]} << 8 | a[9]) &&
@@ -75,22 +78,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 break;
             }
             case 3: {
-                const int result = tq::SendErase(link, 1, selector, 1);
+                const int result = Code(tq::SendErase(link, 1, static_cast<tq::ChipType>(selector), 1));
                 Check(result == (!answered ? 0xFF : length != 1 ? 3 : a[6] == 0x55 ? 0 : 1), "erase result follows the answer");
                 break;
             }
             case 4:
-                Check(tq::BlankCheck(link, 1, selector, 0, 0x100) == (answered && a[1] == 0 ? 0 : 5),
+                Check(Code(tq::BlankCheck(link, 1, static_cast<tq::ChipType>(selector), 0, 0x100)) == (answered && a[1] == 0 ? 0 : 5),
                       "blank only when answered with status 0");
                 break;
             case 5: {
-                const int result = tq::ChipPresence(link, selector, one, two);
+                const int result = Code(tq::ChipPresence(link, static_cast<tq::ChipType>(selector), one, two));
                 Check(result == (!answered ? 5 : length == 2 ? 0 : 6), "presence result follows the answer's length");
                 if (result == 0) Check(one == a[6] && two == a[7], "socket states are the answer's");
                 break;
             }
-            case 6: Check(tq::SetLanguage(link, selector) == (answered ? 0 : 1), "set language answered or not"); break;
-            default: Check(tq::EnterBoot(link) == (answered ? 0 : 0xFF), "enter boot answered or not"); break;
+            case 6: Check(Code(tq::SetLanguage(link, selector)) == (answered ? 0 : 1), "set language answered or not"); break;
+            default: Check(Code(tq::EnterBoot(link)) == (answered ? 0 : 0xFF), "enter boot answered or not"); break;
         }
         Check(link.Uart.Connected == (answered ? 1 : 0), "a missing answer drops the link, an answer keeps it");
     }
