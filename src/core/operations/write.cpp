@@ -59,7 +59,8 @@ OperationOutcome CheckImageFitsChip(OperationContext& operation) {
                               " 字节，芯片 " + std::to_string(prj.Capacity) + " 字节），没有发送任何内容。",
                           "資料超出晶片末尾 " + excess + " 位元組（起始位址 " + where + "，" + std::to_string(length) +
                               " 位元組，晶片 " + std::to_string(prj.Capacity) + " 位元組），沒有傳送任何內容。",
-                          excess + " bytes do not fit the chip (start " + where + ", " + std::to_string(length) +
+                          excess + (end - prj.Capacity == 1 ? " byte does" : " bytes do") + " not fit the chip (start " +
+                              where + ", " + std::to_string(length) +
                               " bytes, chip " + std::to_string(prj.Capacity) + " bytes); nothing was sent."),
                   OperationOutcome::DoesNotFit);
 }

@@ -43,7 +43,7 @@ TEST(ImageCheck, AnEmptyBufferOrDataPastTheChipIsRefusedBeforeAnythingIsSent) {
         {"verify past the end", sbVerifyClick, 64, 0xF0, OperationOutcome::DoesNotFit,
          "10:42:07 48 bytes do not fit the chip (start 0xF0, 64 bytes, chip 256 bytes); nothing was sent."},
         {"auto past the end", sbAutoClick, 2, 0xFF, OperationOutcome::DoesNotFit,
-         "10:42:07 1 bytes do not fit the chip (start 0xFF, 2 bytes, chip 256 bytes); nothing was sent."},
+         "10:42:07 1 byte does not fit the chip (start 0xFF, 2 bytes, chip 256 bytes); nothing was sent."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
