@@ -1,0 +1,33 @@
+// The screenshot tool's pictures come in sets, one file each: a set registers
+// itself with TQ_SCREENSHOTS and saves its windows through SaveShot, so a new
+// dialog adds its pictures without touching the others.
+#pragma once
+
+#include <QDir>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+namespace tq::testing {
+
+inline const char* const kLanguageCodes[3] = {"cn", "tc", "en"};
+inline const char* const kLanguageItems[3] = {"Menu_Settings_Lang_CN", "Menu_Settings_Lang_TC",
+                                              "Menu_Settings_Lang_EN"};
+
+// Saves `widget` as DIR/<name>.png; false (and a line on stderr) when it cannot.
+bool SaveShot(QWidget& widget, const QDir& dir, const QString& name);
+
+using ScreenshotSet = std::function<bool(const QDir& dir)>;
+std::vector<ScreenshotSet>& ScreenshotSets();
+
+struct ScreenshotSetRegistration {
+    explicit ScreenshotSetRegistration(ScreenshotSet set) { ScreenshotSets().push_back(std::move(set)); }
+};
+
+}  // namespace tq::testing
+
+#define TQ_SCREENSHOT_CONCAT2(a, b) a##b
+#define TQ_SCREENSHOT_CONCAT(a, b) TQ_SCREENSHOT_CONCAT2(a, b)
+#define TQ_SCREENSHOTS(function) \
+    static const ::tq::testing::ScreenshotSetRegistration TQ_SCREENSHOT_CONCAT(screenshotSet_, __LINE__){function}
