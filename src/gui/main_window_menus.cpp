@@ -26,7 +26,7 @@ QToolButton* MainWindow::AddToolButton(QLayout* group, const char* name, const c
     auto* button = new QToolButton(this);
     button->setObjectName(name);
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    button->setMinimumWidth(52);
+    button->setMinimumWidth(0);
     QAction* action = actions_.value(actionName);
     button->setIcon(action->icon());
     connect(button, &QToolButton::clicked, action, &QAction::trigger);
@@ -56,11 +56,13 @@ void MainWindow::BuildMenus() {
     busyDisabled_.removeOne(exit);  // closing asks to stop first
 
     QMenu* buffer = menu("MenuBuffer");
-    AddAction(buffer, "MenuBufferFill", &MainWindow::LaterDialogClick);
+    AddAction(buffer, "MenuBufferFill", &MainWindow::LaterDialogClick)
+        ->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
     AddAction(buffer, "MenuBufferFind", &MainWindow::LaterDialogClick, QKeySequence::Find);
     AddAction(buffer, "MenuBufferFindNext", &MainWindow::LaterDialogClick, QKeySequence::FindNext);
     AddAction(buffer, "MenuBufferGoto", &MainWindow::LaterDialogClick);
-    AddAction(buffer, "MenuBufferSwich", &MainWindow::sbSwitchClick);
+    AddAction(buffer, "MenuBufferSwich", &MainWindow::sbSwitchClick)
+        ->setIcon(s->standardIcon(QStyle::SP_MediaSeekForward));
 
     QMenu* program = menu("MenuProgram");
     AddAction(program, "MenuAuto", &MainWindow::sbAutoClick, Qt::Key_F11)->setIcon(s->standardIcon(QStyle::SP_MediaPlay));
@@ -149,6 +151,7 @@ void MainWindow::BuildToolBar() {
     row->setObjectName("ToolBarRow");
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(3);  // the English captions must fit the 800-pixel window
     const std::vector<std::pair<const char*, std::vector<const char*>>> groups{
         {"gbToolFile", {"sbOpenFile", "sbSaveFile"}},
         {"gbToolBuffer", {"sbBufferFill", "sbSwitch"}},
@@ -159,8 +162,8 @@ void MainWindow::BuildToolBar() {
         auto* group = new QGroupBox(row);
         group->setObjectName(name);
         auto* inner = new QHBoxLayout(group);
-        inner->setContentsMargins(4, 2, 4, 2);
-        inner->setSpacing(2);
+        inner->setContentsMargins(2, 2, 2, 2);
+        inner->setSpacing(1);
         // Each button finds its group by this name.
         for (const char* button : buttons) {
             auto* anchor = new QObject(group);

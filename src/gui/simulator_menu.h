@@ -1,10 +1,12 @@
 // With --simulator: a "Simulator" menu that puts the chip selected in the
-// frame into the simulated socket, takes it out, and unplugs or plugs in
-// the simulated programmer, so every state can be shown without hardware.
+// frame, or any chip of the database, into the simulated socket, takes it
+// out, and unplugs or plugs in the simulated programmer, so every state can
+// be shown without hardware.
 // The simulator is touched on the worker only, like the rest of the session.
 #pragma once
 
 #include <QMenu>
+#include <string>
 
 namespace tq {
 class SimProgrammer;
@@ -21,6 +23,9 @@ public:
     SimulatorMenu(SimProgrammer& simulator, SessionWorker& worker, StatusPanels& status, QWidget* parent);
 
     void InsertSelectedChip();
+    // Asks for a chip of the database (an editable list) and puts it in.
+    void InsertChosenChip();
+    void InsertChipNamed(const std::string& name);
     void RemoveChip();
     void SetAttached(bool attached);
 

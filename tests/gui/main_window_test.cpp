@@ -9,6 +9,7 @@
 #include "core/buffer/file_open_save.h"
 #include "core/texts/language.h"
 #include "gui/chip_frame_widget.h"
+#include "gui/simulator_menu.h"
 #include "gui_rig.h"
 
 namespace tq::testing {
@@ -73,6 +74,22 @@ TEST(MainWindow, ThePollShowsConnAfterPlugInAndErrorAfterUnplug) {
     rig.Poll();
     EXPECT_EQ(rig.Label(), "Error");
     EXPECT_EQ(rig.Panel(2), QString::fromStdString(texts.DevConStaOffline));
+}
+
+TEST(MainWindow, TheSimulatorMenuPutsAnyChipOfTheDatabaseInTheSocketForDetection) {
+    GuiRig rig;
+    ASSERT_TRUE(rig.Start());
+    rig.Poll();
+    auto* menu = rig.window->findChild<gui::SimulatorMenu*>("MenuSimulator");
+    ASSERT_NE(menu, nullptr);
+    menu->InsertChipNamed("nosuchchip");
+    rig.WaitIdle();
+    EXPECT_TRUE(rig.Panel(0).contains("no chip nosuchchip")) << rig.Panel(0).toStdString();
+    menu->InsertChipNamed("gd25q64");
+    rig.WaitIdle();
+    EXPECT_TRUE(rig.Panel(0).contains("GD25Q64 is in the socket")) << rig.Panel(0).toStdString();
+    rig.Trigger("MenuChipDetect");
+    EXPECT_EQ(List(rig, ChipList::Name)->currentText(), "GD25Q64");
 }
 
 // Erase, write and verify of a loaded image, each from its tool button.
