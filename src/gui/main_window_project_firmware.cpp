@@ -97,7 +97,7 @@ void MainWindow::MenuPrjOfflineClick() {
         projectDialog_->Retranslate(language_);
     }
     ProjectDialog* dialog = projectDialog_;
-    RunCommand(Kind::Command, [this, dialog](Session&) -> GuiStep {
+    const bool started = RunCommand(Kind::Command, [this, dialog](Session&) -> GuiStep {
         dialog->editor().MenuPrjOfflineClick();
         const ProjectForm form = dialog->editor().form;
         return [this, dialog, form] {
@@ -113,6 +113,7 @@ void MainWindow::MenuPrjOfflineClick() {
             dialog->activateWindow();
         };
     });
+    if (!started) ShowBusyRefusal();
 }
 
 void MainWindow::ProjectFormClose() {

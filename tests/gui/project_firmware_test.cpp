@@ -140,10 +140,18 @@ TEST(ProjectFirmware, AnUpdateFromTheMenuOrTheFolderEndsWithTheNewVersionInPanel
     const QString online = QString::fromStdString(rig.session->Texts.DevLanguage.DevConStaOnline +
                                                   rig.session->Texts.DevLanguage.DevConVersion);
 
-    const std::vector<uint8_t> image = SampleImage(3000);
+    // A package that cannot be opened: named in panel 0 and in a box, nothing sent.
     const std::string package = (rig.folder.path() / "fw.tqmv").string();
-    ASSERT_TRUE(FirmwarePackage(image).WriteTo(package));
     AnswerFileDialogsWith(rig, package);
+    rig.Trigger("MenuFirmUpdate");
+    ASSERT_EQ(rig.messages.size(), 1u);
+    EXPECT_TRUE(rig.messages[0].endsWith(QString::fromStdString(package))) << rig.messages[0].toStdString();
+    EXPECT_EQ(rig.Panel(0), rig.messages[0]);
+    EXPECT_TRUE(rig.sim.receivedImage().empty());
+    rig.messages.clear();
+
+    const std::vector<uint8_t> image = SampleImage(3000);
+    ASSERT_TRUE(FirmwarePackage(image).WriteTo(package));
     rig.Trigger("MenuFirmUpdate");
     EXPECT_EQ(rig.Panel(2), online + "V1.03");
     EXPECT_TRUE(rig.Panel(0).startsWith("系统烧写完成，共耗时")) << rig.Panel(0).toStdString();
