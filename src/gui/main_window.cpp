@@ -152,8 +152,8 @@ bool MainWindow::Start(const StartFunction& start) {
         return false;
     }
     if (result.outcome == StartupOutcome::DatabaseFailed) messages_->Present(MessageKind::Error, Q(result.message));
-    ApplyLanguage(result.language);
     language_ = session_.Texts.Language;
+    ApplyLanguage(result.language);
     dbVersion_ = Q(session_.Device.DevInf.DbVersion);
     if (RestoreStoppedInLists(result.chipRestore))
         progress_->ShowDesignState();
@@ -220,6 +220,7 @@ void MainWindow::ApplyLanguage(const LanguageApplied& applied) {
     for (int i = 0; i < 3; ++i)
         if (applied.menuChecks[i]) actions_.value(items[i])->setChecked(*applied.menuChecks[i]);
     for (const AppliedCaption& caption : applied.captions) ApplyCaption(Q(caption.control), Q(caption.text));
+    RetranslateProjectFirmware();
 }
 
 void MainWindow::ApplyCaption(const QString& control, const QString& text) {
@@ -346,12 +347,6 @@ void MainWindow::MenuHardInfoClick() {
             text += Q(line->label) + " " + Q(line->text) + "\n";
         return [this, text] { messages_->Present(MessageKind::Information, text.trimmed()); };
     });
-}
-
-void MainWindow::MenuPrjOfflineClick() {
-    messages_->Present(MessageKind::Information,
-                       Q(Triplet(language_, "离线工程编辑器尚未提供。", "離線工程編輯器尚未提供。",
-                                 "The offline project editor is not available yet.")));
 }
 
 void MainWindow::LaterDialogClick() {

@@ -30,6 +30,8 @@ namespace tq::gui {
 class ChipFrameWidget;
 class HexPlaceholder;
 class ProgressIndicator;
+class ProjectDialog;
+class UpdateDialog;
 class SocketPictureWidget;
 class StatusPanels;
 class SimulatorMenu;
@@ -59,6 +61,9 @@ public:
 
     // The commands by control name: menu items (QAction) and tool buttons.
     QAction* action(const QString& name) const { return actions_.value(name); }
+    // The offline project and firmware update dialogs, once first opened.
+    ProjectDialog* projectDialog() const { return projectDialog_; }
+    UpdateDialog* updateDialog() const { return updateDialog_; }
 
 public slots:
     // One presence poll step on the worker, unless something runs.
@@ -102,8 +107,17 @@ private:
     void sbStopClick();
     void MenuSelfCheckClick();
     void MenuHardInfoClick();
-    void MenuPrjOfflineClick();
     void LaterDialogClick();
+    // Offline project and firmware update (main_window_project_firmware.cpp).
+    void MenuPrjOfflineClick();
+    void ProjectButton2Click();
+    void ProjectDownloadClick();
+    void ProjectFormClose();
+    void MenuFirmUpdateClick();
+    void MenuFirmUpdateFolderClick();
+    void UpdateStartClick();
+    void RetranslateProjectFirmware();
+    void ShowBusyRefusal();
     void SelectLanguage(int index);
     void Menu_AboutClick();
     void sbHelpClick();
@@ -119,6 +133,8 @@ private:
     SocketPictureWidget* socketPinout_;
     SocketPictureWidget* socket18V_;
     SimulatorMenu* simulatorMenu_ = nullptr;
+    ProjectDialog* projectDialog_ = nullptr;
+    UpdateDialog* updateDialog_ = nullptr;
     QTimer* timerScan_;
     QHash<QString, QAction*> actions_;
     QList<QObject*> busyDisabled_;  // commands off while busy

@@ -86,14 +86,15 @@ void MainWindow::BuildMenus() {
 
     AddAction(nullptr, "MenuAutoSel", &MainWindow::LaterDialogClick);
     bar->addAction(actions_.value("MenuAutoSel"));
-    // Kept visible: the editor's notice is reachable in every run.
+    // Kept visible: the editor is reachable in every run.
     AddAction(nullptr, "MenuPrjOffline", &MainWindow::MenuPrjOfflineClick);
     bar->addAction(actions_.value("MenuPrjOffline"));
 
     QMenu* hardware = menu("MenuHardWare");
     AddAction(hardware, "MenuHardInfo", &MainWindow::MenuHardInfoClick)->setIcon(s->standardIcon(QStyle::SP_DriveHDIcon));
-    AddAction(hardware, "MenuFirmUpdate", &MainWindow::LaterDialogClick)
+    AddAction(hardware, "MenuFirmUpdate", &MainWindow::MenuFirmUpdateClick)
         ->setIcon(s->standardIcon(QStyle::SP_BrowserReload));
+    AddAction(hardware, "MenuFirmUpdateFolder", &MainWindow::MenuFirmUpdateFolderClick);
 
     languageMenu_ = menu("Menu_Language");
     const char* languages[3][2] = {

@@ -1,0 +1,217 @@
+// The main window's offline project and firmware update commands: the
+// project dialog (with the chip frame lent to it while it is open), the
+// update from the menu (package from a file dialog, progress on pbDLChip1 and
+// status panel 0) and the update dialog. Each engine step runs on the worker
+// in the window's busy state.
+#include <QGroupBox>
+#include <optional>
+
+#include "core/app/session.h"
+#include "core/firmware/firmware_update.h"
+#include "core/project/project_download.h"
+#include "core/texts/language.h"
+#include "gui/chip_frame_widget.h"
+#include "gui/main_window.h"
+#include "gui/project_dialog.h"
+#include "gui/socket_picture.h"
+#include "gui/status_panels.h"
+#include "gui/update_dialog.h"
+#include "sim/sim_programmer.h"
+
+namespace tq::gui {
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// The session's messages while a project step runs: an error (a file that
+// cannot be read, a refused project) also goes into the dialog's log.
+class LoggedErrors final : public MessageView {
+public:
+    LoggedErrors(Session& session, ProjectLogView& log)
+        : session_(session), inner_(*session.Views.messages), log_(log) {
+        session_.Views.messages = this;
+    }
+    ~LoggedErrors() override { session_.Views.messages = &inner_; }
+    LoggedErrors(const LoggedErrors&) = delete;
+    LoggedErrors& operator=(const LoggedErrors&) = delete;
+
+    void ShowMessage(const std::string& text) override { inner_.ShowMessage(text); }
+    void ShowWarning(const std::string& text) override { inner_.ShowWarning(text); }
+    void ShowError(const std::string& text) override {
+        log_.AppendLine(text, LogColour::Red);
+        inner_.ShowError(text);
+    }
+    bool AskYesNo(const std::string& text) override { return inner_.AskYesNo(text); }
+
+private:
+    Session& session_;
+    MessageView& inner_;
+    ProjectLogView& log_;
+};
+
+// The menu's update has no dialog: its image progress goes to pbDLChip1.
+class MainWindowBar final : public UpdateDialogView {
+public:
+    explicit MainWindowBar(ProgressView& bar) : bar_(bar) {}
+    void ClearLog() override {}
+    void AddLogLine(const std::string&) override {}
+    void SetBarMaximum(uint32_t maximum) override { bar_.SetMaximum(maximum); }
+    void SetBarPosition(uint32_t position) override { bar_.SetPosition(position); }
+    void CloseDialog() override {}
+
+private:
+    ProgressView& bar_;
+};
+
+QGroupBox* ChipInfoGroup(ChipFrameWidget* frame) { return frame->findChild<QGroupBox*>("gbChipInfoDesc"); }
+
+}  // namespace
+
+void MainWindow::ShowBusyRefusal() {
+    messages_->Present(MessageKind::Warning, Q(Triplet(language_, "另一项操作正在进行，请等它结束后再试。",
+                                                       "另一項操作正在進行，請等它結束後再試。",
+                                                       "Another operation is running; try again once it has ended.")));
+}
+
+void MainWindow::RetranslateProjectFirmware() {
+    if (QAction* folder = actions_.value("MenuFirmUpdateFolder"))
+        folder->setText(Q(Triplet(language_, "从文件夹更新", "從資料夾更新", "Update from Folder")) + "(&F)");
+    if (projectDialog_) projectDialog_->Retranslate(language_);
+    if (updateDialog_) updateDialog_->Retranslate(language_);
+}
+
+// --- Offline project ---
+
+void MainWindow::MenuPrjOfflineClick() {
+    if (!projectDialog_) {
+        projectDialog_ = new ProjectDialog(session_.Operation, session_.Window.ChipFrameInProjectDialog, this);
+        connect(projectDialog_, &ProjectDialog::Button2Clicked, this,
+                [this] { Guard("Button2", [this] { ProjectButton2Click(); }); });
+        connect(projectDialog_, &ProjectDialog::btnDownLoadPrjClicked, this,
+                [this] { Guard("btnDownLoadPrj", [this] { ProjectDownloadClick(); }); });
+        connect(projectDialog_, &QDialog::finished, this, [this] { Guard("TfrmProject", [this] { ProjectFormClose(); }); });
+        for (QObject* command : projectDialog_->sessionCommands()) {
+            busyDisabled_ << command;
+            qobject_cast<QWidget*>(command)->setEnabled(!busy_);
+        }
+        projectDialog_->Retranslate(language_);
+    }
+    ProjectDialog* dialog = projectDialog_;
+    const bool started = RunCommand(Kind::Command, [this, dialog](Session&) -> GuiStep {
+        dialog->editor().MenuPrjOfflineClick();
+        const ProjectForm form = dialog->editor().form;
+        return [this, dialog, form] {
+            dialog->ShowSteps(form);
+            // The frame is one object: the chip chosen in the dialog is the
+            // main window's chip too (the buffer stays as it is meanwhile).
+            ChipInfoGroup(chipFrame_)->hide();
+            dialog->chipFrameHost()->addWidget(chipFrame_);
+            chipFrame_->show();
+            if (!dialog->isVisible()) dialog->move(pos() + QPoint(10, 120));
+            dialog->show();
+            dialog->raise();
+            dialog->activateWindow();
+        };
+    });
+    if (!started) ShowBusyRefusal();
+}
+
+void MainWindow::ProjectFormClose() {
+    // The frame goes back above the socket pictures, its home in the left column.
+    for (QBoxLayout* column : centralWidget()->findChildren<QBoxLayout*>()) {
+        if (column->indexOf(socketPinout_) < 0) continue;
+        column->insertWidget(0, chipFrame_);
+        break;
+    }
+    ChipInfoGroup(chipFrame_)->show();
+    chipFrame_->show();
+    ProjectDialog* dialog = projectDialog_;
+    worker_->Post([dialog](Session&) -> GuiStep {
+        dialog->editor().FormClose();
+        return {};
+    });
+}
+
+void MainWindow::ProjectButton2Click() {
+    ProjectDialog* dialog = projectDialog_;
+    const bool started = RunCommand(Kind::Command, [dialog](Session& s) -> GuiStep {
+        const LoggedErrors errors(s, *dialog);
+        if (!dialog->editor().Button2Click()) return {};
+        return [dialog, name = dialog->editor().form.editPrjName] { dialog->SetProjectName(name); };
+    });
+    if (!started) ShowBusyRefusal();
+}
+
+void MainWindow::ProjectDownloadClick() {
+    ProjectDialog* dialog = projectDialog_;
+    const bool started = RunCommand(Kind::Command, [this, dialog, form = dialog->Form()](Session& s) mutable -> GuiStep {
+        // The chip is the frame's: its name list's text while an item is selected.
+        const ChipListState& names = s.Window.ChipFrame.name;
+        form.chipName = names.index >= 0 ? names.text : std::string();
+        const LoggedErrors errors(s, *dialog);
+        if (tq::btnDownLoadPrjClick(s.Operation, dialog->views(), form) == kStepBusy)
+            return [this] { ShowBusyRefusal(); };
+        return {};
+    });
+    if (!started) ShowBusyRefusal();
+}
+
+// --- Firmware update ---
+
+void MainWindow::MenuFirmUpdateClick() {
+    const bool started = RunCommand(Kind::Command, [this](Session& s) -> GuiStep {
+        MainWindowBar bar(*s.Views.progress);
+        const FirmwareUpdateResult result = tq::MenuFirmUpdateClick(s.Operation, bar);
+        return [this, result] {
+            if (result == FirmwareUpdateResult::Busy) ShowBusyRefusal();
+            // Panel 0 names the package that could not be read; a box makes sure it is seen.
+            if (result == FirmwareUpdateResult::PackageUnreadable)
+                messages_->Present(MessageKind::Error, status_->PanelText(0));
+        };
+    });
+    if (!started) ShowBusyRefusal();
+}
+
+void MainWindow::MenuFirmUpdateFolderClick() {
+    if (!updateDialog_) {
+        updateDialog_ = new UpdateDialog(this);
+        connect(updateDialog_, &UpdateDialog::btnStartIAPClicked, this,
+                [this] { Guard("btnStartIAP", [this] { UpdateStartClick(); }); });
+        for (QObject* command : updateDialog_->sessionCommands()) {
+            busyDisabled_ << command;
+            qobject_cast<QWidget*>(command)->setEnabled(!busy_);
+        }
+        updateDialog_->Retranslate(language_);
+    }
+    updateDialog_->show();
+    updateDialog_->raise();
+    updateDialog_->activateWindow();
+}
+
+void MainWindow::UpdateStartClick() {
+    UpdateDialog* dialog = updateDialog_;
+    const bool bootReady = dialog->bootReady();
+    const bool started = RunCommand(Kind::Command, [this, dialog, bootReady](Session& s) -> GuiStep {
+        // The dialog waits for the programmer to leave and return as its boot
+        // loader and again as the new firmware; the simulated one re-enumerates
+        // like that only when asked to.
+        std::optional<SimReenumeration> previous;
+        if (simulator_) {
+            previous = simulator_->reenumeration;
+            if (!previous) simulator_->reenumeration = SimReenumeration{};
+        }
+        const FirmwareUpdateResult result = tq::btnStartIAPClick(s.Operation, *dialog, bootReady);
+        if (simulator_) simulator_->reenumeration = previous;
+        return [this, dialog, result] {
+            if (result == FirmwareUpdateResult::Busy) ShowBusyRefusal();
+            // The log's last line names the package that could not be read.
+            if (result == FirmwareUpdateResult::PackageUnreadable) {
+                const QStringList lines = dialog->log()->toPlainText().split('\n');
+                messages_->Present(MessageKind::Error, lines.isEmpty() ? QString() : lines.back());
+            }
+        };
+    });
+    if (!started) ShowBusyRefusal();
+}
+
+}  // namespace tq::gui

@@ -1,0 +1,241 @@
+#include "gui/project_dialog.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QTabBar>
+#include <QTextCursor>
+
+#include "core/texts/language.h"
+#include "gui/gui_thread.h"
+
+namespace tq::gui {
+namespace {
+
+QString T(int language, const char* simplified, const char* traditional, const char* english) {
+    return QString::fromStdString(Triplet(language, simplified, traditional, english));
+}
+
+QColor ColourOf(LogColour colour, const QPalette& palette) {
+    switch (colour) {
+        case LogColour::Grey: return QColor(128, 128, 128);
+        case LogColour::Red: return QColor(255, 0, 0);
+        case LogColour::WindowText: break;
+    }
+    return palette.color(QPalette::WindowText);
+}
+
+void SetItems(QComboBox* box, const QStringList& items) {
+    for (int i = 0; i < items.size() && i < box->count(); ++i) box->setItemText(i, items[i]);
+}
+
+}  // namespace
+
+ProjectDialog::ProjectDialog(OperationContext& context, bool& chipFrameInDialog, QWidget* parent)
+    : QDialog(parent), editor_(context, *this, chipFrameInDialog) {
+    setObjectName("TfrmProject");
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(6, 6, 6, 0);
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName("pagOffPrj");
+    pages_->addTab(BuildEditPage(), QString());
+    pages_->tabBar()->hide();  // the project list page takes no part
+    column->addWidget(pages_, 1);
+
+    statusBar_ = new QStatusBar(this);
+    statusBar_->setObjectName("sbPrj");
+    statusBar_->setSizeGripEnabled(false);
+    for (int i = 0; i < 2; ++i) {
+        panels_[i] = new QLabel(statusBar_);
+        panels_[i]->setObjectName(QString("sbPrjPanel%1").arg(i));
+        statusBar_->addWidget(panels_[i], 1);
+    }
+    column->addWidget(statusBar_);
+    Retranslate(0);
+}
+
+QWidget* ProjectDialog::BuildEditPage() {
+    auto* page = new QWidget;
+    page->setObjectName("tabPrjEdit");
+    auto* grid = new QGridLayout(page);
+
+    chipFrameHost_ = new QVBoxLayout;
+    grid->addLayout(chipFrameHost_, 0, 0, Qt::AlignTop);
+
+    operation_ = new QGroupBox(page);
+    auto* steps = new QGridLayout(operation_);
+    methodLabel_ = new QLabel(operation_);
+    methodLabel_->setObjectName("labelDownMethod");
+    method_ = new QComboBox(operation_);
+    method_->setObjectName("cmbDownMethod");
+    method_->addItems({"", "", ""});
+    method_->setCurrentIndex(1);
+    steps->addWidget(methodLabel_, 0, 0);
+    steps->addWidget(method_, 0, 1, 1, 2);
+    const std::array<std::pair<QCheckBox**, const char*>, 5> boxes{{{&idCheck_, "chkPrjIdCheck"},
+                                                                    {&erase_, "chkPrjErase"},
+                                                                    {&blankCheck_, "chkPrjBlankCheck"},
+                                                                    {&write_, "chkPrjWrite"},
+                                                                    {&verify_, "chkPrjVerify"}}};
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        QCheckBox* box = new QCheckBox(operation_);
+        box->setObjectName(boxes[i].second);
+        *boxes[i].first = box;
+        steps->addWidget(box, 1 + static_cast<int>(i) / 3, static_cast<int>(i) % 3);
+    }
+    limit_ = new QCheckBox(operation_);
+    limit_->setObjectName("chkProTimes");
+    limitCount_ = new QLineEdit("0", operation_);
+    limitCount_->setObjectName("editProTimes");
+    steps->addWidget(limit_, 3, 0);
+    steps->addWidget(limitCount_, 3, 1, 1, 2);
+    grid->addWidget(operation_, 0, 1, Qt::AlignTop);
+
+    // Created hidden, as the editor has always had it: nothing shows it, so
+    // projects from this dialog carry no serial numbers.
+    serial_ = new QGroupBox(page);
+    serial_->setObjectName("gbPrjSN");
+    auto* sn = new QGridLayout(serial_);
+    autoSerial_ = new QCheckBox(serial_);
+    autoSerial_->setObjectName("chkAutoSN");
+    serialBytesLabel_ = new QLabel(serial_);
+    serialBytes_ = new QComboBox(serial_);
+    serialBytes_->setObjectName("cmbSNBytes");
+    serialBytes_->addItems({"1Byte", "2Byte", "4Byte"});
+    serialBytes_->setPlaceholderText("4Byte");
+    serialBytes_->setCurrentIndex(-1);
+    serialEndianLabel_ = new QLabel(serial_);
+    serialEndian_ = new QComboBox(serial_);
+    serialEndian_->setObjectName("cmbSNEndian");
+    serialEndian_->addItems({"", ""});
+    serialAddressLabel_ = new QLabel(serial_);
+    serialAddress_ = new QLineEdit("00000000", serial_);
+    serialAddress_->setObjectName("lbeSnAddr");
+    serialValueLabel_ = new QLabel(serial_);
+    serialValue_ = new QLineEdit("00000000", serial_);
+    serialValue_->setObjectName("lbeSnValue");
+    sn->addWidget(autoSerial_, 0, 0, 1, 2);
+    sn->addWidget(serialBytesLabel_, 1, 0);
+    sn->addWidget(serialBytes_, 1, 1);
+    sn->addWidget(serialEndianLabel_, 2, 0);
+    sn->addWidget(serialEndian_, 2, 1);
+    sn->addWidget(serialAddressLabel_, 3, 0);
+    sn->addWidget(serialAddress_, 3, 1);
+    sn->addWidget(serialValueLabel_, 4, 0);
+    sn->addWidget(serialValue_, 4, 1);
+    serial_->hide();
+    grid->addWidget(serial_, 1, 1);
+
+    auto* fileRow = new QHBoxLayout;
+    chooseFile_ = new QPushButton(page);
+    chooseFile_->setObjectName("Button2");
+    connect(chooseFile_, &QPushButton::clicked, this, &ProjectDialog::Button2Clicked);
+    projectName_ = new QLineEdit(page);
+    projectName_->setObjectName("editPrjName");
+    download_ = new QPushButton(page);
+    download_->setObjectName("btnDownLoadPrj");
+    connect(download_, &QPushButton::clicked, this, &ProjectDialog::btnDownLoadPrjClicked);
+    fileRow->addWidget(chooseFile_);
+    fileRow->addWidget(projectName_, 1);
+    fileRow->addWidget(download_);
+    grid->addLayout(fileRow, 2, 0, 1, 2);
+
+    bar_ = new QProgressBar(page);
+    bar_->setObjectName("pbPrjDownStatus");
+    bar_->setValue(0);
+    grid->addWidget(bar_, 3, 0, 1, 2);
+    log_ = new QTextEdit(page);
+    log_->setObjectName("memLogOffPrj");
+    log_->setReadOnly(true);
+    log_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    log_->setMinimumHeight(90);
+    grid->addWidget(log_, 4, 0, 1, 2);
+    grid->setRowStretch(4, 1);
+    grid->setColumnStretch(1, 1);
+    return page;
+}
+
+void ProjectDialog::Retranslate(int language) {
+    setWindowTitle(T(language, "离线工程", "離線工程", "Offline Project"));
+    pages_->setTabText(0, T(language, "离线工程编辑", "離線工程編輯", "Edit Offline Project"));
+    operation_->setTitle(T(language, "操作设定", "操作設定", "Operation"));
+    methodLabel_->setText(T(language, "下载方式", "下載方式", "Download method"));
+    SetItems(method_, {T(language, "手动", "手動", "Manual"), T(language, "自动", "自動", "Automatic"),
+                       T(language, "机台烧录", "機台燒錄", "Machine")});
+    verify_->setText(T(language, "校验", "校驗", "Verify"));
+    write_->setText(T(language, "写入", "寫入", "Write"));
+    erase_->setText(T(language, "擦除", "擦除", "Erase"));
+    idCheck_->setText(T(language, "ID检查", "ID檢查", "ID check"));
+    blankCheck_->setText(T(language, "查空", "查空", "Blank check"));
+    limit_->setText(T(language, "限制次数", "限制次數", "Count limit"));
+    serial_->setTitle(T(language, "序号设定", "序號設定", "Serial numbers"));
+    autoSerial_->setText(T(language, "自动添加序列号", "自動添加序列號", "Add serial numbers"));
+    serialBytesLabel_->setText(T(language, "字节数:", "位元組數:", "Bytes:"));
+    serialEndianLabel_->setText(T(language, "大小端:", "大小端:", "Byte order:"));
+    SetItems(serialEndian_, {T(language, "大端", "大端", "Big endian"), T(language, "小端", "小端", "Little endian")});
+    serialAddressLabel_->setText(T(language, "地址：", "位址：", "Address:"));
+    serialValueLabel_->setText(T(language, "数值：", "數值：", "Value:"));
+    chooseFile_->setText(T(language, "选择数据文件", "選擇資料檔案", "Choose Data File"));
+    download_->setText(T(language, "下载当前工程", "下載當前工程", "Download Project"));
+    projectName_->setPlaceholderText(T(language, "工程名称", "工程名稱", "Project name"));
+}
+
+ProjectForm ProjectDialog::Form() const {
+    ProjectForm form;
+    form.editPrjName = projectName_->text().toStdString();
+    form.cmbDownMethod = method_->currentIndex();
+    form.chkPrjIdCheck = idCheck_->isChecked();
+    form.chkPrjErase = erase_->isChecked();
+    form.chkPrjWrite = write_->isChecked();
+    form.chkPrjVerify = verify_->isChecked();
+    form.chkAutoSN = autoSerial_->isChecked();
+    form.cmbSNBytes = serialBytes_->currentIndex();
+    form.cmbSNEndian = serialEndian_->currentIndex();
+    form.lbeSnAddr = serialAddress_->text().toStdString();
+    form.lbeSnValue = serialValue_->text().toStdString();
+    form.chkProTimes = limit_->isChecked();
+    form.editProTimes = limitCount_->text().toStdString();
+    return form;
+}
+
+void ProjectDialog::ShowSteps(const ProjectForm& form) {
+    idCheck_->setChecked(form.chkPrjIdCheck);
+    erase_->setChecked(form.chkPrjErase);
+    write_->setChecked(form.chkPrjWrite);
+    verify_->setChecked(form.chkPrjVerify);
+}
+
+void ProjectDialog::SetProjectName(const std::string& name) { projectName_->setText(QString::fromStdString(name)); }
+
+void ProjectDialog::Clear() {
+    PostTo(this, [this] { log_->clear(); });
+}
+
+void ProjectDialog::AppendLine(const std::string& text, LogColour colour) {
+    PostTo(this, [this, line = QString::fromStdString(text), colour] {
+        QTextCursor cursor(log_->document());
+        cursor.movePosition(QTextCursor::End);
+        if (!log_->document()->isEmpty()) cursor.insertBlock();
+        QTextCharFormat format;
+        format.setForeground(ColourOf(colour, palette()));
+        cursor.insertText(line, format);
+        log_->setTextCursor(cursor);
+        log_->ensureCursorVisible();
+        log_->setFocus();
+    });
+}
+
+void ProjectDialog::StatusPanels::SetPanelText(int panel, const std::string& text) {
+    if (panel < 0 || panel > 1) return;
+    PostTo(&dialog_, [this, panel, t = QString::fromStdString(text)] { dialog_.panels_[panel]->setText(t); });
+}
+
+void ProjectDialog::Bar::SetMaximum(uint32_t maximum) {
+    PostTo(&dialog_, [this, maximum] { dialog_.bar_->setMaximum(static_cast<int>(std::min<uint32_t>(maximum, INT32_MAX))); });
+}
+
+void ProjectDialog::Bar::SetPosition(uint32_t position) {
+    PostTo(&dialog_, [this, position] { dialog_.bar_->setValue(static_cast<int>(std::min<uint32_t>(position, INT32_MAX))); });
+}
+
+}  // namespace tq::gui
