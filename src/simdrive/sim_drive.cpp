@@ -3,6 +3,7 @@
 
 #include <fuse.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
