@@ -113,6 +113,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     RegisterChipOperationCommands(app, context);
     RegisterDetectCommand(app, context);
     RegisterUserChipCommands(app, context);
+    RegisterDevicesCommand(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

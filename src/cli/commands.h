@@ -18,5 +18,6 @@ void RegisterMergeCommand(CLI::App& app, CliContext& context);
 void RegisterChipOperationCommands(CLI::App& app, CliContext& context);
 void RegisterDetectCommand(CLI::App& app, CliContext& context);
 void RegisterUserChipCommands(CLI::App& app, CliContext& context);
+void RegisterDevicesCommand(CLI::App& app, CliContext& context);
 
 }  // namespace tq

@@ -1,5 +1,6 @@
 #include "core/app/session_assembly.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/app/session.h"
@@ -7,6 +8,22 @@
 #include "sim/sim_programmer.h"
 
 namespace tq {
+
+std::vector<std::string> DeviceListFromText(const std::string& text) {
+#ifdef _WIN32
+    const char separator = ';';  // drive letters carry colons
+#else
+    const char separator = ':';
+#endif
+    std::vector<std::string> roots;
+    size_t from = 0;
+    while (from <= text.size()) {
+        const size_t cut = std::min(text.find(separator, from), text.size());
+        if (cut > from) roots.push_back(text.substr(from, cut - from));
+        from = cut + 1;
+    }
+    return roots;
+}
 
 std::filesystem::path ProgramFolderFor(const std::string& programDir) {
     if (!programDir.empty()) return programDir;
@@ -31,6 +48,8 @@ SessionAssembly::SessionAssembly(const FrontEndOptions& options)
     if (device.empty() && !options.simulator)
         if (const char* env = std::getenv("TQPROG_DEVICE"); env) device = env;
     session_->Device.Link.SetExplicitDevice(device);
+    if (!options.simulator)
+        if (const char* env = std::getenv("TQPROG_DEVICES"); env) session_->Device.Link.SetExtraDevices(DeviceListFromText(env));
 }
 
 SessionAssembly::~SessionAssembly() = default;

@@ -1,12 +1,14 @@
 // How a front-end brings a session up: the program folder, the clock, the
 // real volumes or the simulated programmer behind the platform seam, an
-// explicit programmer drive, start-up, and the simulated socket.
+// explicit programmer drive or extra volumes for discovery, start-up, and
+// the simulated socket.
 #pragma once
 
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/app/simulator_setup.h"
 #include "core/app/startup.h"
@@ -25,6 +27,10 @@ struct FrontEndOptions {
     std::optional<int32_t> language;         // --lang N; empty: the Language setting
     SimulatorOptions sim;                    // only with `simulator`
 };
+
+// The volume roots of TQPROG_DEVICES, which discovery examines after the
+// removable volumes: separated by ':' (';' on Windows), empty parts skipped.
+std::vector<std::string> DeviceListFromText(const std::string& text);
 
 // --program-dir, else TQPROG_HOME, else the executable's folder.
 std::filesystem::path ProgramFolderFor(const std::string& programDir);

@@ -39,23 +39,44 @@ std::string ParentOf(const std::string& path) {
 }
 }  // namespace
 
-bool DeviceLink::FindDeviceDrive() {
+bool DeviceLink::VisitDeviceDrives(const std::function<bool(const DeviceDrive&)>& take) {
+    const auto isProgrammerDrive = [](const VolumeInfo& volume) {
+        return volume.readable && volume.totalBytes == kDeviceVolumeBytes;
+    };
     if (!explicitDevice_.empty()) {
         const bool namesFile = EndsWithExchangeFileName(explicitDevice_);
         const std::string root = namesFile ? ParentOf(explicitDevice_) : explicitDevice_;
-        const VolumeInfo volume = volumes_.Describe(root);
-        if (!volume.readable || volume.totalBytes != kDeviceVolumeBytes) return false;
-        Uart.ReadPath = namesFile ? explicitDevice_ : volumes_.PathInRoot(root, kExchangeFileName);
-        Uart.WritePath = Uart.ReadPath;
-        return true;
+        if (!isProgrammerDrive(volumes_.Describe(root))) return false;
+        return take({root, namesFile ? explicitDevice_ : volumes_.PathInRoot(root, kExchangeFileName)});
     }
-    for (const VolumeInfo& volume : volumes_.List()) {
-        if (!volume.removable || !volume.readable || volume.totalBytes != kDeviceVolumeBytes) continue;
-        Uart.ReadPath = volumes_.PathInRoot(volume.root, kExchangeFileName);
-        Uart.WritePath = Uart.ReadPath;
-        return true;
-    }
+    std::vector<std::string> offered;  // a root named twice is one drive
+    const auto offer = [&](const std::string& root) {
+        if (std::find(offered.begin(), offered.end(), root) != offered.end()) return false;
+        offered.push_back(root);
+        return take({root, volumes_.PathInRoot(root, kExchangeFileName)});
+    };
+    for (const VolumeInfo& volume : volumes_.List())
+        if (volume.removable && isProgrammerDrive(volume) && offer(volume.root)) return true;
+    for (const std::string& root : extraDevices_)
+        if (isProgrammerDrive(volumes_.Describe(root)) && offer(root)) return true;
     return false;
+}
+
+bool DeviceLink::FindDeviceDrive() {
+    return VisitDeviceDrives([this](const DeviceDrive& drive) {
+        Uart.ReadPath = drive.exchangeFile;
+        Uart.WritePath = Uart.ReadPath;
+        return true;
+    });
+}
+
+std::vector<DeviceLink::DeviceDrive> DeviceLink::DeviceDrives() {
+    std::vector<DeviceDrive> drives;
+    VisitDeviceDrives([&drives](const DeviceDrive& drive) {
+        drives.push_back(drive);
+        return false;
+    });
+    return drives;
 }
 
 ExchangeFile* DeviceLink::OpenHandle(bool forWrite) {

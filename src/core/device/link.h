@@ -5,8 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/platform/clock.h"
 #include "core/platform/volumes.h"
@@ -75,6 +77,10 @@ public:
     // Skips volume discovery: a volume root or a file on the volume
     // (the 4608-byte rule still applies). Empty = discover.
     void SetExplicitDevice(std::string path) { explicitDevice_ = std::move(path); }
+    // Volume roots that discovery examines after the removable volumes,
+    // whatever the system says about them (a drive that reports itself as
+    // fixed, a user-space drive); the 4608-byte rule applies to them too.
+    void SetExtraDevices(std::vector<std::string> roots) { extraDevices_ = std::move(roots); }
     void SetObserver(LinkObserver* observer) { observer_ = observer; }
     void SetTrace(TraceView* trace) { trace_ = trace; }
     TraceView* trace() { return trace_; }
@@ -82,6 +88,13 @@ public:
     Volumes& volumes() { return volumes_; }
 
     bool FindDeviceDrive();
+    // Every programmer drive discovery accepts, in its order: the volume
+    // root and the exchange file on it.
+    struct DeviceDrive {
+        std::string root;
+        std::string exchangeFile;
+    };
+    std::vector<DeviceDrive> DeviceDrives();
     uint32_t DeviceWrite(const uint8_t* data, uint32_t length);
     uint32_t DeviceRead(uint8_t* buffer, uint32_t length);
     void DeviceReset();
@@ -95,6 +108,8 @@ public:
     void Wait1us(uint32_t n) { clock_.Wait1us(n); }
 
 private:
+    // Offers each accepted drive in discovery order until `take` returns true.
+    bool VisitDeviceDrives(const std::function<bool(const DeviceDrive&)>& take);
     // The transfers themselves; the public ones add a trace line for bulk blocks.
     uint32_t WriteSectors(const uint8_t* data, uint32_t length);
     uint32_t ReadSectors(uint8_t* buffer, uint32_t length);
@@ -107,6 +122,7 @@ private:
     LinkObserver* observer_ = nullptr;
     TraceView* trace_ = nullptr;
     std::string explicitDevice_;
+    std::vector<std::string> extraDevices_;
     AlignedBytes frameBuffer_{2 * kAreaSize};
     AlignedBytes staging_{kAreaSize};
     bool fallbackNoticeShown_ = false;

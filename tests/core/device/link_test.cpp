@@ -62,6 +62,22 @@ TEST_F(LinkFixture, ExplicitDeviceSkipsDiscoveryButKeepsTheSizeRule) {
     EXPECT_FALSE(link.FindDeviceDrive());
 }
 
+TEST_F(LinkFixture, ExtraDevicesAreExaminedAfterTheRemovableOnesUnderTheSizeRule) {
+    // A user-space drive reports itself as fixed; a removable one still wins.
+    volumes.volumes = {VolumeInfo{"/mnt/fuse", false, true, 4608}, VolumeInfo{"/mnt/big", false, true, 1 << 20},
+                       VolumeInfo{"/mnt/gone", false, false, 4608}, ProgrammerVolume("/media/usb")};
+    link.SetExtraDevices({"/mnt/big", "/mnt/gone", "/mnt/fuse", "/media/usb", "/mnt/fuse"});
+    ASSERT_TRUE(link.FindDeviceDrive());
+    EXPECT_EQ(link.Uart.ReadPath, "/media/usbWrite.Temp");
+    std::vector<std::string> listed;
+    for (const DeviceLink::DeviceDrive& drive : link.DeviceDrives()) listed.push_back(drive.root + "|" + drive.exchangeFile);
+    EXPECT_EQ(listed, (std::vector<std::string>{"/media/usb|/media/usbWrite.Temp", "/mnt/fuse|/mnt/fuseWrite.Temp"}));
+
+    volumes.volumes.pop_back();  // the removable drive is pulled
+    ASSERT_TRUE(link.FindDeviceDrive());
+    EXPECT_EQ(link.Uart.ReadPath, "/mnt/fuseWrite.Temp");
+}
+
 TEST_F(LinkFixture, TransfersCoverWholeSectors) {
     Connect();
     struct Case {

@@ -1,0 +1,91 @@
+// `devices`: every attached programmer (the removable drives, the volumes
+// of TQPROG_DEVICES, the simulator with --simulator) with its volume root,
+// model, serial number and firmware version, so a production line can start
+// one process per programmer with --device ROOT.
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <memory>
+#include <ostream>
+
+#include "cli/chip_command.h"
+#include "cli/cli_context.h"
+#include "cli/commands.h"
+#include "cli/text_table.h"
+#include "core/device/attached_programmers.h"
+#include "core/texts/language.h"
+
+namespace tq {
+namespace {
+
+std::string JsonText(const std::string& text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
+            quoted += escaped;
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + '"';
+}
+
+void PrintJson(std::ostream& out, const std::vector<AttachedProgrammer>& programmers) {
+    out << '[';
+    for (size_t i = 0; i < programmers.size(); ++i) {
+        const AttachedProgrammer& p = programmers[i];
+        const Dev_Inf_Struct& id = p.identity;
+        out << (i ? ",\n " : "") << "{\"root\": " << JsonText(p.root) << ", \"answered\": " << (p.answered ? "true" : "false")
+            << ", \"model\": " << JsonText(id.Model) << ", \"serial\": " << JsonText(id.SerialNo)
+            << ", \"firmware\": " << JsonText(id.FwVersion) << ", \"hardware\": " << JsonText(id.HwVersion) << '}';
+    }
+    out << "]\n";
+}
+
+void PrintList(CliContext& context, int32_t language, const std::vector<AttachedProgrammer>& programmers) {
+    std::vector<std::vector<std::string>> table;
+    table.push_back({Triplet(language, "卷", "磁碟區", "Volume"), Triplet(language, "型号", "型號", "Model"),
+                     Triplet(language, "序列号", "序號", "Serial number"),
+                     Triplet(language, "固件版本", "韌體版本", "Firmware version")});
+    for (const AttachedProgrammer& p : programmers) {
+        if (p.answered)
+            table.push_back({p.root, p.identity.Model, p.identity.SerialNo, p.identity.FwVersion});
+        else
+            table.push_back({p.root, Triplet(language, "（没有应答）", "（沒有應答）", "(no answer)"), "-", "-"});
+    }
+    PrintTable(context.out, table);
+}
+
+void RunDevices(CliContext& context, bool json) {
+    Session& session = context.session();
+    const int32_t language = session.Texts.Language;
+    const std::vector<AttachedProgrammer> programmers = ListAttachedProgrammers(session.Device);
+    if (json)
+        PrintJson(context.out, programmers);
+    else if (!programmers.empty())
+        PrintList(context, language, programmers);
+    bool anyAnswered = false;
+    for (const AttachedProgrammer& p : programmers) anyAnswered = anyAnswered || p.answered;
+    if (programmers.empty())
+        context.Fail(Triplet(language, "没有找到编程器（没有容量为 4608 字节且带 Write.Temp 的可移动卷，TQPROG_DEVICES 中也没有）",
+                             "沒有找到燒錄器（沒有容量為 4608 位元組且帶 Write.Temp 的卸除式磁碟區，TQPROG_DEVICES 中也沒有）",
+                             "no programmer found (no removable 4608-byte volume holding Write.Temp, none in TQPROG_DEVICES)"),
+                     kExitNoProgrammer);
+    else if (!anyAnswered)
+        context.Fail(Triplet(language, "编程器没有应答", "燒錄器沒有應答", "no programmer answers"), kExitNoProgrammer);
+}
+
+}  // namespace
+
+void RegisterDevicesCommand(CLI::App& app, CliContext& context) {
+    CLI::App* devices = app.add_subcommand("devices", "List every attached programmer: volume, model, serial number, firmware");
+    auto json = std::make_shared<bool>(false);
+    devices->add_flag("--json", *json, "Print the list as JSON");
+    devices->callback([&context, json] { RunDevices(context, *json); });
+}
+
+}  // namespace tq
