@@ -98,8 +98,8 @@ std::string OutcomeMessage(int32_t language, ChipCommand command, OperationOutco
         case ChipCommand::BlankCheck:
             return Triplet(language, "芯片不是空的", "晶片不是空白的", "the chip is not blank");
         case ChipCommand::Write:
-            return Triplet(language, "写入失败：编程器没有接收数据", "寫入失敗：燒錄器沒有接收資料",
-                           "the write failed: the programmer took no data");
+            return Triplet(language, "写入失败：编程器没有接收全部数据", "寫入失敗：燒錄器沒有接收全部資料",
+                           "the write failed: the programmer did not take all the data");
         case ChipCommand::Read:
             return Triplet(language, "读取失败：文件没有改动", "讀取失敗：檔案沒有改動",
                            "the read failed: the file was left as it was");
