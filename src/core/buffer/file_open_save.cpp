@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/texts/status_line.h"
+#include "core/buffer/buffer_undo.h"
 #include "core/buffer/cap_conversion.h"
 #include "core/buffer/hex_conversion.h"
 #include "core/base/atomic_write.h"
@@ -115,6 +116,7 @@ bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const 
     }
 
     Ram_File_Info_Struct& ram = buffer.RamFile;
+    if (options.undoable) RecordRangeBeforeChange(buffer, 0, length);
     std::copy(image.begin(), image.end(), ram.Data.begin());
     buffer.Chip.PrjInfo.RamStartAddr = options.ramStartAddr;
     ram.FileOpened = 1;
@@ -123,6 +125,7 @@ bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const 
     ram.DataLen = length;
     ram.FileCheckSum = CheckSum32(0, image.data(), image.size());
     ShowCheckSum(buffer, ram.FileCheckSum, options.checkSumForm);
+    if (!options.undoable) ForgetBufferHistory(buffer);
     ResetHexViewToTop(buffer);
 
     if (!warnings.empty()) {
@@ -138,7 +141,7 @@ bool LoadDataFile(BufferContext& buffer, const std::string& path, std::string& e
 }
 
 void sbOpenFileClick(BufferContext& buffer, CaptionView& caption, const TextLookup& texts) {
-    if (buffer.Locked()) return;
+    if (buffer.Locked() || !ConfirmDiscardEdits(buffer)) return;
     OpenDialogState& dialog = buffer.OpenDialog;
     dialog.Title = texts("FileInport", "ODTitle", "选择打开的文件");
     dialog.Filters = OpenFileFilters();
@@ -149,12 +152,17 @@ void sbOpenFileClick(BufferContext& buffer, CaptionView& caption, const TextLook
         dialog.FileName = (TempFolder(buffer) / "test.bin").string();
         return;
     }
+    OpenDataFile(buffer, caption, chosen);
+}
+
+bool OpenDataFile(BufferContext& buffer, CaptionView& caption, const std::string& path) {
     std::string error;
-    if (!LoadIntoBuffer(buffer, chosen, LoadOptions{}, &caption, error)) {
+    if (!LoadIntoBuffer(buffer, path, LoadOptions{}, &caption, error)) {
         buffer.Views.messages->ShowError(error);
-        return;
+        return false;
     }
-    dialog.FileName = chosen;
+    buffer.OpenDialog.FileName = path;
+    return true;
 }
 
 std::string SavePath(const std::string& chosenPath) {
@@ -176,7 +184,10 @@ void Menu_File_SaveAsClick(BufferContext& buffer) {
         buffer.Views.fileDialog->ChooseSaveFile("保存缓存区", {{"Bin File", "*.bin"}, {"ALL", "*.*"}}, "", "");
     if (chosen.empty()) return;
     std::string error;
-    if (!SaveBufferFile(buffer, SavePath(chosen), error)) buffer.Views.messages->ShowError(error);
+    if (!SaveBufferFile(buffer, SavePath(chosen), error))
+        buffer.Views.messages->ShowError(error);
+    else
+        MarkBufferSaved(buffer);
 }
 
 }  // namespace tq
