@@ -18,7 +18,8 @@
 namespace tq::gui {
 
 namespace {
-constexpr int kPadding = 4;      // inside each column, left and top
+constexpr int kPadding = 4;      // inside each column, left of the text
+constexpr int kTop = 1;          // above the header: 24 rows fit the window's first size
 constexpr int kWheelRows = 3;    // rows per wheel notch
 }  // namespace
 
@@ -43,7 +44,7 @@ public:
     Kind kind() const { return kind_; }
     QString header() const { return header_; }
     QSize sizeHint() const override {
-        return {view_.CharWidth() * chars_ + 2 * kPadding, view_.LineHeight() * int(kHexPageRows + 1) + kPadding};
+        return {view_.CharWidth() * chars_ + 2 * kPadding, view_.LineHeight() * int(kHexPageRows + 1) + kTop};
     }
     QSize minimumSizeHint() const override { return {sizeHint().width(), view_.LineHeight() * 3}; }
 
@@ -55,9 +56,9 @@ protected:
         painter.setFont(view_.font());
         const int line = view_.LineHeight(), width = view_.CharWidth();
         const int ascent = view_.fontMetrics().ascent();
-        painter.fillRect(QRect(0, 0, this->width(), line + kPadding), palette.color(QPalette::Active, QPalette::Button));
+        painter.fillRect(QRect(0, 0, this->width(), line + kTop), palette.color(QPalette::Active, QPalette::Button));
         painter.setPen(palette.color(QPalette::Active, QPalette::ButtonText));
-        painter.drawText(kPadding, kPadding / 2 + ascent, header_);
+        painter.drawText(kPadding, kTop + ascent, header_);
 
         const HexPage& page = view_.page_;
         const std::vector<std::string>& lines =
@@ -73,7 +74,7 @@ protected:
         }
         const QColor text = palette.color(QPalette::Active, QPalette::Text);
         for (size_t row = 0; row < lines.size(); ++row) {
-            const int top = kPadding + line * static_cast<int>(row + 1);
+            const int top = kTop + line * static_cast<int>(row + 1);
             if (top > height()) break;
             if (static_cast<int>(row) == markRow) {
                 const QRect cell(kPadding + markColumn * width, top, width, line);
@@ -183,7 +184,7 @@ void HexViewWidget::Show(const Shown& shown) {
 QPoint HexViewWidget::HexCharPoint(size_t textPosition) const {
     const int row = static_cast<int>(textPosition / kHexLineStride);
     const int column = static_cast<int>(textPosition % kHexLineStride);
-    return {kPadding + column * CharWidth() + CharWidth() / 2, kPadding + (row + 1) * LineHeight() + LineHeight() / 2};
+    return {kPadding + column * CharWidth() + CharWidth() / 2, kTop + (row + 1) * LineHeight() + LineHeight() / 2};
 }
 
 void HexViewWidget::Post(std::function<void(BufferContext&)> step, bool evenWhileBusy) {
@@ -195,7 +196,7 @@ void HexViewWidget::Post(std::function<void(BufferContext&)> step, bool evenWhil
 }
 
 void HexViewWidget::ColumnClicked(const HexColumn* column, QPoint point) {
-    const int row = (point.y() - kPadding) / LineHeight() - 1;
+    const int row = (point.y() - kTop) / LineHeight() - 1;
     if (row < 0 || column->kind() == HexColumn::Kind::Address) return;
     const int character = std::max(0, (point.x() - kPadding) / CharWidth());
     // The hex text's position under the point: a point past a row's end is
@@ -258,7 +259,7 @@ void HexViewWidget::resizeEvent(QResizeEvent* event) {
 }
 
 void HexViewWidget::TellRows() {
-    const int available = height() - kPadding - LineHeight();  // below the header
+    const int available = height() - kTop - LineHeight();  // below the header
     const uint32_t rows = static_cast<uint32_t>(std::max(1, available / LineHeight()));
     if (rows == rows_) return;
     rows_ = rows;

@@ -1,5 +1,6 @@
 #include "gui/message_boxes.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -35,7 +36,8 @@ MessageBoxes::MessageBoxes(QWidget* window) : QObject(window), window_(window) {
     };
     filePresenter_ = [this](bool save, const QString& title, const QString& filter, const QString& folder,
                             const QString& name) {
-        const QString start = name.isEmpty() ? folder : folder + name;
+        // The remembered name may be a whole path (the temp folder's test.bin).
+        const QString start = name.isEmpty() ? folder : QDir(folder).filePath(name);
         return save ? QFileDialog::getSaveFileName(window_, title, start, filter)
                     : QFileDialog::getOpenFileName(window_, title, start, filter);
     };
