@@ -30,6 +30,16 @@ std::string OverCapacityText(const BufferContext& buffer) {
                       "The file seledted is bigger than the chip capcity!Please check!");
 }
 
+// A large HEX file takes a while: the progress bar shows how much was read.
+ConversionProgress ShowReading(BufferContext& buffer) {
+    ProgressView& progress = *buffer.Views.progress;
+    progress.SetMaximum(100);
+    return [&progress, shown = uint64_t{101}](uint64_t read, uint64_t total) mutable {
+        const uint64_t percent = total ? std::min<uint64_t>(read * 100 / total, 100) : 100;
+        if (percent != shown) progress.SetPosition(static_cast<uint32_t>(shown = percent));
+    };
+}
+
 // Converts a ".hex" or ".cap" file into the temp folder and names the image
 // to load; any other file is loaded as it is.
 bool ImageToLoad(BufferContext& buffer, const std::string& chosenPath, std::string& imagePath,
@@ -48,7 +58,8 @@ bool ImageToLoad(BufferContext& buffer, const std::string& chosenPath, std::stri
     }
     const bool hex = extension == "hex";
     const fs::path destination = folder / (hex ? "hex.bin" : "cap.bin");
-    ConversionReport report = hex ? HexToBin(chosenPath, destination) : CapToBin(chosenPath, destination);
+    ConversionReport report = hex ? HexToBin(chosenPath, destination, kMaxHexImageBytes, ShowReading(buffer))
+                                  : CapToBin(chosenPath, destination);
     if (!report.ok) {
         error = ByLanguage(buffer, "无法转换文件：", "無法轉換檔案：", "Cannot convert the file: ") + chosenPath +
                 "\n" + report.error;
