@@ -65,8 +65,11 @@ bool MessageBoxes::AskYesNo(const std::string& text) {
 std::string MessageBoxes::ChooseFile(bool save, const std::string& title, const std::vector<FileFilter>& filters,
                                      const std::string& folder, const std::string& name) {
     const QString t = QString::fromStdString(title), f = FilterText(filters);
-    const QString d = QString::fromStdString(folder), n = QString::fromStdString(name);
+    // The save dialog is given no place: it starts where the last save went.
+    const bool again = save && folder.empty() && name.empty();
+    const QString d = QString::fromStdString(folder), n = again ? lastSaved_ : QString::fromStdString(name);
     const QString chosen = AskOn<QString>(this, [=, this] { return filePresenter_(save, t, f, d, n); });
+    if (save && !chosen.isEmpty()) lastSaved_ = chosen;
     return chosen.toStdString();
 }
 
