@@ -35,8 +35,8 @@ struct Figures {
     std::vector<double> ms;
     void Report(const char* what) {
         std::sort(ms.begin(), ms.end());
-        std::printf("  %-44s median %8.3f ms  worst %8.3f ms  (%zu runs)\n", what, ms[ms.size() / 2], ms.back(),
-                    ms.size());
+        std::printf("  %-44s median %8.3f ms  99%% %8.3f ms  worst %8.3f ms  (%zu runs)\n", what, ms[ms.size() / 2],
+                    ms[ms.size() * 99 / 100], ms.back(), ms.size());
     }
 };
 
@@ -67,6 +67,7 @@ int main(int argc, char** argv) {
     QImage canvas(view.size(), QImage::Format_ARGB32_Premultiplied);
     std::printf("hex view on a %u MiB buffer:\n", kBuffer >> 20);
 
+    view.render(&canvas);  // the glyphs are cached once
     Figures redraw;
     for (int i = 0; i < 300; ++i) {
         const auto start = Clock::now();
