@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QGlyphRun>
 #include <QPainter>
 #include <QTimer>
 #include <QWheelEvent>
@@ -58,7 +59,7 @@ protected:
         const int ascent = view_.fontMetrics().ascent();
         painter.fillRect(QRect(0, 0, this->width(), line + kTop), palette.color(QPalette::Active, QPalette::Button));
         painter.setPen(palette.color(QPalette::Active, QPalette::ButtonText));
-        painter.drawText(kPadding, kTop + ascent, header_);
+        painter.drawText(kPadding, kTop + ascent, header_);  // the only text that is shaped
 
         const HexPage& page = view_.page_;
         const std::vector<std::string>& lines =
@@ -81,13 +82,10 @@ protected:
                 painter.fillRect(cell, palette.color(QPalette::Active, QPalette::Highlight));
             }
             painter.setPen(text);
-            painter.drawText(kPadding, top + ascent, QString::fromLatin1(lines[row].data(), int(lines[row].size())));
-            if (static_cast<int>(row) == markRow) {
-                const std::string& cells = lines[row];
-                if (markColumn < static_cast<int>(cells.size())) {
-                    painter.setPen(palette.color(QPalette::Active, QPalette::HighlightedText));
-                    painter.drawText(kPadding + markColumn * width, top + ascent, QString(QChar(cells[markColumn])));
-                }
+            view_.DrawCells(painter, top + ascent, lines[row], 0, lines[row].size());
+            if (static_cast<int>(row) == markRow && markColumn < static_cast<int>(lines[row].size())) {
+                painter.setPen(palette.color(QPalette::Active, QPalette::HighlightedText));
+                view_.DrawCells(painter, top + ascent, lines[row], static_cast<size_t>(markColumn), 1);
             }
         }
     }
@@ -152,6 +150,33 @@ HexViewWidget::HexViewWidget(Session& session, SessionWorker& worker, QWidget* p
 }
 
 int HexViewWidget::LineHeight() const { return fontMetrics().height(); }
+
+// The page holds only printable ASCII and spaces in a fixed-pitch font: its
+// glyphs are looked up once and placed on a grid, with no text shaping.
+void HexViewWidget::DrawCells(QPainter& painter, int baseline, const std::string& line, size_t first,
+                              size_t count) const {
+    if (glyphs_.isEmpty()) {
+        raw_ = QRawFont::fromFont(font());
+        QString printable;
+        for (int c = 0x20; c < 0x7F; ++c) printable += QLatin1Char(static_cast<char>(c));
+        glyphs_ = raw_.glyphIndexesForString(printable);
+    }
+    QList<quint32> indexes;
+    QList<QPointF> positions;
+    indexes.reserve(static_cast<qsizetype>(count));
+    positions.reserve(static_cast<qsizetype>(count));
+    for (size_t i = first; i < first + count && i < line.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(line[i]);
+        if (c <= 0x20 || c >= 0x7F) continue;
+        indexes << glyphs_[c - 0x20];
+        positions << QPointF(kPadding + static_cast<double>(i) * CharWidth(), baseline);
+    }
+    QGlyphRun run;
+    run.setRawFont(raw_);
+    run.setGlyphIndexes(indexes);
+    run.setPositions(positions);
+    painter.drawGlyphRun(QPointF(0, 0), run);
+}
 int HexViewWidget::CharWidth() const { return fontMetrics().horizontalAdvance(QLatin1Char('0')); }
 
 void HexViewWidget::Redraw() {

@@ -6,6 +6,7 @@
 // session worker. The window disables the view while an operation runs.
 #pragma once
 
+#include <QRawFont>
 #include <QScrollBar>
 #include <QTimer>
 #include <QWidget>
@@ -59,6 +60,7 @@ private:
     void ColumnClicked(const HexColumn* column, QPoint point);
     void TellRows();
     int LineHeight() const;
+    void DrawCells(QPainter& painter, int baseline, const std::string& line, size_t first, size_t count) const;
     int CharWidth() const;
 
     Session& session_;
@@ -72,6 +74,8 @@ private:
     HexSelection selection_;
     uint32_t rows_ = kHexPageRows;  // rows the view has room for, as last told to the engine
     bool showing_ = false;          // setting the scroll bar from a page, not from the person
+    mutable QRawFont raw_;          // the font's glyphs for 0x20..0x7E, looked up at the first paint
+    mutable QList<quint32> glyphs_;
 };
 
 }  // namespace tq::gui

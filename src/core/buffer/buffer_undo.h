@@ -28,7 +28,8 @@ void RecordByteSwap(BufferContext& buffer);
 bool UndoBufferChange(BufferContext& buffer);
 bool RedoBufferChange(BufferContext& buffer);
 
-// A new image is in the buffer, equal to its chip or file: nothing to undo.
+// A new image is in the buffer, equal to its chip or file: nothing to undo;
+// its storage is summed once here.
 void ForgetBufferHistory(BufferContext& buffer);
 
 // The buffer was written to a file and equals it now.
