@@ -33,7 +33,7 @@ struct BufferContext {
     HexViewState HexView;
     // The byte sum of the storage up to its bound, kept so that an edit of
     // one byte need not sum a large chip again; it belongs to the storage at
-    // `data` only.
+    // `data` only. Whatever changes Data without the buffer routines resets it.
     struct StorageSum {
         const uint8_t* data = nullptr;
         uint32_t bound = 0;

@@ -103,9 +103,7 @@ bool RedoBufferChange(BufferContext& buffer) { return !buffer.Locked() && Apply(
 
 void ForgetBufferHistory(BufferContext& buffer) {
     buffer.History.Clear();
-    // Summed once per new image, so that no keystroke has to.
     buffer.KnownStorageSum.reset();
-    StorageCheckSum(buffer);
     buffer.HexView.hasCaret = false;
     ReportModified(buffer);
 }

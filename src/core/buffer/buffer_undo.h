@@ -28,8 +28,7 @@ void RecordByteSwap(BufferContext& buffer);
 bool UndoBufferChange(BufferContext& buffer);
 bool RedoBufferChange(BufferContext& buffer);
 
-// A new image is in the buffer, equal to its chip or file: nothing to undo;
-// its storage is summed once here.
+// A new image is in the buffer, equal to its chip or file: nothing to undo.
 void ForgetBufferHistory(BufferContext& buffer);
 
 // The buffer was written to a file and equals it now.
