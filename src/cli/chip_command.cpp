@@ -88,6 +88,7 @@ std::string OutcomeMessage(int32_t language, ChipCommand command, OperationOutco
             return Triplet(language, "没有可写入的数据", "沒有可寫入的資料", "there is no data to write");
         case OperationOutcome::DoesNotFit:
             return Triplet(language, "数据超出芯片末尾", "資料超出晶片末尾", "the data reaches past the end of the chip");
+        case OperationOutcome::Declined:
         case OperationOutcome::Failed: break;
     }
     switch (command) {
@@ -126,6 +127,7 @@ int OutcomeStatus(OperationOutcome outcome) {
         case OperationOutcome::NothingSelected:
         case OperationOutcome::NoData:
         case OperationOutcome::DoesNotFit:
+        case OperationOutcome::Declined:
         case OperationOutcome::Failed: break;
     }
     return kExitFailed;

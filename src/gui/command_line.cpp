@@ -1,6 +1,7 @@
 #include "gui/command_line.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 
 namespace tq::gui {
 
@@ -18,6 +19,7 @@ std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString
     const QCommandLineOption simState("sim-state", "Folder keeping the simulated memories between runs.", "DIR");
     const QCommandLineOption simErase("sim-erase-ms", "How long the simulated chip takes to erase, in ms.", "MS");
     parser.addOptions({simulator, device, programDir, lang, trace, simChip, simState, simErase});
+    parser.addPositionalArgument("file", "A binary, Intel HEX or CAP file to open.", "[file]");
     if (!parser.parse(arguments)) {
         error = parser.errorText();
         exitCode = 2;
@@ -34,6 +36,13 @@ std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString
     o.device = parser.value(device).toStdString();
     o.programDir = parser.value(programDir).toStdString();
     options.trace = parser.isSet(trace);
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        error = "one data file at most";
+        exitCode = 2;
+        return std::nullopt;
+    }
+    if (!files.isEmpty()) options.file = QFileInfo(files.front()).absoluteFilePath();
     if (parser.isSet(lang)) {
         bool ok = false;
         const int n = parser.value(lang).toInt(&ok);

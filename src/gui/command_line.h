@@ -1,6 +1,6 @@
 // The desktop program's command line: the same global options as the
 // command-line front-end (--simulator, --device, --program-dir, --lang,
-// --trace, --sim-chip, --sim-state, --sim-erase-ms).
+// --trace, --sim-chip, --sim-state, --sim-erase-ms), and a data file to open.
 #pragma once
 
 #include <QStringList>
@@ -13,6 +13,7 @@ namespace tq::gui {
 struct GuiOptions {
     FrontEndOptions frontEnd;
     bool trace = false;
+    QString file;  // opened at start as the open command opens it; empty: none
 };
 
 // Parses the arguments; nullopt with `error` set (or help shown) when the

@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
         tq::gui::FirstPaintTimer firstPaint(started);
         if (qEnvironmentVariableIsSet("TQPROG_REPORT_STARTUP")) window.installEventFilter(&firstPaint);
         window.show();
+        if (!options->file.isEmpty()) window.OpenFile(options->file);
         status = QApplication::exec();
     }
     std::string keepError;

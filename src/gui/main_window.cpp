@@ -16,6 +16,7 @@
 #include "core/app/session.h"
 #include "core/app/window_close.h"
 #include "core/buffer/buffer_tools.h"
+#include "core/buffer/buffer_undo.h"
 #include "core/buffer/file_open_save.h"
 #include "core/operations/auto_sequence.h"
 #include "core/operations/erase_blank.h"
@@ -27,7 +28,7 @@
 #include "gui/gui_resources.h"
 #include "gui/gui_thread.h"
 #include "gui/chip_frame_widget.h"
-#include "gui/hex_placeholder.h"
+#include "gui/hex_view_widget.h"
 #include "gui/progress_indicator.h"
 #include "gui/simulator_menu.h"
 #include "gui/socket_picture.h"
@@ -101,8 +102,13 @@ void MainWindow::BuildLayout() {
     progress_ = new ProgressIndicator(central);
     left->addWidget(progress_);
     body->addLayout(left, 0);
-    hexView_ = new HexPlaceholder(session_, central);
+    hexView_ = new HexViewWidget(session_, *worker_, central);
     body->addWidget(hexView_, 1);
+    busyDisabled_ << hexView_;
+    connect(hexView_, &HexViewWidget::modifiedChanged, this, [this](bool modified) {
+        modified_ = modified;
+        SetTitle(caption_);
+    });
     column->addLayout(body, 1);
     setCentralWidget(central);
 
@@ -165,7 +171,19 @@ bool MainWindow::Start(const StartFunction& start) {
 }
 
 void MainWindow::SetCaption(const std::string& text) {
-    PostTo(this, [this, t = Q(text)] { setWindowTitle(t); });
+    PostTo(this, [this, t = Q(text)] { SetTitle(t); });
+}
+
+void MainWindow::SetTitle(const QString& caption) {
+    caption_ = caption;
+    setWindowTitle(modified_ ? "*" + caption : caption);
+}
+
+void MainWindow::OpenFile(const QString& path) {
+    RunCommand(Kind::Command, [this, path = path.toStdString()](Session& s) -> GuiStep {
+        OpenDataFile(s.Buffer, *this, path);
+        return {};
+    });
 }
 
 void MainWindow::Guard(const char* what, const std::function<void()>& slot) {
@@ -214,7 +232,7 @@ void MainWindow::ShowSocketPicture(tq::SocketPicture picture) {
 
 void MainWindow::ApplyLanguage(const LanguageApplied& applied) {
     title_ = Q(applied.applicationTitle);
-    setWindowTitle(Q(applied.windowCaption));
+    SetTitle(Q(applied.windowCaption));
     QGuiApplication::setApplicationDisplayName(QString());
     const char* items[3] = {"Menu_Settings_Lang_CN", "Menu_Settings_Lang_TC", "Menu_Settings_Lang_EN"};
     for (int i = 0; i < 3; ++i)
@@ -247,6 +265,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             const QString ask = Q(Triplet(language_, "操作正在进行。是否停止？", "操作正在進行。是否停止？",
                                           "An operation is running. Stop it?"));
             if (messages_->Present(MessageKind::Question, ask)) sbStopClick();
+            event->ignore();
+            return;
+        }
+        // The worker is idle: the session is this thread's to ask.
+        if (!ConfirmDiscardEdits(session_.Buffer)) {
             event->ignore();
             return;
         }

@@ -28,7 +28,7 @@ class SimProgrammer;
 namespace tq::gui {
 
 class ChipFrameWidget;
-class HexPlaceholder;
+class HexViewWidget;
 class ProgressIndicator;
 class ProjectDialog;
 class UpdateDialog;
@@ -50,6 +50,9 @@ public:
     bool Start(const StartFunction& start);
 
     void SetCaption(const std::string& text) override;
+    // Opens `path` on the worker as the open command opens a chosen file.
+    void OpenFile(const QString& path);
+    HexViewWidget& hexView() { return *hexView_; }
 
     SessionWorker& worker() { return *worker_; }
     MessageBoxes& messages() { return *messages_; }
@@ -87,6 +90,8 @@ private:
     void SetBusy(bool busy, Kind kind);
     void ApplyLanguage(const struct LanguageApplied& applied);
     void ApplyCaption(const QString& control, const QString& text);
+    // The caption, with "*" in front while the buffer holds unsaved changes.
+    void SetTitle(const QString& caption);
     void ShowSocketPicture(tq::SocketPicture picture);
     void Guard(const char* what, const std::function<void()>& slot);
 
@@ -129,7 +134,7 @@ private:
     StatusPanels* status_;
     ProgressIndicator* progress_;
     ChipFrameWidget* chipFrame_;
-    HexPlaceholder* hexView_;
+    HexViewWidget* hexView_;
     SocketPictureWidget* socketPinout_;
     SocketPictureWidget* socket18V_;
     SimulatorMenu* simulatorMenu_ = nullptr;
@@ -142,6 +147,8 @@ private:
     QToolButton* stopButton_ = nullptr;
     QMenu* languageMenu_ = nullptr;
     bool busy_ = false;
+    bool modified_ = false;     // the buffer differs from the last file opened, read or saved
+    QString caption_;           // the caption without the modified marker
     int language_ = 0;          // the session's Language, as last applied
     QString dbVersion_;         // for the About box
     QString title_;             // MainSoftWareInfo with the version

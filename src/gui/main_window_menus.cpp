@@ -47,9 +47,10 @@ void MainWindow::BuildMenus() {
     QMenu* file = menu("Menu_File");
     AddAction(file, "Menu_File_Open", &MainWindow::sbOpenFileClick, QKeySequence::Open)
         ->setIcon(s->standardIcon(QStyle::SP_DialogOpenButton));
-    AddAction(file, "Menu_File_Save", &MainWindow::Menu_File_SaveAsClick, QKeySequence::Save)
+    AddAction(file, "Menu_File_Save", &MainWindow::Menu_File_SaveAsClick, QKeySequence(Qt::CTRL | Qt::Key_S))
         ->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
-    AddAction(file, "Menu_File_SaveAs", &MainWindow::Menu_File_SaveAsClick, QKeySequence::SaveAs);
+    AddAction(file, "Menu_File_SaveAs", &MainWindow::Menu_File_SaveAsClick,
+              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     AddAction(file, "Menu_File_MenuMerge", &MainWindow::LaterDialogClick);
     file->addSeparator();
     QAction* exit = AddAction(file, "Menu_File_Exit", &MainWindow::Menu_File_ExitClick, QKeySequence(Qt::CTRL | Qt::Key_Q));

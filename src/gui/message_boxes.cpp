@@ -1,5 +1,6 @@
 #include "gui/message_boxes.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -35,7 +36,8 @@ MessageBoxes::MessageBoxes(QWidget* window) : QObject(window), window_(window) {
     };
     filePresenter_ = [this](bool save, const QString& title, const QString& filter, const QString& folder,
                             const QString& name) {
-        const QString start = name.isEmpty() ? folder : folder + name;
+        // The remembered name may be a whole path (the temp folder's test.bin).
+        const QString start = name.isEmpty() ? folder : QDir(folder).filePath(name);
         return save ? QFileDialog::getSaveFileName(window_, title, start, filter)
                     : QFileDialog::getOpenFileName(window_, title, start, filter);
     };
@@ -63,8 +65,11 @@ bool MessageBoxes::AskYesNo(const std::string& text) {
 std::string MessageBoxes::ChooseFile(bool save, const std::string& title, const std::vector<FileFilter>& filters,
                                      const std::string& folder, const std::string& name) {
     const QString t = QString::fromStdString(title), f = FilterText(filters);
-    const QString d = QString::fromStdString(folder), n = QString::fromStdString(name);
+    // The save dialog is given no place: it starts where the last save went.
+    const bool again = save && folder.empty() && name.empty();
+    const QString d = QString::fromStdString(folder), n = again ? lastSaved_ : QString::fromStdString(name);
     const QString chosen = AskOn<QString>(this, [=, this] { return filePresenter_(save, t, f, d, n); });
+    if (save && !chosen.isEmpty()) lastSaved_ = chosen;
     return chosen.toStdString();
 }
 

@@ -47,6 +47,7 @@ private:
     QWidget* window_;
     MessagePresenter presenter_;
     FilePresenter filePresenter_;
+    QString lastSaved_;  // used on the worker only, in ChooseFile
 };
 
 }  // namespace tq::gui

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/buffer/buffer_undo.h"
 #include "core/buffer/chip_buffer.h"
 #include "core/chipdb/chip_database.h"
 #include "core/device/commands.h"
@@ -48,10 +49,14 @@ void RunChangeHandler(Session& session, ChipList list) {
     }
 }
 
-// While an operation runs the frame keeps its state; the widgets are shown
-// what they held before the person's change.
-bool Refused(Session& session) {
-    if (!session.Busy.Running) return false;
+// While an operation runs, or when the person keeps unsaved edits that a new
+// chip's buffer would replace, the frame keeps its state; the widgets are
+// shown what they held before the person's change. Choosing the chip that is
+// already selected replaces nothing.
+bool Refused(Session& session, const std::string* chosenName = nullptr) {
+    const bool sameChip = chosenName && *chosenName == session.Chip.PrjInfo.ChipName;
+    const bool keepsBuffer = sameChip || session.Window.ChipFrameInProjectDialog;
+    if (!session.Busy.Running && (keepsBuffer || ConfirmDiscardEdits(session.Buffer))) return false;
     for (ChipList list : {ChipList::Type, ChipList::Manufacturer, ChipList::Name}) Show(session, list);
     return true;
 }
@@ -150,14 +155,19 @@ bool cmbDownChipManufChange(Session& session) {
 }
 
 bool cmbDownChipNameChange(Session& session) {
-    if (Refused(session)) return false;
+    if (Refused(session, &session.Window.ChipFrame.name.text)) return false;
     ApplyChipName(session);
     return true;
 }
 
 bool ChooseListItem(Session& session, ChipList list, int index) {
     ChipListState& state = session.Window.ChipFrame[list];
-    if (Refused(session) || index < 0 || index >= static_cast<int>(state.items.size())) return false;
+    if (index < 0 || index >= static_cast<int>(state.items.size())) {
+        if (session.Busy.Running) Refused(session);  // shows the lists as they were
+        return false;
+    }
+    const std::string* name = list == ChipList::Name ? &state.items[static_cast<size_t>(index)] : nullptr;
+    if (Refused(session, name)) return false;
     state.index = index;
     state.text = state.items[static_cast<size_t>(index)];
     Show(session, list);
@@ -166,7 +176,7 @@ bool ChooseListItem(Session& session, ChipList list, int index) {
 }
 
 bool TypeListText(Session& session, ChipList list, const std::string& text) {
-    if (Refused(session)) return false;
+    if (Refused(session, list == ChipList::Name ? &text : nullptr)) return false;
     ChipListState& state = session.Window.ChipFrame[list];
     const auto found = std::find(state.items.begin(), state.items.end(), text);
     state.index = found == state.items.end() ? -1 : static_cast<int>(found - state.items.begin());
@@ -177,7 +187,7 @@ bool TypeListText(Session& session, ChipList list, const std::string& text) {
 }
 
 bool SelectChipByName(Session& session, const std::string& name) {
-    if (Refused(session)) return false;
+    if (Refused(session, &name)) return false;
     const std::vector<ChipRow> rows = session.Chip.database().ChipRowQuery(name);
     if (rows.empty()) return false;
     const ChipRow& row = rows.front();
@@ -201,7 +211,7 @@ bool SelectChipByName(Session& session, const std::string& name) {
 
 bool SelectChipInFrame(Session& session, const std::string& type, const std::string& manufacturer,
                        const std::string& name) {
-    return !Refused(session) && PutChipInFrame(session, type, manufacturer, name);
+    return !Refused(session, &name) && PutChipInFrame(session, type, manufacturer, name);
 }
 
 bool PutChipInFrame(Session& session, const std::string& type, const std::string& manufacturer,

@@ -65,6 +65,8 @@ public:
         (void)maximum;
         (void)position;
     }
+    // Whether the buffer differs from the last file opened, read or saved.
+    virtual void SetModified(bool modified) { (void)modified; }
 };
 
 // Common open and save dialogs. An empty result means the person cancelled.

@@ -5,7 +5,11 @@
 
 #include "core/base/busy_state.h"
 #include "core/base/views.h"
+#include <optional>
+
+#include "core/buffer/buffer_history.h"
 #include "core/buffer/buffer_record.h"
+#include "core/buffer/hex_view_state.h"
 #include "core/buffer/open_dialog_state.h"
 #include "core/chipdb/chip_context.h"
 #include "core/platform/clock.h"
@@ -23,6 +27,19 @@ struct BufferContext {
     // The main window's open dialog odBin: it remembers its folder, file
     // name and filter between uses, and a drop leaves the file to import in it.
     OpenDialogState OpenDialog;
+    // Undo, redo and whether the buffer differs from the last file.
+    BufferHistory History;
+    // The hex view's rows and caret.
+    HexViewState HexView;
+    // The byte sum of the storage up to its bound, kept so that an edit of
+    // one byte need not sum a large chip again; it belongs to the storage at
+    // `data` only. Whatever changes Data without the buffer routines resets it.
+    struct StorageSum {
+        const uint8_t* data = nullptr;
+        uint32_t bound = 0;
+        uint32_t sum = 0;
+    };
+    std::optional<StorageSum> KnownStorageSum;
 
     ChipContext& Chip;
     TextContext& Texts;

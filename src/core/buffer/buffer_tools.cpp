@@ -6,6 +6,7 @@
 #include <random>
 #include <utility>
 
+#include "core/buffer/buffer_undo.h"
 #include "core/buffer/chip_buffer.h"
 #include "core/buffer/hex_view_model.h"
 
@@ -30,8 +31,9 @@ bool FillBuffer(BufferContext& buffer, uint32_t start, uint32_t count, uint8_t v
         dataLen = bound;
         count = bound - start;
     }
-    ram.DataLen = static_cast<uint32_t>(dataLen);
     count = static_cast<uint32_t>(std::min<uint64_t>(count, ram.Data.size() - start));
+    RecordRangeBeforeChange(buffer, start, count);
+    ram.DataLen = static_cast<uint32_t>(dataLen);
     uint8_t* bytes = ram.Data.data() + start;  // null without storage, with count 0
     if (random) {
         for (uint32_t i = 0; i < count; ++i) bytes[i] = (*random)();
@@ -101,10 +103,14 @@ std::optional<HexSelection> MenuBufferFindNextClick(BufferContext& buffer) {
 
 void sbSwitchClick(BufferContext& buffer) {
     if (buffer.Locked()) return;
-    Ram_File_Info_Struct& ram = buffer.RamFile;
+    RecordByteSwap(buffer);
+    SwapBytePairs(buffer.RamFile);
+    RedrawHexView(buffer);
+}
+
+void SwapBytePairs(Ram_File_Info_Struct& ram) {
     const size_t storage = ram.Data.size();
     for (size_t i = 0; i < ram.DataLen && i + 1 < storage; i += 2) std::swap(ram.Data[i], ram.Data[i + 1]);
-    RedrawHexView(buffer);
 }
 
 }  // namespace tq

@@ -43,4 +43,7 @@ std::optional<HexSelection> MenuBufferFindNextClick(BufferContext& buffer);
 // byte is exchanged with the byte after it only if the storage holds one.
 void sbSwitchClick(BufferContext& buffer);
 
+// The exchange itself, without display or undo record: its own inverse.
+void SwapBytePairs(Ram_File_Info_Struct& ram);
+
 }  // namespace tq

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/buffer/buffer_undo.h"
 #include "core/buffer/hex_view_model.h"
 
 namespace tq {
@@ -28,13 +29,25 @@ uint32_t StorageBound(const BufferContext& buffer) {
     return static_cast<uint32_t>(std::min<uint64_t>(buffer.Chip.PrjInfo.Capacity, buffer.RamFile.Data.size()));
 }
 
-void ShowStorageCheckSum(BufferContext& buffer) {
-    ShowCheckSum(buffer, CheckSum32(0, buffer.RamFile.Data.data(), StorageBound(buffer)), CheckSumForm::Plain);
+uint32_t StorageCheckSum(BufferContext& buffer) {
+    const uint8_t* data = buffer.RamFile.Data.data();
+    const uint32_t bound = StorageBound(buffer);
+    auto& known = buffer.KnownStorageSum;
+    if (!known || known->data != data || known->bound != bound)
+        known = BufferContext::StorageSum{data, bound, CheckSum32(0, data, bound)};
+    return known->sum;
+}
+
+void ShowStorageCheckSum(BufferContext& buffer) { ShowCheckSum(buffer, StorageCheckSum(buffer), CheckSumForm::Plain); }
+
+void AdjustStorageSum(BufferContext& buffer, uint32_t offset, uint8_t before, uint8_t after) {
+    if (offset < StorageBound(buffer) && buffer.KnownStorageSum) buffer.KnownStorageSum->sum += after - before;
 }
 
 void ResetHexViewToTop(BufferContext& buffer) {
     buffer.Views.hexView->SetScrollBar(buffer.RamFile.DataLen, 0);
     buffer.RamFile.ViewTop = 0;
+    buffer.HexView.hasCaret = false;
     RedrawHexView(buffer);
 }
 
@@ -44,6 +57,7 @@ void ReplaceBufferStorage(BufferContext& buffer, uint32_t capacity) {
     ram.Data.shrink_to_fit();  // release the old chip's storage before allocating the new
     ram.Data.assign(capacity, 0xFF);
     ram.DataLen = capacity;
+    ForgetBufferHistory(buffer);
     ResetHexViewToTop(buffer);
 }
 

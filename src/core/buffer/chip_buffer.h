@@ -25,8 +25,15 @@ void ShowCheckSum(BufferContext& buffer, uint32_t sum, CheckSumForm form);
 // changes Capacity but not the storage).
 uint32_t StorageBound(const BufferContext& buffer);
 
-// CheckSum32 over the first StorageBound bytes, shown in the plain form.
+// CheckSum32 over the first StorageBound bytes; summed once per storage
+// and then kept up to date by the edits (KnownStorageSum).
+uint32_t StorageCheckSum(BufferContext& buffer);
+
+// StorageCheckSum shown in the plain form.
 void ShowStorageCheckSum(BufferContext& buffer);
+
+// Byte `offset` changed from `before` to `after`: the kept sum follows.
+void AdjustStorageSum(BufferContext& buffer, uint32_t offset, uint8_t before, uint8_t after);
 
 // Replaces the storage by `capacity` bytes of 0xFF with DataLen = capacity
 // and the view at the top. FileName, RamStartAddr and the find fields stay.

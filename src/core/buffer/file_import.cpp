@@ -23,6 +23,7 @@ void ImportFromDialog(BufferContext& buffer, FileEditDialog& dialog, CaptionView
     options.ramStartAddr = *start;
     options.reportOverCapacity = false;
     options.checkSumForm = CheckSumForm::Plain;
+    options.undoable = true;
     std::string error;
     if (!LoadIntoBuffer(buffer, buffer.OpenDialog.FileName, options, &caption, error))
         buffer.Views.messages->ShowError(error);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/texts/status_line.h"
+#include "core/buffer/buffer_undo.h"
 #include "core/buffer/cap_conversion.h"
 #include "core/buffer/hex_conversion.h"
 #include "core/base/atomic_write.h"
@@ -29,6 +30,16 @@ std::string OverCapacityText(const BufferContext& buffer) {
                       "The file seledted is bigger than the chip capcity!Please check!");
 }
 
+// A large HEX file takes a while: the progress bar shows how much was read.
+ConversionProgress ShowReading(BufferContext& buffer) {
+    ProgressView& progress = *buffer.Views.progress;
+    progress.SetMaximum(100);
+    return [&progress, shown = uint64_t{101}](uint64_t read, uint64_t total) mutable {
+        const uint64_t percent = total ? std::min<uint64_t>(read * 100 / total, 100) : 100;
+        if (percent != shown) progress.SetPosition(static_cast<uint32_t>(shown = percent));
+    };
+}
+
 // Converts a ".hex" or ".cap" file into the temp folder and names the image
 // to load; any other file is loaded as it is.
 bool ImageToLoad(BufferContext& buffer, const std::string& chosenPath, std::string& imagePath,
@@ -47,7 +58,8 @@ bool ImageToLoad(BufferContext& buffer, const std::string& chosenPath, std::stri
     }
     const bool hex = extension == "hex";
     const fs::path destination = folder / (hex ? "hex.bin" : "cap.bin");
-    ConversionReport report = hex ? HexToBin(chosenPath, destination) : CapToBin(chosenPath, destination);
+    ConversionReport report = hex ? HexToBin(chosenPath, destination, kMaxHexImageBytes, ShowReading(buffer))
+                                  : CapToBin(chosenPath, destination);
     if (!report.ok) {
         error = ByLanguage(buffer, "无法转换文件：", "無法轉換檔案：", "Cannot convert the file: ") + chosenPath +
                 "\n" + report.error;
@@ -115,6 +127,7 @@ bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const 
     }
 
     Ram_File_Info_Struct& ram = buffer.RamFile;
+    if (options.undoable) RecordRangeBeforeChange(buffer, 0, length);
     std::copy(image.begin(), image.end(), ram.Data.begin());
     buffer.Chip.PrjInfo.RamStartAddr = options.ramStartAddr;
     ram.FileOpened = 1;
@@ -123,6 +136,7 @@ bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const 
     ram.DataLen = length;
     ram.FileCheckSum = CheckSum32(0, image.data(), image.size());
     ShowCheckSum(buffer, ram.FileCheckSum, options.checkSumForm);
+    if (!options.undoable) ForgetBufferHistory(buffer);
     ResetHexViewToTop(buffer);
 
     if (!warnings.empty()) {
@@ -138,7 +152,7 @@ bool LoadDataFile(BufferContext& buffer, const std::string& path, std::string& e
 }
 
 void sbOpenFileClick(BufferContext& buffer, CaptionView& caption, const TextLookup& texts) {
-    if (buffer.Locked()) return;
+    if (buffer.Locked() || !ConfirmDiscardEdits(buffer)) return;
     OpenDialogState& dialog = buffer.OpenDialog;
     dialog.Title = texts("FileInport", "ODTitle", "选择打开的文件");
     dialog.Filters = OpenFileFilters();
@@ -149,12 +163,17 @@ void sbOpenFileClick(BufferContext& buffer, CaptionView& caption, const TextLook
         dialog.FileName = (TempFolder(buffer) / "test.bin").string();
         return;
     }
+    OpenDataFile(buffer, caption, chosen);
+}
+
+bool OpenDataFile(BufferContext& buffer, CaptionView& caption, const std::string& path) {
     std::string error;
-    if (!LoadIntoBuffer(buffer, chosen, LoadOptions{}, &caption, error)) {
+    if (!LoadIntoBuffer(buffer, path, LoadOptions{}, &caption, error)) {
         buffer.Views.messages->ShowError(error);
-        return;
+        return false;
     }
-    dialog.FileName = chosen;
+    buffer.OpenDialog.FileName = path;
+    return true;
 }
 
 std::string SavePath(const std::string& chosenPath) {
@@ -176,7 +195,10 @@ void Menu_File_SaveAsClick(BufferContext& buffer) {
         buffer.Views.fileDialog->ChooseSaveFile("保存缓存区", {{"Bin File", "*.bin"}, {"ALL", "*.*"}}, "", "");
     if (chosen.empty()) return;
     std::string error;
-    if (!SaveBufferFile(buffer, SavePath(chosen), error)) buffer.Views.messages->ShowError(error);
+    if (!SaveBufferFile(buffer, SavePath(chosen), error))
+        buffer.Views.messages->ShowError(error);
+    else
+        MarkBufferSaved(buffer);
 }
 
 }  // namespace tq

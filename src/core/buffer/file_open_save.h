@@ -27,6 +27,8 @@ struct LoadOptions {
     uint32_t ramStartAddr = 0;
     bool reportOverCapacity = true;  // message box before a longer-than-chip file is cut
     CheckSumForm checkSumForm = CheckSumForm::WithHex0x;
+    // An import can be undone; an opened file starts the buffer's history afresh.
+    bool undoable = false;
 };
 
 // Converts the chosen file when its extension asks for it, reads at most the
@@ -40,9 +42,13 @@ bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const 
 // The open command's loading without any dialog, for scripted use.
 bool LoadDataFile(BufferContext& buffer, const std::string& path, std::string& error);
 
-// Open: runs the open dialog and loads the chosen file; errors go to the
-// message view.
+// Open: asks before unsaved edits are lost, runs the open dialog and loads
+// the chosen file; errors go to the message view.
 void sbOpenFileClick(BufferContext& buffer, CaptionView& caption, const TextLookup& texts);
+
+// What open does with a chosen file (also a file named on the command line):
+// loads it with the caption, remembers it in the open dialog, reports errors.
+bool OpenDataFile(BufferContext& buffer, CaptionView& caption, const std::string& path);
 
 // The path a save writes: ".bin" appended when the path holds no "." at all.
 std::string SavePath(const std::string& chosenPath);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -132,6 +133,9 @@ class LineReader {
 public:
     LineReader(std::istream& in, std::size_t bufferSize) : in_(in), buffer_(bufferSize) {}
 
+    // Told of the bytes read so far after each refill.
+    std::function<void(uint64_t read)> progress;
+
     // The next line without its line feed, valid until the next call; false
     // at the end of the text or when reading failed.
     bool Next(std::string_view& line);
@@ -155,6 +159,7 @@ private:
     bool failed_ = false;
     bool cut_ = false;  // the rest of a cut line is still to be passed over
     uint64_t lineNumber_ = 0;
+    uint64_t read_ = 0;
 };
 
 bool LineReader::Hand(std::string_view& line, const char* start, std::size_t length) {
@@ -198,6 +203,8 @@ bool LineReader::Refill() {
     const auto got = static_cast<std::size_t>(in_.gcount());
     if (got == 0) atEnd_ = true;
     have_ += got;
+    read_ += got;
+    if (progress) progress(read_);
     return true;
 }
 
@@ -435,7 +442,7 @@ std::string EmptyImageReason(LineResult result, uint64_t lineNumber) {
 }  // namespace
 
 ConversionReport HexToBin(const std::filesystem::path& source, const std::filesystem::path& destination,
-                          uint64_t maxImageBytes) {
+                          uint64_t maxImageBytes, const ConversionProgress& progress) {
     ConversionReport report;
     auto fail = [&report](std::string error) {
         report.ok = false;
@@ -462,6 +469,7 @@ ConversionReport HexToBin(const std::filesystem::path& source, const std::filesy
     HexImage image(maxImageBytes, sourceSize / 2, report.warnings);
     // A small file is read in one piece; a large one in chunks.
     LineReader lines(in, static_cast<std::size_t>(std::clamp<uint64_t>(sourceSize + 1, 4096, kChunkSize)));
+    if (progress) lines.progress = [&progress, sourceSize](uint64_t read) { progress(read, sourceSize); };
     const LineResult result = DecodeLines(lines, image);
     if (lines.failed()) return cannotRead();
     if (result == LineResult::Unplaceable) {

@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 
 #include "core/buffer/conversion_report.h"
 
@@ -27,7 +28,10 @@ namespace tq {
 // The largest image a HEX file may describe: far beyond any chip's capacity.
 inline constexpr uint64_t kMaxHexImageBytes = uint64_t{512} << 20;
 
+// Hears, after each chunk read (1 MiB), how many bytes of the source were read of how many.
+using ConversionProgress = std::function<void(uint64_t read, uint64_t total)>;
+
 ConversionReport HexToBin(const std::filesystem::path& source, const std::filesystem::path& destination,
-                          uint64_t maxImageBytes = kMaxHexImageBytes);
+                          uint64_t maxImageBytes = kMaxHexImageBytes, const ConversionProgress& progress = {});
 
 }  // namespace tq

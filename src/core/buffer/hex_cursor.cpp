@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/buffer/buffer_undo.h"
 #include "core/buffer/chip_buffer.h"
 #include "core/buffer/hex_view_model.h"
 
@@ -57,8 +58,11 @@ HexKeyResult reDownFileKeyDown(BufferContext& buffer, std::string& hexText, HexS
     if (onShownDigit) {
         const int value = DigitValue(key);
         uint8_t& byte = ram.Data[offset];
+        const uint8_t before = byte;
         byte = cursor.nibble == Nibble::High ? static_cast<uint8_t>((byte & 0x0F) + value * 16)
                                              : static_cast<uint8_t>((byte & 0xF0) + value);
+        RecordByteEdit(buffer, static_cast<uint32_t>(offset), before, byte, cursor.nibble == Nibble::Low);
+        AdjustStorageSum(buffer, static_cast<uint32_t>(offset), before, byte);
         hexText[position] = static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
         result.byteChanged = true;
         result.offset = static_cast<uint32_t>(offset);

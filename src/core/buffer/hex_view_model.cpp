@@ -25,7 +25,7 @@ std::string HexPage::HexText() const { return JoinLines(hexLines); }
 
 char AsciiCell(uint8_t byte) { return byte >= 0x20 && byte <= 0x7E ? static_cast<char>(byte) : '.'; }
 
-HexPage BuildHexPage(const Ram_File_Info_Struct& record, uint32_t ramStartAddr) {
+HexPage BuildHexPage(const Ram_File_Info_Struct& record, uint32_t ramStartAddr, uint32_t rows) {
     static const char kDigits[] = "0123456789ABCDEF";
     HexPage page;
     page.viewTop = record.ViewTop;
@@ -47,24 +47,28 @@ HexPage BuildHexPage(const Ram_File_Info_Struct& record, uint32_t ramStartAddr) 
         page.addressLines.push_back(address);
         page.hexLines.push_back(std::move(hex));
         page.asciiLines.push_back(std::move(ascii));
-    } while (page.hexLines.size() < kHexPageRows && offset < end);
+    } while (page.hexLines.size() < std::max(rows, 1u) && offset < end);
     return page;
 }
 
-HexPage BuildHexPage(const BufferContext& buffer) { return BuildHexPage(buffer.RamFile, buffer.Chip.PrjInfo.RamStartAddr); }
+HexPage BuildHexPage(const BufferContext& buffer) {
+    return BuildHexPage(buffer.RamFile, buffer.Chip.PrjInfo.RamStartAddr, buffer.HexView.rows);
+}
 
 void RedrawHexView(BufferContext& buffer) {
     buffer.RamFile.ViewTop &= ~(kHexRowBytes - 1);
     buffer.Views.hexView->Redraw();
 }
 
-uint32_t ScrollViewTop(uint32_t dataLen, uint32_t position) {
-    const uint32_t lastPageTop = dataLen - kHexPageBytes;  // wraps to a huge value below one page
-    return std::min(lastPageTop, position) & ~(kHexRowBytes - 1);
+uint32_t ScrollViewTop(uint32_t dataLen, uint32_t position, uint32_t rows) {
+    const uint64_t pageBytes = uint64_t{kHexRowBytes} * std::max(rows, 1u);
+    const uint64_t rowsEnd = (uint64_t{dataLen} + kHexRowBytes - 1) & ~uint64_t{kHexRowBytes - 1};
+    if (dataLen < pageBytes) return position & ~(kHexRowBytes - 1);
+    return static_cast<uint32_t>(std::min<uint64_t>(rowsEnd - pageBytes, position)) & ~(kHexRowBytes - 1);
 }
 
 void sbDownFileScroll(BufferContext& buffer, uint32_t position) {
-    buffer.RamFile.ViewTop = ScrollViewTop(buffer.RamFile.DataLen, position);
+    buffer.RamFile.ViewTop = ScrollViewTop(buffer.RamFile.DataLen, position, buffer.HexView.rows);
     RedrawHexView(buffer);
 }
 

@@ -10,10 +10,6 @@
 
 namespace tq {
 
-inline constexpr uint32_t kHexRowBytes = 16;
-inline constexpr uint32_t kHexPageRows = 24;
-inline constexpr uint32_t kHexPageBytes = kHexRowBytes * kHexPageRows;  // 384
-
 struct HexPage {
     uint32_t viewTop = 0;
     uint32_t shownBytes = 0;
@@ -30,19 +26,23 @@ struct HexPage {
 char AsciiCell(uint8_t byte);
 
 // The page from record.ViewTop (which the caller keeps a multiple of 16):
-// rows of up to 16 bytes while bytes below DataLen remain, at most 24 rows,
-// and always at least one row (only its address when no byte is left).
-HexPage BuildHexPage(const Ram_File_Info_Struct& record, uint32_t ramStartAddr);
+// rows of up to 16 bytes while bytes below DataLen remain, at most `rows`
+// rows (24 at the window's first size), and always at least one row (only
+// its address when no byte is left). Costs the same for any buffer size.
+HexPage BuildHexPage(const Ram_File_Info_Struct& record, uint32_t ramStartAddr, uint32_t rows = kHexPageRows);
+// The page the view shows: its rows and the chip's start address.
 HexPage BuildHexPage(const BufferContext& buffer);
 
 // Rounds ViewTop down to a multiple of 16 and asks the view to repaint.
 void RedrawHexView(BufferContext& buffer);
 
-// The first offset shown for a scroll bar position: the smaller of
-// DataLen - 384 (wrapping below one page) and the position, rounded down to 16.
-uint32_t ScrollViewTop(uint32_t dataLen, uint32_t position);
+// The first offset shown for a scroll bar position: the smaller of the last
+// page's top and the position, rounded down to 16. The last page ends with
+// the row that holds the last byte, so a DataLen that is not a multiple of
+// 16 still shows its last bytes. Below one page the position itself counts.
+uint32_t ScrollViewTop(uint32_t dataLen, uint32_t position, uint32_t rows = kHexPageRows);
 
-// The scroll bar moved: show the page it points at.
+// The scroll bar moved: show the page it points at (with the view's rows).
 void sbDownFileScroll(BufferContext& buffer, uint32_t position);
 
 }  // namespace tq

@@ -29,6 +29,7 @@ enum class OperationOutcome {
     NothingSelected,  // auto run with no step chosen; a line says so
     NoData,           // write, verify or auto with an empty buffer; a line says so, nothing sent
     DoesNotFit,       // the image reaches past the chip's end; a line says how far, nothing sent
+    Declined,         // the person kept the buffer's unsaved edits: nothing read
 };
 
 // Reads one text of the current language file: (section, key, fallback).

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/buffer/buffer_undo.h"
 #include "core/device/commands.h"
 #include "core/operations/operation_context.h"
 #include "core/operations/write.h"
@@ -94,6 +95,7 @@ int ReadChip(OperationContext& operation, uint8_t channel) {
     buffer.Data = std::move(chip);
     buffer.DataLen = capacity;
     buffer.ViewTop = 0;
+    ForgetBufferHistory(operation.Buffer);
     operation.Views.hexView->Redraw();
 
     const std::string line = TimedStatusLine(operation, operation.Texts.DevLanguage.LogChipReadSuccess, elapsed);
@@ -149,6 +151,7 @@ OperationOutcome sbReadClick(OperationContext& operation) {
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
     if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
     if (!ChipSelected(operation)) return OperationOutcome::NoChipSelected;
+    if (!ConfirmDiscardEdits(operation.Buffer)) return OperationOutcome::Declined;
     return ReadChip(operation, operation.Chip.PrjInfo.ChannelSelector) == kOpSuccess ? OperationOutcome::Succeeded
                                                                              : OperationOutcome::Failed;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/buffer/hex_navigation.h"
 #include "support/chip_frame_rig.h"
 
 namespace tq {
@@ -189,6 +190,25 @@ TEST_F(ChipSelectionTest, NothingChangesWhileAnOperationRuns) {
     EXPECT_EQ(lists().type.text, "SPI FLASH");
     EXPECT_EQ(frame.lists[ChipList::Type].text, "SPI FLASH");  // the widget is put back
     EXPECT_EQ(session.Buffer.RamFile.Data, buffer);
+}
+
+TEST_F(ChipSelectionTest, UnsavedEditsAreReplacedByAnotherChipOnlyWhenThePersonAgrees) {
+    Pick("24 EEPROM", "GENERIC", "24C02");
+    session.Buffer.HexView = {kHexPageRows, true, 5, false};
+    ASSERT_TRUE(TypeHexKey(session.Buffer, '1'));
+    ASSERT_TRUE(ChooseListItem(session, ChipList::Name, IndexOf(ChipList::Name, "24C02")));  // the same chip
+    EXPECT_TRUE(messages.questions.empty());
+    messages.answer = false;
+    EXPECT_FALSE(ChooseListItem(session, ChipList::Name, IndexOf(ChipList::Name, "24C04")));
+    EXPECT_FALSE(SelectChipByName(session, "GD25Q64"));
+    EXPECT_EQ(messages.questions.size(), 2u);
+    EXPECT_EQ(session.Chip.PrjInfo.ChipName, "24C02");
+    EXPECT_EQ(frame.lists[ChipList::Name].text, "24C02");  // the widget is put back
+    EXPECT_EQ(session.Buffer.RamFile.Data[5], 0x1F);
+    messages.answer = true;
+    ASSERT_TRUE(ChooseListItem(session, ChipList::Name, IndexOf(ChipList::Name, "24C04")));
+    EXPECT_EQ(session.Buffer.RamFile.Data[5], 0xFF);
+    EXPECT_FALSE(session.Buffer.History.Modified());
 }
 
 TEST_F(ChipSelectionTest, RestoreTakesTheRememberedChipAsANewOne) {

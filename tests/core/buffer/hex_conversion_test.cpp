@@ -385,3 +385,30 @@ TEST(HexToBin, FailuresNameTheFileAndLeaveAnEmptyDestination) {
 
 }  // namespace
 }  // namespace tq
+
+namespace tq {
+namespace {
+
+TEST(HexToBin, ReportsHowMuchOfTheSourceWasRead) {
+    testing::ScratchFolder folder;
+    std::string text;
+    for (uint32_t address = 0; address < 0x80000; address += 16) {
+        if (address % 0x10000 == 0) text += testing::LinearAddressRecord(static_cast<uint16_t>(address >> 16));
+        text += testing::DataRecord(static_cast<uint16_t>(address), testing::Counting(0, 16));
+    }
+    text += testing::EndRecord();
+    const auto source = folder.Write("big.hex", text);
+    std::vector<uint64_t> reads;
+    const ConversionReport report = HexToBin(source, folder / "big.bin", kMaxHexImageBytes,
+                                             [&](uint64_t read, uint64_t total) {
+                                                 EXPECT_EQ(total, text.size());
+                                                 reads.push_back(read);
+                                             });
+    ASSERT_TRUE(report.ok) << report.error;
+    ASSERT_GE(reads.size(), 2u);  // more than one chunk of 1 MiB
+    EXPECT_TRUE(std::is_sorted(reads.begin(), reads.end()));
+    EXPECT_EQ(reads.back(), text.size());
+}
+
+}  // namespace
+}  // namespace tq

@@ -50,6 +50,7 @@ TEST(HexPage, RowsAddressesAndCellsFollowViewTopDataLenAndStartAddress) {
         {1024, 1024, 0x3F0, 0, 1, "0003F0 ", ""},
         {64, 200, 0, 0, 4, "000000 ", ""},                // never past the storage
     };
+    EXPECT_EQ(BuildHexPage(Record(4096, 4096), 0, 40).hexLines.size(), 40u);  // a taller view
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "dataLen " << c.dataLen << " viewTop " << c.viewTop);
         const HexPage page = BuildHexPage(Record(c.storage, c.dataLen, c.viewTop), c.ramStart);
@@ -100,8 +101,12 @@ TEST(Scrolling, ClampsToTheLastPageOrUsesThePositionBelowOnePage) {
         {200, 150, 144},       // below one page the subtraction wraps: the position itself
         {384, 200, 0},
         {0, 0, 0},
+        {1000, 1000, 0x270},   // the last page ends with the row of byte 999, not before it
+        {1000, 700, 0x270},
+        {8193, 8193, 0x1E90},
     };
     for (const Case& c : cases) EXPECT_EQ(ScrollViewTop(c.dataLen, c.position), c.viewTop) << c.dataLen;
+    EXPECT_EQ(ScrollViewTop(1000, 1000, 40), 0x170u);  // a page of 40 rows
 
     testing::BufferSession t;
     t.SelectChip(8192);

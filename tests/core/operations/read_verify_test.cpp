@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/buffer/buffer_tools.h"
+#include "core/buffer/buffer_undo.h"
+
 #include "core/operations/erase_blank.h"
 #include "support/operation_rig.h"
 
@@ -100,6 +103,24 @@ TEST(Read, ABlockMarkedNotDeliveredIsAskedForAgainFromItsOffset) {
     EXPECT_EQ(FrameBe16(headers[1], 16), 4096u);
     EXPECT_EQ(rig.Blocks('<').size(), 17u);
     EXPECT_EQ(rig.session.Buffer.RamFile.Data, rig.sim.chipMemory());
+}
+
+TEST(Read, AsksBeforeUnsavedEditsAreReplacedAndForgetsThemAfter) {
+    OperationRig rig;
+    rig.UseChip(1, 4096);
+    FillChip(rig);
+    ASSERT_TRUE(rig.Connect());
+    BufferContext& buffer = rig.session.Buffer;
+    FillBuffer(buffer, 0, 16, 0x00);
+    rig.messages.answer = false;
+    EXPECT_EQ(sbReadClick(rig.session.Operation), OperationOutcome::Declined);
+    EXPECT_EQ(buffer.RamFile.Data[0], 0x00);
+    rig.messages.answer = true;
+    EXPECT_EQ(sbReadClick(rig.session.Operation), OperationOutcome::Succeeded);
+    EXPECT_EQ(rig.messages.questions.size(), 2u);
+    EXPECT_EQ(buffer.RamFile.Data, rig.sim.chipMemory());
+    EXPECT_FALSE(buffer.History.Modified());
+    EXPECT_FALSE(UndoBufferChange(buffer));
 }
 
 // Everything that keeps a read from getting the whole chip ends in the read

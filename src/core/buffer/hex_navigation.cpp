@@ -1,0 +1,162 @@
+#include "core/buffer/hex_navigation.h"
+
+#include <algorithm>
+#include <string>
+
+namespace tq {
+namespace {
+
+uint32_t ShownEnd(const Ram_File_Info_Struct& ram) {
+    return static_cast<uint32_t>(std::min<uint64_t>(ram.DataLen, ram.Data.size()));
+}
+
+uint64_t PageBytes(const HexViewState& view) { return uint64_t{kHexRowBytes} * view.rows; }
+
+// The largest ViewTop keys and resizing move to: a buffer shorter than a
+// page stays at the top.
+uint32_t LastKeyTop(const BufferContext& buffer) {
+    const uint32_t dataLen = buffer.RamFile.DataLen;
+    return dataLen < PageBytes(buffer.HexView) ? 0 : LastScrollTop(dataLen, buffer.HexView.rows);
+}
+
+void FollowCaret(BufferContext& buffer) {
+    HexViewState& view = buffer.HexView;
+    if (!view.hasCaret) return;
+    uint32_t& top = buffer.RamFile.ViewTop;
+    const uint32_t row = view.caretOffset & ~(kHexRowBytes - 1);
+    if (row < top)
+        top = row;
+    else if (row >= top + PageBytes(view))
+        top = static_cast<uint32_t>(row - (PageBytes(view) - kHexRowBytes));
+}
+
+void SetCaret(BufferContext& buffer, uint32_t offset, bool lowNibble) {
+    HexViewState& view = buffer.HexView;
+    view.hasCaret = true;
+    view.caretOffset = offset;
+    view.caretOnLowNibble = lowNibble;
+}
+
+// The caret from a selection in the page's hex text; none for a bare caret.
+void SetCaretFromSelection(BufferContext& buffer, const HexSelection& selection) {
+    if (selection.length == 0) {
+        buffer.HexView.hasCaret = false;
+        return;
+    }
+    const HexCursor cursor = CursorAt(selection.start);
+    SetCaret(buffer, buffer.RamFile.ViewTop + cursor.byteInView, cursor.nibble == Nibble::Low);
+}
+
+}  // namespace
+
+uint32_t LastScrollTop(uint32_t dataLen, uint32_t rows) { return ScrollViewTop(dataLen, dataLen, rows); }
+
+HexSelection CaretSelection(const BufferContext& buffer, const HexPage& page) {
+    const HexViewState& view = buffer.HexView;
+    if (!view.hasCaret || view.caretOffset < page.viewTop || view.caretOffset - page.viewTop >= page.shownBytes)
+        return {};
+    const HexCursor cursor{view.caretOffset - page.viewTop, view.caretOnLowNibble ? Nibble::Low : Nibble::High};
+    return HexSelection{TextPosition(cursor), 1};
+}
+
+void SetHexPageRows(BufferContext& buffer, uint32_t rows) {
+    rows = std::max(rows, 1u);
+    if (rows == buffer.HexView.rows) return;
+    buffer.HexView.rows = rows;
+    buffer.RamFile.ViewTop = std::min(buffer.RamFile.ViewTop, LastKeyTop(buffer));
+    FollowCaret(buffer);
+    RedrawHexView(buffer);
+}
+
+void ClickHexText(BufferContext& buffer, size_t position) {
+    SetCaretFromSelection(buffer, reDownFileClick(BuildHexPage(buffer).HexText(), position));
+    RedrawHexView(buffer);
+}
+
+bool TypeHexKey(BufferContext& buffer, char key) {
+    if (buffer.Locked() || !buffer.HexView.hasCaret || buffer.HexView.caretOffset >= ShownEnd(buffer.RamFile))
+        return false;
+    FollowCaret(buffer);
+    const HexPage page = BuildHexPage(buffer);
+    std::string text = page.HexText();
+    const HexKeyResult result = reDownFileKeyDown(buffer, text, CaretSelection(buffer, page), key);
+    if (!result.handled) return false;
+    if (result.selection.length > 0) {
+        SetCaretFromSelection(buffer, result.selection);
+    } else if (const uint32_t next = page.viewTop + page.shownBytes; next < ShownEnd(buffer.RamFile)) {
+        SetCaret(buffer, next, false);  // past the page's last digit: the next row comes into view
+    } else {
+        buffer.HexView.hasCaret = false;
+    }
+    FollowCaret(buffer);
+    RedrawHexView(buffer);
+    return true;
+}
+
+void MoveHexCaret(BufferContext& buffer, HexMove move) {
+    const uint32_t end = ShownEnd(buffer.RamFile);
+    if (end == 0) return;
+    HexViewState& view = buffer.HexView;
+    uint32_t& top = buffer.RamFile.ViewTop;
+    if (!view.hasCaret || view.caretOffset >= end) SetCaret(buffer, std::min(top, end - 1), false);
+    int64_t offset = view.caretOffset;
+    bool low = view.caretOnLowNibble;
+    const int64_t last = end - 1;
+    const int64_t page = static_cast<int64_t>(PageBytes(view));
+    const int64_t row = kHexRowBytes;
+    // A step down keeps the column, or lands on the last byte when the last row is shorter.
+    auto down = [&](int64_t step) {
+        if (offset + step <= last)
+            offset += step;
+        else if (last / row > offset / row)
+            offset = last;
+    };
+    switch (move) {
+    case HexMove::Left:
+        if (low)
+            low = false;
+        else if (offset > 0)
+            --offset, low = true;
+        break;
+    case HexMove::Right:
+        if (!low)
+            low = true;
+        else if (offset < last)
+            ++offset, low = false;
+        break;
+    case HexMove::Up:
+        if (offset >= row) offset -= row;
+        break;
+    case HexMove::Down: down(row); break;
+    case HexMove::PageUp:
+        offset = offset >= page ? offset - page : offset % row;
+        top = top >= page ? static_cast<uint32_t>(top - page) : 0;
+        break;
+    case HexMove::PageDown:
+        down(page);
+        top = static_cast<uint32_t>(std::min<int64_t>(top + page, LastKeyTop(buffer)));
+        break;
+    case HexMove::RowStart: offset -= offset % row, low = false; break;
+    case HexMove::RowEnd: offset = std::min(offset | (row - 1), last), low = true; break;
+    case HexMove::First: offset = 0, low = false; break;
+    case HexMove::Last: offset = last, low = true; break;
+    }
+    SetCaret(buffer, static_cast<uint32_t>(offset), low);
+    FollowCaret(buffer);
+    RedrawHexView(buffer);
+}
+
+void ScrollHexRows(BufferContext& buffer, int rows) {
+    const int64_t wanted = int64_t{buffer.RamFile.ViewTop} + int64_t{rows} * kHexRowBytes;
+    const uint32_t last = LastScrollTop(buffer.RamFile.DataLen, buffer.HexView.rows);
+    buffer.RamFile.ViewTop = static_cast<uint32_t>(std::clamp<int64_t>(wanted, 0, last));
+    RedrawHexView(buffer);
+}
+
+void PlaceHexCaret(BufferContext& buffer, uint32_t offset) {
+    SetCaret(buffer, offset, false);
+    FollowCaret(buffer);
+    RedrawHexView(buffer);
+}
+
+}  // namespace tq

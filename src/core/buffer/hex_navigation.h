@@ -1,0 +1,46 @@
+// The hex view's caret and scrolling beyond the scroll bar: clicks and typed
+// digits through the hex column's rules (hex_cursor.h), caret keys, the
+// wheel, and a page that grows with the window. The caret is a buffer offset
+// and the view follows it. A front-end maps its mouse points and keys onto
+// these and paints BuildHexPage with CaretSelection.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/buffer/buffer_context.h"
+#include "core/buffer/hex_cursor.h"
+#include "core/buffer/hex_view_model.h"
+
+namespace tq {
+
+enum class HexMove { Left, Right, Up, Down, PageUp, PageDown, RowStart, RowEnd, First, Last };
+
+// The largest ViewTop the scroll bar reaches (its maximum, in bytes).
+uint32_t LastScrollTop(uint32_t dataLen, uint32_t rows);
+
+// The hex column's selection for the caret when `page` shows it; else none.
+HexSelection CaretSelection(const BufferContext& buffer, const HexPage& page);
+
+// The view has room for `rows` rows now (at least one).
+void SetHexPageRows(BufferContext& buffer, uint32_t rows);
+
+// A click at `position` of the page's hex text selects the digit there or the next one.
+void ClickHexText(BufferContext& buffer, size_t position);
+
+// A key typed with the caret on a digit: the nibble changes as reDownFileKeyDown
+// says, and the caret moves on, past the page's end into the next row.
+// False when the key was not taken (no caret, not a digit, buffer locked).
+bool TypeHexKey(BufferContext& buffer, char key);
+
+// Caret keys: nibble left and right, row up and down, a page, the row's
+// first and last byte, the buffer's first and last byte.
+void MoveHexCaret(BufferContext& buffer, HexMove move);
+
+// The wheel: the view moves by `rows` rows (negative: up); the caret stays.
+void ScrollHexRows(BufferContext& buffer, int rows);
+
+// The caret on the high digit of `offset`, and the view showing it.
+void PlaceHexCaret(BufferContext& buffer, uint32_t offset);
+
+}  // namespace tq
