@@ -45,7 +45,7 @@ TEST_F(FirmwareCliFixture, UpdateWithAValidPackageEndsWithTheSuccessTextAndTheNe
     const std::string package = Package(FirmwarePackage(testing::SampleImage(1000)), "good.tqmv");
     const CliRun run = Run({"--simulator", "firmware", "update", package});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("1000/1000=>100%\nIAP下载成功\n系统烧写完成，共耗时"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("1000/1000=>100%\nIAP下载成功\n系统烧写完成，共耗时"), std::string::npos) << run.err;
     EXPECT_NE(run.out.find("Firmware version: V1.03\n"), std::string::npos) << run.out;
 }
 
@@ -53,7 +53,7 @@ TEST_F(FirmwareCliFixture, UpdateFailuresExitNonZeroWithTheReason) {
     struct Case {
         const char* name;
         std::vector<std::string> args;  // after --simulator
-        std::string shown;              // on stdout
+        std::string shown;              // the update's log on stdout or a message on stderr
         std::string reason;             // on stderr
     };
     const std::string other = Package(FirmwarePackage(testing::SampleImage(100), "TQM7300A"), "other.tqmv");
@@ -76,7 +76,7 @@ TEST_F(FirmwareCliFixture, UpdateFailuresExitNonZeroWithTheReason) {
         args.insert(args.end(), c.args.begin(), c.args.end());
         const CliRun run = Run(args);
         EXPECT_NE(run.status, 0);
-        EXPECT_NE(run.out.find(c.shown), std::string::npos) << run.out;
+        EXPECT_NE((run.out + run.err).find(c.shown), std::string::npos) << run.out << run.err;
         EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
         EXPECT_EQ(run.out.find("Firmware version"), std::string::npos);
     }
