@@ -8,6 +8,7 @@ std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString
     QCommandLineParser parser;
     parser.setApplicationDescription("tqprog: the TQM7300B serial memory programmer");
     parser.addHelpOption();
+    parser.addVersionOption();  // answered in main() before any display is needed
     const QCommandLineOption simulator("simulator", "Use the built-in simulated programmer.");
     const QCommandLineOption device("device", "Volume root (or exchange file) of the programmer.", "PATH");
     const QCommandLineOption programDir("program-dir", "Folder holding login.dat, dev.ini and the language files.",
@@ -28,6 +29,7 @@ std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString
         exitCode = 0;
         return std::nullopt;
     }
+
     GuiOptions options;
     FrontEndOptions& o = options.frontEnd;
     o.simulator = parser.isSet(simulator);
