@@ -63,6 +63,16 @@ TEST(CliConventions, JsonOnStdoutForInfoChipsAndDetect) {
     EXPECT_EQ(info.out.substr(info.out.size() - 2), "}\n");
 }
 
+TEST(CliConventions, TheMissingDatabaseIsReportedInTheLanguageAsked) {
+    testing::SimCliFolder folder;
+    std::filesystem::remove(folder / "login.dat");
+    const CliResult english = folder.Run({"--lang", "2", "chips"});
+    EXPECT_EQ(english.status, kExitFailed);
+    EXPECT_EQ(english.err, "tqprog-cli: The chip database " + folder.File("login.dat") + " does not exist.\n");
+    const CliResult traditional = folder.Run({"--lang", "1", "chips"});
+    EXPECT_EQ(traditional.err, "tqprog-cli: 資料庫檔案 " + folder.File("login.dat") + " 不存在！\n");
+}
+
 // The suite runs with LC_ALL pinned; this test moves it for one run each.
 TEST(CliConventions, WithoutALanguageSettingTheLocaleChoosesAndTheSettingOrLangWin) {
     testing::SimCliFolder folder;
