@@ -29,7 +29,6 @@ std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString
         exitCode = 0;
         return std::nullopt;
     }
-
     GuiOptions options;
     FrontEndOptions& o = options.frontEnd;
     o.simulator = parser.isSet(simulator);
