@@ -182,7 +182,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     } catch (const CLI::ParseError& e) {
         const std::string unknown = UnknownCommand(app, context.Language());
         err << "tqprog-cli: " << (unknown.empty() ? std::string(e.what()) : unknown) << '\n'
-            << "Run with --help for more information.\n";
+            << Triplet(context.Language(), "用法见 --help", "用法見 --help", "Run with --help for more information.")
+            << '\n';
         return kExitUsage;
     } catch (const StartupFailure& failure) {
         return context.Fail(failure.message);

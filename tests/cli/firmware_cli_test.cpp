@@ -62,13 +62,13 @@ TEST_F(FirmwareCliFixture, UpdateFailuresExitNonZeroWithTheReason) {
     const std::string imageless = Package(noImage, "noimage.tqmv");
     const std::string missing = folder.File("missing.tqmv");
     const Case cases[] = {
-        {"another model", {"firmware", "update", other}, "TQMV升级文件格式异常，请确认！\n", "not a firmware package for this programmer"},
+        {"another model", {"firmware", "update", other}, "TQMV升级文件格式异常，请确认！\n", "不是本编程器的固件升级包"},
         {"another model in English", {"--lang", "2", "firmware", "update", other},
          "Error happened when parsed the TQMV file,plese checked!\n", "not a firmware package"},
-        {"missing package", {"firmware", "update", missing}, "无法读取升级文件：" + missing + "\n", "cannot read the package: " + missing},
+        {"missing package", {"firmware", "update", missing}, "无法读取升级文件：" + missing + "\n", "无法读取升级包：" + missing},
         // The dialog's procedure refuses the package before the boot command, so this ends at once.
         {"--wait-boot without an image", {"firmware", "update", "--wait-boot", imageless}, "IAP文件格式异常，请确认！\n",
-         "not a firmware package"},
+         "不是本编程器的固件升级包"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -105,7 +105,7 @@ TEST_F(FirmwareCliFixture, InspectListsEntriesAndTheVersionRecord) {
     notAPackage.formatByte0 = 0;
     run = Run({"firmware", "inspect", Package(notAPackage, "x.bin")});
     EXPECT_NE(run.status, 0);
-    EXPECT_NE(run.err.find("not a firmware package (unknown header)"), std::string::npos);
+    EXPECT_NE(run.err.find("不是固件升级包（未知的文件头）"), std::string::npos) << run.err;
 }
 
 }  // namespace
