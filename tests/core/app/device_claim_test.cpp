@@ -3,6 +3,7 @@
 // The programmer's volume is a temporary folder holding a real Write.Temp,
 // with the Linux exchange file and lock behind it.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -77,6 +78,36 @@ TEST(DeviceClaim, ASecondSessionOnTheSameProgrammerSendsNothingAndNamesTheHolder
     EXPECT_TRUE(second.Device.Link.ClaimDevice());
     ASSERT_TRUE(first.Device.Link.FindDeviceDrive());
     EXPECT_EQ(IdentifyProgrammer(first.Device), ConnectResult::InUse);
+}
+
+TEST(DeviceClaim, AnotherProcessHoldingTheExchangeFileIsNamedByItsProcessId) {
+    testing::ProgramFolder drive;
+    drive.WriteBytes("Write.Temp", std::string(4096, '\0'));
+    const std::string path = drive.File("Write.Temp");
+    int held[2], release[2];
+    ASSERT_EQ(pipe(held), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::string holder;
+        auto claim = MakeSystemVolumes()->ClaimExchangeFile(path, holder);
+        const char ok = claim ? 'y' : 'n';
+        char ignored;
+        if (write(held[1], &ok, 1) != 1 || read(release[0], &ignored, 1) < 0) _exit(1);
+        _exit(0);
+    }
+    char ok = 0;
+    ASSERT_EQ(read(held[0], &ok, 1), 1);
+    EXPECT_EQ(ok, 'y');
+    std::string holder;
+    EXPECT_EQ(MakeSystemVolumes()->ClaimExchangeFile(path, holder), nullptr);
+    EXPECT_EQ(holder, std::to_string(child) + " (" + ProcessName() + ")");
+    ASSERT_EQ(write(release[1], "x", 1), 1);
+    int status = 0;
+    waitpid(child, &status, 0);
+    // The lock ends with the process that held it.
+    EXPECT_NE(MakeSystemVolumes()->ClaimExchangeFile(path, holder), nullptr);
 }
 
 }  // namespace
