@@ -27,6 +27,9 @@ bool ConnectForCommand(CliContext& context) {
                                  "no programmer found (no removable 4608-byte volume holding Write.Temp)"),
                          kExitNoProgrammer);
             return false;
+        case PollResult::InUse:
+            context.Fail(DeviceInUseText(language, session.Device.Link.ClaimHolder()), kExitInUse);
+            return false;
         case PollResult::NoAnswer:
             context.Fail(Triplet(language, "编程器没有应答（固件版本查询无回应）", "燒錄器沒有應答（韌體版本查詢無回應）",
                                  "the programmer does not answer (no reply to the firmware version query)"),

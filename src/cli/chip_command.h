@@ -7,23 +7,18 @@
 #include <optional>
 #include <string>
 
+#include "cli/exit_status.h"
 #include "core/operations/operation_display.h"
 
 namespace tq {
 
 class CliContext;
 
-// Exit statuses of the chip commands (1 is every other failure).
-inline constexpr int kExitFailed = 1;         // the operation ran and failed, or a file could not be used
-inline constexpr int kExitNoProgrammer = 2;   // no programmer found, or it does not answer
-inline constexpr int kExitEmptySocket = 3;    // no chip in the socket
-inline constexpr int kExitUnknownChip = 4;    // no chip named, or a name the database lacks
-
 // What a chip command did, for its failure message.
 enum class ChipCommand { Erase, BlankCheck, Write, Read, Verify, Auto, SelfCheck, Detect };
 
-// Finds and identifies the programmer; false (message and status set) when
-// there is none or it does not answer.
+// Finds, claims and identifies the programmer; false (message and status
+// set) when there is none, it does not answer, or another process uses it.
 bool ConnectForCommand(CliContext& context);
 
 // Selects the chip named with -c as the chip selection does (the buffer

@@ -6,8 +6,12 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/exit_status.h"
+#include "cli/interrupt.h"
 #include "cli/terminal_views.h"
 #include "core/app/session_assembly.h"
+#include "core/texts/language.h"
+#include "core/texts/system_language.h"
 
 namespace tq {
 namespace {
@@ -28,12 +32,10 @@ CliContext::CliContext(std::ostream& out, std::ostream& err) : out(out), err(err
 
 CliContext::~CliContext() = default;
 
-std::filesystem::path CliContext::ProgramFolder() const { return ProgramFolderFor(options.programDir); }
-
 TerminalViews& CliContext::views() {
     if (!parts_->views) {
-        const bool interactive = &out == &std::cout && isatty(STDOUT_FILENO);
-        parts_->views = std::make_unique<TerminalViews>(out, err, interactive);
+        const bool interactive = &err == &std::cerr && isatty(STDERR_FILENO);
+        parts_->views = std::make_unique<TerminalViews>(err, interactive);
     }
     return *parts_->views;
 }
@@ -63,6 +65,10 @@ Session& CliContext::session() {
     StartupResult result;
     std::string error;
     if (!parts_->assembly->Start(result, error)) throw StartupFailure{error};
+    if (catchInterrupts)
+        WatchInterrupts(session.Busy, Triplet(session.Texts.Language, "\n正在停止……（再按 Ctrl-C 立即退出）\n",
+                                              "\n正在停止……（再按 Ctrl-C 立即結束）\n",
+                                              "\nstopping... (Ctrl-C again quits at once)\n"));
     if (result.outcome == StartupOutcome::DatabaseFailed) terminal.ShowError(result.message);
     return session;
 }
@@ -71,7 +77,9 @@ void CliContext::KeepSimulatorState() {
     if (!parts_->assembly) return;
     std::string error;
     if (!parts_->assembly->KeepSimulatorState(error))
-        Fail("--sim-state: the simulated memories were not kept: " + error);
+        Fail(Triplet(Language(), "--sim-state：模拟的存储内容没有保存：", "--sim-state：模擬的儲存內容沒有儲存：",
+                     "--sim-state: the simulated memories were not kept: ") +
+             error);
 }
 
 int CliContext::Fail(const std::string& message, int status) {
@@ -80,19 +88,61 @@ int CliContext::Fail(const std::string& message, int status) {
     return status;
 }
 
-int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+namespace {
+
+// The chip database the options lead to, for --version: the user's copy when
+// there is one, else the shipped one.
+std::string DatabaseVersionText(const GlobalOptions& options, int32_t language) {
+    const ProgramFolders folders = ChooseProgramFolders(FolderEnvironment::FromProcess(options.programDir));
+    for (const std::filesystem::path& folder : {folders.data, folders.program}) {
+        const std::filesystem::path file = folder / kDatabaseFileName;
+        std::error_code ec;
+        if (!std::filesystem::exists(file, ec)) continue;
+        try {
+            return ChipDatabase::Open(file)->VersionQuery() + " (" + file.string() + ")";
+        } catch (const DatabaseError& error) {
+            return file.string() + ": " + error.what();
+        }
+    }
+    return MissingDatabaseText(language, folders.data);
+}
+
+// "unknown command: foo" when the first word the parser could not place is
+// not an option; empty otherwise.
+std::string UnknownCommand(const CLI::App& app, int32_t language) {
+    if (!app.get_subcommands().empty()) return {};
+    const std::vector<std::string> rest = app.remaining();
+    if (rest.empty() || rest.front().empty() || rest.front().front() == '-') return {};
+    return Triplet(language, "未知的命令：", "未知的命令：", "unknown command: ") + rest.front();
+}
+
+}  // namespace
+
+int32_t CliContext::Language() const {
+    if (options.language >= 0) return options.language;
+    if (parts_->assembly) return parts_->assembly->session().Texts.Language;
+    return SystemLanguage();
+}
+
+int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err, bool catchInterrupts) {
     CliContext context(out, err);
+    context.catchInterrupts = catchInterrupts;
     CLI::App app{"tqprog-cli: drives the TQM7300B serial memory programmer", "tqprog-cli"};
-    app.require_subcommand(1);
+    app.require_subcommand(0, 1);
+    app.footer(kExitStatusHelp);
     GlobalOptions& o = context.options;
+    bool version = false;
+    app.add_flag("--version", version, "Print the program's and the chip database's version");
     CLI::Option* simulator = app.add_flag("--simulator", o.simulator, "Use the built-in simulated programmer");
     app.add_option("--device", o.device, "Volume root (or exchange file) of the programmer; skips discovery");
     app.add_flag("--trace", o.trace, "Print every frame sent and every answer received on stderr");
-    app.add_option("--program-dir", o.programDir, "Folder holding login.dat, dev.ini, the language files and temp/");
+    app.add_option("--program-dir", o.programDir,
+                   "Folder holding login.dat, dev.ini, the language files and temp/ (portable layout)");
     app.add_option("--lang", o.language, "Message language: 0 Simplified Chinese, 1 Traditional Chinese, 2 English")
         ->check(CLI::Range(0, 2));
     app.add_option("-c,--chip", o.chip, "Chip name as in the chip database");
-    app.add_option("--start", o.start, "Chip address (hexadecimal) where write and verify begin; default 0");
+    app.add_option("--start", o.start, "Chip address (hexadecimal) where write and verify begin; default 0")
+        ->each([&o](const std::string&) { o.startGiven = true; });
     app.add_option("--sim-chip", o.simChip,
                    "Chip in the simulated socket, or none (default: the chip named with -c; without it, none)")
         ->needs(simulator);
@@ -116,14 +166,35 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     RegisterDevicesCommand(app, context);
     try {
         app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
+        if (version) {
+            out << "tqprog-cli " << TQPROG_VERSION << '\n'
+                << Triplet(context.Language(), "芯片数据库 ", "晶片資料庫 ", "chip database ")
+                << DatabaseVersionText(o, context.Language()) << '\n';
+            return kExitOk;
+        }
+        if (app.get_subcommands().empty())
+            return context.Fail(Triplet(context.Language(), "没有给出命令（见 --help）", "沒有給出命令（見 --help）",
+                                        "no command given (see --help)"),
+                                kExitUsage);
+    } catch (const CLI::CallForHelp& e) {
         return app.exit(e, out, err);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e, out, err);
+    } catch (const CLI::ParseError& e) {
+        const std::string unknown = UnknownCommand(app, context.Language());
+        err << "tqprog-cli: " << (unknown.empty() ? std::string(e.what()) : unknown) << '\n'
+            << Triplet(context.Language(), "用法见 --help", "用法見 --help", "Run with --help for more information.")
+            << '\n';
+        return kExitUsage;
     } catch (const StartupFailure& failure) {
         return context.Fail(failure.message);
     } catch (const DatabaseError& error) {
-        context.Fail(std::string("database error: ") + error.what());
+        context.Fail(Triplet(context.Language(), "数据库错误：", "資料庫錯誤：", "database error: ") + error.what());
     }
     context.KeepSimulatorState();
+    if (StopWasRequested())
+        context.Fail(Triplet(context.Language(), "已按 Ctrl-C 停止", "已按 Ctrl-C 停止", "stopped with Ctrl-C"),
+                     kExitStopped);
     return context.exitCode;
 }
 

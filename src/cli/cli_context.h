@@ -27,6 +27,7 @@ struct GlobalOptions {
     int language = -1;       // --lang 0|1|2; -1 = the Language setting
     std::string chip;        // -c/--chip NAME
     std::string start;       // --start HEX (RamStartAddr)
+    bool startGiven = false; // --start was on the command line, even empty
     std::string simChip;     // --sim-chip NAME|none; empty: the -c chip
     std::string simState;    // --sim-state DIR
     int simEraseMs = -1;     // --sim-erase-ms MS; -1: the chip's EraseTime
@@ -41,9 +42,14 @@ public:
     std::ostream& out;
     std::ostream& err;
     int exitCode = 0;
+    // Ctrl-C raises the stop request of the session (the real program; tests
+    // run commands in-process without it).
+    bool catchInterrupts = false;
 
-    // --program-dir, else TQPROG_HOME, else the executable's folder.
-    std::filesystem::path ProgramFolder() const;
+    // The language of messages: --lang, else the session's (dev.ini, else
+    // the system locale's), else the system locale's.
+    int32_t Language() const;
+
     // The session, created on first use with the platform the options name.
     Session& session();
     // The simulated programmer when --simulator is given, else null.
@@ -63,6 +69,6 @@ private:
 };
 
 // Parses the arguments and runs the chosen command; returns the exit status.
-int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err, bool catchInterrupts = false);
 
 }  // namespace tq

@@ -54,11 +54,12 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     Session& session = context.session();
     const int32_t language = session.Texts.Language;
     std::optional<uint32_t> start;
-    if (!context.options.start.empty() && !(start = ParseStartAddress(context.options.start))) {
+    if (context.options.startGiven && !(start = ParseStartAddress(context.options.start))) {
         context.Fail(Triplet(language, "--start 应为 1 到 8 位十六进制数字，而不是 ",
                              "--start 應為 1 到 8 位十六進位數字，而不是 ",
                              "--start wants 1 to 8 hexadecimal digits, not ") +
-                     context.options.start);
+                         "\"" + context.options.start + "\"",
+                     kExitUsage);
         return;
     }
     if (!ConnectForCommand(context)) return;

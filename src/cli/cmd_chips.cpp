@@ -1,6 +1,7 @@
 // `chips`: the chip database from the terminal.
 //   chips [PATTERN] [--type TYPE] [--maker MAKER]   chips whose name contains PATTERN
 //   chips --types [--platform CODE]                 the chip types a platform offers
+// --json prints either list as a JSON array.
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cctype>
@@ -9,6 +10,7 @@
 
 #include "cli/cli_context.h"
 #include "cli/commands.h"
+#include "cli/json_text.h"
 #include "cli/text_table.h"
 #include "core/texts/language.h"
 #include "core/chipdb/chip_database.h"
@@ -22,6 +24,7 @@ struct ChipsOptions {
     std::string maker;
     bool types = false;
     std::string platform;
+    bool json = false;
 };
 
 bool SameText(std::string_view a, std::string_view b) {
@@ -32,13 +35,47 @@ bool SameText(std::string_view a, std::string_view b) {
     return true;
 }
 
+// The platform codes are the [ChipType] columns besides TypeName.
+std::vector<std::string> PlatformCodes(ChipDatabase& database) {
+    QueryResult columns = database.QueryOpen("select name from pragma_table_info('ChipType') where name <> 'TypeName'");
+    std::vector<std::string> codes;
+    for (int i = 0; i < columns.Count(); ++i, columns.QueryNext()) codes.push_back(columns.FieldText("name"));
+    return codes;
+}
+
+bool KnownPlatformCode(ChipDatabase& database, const std::string& code) {
+    for (const std::string& known : PlatformCodes(database))
+        if (SameText(known, code)) return true;
+    return false;
+}
+
+std::string KnownPlatformList(ChipDatabase& database) {
+    std::string list;
+    for (const std::string& code : PlatformCodes(database)) list += (list.empty() ? "" : ", ") + code;
+    return list;
+}
+
 void ListTypes(CliContext& context, const ChipsOptions& options) {
     Session& session = context.session();
     const int32_t language = session.Texts.Language;
     const std::string model = options.platform.empty() ? session.Device.DevInf.DefaultModel : options.platform;
-    const TypeList list = session.Chip.Database->TypeListQuery(model);
+    ChipDatabase& database = *session.Chip.Database;
+    if (!options.platform.empty() && IsPlainIdentifier(PlatformCode(model)) &&
+        !KnownPlatformCode(database, PlatformCode(model))) {
+        context.Fail(Triplet(language, "芯片数据库中没有编程器平台 ", "晶片資料庫中沒有燒錄器平台 ",
+                             "the chip database knows no programmer platform ") +
+                     PlatformCode(model) + " (" + KnownPlatformList(database) + ")");
+        return;
+    }
+    const TypeList list = database.TypeListQuery(model);
     if (list.rejected) {
         context.Fail(list.Reason(language));
+        return;
+    }
+    if (options.json) {
+        std::vector<std::string> types;
+        for (const std::string& type : list.types) types.push_back(JsonString(type));
+        context.out << JsonArray(types) << '\n';
         return;
     }
     for (const std::string& type : list.types) context.out << type << '\n';
@@ -55,6 +92,15 @@ void ListChips(CliContext& context, const ChipsOptions& options) {
                          options.type);
             return;
         }
+    }
+    if (options.json) {
+        std::vector<std::string> chips;
+        for (const ChipRow& row : session.Chip.Database->SearchQuery(options.pattern))
+            if ((options.type.empty() || SameText(row.ChipType, options.type)) &&
+                (options.maker.empty() || SameText(row.ManufName, options.maker)))
+                chips.push_back(ChipJson(row));
+        context.out << JsonArray(chips) << '\n';
+        return;
     }
     std::vector<std::vector<std::string>> table;
     table.push_back({Triplet(language, "芯片名称", "晶片名稱", "Chip name"), Triplet(language, "类型", "類型", "Type"),
@@ -82,6 +128,7 @@ void RegisterChipsCommand(CLI::App& app, CliContext& context) {
     chips->add_option("--platform", options->platform,
                       "Programmer model or platform code for --types (default: the remembered model)")
         ->needs(types);
+    chips->add_flag("--json", options->json, "Print the list as a JSON array");
     chips->callback([&context, options] {
         if (options->types)
             ListTypes(context, *options);

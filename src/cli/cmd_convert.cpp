@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "cli/cli_context.h"
+#include "core/texts/language.h"
 #include "cli/commands.h"
 #include "core/buffer/cap_conversion.h"
 #include "core/buffer/hex_conversion.h"
@@ -41,7 +42,9 @@ void RegisterConvertCommand(CLI::App& app, CliContext& context) {
         } else if (extension == "cap") {
             report = CapToBin(*in, *out);
         } else {
-            context.Fail(*in + " is neither an Intel HEX (.hex) nor a CAP (.cap) file");
+            context.Fail(*in + Triplet(context.Language(), " 既不是 Intel HEX (.hex) 也不是 CAP (.cap) 文件",
+                                       " 既不是 Intel HEX (.hex) 也不是 CAP (.cap) 檔案",
+                                       " is neither an Intel HEX (.hex) nor a CAP (.cap) file"));
             return;
         }
         for (const std::string& warning : report.warnings) context.err << "warning: " << warning << '\n';

@@ -4,11 +4,13 @@
 // selection stays as it was (choose one with -c). With -c the named chip is
 // selected first, as a person would have chosen it before detecting.
 #include <CLI/CLI.hpp>
+#include <memory>
 #include <ostream>
 
 #include "cli/chip_command.h"
 #include "cli/cli_context.h"
 #include "cli/commands.h"
+#include "cli/json_text.h"
 #include "cli/text_table.h"
 #include "core/texts/language.h"
 #include "core/chipdb/chip_row.h"
@@ -29,7 +31,13 @@ void PrintChips(CliContext& context, const std::vector<ChipRow>& rows) {
     PrintTable(context.out, table);
 }
 
-void RunDetect(CliContext& context) {
+std::string ChipsJson(const std::vector<ChipRow>& rows) {
+    std::vector<std::string> chips;
+    for (const ChipRow& row : rows) chips.push_back(ChipJson(row));
+    return JsonArray(chips);
+}
+
+void RunDetect(CliContext& context, bool json) {
     Session& session = context.session();
     const int32_t language = session.Texts.Language;
     if (!ConnectForCommand(context)) return;
@@ -38,9 +46,25 @@ void RunDetect(CliContext& context) {
     const DetectResult result = sbDetectClick(session);
     switch (result.status) {
         case DetectStatus::Selected:
-            PrintChips(context, {result.candidates.front()});
+            if (json)
+                context.out << JsonObject({{"id", JsonString(result.id)},
+                                           {"selected", JsonString(result.candidates.front().ChipName)},
+                                           {"chips", ChipsJson({result.candidates.front()})}})
+                            << '\n';
+            else
+                PrintChips(context, {result.candidates.front()});
             return;
         case DetectStatus::Candidates: {
+            if (json) {
+                context.out << JsonObject({{"id", JsonString(result.id)},
+                                           {"selected", "null"},
+                                           {"chips", ChipsJson(result.candidates)}})
+                            << '\n';
+                context.Fail(Triplet(language, "有多个芯片符合：请用 -c 芯片名称 选择其中一个",
+                                     "有多個晶片符合：請用 -c 晶片名稱 選擇其中一個",
+                                     "several chips match: choose one of them with -c NAME"));
+                return;
+            }
             context.out << Triplet(language, "以下芯片的 ID 都是 ", "以下晶片的 ID 都是 ", "These chips share the ID ")
                         << result.id << ":\n";
             PrintChips(context, result.candidates);
@@ -73,7 +97,9 @@ void RunDetect(CliContext& context) {
 
 void RegisterDetectCommand(CLI::App& app, CliContext& context) {
     CLI::App* detect = app.add_subcommand("detect", "Read the ID of the chip in the socket and select the chip it names");
-    detect->callback([&context] { RunDetect(context); });
+    auto json = std::make_shared<bool>(false);
+    detect->add_flag("--json", *json, "Print the ID and the chips it names as a JSON object");
+    detect->callback([&context, json] { RunDetect(context, *json); });
 }
 
 }  // namespace tq

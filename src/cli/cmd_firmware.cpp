@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/cli_context.h"
+#include "core/texts/language.h"
 #include "cli/commands.h"
 #include "cli/chip_command.h"
 #include "cli/given_file_dialog.h"
@@ -54,19 +55,28 @@ private:
     std::string lastPercent_;
 };
 
-std::string FailureText(FirmwareUpdateResult result, const std::string& package) {
+std::string FailureText(int32_t language, FirmwareUpdateResult result, const std::string& package) {
+    const TripletPicker text(language);
     switch (result) {
-        case FirmwareUpdateResult::NotConnected: return "the programmer is not connected";
-        case FirmwareUpdateResult::Cancelled: return "no package given";
-        case FirmwareUpdateResult::PackageError: return "not a firmware package for this programmer: " + package;
-        case FirmwareUpdateResult::PackageUnreadable: return "cannot read the package: " + package;
-        case FirmwareUpdateResult::DownloadFailed: return "the firmware update failed";
-        case FirmwareUpdateResult::NoAnswer: return "the programmer did not answer the firmware version query";
-        case FirmwareUpdateResult::Timeout: return "the programmer did not restart in time";
-        case FirmwareUpdateResult::Busy: return "another operation is running";
+        case FirmwareUpdateResult::NotConnected:
+            return text("编程器没有连接", "燒錄器沒有連接", "the programmer is not connected");
+        case FirmwareUpdateResult::Cancelled: return text("没有给出升级包", "沒有給出升級包", "no package given");
+        case FirmwareUpdateResult::PackageError:
+            return text("不是本编程器的固件升级包：", "不是本燒錄器的韌體升級包：",
+                        "not a firmware package for this programmer: ") +
+                   package;
+        case FirmwareUpdateResult::PackageUnreadable:
+            return text("无法读取升级包：", "無法讀取升級包：", "cannot read the package: ") + package;
+        case FirmwareUpdateResult::DownloadFailed: break;
+        case FirmwareUpdateResult::NoAnswer:
+            return text("编程器没有回应固件版本查询", "燒錄器沒有回應韌體版本查詢",
+                        "the programmer did not answer the firmware version query");
+        case FirmwareUpdateResult::Timeout:
+            return text("编程器没有按时重新启动", "燒錄器沒有按時重新啟動", "the programmer did not restart in time");
+        case FirmwareUpdateResult::Busy: return text("另一个操作正在进行", "另一個操作正在進行", "another operation is running");
         case FirmwareUpdateResult::Updated: break;
     }
-    return "the firmware update failed";
+    return text("固件升级失败", "韌體升級失敗", "the firmware update failed");
 }
 
 void RunUpdate(CliContext& context, const std::string& package, bool waitBoot) {
@@ -88,7 +98,7 @@ void RunUpdate(CliContext& context, const std::string& package, bool waitBoot) {
     session.Views = previous;
 
     if (result != FirmwareUpdateResult::Updated) {
-        context.Fail(FailureText(result, package));
+        context.Fail(FailureText(context.Language(), result, package));
         return;
     }
     context.out << "Firmware version: " << session.Device.DevInf.FwVersion << '\n';
@@ -98,11 +108,14 @@ void RunInspect(CliContext& context, const std::string& package) {
     std::vector<PackageEntry> entries;
     const PackageStatus status = ReadPackageDirectory(package, entries);
     if (status == PackageStatus::Unreadable) {
-        context.Fail("cannot read the package: " + package);
+        context.Fail(Triplet(context.Language(), "无法读取升级包：", "無法讀取升級包：", "cannot read the package: ") +
+                     package);
         return;
     }
     if (status == PackageStatus::NotFound) {
-        context.Fail("not a firmware package (unknown header): " + package);
+        context.Fail(Triplet(context.Language(), "不是固件升级包（未知的文件头）：", "不是韌體升級包（未知的檔頭）：",
+                             "not a firmware package (unknown header): ") +
+                     package);
         return;
     }
     size_t width = 4;

@@ -1,19 +1,31 @@
-// `info`: find the programmer, connect and print its identity.
+// `info [--json]`: find the programmer, connect and print its identity.
 #include <CLI/CLI.hpp>
+#include <memory>
 #include <ostream>
 
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "cli/chip_command.h"
+#include "cli/json_text.h"
 
 namespace tq {
 
 void RegisterInfoCommand(CLI::App& app, CliContext& context) {
     CLI::App* info = app.add_subcommand("info", "Find the programmer and print its identity");
-    info->callback([&context] {
+    auto json = std::make_shared<bool>(false);
+    info->add_flag("--json", *json, "Print the identity as a JSON object");
+    info->callback([&context, json] {
         Session& session = context.session();
         if (!ConnectForCommand(context)) return;
         const Dev_Inf_Struct& dev = session.Device.DevInf;
+        if (*json) {
+            context.out << JsonObject({{"model", JsonString(dev.Model)},
+                                       {"firmware", JsonString(dev.FwVersion)},
+                                       {"hardware", JsonString(dev.HwVersion)},
+                                       {"serial", JsonString(dev.SerialNo)}})
+                        << '\n';
+            return;
+        }
         context.out << "Model:            " << dev.Model << '\n'
                     << "Firmware version: " << dev.FwVersion << '\n'
                     << "Hardware version: " << dev.HwVersion << '\n'

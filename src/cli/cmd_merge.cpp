@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/cli_context.h"
+#include "core/texts/language.h"
 #include "cli/commands.h"
 #include "cli/terminal_views.h"
 #include "core/buffer/file_merge.h"
@@ -44,7 +45,7 @@ void RegisterMergeCommand(CLI::App& app, CliContext& context) {
                       "(default: right after the previous file)");
     merge->add_option("--fill", arguments->fill, "Fill byte for gaps, two hex digits")->capture_default_str();
     merge->callback([&context, arguments] {
-        const int language = context.options.language < 0 ? 0 : context.options.language;
+        const int language = context.Language();
         MessageView& messages = context.views();
         MergeFileList list;
         for (const std::string& argument : arguments->files) {
@@ -52,7 +53,9 @@ void RegisterMergeCommand(CLI::App& app, CliContext& context) {
             SplitFileArgument(argument, path, start);
             switch (list.AddFile(path)) {
                 case MergeAddResult::ListFull:
-                    context.Fail("at most " + std::to_string(MergeFileList::kMaxFiles) + " files can be merged");
+                    context.Fail(Triplet(language, "最多只能合并 ", "最多只能合併 ", "at most ") +
+                                 std::to_string(MergeFileList::kMaxFiles) +
+                                 Triplet(language, " 个文件", " 個檔案", " files can be merged"));
                     return;
                 case MergeAddResult::CannotOpen:
                     messages.ShowError(MergeCannotOpenText(path, language));

@@ -5,8 +5,7 @@
 
 namespace tq {
 
-TerminalViews::TerminalViews(std::ostream& out, std::ostream& err, bool interactive)
-    : out_(out), err_(err), interactive_(interactive) {}
+TerminalViews::TerminalViews(std::ostream& err, bool interactive) : err_(err), interactive_(interactive) {}
 
 // Message boxes use "\r" as a line break; a terminal wants one line.
 std::string TerminalViews::OneLine(const std::string& text) {
@@ -50,7 +49,7 @@ void TerminalViews::SetPanelText(int panel, const std::string& text) {
 void TerminalViews::PrintLine(const std::string& line) {
     EndBar();
     if (line == lastLine_) return;
-    out_ << line << '\n';
+    err_ << line << '\n';
     lastLine_ = line;
 }
 
@@ -110,7 +109,7 @@ void TerminalViews::SetPosition(uint32_t position) {
     drawnPercent_ = percent;
     drawnMicros_ = now;
     const std::string line = BarLine(position_, maximum_, (now - startMicros_) / 1e6);
-    out_ << '\r' << line << "\x1b[K" << std::flush;  // clear what a longer line left behind
+    err_ << '\r' << line << "\x1b[K" << std::flush;  // clear what a longer line left behind
     barShown_ = true;
 }
 
@@ -123,7 +122,7 @@ void TerminalViews::Trace(const std::string& line) {
 
 void TerminalViews::EndBar() {
     if (!barShown_) return;
-    out_ << '\n';
+    err_ << '\n';
     barShown_ = false;
 }
 

@@ -1,5 +1,7 @@
 // The views of the command-line front-end: status lines and messages as
-// terminal lines, the progress pair as a bar when stdout is a terminal.
+// lines on stderr, the progress pair as a bar there when stderr is a
+// terminal. Stdout carries only what a command produces (identity, chip
+// lists), so it can be piped.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +15,7 @@ namespace tq {
 
 class TerminalViews final : public MessageView, public StatusBarView, public ProgressView, public TraceView {
 public:
-    TerminalViews(std::ostream& out, std::ostream& err, bool interactive);
+    TerminalViews(std::ostream& err, bool interactive);
 
     // MessageView: boxes become lines; questions are answered "no" because
     // nobody can answer them in a script.
@@ -52,13 +54,12 @@ private:
     void PrintLine(const std::string& line);
     static std::string OneLine(const std::string& text);
 
-    std::ostream& out_;
     std::ostream& err_;
     bool interactive_;
     Clock* clock_ = nullptr;
     std::string panels_[3];
     std::string label_;
-    std::string lastLine_;  // the last line printed on out
+    std::string lastLine_;  // the last status line printed
     uint32_t maximum_ = 0;
     uint32_t position_ = 0;
     uint64_t startMicros_ = 0;

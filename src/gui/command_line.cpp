@@ -9,6 +9,7 @@ std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString
     QCommandLineParser parser;
     parser.setApplicationDescription("tqprog: the TQM7300B serial memory programmer");
     parser.addHelpOption();
+    parser.addVersionOption();  // answered in main() before any display is needed
     const QCommandLineOption simulator("simulator", "Use the built-in simulated programmer.");
     const QCommandLineOption device("device", "Volume root (or exchange file) of the programmer.", "PATH");
     const QCommandLineOption programDir("program-dir", "Folder holding login.dat, dev.ini and the language files.",

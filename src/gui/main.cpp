@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <iostream>
+#include <string_view>
 
 #include "core/app/session.h"
 #include "gui/command_line.h"
@@ -12,10 +13,17 @@
 #include "gui/stderr_trace.h"
 
 int main(int argc, char** argv) {
+    // Answered before the application connects to a display.
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--version" || std::string_view(argv[i]) == "-v") {
+            std::cout << "tqprog " << TQPROG_VERSION << '\n';
+            return 0;
+        }
     QElapsedTimer started;
     started.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName("tqprog");
+    QApplication::setApplicationVersion(TQPROG_VERSION);
     QString error;
     int exitCode = 0;
     const std::optional<tq::gui::GuiOptions> options = tq::gui::ParseCommandLine(app.arguments(), error, exitCode);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "core/app/program_folders.h"
 #include "core/app/session_assembly.h"
 #include "core/app/simulator_setup.h"
 #include "core/chipdb/chip_database.h"
@@ -66,7 +67,12 @@ int main(int argc, char** argv) {
 
     std::string error;
     try {
-        const auto database = tq::ChipDatabase::Open(tq::ProgramFolderFor(o.programDir) / "login.dat");
+        // The user's copy when there is one: it knows the user's own chips too.
+        const tq::ProgramFolders folders =
+            tq::ChooseProgramFolders(tq::FolderEnvironment::FromProcess(o.programDir));
+        std::filesystem::path login = folders.data / "login.dat";
+        if (!std::filesystem::exists(login)) login = folders.program / "login.dat";
+        const auto database = tq::ChipDatabase::Open(login);
         if (!tq::SetUpSimulator(programmer, *database, o.sim, error)) return Fail(error);
     } catch (const tq::DatabaseError& e) {
         return Fail(std::string("chip database: ") + e.what());

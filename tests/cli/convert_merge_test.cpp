@@ -50,8 +50,8 @@ TEST(ConvertCommand, ConvertsByTheSourceExtension) {
         {"IMAGE.HEX", hex, 0, Counting(0, 32), nullptr},
         {"image.Hex", hex, 0, Counting(0, 32), nullptr},
         {"image.cap", std::string(cap.begin(), cap.end()), 0, {1, 2, 3}, nullptr},
-        {"image.hex.bin", hex, 1, {}, "is neither an Intel HEX (.hex) nor a CAP (.cap) file"},
-        {"noext", hex, 1, {}, "is neither"},
+        {"image.hex.bin", hex, 1, {}, "既不是 Intel HEX (.hex) 也不是 CAP (.cap) 文件"},
+        {"noext", hex, 1, {}, "既不是"},
         {"broken.hex", hex.substr(0, hex.size() - 12), 1, {}, "holds no image"},
         {"short.cap", std::string(2000, 'x'), 1, {}, "holds no image"},
         {"below.hex",
@@ -124,7 +124,7 @@ TEST(MergeCommand, PlacesFilesAtTheirStartsWithTheMergeMessages) {
         {{a, b + "@xyz"}, 1, -1, {}, nullptr, "'xyz' 不是有效的十六进制数值！"},
         {{a, b + "@FFFFFFFF"}, 1, 2, {}, nullptr, "beyond 4 GiB"},
         {{a, (folder / "gone.bin").string()}, 1, 2, {}, nullptr, "Cannot open the file: "},
-        {{a, b, a, b, a}, 1, -1, {}, nullptr, "at most 4 files"},
+        {{a, b, a, b, a}, 1, -1, {}, nullptr, "最多只能合并 4 个文件"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.arguments));
@@ -138,7 +138,8 @@ TEST(MergeCommand, PlacesFilesAtTheirStartsWithTheMergeMessages) {
         const std::vector<uint8_t> old{'o', 'l', 'd'};
         EXPECT_EQ(ReadBytes(out), c.status == 0 ? c.output : old);
         if (c.outPart) {
-            EXPECT_NE(run.out.find(c.outPart), std::string::npos) << run.out;
+            // The file table on stdout, the merge message on stderr.
+            EXPECT_NE((run.out + run.err).find(c.outPart), std::string::npos) << run.out << run.err;
         }
         if (c.errPart) {
             EXPECT_NE(run.err.find(c.errPart), std::string::npos) << run.err;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "cli/exit_status.h"
 #include "support/sim_cli_folder.h"
 
 namespace tq {
@@ -22,7 +23,7 @@ TEST(DevicesCommand, ListsTheSimulatedProgrammerAsTextAndJson) {
 TEST(DevicesCommand, NoProgrammerIsAFailureWithAnEmptyList) {
     const testing::SimCliFolder folder;
     const auto r = folder.Run({"--lang", "2", "--device", "/", "devices", "--json"});
-    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.status, kExitNoProgrammer);
     EXPECT_EQ(r.out, "[]\n");
     EXPECT_NE(r.err.find("no programmer found"), std::string::npos) << r.err;
 }

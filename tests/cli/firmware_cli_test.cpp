@@ -45,7 +45,7 @@ TEST_F(FirmwareCliFixture, UpdateWithAValidPackageEndsWithTheSuccessTextAndTheNe
     const std::string package = Package(FirmwarePackage(testing::SampleImage(1000)), "good.tqmv");
     const CliRun run = Run({"--simulator", "firmware", "update", package});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("1000/1000=>100%\nIAP下载成功\n系统烧写完成，共耗时"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("1000/1000=>100%\nIAP下载成功\n系统烧写完成，共耗时"), std::string::npos) << run.err;
     EXPECT_NE(run.out.find("Firmware version: V1.03\n"), std::string::npos) << run.out;
 }
 
@@ -53,7 +53,7 @@ TEST_F(FirmwareCliFixture, UpdateFailuresExitNonZeroWithTheReason) {
     struct Case {
         const char* name;
         std::vector<std::string> args;  // after --simulator
-        std::string shown;              // on stdout
+        std::string shown;              // the update's log on stdout or a message on stderr
         std::string reason;             // on stderr
     };
     const std::string other = Package(FirmwarePackage(testing::SampleImage(100), "TQM7300A"), "other.tqmv");
@@ -62,13 +62,13 @@ TEST_F(FirmwareCliFixture, UpdateFailuresExitNonZeroWithTheReason) {
     const std::string imageless = Package(noImage, "noimage.tqmv");
     const std::string missing = folder.File("missing.tqmv");
     const Case cases[] = {
-        {"another model", {"firmware", "update", other}, "TQMV升级文件格式异常，请确认！\n", "not a firmware package for this programmer"},
+        {"another model", {"firmware", "update", other}, "TQMV升级文件格式异常，请确认！\n", "不是本编程器的固件升级包"},
         {"another model in English", {"--lang", "2", "firmware", "update", other},
          "Error happened when parsed the TQMV file,plese checked!\n", "not a firmware package"},
-        {"missing package", {"firmware", "update", missing}, "无法读取升级文件：" + missing + "\n", "cannot read the package: " + missing},
+        {"missing package", {"firmware", "update", missing}, "无法读取升级文件：" + missing + "\n", "无法读取升级包：" + missing},
         // The dialog's procedure refuses the package before the boot command, so this ends at once.
         {"--wait-boot without an image", {"firmware", "update", "--wait-boot", imageless}, "IAP文件格式异常，请确认！\n",
-         "not a firmware package"},
+         "不是本编程器的固件升级包"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -76,7 +76,7 @@ TEST_F(FirmwareCliFixture, UpdateFailuresExitNonZeroWithTheReason) {
         args.insert(args.end(), c.args.begin(), c.args.end());
         const CliRun run = Run(args);
         EXPECT_NE(run.status, 0);
-        EXPECT_NE(run.out.find(c.shown), std::string::npos) << run.out;
+        EXPECT_NE((run.out + run.err).find(c.shown), std::string::npos) << run.out << run.err;
         EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
         EXPECT_EQ(run.out.find("Firmware version"), std::string::npos);
     }
@@ -105,7 +105,7 @@ TEST_F(FirmwareCliFixture, InspectListsEntriesAndTheVersionRecord) {
     notAPackage.formatByte0 = 0;
     run = Run({"firmware", "inspect", Package(notAPackage, "x.bin")});
     EXPECT_NE(run.status, 0);
-    EXPECT_NE(run.err.find("not a firmware package (unknown header)"), std::string::npos);
+    EXPECT_NE(run.err.find("不是固件升级包（未知的文件头）"), std::string::npos) << run.err;
 }
 
 }  // namespace

@@ -29,37 +29,37 @@ TEST(TerminalBar, ShowsPercentageRateForBytesAndTimeLeft) {
 }
 
 TEST(TerminalBar, RedrawsOnlyWhenThePercentageMovesAndEndsBeforeTheNextLine) {
-    std::ostringstream out, err;
+    std::ostringstream err;
     VirtualClock clock;
-    TerminalViews views(out, err, true);
+    TerminalViews views(err, true);
     views.SetClock(&clock);
     views.SetMaximum(1000);
     for (uint32_t position = 1; position <= 20; ++position) views.SetPosition(position);  // 0% .. 2%
-    const std::string drawn = out.str();
+    const std::string drawn = err.str();
     EXPECT_EQ(std::count(drawn.begin(), drawn.end(), '\r'), 3);
     views.SetPanelText(0, "10:42:07 done");
-    const std::string text = out.str();
+    const std::string text = err.str();
     const std::string tail = "\x1b[K\n10:42:07 done\n";
     EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
 }
 
 TEST(TerminalLines, AMessageBoxRepeatingTheStatusLineIsPrintedOnceOnOneLine) {
-    std::ostringstream out, err;
-    TerminalViews views(out, err, false);
+    std::ostringstream err;
+    TerminalViews views(err, false);
     views.ShowMessage("10:42:07 探测芯片型号出错！\r请手动选择！");
     views.SetPanelText(0, "10:42:07 探测芯片型号出错！\r请手动选择！");
     views.SetPanelText(0, "10:42:08 next");
     views.SetPanelText(2, "connected");
-    EXPECT_EQ(out.str(), "10:42:07 探测芯片型号出错！ 请手动选择！\n10:42:08 next\n");
+    EXPECT_EQ(err.str(), "10:42:07 探测芯片型号出错！ 请手动选择！\n10:42:08 next\n");
 }
 
 TEST(TerminalBar, NothingIsDrawnWhenOutputIsNotATerminal) {
-    std::ostringstream out, err;
-    TerminalViews views(out, err, false);
+    std::ostringstream err;
+    TerminalViews views(err, false);
     views.SetMaximum(100);
     views.SetPosition(50);
     views.FinishBar();
-    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "");
 }
 
 }  // namespace

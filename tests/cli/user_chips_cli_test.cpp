@@ -22,12 +22,12 @@ TEST(UserChipsCli, AddListModifyAndDeleteRoundTrip) {
         {{"user-chips", "add", "MY25Q64", "--algorithm", "W25Q64FV", "--maker", "ACME", "--id", "AB4017"}, 0,
          "Done: MY25Q64\n", ""},
         {{"user-chips", "add", "MY25Q64", "--algorithm", "W25Q64FV"}, 1,
-         "A chip with this name already exists! Please choose another name!\n", ""},
-        {{"user-chips", "add", "OTHER", "--algorithm", "NO-SUCH-CHIP"}, 1, "Algorithm Error!Please retry!\n", ""},
+         "", "A chip with this name already exists! Please choose another name!\n"},
+        {{"user-chips", "add", "OTHER", "--algorithm", "NO-SUCH-CHIP"}, 1, "", "Algorithm Error!Please retry!\n"},
         {{"user-chips", "add", "OTHER", "--algorithm", "W25X10", "--id", "12345"}, 1,
-         "The chip ID must be six hexadecimal digits!\n", ""},
+         "", "The chip ID must be six hexadecimal digits!\n"},
         {{"user-chips", "add", " ", "--algorithm", "W25X10"}, 1,
-         "The chip name must not be blanks only or contain a line break!\n", ""},
+         "", "The chip name must not be blanks only or contain a line break!\n"},
         // Nothing of the chip the dialog showed first slips into a new one.
         {{"user-chips", "add", "PLAIN", "--algorithm", "W25X10"}, 0, "Done: PLAIN\n", ""},
         {{"user-chips", "list"}, 0,
@@ -66,7 +66,7 @@ TEST(UserChipsCli, AUserChipIsDetectedLikeAnyOther) {
               0);
     const CliResult run = folder.RunSimulated({"--sim-chip", "MY25Q64", "--lang", "2", "detect"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find(" Chip detected and identified, model:MY25Q64 Capacity:8MB\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find(" Chip detected and identified, model:MY25Q64 Capacity:8MB\n"), std::string::npos) << run.err;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "e2e/kernel_path.h"
+#include "cli/exit_status.h"
 #include "support/program_folder.h"
 
 namespace tq {
@@ -99,7 +100,7 @@ TEST_F(KernelPath, ADrivePulledInTheMiddleOfAWriteFailsItAndNothingReportsSucces
     EXPECT_EQ(drive->daemon().Wait(10s), 0) << drive->daemon().err();
     EXPECT_NE(VolumeBytes(root), 4608u);
     const ProcessResult after = Cli({"--device", root, "info"});
-    EXPECT_EQ(after.status, 2);
+    EXPECT_EQ(after.status, kExitNoProgrammer);
     EXPECT_NE(after.err.find("no programmer found"), std::string::npos) << after.err;
 }
 

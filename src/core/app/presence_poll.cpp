@@ -5,6 +5,7 @@
 #include "core/device/presence.h"
 #include "core/operations/operation_display.h"
 #include "core/app/session.h"
+#include "core/texts/language.h"
 
 namespace tq {
 namespace {
@@ -25,6 +26,11 @@ void ShowOnline(Session& session) {
     session.Views.progress->SetState(ProgressState::Normal);
 }
 
+void ShowInUse(Session& session) {
+    session.Views.statusBar->SetPanelText(2, session.Texts.DevLanguage.DevConStaOffline);
+    session.Views.statusBar->SetPanelText(0, DeviceInUseText(session.Texts.Language, session.Device.Link.ClaimHolder()));
+}
+
 // The chip types the connected platform supports; nothing is selected.
 void RefillTypeList(Session& session) {
     if (!session.Chip.Database) return;
@@ -34,6 +40,14 @@ void RefillTypeList(Session& session) {
 }
 
 }  // namespace
+
+std::string DeviceInUseText(int32_t language, const std::string& holder) {
+    if (holder.empty())
+        return Triplet(language, "编程器正被另一个程序使用", "燒錄器正被另一個程式使用",
+                       "The programmer is in use by another program");
+    return Triplet(language, "编程器正被进程 " + holder + " 使用", "燒錄器正被行程 " + holder + " 使用",
+                   "The programmer is in use by process " + holder);
+}
 
 PollResult TimerForMassProduct(Session& session) {
     if (!session.Device.PollEnabled) return PollResult::TimerOff;
@@ -50,7 +64,12 @@ PollResult TimerForMassProduct(Session& session) {
     if (!found) return PollResult::NoProgrammer;
     OperationScope scope(session.Operation);
     if (!scope.claimed()) return PollResult::Deferred;
-    if (!IdentifyProgrammer(session.Device)) return PollResult::NoAnswer;
+    switch (IdentifyProgrammer(session.Device)) {
+        case ConnectResult::Connected: break;
+        case ConnectResult::InUse: ShowInUse(session); return PollResult::InUse;
+        case ConnectResult::NotFound:
+        case ConnectResult::NoAnswer: return PollResult::NoAnswer;
+    }
     ShowOnline(session);
     RefillTypeList(session);
     // A chip chosen while no programmer was connected was never sent to it:

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/app/chip_frame_view.h"
+#include "core/app/program_folders.h"
 #include "core/app/settings.h"
 #include "core/operations/operation_context.h"
 
@@ -28,7 +29,9 @@ struct WindowState {
 
 class Session {
 public:
-    Session(Volumes& volumes, Clock& clock, std::filesystem::path programFolder);
+    // Everything in one program folder (the portable layout).
+    Session(Volumes& volumes, Clock& clock, const std::filesystem::path& programFolder);
+    Session(Volumes& volumes, Clock& clock, const ProgramFolders& folders);
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
@@ -48,16 +51,18 @@ private:
     // Shows what the link reports: an exchange file that cannot be opened.
     class LinkMessages final : public LinkObserver {
     public:
-        explicit LinkMessages(SessionViews& views) : views_(views) {}
+        LinkMessages(SessionViews& views, const TextContext& texts) : views_(views), texts_(texts) {}
         void ExchangeFileNotOpened(const std::string&, const std::string&) override {
             views_.messages->ShowMessage("Device Connect Error.");
         }
+        void DeviceInUse(const std::string&, const std::string& holder) override;
 
     private:
         SessionViews& views_;
+        const TextContext& texts_;
     };
 
-    LinkMessages linkMessages_{Views};
+    LinkMessages linkMessages_{Views, Texts};
     NullMessageView nullMessages_;
     NullStatusBarView nullStatusBar_;
     NullProgressView nullProgress_;

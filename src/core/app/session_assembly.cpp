@@ -5,6 +5,7 @@
 
 #include "core/app/session.h"
 #include "core/platform/system_volumes.h"
+#include "core/texts/system_language.h"
 #include "sim/sim_programmer.h"
 
 namespace tq {
@@ -25,16 +26,10 @@ std::vector<std::string> DeviceListFromText(const std::string& text) {
     return roots;
 }
 
-std::filesystem::path ProgramFolderFor(const std::string& programDir) {
-    if (!programDir.empty()) return programDir;
-    if (const char* home = std::getenv("TQPROG_HOME"); home && *home) return home;
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::current_path() : exe.parent_path();
-}
-
 SessionAssembly::SessionAssembly(const FrontEndOptions& options)
-    : options_(options), clock_(std::make_unique<RealClock>()) {
+    : options_(options),
+      folders_(ChooseProgramFolders(FolderEnvironment::FromProcess(options.programDir))),
+      clock_(std::make_unique<RealClock>()) {
     Volumes* volumes = nullptr;
     if (options.simulator) {
         simulator_ = std::make_unique<SimProgrammer>(*clock_);
@@ -43,7 +38,7 @@ SessionAssembly::SessionAssembly(const FrontEndOptions& options)
         systemVolumes_ = MakeSystemVolumes();
         volumes = systemVolumes_.get();
     }
-    session_ = std::make_unique<Session>(*volumes, *clock_, ProgramFolderFor(options.programDir));
+    session_ = std::make_unique<Session>(*volumes, *clock_, folders_);
     std::string device = options.device;
     if (device.empty() && !options.simulator)
         if (const char* env = std::getenv("TQPROG_DEVICE"); env) device = env;
@@ -57,6 +52,8 @@ SessionAssembly::~SessionAssembly() = default;
 bool SessionAssembly::Start(StartupResult& result, std::string& error) {
     StartupOptions startup;
     startup.language = options_.language;
+    startup.defaultLanguage = SystemLanguage();
+    if (!PrepareUserFolders(folders_, error)) return false;
     result = RunStartup(*session_, startup);
     if (result.outcome == StartupOutcome::DatabaseMissing) {
         error = result.message;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/app/program_folders.h"
 #include "core/app/simulator_setup.h"
 #include "core/app/startup.h"
 
@@ -23,8 +24,8 @@ class Volumes;
 struct FrontEndOptions {
     bool simulator = false;                  // --simulator
     std::string device;                      // --device PATH; empty: TQPROG_DEVICE, else discovery
-    std::string programDir;                  // --program-dir DIR; empty: TQPROG_HOME, else the executable's folder
-    std::optional<int32_t> language;         // --lang N; empty: the Language setting
+    std::string programDir;                  // --program-dir DIR; empty: TQPROG_HOME, else as ProgramFolders says
+    std::optional<int32_t> language;         // --lang N; empty: the Language setting, else the system locale's
     SimulatorOptions sim;                    // only with `simulator`
 };
 
@@ -32,8 +33,6 @@ struct FrontEndOptions {
 // removable volumes: separated by ':' (';' on Windows), empty parts skipped.
 std::vector<std::string> DeviceListFromText(const std::string& text);
 
-// --program-dir, else TQPROG_HOME, else the executable's folder.
-std::filesystem::path ProgramFolderFor(const std::string& programDir);
 
 // Owns what a session runs on. Construct, wire the session's views, then Start.
 class SessionAssembly {
@@ -47,9 +46,10 @@ public:
     Clock& clock() { return *clock_; }
     SimProgrammer* simulator() { return simulator_.get(); }
 
-    // Runs start-up and puts the simulated chip into the socket. False with
-    // `error` when the session cannot come up: a missing database, or a
-    // simulator set-up the options make impossible. A database that fails
+    // Readies the per-user folders of an installed program, runs start-up
+    // and puts the simulated chip into the socket. False with `error` when
+    // the session cannot come up: a missing database, per-user folders that
+    // cannot be made, or a simulator set-up the options make impossible. A database that fails
     // later in start-up is left to the result, as start-up reports it.
     bool Start(StartupResult& result, std::string& error);
 
@@ -57,8 +57,11 @@ public:
     // there was nothing to keep.
     bool KeepSimulatorState(std::string& error);
 
+    const ProgramFolders& folders() const { return folders_; }
+
 private:
     FrontEndOptions options_;
+    ProgramFolders folders_;
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<Volumes> systemVolumes_;
     std::unique_ptr<SimProgrammer> simulator_;

@@ -17,13 +17,13 @@ std::string Number(int32_t value) { return " " + std::to_string(value); }
 
 }  // namespace
 
-void LoadSettings(Session& session) {
-    const ProfileFile file = ProfileFile::Load(session.Texts.ProgramFolder / kSettingsFileName);
+void LoadSettings(Session& session, int32_t defaultLanguage) {
+    const ProfileFile file = ProfileFile::Load(session.Texts.SettingsFolder / kSettingsFileName);
     Dev_Inf_Struct& dev = session.Device.DevInf;
     Prj_Info_Struct& prj = session.Chip.PrjInfo;
     session.DebugOption.comDebugDly = file.ReadInt("DebugOption", "comDebugDly", 5000);
     session.DebugOption.intMsgDleTim = file.ReadInt("DebugOption", "intMsgDleTim", 1000);
-    session.Texts.Language = file.ReadInt("SystemOption", "Language", 0);
+    session.Texts.Language = file.ReadInt("SystemOption", "Language", defaultLanguage);
     dev.FilePath = file.ReadString("SystemOption", "FilePath", "C:", kPathBytes);
     session.Buffer.RamFile.FileName = file.ReadString("SystemOption", "File", "", kPathBytes);
     prj.RamStartAddr = static_cast<uint32_t>(file.ReadInt("PrjInfo", "RamStartAddr", 0));
@@ -40,7 +40,7 @@ void LoadSettings(Session& session) {
 bool SaveSettings(Session& session) {
     Dev_Inf_Struct& dev = session.Device.DevInf;
     const Prj_Info_Struct& prj = session.Chip.PrjInfo;
-    ProfileFile file = ProfileFile::Load(session.Texts.ProgramFolder / kSettingsFileName);
+    ProfileFile file = ProfileFile::Load(session.Texts.SettingsFolder / kSettingsFileName);
     std::string failure = file.ReadError();
     if (failure.empty()) {
         file.WriteString("SystemOption", "Language", Number(session.Texts.Language));

@@ -1,4 +1,4 @@
-// The settings file dev.ini in the program folder: read once at start-up
+// The settings file dev.ini in the settings folder: read once at start-up
 // into the session's records, written once when the main window closes.
 #pragma once
 
@@ -20,9 +20,9 @@ struct DebugOptions {
     int32_t intMsgDleTim = 1000;
 };
 
-// Reads every key (missing file, section or key: its default) and resets
-// the auto-run counters.
-void LoadSettings(Session& session);
+// Reads every key (missing file, section or key: its default; a missing
+// Language: `defaultLanguage`) and resets the auto-run counters.
+void LoadSettings(Session& session, int32_t defaultLanguage = 0);
 
 // Writes every remembered value in one atomic replacement of dev.ini.
 // FilePath is first recomputed from the current file name. A failure is

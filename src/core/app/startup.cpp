@@ -2,21 +2,28 @@
 
 #include "core/app/settings.h"
 #include "core/app/session.h"
+#include "core/texts/language.h"
 
 namespace tq {
 
+std::string MissingDatabaseText(int32_t language, const std::filesystem::path& folder) {
+    if (language == 0) return MissingDatabaseMessage(folder);
+    const std::string file = (folder / kDatabaseFileName).string();
+    return Triplet(language, "", "資料庫檔案 " + file + " 不存在！", "The chip database " + file + " does not exist.");
+}
+
 StartupResult RunStartup(Session& session, const StartupOptions& options) {
     StartupResult result;
-    const std::filesystem::path databasePath = session.Texts.ProgramFolder / kDatabaseFileName;
+    const std::filesystem::path databasePath = session.Texts.DataFolder / kDatabaseFileName;
     std::error_code ec;
     if (!std::filesystem::exists(databasePath, ec)) {
         result.outcome = StartupOutcome::DatabaseMissing;
-        result.message = MissingDatabaseMessage(session.Texts.ProgramFolder);
+        result.message = MissingDatabaseText(options.language.value_or(options.defaultLanguage), session.Texts.DataFolder);
         return result;
     }
     try {
         session.Chip.Database = ChipDatabase::Open(databasePath);
-        LoadSettings(session);
+        LoadSettings(session, options.defaultLanguage);
         if (options.language) session.Texts.Language = *options.language;
         result.openDialogFolder = session.Device.DevInf.FilePath;
         session.Chip.PrjInfo.ChannelSelector = 0;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -19,6 +20,8 @@ class Session;
 struct StartupOptions {
     // Replaces the Language setting for this run (the CLI's --lang).
     std::optional<int32_t> language;
+    // The language when dev.ini sets none (the front-ends: the system locale's).
+    int32_t defaultLanguage = 0;
 };
 
 enum class StartupOutcome {
@@ -40,5 +43,9 @@ struct StartupResult {
 };
 
 StartupResult RunStartup(Session& session, const StartupOptions& options = {});
+
+// The missing-database message in a language; in Simplified Chinese the
+// program's own text.
+std::string MissingDatabaseText(int32_t language, const std::filesystem::path& folder);
 
 }  // namespace tq

@@ -80,7 +80,7 @@ std::string FileExtension(const std::string& path) {
     return extension;
 }
 
-fs::path TempFolder(const BufferContext& buffer) { return buffer.Texts.ProgramFolder / "temp"; }
+fs::path TempFolder(const BufferContext& buffer) { return buffer.Texts.TempFolder; }
 
 bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const LoadOptions& options,
                     CaptionView* caption, std::string& error) {

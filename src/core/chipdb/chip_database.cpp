@@ -302,4 +302,19 @@ int ChipDatabase::UserChipDelete(std::string_view name, std::string_view manufac
         {std::string(name), std::string(manufacturer), std::string(id)});
 }
 
+int ChipDatabase::CopyUserChipsFrom(const std::filesystem::path& other) {
+    QueryExec("ATTACH DATABASE ? AS other", {other.string()});
+    int copied = 0;
+    try {
+        const std::string columns = kUserChipInsertColumns;
+        copied = QueryExec("INSERT INTO [ChipName] (" + columns + ") SELECT " + columns +
+                           " FROM other.[ChipName] where Adder <> 'Varden'");
+    } catch (const DatabaseError&) {
+        QueryExec("DETACH DATABASE other");
+        throw;
+    }
+    QueryExec("DETACH DATABASE other");
+    return copied;
+}
+
 }  // namespace tq

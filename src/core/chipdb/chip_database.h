@@ -116,6 +116,9 @@ public:
     int UserChipUpdate(std::string_view name, std::string_view capacity, std::string_view manufacturer,
                        std::string_view id);
     int UserChipDelete(std::string_view name, std::string_view manufacturer, std::string_view id);
+    // Copies every user row (all but the factory rows) of another database
+    // file into this one; returns how many.
+    int CopyUserChipsFrom(const std::filesystem::path& other);
 
 private:
     explicit ChipDatabase(sqlite3* db) : db_(db) {}

@@ -79,11 +79,26 @@ std::vector<DeviceLink::DeviceDrive> DeviceLink::DeviceDrives() {
     return drives;
 }
 
+bool DeviceLink::ClaimDevice() {
+    if (Uart.Claim) return true;
+    claimHolder_.clear();
+    Uart.Claim = volumes_.ClaimExchangeFile(Uart.ReadPath, claimHolder_);
+    return Uart.Claim != nullptr;
+}
+
 ExchangeFile* DeviceLink::OpenHandle(bool forWrite) {
     std::unique_ptr<ExchangeFile>& handle = forWrite ? Uart.WriteHandle : Uart.ReadHandle;
     bool& invalid = forWrite ? Uart.WriteHandleInvalid : Uart.ReadHandleInvalid;
     if (handle) return handle.get();
     if (invalid) return nullptr;
+    // Every path to the drive (the presence poll, a firmware update coming
+    // back from boot mode) claims the programmer before its first transfer.
+    if (!ClaimDevice()) {
+        invalid = true;
+        if (trace_) trace_->Trace("! " + Uart.ReadPath + " is in use by process " + claimHolder_);
+        if (observer_) observer_->DeviceInUse(Uart.ReadPath, claimHolder_);
+        return nullptr;
+    }
     std::string error;
     handle = volumes_.OpenExchangeFile(Uart.ReadPath, forWrite, error);
     if (!handle) {
@@ -187,6 +202,7 @@ void DeviceLink::DeviceReset() {
     Uart.WriteHandle.reset();
     Uart.ReadHandleInvalid = false;
     Uart.WriteHandleInvalid = false;
+    Uart.Claim.reset();
 }
 
 uint32_t DeviceLink::SendFrameOnly(uint16_t frameLength) {

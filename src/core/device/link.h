@@ -53,6 +53,9 @@ struct Uart_Struct {
     std::unique_ptr<ExchangeFile> WriteHandle;
     bool ReadHandleInvalid = false;
     bool WriteHandleInvalid = false;
+    // This session's hold on the programmer at ReadPath; no other process
+    // or session sends to it meanwhile.
+    std::unique_ptr<DeviceClaim> Claim;
 };
 
 // What the link reports to the layer above, which decides what a person sees.
@@ -61,6 +64,11 @@ public:
     virtual ~LinkObserver() = default;
     // The exchange file on the programmer's drive could not be opened.
     virtual void ExchangeFileNotOpened(const std::string& path, const std::string& error) = 0;
+    // A transfer found the programmer claimed by another process or session.
+    virtual void DeviceInUse(const std::string& path, const std::string& holder) {
+        (void)path;
+        (void)holder;
+    }
 };
 
 class DeviceLink {
@@ -95,6 +103,11 @@ public:
         std::string exchangeFile;
     };
     std::vector<DeviceDrive> DeviceDrives();
+    // Claims the programmer FindDeviceDrive found for this session until
+    // DeviceReset. False when another process or session has it;
+    // ClaimHolder() then names it.
+    bool ClaimDevice();
+    const std::string& ClaimHolder() const { return claimHolder_; }
     uint32_t DeviceWrite(const uint8_t* data, uint32_t length);
     uint32_t DeviceRead(uint8_t* buffer, uint32_t length);
     void DeviceReset();
@@ -123,6 +136,7 @@ private:
     TraceView* trace_ = nullptr;
     std::string explicitDevice_;
     std::vector<std::string> extraDevices_;
+    std::string claimHolder_;
     AlignedBytes frameBuffer_{2 * kAreaSize};
     AlignedBytes staging_{kAreaSize};
     bool fallbackNoticeShown_ = false;

@@ -21,8 +21,12 @@ bool ReadFirmwareVersion(DeviceLink& link, std::string& text) {
 
 }  // namespace
 
-bool IdentifyProgrammer(DeviceContext& device) {
+ConnectResult IdentifyProgrammer(DeviceContext& device) {
     DeviceLink& link = device.Link;
+    if (!link.ClaimDevice()) {
+        link.DeviceReset();
+        return ConnectResult::InUse;
+    }
     link.Uart.Connected = 1;
     // All four answers or none: a programmer that stops answering half-way
     // is not identified, and nothing of the identity changes.
@@ -31,7 +35,7 @@ bool IdentifyProgrammer(DeviceContext& device) {
                           GetSerial(link, serial) == CommandResult::Ok && GetModel(link, model) == CommandResult::Ok;
     if (!answered) {
         link.DeviceReset();
-        return false;
+        return ConnectResult::NoAnswer;
     }
     Dev_Inf_Struct& dev = device.DevInf;
     dev.FwVersion = firmware;
@@ -40,12 +44,12 @@ bool IdentifyProgrammer(DeviceContext& device) {
     dev.Model = model;
     dev.DefaultModel = model;
     link.ReceivedCount = 0;
-    return true;
+    return ConnectResult::Connected;
 }
 
 ConnectResult ConnectProgrammer(DeviceContext& device) {
     if (!device.Link.FindDeviceDrive()) return ConnectResult::NotFound;
-    return IdentifyProgrammer(device) ? ConnectResult::Connected : ConnectResult::NoAnswer;
+    return IdentifyProgrammer(device);
 }
 
 }  // namespace tq

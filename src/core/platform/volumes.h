@@ -31,6 +31,12 @@ public:
     virtual std::string Notice() { return {}; }
 };
 
+// This process's exclusive hold on one programmer, kept while it lives.
+class DeviceClaim {
+public:
+    virtual ~DeviceClaim() = default;
+};
+
 class Volumes {
 public:
     virtual ~Volumes() = default;
@@ -45,6 +51,16 @@ public:
     // reason on failure.
     virtual std::unique_ptr<ExchangeFile> OpenExchangeFile(const std::string& path, bool forWrite,
                                                            std::string& error) = 0;
+    // Claims the programmer behind an exchange file for this session, so that
+    // no other process (nor another session) interleaves its frames with
+    // ours. Null, with `holder` naming who has it ("1234 (tqprog-cli)", or
+    // empty when that cannot be told), when it is taken. Volumes
+    // that no other process can see need no claim: the default grants it.
+    virtual std::unique_ptr<DeviceClaim> ClaimExchangeFile(const std::string& path, std::string& holder) {
+        (void)path;
+        (void)holder;
+        return std::make_unique<DeviceClaim>();
+    }
 };
 
 }  // namespace tq

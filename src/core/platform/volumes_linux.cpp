@@ -16,6 +16,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/platform/exchange_claim.h"
 #include "core/platform/system_volumes.h"
 
 namespace tq {
@@ -142,6 +143,10 @@ public:
             return nullptr;
         }
         return std::make_unique<LinuxExchangeFile>(fd, false);
+    }
+
+    std::unique_ptr<DeviceClaim> ClaimExchangeFile(const std::string& path, std::string& holder) override {
+        return ClaimExchangeFileOnDisk(path, holder);
     }
 };
 

@@ -55,7 +55,7 @@ uint16_t ProjectChipTypeCode(const std::string& chipType) {
 
 uint8_t ProjectVoltageCode(int64_t voltage) { return voltage == 1800 ? 1 : VoltageCode(voltage); }
 
-std::filesystem::path ProjectFilePath(const OperationContext& context) { return context.Texts.ProgramFolder / "temp" / "temp.gprj"; }
+std::filesystem::path ProjectFilePath(const OperationContext& context) { return context.Texts.TempFolder / "temp.gprj"; }
 
 ComposedProject ComposeProjectFile(const OperationContext& context, const ProjectForm& form, const ChipRow& row,
                                    uint32_t prjId) {

@@ -17,7 +17,7 @@ struct LinkFixture : ::testing::Test {
     VirtualClock clock;
     testing::RecordingMessages messages;
     // The session shows what the link reports.
-    Session session{volumes, clock, {}};
+    Session session{volumes, clock, std::filesystem::path()};
     DeviceLink& link = session.Device.Link;
 
     void Connect() {
