@@ -40,6 +40,7 @@ void PrintJson(std::ostream& out, const std::vector<AttachedProgrammer>& program
         const AttachedProgrammer& p = programmers[i];
         const Dev_Inf_Struct& id = p.identity;
         out << (i ? ",\n " : "") << "{\"root\": " << JsonText(p.root) << ", \"answered\": " << (p.answered ? "true" : "false")
+            << (p.inUseBy.empty() ? "" : ", \"inUseBy\": " + JsonText(p.inUseBy))
             << ", \"model\": " << JsonText(id.Model) << ", \"serial\": " << JsonText(id.SerialNo)
             << ", \"firmware\": " << JsonText(id.FwVersion) << ", \"hardware\": " << JsonText(id.HwVersion) << '}';
     }
@@ -54,6 +55,9 @@ void PrintList(CliContext& context, int32_t language, const std::vector<Attached
     for (const AttachedProgrammer& p : programmers) {
         if (p.answered)
             table.push_back({p.root, p.identity.Model, p.identity.SerialNo, p.identity.FwVersion});
+        else if (!p.inUseBy.empty())
+            table.push_back({p.root, Triplet(language, "（被进程 ", "（被處理程序 ", "(in use by process ") + p.inUseBy +
+                                         Triplet(language, " 占用）", " 佔用）", ")"), "-", "-"});
         else
             table.push_back({p.root, Triplet(language, "（没有应答）", "（沒有應答）", "(no answer)"), "-", "-"});
     }

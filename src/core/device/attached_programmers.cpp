@@ -13,7 +13,9 @@ std::vector<AttachedProgrammer> ListAttachedProgrammers(DeviceContext& device) {
         probe.Link.SetTrace(device.Link.trace());
         probe.Link.Uart.ReadPath = drive.exchangeFile;
         probe.Link.Uart.WritePath = drive.exchangeFile;
-        programmer.answered = IdentifyProgrammer(probe);
+        const ConnectResult result = IdentifyProgrammer(probe);
+        programmer.answered = result == ConnectResult::Connected;
+        if (result == ConnectResult::InUse) programmer.inUseBy = probe.Link.ClaimHolder();
         if (programmer.answered) programmer.identity = probe.DevInf;
         probe.Link.DeviceReset();  // closes the exchange file
         programmers.push_back(std::move(programmer));

@@ -15,6 +15,7 @@ struct AttachedProgrammer {
     std::string root;          // the volume root: what --device takes
     std::string exchangeFile;  // Write.Temp on it
     bool answered = false;     // false: a 4608-byte drive that did not identify itself
+    std::string inUseBy;       // the process that holds it (then nothing was asked)
     Dev_Inf_Struct identity;   // FwVersion, HwVersion, SerialNo, Model when answered
 };
 
