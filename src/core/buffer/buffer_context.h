@@ -6,6 +6,7 @@
 #include "core/base/busy_state.h"
 #include "core/base/views.h"
 #include "core/buffer/buffer_record.h"
+#include "core/buffer/buffer_selection.h"
 #include "core/buffer/open_dialog_state.h"
 #include "core/chipdb/chip_context.h"
 #include "core/platform/clock.h"
@@ -23,6 +24,8 @@ struct BufferContext {
     // The main window's open dialog odBin: it remembers its folder, file
     // name and filter between uses, and a drop leaves the file to import in it.
     OpenDialogState OpenDialog;
+    // What the last find matched; the hex view selects these bytes.
+    BufferSelection Selection;
 
     ChipContext& Chip;
     TextContext& Texts;
