@@ -28,6 +28,8 @@ class SimProgrammer;
 namespace tq::gui {
 
 class ChipFrameWidget;
+class FileCombinForm;
+class FileEditForm;
 class HexPlaceholder;
 class ProgressIndicator;
 class SocketPictureWidget;
@@ -66,6 +68,10 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Files dropped on the window go to the import dialog.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     enum class Kind { Operation, Command };  // an operation shows Stop
@@ -104,6 +110,15 @@ private:
     void MenuHardInfoClick();
     void MenuPrjOfflineClick();
     void LaterDialogClick();
+    // The buffer dialogs (main_window_buffer_dialogs.cpp).
+    void BuildBufferDialogs();
+    void MenuBufferFillClick();
+    void MenuBufferFindClick();
+    void MenuBufferFindNextClick();
+    void MenuBufferGotoClick();
+    void btnFileInportOKClick();
+    void Menu_File_MenuMergeClick();
+    void btnMergeMergeFileClick();
     void SelectLanguage(int index);
     void Menu_AboutClick();
     void sbHelpClick();
@@ -119,6 +134,8 @@ private:
     SocketPictureWidget* socketPinout_;
     SocketPictureWidget* socket18V_;
     SimulatorMenu* simulatorMenu_ = nullptr;
+    FileEditForm* fileEdit_ = nullptr;
+    FileCombinForm* fileCombin_ = nullptr;
     QTimer* timerScan_;
     QHash<QString, QAction*> actions_;
     QList<QObject*> busyDisabled_;  // commands off while busy

@@ -50,16 +50,16 @@ void MainWindow::BuildMenus() {
     AddAction(file, "Menu_File_Save", &MainWindow::Menu_File_SaveAsClick, QKeySequence::Save)
         ->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
     AddAction(file, "Menu_File_SaveAs", &MainWindow::Menu_File_SaveAsClick, QKeySequence::SaveAs);
-    AddAction(file, "Menu_File_MenuMerge", &MainWindow::LaterDialogClick);
+    AddAction(file, "Menu_File_MenuMerge", &MainWindow::Menu_File_MenuMergeClick);
     file->addSeparator();
     QAction* exit = AddAction(file, "Menu_File_Exit", &MainWindow::Menu_File_ExitClick, QKeySequence(Qt::CTRL | Qt::Key_Q));
     busyDisabled_.removeOne(exit);  // closing asks to stop first
 
     QMenu* buffer = menu("MenuBuffer");
-    AddAction(buffer, "MenuBufferFill", &MainWindow::LaterDialogClick);
-    AddAction(buffer, "MenuBufferFind", &MainWindow::LaterDialogClick, QKeySequence::Find);
-    AddAction(buffer, "MenuBufferFindNext", &MainWindow::LaterDialogClick, QKeySequence::FindNext);
-    AddAction(buffer, "MenuBufferGoto", &MainWindow::LaterDialogClick);
+    AddAction(buffer, "MenuBufferFill", &MainWindow::MenuBufferFillClick);
+    AddAction(buffer, "MenuBufferFind", &MainWindow::MenuBufferFindClick, QKeySequence::Find);
+    AddAction(buffer, "MenuBufferFindNext", &MainWindow::MenuBufferFindNextClick, Qt::Key_F3);
+    AddAction(buffer, "MenuBufferGoto", &MainWindow::MenuBufferGotoClick);
     AddAction(buffer, "MenuBufferSwich", &MainWindow::sbSwitchClick);
 
     QMenu* program = menu("MenuProgram");

@@ -1,7 +1,9 @@
 #include "gui/message_boxes.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include "gui/gui_thread.h"
@@ -17,6 +19,18 @@ QString FilterText(const std::vector<FileFilter>& filters) {
     for (const FileFilter& f : filters)
         parts << QString::fromStdString(f.description) + " (" + QString::fromStdString(f.pattern) + ")";
     return parts.join(";;");
+}
+
+// A name typed without extension takes a HEX or S-record filter's first one,
+// so the chosen filter decides what is written. Binary and "all files" leave
+// the name to the engine's own rule.
+QString WithFilterExtension(const QString& chosen, const QString& selectedFilter) {
+    if (chosen.isEmpty() || QFileInfo(chosen).fileName().contains('.')) return chosen;
+    const int star = selectedFilter.indexOf("*.");
+    if (star < 0) return chosen;
+    const QString extension = selectedFilter.mid(star + 2).section(QRegularExpression("[ );]"), 0, 0);
+    if (extension == "bin" || extension == "*" || extension.isEmpty()) return chosen;
+    return chosen + "." + extension;
 }
 
 }  // namespace
@@ -36,8 +50,10 @@ MessageBoxes::MessageBoxes(QWidget* window) : QObject(window), window_(window) {
     filePresenter_ = [this](bool save, const QString& title, const QString& filter, const QString& folder,
                             const QString& name) {
         const QString start = name.isEmpty() ? folder : folder + name;
-        return save ? QFileDialog::getSaveFileName(window_, title, start, filter)
-                    : QFileDialog::getOpenFileName(window_, title, start, filter);
+        if (!save) return QFileDialog::getOpenFileName(window_, title, start, filter);
+        QString selected;
+        const QString chosen = QFileDialog::getSaveFileName(window_, title, start, filter, &selected);
+        return WithFilterExtension(chosen, selected);
     };
 }
 
