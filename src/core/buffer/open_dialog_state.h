@@ -18,8 +18,8 @@ struct OpenDialogState {
 // "Bin File|*.bin|Cap File|*.cap|Hex File|*.hex|Rom File|*.rom|ALL|*.*", with
 // the S-record files the open command reads as well.
 inline std::vector<FileFilter> OpenFileFilters() {
-    return {{"Bin File", "*.bin"}, {"Cap File", "*.cap"}, {"Hex File", "*.hex"},
-            {"S-Record File", "*.srec *.s19 *.s28 *.s37"}, {"Rom File", "*.rom"}, {"ALL", "*.*"}};
+    return {{"Bin File", "*.bin"},   {"Cap File", "*.cap"}, {"Hex File", "*.hex"},
+            {"Rom File", "*.rom"}, {"S-Record File", "*.srec *.s19 *.s28 *.s37"}, {"ALL", "*.*"}};
 }
 
 // What the save command writes: binary by default, Intel HEX or S-record by
