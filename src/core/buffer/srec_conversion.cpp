@@ -112,6 +112,7 @@ ConversionReport SrecToBin(const std::filesystem::path& source, const std::files
     std::string line;
     uint64_t lineNumber = 0;
     bool ended = false;
+    uint64_t dataRecords = 0;
     while (std::getline(in, line)) {
         ++lineNumber;
         if (IsBlank(line)) continue;
@@ -130,14 +131,17 @@ ConversionReport SrecToBin(const std::filesystem::path& source, const std::files
             case 3:
                 if (record->address + record->data.size() > uint64_t{1} << 32)
                     return fail(at() + "data runs past the 32-bit address space");
+                ++dataRecords;
+                // A record without data places nothing and does not stretch the image.
+                if (record->data.empty()) break;
                 records.push_back({record->address, pool.size(), record->data.size(), lineNumber});
                 pool.insert(pool.end(), record->data.begin(), record->data.end());
                 break;
             case 5:
             case 6:
-                if (record->address != records.size())
+                if (record->address != dataRecords)
                     return fail(at() + "the record count " + std::to_string(record->address) + " does not match the " +
-                                std::to_string(records.size()) + " data records before it");
+                                std::to_string(dataRecords) + " data records before it");
                 break;
             case 7:
             case 8:

@@ -107,6 +107,8 @@ TEST(ImageFormats, SrecReaderPlacesRecordsAndNamesTheLineOfABadOne) {
         // Out of order, with a gap: placed at their addresses from the lowest one.
         {"gap", header + Srec("1008AABB", '1') + Srec("1000CC", '1') + "\n" + Srec("0002", '5') + end, nullptr,
          {0xCC, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xAA, 0xBB}, nullptr},
+        // A record without data places nothing: the image does not reach it.
+        {"empty record", Srec("1000CC", '1') + Srec("2000", '1') + Srec("0002", '5') + end, nullptr, {0xCC}, nullptr},
         {"checksum", header + Srec("1000CC", '1') + "S1041001DD00\n" + end, "line 3: checksum mismatch", {}, nullptr},
         {"non-hex", header + "S1041000XXFF\n" + end, "line 2: non-hex character", {}, nullptr},
         {"length", header + "S1051000CC2E\n" + end, "line 2: record length does not match", {}, nullptr},
