@@ -8,8 +8,10 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QToolButton>
 #include <QUrl>
 
+#include "core/app/chip_selection.h"
 #include "gui/file_combin_dialog.h"
 #include "gui/file_edit_dialog.h"
 #include "gui_rig.h"
@@ -79,6 +81,35 @@ TEST(BufferDialogs, FillFindFindNextJumpAndSwapThroughTheDialog) {
     EXPECT_EQ(rig.ram().Data[0x31], 0xAB);
 }
 
+// While a write holds the session, nothing can reach the buffer: the buffer
+// commands, the dialog's OK and drops are off until it ends.
+TEST(BufferDialogs, BufferCommandsAndDropsWaitWhileAnOperationRuns) {
+    DialogRig rig;
+    ASSERT_TRUE(rig.Start("GD25Q64"));
+    rig.Poll();
+    ASSERT_TRUE(SelectChipByName(*rig.session, "GD25Q64"));
+    rig.WaitIdle();
+    rig.Trigger("MenuBufferFill");
+    rig.volumes.HoldWrite(8);
+    rig.window->findChild<QToolButton*>("sbWrite")->click();
+    QElapsedTimer waited;
+    waited.start();
+    while (!rig.volumes.Holding() && waited.elapsed() < 5000) QCoreApplication::processEvents();
+    ASSERT_TRUE(rig.volumes.Holding());
+    for (const char* name : {"MenuBufferFill", "MenuBufferFind", "MenuBufferFindNext", "MenuBufferGoto", "MenuBufferSwich"})
+        EXPECT_FALSE(rig.window->action(name)->isEnabled()) << name;
+    EXPECT_FALSE(rig.edit()->okButton()->isEnabled());
+    rig.folder.WriteBytes("image.bin", "x");
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString((rig.folder.path() / "image.bin").string()))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(rig.window.get(), &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    rig.volumes.Release();
+    rig.WaitIdle();
+    EXPECT_TRUE(rig.edit()->okButton()->isEnabled());
+}
+
 QMimeData* Urls(const QList<QUrl>& urls) {
     auto* mime = new QMimeData;
     mime->setUrls(urls);
@@ -118,7 +149,9 @@ TEST(BufferDialogs, AFileDroppedOnTheWindowIsImportedAtItsStartAddress) {
     ASSERT_TRUE(rig.edit()->isVisible());
     EXPECT_EQ(rig.edit()->windowTitle(), "文件导入缓存区编辑");
     EXPECT_FALSE(rig.field(2)->isVisible());
+    rig.session->Buffer.Selection = {1, 1};  // a find's match in the old image
     rig.Ok({"8000"});
+    EXPECT_EQ(rig.session->Buffer.Selection, BufferSelection{});
     EXPECT_EQ(rig.session->Chip.PrjInfo.RamStartAddr, 0x8000u);
     EXPECT_EQ(rig.ram().DataLen, 200u);
     EXPECT_TRUE(rig.window->windowTitle().endsWith("    " + url("image.bin").toLocalFile()));

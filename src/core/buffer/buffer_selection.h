@@ -1,5 +1,6 @@
 // The bytes the hex view shows selected: what the last find or find next
-// matched. Length 0: nothing is selected.
+// matched, until a new image or chip replaces the buffer. Length 0: nothing
+// is selected.
 #pragma once
 
 #include <cstdint>

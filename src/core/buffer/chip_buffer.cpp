@@ -44,6 +44,7 @@ void ReplaceBufferStorage(BufferContext& buffer, uint32_t capacity) {
     ram.Data.shrink_to_fit();  // release the old chip's storage before allocating the new
     ram.Data.assign(capacity, 0xFF);
     ram.DataLen = capacity;
+    buffer.Selection = {};
     ResetHexViewToTop(buffer);
 }
 

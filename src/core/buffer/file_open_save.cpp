@@ -128,6 +128,7 @@ bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const 
     ram.DataLen = length;
     ram.FileCheckSum = CheckSum32(0, image.data(), image.size());
     ShowCheckSum(buffer, ram.FileCheckSum, options.checkSumForm);
+    buffer.Selection = {};  // a new image: the last find's match is gone
     ResetHexViewToTop(buffer);
 
     if (!warnings.empty()) {
