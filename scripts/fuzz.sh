@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang, build-fuzz/) and runs them over their
 # seed corpus: scripts/fuzz.sh [TARGET|all] [SECONDS], TARGET one of
-# hex cap package ini frame. New inputs go to build-fuzz/corpus/TARGET, a
+# hex srec cap package ini frame. New inputs go to build-fuzz/corpus/TARGET, a
 # crashing one to build-fuzz/findings/. Exits non-zero when any target fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-targets=(hex cap package ini frame)
+targets=(hex srec cap package ini frame)
 which=${1:-all}
 seconds=${2:-10}
 [ "$which" = all ] || targets=("$which")

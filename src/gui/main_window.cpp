@@ -63,6 +63,7 @@ MainWindow::MainWindow(Session& session, SimProgrammer* simulator, QWidget* pare
     BuildLayout();
     BuildMenus();
     WireViews();
+    BuildBufferDialogs();
     connect(worker_, &SessionWorker::idleChanged, this, [this](bool idle) {
         if (idle && busy_) SetBusy(false, Kind::Command);
     });

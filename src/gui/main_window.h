@@ -29,6 +29,8 @@ namespace tq::gui {
 
 class ChipFrameWidget;
 class HexViewWidget;
+class FileCombinForm;
+class FileEditForm;
 class ProgressIndicator;
 class ProjectDialog;
 class UpdateDialog;
@@ -74,6 +76,10 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Files dropped on the window go to the import dialog.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     enum class Kind { Operation, Command };  // an operation shows Stop
@@ -123,6 +129,15 @@ private:
     void UpdateStartClick();
     void RetranslateProjectFirmware();
     void ShowBusyRefusal();
+    // The buffer dialogs (main_window_buffer_dialogs.cpp).
+    void BuildBufferDialogs();
+    void MenuBufferFillClick();
+    void MenuBufferFindClick();
+    void MenuBufferFindNextClick();
+    void MenuBufferGotoClick();
+    void btnFileInportOKClick();
+    void Menu_File_MenuMergeClick();
+    void btnMergeMergeFileClick();
     void SelectLanguage(int index);
     void Menu_AboutClick();
     void sbHelpClick();
@@ -140,6 +155,8 @@ private:
     SimulatorMenu* simulatorMenu_ = nullptr;
     ProjectDialog* projectDialog_ = nullptr;
     UpdateDialog* updateDialog_ = nullptr;
+    FileEditForm* fileEdit_ = nullptr;
+    FileCombinForm* fileCombin_ = nullptr;
     QTimer* timerScan_;
     QHash<QString, QAction*> actions_;
     QList<QObject*> busyDisabled_;  // commands off while busy

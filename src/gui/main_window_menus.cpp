@@ -51,17 +51,17 @@ void MainWindow::BuildMenus() {
         ->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
     AddAction(file, "Menu_File_SaveAs", &MainWindow::Menu_File_SaveAsClick,
               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    AddAction(file, "Menu_File_MenuMerge", &MainWindow::LaterDialogClick);
+    AddAction(file, "Menu_File_MenuMerge", &MainWindow::Menu_File_MenuMergeClick);
     file->addSeparator();
     QAction* exit = AddAction(file, "Menu_File_Exit", &MainWindow::Menu_File_ExitClick, QKeySequence(Qt::CTRL | Qt::Key_Q));
     busyDisabled_.removeOne(exit);  // closing asks to stop first
 
     QMenu* buffer = menu("MenuBuffer");
-    AddAction(buffer, "MenuBufferFill", &MainWindow::LaterDialogClick)
+    AddAction(buffer, "MenuBufferFill", &MainWindow::MenuBufferFillClick)
         ->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
-    AddAction(buffer, "MenuBufferFind", &MainWindow::LaterDialogClick, QKeySequence::Find);
-    AddAction(buffer, "MenuBufferFindNext", &MainWindow::LaterDialogClick, QKeySequence::FindNext);
-    AddAction(buffer, "MenuBufferGoto", &MainWindow::LaterDialogClick);
+    AddAction(buffer, "MenuBufferFind", &MainWindow::MenuBufferFindClick, QKeySequence::Find);
+    AddAction(buffer, "MenuBufferFindNext", &MainWindow::MenuBufferFindNextClick, Qt::Key_F3);
+    AddAction(buffer, "MenuBufferGoto", &MainWindow::MenuBufferGotoClick);
     AddAction(buffer, "MenuBufferSwich", &MainWindow::sbSwitchClick)
         ->setIcon(s->standardIcon(QStyle::SP_MediaSeekForward));
 

@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include "gui/gui_thread.h"
@@ -18,6 +20,18 @@ QString FilterText(const std::vector<FileFilter>& filters) {
     for (const FileFilter& f : filters)
         parts << QString::fromStdString(f.description) + " (" + QString::fromStdString(f.pattern) + ")";
     return parts.join(";;");
+}
+
+// A name typed without extension takes a HEX or S-record filter's first one,
+// so the chosen filter decides what is written. Binary and "all files" leave
+// the name to the engine's own rule.
+QString WithFilterExtension(const QString& chosen, const QString& selectedFilter) {
+    if (chosen.isEmpty() || QFileInfo(chosen).fileName().contains('.')) return chosen;
+    const int star = selectedFilter.indexOf("*.");
+    if (star < 0) return chosen;
+    const QString extension = selectedFilter.mid(star + 2).section(QRegularExpression("[ );]"), 0, 0);
+    if (extension == "bin" || extension == "*" || extension.isEmpty()) return chosen;
+    return chosen + "." + extension;
 }
 
 }  // namespace
@@ -38,8 +52,10 @@ MessageBoxes::MessageBoxes(QWidget* window) : QObject(window), window_(window) {
                             const QString& name) {
         // The remembered name may be a whole path (the temp folder's test.bin).
         const QString start = name.isEmpty() ? folder : QDir(folder).filePath(name);
-        return save ? QFileDialog::getSaveFileName(window_, title, start, filter)
-                    : QFileDialog::getOpenFileName(window_, title, start, filter);
+        if (!save) return QFileDialog::getOpenFileName(window_, title, start, filter);
+        QString selected;
+        const QString chosen = QFileDialog::getSaveFileName(window_, title, start, filter, &selected);
+        return WithFilterExtension(chosen, selected);
     };
 }
 

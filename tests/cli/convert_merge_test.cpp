@@ -50,10 +50,10 @@ TEST(ConvertCommand, ConvertsByTheSourceExtension) {
         {"IMAGE.HEX", hex, 0, Counting(0, 32), nullptr},
         {"image.Hex", hex, 0, Counting(0, 32), nullptr},
         {"image.cap", std::string(cap.begin(), cap.end()), 0, {1, 2, 3}, nullptr},
-        {"image.hex.bin", hex, 1, {}, "既不是 Intel HEX (.hex) 也不是 CAP (.cap) 文件"},
-        {"noext", hex, 1, {}, "既不是"},
-        {"broken.hex", hex.substr(0, hex.size() - 12), 1, {}, "holds no image"},
-        {"short.cap", std::string(2000, 'x'), 1, {}, "holds no image"},
+        {"image.hex.bin", hex, 1, {}, "都是二进制映像：无需转换"},
+        {"noext", hex, 1, {}, "无需转换"},
+        {"broken.hex", hex.substr(0, hex.size() - 12), 1, {}, "不含映像"},
+        {"short.cap", std::string(2000, 'x'), 1, {}, "不含映像"},
         {"below.hex",
          testing::LinearAddressRecord(0x0800) + testing::DataRecord(0x10, Counting(0, 16)) +
              testing::DataRecord(0, Counting(16, 16)) + testing::EndRecord(),
@@ -78,6 +78,39 @@ TEST(ConvertCommand, ConvertsByTheSourceExtension) {
     // The reason for an empty image is printed.
     const CliRun broken = RunTool(folder, {"convert", (folder / "broken.hex").string(), (folder / "out.bin").string()});
     EXPECT_NE(broken.err.find("warning: no end-of-file record"), std::string::npos) << broken.err;
+}
+
+// bin -> hex -> s37 -> srec -> bin keeps the bytes and the address; CAP is read only.
+TEST(ConvertCommand, ConvertsEveryDirectionKeepingTheAddress) {
+    ScratchFolder folder;
+    const std::vector<uint8_t> image = Counting(7, 300);
+    const std::string bin = folder.Write("image.bin", image).string();
+    const auto path = [&](const char* name) { return (folder / name).string(); };
+    struct Step {
+        std::vector<std::string> arguments;
+        const char* outPart;
+    };
+    const Step steps[] = {
+        {{"convert", bin, path("a.hex"), "--address", "8000"}, "from address 00008000"},
+        {{"convert", path("a.hex"), path("b.s37")}, "from address 00008000"},
+        {{"convert", path("b.s37"), path("c.srec"), "--address", "12340"}, "from address 00012340"},
+        {{"convert", path("c.srec"), path("d.bin")}, "300 bytes"},
+    };
+    for (const Step& step : steps) {
+        const CliRun run = RunTool(folder, step.arguments);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find(step.outPart), std::string::npos) << run.out;
+    }
+    EXPECT_EQ(ReadBytes(folder / "d.bin"), image);
+    const std::vector<uint8_t> s37 = ReadBytes(folder / "b.s37");
+    EXPECT_NE(std::string(s37.begin(), s37.end()).find("\nS3"), std::string::npos);  // as the extension asks
+
+    const CliRun capOut = RunTool(folder, {"convert", bin, path("e.cap")});
+    EXPECT_EQ(capOut.status, 1);
+    EXPECT_NE(capOut.err.find("CAP files are read, never written"), std::string::npos) << capOut.err;
+    const CliRun badAddress = RunTool(folder, {"convert", bin, path("e.hex"), "--address", "1G"});
+    EXPECT_EQ(badAddress.status, 1);
+    EXPECT_FALSE(std::filesystem::exists(folder / "e.hex"));
 }
 
 TEST(ConvertCommand, ReportsFilesThatCannotBeOpened) {

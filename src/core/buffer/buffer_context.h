@@ -10,6 +10,7 @@
 #include "core/buffer/buffer_history.h"
 #include "core/buffer/buffer_record.h"
 #include "core/buffer/hex_view_state.h"
+#include "core/buffer/buffer_selection.h"
 #include "core/buffer/open_dialog_state.h"
 #include "core/chipdb/chip_context.h"
 #include "core/platform/clock.h"
@@ -40,6 +41,8 @@ struct BufferContext {
         uint32_t sum = 0;
     };
     std::optional<StorageSum> KnownStorageSum;
+    // What the last find matched; the hex view selects these bytes.
+    BufferSelection Selection;
 
     ChipContext& Chip;
     TextContext& Texts;

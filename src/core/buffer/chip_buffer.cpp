@@ -58,6 +58,7 @@ void ReplaceBufferStorage(BufferContext& buffer, uint32_t capacity) {
     ram.Data.assign(capacity, 0xFF);
     ram.DataLen = capacity;
     ForgetBufferHistory(buffer);
+    buffer.Selection = {};
     ResetHexViewToTop(buffer);
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,7 @@ struct ConversionReport {
     bool ok = true;                     // false: the source or destination could not be opened/read/written
     std::string error;                  // what failed, naming the file
     std::vector<std::string> warnings;  // records skipped and why (deterministic)
+    uint64_t imageAddress = 0;          // the address the file gives image offset 0
 };
 
 // A warning that explains why the destination was left empty ends with this.

@@ -11,6 +11,8 @@
 #include "core/buffer/buffer_undo.h"
 #include "core/buffer/cap_conversion.h"
 #include "core/buffer/hex_conversion.h"
+#include "core/buffer/image_export.h"
+#include "core/buffer/srec_conversion.h"
 #include "core/base/atomic_write.h"
 
 namespace fs = std::filesystem;
@@ -40,13 +42,14 @@ ConversionProgress ShowReading(BufferContext& buffer) {
     };
 }
 
-// Converts a ".hex" or ".cap" file into the temp folder and names the image
-// to load; any other file is loaded as it is.
+// Converts a ".hex", ".cap" or S-record file into the temp folder and names
+// the image to load; any other file is loaded as it is.
 bool ImageToLoad(BufferContext& buffer, const std::string& chosenPath, std::string& imagePath,
                  std::vector<std::string>& warnings, std::string& error) {
     const std::string extension = FileExtension(chosenPath);
     imagePath = chosenPath;
-    if (extension != "hex" && extension != "cap") return true;
+    const bool srec = IsSrecFormat(ImageFormatOf(extension));
+    if (extension != "hex" && extension != "cap" && !srec) return true;
 
     const fs::path folder = TempFolder(buffer);
     std::error_code ec;
@@ -57,9 +60,10 @@ bool ImageToLoad(BufferContext& buffer, const std::string& chosenPath, std::stri
         return false;
     }
     const bool hex = extension == "hex";
-    const fs::path destination = folder / (hex ? "hex.bin" : "cap.bin");
-    ConversionReport report = hex ? HexToBin(chosenPath, destination, kMaxHexImageBytes, ShowReading(buffer))
-                                  : CapToBin(chosenPath, destination);
+    const fs::path destination = folder / (hex ? "hex.bin" : srec ? "srec.bin" : "cap.bin");
+    ConversionReport report = hex    ? HexToBin(chosenPath, destination, kMaxHexImageBytes, ShowReading(buffer))
+                              : srec ? SrecToBin(chosenPath, destination)
+                                     : CapToBin(chosenPath, destination);
     if (!report.ok) {
         error = ByLanguage(buffer, "无法转换文件：", "無法轉換檔案：", "Cannot convert the file: ") + chosenPath +
                 "\n" + report.error;
@@ -137,6 +141,7 @@ bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const 
     ram.FileCheckSum = CheckSum32(0, image.data(), image.size());
     ShowCheckSum(buffer, ram.FileCheckSum, options.checkSumForm);
     if (!options.undoable) ForgetBufferHistory(buffer);
+    buffer.Selection = {};  // a new image: the last find's match is gone
     ResetHexViewToTop(buffer);
 
     if (!warnings.empty()) {
@@ -183,16 +188,17 @@ std::string SavePath(const std::string& chosenPath) {
 bool SaveBufferFile(const BufferContext& buffer, const fs::path& path, std::string& error) {
     const Ram_File_Info_Struct& ram = buffer.RamFile;
     const size_t length = std::min<size_t>(ram.DataLen, ram.Data.size());
-    ReplacingFile file(path);
-    if (file.Open() && (length == 0 || file.Write(ram.Data.data(), length)) && file.Commit()) return true;
-    error = ByLanguage(buffer, "无法保存文件：", "無法儲存檔案：", "Cannot save the file: ") + path.string() + "\n" +
-            file.error();
+    // HEX and S-record files carry the chip address of buffer offset 0.
+    const ImageFormat format = ImageFormatOf(FileExtension(path.string()));
+    std::string why;
+    if (WriteImageFile(path, format, ram.Data.data(), length, buffer.Chip.PrjInfo.RamStartAddr, why)) return true;
+    error = ByLanguage(buffer, "无法保存文件：", "無法儲存檔案：", "Cannot save the file: ") + path.string() + "\n" + why;
     return false;
 }
 
 void Menu_File_SaveAsClick(BufferContext& buffer) {
     const std::string chosen =
-        buffer.Views.fileDialog->ChooseSaveFile("保存缓存区", {{"Bin File", "*.bin"}, {"ALL", "*.*"}}, "", "");
+        buffer.Views.fileDialog->ChooseSaveFile("保存缓存区", SaveFileFilters(), "", "");
     if (chosen.empty()) return;
     std::string error;
     if (!SaveBufferFile(buffer, SavePath(chosen), error))

@@ -290,6 +290,8 @@ public:
     const ImageBytes& Finish();
     // Why a record could not be placed; empty while every record was.
     const std::string& unplaced() const { return unplaced_; }
+    // The address of image offset 0.
+    uint64_t base() const { return base_; }
 
     void Warn(const std::string& text) { warnings_.push_back(text); }
 
@@ -492,6 +494,7 @@ ConversionReport HexToBin(const std::filesystem::path& source, const std::filesy
                    " holds the end-of-file record; everything after it is ignored");
 
     const ImageBytes& bytes = image.Finish();
+    report.imageAddress = image.base();
     if (!output.Write(bytes.data(), bytes.size()) || !output.Commit()) return fail(output.error());
     return report;
 }

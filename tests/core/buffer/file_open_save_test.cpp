@@ -86,9 +86,10 @@ TEST_F(FileFixture, OpeningA100ByteFileOnA256ByteChip) {
 
     ASSERT_EQ(t.fileDialog.opens.size(), 1u);
     EXPECT_EQ(t.fileDialog.opens[0].title, "选择打开的文件");
-    ASSERT_EQ(t.fileDialog.opens[0].filters.size(), 5u);
+    ASSERT_EQ(t.fileDialog.opens[0].filters.size(), 6u);
     EXPECT_EQ(t.fileDialog.opens[0].filters[3].description, "Rom File");
     EXPECT_EQ(t.fileDialog.opens[0].filters[3].pattern, "*.rom");
+    EXPECT_EQ(t.fileDialog.opens[0].filters[4].pattern, "*.srec *.s19 *.s28 *.s37");
 }
 
 TEST_F(FileFixture, AFileLongerThanTheChipIsCutAfterAMessage) {
@@ -237,9 +238,11 @@ TEST_F(FileFixture, SavingWritesDataLenBytesAndAppendsBinWithoutADot) {
     EXPECT_EQ(ReadBytes(data / "image.bin"), std::vector<uint8_t>(256, 0xFF));
     ASSERT_EQ(t.fileDialog.saves.size(), 1u);
     EXPECT_EQ(t.fileDialog.saves[0].title, "保存缓存区");
-    ASSERT_EQ(t.fileDialog.saves[0].filters.size(), 2u);
+    ASSERT_EQ(t.fileDialog.saves[0].filters.size(), 4u);  // binary first: the default
     EXPECT_EQ(t.fileDialog.saves[0].filters[0].pattern, "*.bin");
-    EXPECT_EQ(t.fileDialog.saves[0].filters[1].pattern, "*.*");
+    EXPECT_EQ(t.fileDialog.saves[0].filters[1].pattern, "*.hex");
+    EXPECT_EQ(t.fileDialog.saves[0].filters[2].pattern, "*.srec *.s19 *.s28 *.s37");
+    EXPECT_EQ(t.fileDialog.saves[0].filters[3].pattern, "*.*");
 
     const std::vector<uint8_t> bytes = Counting(7, 100);
     Open(Write("hundred.bin", bytes));

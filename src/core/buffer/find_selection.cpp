@@ -1,0 +1,26 @@
+#include "core/buffer/find_selection.h"
+
+#include "core/buffer/hex_view_model.h"
+
+namespace tq {
+namespace {
+
+std::optional<HexSelection> Selecting(BufferContext& buffer, std::optional<HexSelection> match) {
+    if (!match) return match;
+    buffer.Selection = {static_cast<uint32_t>(buffer.RamFile.FindPos), buffer.RamFile.FindLen};
+    RedrawHexView(buffer);
+    return match;
+}
+
+}  // namespace
+
+std::optional<HexSelection> FileEditOkSelecting(BufferContext& buffer, FileEditDialog& dialog, CaptionView& caption,
+                                                const RandomByteSource& random) {
+    return Selecting(buffer, btnFileInportOKClick(buffer, dialog, caption, random));
+}
+
+std::optional<HexSelection> FindNextSelecting(BufferContext& buffer) {
+    return Selecting(buffer, MenuBufferFindNextClick(buffer));
+}
+
+}  // namespace tq

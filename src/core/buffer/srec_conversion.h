@@ -1,0 +1,28 @@
+// Motorola S-record file to binary image.
+//
+// Data records S1, S2 and S3 (16-, 24- and 32-bit addresses) are placed at
+// their addresses: image offset 0 is the lowest data address, gaps are 0xFF,
+// and the image ends with the highest record. S0 (header) is read and
+// ignored; S5 and S6 (record counts) must match the data records before them;
+// S7, S8 or S9 ends the file, and only a file that has one yields an image.
+// Every record's count, digits and checksum are checked: the first record
+// that is not sound fails the conversion naming its line, and so does data
+// spanning more than maxImageBytes. Blank lines are allowed; lines after the
+// end record are ignored with a warning.
+//
+// Afterwards the destination exists and holds the image or is empty; it is
+// written under a temporary name and renamed over the target.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+#include "core/buffer/conversion_report.h"
+#include "core/buffer/hex_conversion.h"
+
+namespace tq {
+
+ConversionReport SrecToBin(const std::filesystem::path& source, const std::filesystem::path& destination,
+                           uint64_t maxImageBytes = kMaxHexImageBytes);
+
+}  // namespace tq

@@ -1,0 +1,180 @@
+// Intel HEX and S-record files written and read here agree with objcopy, and
+// the open and save commands use them by extension.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+
+#include "core/buffer/file_open_save.h"
+#include "core/buffer/hex_conversion.h"
+#include "core/buffer/image_export.h"
+#include "core/buffer/srec_conversion.h"
+#include "support/buffer_session.h"
+#include "support/scratch_folder.h"
+
+namespace tq {
+namespace {
+
+using testing::ReadBytes;
+using testing::ScratchFolder;
+
+bool HaveObjcopy() { return std::system("objcopy --version >/dev/null 2>&1") == 0; }
+
+bool Objcopy(const std::string& arguments) { return std::system(("objcopy " + arguments + " 2>&1").c_str()) == 0; }
+
+std::vector<uint8_t> RandomImage(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<uint8_t> bytes(size);
+    for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random());
+    return bytes;
+}
+
+TEST(ImageFormats, RoundTripAgainstObjcopyAtSeveralAddresses) {
+    if (!HaveObjcopy()) GTEST_SKIP() << "objcopy is not installed";
+    ScratchFolder folder;
+    struct Format {
+        ImageFormat format;
+        const char* extension;
+        const char* bfd;  // objcopy's name of the format
+    };
+    const Format formats[] = {{ImageFormat::IntelHex, "hex", "ihex"},
+                              {ImageFormat::Srec, "srec", "srec"},
+                              {ImageFormat::S37, "s37", "srec"}};
+    const uint64_t addresses[] = {0, 0x8000, 0x12340, 0xFFF0, 0x08000000};
+    unsigned seed = 1;
+    for (const Format& f : formats) {
+        for (const uint64_t address : addresses) {
+            for (const std::size_t size : {std::size_t{1}, std::size_t{300}, std::size_t{70001}}) {
+                SCOPED_TRACE(std::string(f.extension) + " at " + std::to_string(address) + ", " + std::to_string(size) +
+                             " bytes");
+                const std::vector<uint8_t> image = RandomImage(size, seed++);
+                const auto ours = folder / (std::string("ours.") + f.extension);
+                const auto theirs = folder / (std::string("theirs.") + f.extension);
+                const auto binary = folder / "image.bin";
+                const auto back = folder / "back.bin";
+
+                // Written here, read by objcopy.
+                std::string error;
+                ASSERT_TRUE(WriteImageFile(ours, f.format, image.data(), image.size(), address, error)) << error;
+                ASSERT_TRUE(Objcopy(std::string("-I ") + f.bfd + " -O binary " + ours.string() + " " + back.string()));
+                EXPECT_EQ(ReadBytes(back), image);
+
+                // Written by objcopy, read here.
+                folder.Write("image.bin", image);
+                ASSERT_TRUE(Objcopy(std::string("-I binary -O ") + f.bfd + " --change-addresses " +
+                                    std::to_string(address) + " " + binary.string() + " " + theirs.string()));
+                const ConversionReport report = f.format == ImageFormat::IntelHex ? HexToBin(theirs, back)
+                                                                                  : SrecToBin(theirs, back);
+                ASSERT_TRUE(report.ok) << report.error;
+                // objcopy starts a HEX file below 64 KiB without an extended address
+                // record: such a file keeps absolute addresses from 0.
+                const bool absolute = f.format == ImageFormat::IntelHex && address < 0x10000;
+                std::vector<uint8_t> expected(absolute ? address : 0, 0xFF);
+                expected.insert(expected.end(), image.begin(), image.end());
+                EXPECT_EQ(ReadBytes(back), expected);
+                EXPECT_EQ(report.imageAddress, absolute ? 0 : address);
+            }
+        }
+    }
+}
+
+std::string Srec(const std::string& hexBytes, char type) {
+    // Builds "S<type><count><bytes><checksum>" from the address and data digits.
+    std::vector<uint8_t> bytes;
+    for (std::size_t i = 0; i < hexBytes.size(); i += 2)
+        bytes.push_back(static_cast<uint8_t>(std::stoi(hexBytes.substr(i, 2), nullptr, 16)));
+    unsigned sum = static_cast<unsigned>(bytes.size() + 1);
+    for (uint8_t b : bytes) sum += b;
+    char tail[8];
+    std::snprintf(tail, sizeof tail, "%02X", ~sum & 0xFF);
+    char count[4];
+    std::snprintf(count, sizeof count, "%02X", static_cast<unsigned>(bytes.size() + 1));
+    return std::string("S") + type + count + hexBytes + tail + "\n";
+}
+
+TEST(ImageFormats, SrecReaderPlacesRecordsAndNamesTheLineOfABadOne) {
+    ScratchFolder folder;
+    const std::string header = "S0030000FC\n";
+    const std::string end = "S9030000FC\n";
+    struct Case {
+        const char* name;
+        std::string text;
+        const char* errorPart;  // null: converts
+        std::vector<uint8_t> image;
+        const char* warningPart;
+    };
+    const Case cases[] = {
+        // Out of order, with a gap: placed at their addresses from the lowest one.
+        {"gap", header + Srec("1008AABB", '1') + Srec("1000CC", '1') + "\n" + Srec("0002", '5') + end, nullptr,
+         {0xCC, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xAA, 0xBB}, nullptr},
+        // A record without data places nothing: the image does not reach it.
+        {"empty record", Srec("1000CC", '1') + Srec("2000", '1') + Srec("0002", '5') + end, nullptr, {0xCC}, nullptr},
+        {"checksum", header + Srec("1000CC", '1') + "S1041001DD00\n" + end, "line 3: checksum mismatch", {}, nullptr},
+        {"non-hex", header + "S1041000XXFF\n" + end, "line 2: non-hex character", {}, nullptr},
+        {"length", header + "S1051000CC2E\n" + end, "line 2: record length does not match", {}, nullptr},
+        {"count", header + Srec("1000CC", '1') + Srec("0002", '5') + end, "line 3: the record count 2", {}, nullptr},
+        {"not a record", header + "hello\n" + end, "line 2: not an S-record", {}, nullptr},
+        {"no end", header + Srec("1000CC", '1'), nullptr, {}, "no end record (S7, S8 or S9); the image is empty"},
+        {"after end", Srec("1000CC", '1') + end + "junk\n", nullptr, {0xCC}, "line 3 follows the end record"},
+        {"too wide", Srec("00000000CC", '3') + Srec("7FFFFFFFDD", '3') + "S70500000000FA\n",
+         "line 2: data at 0x7FFFFFFF lies beyond the largest image", {}, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto source = folder.Write("in.srec", c.text);
+        const auto destination = folder / "out.bin";
+        const ConversionReport report = SrecToBin(source, destination);
+        if (c.errorPart) {
+            EXPECT_FALSE(report.ok);
+            EXPECT_NE(report.error.find(c.errorPart), std::string::npos) << report.error;
+            EXPECT_EQ(report.error.rfind(source.string(), 0), 0u) << report.error;
+        } else {
+            EXPECT_TRUE(report.ok) << report.error;
+        }
+        EXPECT_EQ(ReadBytes(destination), c.image);
+        if (c.warningPart) {
+            ASSERT_FALSE(report.warnings.empty());
+            EXPECT_NE(report.warnings.back().find(c.warningPart), std::string::npos) << report.warnings.back();
+        }
+    }
+}
+
+TEST(ImageFormats, OpenReadsSrecAndSaveWritesByExtensionAtTheBufferStart) {
+    testing::BufferSession t;
+    t.SelectChip(256);
+    const auto source = t.folder.Write("in.s19", "S0030000FC\n" + Srec("0100010203", '1') + "S9030000FC\n");
+    t.fileDialog.answers.push_back(source.string());
+    sbOpenFileClick(t.session.Buffer, t.caption, BuiltInTexts());
+    ASSERT_TRUE(t.messages.errors.empty()) << t.messages.errors[0];
+    EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 3u);
+    EXPECT_EQ(t.session.Buffer.RamFile.Data[2], 0x03);
+
+    t.session.Chip.PrjInfo.RamStartAddr = 0x8000;
+    struct Save {
+        const char* name;
+        std::string content;
+    };
+    const Save saves[] = {{"out.hex", ":020000040000FA\n:0380000001020377\n:00000001FF\n"},
+                          {"out.s19", "S0030000FC\nS106800001020373\nS90380007C\n"},
+                          {"out.s28", "S0030000FC\nS20700800001020372\nS8040080007B\n"},
+                          {"out", std::string("\x01\x02\x03", 3)}};
+    for (const Save& save : saves) {
+        SCOPED_TRACE(save.name);
+        t.fileDialog.answers.push_back((t.folder / save.name).string());
+        Menu_File_SaveAsClick(t.session.Buffer);
+        std::string written;
+        for (uint8_t byte : ReadBytes(t.folder / (std::string(save.name) + (save.content.size() == 3 ? ".bin" : ""))))
+            if (byte != '\r') written += static_cast<char>(byte);
+        EXPECT_EQ(written, save.content);
+    }
+    // A chip address the record type cannot hold is refused, not cut.
+    t.session.Chip.PrjInfo.RamStartAddr = 0xFFFF;
+    t.fileDialog.answers.push_back((t.folder / "wide.s19").string());
+    Menu_File_SaveAsClick(t.session.Buffer);
+    ASSERT_FALSE(t.messages.errors.empty());
+    EXPECT_NE(t.messages.errors.back().find("do not fit"), std::string::npos) << t.messages.errors.back();
+    EXPECT_FALSE(std::filesystem::exists(t.folder / "wide.s19"));
+}
+
+}  // namespace
+}  // namespace tq
