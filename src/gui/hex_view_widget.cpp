@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QTimer>
 #include <QWheelEvent>
+#include <algorithm>
 #include <memory>
 
 #include "core/app/session.h"
@@ -27,6 +28,7 @@ constexpr int kWheelRows = 3;    // rows per wheel notch
 struct HexViewWidget::Shown {
     HexPage page;
     HexSelection selection;
+    BufferSelection found;  // the last find's match, in buffer offsets
     int scrollMaximum = 0;  // in rows
     int scrollValue = 0;
 };
@@ -77,6 +79,7 @@ protected:
         for (size_t row = 0; row < lines.size(); ++row) {
             const int top = kTop + line * static_cast<int>(row + 1);
             if (top > height()) break;
+            if (kind_ != Kind::Address) PaintFound(painter, row, top, line, width);
             if (static_cast<int>(row) == markRow) {
                 const QRect cell(kPadding + markColumn * width, top, width, line);
                 painter.fillRect(cell, palette.color(QPalette::Active, QPalette::Highlight));
@@ -88,6 +91,22 @@ protected:
                 view_.DrawCells(painter, top + ascent, lines[row], static_cast<size_t>(markColumn), 1);
             }
         }
+    }
+    // The bytes of the last find's match that sit on `row`, lightly shaded.
+    void PaintFound(QPainter& painter, size_t row, int top, int line, int width) const {
+        const BufferSelection& found = view_.found_;
+        const HexPage& page = view_.page_;
+        if (found.Length == 0) return;
+        const uint64_t rowStart = uint64_t{page.viewTop} + row * kHexRowBytes;
+        const uint64_t first = std::max<uint64_t>(found.Offset, rowStart);
+        const uint64_t end = std::min<uint64_t>(uint64_t{found.Offset} + found.Length, rowStart + kHexRowBytes);
+        if (first >= end) return;
+        const int cellsPerByte = kind_ == Kind::Hex ? 3 : 1;
+        const int from = static_cast<int>(first - rowStart) * cellsPerByte;
+        const int cells = static_cast<int>(end - first) * cellsPerByte - (kind_ == Kind::Hex ? 1 : 0);
+        QColor shade = view_.palette().color(QPalette::Active, QPalette::Highlight);
+        shade.setAlpha(70);
+        painter.fillRect(QRect(kPadding + from * width, top, cells * width, line), shade);
     }
     void mousePressEvent(QMouseEvent* event) override {
         view_.setFocus(Qt::MouseFocusReason);
@@ -184,6 +203,7 @@ void HexViewWidget::Redraw() {
     auto shown = std::make_shared<Shown>();
     shown->page = BuildHexPage(buffer);
     shown->selection = CaretSelection(buffer, shown->page);
+    shown->found = buffer.Selection;
     shown->scrollMaximum = static_cast<int>(LastScrollTop(buffer.RamFile.DataLen, buffer.HexView.rows) / kHexRowBytes);
     shown->scrollValue = static_cast<int>(buffer.RamFile.ViewTop / kHexRowBytes);
     PostTo(this, [this, shown] { Show(*shown); });
@@ -196,6 +216,7 @@ void HexViewWidget::SetModified(bool modified) {
 void HexViewWidget::Show(const Shown& shown) {
     page_ = shown.page;
     selection_ = shown.selection;
+    found_ = shown.found;
     showing_ = true;
     scrollBar_->setRange(0, shown.scrollMaximum);
     scrollBar_->setPageStep(static_cast<int>(rows_));

@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "core/base/views.h"
+#include "core/buffer/buffer_selection.h"
 #include "core/buffer/hex_cursor.h"
 #include "core/buffer/hex_view_model.h"
 
@@ -72,6 +73,7 @@ private:
     QTimer* resized_;
     HexPage page_;
     HexSelection selection_;
+    BufferSelection found_;
     uint32_t rows_ = kHexPageRows;  // rows the view has room for, as last told to the engine
     bool showing_ = false;          // setting the scroll bar from a page, not from the person
     mutable QRawFont raw_;          // the font's glyphs for 0x20..0x7E, looked up at the first paint

@@ -13,7 +13,7 @@
 #include "core/texts/language.h"
 #include "gui/file_combin_dialog.h"
 #include "gui/file_edit_dialog.h"
-#include "gui/hex_placeholder.h"
+#include "gui/hex_view_widget.h"
 #include "gui/main_window.h"
 
 namespace tq::gui {

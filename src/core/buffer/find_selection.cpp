@@ -1,5 +1,6 @@
 #include "core/buffer/find_selection.h"
 
+#include "core/buffer/hex_navigation.h"
 #include "core/buffer/hex_view_model.h"
 
 namespace tq {
@@ -8,7 +9,8 @@ namespace {
 std::optional<HexSelection> Selecting(BufferContext& buffer, std::optional<HexSelection> match) {
     if (!match) return match;
     buffer.Selection = {static_cast<uint32_t>(buffer.RamFile.FindPos), buffer.RamFile.FindLen};
-    RedrawHexView(buffer);
+    // The caret goes to the match, so typing or a key continues from there.
+    PlaceHexCaret(buffer, buffer.Selection.Offset);
     return match;
 }
 
