@@ -17,6 +17,7 @@
 #include "core/app/startup.h"
 #include "core/base/views.h"
 #include "core/buffer/caption_view.h"
+#include "core/chipdb/chip_row.h"
 #include "gui/message_boxes.h"
 #include "gui/session_worker.h"
 
@@ -27,7 +28,11 @@ class SimProgrammer;
 
 namespace tq::gui {
 
+class AutoOptionsDialog;
+class ChipFindDialog;
 class ChipFrameWidget;
+class HardInfoDialog;
+class UserChipDialogWidget;
 class HexPlaceholder;
 class ProgressIndicator;
 class SocketPictureWidget;
@@ -63,6 +68,9 @@ public:
 public slots:
     // One presence poll step on the worker, unless something runs.
     void TimerForMassProduct();
+
+signals:
+    void busyChanged(bool busy);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -104,6 +112,17 @@ private:
     void MenuHardInfoClick();
     void MenuPrjOfflineClick();
     void LaterDialogClick();
+
+    // The chip search, user chip, auto option and hardware information
+    // dialogs (main_window_chip_dialogs.cpp), each made on first use.
+    void MenuAddChipClick();
+    void MenuAutoSelClick();
+    void OpenChipSearch(const std::vector<ChipRow>& candidates);
+    ChipFindDialog& ChipFind();
+    UserChipDialogWidget& UserChips();
+    // Runs a dialog's job on the worker as a command; while another command
+    // runs it is refused with a message (false).
+    bool RunDialogCommand(Job job);
     void SelectLanguage(int index);
     void Menu_AboutClick();
     void sbHelpClick();
@@ -119,6 +138,10 @@ private:
     SocketPictureWidget* socketPinout_;
     SocketPictureWidget* socket18V_;
     SimulatorMenu* simulatorMenu_ = nullptr;
+    ChipFindDialog* chipFind_ = nullptr;
+    UserChipDialogWidget* userChips_ = nullptr;
+    AutoOptionsDialog* autoOptions_ = nullptr;
+    HardInfoDialog* hardInfo_ = nullptr;
     QTimer* timerScan_;
     QHash<QString, QAction*> actions_;
     QList<QObject*> busyDisabled_;  // commands off while busy
