@@ -166,5 +166,40 @@ TEST(ChipDialogs, UntickingEraseMakesTheAutoRunStartWithTheWrite) {
     EXPECT_EQ(rig.sim.chipMemory(), std::vector<uint8_t>(256, 0x3C));
 }
 
+// While a write holds the session the dialogs' commands are off, and one
+// that slips through is refused with a message instead of nothing.
+TEST(ChipDialogs, WhileAWriteRunsTheDialogsRefuseWithAMessage) {
+    GuiRig rig;
+    ASSERT_TRUE(rig.Start("GD25Q64"));
+    rig.Poll();
+    ASSERT_TRUE(SelectChipByName(*rig.session, "GD25Q64"));
+    rig.WaitIdle();
+    rig.Trigger("MenuAddChip");
+    Find<QPushButton>(rig, "sbChipFind")->click();
+    auto* search = Find<gui::ChipFindDialog>(rig, "TfrmChipFind");
+    rig.folder.WriteBytes("image.bin", std::string(64 * 1024, '\x11'));
+    std::string error;
+    ASSERT_TRUE(LoadDataFile(rig.session->Buffer, (rig.folder.path() / "image.bin").string(), error)) << error;
+
+    rig.volumes.HoldWrite(4);
+    rig.window->action("MenuWrite")->trigger();
+    QElapsedTimer waited;
+    waited.start();
+    while (!rig.volumes.Holding() && waited.elapsed() < 5000) QCoreApplication::processEvents();
+    ASSERT_TRUE(rig.volumes.Holding());
+    EXPECT_FALSE(search->findChild<QPushButton*>("Button3")->isEnabled());
+    EXPECT_FALSE(search->findChild<QLineEdit*>("lbeChipFindContent")->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>(rig, "btnAdd")->isEnabled());
+    emit search->selectRequested(rig.session->Chip.database().ChipRowQuery("W25Q64FV").at(0));
+    ASSERT_EQ(rig.messages.size(), 1u);
+    EXPECT_EQ(rig.messages[0], "正在执行其他操作，请等它结束后再试。");
+    EXPECT_TRUE(search->isVisible());
+
+    rig.volumes.Release();
+    rig.WaitIdle();
+    EXPECT_EQ(rig.session->Chip.PrjInfo.ChipName, "GD25Q64");
+    EXPECT_TRUE(search->findChild<QPushButton*>("Button3")->isEnabled());
+}
+
 }  // namespace
 }  // namespace tq::testing
