@@ -1,5 +1,6 @@
 // Where the program's small dialogs appear: centred on the main window (or
-// on the screen when it is not shown), the division truncated.
+// on the screen when asked or when the window is not shown), the division
+// truncated.
 #pragma once
 
 #include <QGuiApplication>
@@ -8,9 +9,9 @@
 
 namespace tq::gui {
 
-inline void CentreDialog(QWidget& dialog) {
+inline void CentreDialog(QWidget& dialog, bool onScreen = false) {
     if (!dialog.testAttribute(Qt::WA_Resized)) dialog.adjustSize();  // keeps a size the dialog chose
-    const QWidget* over = dialog.parentWidget() ? dialog.parentWidget()->window() : nullptr;
+    const QWidget* over = dialog.parentWidget() && !onScreen ? dialog.parentWidget()->window() : nullptr;
     QRect area = over ? over->frameGeometry() : QRect();
     if (!over || !over->isVisible()) {
         if (const QScreen* screen = QGuiApplication::primaryScreen()) area = screen->availableGeometry();
@@ -20,11 +21,11 @@ inline void CentreDialog(QWidget& dialog) {
 
 // Shows a dialog that lives for the whole run: centred when it opens, brought
 // to the front when it is open already.
-inline void ShowDialog(QWidget& dialog) {
+inline void ShowDialog(QWidget& dialog, bool onScreen = false) {
     if (dialog.isVisible()) {
         dialog.raise();
     } else {
-        CentreDialog(dialog);
+        CentreDialog(dialog, onScreen);
         dialog.show();
     }
     dialog.activateWindow();

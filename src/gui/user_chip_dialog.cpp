@@ -111,7 +111,7 @@ void UserChipDialogWidget::Open(const UserChipDialog& state, const UserChipTexts
         for (const std::string& name : state.Algorithms()) algorithm_->addItem(Q(name));
     }
     Show(state);
-    ShowDialog(*this);
+    ShowDialog(*this, true);  // centred on the screen
 }
 
 void UserChipDialogWidget::Show(const UserChipDialog& state) {
