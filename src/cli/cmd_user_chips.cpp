@@ -4,10 +4,13 @@
 //   user-chips add NAME --algorithm CHIP [--maker MAKER] [--id ID]
 //   user-chips modify NAME --algorithm CHIP [--maker MAKER] [--id ID]
 //   user-chips delete NAME
+//   user-chips export FILE
+//   user-chips import FILE
 // A user chip borrows every programming parameter of its algorithm, an
 // existing SPI flash chip (`user-chips algorithms` lists them). Modify
 // changes the capacity (from the algorithm), maker and ID; maker and ID not
-// given keep their stored values.
+// given keep their stored values. Export and import use the columns of the
+// factory chip list; an import names every row it refuses and why.
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <memory>
@@ -19,6 +22,8 @@
 #include "cli/text_table.h"
 #include "core/texts/language.h"
 #include "core/app/user_chips.h"
+#include "core/app/user_chips_csv.h"
+#include "core/chipdb/chip_database.h"
 
 namespace tq {
 
@@ -100,6 +105,31 @@ void Apply(CliContext& context, Change change, const UserChipArgs& args) {
     context.out << Triplet(language, "完成：", "完成：", "Done: ") << args.name << '\n';
 }
 
+void Export(CliContext& context, const std::string& file) {
+    Session& session = context.session();
+    const UserChipExport result = ExportUserChips(session.Chip.database(), file, session.Texts.Language);
+    if (!result.error.empty()) {
+        context.Fail(result.error);
+        return;
+    }
+    context.out << Triplet(session.Texts.Language, "已导出用户自定义芯片：", "已匯出用戶自定義晶片：",
+                           "User chips exported: ")
+                << result.exported << '\n';
+}
+
+// Exit status 1 when the file could not be used or a row was refused.
+void Import(CliContext& context, const std::string& file) {
+    Session& session = context.session();
+    const UserChipImport result = ImportUserChips(session.Chip.database(), file, session.Texts.Language);
+    const std::string report = ImportReportText(result, session.Texts.Language);
+    if (!result.error.empty()) {
+        context.Fail(report);
+        return;
+    }
+    context.out << report << '\n';
+    if (!result.refused.empty()) context.exitCode = 1;
+}
+
 }  // namespace
 
 void RegisterUserChipCommands(CLI::App& app, CliContext& context) {
@@ -131,6 +161,14 @@ void RegisterUserChipCommands(CLI::App& app, CliContext& context) {
         const Change change = entry.change;
         command->callback([&context, change, args] { Apply(context, change, *args); });
     }
+
+    auto file = std::make_shared<std::string>();
+    CLI::App* exportCommand = group->add_subcommand("export", "Write the user chips to a CSV file (the columns of chips.csv)");
+    exportCommand->add_option("FILE", *file, "CSV file")->required();
+    exportCommand->callback([&context, file] { Export(context, *file); });
+    CLI::App* importCommand = group->add_subcommand("import", "Add the chips of a CSV file as user chips");
+    importCommand->add_option("FILE", *file, "CSV file")->required();
+    importCommand->callback([&context, file] { Import(context, *file); });
 }
 
 }  // namespace tq

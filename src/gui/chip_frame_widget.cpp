@@ -170,9 +170,7 @@ void ChipFrameWidget::SetOfflineProjectMenuVisible(bool visible) {
 }
 
 void ChipFrameWidget::OpenChipSearch(const std::vector<ChipRow>& candidates) {
-    QStringList names;
-    for (const ChipRow& row : candidates) names << QString::fromStdString(row.ChipName);
-    PostTo(this, [this, names] { emit chipSearchOffered(names); });
+    PostTo(this, [this, candidates] { emit chipSearchOffered(candidates); });
 }
 
 void ChipFrameWidget::SetChoosingEnabled(bool enabled) {

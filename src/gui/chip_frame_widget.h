@@ -47,7 +47,7 @@ signals:
     void socketPictureChanged(tq::SocketPicture picture);
     void mainDetectEnabledChanged(bool enabled);
     void offlineProjectMenuVisibleChanged(bool visible);
-    void chipSearchOffered(const QStringList& names);
+    void chipSearchOffered(const std::vector<tq::ChipRow>& candidates);
 
 private:
     QComboBox* MakeList(ChipList list, const char* name);

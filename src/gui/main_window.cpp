@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -129,11 +128,7 @@ void MainWindow::BuildLayout() {
     connect(chipFrame_, &ChipFrameWidget::detectClicked, this,
             [this] { Guard("detect", [this] { sbChipDetectClick(); }); });
     connect(chipFrame_, &ChipFrameWidget::socketPictureChanged, this, &MainWindow::ShowSocketPicture);
-    connect(chipFrame_, &ChipFrameWidget::chipSearchOffered, this, [this](const QStringList& names) {
-        messages_->Present(MessageKind::Information,
-                           Q(Triplet(language_, "多个芯片具有此ID：", "多個晶片具有此ID：", "Several chips have this ID: ")) +
-                               names.join(", "));
-    });
+    connect(chipFrame_, &ChipFrameWidget::chipSearchOffered, this, &MainWindow::OpenChipSearch);
 }
 
 void MainWindow::WireViews() {
@@ -216,6 +211,7 @@ void MainWindow::SetBusy(bool busy, Kind kind) {
     stopButton_->setVisible(stoppable);
     stopButton_->setEnabled(stoppable);
     stopAction_->setEnabled(stoppable);
+    emit busyChanged(busy);
 }
 
 void MainWindow::TimerForMassProduct() {
@@ -326,7 +322,6 @@ void MainWindow::sbEraseClick() { RunCommand(Kind::Operation, OperationJob(statu
 void MainWindow::sbWriteClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::sbWriteClick)); }
 void MainWindow::sbReadClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::sbReadClick)); }
 void MainWindow::sbVerifyClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::sbVerifyClick)); }
-void MainWindow::MenuSelfCheckClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::MenuSelfCheckClick)); }
 
 void MainWindow::sbDetectClick() {
     RunCommand(Kind::Operation, [](Session& s) -> GuiStep {
@@ -342,40 +337,9 @@ void MainWindow::sbChipDetectClick() {
     });
 }
 
-void MainWindow::sbChipFindClick() {
-    bool ok = false;
-    const QString prompt = Q(Triplet(language_, "芯片名称：", "晶片名稱：", "Chip name:"));
-    const QString name = QInputDialog::getText(this, chipFrame_->findChild<QPushButton*>("sbChipFind")->text(),
-                                               prompt, QLineEdit::Normal, QString(), &ok);
-    if (!ok || name.trimmed().isEmpty()) return;
-    const int language = language_;
-    RunCommand(Kind::Command, [this, language, name = name.trimmed().toStdString()](Session& s) -> GuiStep {
-        if (SelectChipByName(s, name)) return {};
-        const QString text = Q(Triplet(language, "没有此芯片：", "沒有此晶片：", "No chip of this name: ") + name);
-        return [this, text] { messages_->Present(MessageKind::Warning, text); };
-    });
-}
-
 void MainWindow::sbStopClick() {
     // Only atomics are touched: safe while the worker runs the operation.
     tq::sbStopClick(session_.Operation);
-}
-
-void MainWindow::MenuHardInfoClick() {
-    RunCommand(Kind::Operation, [this](Session& s) -> GuiStep {
-        const std::optional<HardInfoTexts> info = tq::MenuHardInfoClick(s.Operation);
-        if (!info) return {};
-        QString text;
-        for (const LabelledText* line :
-             {&info->deviceName, &info->serialNumber, &info->firmwareVersion, &info->hardwareVersion})
-            text += Q(line->label) + " " + Q(line->text) + "\n";
-        return [this, text] { messages_->Present(MessageKind::Information, text.trimmed()); };
-    });
-}
-
-void MainWindow::LaterDialogClick() {
-    messages_->Present(MessageKind::Information,
-                       Q(Triplet(language_, "此功能尚未提供。", "此功能尚未提供。", "This function is not available yet.")));
 }
 
 void MainWindow::SelectLanguage(int index) {

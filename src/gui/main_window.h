@@ -17,6 +17,7 @@
 #include "core/app/startup.h"
 #include "core/base/views.h"
 #include "core/buffer/caption_view.h"
+#include "core/chipdb/chip_row.h"
 #include "gui/message_boxes.h"
 #include "gui/session_worker.h"
 
@@ -27,10 +28,14 @@ class SimProgrammer;
 
 namespace tq::gui {
 
+class AutoOptionsDialog;
+class ChipFindDialog;
 class ChipFrameWidget;
 class HexViewWidget;
 class FileCombinForm;
 class FileEditForm;
+class HardInfoDialog;
+class UserChipDialogWidget;
 class ProgressIndicator;
 class ProjectDialog;
 class UpdateDialog;
@@ -73,6 +78,9 @@ public:
 public slots:
     // One presence poll step on the worker, unless something runs.
     void TimerForMassProduct();
+
+signals:
+    void busyChanged(bool busy);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -118,7 +126,6 @@ private:
     void sbStopClick();
     void MenuSelfCheckClick();
     void MenuHardInfoClick();
-    void LaterDialogClick();
     // Offline project and firmware update (main_window_project_firmware.cpp).
     void MenuPrjOfflineClick();
     void ProjectButton2Click();
@@ -138,6 +145,17 @@ private:
     void btnFileInportOKClick();
     void Menu_File_MenuMergeClick();
     void btnMergeMergeFileClick();
+
+    // The chip search, user chip, auto option and hardware information
+    // dialogs (main_window_chip_dialogs.cpp), each made on first use.
+    void MenuAddChipClick();
+    void MenuAutoSelClick();
+    void OpenChipSearch(const std::vector<ChipRow>& candidates);
+    ChipFindDialog& ChipFind();
+    UserChipDialogWidget& UserChips();
+    // Runs a dialog's job on the worker as a command; while another command
+    // runs it is refused with a message (false).
+    bool RunDialogCommand(Job job);
     void SelectLanguage(int index);
     void Menu_AboutClick();
     void sbHelpClick();
@@ -157,6 +175,10 @@ private:
     UpdateDialog* updateDialog_ = nullptr;
     FileEditForm* fileEdit_ = nullptr;
     FileCombinForm* fileCombin_ = nullptr;
+    ChipFindDialog* chipFind_ = nullptr;
+    UserChipDialogWidget* userChips_ = nullptr;
+    AutoOptionsDialog* autoOptions_ = nullptr;
+    HardInfoDialog* hardInfo_ = nullptr;
     QTimer* timerScan_;
     QHash<QString, QAction*> actions_;
     QList<QObject*> busyDisabled_;  // commands off while busy

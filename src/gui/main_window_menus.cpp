@@ -82,10 +82,10 @@ void MainWindow::BuildMenus() {
     busyDisabled_.removeOne(stopAction_);
     stopAction_->setEnabled(false);
     program->addSeparator();
-    AddAction(program, "MenuAddChip", &MainWindow::LaterDialogClick);
+    AddAction(program, "MenuAddChip", &MainWindow::MenuAddChipClick);
     AddAction(program, "MenuSelfCheck", &MainWindow::MenuSelfCheckClick);
 
-    AddAction(nullptr, "MenuAutoSel", &MainWindow::LaterDialogClick);
+    AddAction(nullptr, "MenuAutoSel", &MainWindow::MenuAutoSelClick);
     bar->addAction(actions_.value("MenuAutoSel"));
     // Kept visible: the editor is reachable in every run.
     AddAction(nullptr, "MenuPrjOffline", &MainWindow::MenuPrjOfflineClick);

@@ -1,5 +1,6 @@
 #include "gui/message_boxes.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -39,12 +40,14 @@ QString WithFilterExtension(const QString& chosen, const QString& selectedFilter
 MessageBoxes::MessageBoxes(QWidget* window) : QObject(window), window_(window) {
     presenter_ = [this](MessageKind kind, const QString& text) {
         const QString title = window_->windowTitle();
+        // Over the dialog the person works in, which may stay on top of the window.
+        QWidget* parent = QApplication::activeWindow() ? QApplication::activeWindow() : window_;
         switch (kind) {
-            case MessageKind::Information: QMessageBox::information(window_, title, text); return true;
-            case MessageKind::Warning: QMessageBox::warning(window_, title, text); return true;
-            case MessageKind::Error: QMessageBox::critical(window_, title, text); return true;
+            case MessageKind::Information: QMessageBox::information(parent, title, text); return true;
+            case MessageKind::Warning: QMessageBox::warning(parent, title, text); return true;
+            case MessageKind::Error: QMessageBox::critical(parent, title, text); return true;
             case MessageKind::Question:
-                return QMessageBox::question(window_, title, text) == QMessageBox::Yes;
+                return QMessageBox::question(parent, title, text) == QMessageBox::Yes;
         }
         return false;
     };

@@ -2,6 +2,7 @@
 // delete, and the refusals with their messages.
 #include <gtest/gtest.h>
 
+#include "core/chipdb/chip_database.h"
 #include "support/sim_cli_folder.h"
 
 namespace tq {
@@ -67,6 +68,34 @@ TEST(UserChipsCli, AUserChipIsDetectedLikeAnyOther) {
     const CliResult run = folder.RunSimulated({"--sim-chip", "MY25Q64", "--lang", "2", "detect"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find(" Chip detected and identified, model:MY25Q64 Capacity:8MB\n"), std::string::npos) << run.err;
+}
+
+// Exported from one program folder, imported into another: the same rows; a
+// second import refuses every row by name.
+TEST(UserChipsCli, ExportAndImportCarryTheUserChipsToAnotherFolder) {
+    testing::SimCliFolder from, to;
+    ASSERT_EQ(from.Run({"user-chips", "add", "MY25Q64", "--algorithm", "W25Q64FV", "--maker", "ACME, Inc.", "--id",
+                        "AB4017"})
+                  .status,
+              0);
+    ASSERT_EQ(from.Run({"user-chips", "add", "PLAIN", "--algorithm", "W25X10"}).status, 0);
+    const std::string file = from.File("mine.csv");
+    CliResult run = from.Run({"--lang", "2", "user-chips", "export", file});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "User chips exported: 2\n");
+
+    run = to.Run({"--lang", "2", "user-chips", "import", file});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "User chips imported: 2\n");
+    EXPECT_EQ(ChipDatabase::Open(to / "login.dat")->UserRowsQuery(),
+              ChipDatabase::Open(from / "login.dat")->UserRowsQuery());
+
+    run = to.Run({"--lang", "2", "user-chips", "import", file});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out,
+              "User chips imported: 0\n"
+              "line 2 (MY25Q64): a chip of this name already exists\n"
+              "line 3 (PLAIN): a chip of this name already exists\n");
 }
 
 }  // namespace

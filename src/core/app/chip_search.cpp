@@ -27,6 +27,11 @@ bool ChipSearch::Search(Session& session, const std::string& text) {
     return true;
 }
 
+void ChipSearch::ShowCandidates(std::vector<ChipRow> rows, int language) {
+    results_ = std::move(rows);
+    countText_ = ChipSearchDialogTexts(language).resultPrefix + std::to_string(results_.size());
+}
+
 bool ChipSearch::Select(Session& session, size_t row) const {
     const ChipRow chosen = row < results_.size() ? results_[row] : ChipRow{};
     return SelectChipInFrame(session, chosen.ChipType, chosen.ManufName, chosen.ChipName);

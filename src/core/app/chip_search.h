@@ -35,8 +35,9 @@ public:
     // last results; false then.
     bool Search(Session& session, const std::string& text);
 
-    // Chip detection found several chips with one ID: they are the results.
-    void ShowCandidates(std::vector<ChipRow> rows) { results_ = std::move(rows); }
+    // Chip detection found several chips with one ID: they are the results,
+    // counted as a search's are.
+    void ShowCandidates(std::vector<ChipRow> rows, int language);
 
     const std::vector<ChipRow>& Results() const { return results_; }
     const std::string& ResultCountText() const { return countText_; }  // lbFindResult

@@ -225,6 +225,15 @@ bool PutChipInFrame(Session& session, const std::string& type, const std::string
     return true;
 }
 
+void RefreshChipLists(Session& session) {
+    const ChipFrameLists shown = session.Window.ChipFrame;
+    if (shown.type.index < 0) return;
+    FillManufacturerList(session, shown.type.text);
+    FindListItem(session, ChipList::Manufacturer, shown.manufacturer.text);
+    FillNameList(session, shown.type.text, session.Window.ChipFrame.manufacturer.text);
+    FindListItem(session, ChipList::Name, shown.name.text);
+}
+
 ChipRestore RestoreLastChip(Session& session) {
     const std::vector<ChipRow> rows = session.Chip.database().ChipRowQuery(session.Chip.PrjInfo.ChipName);
     if (rows.empty()) return ChipRestore::NoRow;

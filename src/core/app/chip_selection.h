@@ -44,6 +44,12 @@ bool SelectChipByName(Session& session, const std::string& name);
 bool SelectChipInFrame(Session& session, const std::string& type, const std::string& manufacturer,
                        const std::string& name);
 
+// The chip table changed (a user chip added, changed or deleted): the maker
+// and name lists of the current type are filled again and keep the maker and
+// chip they showed where those still exist. No chip is selected anew, so the
+// buffer and the programmer are left alone.
+void RefreshChipLists(Session& session);
+
 // --- Steps the other parts of the program compose (no operation check). ---
 
 // Tells a connected programmer which chip to drive (command 0x39), when a

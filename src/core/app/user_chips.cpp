@@ -13,9 +13,8 @@ void Tell(Session& session, const char* cn, const char* tc, const char* en) {
     session.Views.messages->ShowMessage(Triplet(session.Texts.Language, cn, tc, en));
 }
 
+}  // namespace
 
-// A name a person can read back and type again: not blanks alone, no line
-// break or other control character (the name also goes into dev.ini).
 bool IsUsableChipName(const std::string& name) {
     if (name.find_first_not_of(' ') == std::string::npos) return false;
     for (const unsigned char c : name)
@@ -23,7 +22,6 @@ bool IsUsableChipName(const std::string& name) {
     return true;
 }
 
-// An empty ID or six hex digits, stored upper case; false for anything else.
 bool NormaliseChipId(std::string& id) {
     if (id.empty()) return true;
     std::string upper = id;
@@ -33,8 +31,6 @@ bool NormaliseChipId(std::string& id) {
     id = upper;
     return true;
 }
-
-}  // namespace
 
 UserChipTexts UserChipDialogTexts(int language) {
     const TripletPicker text(language);

@@ -13,6 +13,12 @@ namespace tq {
 
 class Session;
 
+// A name a person can read back and type again: not blanks alone, no line
+// break or other control character (the name also goes into dev.ini).
+bool IsUsableChipName(const std::string& name);
+// An empty ID or six hex digits, stored upper case; false for anything else.
+bool NormaliseChipId(std::string& id);
+
 // The dialog's texts in one language (set each time it opens).
 struct UserChipTexts {
     std::string caption;

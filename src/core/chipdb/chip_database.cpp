@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <array>
 #include <charconv>
 
 #include "core/texts/language.h"
@@ -42,15 +43,21 @@ bool QueryResult::QueryNext() {
     return current_ < records_.size();
 }
 
-const QueryResult::Value* QueryResult::Field(std::string_view column) const {
-    for (size_t i = 0; i < columns_.size(); ++i) {
-        if (!SameColumnName(columns_[i], column)) continue;
-        return current_ < records_.size() ? &records_[current_][i] : nullptr;
-    }
+size_t QueryResult::ColumnIndex(std::string_view column) const {
+    for (size_t i = 0; i < columns_.size(); ++i)
+        if (SameColumnName(columns_[i], column)) return i;
     throw DatabaseError("the result has no column " + std::string(column));
 }
 
-std::string QueryResult::FieldText(std::string_view column) const {
+const QueryResult::Value* QueryResult::Field(size_t column) const {
+    return current_ < records_.size() ? &records_[current_][column] : nullptr;
+}
+
+std::string QueryResult::FieldText(std::string_view column) const { return FieldText(ColumnIndex(column)); }
+
+int64_t QueryResult::FieldInt(std::string_view column) const { return FieldInt(ColumnIndex(column)); }
+
+std::string QueryResult::FieldText(size_t column) const {
     const Value* value = Field(column);
     if (!value) return {};
     if (const auto* text = std::get_if<std::string>(value)) return *text;
@@ -64,7 +71,7 @@ std::string QueryResult::FieldText(std::string_view column) const {
     return {};
 }
 
-int64_t QueryResult::FieldInt(std::string_view column) const {
+int64_t QueryResult::FieldInt(size_t column) const {
     const Value* value = Field(column);
     if (!value) return 0;
     if (const auto* integer = std::get_if<int64_t>(value)) return *integer;
@@ -73,27 +80,20 @@ int64_t QueryResult::FieldInt(std::string_view column) const {
     return 0;
 }
 
-ChipRow ReadChipRow(const QueryResult& result) {
-    ChipRow row;
-    row.ChipName = result.FieldText("ChipName");
-    row.ChipType = result.FieldText("ChipType");
-    row.ManufName = result.FieldText("ManufName");
-    row.Note = result.FieldText("Note");
-    row.Capacity = result.FieldInt("Capacity");
-    row.PageSize = result.FieldInt("PageSize");
-    row.BlockSize = result.FieldInt("BlockSize");
-    row.OTPSize = result.FieldInt("OTPSize");
-    row.OTPAddr = result.FieldText("OTPAddr");
-    row.Voltage = result.FieldInt("Voltage");
-    row.ChipID = result.FieldText("ChipID");
-    row.ChipPara = result.FieldInt("ChipPara");
-    row.ChipPara1 = result.FieldInt("ChipPara1");
-    row.ParaNote = result.FieldText("ParaNote");
-    row.Para1Note = result.FieldText("Para1Note");
-    row.EraseTime = result.FieldInt("EraseTime");
-    row.MemoryType = result.FieldText("MemoryType");
-    row.Adder = result.FieldText("Adder");
-    return row;
+std::vector<ChipRow> ReadChipRows(QueryResult& result) {
+    // Each column is looked up once for all records.
+    std::array<size_t, std::size(kChipTextColumns)> texts{};
+    std::array<size_t, std::size(kChipNumberColumns)> numbers{};
+    for (size_t i = 0; i < texts.size(); ++i) texts[i] = result.ColumnIndex(kChipTextColumns[i].name);
+    for (size_t i = 0; i < numbers.size(); ++i) numbers[i] = result.ColumnIndex(kChipNumberColumns[i].name);
+    std::vector<ChipRow> rows;
+    rows.reserve(static_cast<size_t>(result.Count()));
+    for (int i = 0; i < result.Count(); ++i, result.QueryNext()) {
+        ChipRow& row = rows.emplace_back();
+        for (size_t c = 0; c < texts.size(); ++c) row.*kChipTextColumns[c].member = result.FieldText(texts[c]);
+        for (size_t c = 0; c < numbers.size(); ++c) row.*kChipNumberColumns[c].member = result.FieldInt(numbers[c]);
+    }
+    return rows;
 }
 
 std::string TypeList::Reason(int32_t language) const {
@@ -203,9 +203,7 @@ void ChipDatabase::ExecScript(std::string_view statements) {
 
 std::vector<ChipRow> ChipDatabase::ChipRows(std::string_view statement, const std::vector<std::string>& values) {
     QueryResult result = QueryOpen(statement, values);
-    std::vector<ChipRow> rows;
-    for (int i = 0; i < result.Count(); ++i, result.QueryNext()) rows.push_back(ReadChipRow(result));
-    return rows;
+    return ReadChipRows(result);
 }
 
 std::vector<std::string> ChipDatabase::Texts(std::string_view statement, const std::vector<std::string>& values,

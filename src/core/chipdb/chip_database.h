@@ -49,17 +49,22 @@ public:
     bool QueryNext();
     std::string FieldText(std::string_view column) const;
     int64_t FieldInt(std::string_view column) const;
+    // The same by the column's position, for a reader of many records that
+    // looks each column up once; ColumnIndex throws for a missing column.
+    size_t ColumnIndex(std::string_view column) const;
+    std::string FieldText(size_t column) const;
+    int64_t FieldInt(size_t column) const;
 
 private:
-    const Value* Field(std::string_view column) const;
+    const Value* Field(size_t column) const;
 
     std::vector<std::string> columns_;
     std::vector<std::vector<Value>> records_;
     size_t current_ = 0;
 };
 
-// The current record of a result as a chip row.
-ChipRow ReadChipRow(const QueryResult& result);
+// The records of a result, from the current one on, as chip rows.
+std::vector<ChipRow> ReadChipRows(QueryResult& result);
 
 // The chip types a platform offers, or why none could be listed.
 struct TypeList {

@@ -40,6 +40,26 @@ inline constexpr std::array<std::string_view, 18> kChipColumns = {
     "ChipName", "ChipType", "ManufName", "Note",     "Capacity",  "PageSize",  "BlockSize",  "OTPSize",    "OTPAddr",
     "Voltage",  "ChipID",   "ChipPara",  "ChipPara1", "ParaNote", "Para1Note", "EraseTime", "MemoryType", "Adder"};
 
+// Each column with the member of ChipRow that holds it: text columns, then
+// number columns.
+struct ChipTextColumn {
+    std::string_view name;
+    std::string ChipRow::*member;
+};
+struct ChipNumberColumn {
+    std::string_view name;
+    int64_t ChipRow::*member;
+};
+inline constexpr ChipTextColumn kChipTextColumns[] = {
+    {"ChipName", &ChipRow::ChipName}, {"ChipType", &ChipRow::ChipType},   {"ManufName", &ChipRow::ManufName},
+    {"Note", &ChipRow::Note},         {"OTPAddr", &ChipRow::OTPAddr},     {"ChipID", &ChipRow::ChipID},
+    {"ParaNote", &ChipRow::ParaNote}, {"Para1Note", &ChipRow::Para1Note}, {"MemoryType", &ChipRow::MemoryType},
+    {"Adder", &ChipRow::Adder}};
+inline constexpr ChipNumberColumn kChipNumberColumns[] = {
+    {"Capacity", &ChipRow::Capacity},   {"PageSize", &ChipRow::PageSize}, {"BlockSize", &ChipRow::BlockSize},
+    {"OTPSize", &ChipRow::OTPSize},     {"Voltage", &ChipRow::Voltage},   {"ChipPara", &ChipRow::ChipPara},
+    {"ChipPara1", &ChipRow::ChipPara1}, {"EraseTime", &ChipRow::EraseTime}};
+
 // The chip types, in the order of their codes 1 to 7.
 inline constexpr std::array<std::string_view, 7> kChipTypeTexts = {
     "SPI FLASH", "24 EEPROM", "25 EEPROM", "45 EEPROM", "93 EEPROM", "95 EEPROM", "SWD ARM"};

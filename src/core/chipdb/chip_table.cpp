@@ -9,17 +9,6 @@
 namespace tq {
 namespace {
 
-std::vector<std::string> SplitFields(const std::string& line) {
-    std::vector<std::string> fields;
-    size_t start = 0;
-    while (true) {
-        const size_t comma = line.find(',', start);
-        fields.push_back(line.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-        if (comma == std::string::npos) return fields;
-        start = comma + 1;
-    }
-}
-
 int64_t ParseNumber(const std::string& text, bool& ok) {
     int64_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -27,33 +16,76 @@ int64_t ParseNumber(const std::string& text, bool& ok) {
     return value;
 }
 
-// Puts one field into its column of the row; false for a bad number.
-bool SetColumn(ChipRow& row, std::string_view column, const std::string& value) {
-    std::string* texts[] = {&row.ChipName, &row.ChipType, &row.ManufName, &row.Note,      &row.OTPAddr,
-                            &row.ChipID,   &row.ParaNote, &row.Para1Note, &row.MemoryType, &row.Adder};
-    const char* textColumns[] = {"ChipName", "ChipType", "ManufName", "Note",       "OTPAddr",
-                                 "ChipID",   "ParaNote", "Para1Note", "MemoryType", "Adder"};
-    for (size_t i = 0; i < std::size(textColumns); ++i) {
-        if (column == textColumns[i]) {
-            *texts[i] = value;
+std::string ColumnText(const ChipRow& row, std::string_view column) {
+    for (const ChipTextColumn& c : kChipTextColumns)
+        if (c.name == column) return row.*c.member;
+    for (const ChipNumberColumn& c : kChipNumberColumns)
+        if (c.name == column) return std::to_string(row.*c.member);
+    return {};
+}
+
+}  // namespace
+
+bool SetChipColumn(ChipRow& row, std::string_view column, const std::string& value) {
+    for (const ChipTextColumn& c : kChipTextColumns) {
+        if (c.name == column) {
+            row.*c.member = value;
             return true;
         }
     }
-    int64_t* numbers[] = {&row.Capacity, &row.PageSize, &row.BlockSize, &row.OTPSize,
-                          &row.Voltage,  &row.ChipPara, &row.ChipPara1, &row.EraseTime};
-    const char* numberColumns[] = {"Capacity", "PageSize", "BlockSize", "OTPSize",
-                                   "Voltage",  "ChipPara", "ChipPara1", "EraseTime"};
-    for (size_t i = 0; i < std::size(numberColumns); ++i) {
-        if (column == numberColumns[i]) {
+    for (const ChipNumberColumn& c : kChipNumberColumns) {
+        if (c.name == column) {
             bool ok = false;
-            *numbers[i] = ParseNumber(value, ok);
+            row.*c.member = ParseNumber(value, ok);
             return ok;
         }
     }
     return false;
 }
 
-}  // namespace
+std::vector<std::string> SplitChipTableLine(std::string_view line) {
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted) {
+            if (c != '"') {
+                fields.back() += c;
+            } else if (i + 1 < line.size() && line[i + 1] == '"') {
+                fields.back() += '"';
+                ++i;
+            } else {
+                quoted = false;
+            }
+        } else if (c == '"' && fields.back().empty()) {
+            quoted = true;
+        } else if (c == ',') {
+            fields.emplace_back();
+        } else {
+            fields.back() += c;
+        }
+    }
+    return fields;
+}
+
+std::string ChipTableField(std::string_view value) {
+    if (value.find_first_of(",\"") == std::string_view::npos) return std::string(value);
+    std::string field = "\"";
+    for (const char c : value) {
+        if (c == '"') field += '"';
+        field += c;
+    }
+    return field + '"';
+}
+
+std::string ChipTableLine(const ChipRow& row) {
+    std::string line;
+    for (size_t i = 0; i < kChipColumns.size(); ++i) {
+        if (i > 0) line += ',';
+        line += ChipTableField(ColumnText(row, kChipColumns[i]));
+    }
+    return line;
+}
 
 ChipTable ReadChipTable(const std::filesystem::path& csv) {
     std::ifstream file(csv, std::ios::binary);
@@ -77,7 +109,7 @@ ChipTable ReadChipTable(const std::filesystem::path& csv) {
             }
             continue;
         }
-        std::vector<std::string> fields = SplitFields(line);
+        std::vector<std::string> fields = SplitChipTableLine(line);
         if (header.empty()) {
             for (std::string_view column : kChipColumns)
                 if (std::find(fields.begin(), fields.end(), column) == fields.end())
@@ -91,7 +123,7 @@ ChipTable ReadChipTable(const std::filesystem::path& csv) {
                                        std::to_string(header.size()));
         ChipRow row;
         for (size_t i = 0; i < header.size(); ++i)
-            if (!SetColumn(row, header[i], fields[i]))
+            if (!SetChipColumn(row, header[i], fields[i]))
                 throw fail(lineNumber, header[i] + " \"" + fields[i] + "\" is not a decimal number");
         table.rows.push_back(std::move(row));
     }

@@ -78,8 +78,9 @@ TEST_F(ChipSearchTest, SelectStopsWhenTheTypeIsNotListed) {
 }
 
 TEST_F(ChipSearchTest, DetectionCandidatesBecomeTheResults) {
-    search.ShowCandidates(db().IdQuery("EF4017"));
+    search.ShowCandidates(db().IdQuery("EF4017"), 2);
     ASSERT_GE(search.Results().size(), 2u);
+    EXPECT_EQ(search.ResultCountText(), "Total result: " + std::to_string(search.Results().size()));
     ASSERT_TRUE(search.Select(session, 1));
     EXPECT_EQ(session.Chip.PrjInfo.ChipName, db().IdQuery("EF4017")[1].ChipName);
 }

@@ -1,0 +1,34 @@
+// The auto options dialog TfrmAutoSel: a box for each step of the automatic
+// sequence (erase, write, verify; the ID check box stays hidden). A click
+// sets its option at once; there is no OK button.
+#pragma once
+
+#include <QCheckBox>
+#include <QDialog>
+#include <array>
+
+#include "core/operations/auto_sequence.h"
+
+namespace tq::gui {
+
+enum class AutoOption { IdCheck, Erase, Write, Verify };
+
+class AutoOptionsDialog final : public QDialog {
+    Q_OBJECT
+public:
+    explicit AutoOptionsDialog(QWidget* parent);
+
+    // Captions and ticks as the engine read them at this opening.
+    void Open(const AutoSelDialog& dialog);
+    // While the window is busy the options cannot change.
+    void SetBusy(bool busy);
+    QCheckBox* box(AutoOption option) const { return boxes_[static_cast<size_t>(option)]; }
+
+signals:
+    void optionClicked(tq::gui::AutoOption option, bool checked);
+
+private:
+    std::array<QCheckBox*, 4> boxes_{};
+};
+
+}  // namespace tq::gui

@@ -1,0 +1,184 @@
+#include "gui/chip_find_dialog.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QVBoxLayout>
+
+#include "core/chipdb/chip_row.h"
+#include "core/texts/language.h"
+#include "gui/dialog_placement.h"
+
+namespace tq::gui {
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// The capacity text of a row: its note, or its size for a chip without one
+// (user chips carry no note).
+QString CapacityText(const ChipRow& row) {
+    return Q(row.Note.empty() ? FormatSize(row.Capacity > 0 ? static_cast<uint64_t>(row.Capacity) : 0) : row.Note);
+}
+
+constexpr int kColumnWidths[4] = {150, 80, 130, 125};
+
+}  // namespace
+
+int ChipSearchModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(search_.Results().size());
+}
+
+int ChipSearchModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 4; }
+
+QVariant ChipSearchModel::data(const QModelIndex& index, int role) const {
+    const ChipRow* row = RowAt(index.row());
+    if (!row) return {};
+    if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
+    if (role != Qt::DisplayRole) return {};
+    switch (index.column()) {
+    case 0: return Q(row->ChipName);
+    case 1: return CapacityText(*row);
+    case 2: return Q(row->ManufName);
+    case 3: return Q(row->ChipType);
+    }
+    return {};
+}
+
+QVariant ChipSearchModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= 4) return {};
+    return titles_[static_cast<size_t>(section)];
+}
+
+void ChipSearchModel::SetColumnTitles(const std::array<std::string, 4>& titles) {
+    for (size_t i = 0; i < titles.size(); ++i) titles_[i] = Q(titles[i]);
+    emit headerDataChanged(Qt::Horizontal, 0, 3);
+}
+
+void ChipSearchModel::Replace(ChipSearch search) {
+    beginResetModel();
+    search_ = std::move(search);
+    endResetModel();
+}
+
+const ChipRow* ChipSearchModel::RowAt(int row) const {
+    const std::vector<ChipRow>& rows = search_.Results();
+    return row >= 0 && row < static_cast<int>(rows.size()) ? &rows[static_cast<size_t>(row)] : nullptr;
+}
+
+ChipFindDialog::ChipFindDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName("TfrmChipFind");
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    model_ = new ChipSearchModel(this);
+
+    contentLabel_ = new QLabel(this);
+    contentLabel_->setObjectName("lbeChipFindContent.EditLabel");
+    content_ = new QLineEdit(this);
+    content_->setObjectName("lbeChipFindContent");
+    contentLabel_->setBuddy(content_);
+    content_->installEventFilter(this);
+    result_ = new QLabel(" ", this);
+    result_->setObjectName("lbFindResult");
+    result_->setMinimumWidth(150);
+    note_ = new QLabel(this);
+    note_->setObjectName("lbNote");
+    note_->setWordWrap(true);
+
+    grid_ = new QTableView(this);
+    grid_->setObjectName("dbgChipFind");
+    grid_->setModel(model_);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->verticalHeader()->hide();
+    grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
+    for (int column = 0; column < 4; ++column) grid_->setColumnWidth(column, kColumnWidths[column]);
+    grid_->horizontalHeader()->setStretchLastSection(true);
+    grid_->setMinimumSize(533, 213);
+    grid_->installEventFilter(this);
+    connect(grid_, &QTableView::doubleClicked, this, [this] { SelectCurrent(); });
+
+    select_ = new QPushButton(this);
+    select_->setObjectName("Button3");
+    cancel_ = new QPushButton(this);
+    cancel_->setObjectName("Button4");
+    connect(select_, &QPushButton::clicked, this, [this] { SelectCurrent(); });
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::hide);
+
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(contentLabel_);
+    searchRow->addWidget(content_, 1);
+    searchRow->addWidget(result_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(select_);
+    buttons->addWidget(cancel_);
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(searchRow);
+    column->addWidget(note_);
+    column->addWidget(grid_, 1);
+    column->addLayout(buttons);
+    resize(547, 329);
+}
+
+void ChipFindDialog::ApplyTexts(int language) {
+    const ChipSearchTexts texts = ChipSearchDialogTexts(language);
+    setWindowTitle(Q(texts.caption));
+    contentLabel_->setText(Q(texts.nameLabel));
+    note_->setText(Q(texts.note));
+    model_->SetColumnTitles(texts.columnTitles);
+    // The buttons' design texts, in the current language.
+    select_->setText(Q(Triplet(language, "选择", "選擇", "Select")));
+    cancel_->setText(Q(Triplet(language, "取消", "取消", "Cancel")));
+}
+
+void ChipFindDialog::Open(int language) {
+    ApplyTexts(language);
+    model_->search().Open();
+    result_->setText(Q(model_->search().ResultCountText()));
+    ShowDialog(*this);
+    content_->setFocus();
+}
+
+void ChipFindDialog::OpenWith(std::vector<ChipRow> candidates, int language) {
+    Open(language);
+    ChipSearch search;
+    search.ShowCandidates(std::move(candidates), language);
+    ShowResults(std::move(search));
+    grid_->setFocus();
+}
+
+void ChipFindDialog::ShowResults(ChipSearch search) {
+    model_->Replace(std::move(search));
+    result_->setText(Q(model_->search().ResultCountText()));
+    // The first result is the current one, as after every search.
+    if (model_->rowCount() > 0) grid_->selectRow(0);
+}
+
+void ChipFindDialog::SetBusy(bool busy) {
+    content_->setEnabled(!busy);
+    grid_->setEnabled(!busy);
+    select_->setEnabled(!busy);
+}
+
+void ChipFindDialog::SelectCurrent() {
+    if (!select_->isEnabled()) return;
+    const ChipRow* row = model_->RowAt(grid_->currentIndex().row());
+    // Without a result Select reads empty texts, as the frame's lists would.
+    emit selectRequested(row ? *row : ChipRow{});
+}
+
+bool ChipFindDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (enter) {
+        if (event->type() == QEvent::KeyPress) SelectCurrent();
+        return true;
+    }
+    // Every other key released in the search text searches again, arrows included.
+    if (watched == content_ && event->type() == QEvent::KeyRelease && !content_->text().isEmpty())
+        emit searchRequested(content_->text());
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace tq::gui
