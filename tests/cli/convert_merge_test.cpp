@@ -107,7 +107,7 @@ TEST(ConvertCommand, ConvertsEveryDirectionKeepingTheAddress) {
 
     const CliRun capOut = RunTool(folder, {"convert", bin, path("e.cap")});
     EXPECT_EQ(capOut.status, 1);
-    EXPECT_NE(capOut.err.find("CAP files are read, never written"), std::string::npos) << capOut.err;
+    EXPECT_NE(capOut.err.find("CAP 文件只读不写"), std::string::npos) << capOut.err;
     const CliRun badAddress = RunTool(folder, {"convert", bin, path("e.hex"), "--address", "1G"});
     EXPECT_EQ(badAddress.status, 1);
     EXPECT_FALSE(std::filesystem::exists(folder / "e.hex"));

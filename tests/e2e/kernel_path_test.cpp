@@ -92,7 +92,7 @@ TEST_F(KernelPath, ADrivePulledInTheMiddleOfAWriteFailsItAndNothingReportsSucces
     const ProcessResult write = Cli({"--device", root, "-c", "W25X05", "--trace", "write", in});
     EXPECT_EQ(write.status, 1) << write.err;
     EXPECT_NE(write.err.find("the write failed"), std::string::npos) << write.err;
-    EXPECT_NE(write.out.find("Write communication error"), std::string::npos) << write.out;
+    EXPECT_NE(write.err.find("Write communication error"), std::string::npos) << write.err;
     EXPECT_EQ((write.out + write.err).find("succeeded"), std::string::npos) << write.out << write.err;
     EXPECT_NE(write.err.find("> [block of 2048 bytes]"), std::string::npos) << "the write stream never started";
 
