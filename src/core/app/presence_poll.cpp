@@ -31,12 +31,17 @@ void ShowInUse(Session& session) {
     session.Views.statusBar->SetPanelText(0, DeviceInUseText(session.Texts.Language, session.Device.Link.ClaimHolder()));
 }
 
-// The chip types the connected platform supports; nothing is selected.
+// The chip types the connected platform supports. No change handler runs.
+// The type shown before stays shown when the platform lists it: a blank type
+// box would make the next choice of a maker query chips of type "" and find
+// none, and the chip in the frame is still of that type.
 void RefillTypeList(Session& session) {
     if (!session.Chip.Database) return;
     const TypeList types = session.Chip.Database->TypeListQuery(session.Device.DevInf.Model);
     if (types.rejected) session.Views.messages->ShowWarning(types.Reason(session.Texts.Language));
+    const std::string shown = session.Window.ChipFrame.type.text;
     FillTypeList(session, types.types);
+    if (!shown.empty()) FindListItem(session, ChipList::Type, shown);
 }
 
 }  // namespace

@@ -53,6 +53,19 @@ TEST_F(PresencePollTest, AChipChosenBeforeTheProgrammerConnectedIsSentToItOnConn
     EXPECT_EQ(sim.selection()->capacity, 8u * 1024 * 1024);
 }
 
+TEST_F(PresencePollTest, TheRefilledTypeListStillShowsTheChipsTypeSoAMakerChoiceFindsChips) {
+    FillTypeList(session, db().TypeListQuery("TQM7").types);
+    ASSERT_TRUE(SelectChipByName(session, "GD25Q64"));
+    sim.attached = true;
+    ASSERT_EQ(TimerForMassProduct(session), PollResult::Identified);
+    EXPECT_EQ(lists().type.text, "SPI FLASH");
+    const int maker = IndexOf(ChipList::Manufacturer, "WINBOND");
+    ASSERT_GE(maker, 0);
+    ASSERT_TRUE(ChooseListItem(session, ChipList::Manufacturer, maker));
+    EXPECT_EQ(lists().name.items, db().NameListQuery("SPI FLASH", "WINBOND"));
+    EXPECT_FALSE(lists().name.items.empty());
+}
+
 TEST_F(PresencePollTest, AnotherPlatformChangesTheTypesAndTheDefaultModel) {
     sim.attached = true;
     sim.identity.model = "M500-16";
