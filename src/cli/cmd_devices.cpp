@@ -3,13 +3,13 @@
 // model, serial number and firmware version, so a production line can start
 // one process per programmer with --device ROOT.
 #include <CLI/CLI.hpp>
-#include <cstdio>
 #include <memory>
 #include <ostream>
 
 #include "cli/chip_command.h"
 #include "cli/cli_context.h"
 #include "cli/commands.h"
+#include "cli/json_text.h"
 #include "cli/text_table.h"
 #include "core/device/attached_programmers.h"
 #include "core/texts/language.h"
@@ -17,32 +17,15 @@
 namespace tq {
 namespace {
 
-std::string JsonText(const std::string& text) {
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
-            quoted += escaped;
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + '"';
-}
-
 void PrintJson(std::ostream& out, const std::vector<AttachedProgrammer>& programmers) {
     out << '[';
     for (size_t i = 0; i < programmers.size(); ++i) {
         const AttachedProgrammer& p = programmers[i];
         const Dev_Inf_Struct& id = p.identity;
-        out << (i ? ",\n " : "") << "{\"root\": " << JsonText(p.root) << ", \"answered\": " << (p.answered ? "true" : "false")
-            << (p.inUseBy.empty() ? "" : ", \"inUseBy\": " + JsonText(p.inUseBy))
-            << ", \"model\": " << JsonText(id.Model) << ", \"serial\": " << JsonText(id.SerialNo)
-            << ", \"firmware\": " << JsonText(id.FwVersion) << ", \"hardware\": " << JsonText(id.HwVersion) << '}';
+        out << (i ? ",\n " : "") << "{\"root\": " << JsonString(p.root) << ", \"answered\": " << (p.answered ? "true" : "false")
+            << (p.inUseBy.empty() ? "" : ", \"inUseBy\": " + JsonString(p.inUseBy))
+            << ", \"model\": " << JsonString(id.Model) << ", \"serial\": " << JsonString(id.SerialNo)
+            << ", \"firmware\": " << JsonString(id.FwVersion) << ", \"hardware\": " << JsonString(id.HwVersion) << '}';
     }
     out << "]\n";
 }

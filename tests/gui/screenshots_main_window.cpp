@@ -15,12 +15,7 @@ bool MainWindowShots(const QDir& dir) {
     for (int language = 0; language < 3; ++language) {
         const QString code = kLanguageCodes[language];
         GuiRig rig;
-        if (!rig.Start("GD25Q64")) return false;
-        rig.Trigger(kLanguageItems[language]);
-        rig.Poll();
-        SelectChipByName(*rig.session, "GD25Q64");
-        rig.WaitIdle();
-        rig.window->show();
+        if (!StartForShots(rig, language)) return false;
         ok &= SaveShot(*rig.window, dir, "TfrmMain-" + code);
 
         rig.folder.WriteBytes("image.bin", std::string(1024 * 1024, '\x42'));

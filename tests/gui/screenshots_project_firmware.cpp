@@ -25,12 +25,7 @@ bool ProjectFirmwareShots(const QDir& dir) {
     for (int language = 0; language < 3; ++language) {
         const QString code = kLanguageCodes[language];
         GuiRig rig;
-        if (!rig.Start("GD25Q64")) return false;
-        rig.Trigger(kLanguageItems[language]);
-        rig.Poll();
-        SelectChipByName(*rig.session, "GD25Q64");
-        rig.WaitIdle();
-        rig.window->show();
+        if (!StartForShots(rig, language)) return false;
 
         rig.Trigger("MenuPrjOffline");
         gui::ProjectDialog* project = rig.window->projectDialog();
