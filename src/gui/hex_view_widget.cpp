@@ -153,18 +153,21 @@ HexViewWidget::HexViewWidget(Session& session, SessionWorker& worker, QWidget* p
 
     // Undo and redo anywhere in the window; the window's line edits keep their own.
     const struct {
+        const char* name;
         QKeySequence keys;
         bool (*step)(BufferContext&);
-    } history[] = {{QKeySequence(Qt::CTRL | Qt::Key_Z), &UndoBufferChange},
-                   {QKeySequence(Qt::CTRL | Qt::Key_Y), &RedoBufferChange}};
-    for (const auto& [keys, step] : history) {
+    } history[] = {{"MenuBufferUndo", QKeySequence(Qt::CTRL | Qt::Key_Z), &UndoBufferChange},
+                   {"MenuBufferRedo", QKeySequence(Qt::CTRL | Qt::Key_Y), &RedoBufferChange}};
+    for (const auto& [name, keys, step] : history) {
         auto* action = new QAction(this);
+        action->setObjectName(name);
         action->setShortcut(keys);
         action->setShortcutContext(Qt::WindowShortcut);
         connect(action, &QAction::triggered, this, [this, step = step] {
             Post([step](BufferContext& buffer) { step(buffer); });
         });
         addAction(action);
+        historyActions_ << action;
     }
 }
 

@@ -6,6 +6,7 @@
 // session worker. The window disables the view while an operation runs.
 #pragma once
 
+#include <QAction>
 #include <QRawFont>
 #include <QScrollBar>
 #include <QTimer>
@@ -40,6 +41,8 @@ public:
     // What the view shows now (window thread).
     const HexPage& page() const { return page_; }
     HexSelection selection() const { return selection_; }
+    // Undo and Redo (Ctrl+Z, Ctrl+Y), for the window's Buffer menu.
+    const QList<QAction*>& historyActions() const { return historyActions_; }
     // Where the character at `textPosition` of the hex text is painted, in
     // the hex column's coordinates.
     QPoint HexCharPoint(size_t textPosition) const;
@@ -74,6 +77,7 @@ private:
     HexPage page_;
     HexSelection selection_;
     BufferSelection found_;
+    QList<QAction*> historyActions_;
     uint32_t rows_ = kHexPageRows;  // rows the view has room for, as last told to the engine
     bool showing_ = false;          // setting the scroll bar from a page, not from the person
     mutable QRawFont raw_;          // the font's glyphs for 0x20..0x7E, looked up at the first paint

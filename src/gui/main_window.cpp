@@ -235,6 +235,9 @@ void MainWindow::ApplyLanguage(const LanguageApplied& applied) {
     for (int i = 0; i < 3; ++i)
         if (applied.menuChecks[i]) actions_.value(items[i])->setChecked(*applied.menuChecks[i]);
     for (const AppliedCaption& caption : applied.captions) ApplyCaption(Q(caption.control), Q(caption.text));
+    // Undo and Redo have no captions in the language files.
+    actions_.value("MenuBufferUndo")->setText(Q(Triplet(language_, "撤销", "復原", "Undo")) + "(&U)");
+    actions_.value("MenuBufferRedo")->setText(Q(Triplet(language_, "重做", "重做", "Redo")) + "(&R)");
     RetranslateProjectFirmware();
 }
 

@@ -5,6 +5,7 @@
 #include <QMenuBar>
 #include <QStyle>
 
+#include "gui/hex_view_widget.h"
 #include "gui/main_window.h"
 #include "gui/simulator_menu.h"
 
@@ -64,6 +65,12 @@ void MainWindow::BuildMenus() {
     AddAction(buffer, "MenuBufferGoto", &MainWindow::MenuBufferGotoClick);
     AddAction(buffer, "MenuBufferSwich", &MainWindow::sbSwitchClick)
         ->setIcon(s->standardIcon(QStyle::SP_MediaSeekForward));
+    buffer->addSeparator();
+    for (QAction* step : hexView_->historyActions()) {  // Undo, Redo: the hex view owns their keys
+        buffer->addAction(step);
+        actions_.insert(step->objectName(), step);
+        busyDisabled_ << step;
+    }
 
     QMenu* program = menu("MenuProgram");
     AddAction(program, "MenuAuto", &MainWindow::sbAutoClick, Qt::Key_F11)->setIcon(s->standardIcon(QStyle::SP_MediaPlay));

@@ -53,6 +53,9 @@ TEST(HexView, ClickingADigitAndTypingA5Over3CEditsTheBufferAndTheChecksum) {
     QTest::keyClick(&rig.view, Qt::Key_Y, Qt::ControlModifier);
     rig.WaitIdle();
     EXPECT_EQ(rig.Byte(0x3C), 0xA5);
+    rig.window->action("MenuBufferUndo")->trigger();  // the Buffer menu's item does the same
+    rig.WaitIdle();
+    EXPECT_EQ(rig.Byte(0x3C), 0x3C);
 }
 
 TEST(HexView, ScrollingToTheEndShowsTheLastByteAndCaretKeysFollow) {
