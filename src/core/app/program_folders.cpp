@@ -28,8 +28,9 @@ fs::path ExecutableFolder() {
     return ec ? fs::current_path() : exe.parent_path();
 }
 
-// An XDG base folder: the variable when it holds an absolute path (the
-// specification says to ignore a relative one), else the default under home.
+// An XDG base folder: the variable when it holds an absolute path (a relative
+// one is ignored, as the XDG base directory rules require), else the default
+// under home.
 fs::path BaseFolder(const std::string& variable, const std::string& home, const char* fallback) {
     if (!variable.empty() && fs::path(variable).is_absolute()) return variable;
     return fs::path(home) / fallback;
