@@ -85,10 +85,7 @@ TEST(BufferDialogs, FillFindFindNextJumpAndSwapThroughTheDialog) {
 // commands, the dialog's OK and drops are off until it ends.
 TEST(BufferDialogs, BufferCommandsAndDropsWaitWhileAnOperationRuns) {
     DialogRig rig;
-    ASSERT_TRUE(rig.Start("GD25Q64"));
-    rig.Poll();
-    ASSERT_TRUE(SelectChipByName(*rig.session, "GD25Q64"));
-    rig.WaitIdle();
+    ASSERT_TRUE(rig.StartWithGD25Q64Selected());
     rig.Trigger("MenuBufferFill");
     rig.volumes.HoldWrite(8);
     rig.window->findChild<QToolButton*>("sbWrite")->click();

@@ -170,10 +170,7 @@ TEST(ChipDialogs, UntickingEraseMakesTheAutoRunStartWithTheWrite) {
 // that slips through is refused with a message instead of nothing.
 TEST(ChipDialogs, WhileAWriteRunsTheDialogsRefuseWithAMessage) {
     GuiRig rig;
-    ASSERT_TRUE(rig.Start("GD25Q64"));
-    rig.Poll();
-    ASSERT_TRUE(SelectChipByName(*rig.session, "GD25Q64"));
-    rig.WaitIdle();
+    ASSERT_TRUE(rig.StartWithGD25Q64Selected());
     rig.Trigger("MenuAddChip");
     Find<QPushButton>(rig, "sbChipFind")->click();
     auto* search = Find<gui::ChipFindDialog>(rig, "TfrmChipFind");

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QThread>
 
+#include "core/app/chip_selection.h"
 #include "core/app/session.h"
 #include "core/app/simulator_setup.h"
 #include "core/app/startup.h"
@@ -50,6 +51,16 @@ struct GuiRig {
             options.eraseMs = 0;
             return SetUpSimulator(sim, *session->Chip.Database, options, error);
         });
+    }
+
+    // The usual bench: GD25Q64 in the socket, the programmer connected, the
+    // chip selected in the frame.
+    bool StartWithGD25Q64Selected() {
+        if (!Start("GD25Q64")) return false;
+        Poll();
+        if (!SelectChipByName(*session, "GD25Q64")) return false;
+        WaitIdle();
+        return true;
     }
 
     // Lets the worker finish and its results reach the widgets.

@@ -120,10 +120,7 @@ TEST(MainWindow, OperationsShowTheirStatusLineBarAndLabel) {
 // refused, Stop is raised at once and ends the write once the drive lets go.
 TEST(MainWindow, StopEndsAWriteWhileTheDriveHoldsATransfer) {
     GuiRig rig;
-    ASSERT_TRUE(rig.Start("GD25Q64"));
-    rig.Poll();
-    ASSERT_TRUE(SelectChipByName(*rig.session, "GD25Q64"));
-    rig.WaitIdle();
+    ASSERT_TRUE(rig.StartWithGD25Q64Selected());
     rig.folder.WriteBytes("image.bin", std::string(256 * 1024, '\x11'));
     std::string error;
     ASSERT_TRUE(LoadDataFile(rig.session->Buffer, (rig.folder.path() / "image.bin").string(), error)) << error;

@@ -33,10 +33,7 @@ void WaitForHeldTransfer(GuiRig& rig) {
 
 // A programmer connected, GD25Q64 chosen and the project dialog open.
 gui::ProjectDialog* OpenProjectDialog(GuiRig& rig) {
-    if (!rig.Start("GD25Q64")) return nullptr;
-    rig.Poll();
-    if (!SelectChipByName(*rig.session, "GD25Q64")) return nullptr;
-    rig.WaitIdle();
+    if (!rig.StartWithGD25Q64Selected()) return nullptr;
     rig.Trigger("MenuPrjOffline");
     return rig.window->projectDialog();
 }

@@ -9,7 +9,6 @@
 #include <functional>
 #include <vector>
 
-#include "core/app/chip_selection.h"
 #include "gui_rig.h"
 
 namespace tq::testing {
@@ -18,14 +17,11 @@ inline const char* const kLanguageCodes[3] = {"cn", "tc", "en"};
 inline const char* const kLanguageItems[3] = {"Menu_Settings_Lang_CN", "Menu_Settings_Lang_TC",
                                               "Menu_Settings_Lang_EN"};
 
-// How most pictures begin: GD25Q64 in the socket and selected, the
-// programmer connected, the window in `language` (0 cn, 1 tc, 2 en) and shown.
+// How most pictures begin: the rig's usual bench, the window in `language`
+// (0 cn, 1 tc, 2 en) and shown.
 inline bool StartForShots(GuiRig& rig, int language) {
-    if (!rig.Start("GD25Q64")) return false;
+    if (!rig.StartWithGD25Q64Selected()) return false;
     rig.Trigger(kLanguageItems[language]);
-    rig.Poll();
-    SelectChipByName(*rig.session, "GD25Q64");
-    rig.WaitIdle();
     rig.window->show();
     return true;
 }
