@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 
 #include "cli/exit_status.h"
 #include "support/sim_cli_folder.h"
@@ -76,7 +77,14 @@ TEST(CliConventions, TheMissingDatabaseIsReportedInTheLanguageAsked) {
 // The suite runs with LC_ALL pinned; this test moves it for one run each.
 TEST(CliConventions, WithoutALanguageSettingTheLocaleChoosesAndTheSettingOrLangWin) {
     testing::SimCliFolder folder;
-    const std::string pinned = std::getenv("LC_ALL") ? std::getenv("LC_ALL") : "";
+    // Puts LC_ALL back however the test ends, so later tests see the pinned locale.
+    struct LocaleGuard {
+        std::optional<std::string> saved;
+        LocaleGuard() {
+            if (const char* value = std::getenv("LC_ALL")) saved = value;
+        }
+        ~LocaleGuard() { saved ? ::setenv("LC_ALL", saved->c_str(), 1) : ::unsetenv("LC_ALL"); }
+    } guard;
     struct Case {
         const char* locale;
         std::string devIni;
@@ -92,15 +100,14 @@ TEST(CliConventions, WithoutALanguageSettingTheLocaleChoosesAndTheSettingOrLangW
     for (const Case& c : cases) {
         std::filesystem::remove(folder / "dev.ini");
         if (!c.devIni.empty()) folder.WriteBytes("dev.ini", c.devIni);
+        SCOPED_TRACE(c.locale);
         ::setenv("LC_ALL", c.locale, 1);
         const CliResult run = folder.Run(c.args);
-        SCOPED_TRACE(c.locale);
         EXPECT_NE(run.out.find(c.count), std::string::npos) << run.out;
     }
     // Traditional Chinese names its columns its own way.
     ::setenv("LC_ALL", "zh_HK.UTF-8", 1);
     EXPECT_NE(folder.Run({"chips", "GD25Q64"}).out.find("晶片名稱"), std::string::npos);
-    ::setenv("LC_ALL", pinned.c_str(), 1);
 }
 
 }  // namespace

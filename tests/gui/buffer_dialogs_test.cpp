@@ -89,10 +89,7 @@ TEST(BufferDialogs, BufferCommandsAndDropsWaitWhileAnOperationRuns) {
     rig.Trigger("MenuBufferFill");
     rig.volumes.HoldWrite(8);
     rig.window->findChild<QToolButton*>("sbWrite")->click();
-    QElapsedTimer waited;
-    waited.start();
-    while (!rig.volumes.Holding() && waited.elapsed() < 5000) QCoreApplication::processEvents();
-    ASSERT_TRUE(rig.volumes.Holding());
+    ASSERT_TRUE(rig.WaitForHeldWrite());
     for (const char* name : {"MenuBufferFill", "MenuBufferFind", "MenuBufferFindNext", "MenuBufferGoto", "MenuBufferSwich"})
         EXPECT_FALSE(rig.window->action(name)->isEnabled()) << name;
     EXPECT_FALSE(rig.edit()->okButton()->isEnabled());

@@ -180,10 +180,7 @@ TEST(ChipDialogs, WhileAWriteRunsTheDialogsRefuseWithAMessage) {
 
     rig.volumes.HoldWrite(4);
     rig.window->action("MenuWrite")->trigger();
-    QElapsedTimer waited;
-    waited.start();
-    while (!rig.volumes.Holding() && waited.elapsed() < 5000) QCoreApplication::processEvents();
-    ASSERT_TRUE(rig.volumes.Holding());
+    ASSERT_TRUE(rig.WaitForHeldWrite());
     EXPECT_FALSE(search->findChild<QPushButton*>("Button3")->isEnabled());
     EXPECT_FALSE(search->findChild<QLineEdit*>("lbeChipFindContent")->isEnabled());
     EXPECT_FALSE(Find<QPushButton>(rig, "btnAdd")->isEnabled());

@@ -63,6 +63,19 @@ struct GuiRig {
         return true;
     }
 
+    // A failed check while a write is held must not leave the worker
+    // blocked under a window being destroyed.
+    ~GuiRig() { volumes.Release(); }
+
+    // Waits (up to 5 s) until the drive holds the write HoldWrite armed.
+    [[nodiscard]] bool WaitForHeldWrite() {
+        QElapsedTimer waited;
+        waited.start();
+        while (!volumes.Holding() && waited.elapsed() < 5000) QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        return volumes.Holding();
+    }
+
     // Lets the worker finish and its results reach the widgets.
     void WaitIdle() {
         QElapsedTimer timer;

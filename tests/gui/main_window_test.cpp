@@ -127,10 +127,7 @@ TEST(MainWindow, StopEndsAWriteWhileTheDriveHoldsATransfer) {
 
     rig.volumes.HoldWrite(8);
     rig.window->findChild<QToolButton*>("sbWrite")->click();
-    QElapsedTimer waited;
-    waited.start();
-    while (!rig.volumes.Holding() && waited.elapsed() < 5000) QCoreApplication::processEvents();
-    ASSERT_TRUE(rig.volumes.Holding());
+    ASSERT_TRUE(rig.WaitForHeldWrite());
 
     auto* stop = rig.window->findChild<QToolButton*>("sbStop");
     EXPECT_TRUE(stop->isVisibleTo(rig.window.get()) && stop->isEnabled());

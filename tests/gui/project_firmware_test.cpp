@@ -23,14 +23,6 @@ void AnswerFileDialogsWith(GuiRig& rig, const std::string& path) {
         [path](bool, const QString&, const QString&, const QString&, const QString&) { return QString::fromStdString(path); });
 }
 
-void WaitForHeldTransfer(GuiRig& rig) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!rig.volumes.Holding() && waited.elapsed() < 5000) QCoreApplication::processEvents();
-    ASSERT_TRUE(rig.volumes.Holding());
-    QCoreApplication::processEvents();
-}
-
 // A programmer connected, GD25Q64 chosen and the project dialog open.
 gui::ProjectDialog* OpenProjectDialog(GuiRig& rig) {
     if (!rig.StartWithGD25Q64Selected()) return nullptr;
@@ -81,7 +73,7 @@ TEST(ProjectFirmware, TheProjectDialogLogsTheDataFileDownloadsItAndGivesTheChipF
     rig.volumes.HoldWrite(16);
     auto* download = dialog->findChild<QPushButton*>("btnDownLoadPrj");
     download->click();
-    WaitForHeldTransfer(rig);
+    ASSERT_TRUE(rig.WaitForHeldWrite());
     EXPECT_FALSE(download->isEnabled());
     EXPECT_EQ(dialog->PanelText(0), "板载存储擦除&写入");
     const int percent = dialog->PanelText(1).chopped(1).toInt();
@@ -120,7 +112,7 @@ TEST(ProjectFirmware, ADownloadIsRefusedInTheDialogsLanguageWhileAWriteRuns) {
 
     rig.volumes.HoldWrite(3);
     rig.window->findChild<QToolButton*>("sbWrite")->click();
-    WaitForHeldTransfer(rig);
+    ASSERT_TRUE(rig.WaitForHeldWrite());
     EXPECT_FALSE(dialog->findChild<QPushButton*>("btnDownLoadPrj")->isEnabled());
     emit dialog->btnDownLoadPrjClicked();  // as if the button had been reached anyway
     ASSERT_EQ(rig.messages.size(), 1u);

@@ -23,8 +23,7 @@ bool MainWindowShots(const QDir& dir) {
         LoadDataFile(rig.session->Buffer, (rig.folder.path() / "image.bin").string(), error);
         rig.volumes.HoldWrite(60);  // partway through the image
         rig.window->findChild<QToolButton*>("sbWrite")->click();
-        while (!rig.volumes.Holding()) QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
+        if (!rig.WaitForHeldWrite()) return false;
         ok &= SaveShot(*rig.window, dir, "TfrmMain-" + code + "-writing");
         rig.volumes.Release();
         rig.WaitIdle();

@@ -12,14 +12,6 @@
 namespace tq::testing {
 namespace {
 
-bool WaitForHold(GuiRig& rig) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!rig.volumes.Holding() && waited.elapsed() < 5000) QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-    return rig.volumes.Holding();
-}
-
 bool ProjectFirmwareShots(const QDir& dir) {
     bool ok = true;
     for (int language = 0; language < 3; ++language) {
@@ -39,7 +31,7 @@ bool ProjectFirmwareShots(const QDir& dir) {
         ok &= SaveShot(*project, dir, "TfrmProject-" + code);
         rig.volumes.HoldWrite(60);  // partway through the data file
         project->findChild<QPushButton*>("btnDownLoadPrj")->click();
-        ok &= WaitForHold(rig);
+        ok &= rig.WaitForHeldWrite();
         ok &= SaveShot(*project, dir, "TfrmProject-" + code + "-downloading");
         rig.volumes.Release();
         rig.WaitIdle();
@@ -54,7 +46,7 @@ bool ProjectFirmwareShots(const QDir& dir) {
         ok &= SaveShot(*update, dir, "TfrmUpdate-" + code);
         rig.volumes.HoldWrite(120);  // partway through the image, after the boot loader came up
         update->findChild<QPushButton*>("btnStartIAP")->click();
-        ok &= WaitForHold(rig);
+        ok &= rig.WaitForHeldWrite();
         ok &= SaveShot(*update, dir, "TfrmUpdate-" + code + "-updating");
         rig.volumes.Release();
         rig.WaitIdle();
