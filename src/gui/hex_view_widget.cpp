@@ -187,11 +187,12 @@ void HexViewWidget::DrawCells(QPainter& painter, int baseline, const std::string
     QList<QPointF> positions;
     indexes.reserve(static_cast<qsizetype>(count));
     positions.reserve(static_cast<qsizetype>(count));
+    const double width = CharWidth();
     for (size_t i = first; i < first + count && i < line.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(line[i]);
         if (c <= 0x20 || c >= 0x7F) continue;
         indexes << glyphs_[c - 0x20];
-        positions << QPointF(kPadding + static_cast<double>(i) * CharWidth(), baseline);
+        positions << QPointF(kPadding + static_cast<double>(i) * width, baseline);
     }
     QGlyphRun run;
     run.setRawFont(raw_);

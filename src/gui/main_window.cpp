@@ -194,7 +194,11 @@ void MainWindow::Guard(const char* what, const std::function<void()>& slot) {
 }
 
 bool MainWindow::RunCommand(Kind kind, Job job) {
-    if (busy_ || !worker_->Idle()) return false;
+    if (busy_) {
+        ShowBusyRefusal();  // never a click that silently does nothing
+        return false;
+    }
+    // A presence poll step still on the worker goes first; this job follows it.
     SetBusy(true, kind);
     worker_->Post(std::move(job));
     return true;
@@ -268,12 +272,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             event->ignore();
             return;
         }
-        // The worker is idle: the session is this thread's to ask.
+        // The worker is idle and, with the poll stopped, stays so while the
+        // question is open: the session is this thread's to ask and to close.
+        timerScan_->stop();
         if (!ConfirmDiscardEdits(session_.Buffer)) {
+            timerScan_->start();
             event->ignore();
             return;
         }
-        timerScan_->stop();
         FormClose(session_);
         event->accept();
     });

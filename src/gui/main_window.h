@@ -99,7 +99,8 @@ private:
     QToolButton* AddToolButton(QLayout* group, const char* name, const char* actionName);
     void WireViews();
 
-    // Runs `job` on the worker as a command; refused while another runs.
+    // Runs `job` on the worker as a command (after a poll step still there);
+    // refused with a message while another command runs.
     bool RunCommand(Kind kind, Job job);
     void SetBusy(bool busy, Kind kind);
     void ApplyLanguage(const struct LanguageApplied& applied);
@@ -153,9 +154,6 @@ private:
     void OpenChipSearch(const std::vector<ChipRow>& candidates);
     ChipFindDialog& ChipFind();
     UserChipDialogWidget& UserChips();
-    // Runs a dialog's job on the worker as a command; while another command
-    // runs it is refused with a message (false).
-    bool RunDialogCommand(Job job);
     void SelectLanguage(int index);
     void Menu_AboutClick();
     void sbHelpClick();

@@ -24,19 +24,6 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
-bool MainWindow::RunDialogCommand(Job job) {
-    if (busy_) {
-        messages_->Present(MessageKind::Warning,
-                           Q(Triplet(language_, "正在执行其他操作，请等它结束后再试。", "正在執行其他操作，請等它結束後再試。",
-                                     "Another operation is running. Please try again when it has finished.")));
-        return false;
-    }
-    // A presence poll step still on the worker goes first; this job follows it.
-    SetBusy(true, Kind::Command);
-    worker_->Post(std::move(job));
-    return true;
-}
-
 // --- Chip search ---
 
 ChipFindDialog& MainWindow::ChipFind() {
@@ -54,7 +41,7 @@ ChipFindDialog& MainWindow::ChipFind() {
     });
     connect(chipFind_, &ChipFindDialog::selectRequested, this, [this](const ChipRow& row) {
         const int language = language_;
-        const bool started = RunDialogCommand([this, row, language](Session& s) -> GuiStep {
+        const bool started = RunCommand(Kind::Command, [this, row, language](Session& s) -> GuiStep {
             if (SelectChipInFrame(s, row.ChipType, row.ManufName, row.ChipName)) return {};
             const QString text = Q(Triplet(language, "芯片列表中没有此芯片：", "晶片列表中沒有此晶片：",
                                            "The chip lists of this programmer do not hold ") +
@@ -93,7 +80,7 @@ UserChipDialogWidget& MainWindow::UserChips() {
     });
     connect(userChips_, &UserChipDialogWidget::commandRequested, this, [this](UserChipCommand command) {
         const int language = language_;
-        RunDialogCommand([this, command, language, state = userChips_->Edited()](Session& s) mutable -> GuiStep {
+        RunCommand(Kind::Command, [this, command, language, state = userChips_->Edited()](Session& s) mutable -> GuiStep {
             const UserChipResult result = command == UserChipCommand::Add      ? state.btnAddClick(s)
                                           : command == UserChipCommand::Modify ? state.btnModifyClick(s)
                                           : command == UserChipCommand::Delete ? state.btnDeleteClick(s)
@@ -141,7 +128,7 @@ UserChipDialogWidget& MainWindow::UserChips() {
 
 void MainWindow::MenuAddChipClick() {
     const int language = language_;
-    RunDialogCommand([this, language, state = UserChips().Edited()](Session& s) mutable -> GuiStep {
+    RunCommand(Kind::Command, [this, language, state = UserChips().Edited()](Session& s) mutable -> GuiStep {
         const UserChipTexts texts = state.MenuAddChipClick(s);
         return [this, state, texts, language] { userChips_->Open(state, texts, language); };
     });
@@ -163,7 +150,7 @@ void MainWindow::MenuAutoSelClick() {
             });
         });
     }
-    RunDialogCommand([this](Session& s) -> GuiStep {
+    RunCommand(Kind::Command, [this](Session& s) -> GuiStep {
         const LanguageFile file(s.Texts);
         const AutoSelDialog dialog =
             tq::MenuAutoSelClick(s.Operation, [&file](const std::string& section, const std::string& key,
@@ -176,7 +163,7 @@ void MainWindow::MenuAutoSelClick() {
 
 void MainWindow::MenuHardInfoClick() {
     if (!hardInfo_) hardInfo_ = new HardInfoDialog(this);
-    RunDialogCommand([this](Session& s) -> GuiStep {
+    RunCommand(Kind::Command, [this](Session& s) -> GuiStep {
         const std::optional<HardInfoTexts> info = tq::MenuHardInfoClick(s.Operation);
         if (!info) return {};  // the not-connected warning was shown
         return [this, info] { hardInfo_->Open(*info); };
@@ -184,7 +171,7 @@ void MainWindow::MenuHardInfoClick() {
 }
 
 void MainWindow::MenuSelfCheckClick() {
-    RunDialogCommand([](Session& s) -> GuiStep {
+    RunCommand(Kind::Command, [](Session& s) -> GuiStep {
         tq::MenuSelfCheckClick(s.Operation);
         return {};
     });

@@ -97,7 +97,7 @@ void MainWindow::MenuPrjOfflineClick() {
         projectDialog_->Retranslate(language_);
     }
     ProjectDialog* dialog = projectDialog_;
-    const bool started = RunCommand(Kind::Command, [this, dialog](Session&) -> GuiStep {
+    RunCommand(Kind::Command, [this, dialog](Session&) -> GuiStep {
         dialog->editor().MenuPrjOfflineClick();
         const ProjectForm form = dialog->editor().form;
         return [this, dialog, form] {
@@ -113,7 +113,6 @@ void MainWindow::MenuPrjOfflineClick() {
             dialog->activateWindow();
         };
     });
-    if (!started) ShowBusyRefusal();
 }
 
 void MainWindow::ProjectFormClose() {
@@ -134,17 +133,16 @@ void MainWindow::ProjectFormClose() {
 
 void MainWindow::ProjectButton2Click() {
     ProjectDialog* dialog = projectDialog_;
-    const bool started = RunCommand(Kind::Command, [dialog](Session& s) -> GuiStep {
+    RunCommand(Kind::Command, [dialog](Session& s) -> GuiStep {
         const LoggedErrors errors(s, *dialog);
         if (!dialog->editor().Button2Click()) return {};
         return [dialog, name = dialog->editor().form.editPrjName] { dialog->SetProjectName(name); };
     });
-    if (!started) ShowBusyRefusal();
 }
 
 void MainWindow::ProjectDownloadClick() {
     ProjectDialog* dialog = projectDialog_;
-    const bool started = RunCommand(Kind::Command, [this, dialog, form = dialog->Form()](Session& s) mutable -> GuiStep {
+    RunCommand(Kind::Command, [this, dialog, form = dialog->Form()](Session& s) mutable -> GuiStep {
         // The chip is the frame's: its name list's text while an item is selected.
         const ChipListState& names = s.Window.ChipFrame.name;
         form.chipName = names.index >= 0 ? names.text : std::string();
@@ -153,13 +151,12 @@ void MainWindow::ProjectDownloadClick() {
             return [this] { ShowBusyRefusal(); };
         return {};
     });
-    if (!started) ShowBusyRefusal();
 }
 
 // --- Firmware update ---
 
 void MainWindow::MenuFirmUpdateClick() {
-    const bool started = RunCommand(Kind::Command, [this](Session& s) -> GuiStep {
+    RunCommand(Kind::Command, [this](Session& s) -> GuiStep {
         MainWindowBar bar(*s.Views.progress);
         const FirmwareUpdateResult result = tq::MenuFirmUpdateClick(s.Operation, bar);
         return [this, result] {
@@ -169,7 +166,6 @@ void MainWindow::MenuFirmUpdateClick() {
                 messages_->Present(MessageKind::Error, status_->PanelText(0));
         };
     });
-    if (!started) ShowBusyRefusal();
 }
 
 void MainWindow::MenuFirmUpdateFolderClick() {
@@ -191,7 +187,7 @@ void MainWindow::MenuFirmUpdateFolderClick() {
 void MainWindow::UpdateStartClick() {
     UpdateDialog* dialog = updateDialog_;
     const bool bootReady = dialog->bootReady();
-    const bool started = RunCommand(Kind::Command, [this, dialog, bootReady](Session& s) -> GuiStep {
+    RunCommand(Kind::Command, [this, dialog, bootReady](Session& s) -> GuiStep {
         // The dialog waits for the programmer to leave and return as its boot
         // loader and again as the new firmware; the simulated one re-enumerates
         // like that only when asked to.
@@ -211,7 +207,6 @@ void MainWindow::UpdateStartClick() {
             }
         };
     });
-    if (!started) ShowBusyRefusal();
 }
 
 }  // namespace tq::gui

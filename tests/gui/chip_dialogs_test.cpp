@@ -186,7 +186,7 @@ TEST(ChipDialogs, WhileAWriteRunsTheDialogsRefuseWithAMessage) {
     EXPECT_FALSE(Find<QPushButton>(rig, "btnAdd")->isEnabled());
     emit search->selectRequested(rig.session->Chip.database().ChipRowQuery("W25Q64FV").at(0));
     ASSERT_EQ(rig.messages.size(), 1u);
-    EXPECT_EQ(rig.messages[0], "正在执行其他操作，请等它结束后再试。");
+    EXPECT_EQ(rig.messages[0], "另一项操作正在进行，请等它结束后再试。");
     EXPECT_TRUE(search->isVisible());
 
     rig.volumes.Release();

@@ -63,6 +63,25 @@ TEST(MainWindow, ChoosingATypeCascadesAndATypedNameCountsOnlyWhenFinished) {
     EXPECT_EQ(rig.window->findChild<QLabel*>("ledtChipValue")->text(), "8MB");
 }
 
+// A command clicked while a poll step talks to the programmer runs after it
+// instead of being dropped.
+TEST(MainWindow, ACommandClickedDuringAPollStepRunsAfterIt) {
+    GuiRig rig;
+    ASSERT_TRUE(rig.Start());
+    std::vector<uint8_t>& data = rig.session->Buffer.RamFile.Data;
+    data[0] = 0x12;
+    data[1] = 0x34;
+    rig.volumes.HoldWrite(1);  // the poll's first frame
+    rig.window->TimerForMassProduct();
+    ASSERT_TRUE(rig.WaitForHeldWrite());
+    rig.window->action("MenuBufferSwich")->trigger();
+    rig.volumes.Release();
+    rig.WaitIdle();
+    EXPECT_EQ(data[0], 0x34);
+    EXPECT_EQ(data[1], 0x12);
+    EXPECT_TRUE(rig.messages.empty());
+}
+
 TEST(MainWindow, ThePollShowsConnAfterPlugInAndErrorAfterUnplug) {
     GuiRig rig;
     ASSERT_TRUE(rig.Start());
