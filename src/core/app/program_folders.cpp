@@ -46,12 +46,20 @@ std::string DatabaseVersion(const fs::path& file) { return ChipDatabase::Open(fi
 // Copies the shipped database to `target` through a file beside it, so a
 // failure never leaves half a database; the copy is the user's to change.
 void CopyDatabase(const fs::path& shipped, const fs::path& target, bool keepUserChips) {
-    const fs::path fresh = target.string() + ".new";
-    fs::remove(fresh);
-    fs::copy_file(shipped, fresh);
-    fs::permissions(fresh, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
-    if (keepUserChips) ChipDatabase::Open(fresh)->CopyUserChipsFrom(target);
-    fs::rename(fresh, target);
+    // A name of this process's own: programs started together each build
+    // their copy and the last rename wins whole.
+    const fs::path fresh = target.string() + ".new-" + std::to_string(::getpid());
+    try {
+        fs::remove(fresh);
+        fs::copy_file(shipped, fresh);
+        fs::permissions(fresh, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
+        if (keepUserChips) ChipDatabase::Open(fresh)->CopyUserChipsFrom(target);
+        fs::rename(fresh, target);
+    } catch (...) {
+        std::error_code ec;
+        fs::remove(fresh, ec);
+        throw;
+    }
 }
 
 }  // namespace

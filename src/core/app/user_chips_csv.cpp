@@ -159,6 +159,10 @@ UserChipImport ImportUserChips(ChipDatabase& db, const std::filesystem::path& fi
         row.Adder = kUserAdder;
         accepted.push_back(std::move(row));
     }
+    if (in.bad()) {  // a read that broke off: import nothing rather than part of the file
+        result.error = text("读取文件出错：", "讀取檔案出錯：", "cannot read ") + file.string();
+        return result;
+    }
     if (header.empty()) {
         result.error = text("文件中没有表头", "檔案中沒有表頭", "the file has no header line");
         return result;

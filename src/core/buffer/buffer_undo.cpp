@@ -103,6 +103,7 @@ bool RedoBufferChange(BufferContext& buffer) { return !buffer.Locked() && Apply(
 
 void ForgetBufferHistory(BufferContext& buffer) {
     buffer.History.Clear();
+    buffer.Selection = {};  // a new image: the last find's match is gone
     buffer.KnownStorageSum.reset();
     buffer.HexView.hasCaret = false;
     ReportModified(buffer);

@@ -58,7 +58,6 @@ void ReplaceBufferStorage(BufferContext& buffer, uint32_t capacity) {
     ram.Data.assign(capacity, 0xFF);
     ram.DataLen = capacity;
     ForgetBufferHistory(buffer);
-    buffer.Selection = {};
     ResetHexViewToTop(buffer);
 }
 

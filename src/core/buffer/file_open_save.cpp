@@ -140,8 +140,10 @@ bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const 
     ram.DataLen = length;
     ram.FileCheckSum = CheckSum32(0, image.data(), image.size());
     ShowCheckSum(buffer, ram.FileCheckSum, options.checkSumForm);
-    if (!options.undoable) ForgetBufferHistory(buffer);
-    buffer.Selection = {};  // a new image: the last find's match is gone
+    if (options.undoable)
+        buffer.Selection = {};  // the import replaced what the last find matched
+    else
+        ForgetBufferHistory(buffer);
     ResetHexViewToTop(buffer);
 
     if (!warnings.empty()) {

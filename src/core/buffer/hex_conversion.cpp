@@ -417,8 +417,9 @@ void HexImage::SummariseSkips() {
 
 const ImageBytes& HexImage::Finish() {
     SummariseSkips();
-    // Overlapping records make the sum of the byte counts the longer one.
-    image_.Resize(static_cast<std::size_t>(std::max(reach_, total_)));
+    // Overlapping records make the sum of the byte counts the longer one,
+    // but never past the largest image a file may make.
+    image_.Resize(static_cast<std::size_t>(std::min(std::max(reach_, total_), limit_)));
     return image_;
 }
 

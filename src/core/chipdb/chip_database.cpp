@@ -304,7 +304,9 @@ int ChipDatabase::CopyUserChipsFrom(const std::filesystem::path& other) {
     QueryExec("ATTACH DATABASE ? AS other", {other.string()});
     int copied = 0;
     try {
-        const std::string columns = kUserChipInsertColumns;
+        // Every column, Note included: a chip imported from a CSV file has one.
+        std::string columns;
+        for (std::string_view column : kChipColumns) (columns += columns.empty() ? "" : ",") += column;
         copied = QueryExec("INSERT INTO [ChipName] (" + columns + ") SELECT " + columns +
                            " FROM other.[ChipName] where Adder <> 'Varden'");
     } catch (const DatabaseError&) {
