@@ -31,7 +31,7 @@ public:
     // Flushes the temporary file (to the disk when Synced) and renames it over the target.
     bool Commit();
     // Leaves the target empty instead, whatever was written so far: what a
-    // conversion or merge that failed part-way promises.
+    // conversion that failed part-way promises.
     bool CommitEmpty();
 
     const std::filesystem::path& target() const { return target_; }
