@@ -2,6 +2,8 @@
 // S-record (.srec .s19 .s28 .s37) file into any of binary, Intel HEX or
 // S-record, each told by its extension. A HEX or S-record output keeps the
 // address the input gave its first byte, unless --address names another.
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <fstream>
 #include <iterator>
@@ -85,9 +87,12 @@ void RegisterConvertCommand(CLI::App& app, CliContext& context) {
             return;
         }
         // Text and CAP inputs become a binary image first: the output itself
-        // when binary is wanted, else a scratch file beside it.
+        // when binary is wanted, else a scratch file of this process's own in
+        // the system's temporary folder (never a file of the user's).
         const std::filesystem::path imagePath =
-            target == ImageFormat::Binary ? std::filesystem::path(*out) : std::filesystem::path(*out + ".image-tmp");
+            target == ImageFormat::Binary
+                ? std::filesystem::path(*out)
+                : std::filesystem::temp_directory_path() / ("tqprog-convert-" + std::to_string(::getpid()) + ".bin");
         uint64_t imageAddress = 0;
         if (source != Source::Binary) {
             const ConversionReport report = ConvertToBinary(source, *in, imagePath);

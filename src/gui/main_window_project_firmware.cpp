@@ -191,13 +191,16 @@ void MainWindow::UpdateStartClick() {
         // The dialog waits for the programmer to leave and return as its boot
         // loader and again as the new firmware; the simulated one re-enumerates
         // like that only when asked to.
-        std::optional<SimReenumeration> previous;
-        if (simulator_) {
-            previous = simulator_->reenumeration;
-            if (!previous) simulator_->reenumeration = SimReenumeration{};
-        }
+        // Put back however the update ends, an exception included.
+        struct Restore {
+            SimProgrammer* simulator;
+            std::optional<SimReenumeration> previous;
+            ~Restore() {
+                if (simulator) simulator->reenumeration = previous;
+            }
+        } restore{simulator_, simulator_ ? simulator_->reenumeration : std::nullopt};
+        if (simulator_ && !restore.previous) simulator_->reenumeration = SimReenumeration{};
         const FirmwareUpdateResult result = tq::btnStartIAPClick(s.Operation, *dialog, bootReady);
-        if (simulator_) simulator_->reenumeration = previous;
         return [this, dialog, result] {
             if (result == FirmwareUpdateResult::Busy) ShowBusyRefusal();
             // The log's last line names the package that could not be read.
