@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "cli/exit_status.h"
+#include "support/expect.h"
 #include "support/sim_cli_folder.h"
 
 namespace tq {
@@ -18,7 +19,7 @@ TEST(CliConventions, VersionNamesTheProgramAndTheChipDatabase) {
     const CliResult run = folder.Run({"--version"});
     EXPECT_EQ(run.status, kExitOk) << run.err;
     EXPECT_EQ(run.out.rfind("tqprog-cli 0.", 0), 0u) << run.out;
-    EXPECT_NE(run.out.find("\n芯片数据库 V1.0.0 (" + folder.File("login.dat") + ")\n"), std::string::npos) << run.out;
+    EXPECT_SAYS(run.out, "\n芯片数据库 V1.0.0 (" + folder.File("login.dat") + ")\n");
     EXPECT_EQ(run.err, "");
 }
 
@@ -40,12 +41,12 @@ TEST(CliConventions, UsageErrorsEndWithStatusTwoAndSayWhatIsWrong) {
         const CliResult run = folder.Run(c.args);
         SCOPED_TRACE(c.args.front());
         EXPECT_EQ(run.status, kExitUsage) << run.err;
-        EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+        EXPECT_SAYS(run.err, c.says);
         EXPECT_EQ(run.out, "");
     }
     const CliResult help = folder.Run({"--help"});
     EXPECT_EQ(help.status, kExitOk);
-    EXPECT_NE(help.out.find("2 usage error, 3 no programmer"), std::string::npos) << help.out;
+    EXPECT_SAYS(help.out, "2 usage error, 3 no programmer");
 }
 
 TEST(CliConventions, JsonOnStdoutForInfoChipsAndDetect) {
@@ -103,7 +104,7 @@ TEST(CliConventions, WithoutALanguageSettingTheLocaleChoosesAndTheSettingOrLangW
         SCOPED_TRACE(c.locale);
         ::setenv("LC_ALL", c.locale, 1);
         const CliResult run = folder.Run(c.args);
-        EXPECT_NE(run.out.find(c.count), std::string::npos) << run.out;
+        EXPECT_SAYS(run.out, c.count);
     }
     // Traditional Chinese names its columns its own way.
     ::setenv("LC_ALL", "zh_HK.UTF-8", 1);
