@@ -14,6 +14,8 @@
 #include "cli/commands.h"
 #include "cli/terminal_views.h"
 #include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
+#include "core/base/number_text.h"
 #include "core/buffer/file_open_save.h"
 #include "core/operations/auto_sequence.h"
 #include "core/operations/erase_blank.h"
@@ -54,12 +56,8 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     Session& session = context.session();
     const int32_t language = session.Texts.Language;
     std::optional<uint32_t> start;
-    if (context.options.startGiven && !(start = ParseStartAddress(context.options.start))) {
-        context.Fail(Triplet(language, "--start 应为 1 到 8 位十六进制数字，而不是 ",
-                             "--start 應為 1 到 8 位十六進位數字，而不是 ",
-                             "--start wants 1 to 8 hexadecimal digits, not ") +
-                         "\"" + context.options.start + "\"",
-                     kExitUsage);
+    if (context.options.startGiven && !(start = ParseHexNumber(context.options.start))) {
+        context.Fail(Text(language, TextId::HexOptionRefused, {"--start", context.options.start}), kExitUsage);
         return;
     }
     if (!ConnectForCommand(context)) return;

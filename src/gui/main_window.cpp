@@ -290,7 +290,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::sbOpenFileClick() {
     RunCommand(Kind::Command, [this](Session& s) -> GuiStep {
         const LanguageFile file(s.Texts);
-        tq::sbOpenFileClick(s.Buffer, *this, [file](const std::string& section, const std::string& key,
+        tq::ChooseAndOpenFile(s.Buffer, *this, [file](const std::string& section, const std::string& key,
                                                     const std::string& fallback) {
             return file.Text(section, key, fallback);
         });
@@ -300,7 +300,7 @@ void MainWindow::sbOpenFileClick() {
 
 void MainWindow::Menu_File_SaveAsClick() {
     RunCommand(Kind::Command, [](Session& s) -> GuiStep {
-        tq::Menu_File_SaveAsClick(s.Buffer);
+        tq::SaveBufferAs(s.Buffer);
         return {};
     });
 }

@@ -7,6 +7,7 @@
 #include "cli/cli_context.h"
 #include "core/buffer/file_merge.h"
 #include "support/hex_records.h"
+#include "support/sim_cli_folder.h"
 #include "support/scratch_folder.h"
 
 namespace tq {
@@ -109,8 +110,36 @@ TEST(ConvertCommand, ConvertsEveryDirectionKeepingTheAddress) {
     EXPECT_EQ(capOut.status, 1);
     EXPECT_NE(capOut.err.find("CAP 文件只读不写"), std::string::npos) << capOut.err;
     const CliRun badAddress = RunTool(folder, {"convert", bin, path("e.hex"), "--address", "1G"});
-    EXPECT_EQ(badAddress.status, 1);
+    EXPECT_EQ(badAddress.status, 2);  // a malformed value, as for --start
     EXPECT_FALSE(std::filesystem::exists(folder / "e.hex"));
+}
+
+// convert --address and the chip commands' --start read a number the same way.
+TEST(ConvertCommand, AddressAndStartAcceptAndRefuseTheSameTexts) {
+    testing::SimCliFolder folder;
+    const std::string image = folder.Write("image.bin", Counting(1, 16)).string();
+    const struct {
+        const char* text;
+        bool accepted;
+    } cases[] = {{"10", true},  {"0x10", true},      {"0X1f", true},  {"FFFFFFF0", true}, {"", false},
+                 {"0x", false}, {"123456789", false}, {"1G", false}, {" 10", false},     {"-1", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("\"") + c.text + "\"");
+        const auto address = folder.Run({"--lang", "2", "convert", image, folder.File("out.hex"), "--address", c.text});
+        const auto start = folder.RunSimulated({"--lang", "2", "-c", "24C02", "--start", c.text, "blank"});
+        for (const auto& [option, run] : {std::pair{"--address", address}, std::pair{"--start", start}}) {
+            SCOPED_TRACE(option);
+            const std::string refusal = std::string("tqprog-cli: ") + option +
+                                        " wants 1 to 8 hexadecimal digits, not \"" + c.text + "\"\n";
+            if (c.accepted) {
+                EXPECT_NE(run.status, 2) << run.err;
+                EXPECT_EQ(run.err.find("wants 1 to 8"), std::string::npos) << run.err;
+            } else {
+                EXPECT_EQ(run.status, 2) << run.err;
+                EXPECT_EQ(run.err, refusal);
+            }
+        }
+    }
 }
 
 TEST(ConvertCommand, ReportsFilesThatCannotBeOpened) {

@@ -116,9 +116,7 @@ void MarkBufferSaved(BufferContext& buffer) {
 
 bool ConfirmDiscardEdits(BufferContext& buffer) {
     if (!buffer.History.Modified()) return true;
-    return buffer.Views.messages->AskYesNo(ByLanguage(buffer, "缓冲区中有未保存的修改，放弃这些修改吗？",
-                                                      "緩衝區中有未儲存的修改，放棄這些修改嗎？",
-                                                      "The buffer holds changes that no file has. Discard them?"));
+    return buffer.Views.messages->AskYesNo(Text(buffer.Texts.Language, TextId::DiscardUnsavedEdits));
 }
 
 }  // namespace tq

@@ -8,6 +8,7 @@
 #include "core/base/number_text.h"
 #include "core/buffer/hex_field.h"
 #include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 
 namespace tq {
 namespace {
@@ -137,22 +138,19 @@ void MergeFileList::SetStartText(std::size_t row, const std::string& text) {
 }
 
 std::string MergeNotHexText(const std::string& text, int language) {
-    return "'" + text + "' " +
-           Triplet(language, "不是有效的十六进制数值！", "不是有效的十六進制數值！", "is not a valid hexadecimal value!");
+    return Text(language, TextId::MergeBadHexValue, {text});
 }
 
 std::string MergeCannotOpenText(const std::string& path, int language) {
-    return Triplet(language, "无法打开文件：", "無法打開文件：", "Cannot open the file: ") + path;
+    return Text(language, TextId::MergeCannotOpen, {path});
 }
 
 std::string MergeTooLargeText(const std::string& path, int language) {
-    return Triplet(language, "合并后的文件将超过 4 GiB：", "合併後的檔案將超過 4 GiB：",
-                   "The merged file would reach beyond 4 GiB: ") +
-           path;
+    return Text(language, TextId::MergeTooLarge, {path});
 }
 
 std::string MergeCannotWriteText(const std::string& path, int language) {
-    return Triplet(language, "无法写入文件：", "無法寫入文件：", "Cannot write the file: ") + path;
+    return Text(language, TextId::MergeCannotWrite, {path});
 }
 
 bool MergeFiles(const MergeFileList& list, const std::string& fillText, const std::filesystem::path& output,

@@ -98,7 +98,7 @@ TEST_F(UndoFixture, SavingClearsTheModifiedMarkAndANewImageClearsTheHistory) {
     TypeHexKey(buffer, 'F');
     EXPECT_TRUE(buffer.History.Modified());
     t.fileDialog.answers.push_back((t.folder / "saved.bin").string());
-    Menu_File_SaveAsClick(buffer);
+    SaveBufferAs(buffer);
     EXPECT_FALSE(buffer.History.Modified());
     UndoBufferChange(buffer);  // now differs from the saved file
     EXPECT_TRUE(buffer.History.Modified());
@@ -114,21 +114,21 @@ TEST_F(UndoFixture, SavingClearsTheModifiedMarkAndANewImageClearsTheHistory) {
 TEST_F(UndoFixture, UnsavedEditsAreLostOnlyWhenThePersonAgrees) {
     // Without edits nobody is asked.
     t.fileDialog.answers.push_back("");
-    sbOpenFileClick(buffer, t.caption, BuiltInTexts());
+    ChooseAndOpenFile(buffer, t.caption, BuiltInTexts());
     EXPECT_TRUE(t.messages.questions.empty());
     EXPECT_EQ(t.fileDialog.opens.size(), 1u);
 
     PlaceHexCaret(buffer, 0);
     TypeHexKey(buffer, 'F');
     t.messages.answer = false;
-    sbOpenFileClick(buffer, t.caption, BuiltInTexts());
+    ChooseAndOpenFile(buffer, t.caption, BuiltInTexts());
     EXPECT_EQ(t.messages.questions.size(), 1u);
     EXPECT_EQ(t.fileDialog.opens.size(), 1u);  // no dialog: the edits stay
     EXPECT_EQ(ram.Data[0], 0xF0);
 
     t.messages.answer = true;
     t.fileDialog.answers.push_back((t.folder / "image.bin").string());
-    sbOpenFileClick(buffer, t.caption, BuiltInTexts());
+    ChooseAndOpenFile(buffer, t.caption, BuiltInTexts());
     EXPECT_EQ(ram.Data[0], 0x00);
     EXPECT_FALSE(buffer.History.Modified());
 }

@@ -70,12 +70,13 @@ TEST_F(ImportFixture, OkLoadsTheFileAtTheTypedStartAddress) {
     }
 }
 
-TEST_F(ImportFixture, ADroppedHexFileIsImportedFromItsConvertedImage) {
+TEST_F(ImportFixture, ADroppedHexFileIsImportedFromItsImageInMemory) {
     const std::string path =
         t.folder.Write("fw.HEX", testing::DataRecord(0, Counting(1, 16)) + testing::EndRecord()).string();
     DropFiles(t.session.Buffer, dialog, {path});
     Ok();
-    EXPECT_EQ(t.session.Buffer.RamFile.FileName, (t.folder / "temp" / "hex.bin").string());
+    EXPECT_EQ(t.session.Buffer.RamFile.FileName, path);
+    EXPECT_FALSE(std::filesystem::exists(t.folder / "temp" / "hex.bin"));  // no scratch file
     EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 16u);
     EXPECT_EQ(t.session.Buffer.RamFile.Data[15], 16);
     EXPECT_EQ(t.caption.captions.back(), "Programmer  V1    " + path);
