@@ -313,7 +313,7 @@ void MainWindow::Menu_File_ExitClick() { close(); }
 
 void MainWindow::sbSwitchClick() {
     RunCommand(Kind::Command, [](Session& s) -> GuiStep {
-        tq::sbSwitchClick(s.Buffer);
+        tq::SwapBufferBytePairs(s.Buffer);
         return {};
     });
 }

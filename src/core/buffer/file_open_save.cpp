@@ -63,7 +63,7 @@ bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const 
         buffer.Views.messages->ShowMessage(StatusLine(buffer.clock, Text(buffer.Texts.Language, TextId::FileOverCapacity)));
 
     Ram_File_Info_Struct& ram = buffer.RamFile;
-    if (options.undoable) RecordRangeBeforeChange(buffer, 0, length);
+    if (options.undoable) RecordRangeBeforeEdit(buffer, 0, length);
     std::copy_n(image.bytes.begin(), length, ram.Data.begin());
     buffer.Chip.PrjInfo.RamStartAddr = options.ramStartAddr;
     ram.FileOpened = 1;
@@ -93,7 +93,7 @@ bool LoadDataFile(BufferContext& buffer, const std::string& path, std::string& e
 void ChooseAndOpenFile(BufferContext& buffer, CaptionView& caption, const TextLookup& texts) {
     if (buffer.Locked() || !ConfirmDiscardEdits(buffer)) return;
     OpenDialogState& dialog = buffer.OpenDialog;
-    dialog.Title = texts("FileInport", "ODTitle", "选择打开的文件");
+    dialog.Title = texts("FileInport", "ODTitle", Text(buffer.Texts.Language, TextId::OpenFileTitle));
     dialog.Filters = OpenFileFilters();
     const std::string chosen =
         buffer.Views.fileDialog->ChooseOpenFile(dialog.Title, dialog.Filters, dialog.InitialFolder, dialog.FileName);

@@ -17,11 +17,11 @@ struct ImportFixture : ::testing::Test {
     FileEditDialog dialog;
 
     void SetUp() override { t.SelectChip(4096); }
-    void Ok() { btnFileInportOKClick(t.session.Buffer, dialog, t.caption); }
+    void Ok() { ApplyBufferDialog(t.session.Buffer, dialog, t.caption); }
 };
 
 TEST_F(ImportFixture, TheLastDroppedFileIsOfferedInImportMode) {
-    MenuBufferFillClick(t.session.Buffer, dialog, BuiltInTexts());  // a drop re-prepares a showing dialog
+    PrepareFillDialog(t.session.Buffer, dialog, BuiltInTexts());  // a drop re-prepares a showing dialog
     t.session.Chip.PrjInfo.RamStartAddr = 0x1234;
     DropFiles(t.session.Buffer, dialog, {"/a/first.bin", "/a/second.hex", "/a/third.bin"});
     EXPECT_EQ(t.session.Buffer.OpenDialog.FileName, "/a/third.bin");
@@ -96,7 +96,7 @@ TEST_F(ImportFixture, CancelABadStartOrAnUnreadableFileChangeNothing) {
     const std::string path = t.folder.Write("drop.bin", Counting(0, 64)).string();
 
     DropFiles(t.session.Buffer, dialog, {path});
-    btnFileInportCancelClick(dialog);
+    CloseBufferDialog(dialog);
     EXPECT_FALSE(dialog.Visible);
 
     DropFiles(t.session.Buffer, dialog, {path});
