@@ -1,8 +1,10 @@
 // Hex digits of the record formats, read and written in bulk: reading takes
 // eight characters at a time as one machine word, writing takes each byte's
-// two characters from a table.
+// two characters from a table. Inline, so that the record loops keep them
+// in registers.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -10,17 +12,92 @@
 
 namespace tq {
 
+namespace hex_words {
+
+// Eight characters make one word holding the first character in its lowest byte.
+constexpr uint64_t EachByte(uint64_t value) { return value * 0x0101010101010101u; }
+
+inline uint64_t LoadWord(const char* text) {
+    uint64_t word;
+    std::memcpy(&word, text, sizeof word);
+    if constexpr (std::endian::native == std::endian::big) {
+        uint64_t reversed = 0;
+        for (int i = 0; i < 8; ++i) reversed |= (word >> (8 * i) & 0xFF) << (56 - 8 * i);
+        word = reversed;
+    }
+    return word;
+}
+
+// The first `length` (< 8) characters, the missing ones read as '0'.
+inline uint64_t LoadPartialWord(const char* text, std::size_t length) {
+    char chars[8] = {'0', '0', '0', '0', '0', '0', '0', '0'};
+    std::memcpy(chars, text, length);
+    return LoadWord(chars);
+}
+
+// Whether all eight characters are hex digits. Each byte's top bit says
+// whether it lies in a range; a byte with its own top bit set never passes.
+inline bool IsHexWord(uint64_t word) {
+    const uint64_t lower = word | EachByte(0x20);
+    const uint64_t digit = (word + EachByte(0x80 - '0')) & ~(word + EachByte(0x80 - '9' - 1));
+    const uint64_t letter = (lower + EachByte(0x80 - 'a')) & ~(lower + EachByte(0x80 - 'f' - 1));
+    return ((digit | letter) & ~word & EachByte(0x80)) == EachByte(0x80);
+}
+
+// The four bytes of eight hex digits, the first byte lowest.
+inline uint32_t DecodeWord(uint64_t word) {
+    // '0'-'9' keep their low nibble; letters have bit 6 set and need 9 more.
+    const uint64_t nibbles = (word & EachByte(0x0F)) + (word >> 6 & EachByte(0x01)) * 9;
+    uint64_t bytes = (nibbles << 4 | nibbles >> 8) & 0x00FF00FF00FF00FFu;
+    bytes = (bytes | bytes >> 8) & 0x0000FFFF0000FFFFu;
+    return static_cast<uint32_t>(bytes | bytes >> 16);
+}
+
+inline void StoreBytes(uint32_t bytes, std::size_t count, uint8_t* out) {
+    if (std::endian::native == std::endian::little && count == 4) {
+        std::memcpy(out, &bytes, 4);  // one store, not four
+        return;
+    }
+    for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>(bytes >> (8 * i));
+}
+
+}  // namespace hex_words
+
 // Whether the 2 * count characters of count bytes are all hex digits (either case).
-bool AllHexDigits(const char* text, std::size_t count);
+inline bool AllHexDigits(const char* text, std::size_t count) {
+    using namespace hex_words;
+    bool all = true;
+    std::size_t i = 0;
+    for (; i + 4 <= count; i += 4) all &= IsHexWord(LoadWord(text + 2 * i));
+    if (i < count) all &= IsHexWord(LoadPartialWord(text + 2 * i, 2 * (count - i)));
+    return all;
+}
 
 // Decodes count bytes from 2 * count characters already known to be hex digits.
-void DecodeHexDigits(const char* text, std::size_t count, uint8_t* out);
+inline void DecodeHexDigits(const char* text, std::size_t count, uint8_t* out) {
+    using namespace hex_words;
+    std::size_t i = 0;
+    for (; i + 4 <= count; i += 4) StoreBytes(DecodeWord(LoadWord(text + 2 * i)), 4, out + i);
+    if (i < count) StoreBytes(DecodeWord(LoadPartialWord(text + 2 * i, 2 * (count - i))), count - i, out + i);
+}
 
-// Both at once: false, and nothing written, when a character is no hex digit.
+// Checks and decodes in one go: false when a character is no hex digit, and
+// then the bytes at `out` are of no use.
 inline bool ReadHexBytes(const char* text, std::size_t count, uint8_t* out) {
-    if (!AllHexDigits(text, count)) return false;
-    DecodeHexDigits(text, count, out);
-    return true;
+    using namespace hex_words;
+    bool all = true;
+    std::size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const uint64_t word = LoadWord(text + 2 * i);
+        all &= IsHexWord(word);
+        StoreBytes(DecodeWord(word), 4, out + i);
+    }
+    if (i < count) {
+        const uint64_t word = LoadPartialWord(text + 2 * i, 2 * (count - i));
+        all &= IsHexWord(word);
+        StoreBytes(DecodeWord(word), count - i, out + i);
+    }
+    return all;
 }
 
 // The two upper-case digits of every byte value, first digit first.
@@ -44,6 +121,10 @@ inline char* PutHexByte(char* out, uint8_t byte) {
 }
 
 // "0x" and `digits` upper-case digits, for messages.
-std::string HexAddressText(uint64_t value, int digits);
+inline std::string HexAddressText(uint64_t value, int digits) {
+    std::string text = "0x";
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) text += kHexPairs.pairs[(value >> shift) & 0xF][1];
+    return text;
+}
 
 }  // namespace tq

@@ -19,12 +19,13 @@ bool IsBlank(std::string_view text) {
 // Address bytes of each record type; 0 for the reserved type 4.
 constexpr int kAddressBytes[10] = {2, 2, 3, 4, 0, 2, 3, 4, 3, 2};
 
-// One checked record; `data` points into the line's text.
+// One checked record; `data` points at its decoded data bytes.
 struct Record {
     int type = 0;
     uint64_t address = 0;
-    const char* data = nullptr;  // 2 * count hex digits
+    const uint8_t* data = nullptr;
     std::size_t count = 0;
+    uint8_t bytes[256];  // count, address, data, checksum as decoded
 };
 
 // Checks one line and reads its type and address; false with `why` when it is no sound record.
@@ -40,19 +41,21 @@ bool ReadRecord(std::string_view line, Record& record, std::string& why) {
         return false;
     }
     const std::size_t pairs = (line.size() - 2) / 2;
-    if (!AllHexDigits(line.data() + 2, pairs)) {
+    uint8_t* bytes = record.bytes;
+    // No sound record has more than 256 bytes; a longer line is checked for
+    // its digits first, so that a wrong character is named before the length.
+    const bool hex = pairs > sizeof record.bytes ? AllHexDigits(line.data() + 2, pairs)
+                                                 : ReadHexBytes(line.data() + 2, pairs, bytes);
+    if (!hex) {
         why = "non-hex character";
         return false;
     }
-    uint8_t bytes[256];
-    DecodeHexDigits(line.data() + 2, 1, bytes);
-    const std::size_t count = bytes[0];
+    const std::size_t count = pairs > sizeof record.bytes ? 0 : bytes[0];
     const auto addressBytes = static_cast<std::size_t>(kAddressBytes[type]);
     if (line.size() % 2 != 0 || pairs != count + 1 || count < addressBytes + 1) {
         why = "record length does not match its byte count";
         return false;
     }
-    DecodeHexDigits(line.data() + 4, count, bytes + 1);
     unsigned sum = 0;
     for (std::size_t i = 0; i <= count; ++i) sum += bytes[i];
     if ((sum & 0xFF) != 0xFF) {
@@ -62,7 +65,7 @@ bool ReadRecord(std::string_view line, Record& record, std::string& why) {
     record.type = type;
     record.address = 0;
     for (std::size_t i = 0; i < addressBytes; ++i) record.address = record.address << 8 | bytes[1 + i];
-    record.data = line.data() + 4 + 2 * addressBytes;
+    record.data = bytes + 1 + addressBytes;
     record.count = count - addressBytes - 1;
     return true;
 }
@@ -85,7 +88,8 @@ public:
             const std::string_view line(start, length);
             position += length + 1;
             ++lineNumber;
-            if (IsBlank(line)) continue;
+            // A record starts with its letter; only other lines can be blank.
+            if ((length == 0 || (start[0] != 'S' && start[0] != 's')) && IsBlank(line)) continue;
             if (ended_) {
                 report.warnings.push_back("line " + std::to_string(lineNumber) +
                                           " follows the end record; everything from it on is ignored");
@@ -114,8 +118,10 @@ bool IsDataRecord(const Record& record) { return record.type >= 1 && record.type
 
 }  // namespace
 
-// The records are walked twice: once to check them all and find the lowest
-// and highest address, once to decode the data into its place.
+// Records in rising order, the usual case, are placed as they are checked,
+// from the first one's address. A record below that address, or one beyond
+// the largest image from it, leaves the placing to a second walk that starts
+// at the lowest address and names the first record that does not fit.
 ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Image& image) {
     ConversionReport report;
     const std::string source = file.path().string();
@@ -126,7 +132,10 @@ ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Ima
         return report;
     }
     RecordWalk walk(text, source);
+    std::vector<uint8_t>& bytes = image.bytes;
+    bytes.reserve(static_cast<std::size_t>(std::min<uint64_t>(text.size() / 2, options.maxImageBytes)));
     uint64_t dataRecords = 0, placed = 0, base = UINT64_MAX, end = 0;
+    bool inPlace = true;
     const bool checked = walk.Walk(report, [&](const Record& record, uint64_t, std::string& why) {
         if (IsDataRecord(record)) {
             if (record.address + record.count > uint64_t{1} << 32) {
@@ -136,7 +145,13 @@ ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Ima
             ++dataRecords;
             // A record without data places nothing and does not stretch the image.
             if (record.count == 0) return true;
-            ++placed;
+            if (placed++ == 0) base = record.address;
+            inPlace = inPlace && record.address >= base && record.address + record.count - base <= options.maxImageBytes;
+            if (inPlace) {
+                const auto offset = static_cast<std::size_t>(record.address - base);
+                if (offset + record.count > bytes.size()) bytes.resize(offset + record.count, 0xFF);
+                std::memcpy(bytes.data() + offset, record.data, record.count);
+            }
             base = std::min(base, record.address);
             end = std::max(end, record.address + record.count);
         } else if ((record.type == 5 || record.type == 6) && record.address != dataRecords) {
@@ -146,36 +161,38 @@ ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Ima
         }
         return true;
     });
-    if (options.progress) options.progress(text.size() / 2, text.size());
-    if (!checked) return report;
-    if (!walk.ended() || placed == 0) {
-        report.warnings.push_back(std::string(walk.ended() ? "no data records" : "no end record (S7, S8 or S9)") +
-                                  std::string(kEmptyImageReason));
+    if (options.progress) options.progress(text.size(), text.size());
+    if (!checked || !walk.ended() || placed == 0) {
+        bytes.clear();
+        if (checked)
+            report.warnings.push_back(std::string(walk.ended() ? "no data records" : "no end record (S7, S8 or S9)") +
+                                      std::string(kEmptyImageReason));
         return report;
     }
-    // Too wide an image is never allocated: the walk stops at the first record beyond it.
-    const bool fits = end - base <= options.maxImageBytes;
-    if (fits) image.bytes.assign(static_cast<std::size_t>(end - base), 0xFF);
-    ConversionReport placing;
-    walk.Walk(placing, [&](const Record& record, uint64_t, std::string& why) {
-        if (!IsDataRecord(record) || record.count == 0) return true;
-        if (record.address + record.count - base > options.maxImageBytes) {
-            why = "data at " + HexAddressText(record.address, 8) + " lies beyond the largest image of " +
-                  std::to_string(options.maxImageBytes >> 20) + " MiB from " + HexAddressText(base, 8);
-            return false;
+    if (!inPlace) {
+        // Too wide an image is never allocated: the walk stops at the first record beyond it.
+        const bool fits = end - base <= options.maxImageBytes;
+        bytes.assign(fits ? static_cast<std::size_t>(end - base) : 0, 0xFF);
+        ConversionReport placing;
+        walk.Walk(placing, [&](const Record& record, uint64_t, std::string& why) {
+            if (!IsDataRecord(record) || record.count == 0) return true;
+            if (record.address + record.count - base > options.maxImageBytes) {
+                why = "data at " + HexAddressText(record.address, 8) + " lies beyond the largest image of " +
+                      std::to_string(options.maxImageBytes >> 20) + " MiB from " + HexAddressText(base, 8);
+                return false;
+            }
+            std::memcpy(bytes.data() + (record.address - base), record.data, record.count);
+            return true;
+        });
+        if (!placing.ok) {
+            bytes.clear();
+            report.ok = false;
+            report.error = placing.error;
+            return report;
         }
-        if (fits) DecodeHexDigits(record.data, record.count, image.bytes.data() + (record.address - base));
-        return true;
-    });
-    if (options.progress) options.progress(text.size(), text.size());
-    if (!placing.ok) {
-        image.bytes.clear();
-        report.ok = false;
-        report.error = placing.error;
-        return report;
     }
     image.address = report.imageAddress = base;
-    report.imageSize = image.bytes.size();
+    report.imageSize = bytes.size();
     return report;
 }
 
