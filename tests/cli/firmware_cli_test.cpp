@@ -64,7 +64,7 @@ TEST_F(FirmwareCliFixture, UpdateFailuresExitNonZeroWithTheReason) {
     const Case cases[] = {
         {"another model", {"firmware", "update", other}, "TQMV升级文件格式异常，请确认！\n", "不是本编程器的固件升级包"},
         {"another model in English", {"--lang", "2", "firmware", "update", other},
-         "Error happened when parsed the TQMV file,plese checked!\n", "not a firmware package"},
+         "The TQMV update file is malformed. Please check it!\n", "not a firmware package"},
         {"missing package", {"firmware", "update", missing}, "无法读取升级文件：" + missing + "\n", "无法读取升级包：" + missing},
         // The dialog's procedure refuses the package before the boot command, so this ends at once.
         {"--wait-boot without an image", {"firmware", "update", "--wait-boot", imageless}, "IAP文件格式异常，请确认！\n",

@@ -24,7 +24,7 @@ TEST(UserChipsCli, AddListModifyAndDeleteRoundTrip) {
          "Done: MY25Q64\n", ""},
         {{"user-chips", "add", "MY25Q64", "--algorithm", "W25Q64FV"}, 1,
          "", "A chip with this name already exists! Please choose another name!\n"},
-        {{"user-chips", "add", "OTHER", "--algorithm", "NO-SUCH-CHIP"}, 1, "", "Algorithm Error!Please retry!\n"},
+        {{"user-chips", "add", "OTHER", "--algorithm", "NO-SUCH-CHIP"}, 1, "", "Algorithm error! Please retry!\n"},
         {{"user-chips", "add", "OTHER", "--algorithm", "W25X10", "--id", "12345"}, 1,
          "", "The chip ID must be six hexadecimal digits!\n"},
         {{"user-chips", "add", " ", "--algorithm", "W25X10"}, 1,
