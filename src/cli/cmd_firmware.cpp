@@ -103,6 +103,7 @@ void RunInspect(CliContext& context, const std::string& package) {
         context.Fail(Text(context.Language(), TextId::FirmwareCliNotAPackage, {package}));
         return;
     }
+    // The listing on stdout keeps one wording for scripts, whatever the language.
     size_t width = 4;
     for (const PackageEntry& e : entries) width = std::max(width, e.name.size());
     context.out << "Entries: " << entries.size() << '\n';

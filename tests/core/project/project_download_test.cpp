@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "core/project/project_crc.h"
+#include "core/project/project_editor.h"
 #include "core/project/project_file.h"
 #include "support/project_fixture.h"
 
@@ -154,6 +156,19 @@ TEST_F(DownloadingAProject, StoresProjectAndDataFileAndChecksThemBack) {
     EXPECT_GE(s.clock.NowMicros() - start, 1000000u);  // the programmer gets a second after the project file
     EXPECT_TRUE(s.messages.messages.empty());
     EXPECT_TRUE(s.messages.errors.empty());
+}
+
+TEST_F(DownloadingAProject, TheProjectDescribesTheDataFileAsItIsWhenDownloaded) {
+    // Chosen at 5000 bytes, then rewritten shorter before the download.
+    testing::RecordingLog log;
+    ASSERT_TRUE(ChooseDataFile(s.session.Operation, log, plan, plan.dataFile));
+    const std::vector<uint8_t> now = testing::PatternBytes(3000);
+    testing::WriteBinary(s.folder, "data.bin", now);
+    EXPECT_EQ(DownloadProject(s.session.Operation, s.views, plan), kStepOk);
+    const std::string project = s.folder.ReadBytes("temp/temp.gprj");
+    EXPECT_NE(project.find("\r\nFileLen=00000BB8\r\n"), std::string::npos) << project;
+    EXPECT_EQ(s.session.Chip.PrjInfoOffline.Crc32, ProjectCrc(now.data(), now.size()));
+    EXPECT_TRUE(std::equal(now.begin(), now.end(), s.sim.storage().begin()));
 }
 
 TEST_F(DownloadingAProject, WithoutADataFileOrAChipOrWithABadValueNothingIsSent) {
