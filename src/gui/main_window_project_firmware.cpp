@@ -134,7 +134,7 @@ void MainWindow::ProjectFormClose() {
 void MainWindow::ProjectButton2Click() {
     ProjectDialog* dialog = projectDialog_;
     RunCommand(Kind::Command, [dialog](Session& s) -> GuiStep {
-        const LoggedErrors errors(s, *dialog);
+        const LoggedErrors errors(s, dialog->logView());
         if (!dialog->editor().ChooseDataFile(*s.Views.fileDialog)) return {};
         return [dialog, name = dialog->editor().plan.name] { dialog->SetProjectName(name); };
     });
@@ -147,7 +147,7 @@ void MainWindow::ProjectDownloadClick() {
         const ChipListState& names = s.Window.ChipFrame.name;
         plan.chipName = names.index >= 0 ? names.text : std::string();
         plan.dataFile = s.Chip.PrjInfoOffline.DataFileName;  // as the editor chose it
-        const LoggedErrors errors(s, *dialog);
+        const LoggedErrors errors(s, dialog->logView());
         if (DownloadProject(s.Operation, dialog->views(), plan) == kStepBusy)
             return [this] { ShowBusyRefusal(); };
         return {};
@@ -202,8 +202,9 @@ void MainWindow::UpdateStartClick() {
             }
         } restore{simulator_, simulator_ ? simulator_->reenumeration : std::nullopt};
         if (simulator_ && !restore.previous) simulator_->reenumeration = SimReenumeration{};
+        Marshalled<UpdateDialogView> shown(*dialog);
         const FirmwareUpdateResult result =
-            UpdateFirmwareFromFolder(s.Operation, {*s.Views.statusBar, *dialog}, bootReady, *s.Views.fileDialog);
+            UpdateFirmwareFromFolder(s.Operation, {*s.Views.statusBar, shown}, bootReady, *s.Views.fileDialog);
         return [this, dialog, result] {
             if (result == FirmwareUpdateResult::Busy) ShowBusyRefusal();
             // The log's last line names the package that could not be read.
