@@ -4,6 +4,7 @@
 
 #include "core/app/chip_selection.h"
 #include "support/session_fixture.h"
+#include "support/expect.h"
 
 namespace tq {
 namespace {
@@ -17,7 +18,7 @@ TEST(CloseMainWindow, WritesTheSettingsAndGivesTheBufferBack) {
 
     EXPECT_TRUE(CloseMainWindow(session));
 
-    EXPECT_NE(fixture.folder.ReadGbk("dev.ini").find("Language= 2\n"), std::string::npos);
+    EXPECT_SAYS(fixture.folder.ReadGbk("dev.ini"), "Language= 2\n");
     EXPECT_TRUE(session.Buffer.RamFile.Data.empty());
     EXPECT_EQ(session.Buffer.RamFile.DataLen, 0u);
 }

@@ -9,6 +9,7 @@
 #include "core/project/project_editor.h"
 #include "core/project/project_file.h"
 #include "support/project_fixture.h"
+#include "support/expect.h"
 
 namespace tq {
 namespace {
@@ -166,7 +167,7 @@ TEST_F(DownloadingAProject, TheProjectDescribesTheDataFileAsItIsWhenDownloaded) 
     testing::WriteBinary(s.folder, "data.bin", now);
     EXPECT_EQ(DownloadProject(s.session.Operation, s.views, plan), kStepOk);
     const std::string project = s.folder.ReadBytes("temp/temp.gprj");
-    EXPECT_NE(project.find("\r\nFileLen=00000BB8\r\n"), std::string::npos) << project;
+    EXPECT_SAYS(project, "\r\nFileLen=00000BB8\r\n");
     EXPECT_EQ(s.session.Chip.PrjInfoOffline.Crc32, ProjectCrc(now.data(), now.size()));
     EXPECT_TRUE(std::equal(now.begin(), now.end(), s.sim.storage().begin()));
 }

@@ -8,6 +8,7 @@
 #include "core/base/text_encoding.h"
 #include "support/fake_volumes.h"
 #include "support/project_fixture.h"
+#include "support/expect.h"
 
 namespace tq {
 namespace {
@@ -277,7 +278,7 @@ TEST_F(ProjectFile, TextsGoToDiskAsGbk) {
     plan.name = "固件";
     ASSERT_TRUE(WriteProjectFile(session.Operation, plan, ProjectFilePath(session.Operation)));
     const std::string bytes = folder.ReadBytes("temp/temp.gprj");
-    EXPECT_NE(bytes.find("\r\nPrjName=\xB9\xCC\xBC\xFE\r\n"), std::string::npos);
+    EXPECT_SAYS(bytes, "\r\nPrjName=\xB9\xCC\xBC\xFE\r\n");
 }
 
 }  // namespace
