@@ -3,8 +3,10 @@
 # direction of Intel HEX and S-record, whole processes writing into a file
 # that does not exist yet. Each round runs the two tools one right after the
 # other on the same warm input (paired runs), so load from other work on the
-# machine hits both alike; after the rounds it prints each tool's median and
-# the ratio objcopy / tqprog-cli (above 1: tqprog-cli is faster).
+# machine hits both alike; after the rounds it prints each tool's median wall
+# time and the ratio objcopy / tqprog-cli (above 1: tqprog-cli is faster),
+# then the same for CPU time (user + system), which a busy machine disturbs
+# less than wall time.
 #
 # The outputs are checked too: each text file converts back to the image
 # with the other tool, and each binary output equals the image.
@@ -29,15 +31,15 @@ head -c $((mib << 20)) /dev/urandom >"$work/image.bin"
 objcopy -I binary -O ihex "$work/image.bin" "$work/in.hex"
 objcopy -I binary -O srec --srec-forceS3 "$work/image.bin" "$work/in.s37"
 
-seconds() {  # runs the command, prints its wall time in seconds
-    local start end
-    start=$(date +%s.%N)
-    "$@" >/dev/null
-    end=$(date +%s.%N)
-    echo "$end - $start" | bc -l
+seconds() {  # runs the command, prints its wall time and its CPU time in seconds
+    local TIMEFORMAT='%R %U %S' times
+    times=$({ time "$@" >/dev/null 2>&1; } 2>&1)
+    read -r wall user system <<<"$times"
+    echo "$wall $(echo "$user + $system" | bc -l)"
 }
 
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+# The median of column $1 of the input.
+median() { awk -v c="$1" '{ print $c }' | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # name, objcopy arguments (input output appended), input, output extension
 directions=(
@@ -48,7 +50,7 @@ directions=(
 )
 
 status=0
-printf '%-18s %12s %12s %8s  %s\n' direction objcopy tqprog-cli ratio outputs
+printf '%-18s %10s %10s %7s   %10s %10s %7s  %s\n' direction "objcopy" "tqprog-cli" ratio "cpu objc." "cpu ours" ratio outputs
 for direction in "${directions[@]}"; do
     IFS='|' read -r name objcopyArgs input extension <<<"$direction"
     : >"$work/objcopy.times"
@@ -59,8 +61,10 @@ for direction in "${directions[@]}"; do
         seconds objcopy $objcopyArgs "$work/$input" "$work/theirs.$extension" >>"$work/objcopy.times"
         seconds "$cli" convert "$work/$input" "$work/ours.$extension" >>"$work/ours.times"
     done
-    theirs=$(median <"$work/objcopy.times")
-    ours=$(median <"$work/ours.times")
+    theirs=$(median 1 <"$work/objcopy.times")
+    ours=$(median 1 <"$work/ours.times")
+    theirsCpu=$(median 2 <"$work/objcopy.times")
+    oursCpu=$(median 2 <"$work/ours.times")
     # Correct output: a binary equals the image; a text file, read back by
     # the other tool, gives the image.
     if [[ $extension == bin ]]; then
@@ -71,6 +75,7 @@ for direction in "${directions[@]}"; do
         cmp -s "$work/back.bin" "$work/image.bin" && check=same || check=DIFFER
     fi
     [[ $check == same ]] || status=1
-    printf '%-18s %11.3fs %11.3fs %7.1fx  %s\n' "$name" "$theirs" "$ours" "$(echo "$theirs / $ours" | bc -l)" "$check"
+    printf '%-18s %9.3fs %9.3fs %6.1fx   %9.3fs %9.3fs %6.1fx  %s\n' "$name" "$theirs" "$ours" \
+        "$(echo "$theirs / $ours" | bc -l)" "$theirsCpu" "$oursCpu" "$(echo "$theirsCpu / $oursCpu" | bc -l)" "$check"
 done
 exit $status
