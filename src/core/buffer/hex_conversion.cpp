@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/buffer/hex_digits.h"
+#include "core/buffer/source_text.h"
 #include "core/buffer/image_formats.h"
 
 // How this converter treats input the format leaves open:
@@ -84,8 +85,8 @@ private:
     uint64_t lineNumber_ = 0;
 };
 
-// The image's bytes. Growing leaves the bytes a record is about to write
-// untouched and makes only the gaps uncovered, so each byte is stored once.
+// The image's bytes, grown as records arrive: gaps become uncovered bytes,
+// and memory is reserved ahead so that a large image is rarely copied.
 class ImageBytes {
 public:
     // The first reservation is `expected` bytes; growth doubles, never past `limit`.
@@ -95,43 +96,36 @@ public:
     uint8_t* Span(std::size_t offset, std::size_t end);
     // Cuts the image to `size` bytes or extends it with uncovered ones.
     void Resize(std::size_t size);
-
-    const uint8_t* data() const { return bytes_.get(); }
-    std::size_t size() const { return size_; }
+    // Hands the bytes over; the image is empty afterwards.
+    std::vector<uint8_t> Take() { return std::move(bytes_); }
 
 private:
     void Reserve(std::size_t end);
 
     const uint64_t expected_;
     const uint64_t limit_;
-    std::unique_ptr<uint8_t[]> bytes_;
-    std::size_t size_ = 0;
-    std::size_t capacity_ = 0;
+    std::vector<uint8_t> bytes_;
 };
 
 uint8_t* ImageBytes::Span(std::size_t offset, std::size_t end) {
-    if (end > size_) {
+    if (end > bytes_.size()) {
         Reserve(end);
-        if (offset > size_) std::memset(bytes_.get() + size_, kUncovered, offset - size_);
-        size_ = end;
+        if (offset > bytes_.size()) bytes_.resize(offset, kUncovered);
+        bytes_.resize(end);  // about to be written
     }
-    return bytes_.get() + offset;
+    return bytes_.data() + offset;
 }
 
 void ImageBytes::Resize(std::size_t size) {
     Reserve(size);
-    if (size > size_) std::memset(bytes_.get() + size_, kUncovered, size - size_);
-    size_ = size;
+    bytes_.resize(size, kUncovered);
 }
 
 void ImageBytes::Reserve(std::size_t end) {
-    if (end <= capacity_) return;
-    const uint64_t wanted = capacity_ == 0 ? std::min(expected_, kMaxReserve) : uint64_t{capacity_} * 2;
-    const auto capacity = static_cast<std::size_t>(std::max<uint64_t>(end, std::min(wanted, limit_)));
-    auto bytes = std::make_unique_for_overwrite<uint8_t[]>(capacity);
-    if (size_ > 0) std::memcpy(bytes.get(), bytes_.get(), size_);
-    bytes_ = std::move(bytes);
-    capacity_ = capacity;
+    if (end <= bytes_.capacity()) return;
+    const uint64_t wanted =
+        bytes_.capacity() == 0 ? std::min(expected_, kMaxReserve) : uint64_t{bytes_.capacity()} * 2;
+    bytes_.reserve(static_cast<std::size_t>(std::max<uint64_t>(end, std::min(wanted, limit_))));
 }
 
 enum class LineResult { Continue, NotARecord, End, Unplaceable };
@@ -146,7 +140,7 @@ public:
     // Adds the summary of skipped records beyond the ones reported singly.
     void SummariseSkips();
     // The image as written: up to the end of the highest record.
-    const ImageBytes& Finish();
+    ImageBytes& Finish();
     // Why a record could not be placed; empty while every record was.
     const std::string& unplaced() const { return unplaced_; }
     // The address of image offset 0.
@@ -274,7 +268,7 @@ void HexImage::SummariseSkips() {
         Warn(std::to_string(recordWarnings_ - kMaxRecordWarnings) + " more records skipped");
 }
 
-const ImageBytes& HexImage::Finish() {
+ImageBytes& HexImage::Finish() {
     SummariseSkips();
     // Overlapping records make the sum of the byte counts the longer one,
     // but never past the largest image a file may make.
@@ -305,13 +299,14 @@ std::string EmptyImageReason(LineResult result, uint64_t lineNumber) {
 
 ConversionReport ReadIntelHex(SourceFile& file, const ImageReadOptions& options, Image& image) {
     ConversionReport report;
-    const std::string source = file.path().string();
-    std::string text;
-    if (!file.ReadAll(text)) {
+    const std::string sourceName = file.path().string();
+    SourceText source;
+    if (!source.Load(file)) {
         report.ok = false;
-        report.error = "cannot read " + source;
+        report.error = "cannot read " + sourceName;
         return report;
     }
+    const std::string_view text = source.text();
     // Contiguous data takes two characters per byte: the likely image size.
     HexImage decoder(options.maxImageBytes, text.size() / 2, report.warnings);
     LineReader lines(text, options.progress);
@@ -319,7 +314,7 @@ ConversionReport ReadIntelHex(SourceFile& file, const ImageReadOptions& options,
     if (options.progress) options.progress(text.size(), text.size());
     if (result == LineResult::Unplaceable) {
         report.ok = false;
-        report.error = source + ": " + decoder.unplaced();
+        report.error = sourceName + ": " + decoder.unplaced();
         return report;
     }
     if (result != LineResult::End) {
@@ -331,10 +326,9 @@ ConversionReport ReadIntelHex(SourceFile& file, const ImageReadOptions& options,
     if (!lines.RestIsBlank())
         decoder.Warn("line " + std::to_string(lines.lineNumber()) +
                      " holds the end-of-file record; everything after it is ignored");
-    const ImageBytes& bytes = decoder.Finish();
+    image.bytes = decoder.Finish().Take();
     image.address = report.imageAddress = decoder.base();
-    image.bytes.assign(bytes.data(), bytes.data() + bytes.size());
-    report.imageSize = bytes.size();
+    report.imageSize = image.bytes.size();
     return report;
 }
 
@@ -355,10 +349,8 @@ char* PutHexRecord(char* out, uint8_t type, uint16_t address, const uint8_t* dat
     out = PutHexByte(out, static_cast<uint8_t>(address >> 8));
     out = PutHexByte(out, static_cast<uint8_t>(address));
     out = PutHexByte(out, type);
-    for (std::size_t i = 0; i < count; ++i) {
-        out = PutHexByte(out, data[i]);
-        sum = static_cast<uint8_t>(sum + data[i]);
-    }
+    for (std::size_t i = 0; i < count; ++i) sum = static_cast<uint8_t>(sum + data[i]);
+    out = PutHexBytes(out, data, count);
     out = PutHexByte(out, static_cast<uint8_t>(-sum));
     *out++ = '\r';
     *out++ = '\n';

@@ -120,6 +120,30 @@ inline char* PutHexByte(char* out, uint8_t byte) {
     return out + 2;
 }
 
+// Writes the digits of `count` bytes at `out`, four bytes to one word at a
+// time, and returns the position after them.
+inline char* PutHexBytes(char* out, const uint8_t* bytes, std::size_t count) {
+    using hex_words::EachByte;
+    std::size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; i + 4 <= count; i += 4) {
+            uint32_t four;
+            std::memcpy(&four, bytes + i, 4);
+            // Each byte into its own 16-bit lane, then its high nibble into
+            // the lane's first character and its low nibble into the second.
+            uint64_t lanes = four;
+            lanes = (lanes | lanes << 16) & 0x0000FFFF0000FFFFu;
+            lanes = (lanes | lanes << 8) & 0x00FF00FF00FF00FFu;
+            const uint64_t nibbles = (lanes >> 4 & 0x000F000F000F000Fu) | (lanes & 0x000F000F000F000Fu) << 8;
+            const uint64_t letters = (nibbles + EachByte(0x80 - 10)) >> 7 & EachByte(1);  // nibble of 10 or more
+            const uint64_t text = nibbles + EachByte('0') + letters * ('A' - '0' - 10);
+            std::memcpy(out + 2 * i, &text, 8);
+        }
+    }
+    for (; i < count; ++i) std::memcpy(out + 2 * i, kHexPairs.pairs[bytes[i]], 2);
+    return out + 2 * count;
+}
+
 // "0x" and `digits` upper-case digits, for messages.
 inline std::string HexAddressText(uint64_t value, int digits) {
     std::string text = "0x";

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/buffer/hex_digits.h"
+#include "core/buffer/source_text.h"
 
 namespace tq {
 namespace {
@@ -124,14 +125,15 @@ bool IsDataRecord(const Record& record) { return record.type >= 1 && record.type
 // at the lowest address and names the first record that does not fit.
 ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Image& image) {
     ConversionReport report;
-    const std::string source = file.path().string();
-    std::string text;
-    if (!file.ReadAll(text)) {
+    const std::string sourceName = file.path().string();
+    SourceText source;
+    if (!source.Load(file)) {
         report.ok = false;
-        report.error = "cannot read " + source;
+        report.error = "cannot read " + sourceName;
         return report;
     }
-    RecordWalk walk(text, source);
+    const std::string_view text = source.text();
+    RecordWalk walk(text, sourceName);
     std::vector<uint8_t>& bytes = image.bytes;
     bytes.reserve(static_cast<std::size_t>(std::min<uint64_t>(text.size() / 2, options.maxImageBytes)));
     uint64_t dataRecords = 0, placed = 0, base = UINT64_MAX, end = 0;
@@ -217,10 +219,8 @@ char* PutSrecRecord(char* out, int type, int addressBytes, uint64_t address, con
         out = PutHexByte(out, byte);
         sum = static_cast<uint8_t>(sum + byte);
     }
-    for (std::size_t i = 0; i < count; ++i) {
-        out = PutHexByte(out, data[i]);
-        sum = static_cast<uint8_t>(sum + data[i]);
-    }
+    for (std::size_t i = 0; i < count; ++i) sum = static_cast<uint8_t>(sum + data[i]);
+    out = PutHexBytes(out, data, count);
     out = PutHexByte(out, static_cast<uint8_t>(~sum));
     *out++ = '\r';
     *out++ = '\n';
