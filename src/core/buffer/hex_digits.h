@@ -82,8 +82,10 @@ inline void DecodeHexDigits(const char* text, std::size_t count, uint8_t* out) {
 }
 
 // Checks and decodes in one go: false when a character is no hex digit, and
-// then the bytes at `out` are of no use.
-inline bool ReadHexBytes(const char* text, std::size_t count, uint8_t* out) {
+// then the bytes at `out` are of no use. `readable` characters from `text`
+// may be looked at (at least 2 * count): the last few digits are then read
+// as a whole word too.
+inline bool ReadHexBytes(const char* text, std::size_t count, uint8_t* out, std::size_t readable = 0) {
     using namespace hex_words;
     bool all = true;
     std::size_t i = 0;
@@ -93,7 +95,15 @@ inline bool ReadHexBytes(const char* text, std::size_t count, uint8_t* out) {
         StoreBytes(DecodeWord(word), 4, out + i);
     }
     if (i < count) {
-        const uint64_t word = LoadPartialWord(text + 2 * i, 2 * (count - i));
+        const std::size_t length = 2 * (count - i);
+        uint64_t word;
+        if (std::endian::native == std::endian::little && 2 * i + 8 <= readable) {
+            // The characters past the digits read as '0'.
+            const uint64_t kept = ~uint64_t{0} >> (64 - 8 * length);
+            word = (LoadWord(text + 2 * i) & kept) | (EachByte('0') & ~kept);
+        } else {
+            word = LoadPartialWord(text + 2 * i, length);
+        }
         all &= IsHexWord(word);
         StoreBytes(DecodeWord(word), count - i, out + i);
     }

@@ -30,7 +30,8 @@ struct Record {
 };
 
 // Checks one line and reads its type and address; false with `why` when it is no sound record.
-bool ReadRecord(std::string_view line, Record& record, std::string& why) {
+// `readable` characters from the line's start may be looked at.
+bool ReadRecord(std::string_view line, std::size_t readable, Record& record, std::string& why) {
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
     if (line.size() < 4 || (line[0] != 'S' && line[0] != 's')) {
         why = "not an S-record";
@@ -46,7 +47,7 @@ bool ReadRecord(std::string_view line, Record& record, std::string& why) {
     // No sound record has more than 256 bytes; a longer line is checked for
     // its digits first, so that a wrong character is named before the length.
     const bool hex = pairs > sizeof record.bytes ? AllHexDigits(line.data() + 2, pairs)
-                                                 : ReadHexBytes(line.data() + 2, pairs, bytes);
+                                                 : ReadHexBytes(line.data() + 2, pairs, bytes, readable - 2);
     if (!hex) {
         why = "non-hex character";
         return false;
@@ -98,7 +99,7 @@ public:
             }
             Record record;
             std::string why;
-            if (!ReadRecord(line, record, why) || !use(record, lineNumber, why)) {
+            if (!ReadRecord(line, text_.size() - (position - length - 1), record, why) || !use(record, lineNumber, why)) {
                 report.ok = false;
                 report.error = source_ + ": line " + std::to_string(lineNumber) + ": " + why;
                 return false;
