@@ -16,7 +16,7 @@ ConversionReport ReadCap(SourceFile& file, const ImageReadOptions& options, Imag
 
 namespace {
 
-constexpr std::size_t kTextBlockSize = std::size_t{4} << 20;
+constexpr std::size_t kTextBlockSize = std::size_t{256} << 10;
 
 // A binary file is the image itself, from address 0.
 ConversionReport ReadBinary(SourceFile& file, const ImageReadOptions& options, Image& image) {
