@@ -38,13 +38,13 @@ bool TakesFile(ChipCommand command) {
 
 OperationOutcome RunHandler(Session& session, ChipCommand command) {
     switch (command) {
-        case ChipCommand::Erase: return sbEraseClick(session.Operation);
-        case ChipCommand::BlankCheck: return sbBlankCheckClick(session.Operation);
-        case ChipCommand::Write: return sbWriteClick(session.Operation);
-        case ChipCommand::Read: return sbReadClick(session.Operation);
-        case ChipCommand::Verify: return sbVerifyClick(session.Operation);
-        case ChipCommand::Auto: return sbAutoClick(session.Operation);
-        case ChipCommand::SelfCheck: return MenuSelfCheckClick(session.Operation);
+        case ChipCommand::Erase: return EraseChip(session.Operation);
+        case ChipCommand::BlankCheck: return CheckBlank(session.Operation);
+        case ChipCommand::Write: return WriteImage(session.Operation);
+        case ChipCommand::Read: return ReadChip(session.Operation);
+        case ChipCommand::Verify: return VerifyChip(session.Operation);
+        case ChipCommand::Auto: return RunAutoSequence(session.Operation);
+        case ChipCommand::SelfCheck: return RunSelfCheck(session.Operation);
         case ChipCommand::Detect: break;
     }
     return OperationOutcome::Failed;

@@ -86,7 +86,7 @@ void ListChips(CliContext& context, const ChipsOptions& options) {
     const int32_t language = session.Texts.Language;
     if (!options.type.empty() && ChipTypeCode(options.type) == 0) {
         bool known = false;
-        for (std::string_view type : kChipTypeTexts) known = known || SameText(type, options.type);
+        for (const ChipFamily& family : ChipFamilies()) known = known || SameText(family.name, options.type);
         if (!known) {
             context.Fail(Triplet(language, "未知的芯片类型: ", "未知的晶片類型: ", "unknown chip type: ") +
                          options.type);

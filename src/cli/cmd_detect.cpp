@@ -43,7 +43,7 @@ void RunDetect(CliContext& context, bool json) {
     if (!ConnectForCommand(context)) return;
     if (!context.options.chip.empty() && !SelectGivenChip(context)) return;
 
-    const DetectResult result = sbDetectClick(session);
+    const DetectResult result = DetectChip(session);
     switch (result.status) {
         case DetectStatus::Selected:
             if (json)

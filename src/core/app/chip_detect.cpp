@@ -11,10 +11,11 @@
 namespace tq {
 namespace {
 
-constexpr uint8_t kEeprom24Family = 0x24;
-
-bool ReselectsOnFailure(ChipType type) {
-    return type == ChipType::Eeprom25 || type == ChipType::Eeprom93 || type == ChipType::Eeprom95;
+// The family of a chip that answers with its family byte only.
+const ChipFamily* FamilyAnsweringOnly(uint8_t idByte) {
+    for (const ChipFamily& family : ChipFamilies())
+        if (family.familyIdByte != 0 && family.familyIdByte == idByte) return &family;
+    return nullptr;
 }
 
 void ShowDetectError(Session& session) {
@@ -45,19 +46,19 @@ DetectResult Detect(Session& session, bool fromFrame) {
     const CommandResult read = ReadChipId(session.Device.Link, id, errorByte, unused);
     if (read != CommandResult::Ok || (!fromFrame && errorByte != 0)) {
         // These chips answer no ID; their parameters go to the programmer again.
-        if (ReselectsOnFailure(ChipTypeOf(session.Chip.PrjInfo))) ApplyChipName(session);
+        if (FamilyOf(session.Chip.PrjInfo).reselectsAfterFailedDetect) ApplyChipName(session);
         if (!fromFrame) ShowDetectError(session);
         return result;
     }
     result.id = ChipIdKey(id);
 
-    if (static_cast<uint8_t>(id >> 24) == kEeprom24Family) {
-        // A 24-series EEPROM tells its family only.
+    if (const ChipFamily* family = FamilyAnsweringOnly(static_cast<uint8_t>(id >> 24))) {
+        // The chip tells its family only.
         if (!fromFrame) {
             ShowDetectError(session);
             return result;
         }
-        if (!FindListItem(session, ChipList::Type, "24 EEPROM")) {
+        if (!FindListItem(session, ChipList::Type, std::string(family->name))) {
             result.status = DetectStatus::NotInLists;
             return result;
         }
@@ -80,7 +81,7 @@ DetectResult Detect(Session& session, bool fromFrame) {
 
     const ChipRow& first = result.candidates.front();
     session.Views.chipFrame->SetDetectEnabled(fromFrame ? DetectButton::Frame : DetectButton::Main,
-                                              DetectSupported(first.ChipType));
+                                              FamilyNamed(first.ChipType).detects);
     result.status = DetectStatus::NotInLists;
     if (!FindListItem(session, ChipList::Type, first.ChipType)) return result;
     if (result.candidates.size() >= 2) {
@@ -104,8 +105,8 @@ DetectResult Detect(Session& session, bool fromFrame) {
 
 std::string ChipIdKey(uint32_t id) { return HexText(id & 0xFFFFFF, 6); }
 
-DetectResult sbDetectClick(Session& session) { return Detect(session, false); }
+DetectResult DetectChip(Session& session) { return Detect(session, false); }
 
-DetectResult sbChipDetectClick(Session& session) { return Detect(session, true); }
+DetectResult DetectChipFromFrame(Session& session) { return Detect(session, true); }
 
 }  // namespace tq

@@ -34,9 +34,9 @@ std::string ChipIdKey(uint32_t id);
 
 // The main window's detect command (tool button sbDetect, menu MenuChipDetect):
 // reports in status panel 0 and message boxes.
-DetectResult sbDetectClick(Session& session);
+DetectResult DetectChip(Session& session);
 // The frame's detect button: shows nothing, ignores the error byte, and takes
 // a 24-series family byte as the first 24 EEPROM of the first maker.
-DetectResult sbChipDetectClick(Session& session);
+DetectResult DetectChipFromFrame(Session& session);
 
 }  // namespace tq

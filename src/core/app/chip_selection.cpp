@@ -70,11 +70,9 @@ void NewChipBuffer(Session& session, uint32_t capacity) {
     session.Device.DevInf.FailCount = 0;
 }
 
-bool DetectSupported(const std::string& type) { return type == "SPI FLASH" || type == "45 EEPROM"; }
-
 void ApplyChipType(Session& session) {
     const std::string type = session.Window.ChipFrame.type.text;
-    session.Views.chipFrame->SetDetectEnabled(DetectButton::Frame, DetectSupported(type));
+    session.Views.chipFrame->SetDetectEnabled(DetectButton::Frame, FamilyNamed(type).detects);
     FillManufacturerList(session, type);
     SelectFirst(session, ChipList::Manufacturer);
     FillNameList(session, type, session.Window.ChipFrame.manufacturer.text);
@@ -142,19 +140,19 @@ void SendChipSelection(Session& session) {
                                                   prj.ChipPara1, prj.PageSize, prj.Capacity});
 }
 
-bool cmbChipTypeChange(Session& session) {
+bool ChooseChipType(Session& session) {
     if (Refused(session)) return false;
     ApplyChipType(session);
     return true;
 }
 
-bool cmbDownChipManufChange(Session& session) {
+bool ChooseMaker(Session& session) {
     if (Refused(session)) return false;
     ManufacturerChanged(session);
     return true;
 }
 
-bool cmbDownChipNameChange(Session& session) {
+bool ChooseChipName(Session& session) {
     if (Refused(session, &session.Window.ChipFrame.name.text)) return false;
     ApplyChipName(session);
     return true;
@@ -239,7 +237,7 @@ ChipRestore RestoreLastChip(Session& session) {
     if (rows.empty()) return ChipRestore::NoRow;
     const ChipRow& row = rows.front();
     if (!FindListItem(session, ChipList::Type, row.ChipType)) return ChipRestore::TypeNotListed;
-    session.Views.chipFrame->SetDetectEnabled(DetectButton::Frame, DetectSupported(row.ChipType));
+    session.Views.chipFrame->SetDetectEnabled(DetectButton::Frame, FamilyNamed(row.ChipType).detects);
     FillManufacturerList(session, row.ChipType);
     if (!FindListItem(session, ChipList::Manufacturer, row.ManufName)) return ChipRestore::ManufacturerNotListed;
     FillNameList(session, row.ChipType, row.ManufName, false);

@@ -22,9 +22,9 @@ class ChipDatabase;
 class Session;
 
 // The change handlers, each working on its list's current text.
-bool cmbChipTypeChange(Session& session);
-bool cmbDownChipManufChange(Session& session);
-bool cmbDownChipNameChange(Session& session);
+bool ChooseChipType(Session& session);
+bool ChooseMaker(Session& session);
+bool ChooseChipName(Session& session);
 
 // A person picks item `index` of a list, or types `text` into it; the list's
 // change handler runs with the new text.
@@ -78,8 +78,6 @@ bool PutChipInFrame(Session& session, const std::string& type, const std::string
 void ApplyChipType(Session& session);
 // The name change handler's steps for the name list's current text.
 void ApplyChipName(Session& session);
-// sbChipDetect is usable for "SPI FLASH" and "45 EEPROM" chips only.
-bool DetectSupported(const std::string& type);
 
 // Start-up: brings back the chip last selected (PrjInfo.ChipName) through
 // the frame, as a new chip, so its buffer is created.

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/base/chip_type.h"
+#include "core/base/chip_family.h"
 
 namespace tq {
 
@@ -45,5 +45,7 @@ struct Prj_Info_Struct {
 };
 
 inline ChipType ChipTypeOf(const Prj_Info_Struct& prj) { return static_cast<ChipType>(prj.ChipTypeCode); }
+// The rules of the selected chip's family.
+inline const ChipFamily& FamilyOf(const Prj_Info_Struct& prj) { return FamilyOfCode(prj.ChipTypeCode); }
 
 }  // namespace tq

@@ -7,7 +7,7 @@
 
 namespace tq {
 
-OperationOutcome sbAutoClick(OperationContext& operation) {
+OperationOutcome RunAutoSequence(OperationContext& operation) {
     OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
@@ -41,7 +41,7 @@ OperationOutcome sbAutoClick(OperationContext& operation) {
     if (prj.Erase) {
         const uint32_t eraseStart = operation.clock().TickCount();
         Indicate(operation, IndicatorCode::Working);
-        result = EraseChip(operation, channel);
+        result = EraseOnChannel(operation, channel);
         const uint32_t eraseElapsed = ElapsedSince(operation, eraseStart);
         Indicate(operation, result == kOpSuccess ? IndicatorCode::Passed : IndicatorCode::Failed);
         if (result != kOpSuccess) {
@@ -52,7 +52,7 @@ OperationOutcome sbAutoClick(OperationContext& operation) {
         }
     }
     if (prj.Write) {
-        result = WriteChip(operation, channel);
+        result = WriteOnChannel(operation, channel);
         if (result != kOpSuccess) {
             ++device.FailCount;
             return OperationOutcome::Failed;
@@ -61,7 +61,7 @@ OperationOutcome sbAutoClick(OperationContext& operation) {
     if (prj.Verify) {
         Indicate(operation, IndicatorCode::Working);
         ShowStatus(operation, StatusLine(operation.clock(), operation.Texts.DevLanguage.LogChipVerifyChip));
-        result = VerifyChip(operation, channel);
+        result = VerifyOnChannel(operation, channel);
         Indicate(operation, result == kOpSuccess ? IndicatorCode::Passed : IndicatorCode::Failed);
     }
 
@@ -84,26 +84,32 @@ OperationOutcome sbAutoClick(OperationContext& operation) {
     return result == kOpSuccess ? OperationOutcome::Succeeded : OperationOutcome::Failed;
 }
 
-AutoSelDialog MenuAutoSelClick(OperationContext& operation, const LanguageTextLookup& lookup) {
+AutoSelDialog DescribeAutoOptions(const Prj_Info_Struct& prj, const LanguageTextLookup& lookup) {
     auto text = [&](const char* key, const char* fallback) { return lookup("AutoSel", key, fallback); };
-    const Prj_Info_Struct& prj = operation.Chip.PrjInfo;
     AutoSelDialog dialog;
     dialog.title = text("AutoSelTitle", "自动选项");
     dialog.idCheckCaption = text("AutoSelIDCheck", "ID校验");
     dialog.eraseCaption = text("AutoSelErase", "擦除");
     dialog.writeCaption = text("AutoSelWrite", "写入");
     dialog.verifyCaption = text("AutoSelVerify", "校验");
-    dialog.idCheck = prj.IdCheck != 0;
-    dialog.erase = prj.Erase != 0;
-    dialog.write = prj.Write != 0;
-    dialog.verify = prj.Verify != 0;
+    const AutoSteps steps = AutoStepsOf(prj);
+    dialog.idCheck = steps.idCheck;
+    dialog.erase = steps.erase;
+    dialog.write = steps.write;
+    dialog.verify = steps.verify;
     return dialog;
 }
 
-void chkAutoSelIdCheckClick(OperationContext& operation, bool checked) { operation.Chip.PrjInfo.IdCheck = checked ? 1 : 0; }
-void chkAutoSelEraseClick(OperationContext& operation, bool checked) { operation.Chip.PrjInfo.Erase = checked ? 1 : 0; }
-void chkAutoSelWriteClick(OperationContext& operation, bool checked) { operation.Chip.PrjInfo.Write = checked ? 1 : 0; }
-void chkAutoSelVerifyClick(OperationContext& operation, bool checked) { operation.Chip.PrjInfo.Verify = checked ? 1 : 0; }
+AutoSteps AutoStepsOf(const Prj_Info_Struct& prj) {
+    return {prj.IdCheck != 0, prj.Erase != 0, prj.Write != 0, prj.Verify != 0};
+}
+
+void SetAutoSteps(Prj_Info_Struct& prj, const AutoSteps& steps) {
+    prj.IdCheck = steps.idCheck ? 1 : 0;
+    prj.Erase = steps.erase ? 1 : 0;
+    prj.Write = steps.write ? 1 : 0;
+    prj.Verify = steps.verify ? 1 : 0;
+}
 
 std::string AutoCounterText(const Dev_Inf_Struct& device) {
     return "Suc:" + std::to_string(device.SuccessCount) + "  Fal:" + std::to_string(device.FailCount);

@@ -8,7 +8,7 @@
 
 namespace tq {
 
-std::optional<HardInfoTexts> MenuHardInfoClick(OperationContext& operation) {
+std::optional<HardInfoTexts> ReadHardwareInfo(OperationContext& operation) {
     if (!RequireConnected(operation)) return std::nullopt;
     const Dev_Inf_Struct& device = operation.Device.DevInf;
     const LanguageFile file(operation.Texts);
@@ -22,7 +22,7 @@ std::optional<HardInfoTexts> MenuHardInfoClick(OperationContext& operation) {
     return info;
 }
 
-OperationOutcome MenuSelfCheckClick(OperationContext& operation) {
+OperationOutcome RunSelfCheck(OperationContext& operation) {
     OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;

@@ -76,7 +76,7 @@ void ShowProgressFailure(OperationContext& operation, const std::string& label) 
     progress.SetLabelText(label);
 }
 
-bool sbStopClick(OperationContext& operation) {
+bool RequestStop(OperationContext& operation) {
     if (!operation.Busy.Running) return false;
     operation.Busy.StopRequest = 1;
     return true;

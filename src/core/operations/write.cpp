@@ -10,7 +10,7 @@ namespace tq {
 
 namespace {
 constexpr uint32_t kGeneralBlock = 2048;
-constexpr uint32_t kSwdBlock = 1024;
+constexpr uint32_t kFixedBlock = 1024;
 
 int WriteFailed(OperationContext& operation) {
     ShowStatus(operation, StatusLine(operation.clock(), operation.Texts.DevLanguage.LogChipWriteCommError));
@@ -20,14 +20,14 @@ int WriteFailed(OperationContext& operation) {
 }  // namespace
 
 uint32_t WriteBlockSize(const Prj_Info_Struct& prj) {
-    if (ChipTypeOf(prj) == ChipType::Eeprom45 && prj.PageSize != 0) return prj.PageSize;
-    if (ChipTypeOf(prj) == ChipType::SwdArm) return kSwdBlock;
+    switch (FamilyOf(prj).writeBlocks) {
+    case WriteBlocks::OnePage:
+        if (prj.PageSize != 0) return prj.PageSize;
+        break;
+    case WriteBlocks::Fixed1024: return kFixedBlock;
+    case WriteBlocks::UpTo2048: break;
+    }
     return std::min(prj.Capacity, kGeneralBlock);
-}
-
-bool PacedWrite(ChipType type) {
-    return type == ChipType::Eeprom24 || type == ChipType::Eeprom25 || type == ChipType::Eeprom93 ||
-           type == ChipType::Eeprom95;
 }
 
 uint32_t WriteLength(const OperationContext& operation) {
@@ -71,7 +71,7 @@ int StreamWrite(OperationContext& operation, uint8_t channel, ChipType chipType)
     const uint32_t start = operation.clock().TickCount();
     const uint32_t block = WriteBlockSize(prj);
     const uint32_t length = WriteLength(operation);
-    const bool paced = PacedWrite(chipType);
+    const bool paced = FamilyOf(chipType).pacedWrite;
 
     SendWriteHeader(link, channel, chipType, prj.RamStartAddr, length, static_cast<uint16_t>(block));
     operation.Views.progress->SetMaximum(length);
@@ -109,7 +109,7 @@ int StreamWrite(OperationContext& operation, uint8_t channel, ChipType chipType)
     return kOpSuccess;
 }
 
-int WriteChip(OperationContext& operation, uint8_t channel) {
+int WriteOnChannel(OperationContext& operation, uint8_t channel) {
     Indicate(operation, IndicatorCode::Working);
     if (StreamWrite(operation, channel, ChipTypeOf(operation.Chip.PrjInfo)) != kOpSuccess) {
         Indicate(operation, IndicatorCode::Failed);
@@ -119,13 +119,13 @@ int WriteChip(OperationContext& operation, uint8_t channel) {
     return kOpSuccess;
 }
 
-OperationOutcome sbWriteClick(OperationContext& operation) {
+OperationOutcome WriteImage(OperationContext& operation) {
     OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
     if (const OperationOutcome image = CheckImageFitsChip(operation); image != OperationOutcome::Succeeded) return image;
     if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
-    const int result = WriteChip(operation, operation.Chip.PrjInfo.ChannelSelector);
+    const int result = WriteOnChannel(operation, operation.Chip.PrjInfo.ChannelSelector);
     Indicate(operation, IndicatorCode::Finished);
     return result == kOpSuccess ? OperationOutcome::Succeeded : OperationOutcome::Failed;
 }
