@@ -38,10 +38,10 @@ enum class SimWriteTime : uint8_t {
 
 struct ChipFamily {
     ChipType type = ChipType::None;
-    std::string_view name;  // as the chip database stores it
+    std::string_view name{};  // as the chip database stores it
 
-    TransferBlock readBlock;
-    TransferBlock verifyBlock;
+    TransferBlock readBlock{};
+    TransferBlock verifyBlock{};
     uint32_t readPause10us = 0;  // after every read block
 
     WriteBlocks writeBlocks = WriteBlocks::UpTo2048;
@@ -55,7 +55,7 @@ struct ChipFamily {
     uint8_t familyIdByte = 0;           // the ID's top byte when the chip names only its family
 
     uint16_t projectCode = 0;           // the type code an offline project stores
-    std::string_view projectAlias;      // a further type text the stand-alone mode knows for it
+    std::string_view projectAlias{};    // a further type text the stand-alone mode knows for it
     bool onM500 = true;                 // the M500 platform offers the family
 
     bool simProgramsLikeFlash = false;  // programming only clears bits

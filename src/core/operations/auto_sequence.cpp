@@ -1,5 +1,6 @@
 #include "core/operations/auto_sequence.h"
 
+#include "core/texts/text_catalogue.h"
 #include "core/operations/erase_blank.h"
 #include "core/operations/read_verify.h"
 #include "core/operations/write.h"
@@ -18,9 +19,7 @@ OperationOutcome RunAutoSequence(OperationContext& operation) {
     const int language = operation.Texts.Language;
     if (!prj.Erase && !prj.Write && !prj.Verify) {
         // No step would run: say so rather than give a verdict about nothing.
-        ShowStatus(operation, StatusLine(operation.clock(), Triplet(language, "自动烧录：没有选择任何操作步骤！",
-                                                         "自動燒錄：沒有選擇任何操作步驟！",
-                                                         "Auto Operation: no step selected!")));
+        ShowStatus(operation, StatusLine(operation.clock(), Text(language, TextId::AutoRunNoStep)));
         return OperationOutcome::NothingSelected;
     }
     // Nothing is erased for an image that could not be written or verified.
@@ -67,7 +66,7 @@ OperationOutcome RunAutoSequence(OperationContext& operation) {
 
     const Dev_Language_Struct& texts = operation.Texts.DevLanguage;
     const std::string line =
-        StatusLine(operation.clock(), Triplet(language, "自动烧录", "自動燒錄", "Auto Operation ") +
+        StatusLine(operation.clock(), Text(language, TextId::AutoRunTitle) +
                                 (result == kOpSuccess ? texts.LogStaSuccess : texts.LogStaError) +
                                 texts.LogOperatTimeTitle + FormatSeconds(ElapsedSince(operation, start)) +
                                 texts.LogOperatTime);

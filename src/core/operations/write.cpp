@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/texts/text_catalogue.h"
 #include "core/base/number_text.h"
 #include "core/device/commands.h"
 #include "core/operations/operation_context.h"
@@ -44,8 +45,7 @@ OperationOutcome CheckImageFitsChip(OperationContext& operation) {
         return outcome;
     };
     if (length == 0) {
-        return refuse(Triplet(language, "缓冲区中没有数据，没有发送任何内容。", "緩衝區中沒有資料，沒有傳送任何內容。",
-                              "The buffer holds no data; nothing was sent."),
+        return refuse(Text(language, TextId::BufferEmptyNothingSent),
                       OperationOutcome::NoData);
     }
     const Prj_Info_Struct& prj = operation.Chip.PrjInfo;
@@ -54,14 +54,8 @@ OperationOutcome CheckImageFitsChip(OperationContext& operation) {
     // A chip would wrap round and overwrite its first bytes: refuse instead.
     const std::string excess = std::to_string(end - prj.Capacity);
     const std::string where = "0x" + HexText(prj.RamStartAddr, 1);
-    return refuse(Triplet(language,
-                          "数据超出芯片末尾 " + excess + " 字节（起始地址 " + where + "，" + std::to_string(length) +
-                              " 字节，芯片 " + std::to_string(prj.Capacity) + " 字节），没有发送任何内容。",
-                          "資料超出晶片末尾 " + excess + " 位元組（起始位址 " + where + "，" + std::to_string(length) +
-                              " 位元組，晶片 " + std::to_string(prj.Capacity) + " 位元組），沒有傳送任何內容。",
-                          excess + (end - prj.Capacity == 1 ? " byte does" : " bytes do") + " not fit the chip (start " +
-                              where + ", " + std::to_string(length) +
-                              " bytes, chip " + std::to_string(prj.Capacity) + " bytes); nothing was sent."),
+    const TextId id = end - prj.Capacity == 1 ? TextId::ImageOneByteBeyondChip : TextId::ImageBeyondChip;
+    return refuse(Text(language, id, {excess, where, std::to_string(length), std::to_string(prj.Capacity)}),
                   OperationOutcome::DoesNotFit);
 }
 

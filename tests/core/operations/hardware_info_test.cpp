@@ -50,7 +50,7 @@ TEST(SelfCheck, RunsThreeSecondsOfProgressAndSaysSuccessOnlyWhenTheProgrammerAns
     } cases[] = {
         {0, true, "设备正在自检...", "自检完成，设备正常"},
         {1, true, "設備正在自檢...", "自檢完成，設備正常."},
-        {2, true, "Device self-testing...", "Device self-test success."},
+        {2, true, "Device self-testing...", "Device self-test passed."},
         {2, false, "Device self-testing...", "Device self-test failed: the programmer does not answer."},
     };
     for (const auto& c : cases) {

@@ -42,8 +42,8 @@ TEST(OperationPreconditions, WithoutAProgrammerEveryCommandWarnsInItsLanguageAnd
     } languages[] = {
         {0, "没有设备连接！\r请检查确认！"},
         {1, "燒錄器沒有鏈接！\r請檢查確認！"},
-        {2, "The programmer has not been connected！\rPlease check it！"},
-        {7, "The programmer has not been connected！\rPlease check it！"},
+        {2, "The programmer is not connected!\rPlease check it!"},
+        {7, "The programmer is not connected!\rPlease check it!"},
     };
     for (const auto& language : languages) {
         for (const Handler& handler : kHandlers) {
@@ -67,7 +67,7 @@ TEST(OperationPreconditions, AnEmptySocketEndsTheCommandWithTheNoChipLine) {
     } languages[] = {
         {0, "10:42:07 没有芯片放入，请确认！"},
         {1, "10:42:07 沒有放入晶片，請確認！"},
-        {2, "10:42:07 No chips founded,Please check it！"},
+        {2, "10:42:07 No chip found. Please check it!"},
     };
     const Handler handlers[] = {{"erase", EraseChip}, {"write", WriteImage}, {"read", ReadChip},
                                 {"verify", VerifyChip}, {"auto", RunAutoSequence}};
