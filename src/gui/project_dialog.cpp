@@ -6,7 +6,6 @@
 #include <QTextCursor>
 
 #include "core/texts/language.h"
-#include "gui/gui_thread.h"
 
 namespace tq::gui {
 namespace {
@@ -31,7 +30,7 @@ void SetItems(QComboBox* box, const QStringList& items) {
 }  // namespace
 
 ProjectDialog::ProjectDialog(OperationContext& context, bool& chipFrameInDialog, QWidget* parent)
-    : QDialog(parent), editor_(context, *this, chipFrameInDialog) {
+    : QDialog(parent), editor_(context, logFromWorker_, chipFrameInDialog) {
     setObjectName("TfrmProject");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     auto* column = new QVBoxLayout(this);
@@ -180,62 +179,62 @@ void ProjectDialog::Retranslate(int language) {
     projectName_->setPlaceholderText(T(language, "工程名称", "工程名稱", "Project name"));
 }
 
-ProjectForm ProjectDialog::Form() const {
-    ProjectForm form;
-    form.editPrjName = projectName_->text().toStdString();
-    form.cmbDownMethod = method_->currentIndex();
-    form.chkPrjIdCheck = idCheck_->isChecked();
-    form.chkPrjErase = erase_->isChecked();
-    form.chkPrjWrite = write_->isChecked();
-    form.chkPrjVerify = verify_->isChecked();
-    form.chkAutoSN = autoSerial_->isChecked();
-    form.cmbSNBytes = serialBytes_->currentIndex();
-    form.cmbSNEndian = serialEndian_->currentIndex();
-    form.lbeSnAddr = serialAddress_->text().toStdString();
-    form.lbeSnValue = serialValue_->text().toStdString();
-    form.chkProTimes = limit_->isChecked();
-    form.editProTimes = limitCount_->text().toStdString();
-    return form;
+ProjectPlan ProjectDialog::Plan() const {
+    ProjectPlan plan;
+    plan.name = projectName_->text().toStdString();
+    const int method = method_->currentIndex();  // manual, automatic, machine; none counts as manual
+    plan.method = method == 1 ? DownloadMethod::Automatic : method == 2 ? DownloadMethod::Machine : DownloadMethod::Manual;
+    plan.idCheck = idCheck_->isChecked();
+    plan.erase = erase_->isChecked();
+    plan.write = write_->isChecked();
+    plan.verify = verify_->isChecked();
+    plan.serialNumbers = autoSerial_->isChecked();
+    const int bytes = serialBytes_->currentIndex();  // "1Byte", "2Byte", "4Byte"; none shows "4Byte"
+    plan.serialBytes = bytes == 0 ? 1 : bytes == 1 ? 2 : 4;
+    plan.serialLittleEndian = serialEndian_->currentIndex() == 1;
+    plan.serialAddress = serialAddress_->text().toStdString();
+    plan.serialValue = serialValue_->text().toStdString();
+    plan.countLimited = limit_->isChecked();
+    plan.countLimit = limitCount_->text().toStdString();
+    return plan;
 }
 
-void ProjectDialog::ShowSteps(const ProjectForm& form) {
-    idCheck_->setChecked(form.chkPrjIdCheck);
-    erase_->setChecked(form.chkPrjErase);
-    write_->setChecked(form.chkPrjWrite);
-    verify_->setChecked(form.chkPrjVerify);
+void ProjectDialog::ShowSteps(const ProjectPlan& plan) {
+    idCheck_->setChecked(plan.idCheck);
+    erase_->setChecked(plan.erase);
+    write_->setChecked(plan.write);
+    verify_->setChecked(plan.verify);
 }
 
 void ProjectDialog::SetProjectName(const std::string& name) { projectName_->setText(QString::fromStdString(name)); }
 
 void ProjectDialog::Clear() {
-    PostTo(this, [this] { log_->clear(); });
+    log_->clear();
 }
 
 void ProjectDialog::AppendLine(const std::string& text, LogColour colour) {
-    PostTo(this, [this, line = QString::fromStdString(text), colour] {
-        QTextCursor cursor(log_->document());
-        cursor.movePosition(QTextCursor::End);
-        if (!log_->document()->isEmpty()) cursor.insertBlock();
-        QTextCharFormat format;
-        format.setForeground(ColourOf(colour, palette()));
-        cursor.insertText(line, format);
-        log_->setTextCursor(cursor);
-        log_->ensureCursorVisible();
-        log_->setFocus();
-    });
+    QTextCursor cursor(log_->document());
+    cursor.movePosition(QTextCursor::End);
+    if (!log_->document()->isEmpty()) cursor.insertBlock();
+    QTextCharFormat format;
+    format.setForeground(ColourOf(colour, palette()));
+    cursor.insertText(QString::fromStdString(text), format);
+    log_->setTextCursor(cursor);
+    log_->ensureCursorVisible();
+    log_->setFocus();
 }
 
 void ProjectDialog::StatusPanels::SetPanelText(int panel, const std::string& text) {
     if (panel < 0 || panel > 1) return;
-    PostTo(&dialog_, [this, panel, t = QString::fromStdString(text)] { dialog_.panels_[panel]->setText(t); });
+    dialog_.panels_[panel]->setText(QString::fromStdString(text));
 }
 
 void ProjectDialog::Bar::SetMaximum(uint32_t maximum) {
-    PostTo(&dialog_, [this, maximum] { dialog_.bar_->setMaximum(static_cast<int>(std::min<uint32_t>(maximum, INT32_MAX))); });
+    dialog_.bar_->setMaximum(static_cast<int>(std::min<uint32_t>(maximum, INT32_MAX)));
 }
 
 void ProjectDialog::Bar::SetPosition(uint32_t position) {
-    PostTo(&dialog_, [this, position] { dialog_.bar_->setValue(static_cast<int>(std::min<uint32_t>(position, INT32_MAX))); });
+    dialog_.bar_->setValue(static_cast<int>(std::min<uint32_t>(position, INT32_MAX)));
 }
 
 }  // namespace tq::gui

@@ -1,6 +1,6 @@
 // The firmware update dialog TfrmUpdate: "already in boot mode" check box,
 // start button, the warning not to cut the power, the bar pbIAPProBar and the
-// log memUpdateLog. The update itself is the engine's (btnStartIAPClick); the
+// log memUpdateLog. The update itself is the engine's (UpdateFirmwareFromFolder); the
 // main window runs it on the worker and this dialog shows it.
 #pragma once
 
@@ -27,7 +27,7 @@ public:
     QPlainTextEdit* log() const { return log_; }
     QProgressBar* bar() const { return bar_; }
 
-    // From any thread.
+    // What the update shows (the worker's calls arrive through gui_thread_views).
     void ClearLog() override;
     void AddLogLine(const std::string& line) override;
     void SetBarMaximum(uint32_t maximum) override;

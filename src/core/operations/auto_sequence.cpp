@@ -83,7 +83,7 @@ OperationOutcome RunAutoSequence(OperationContext& operation) {
     return result == kOpSuccess ? OperationOutcome::Succeeded : OperationOutcome::Failed;
 }
 
-AutoSelDialog DescribeAutoOptions(const Prj_Info_Struct& prj, const LanguageTextLookup& lookup) {
+AutoSelDialog DescribeAutoOptions(const OperationOptions& options, const LanguageTextLookup& lookup) {
     auto text = [&](const char* key, const char* fallback) { return lookup("AutoSel", key, fallback); };
     AutoSelDialog dialog;
     dialog.title = text("AutoSelTitle", "自动选项");
@@ -91,7 +91,7 @@ AutoSelDialog DescribeAutoOptions(const Prj_Info_Struct& prj, const LanguageText
     dialog.eraseCaption = text("AutoSelErase", "擦除");
     dialog.writeCaption = text("AutoSelWrite", "写入");
     dialog.verifyCaption = text("AutoSelVerify", "校验");
-    const AutoSteps steps = AutoStepsOf(prj);
+    const AutoSteps steps = AutoStepsOf(options);
     dialog.idCheck = steps.idCheck;
     dialog.erase = steps.erase;
     dialog.write = steps.write;
@@ -99,15 +99,15 @@ AutoSelDialog DescribeAutoOptions(const Prj_Info_Struct& prj, const LanguageText
     return dialog;
 }
 
-AutoSteps AutoStepsOf(const Prj_Info_Struct& prj) {
-    return {prj.IdCheck != 0, prj.Erase != 0, prj.Write != 0, prj.Verify != 0};
+AutoSteps AutoStepsOf(const OperationOptions& options) {
+    return {options.IdCheck != 0, options.Erase != 0, options.Write != 0, options.Verify != 0};
 }
 
-void SetAutoSteps(Prj_Info_Struct& prj, const AutoSteps& steps) {
-    prj.IdCheck = steps.idCheck ? 1 : 0;
-    prj.Erase = steps.erase ? 1 : 0;
-    prj.Write = steps.write ? 1 : 0;
-    prj.Verify = steps.verify ? 1 : 0;
+void SetAutoSteps(OperationOptions& options, const AutoSteps& steps) {
+    options.IdCheck = steps.idCheck ? 1 : 0;
+    options.Erase = steps.erase ? 1 : 0;
+    options.Write = steps.write ? 1 : 0;
+    options.Verify = steps.verify ? 1 : 0;
 }
 
 std::string AutoCounterText(const Dev_Inf_Struct& device) {

@@ -10,7 +10,7 @@ namespace tq {
 
 struct OperationContext;
 struct Dev_Inf_Struct;
-struct Prj_Info_Struct;
+struct OperationOptions;
 
 OperationOutcome RunAutoSequence(OperationContext& operation);
 
@@ -21,15 +21,15 @@ struct AutoSelDialog {
     std::string idCheckCaption, eraseCaption, writeCaption, verifyCaption;
     bool idCheck = false, erase = false, write = false, verify = false;  // the box for IdCheck stays hidden
 };
-AutoSelDialog DescribeAutoOptions(const Prj_Info_Struct& prj, const LanguageTextLookup& lookup);
+AutoSelDialog DescribeAutoOptions(const OperationOptions& options, const LanguageTextLookup& lookup);
 
 // The steps the automatic sequence runs, as the operation record keeps them.
 struct AutoSteps {
     bool idCheck = false, erase = false, write = false, verify = false;
 };
-AutoSteps AutoStepsOf(const Prj_Info_Struct& prj);
+AutoSteps AutoStepsOf(const OperationOptions& options);
 // Takes effect at once (a ticked box of the dialog is stored as 1).
-void SetAutoSteps(Prj_Info_Struct& prj, const AutoSteps& steps);
+void SetAutoSteps(OperationOptions& options, const AutoSteps& steps);
 
 // "Suc:3  Fal:1": the run counters as a front-end may show them.
 std::string AutoCounterText(const Dev_Inf_Struct& device);
