@@ -10,11 +10,11 @@
 #include <ostream>
 
 #include "cli/chip_command.h"
+#include "core/texts/text_catalogue.h"
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "cli/terminal_views.h"
 #include "core/texts/language.h"
-#include "core/texts/text_catalogue.h"
 #include "core/base/number_text.h"
 #include "core/buffer/file_open_save.h"
 #include "core/operations/auto_sequence.h"
@@ -38,15 +38,15 @@ bool TakesFile(ChipCommand command) {
     return command == ChipCommand::Write || command == ChipCommand::Verify || command == ChipCommand::Auto;
 }
 
-OperationOutcome RunHandler(Session& session, ChipCommand command) {
+OperationOutcome RunOperation(OperationContext& operation, ChipCommand command) {
     switch (command) {
-        case ChipCommand::Erase: return sbEraseClick(session.Operation);
-        case ChipCommand::BlankCheck: return sbBlankCheckClick(session.Operation);
-        case ChipCommand::Write: return sbWriteClick(session.Operation);
-        case ChipCommand::Read: return sbReadClick(session.Operation);
-        case ChipCommand::Verify: return sbVerifyClick(session.Operation);
-        case ChipCommand::Auto: return sbAutoClick(session.Operation);
-        case ChipCommand::SelfCheck: return MenuSelfCheckClick(session.Operation);
+        case ChipCommand::Erase: return EraseChip(operation);
+        case ChipCommand::BlankCheck: return CheckBlank(operation);
+        case ChipCommand::Write: return WriteImage(operation);
+        case ChipCommand::Read: return ReadChip(operation);
+        case ChipCommand::Verify: return VerifyChip(operation);
+        case ChipCommand::Auto: return RunAutoSequence(operation);
+        case ChipCommand::SelfCheck: return RunSelfCheck(operation);
         case ChipCommand::Detect: break;
     }
     return OperationOutcome::Failed;
@@ -72,8 +72,7 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     }
     if (start) {
         if (*start >= prj.Capacity) {
-            context.Fail(Triplet(language, "起始地址超出芯片容量：", "起始位址超出晶片容量：",
-                                 "--start lies beyond the end of the chip: ") +
+            context.Fail(Text(language, TextId::CliStartBeyondChip) +
                          context.options.start);
             return;
         }
@@ -83,18 +82,18 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     if (args.noWrite) prj.Write = 0;
     if (args.noVerify) prj.Verify = 0;
 
-    const OperationOutcome outcome = RunHandler(session, command);
+    const OperationOutcome outcome = RunOperation(session.Operation, command);
     context.views().FinishBar();
     if (outcome == OperationOutcome::Succeeded) {
         if (command == ChipCommand::BlankCheck)
-            context.out << Triplet(language, "芯片是空的", "晶片是空白的", "The chip is blank.") << '\n';
+            context.out << Text(language, TextId::CliChipBlank) << '\n';
         if (command == ChipCommand::Read) {
             std::string error;
             if (!SaveBufferFile(session.Buffer, args.file, error)) {
                 context.Fail(error);
                 return;
             }
-            context.out << Triplet(language, "已保存到 ", "已儲存到 ", "Saved to ") << args.file << '\n';
+            context.out << Text(language, TextId::CliSavedTo) << args.file << '\n';
         }
     }
     ReportOutcome(context, command, outcome);
