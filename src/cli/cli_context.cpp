@@ -11,6 +11,7 @@
 #include "cli/terminal_views.h"
 #include "core/app/session_assembly.h"
 #include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 #include "core/texts/system_language.h"
 
 namespace tq {
@@ -66,9 +67,7 @@ Session& CliContext::session() {
     std::string error;
     if (!parts_->assembly->Start(result, error)) throw StartupFailure{error};
     if (catchInterrupts)
-        WatchInterrupts(session.Busy, Triplet(session.Texts.Language, "\n正在停止……（再按 Ctrl-C 立即退出）\n",
-                                              "\n正在停止……（再按 Ctrl-C 立即結束）\n",
-                                              "\nstopping... (Ctrl-C again quits at once)\n"));
+        WatchInterrupts(session.Busy, Text(session.Texts.Language, TextId::CliStopping));
     if (result.outcome == StartupOutcome::DatabaseFailed) terminal.ShowError(result.message);
     return session;
 }
@@ -77,9 +76,7 @@ void CliContext::KeepSimulatorState() {
     if (!parts_->assembly) return;
     std::string error;
     if (!parts_->assembly->KeepSimulatorState(error))
-        Fail(Triplet(Language(), "--sim-state：模拟的存储内容没有保存：", "--sim-state：模擬的儲存內容沒有儲存：",
-                     "--sim-state: the simulated memories were not kept: ") +
-             error);
+        Fail(Text(Language(), TextId::SimStateNotKept, {error}));
 }
 
 int CliContext::Fail(const std::string& message, int status) {
@@ -113,7 +110,7 @@ std::string UnknownCommand(const CLI::App& app, int32_t language) {
     if (!app.get_subcommands().empty()) return {};
     const std::vector<std::string> rest = app.remaining();
     if (rest.empty() || rest.front().empty() || rest.front().front() == '-') return {};
-    return Triplet(language, "未知的命令：", "未知的命令：", "unknown command: ") + rest.front();
+    return Text(language, TextId::CliUnknownCommand, {rest.front()});
 }
 
 }  // namespace
@@ -168,14 +165,12 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         app.parse(argc, argv);
         if (version) {
             out << "tqprog-cli " << TQPROG_VERSION << '\n'
-                << Triplet(context.Language(), "芯片数据库 ", "晶片資料庫 ", "chip database ")
-                << DatabaseVersionText(o, context.Language()) << '\n';
+                << Text(context.Language(), TextId::CliDatabaseVersion, {DatabaseVersionText(o, context.Language())})
+                << '\n';
             return kExitOk;
         }
         if (app.get_subcommands().empty())
-            return context.Fail(Triplet(context.Language(), "没有给出命令（见 --help）", "沒有給出命令（見 --help）",
-                                        "no command given (see --help)"),
-                                kExitUsage);
+            return context.Fail(Text(context.Language(), TextId::CliNoCommand), kExitUsage);
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e, out, err);
     } catch (const CLI::CallForAllHelp& e) {
@@ -183,18 +178,16 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     } catch (const CLI::ParseError& e) {
         const std::string unknown = UnknownCommand(app, context.Language());
         err << "tqprog-cli: " << (unknown.empty() ? std::string(e.what()) : unknown) << '\n'
-            << Triplet(context.Language(), "用法见 --help", "用法見 --help", "Run with --help for more information.")
-            << '\n';
+            << Text(context.Language(), TextId::CliSeeHelp) << '\n';
         return kExitUsage;
     } catch (const StartupFailure& failure) {
         return context.Fail(failure.message);
     } catch (const DatabaseError& error) {
-        context.Fail(Triplet(context.Language(), "数据库错误：", "資料庫錯誤：", "database error: ") + error.what());
+        context.Fail(Text(context.Language(), TextId::CliDatabaseError, {error.what()}));
     }
     context.KeepSimulatorState();
     if (StopWasRequested())
-        context.Fail(Triplet(context.Language(), "已按 Ctrl-C 停止", "已按 Ctrl-C 停止", "stopped with Ctrl-C"),
-                     kExitStopped);
+        context.Fail(Text(context.Language(), TextId::CliStoppedByCtrlC), kExitStopped);
     return context.exitCode;
 }
 

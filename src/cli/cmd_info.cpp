@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "cli/chip_command.h"
 #include "cli/json_text.h"
+#include "core/texts/text_catalogue.h"
 
 namespace tq {
 
@@ -26,10 +27,11 @@ void RegisterInfoCommand(CLI::App& app, CliContext& context) {
                         << '\n';
             return;
         }
-        context.out << "Model:            " << dev.Model << '\n'
-                    << "Firmware version: " << dev.FwVersion << '\n'
-                    << "Hardware version: " << dev.HwVersion << '\n'
-                    << "Serial number:    " << dev.SerialNo << '\n';
+        const TextPicker text(session.Texts.Language);
+        context.out << text(TextId::InfoModelLine, {dev.Model}) << '\n'
+                    << text(TextId::InfoFirmwareLine, {dev.FwVersion}) << '\n'
+                    << text(TextId::InfoHardwareLine, {dev.HwVersion}) << '\n'
+                    << text(TextId::InfoSerialLine, {dev.SerialNo}) << '\n';
     });
 }
 
