@@ -36,7 +36,7 @@ CliContext::~CliContext() = default;
 TerminalViews& CliContext::views() {
     if (!parts_->views) {
         const bool interactive = &err == &std::cerr && isatty(STDERR_FILENO);
-        parts_->views = std::make_unique<TerminalViews>(err, interactive);
+        parts_->views = std::make_unique<TerminalViews>(err, interactive, Language());
     }
     return *parts_->views;
 }
@@ -66,6 +66,7 @@ Session& CliContext::session() {
     StartupResult result;
     std::string error;
     if (!parts_->assembly->Start(result, error)) throw StartupFailure{error};
+    terminal.SetLanguage(session.Texts.Language);
     if (catchInterrupts)
         WatchInterrupts(session.Busy, Text(session.Texts.Language, TextId::CliStopping));
     if (result.outcome == StartupOutcome::DatabaseFailed) terminal.ShowError(result.message);
@@ -113,6 +114,19 @@ std::string UnknownCommand(const CLI::App& app, int32_t language) {
     return Text(language, TextId::CliUnknownCommand, {rest.front()});
 }
 
+// The --lang value on the command line, if any and valid; else the system's language.
+int32_t UsageLanguage(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word = argv[i];
+        std::string_view value;
+        if (word.substr(0, 7) == "--lang=") value = word.substr(7);
+        else if (word == "--lang" && i + 1 < argc) value = argv[i + 1];
+        else continue;
+        if (value.size() == 1 && value[0] >= '0' && value[0] <= '2') return value[0] - '0';
+    }
+    return SystemLanguage();
+}
+
 }  // namespace
 
 int32_t CliContext::Language() const {
@@ -124,29 +138,26 @@ int32_t CliContext::Language() const {
 int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err, bool catchInterrupts) {
     CliContext context(out, err);
     context.catchInterrupts = catchInterrupts;
-    CLI::App app{"tqprog-cli: drives the TQM7300B serial memory programmer", "tqprog-cli"};
+    context.usageLanguage = UsageLanguage(argc, argv);
+    const TextPicker usage(context.usageLanguage);
+    CLI::App app{usage(TextId::CliDescription), "tqprog-cli"};
     app.require_subcommand(0, 1);
-    app.footer(kExitStatusHelp);
+    app.footer(usage(TextId::CliExitStatusHelp));
     GlobalOptions& o = context.options;
     bool version = false;
-    app.add_flag("--version", version, "Print the program's and the chip database's version");
-    CLI::Option* simulator = app.add_flag("--simulator", o.simulator, "Use the built-in simulated programmer");
-    app.add_option("--device", o.device, "Volume root (or exchange file) of the programmer; skips discovery");
-    app.add_flag("--trace", o.trace, "Print every frame sent and every answer received on stderr");
-    app.add_option("--program-dir", o.programDir,
-                   "Folder holding login.dat, dev.ini, the language files and temp/ (portable layout)");
-    app.add_option("--lang", o.language, "Message language: 0 Simplified Chinese, 1 Traditional Chinese, 2 English")
-        ->check(CLI::Range(0, 2));
-    app.add_option("-c,--chip", o.chip, "Chip name as in the chip database");
-    app.add_option("--start", o.start, "Chip address (hexadecimal) where write and verify begin; default 0")
-        ->each([&o](const std::string&) { o.startGiven = true; });
-    app.add_option("--sim-chip", o.simChip,
-                   "Chip in the simulated socket, or none (default: the chip named with -c; without it, none)")
-        ->needs(simulator);
-    app.add_option("--sim-state", o.simState, "Folder keeping the simulated chip memories and storage between runs")
-        ->needs(simulator);
-    app.add_option("--sim-erase-ms", o.simEraseMs,
-                   "How long the simulated chip takes to erase, in ms (default: its EraseTime in the database)")
+    app.add_flag("--version", version, usage(TextId::CliOptionVersion));
+    CLI::Option* simulator = app.add_flag("--simulator", o.simulator, usage(TextId::CliOptionSimulator));
+    app.add_option("--device", o.device, usage(TextId::CliOptionDevice));
+    app.add_flag("--trace", o.trace, usage(TextId::CliOptionTrace));
+    app.add_option("--program-dir", o.programDir, usage(TextId::CliOptionProgramDir));
+    app.add_option("--lang", o.language, usage(TextId::CliOptionLanguage))->check(CLI::Range(0, 2));
+    app.add_option("-c,--chip", o.chip, usage(TextId::CliOptionChip));
+    app.add_option("--start", o.start, usage(TextId::CliOptionStart))->each([&o](const std::string&) {
+        o.startGiven = true;
+    });
+    app.add_option("--sim-chip", o.simChip, usage(TextId::CliOptionSimChip))->needs(simulator);
+    app.add_option("--sim-state", o.simState, usage(TextId::CliOptionSimState))->needs(simulator);
+    app.add_option("--sim-erase-ms", o.simEraseMs, usage(TextId::CliOptionSimEraseMs))
         ->check(CLI::NonNegativeNumber)
         ->needs(simulator);
     // Global options may also follow the command: "auto image.bin -c GD25Q64".

@@ -66,9 +66,10 @@ void RunDevices(CliContext& context, bool json) {
 }  // namespace
 
 void RegisterDevicesCommand(CLI::App& app, CliContext& context) {
-    CLI::App* devices = app.add_subcommand("devices", "List every attached programmer: volume, model, serial number, firmware");
+    const TextPicker usage(context.usageLanguage);
+    CLI::App* devices = app.add_subcommand("devices", usage(TextId::CliDevicesCommand));
     auto json = std::make_shared<bool>(false);
-    devices->add_flag("--json", *json, "Print the list as JSON");
+    devices->add_flag("--json", *json, usage(TextId::CliDevicesJson));
     devices->callback([&context, json] { RunDevices(context, *json); });
 }
 

@@ -12,9 +12,10 @@
 namespace tq {
 
 void RegisterInfoCommand(CLI::App& app, CliContext& context) {
-    CLI::App* info = app.add_subcommand("info", "Find the programmer and print its identity");
+    const TextPicker usage(context.usageLanguage);
+    CLI::App* info = app.add_subcommand("info", usage(TextId::CliInfoCommand));
     auto json = std::make_shared<bool>(false);
-    info->add_flag("--json", *json, "Print the identity as a JSON object");
+    info->add_flag("--json", *json, usage(TextId::CliInfoJson));
     info->callback([&context, json] {
         Session& session = context.session();
         if (!ConnectForCommand(context)) return;
