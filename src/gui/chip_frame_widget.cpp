@@ -7,7 +7,6 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "gui/gui_thread.h"
 
 namespace tq::gui {
 
@@ -111,66 +110,61 @@ void ChipFrameWidget::TakeTypedText(ChipList list) {
 void ChipFrameWidget::ShowList(ChipList list, const ChipListState& state) {
     QStringList items;
     for (const std::string& item : state.items) items << QString::fromStdString(item);
-    PostTo(this, [this, list, items, index = state.index, text = QString::fromStdString(state.text)] {
-        QComboBox* box = combo(list);
-        const QSignalBlocker block(box);
-        const QSignalBlocker blockEdit(box->lineEdit());
-        box->clear();
-        box->addItems(items);
-        box->setCurrentIndex(index);
-        box->setEditText(text);
-        shownText_[static_cast<int>(list)] = text;
-    });
+    const QString text = QString::fromStdString(state.text);
+    QComboBox* box = combo(list);
+    const QSignalBlocker block(box);
+    const QSignalBlocker blockEdit(box->lineEdit());
+    box->clear();
+    box->addItems(items);
+    box->setCurrentIndex(state.index);
+    box->setEditText(text);
+    shownText_[static_cast<int>(list)] = text;
 }
 
 void ChipFrameWidget::SetCapacityText(const std::string& text) {
-    PostTo(this, [this, t = QString::fromStdString(text)] { capacity_->setText(t); });
+    capacity_->setText(QString::fromStdString(text));
 }
 
 void ChipFrameWidget::SetPageSizeText(const std::string& text) {
-    PostTo(this, [this, t = QString::fromStdString(text)] { pageSize_->setText(t); });
+    pageSize_->setText(QString::fromStdString(text));
 }
 
 void ChipFrameWidget::SetVoltageText(const std::string& text) {
-    PostTo(this, [this, t = QString::fromStdString(text)] { voltage_->setText(t); });
+    voltage_->setText(QString::fromStdString(text));
 }
 
 void ChipFrameWidget::SetOtpSizeText(const std::string& text) {
-    PostTo(this, [this, t = QString::fromStdString(text)] { otpSize_->setText(t); });
+    otpSize_->setText(QString::fromStdString(text));
 }
 
 void ChipFrameWidget::SetOtpSizeVisible(bool visible) {
-    PostTo(this, [this, visible] {
-        otpSize_->setVisible(visible);
-        otpLabel_->setVisible(visible);
-    });
+    otpSize_->setVisible(visible);
+    otpLabel_->setVisible(visible);
 }
 
 void ChipFrameWidget::SetVoltageNoteVisible(bool visible) {
-    PostTo(this, [this, visible] { voltageNote_->setVisible(visible); });
+    voltageNote_->setVisible(visible);
 }
 
 void ChipFrameWidget::SetSocketPicture(tq::SocketPicture picture) {
-    PostTo(this, [this, picture] { emit socketPictureChanged(picture); });
+    emit socketPictureChanged(picture);
 }
 
 void ChipFrameWidget::SetDetectEnabled(DetectButton button, bool enabled) {
-    PostTo(this, [this, button, enabled] {
-        if (button == DetectButton::Frame) {
-            detectSupported_ = enabled;
-            detect_->setEnabled(enabled && choosingEnabled_);
-        } else {
-            emit mainDetectEnabledChanged(enabled);
-        }
-    });
+    if (button == DetectButton::Frame) {
+        detectSupported_ = enabled;
+        detect_->setEnabled(enabled && choosingEnabled_);
+    } else {
+        emit mainDetectEnabledChanged(enabled);
+    }
 }
 
 void ChipFrameWidget::SetOfflineProjectMenuVisible(bool visible) {
-    PostTo(this, [this, visible] { emit offlineProjectMenuVisibleChanged(visible); });
+    emit offlineProjectMenuVisibleChanged(visible);
 }
 
 void ChipFrameWidget::OpenChipSearch(const std::vector<ChipRow>& candidates) {
-    PostTo(this, [this, candidates] { emit chipSearchOffered(candidates); });
+    emit chipSearchOffered(candidates);
 }
 
 void ChipFrameWidget::SetChoosingEnabled(bool enabled) {

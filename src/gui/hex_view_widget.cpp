@@ -9,12 +9,10 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
-#include <memory>
 
 #include "core/app/session.h"
 #include "core/buffer/buffer_undo.h"
 #include "core/buffer/hex_navigation.h"
-#include "gui/gui_thread.h"
 #include "gui/session_worker.h"
 
 namespace tq::gui {
@@ -24,14 +22,6 @@ constexpr int kPadding = 4;      // inside each column, left of the text
 constexpr int kTop = 1;          // above the header: 24 rows fit the window's first size
 constexpr int kWheelRows = 3;    // rows per wheel notch
 }  // namespace
-
-struct HexViewWidget::Shown {
-    HexPage page;
-    HexSelection selection;
-    BufferSelection found;  // the last find's match, in buffer offsets
-    int scrollMaximum = 0;  // in rows
-    int scrollValue = 0;
-};
 
 // One column: its header on the first line, the page's lines below it.
 class HexColumn final : public QWidget {
@@ -202,29 +192,28 @@ void HexViewWidget::DrawCells(QPainter& painter, int baseline, const std::string
 }
 int HexViewWidget::CharWidth() const { return fontMetrics().horizontalAdvance(QLatin1Char('0')); }
 
-void HexViewWidget::Redraw() {
-    const BufferContext& buffer = session_.Buffer;
-    auto shown = std::make_shared<Shown>();
-    shown->page = BuildHexPage(buffer);
-    shown->selection = CaretSelection(buffer, shown->page);
-    shown->found = buffer.Selection;
-    shown->scrollMaximum = static_cast<int>(LastScrollTop(buffer.RamFile.DataLen, buffer.HexView.rows) / kHexRowBytes);
-    shown->scrollValue = static_cast<int>(buffer.RamFile.ViewTop / kHexRowBytes);
-    PostTo(this, [this, shown] { Show(*shown); });
+HexViewWidget::Picture HexViewWidget::TakePicture(const BufferContext& buffer) {
+    Picture picture;
+    picture.page = BuildHexPage(buffer);
+    picture.selection = CaretSelection(buffer, picture.page);
+    picture.found = buffer.Selection;
+    picture.scrollMaximum = static_cast<int>(LastScrollTop(buffer.RamFile.DataLen, buffer.HexView.rows) / kHexRowBytes);
+    picture.scrollValue = static_cast<int>(buffer.RamFile.ViewTop / kHexRowBytes);
+    return picture;
 }
 
-void HexViewWidget::SetModified(bool modified) {
-    PostTo(this, [this, modified] { emit modifiedChanged(modified); });
-}
+void HexViewWidget::Redraw() { Show(TakePicture(session_.Buffer)); }
 
-void HexViewWidget::Show(const Shown& shown) {
-    page_ = shown.page;
-    selection_ = shown.selection;
-    found_ = shown.found;
+void HexViewWidget::SetModified(bool modified) { emit modifiedChanged(modified); }
+
+void HexViewWidget::Show(const Picture& picture) {
+    page_ = picture.page;
+    selection_ = picture.selection;
+    found_ = picture.found;
     showing_ = true;
-    scrollBar_->setRange(0, shown.scrollMaximum);
+    scrollBar_->setRange(0, picture.scrollMaximum);
     scrollBar_->setPageStep(static_cast<int>(rows_));
-    if (!scrollBar_->isSliderDown()) scrollBar_->setValue(shown.scrollValue);
+    if (!scrollBar_->isSliderDown()) scrollBar_->setValue(picture.scrollValue);
     showing_ = false;
     address_->update();
     hex_->update();

@@ -33,8 +33,19 @@ class HexViewWidget final : public QWidget, public HexView {
 public:
     HexViewWidget(Session& session, SessionWorker& worker, QWidget* parent = nullptr);
 
-    // Called by the thread that holds the session: builds the page there
-    // and hands it to the window's thread to paint.
+    // What the view paints: one page of the buffer with its caret and
+    // scroll bar. Taken on the thread that holds the session.
+    struct Picture {
+        HexPage page;
+        HexSelection selection;
+        BufferSelection found;  // the last find's match, in buffer offsets
+        int scrollMaximum = 0;  // in rows
+        int scrollValue = 0;
+    };
+    static Picture TakePicture(const BufferContext& buffer);
+    void Show(const Picture& picture);
+
+    // The session's buffer, on the thread that holds the session.
     void Redraw() override;
     void SetModified(bool modified) override;
 
@@ -57,8 +68,6 @@ protected:
 
 private:
     friend class HexColumn;
-    struct Shown;
-    void Show(const Shown& shown);
     // Runs `step` on the worker with the buffer, unless the view is disabled.
     void Post(std::function<void(BufferContext&)> step, bool evenWhileBusy = false);
     void ColumnClicked(const HexColumn* column, QPoint point);

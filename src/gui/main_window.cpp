@@ -26,7 +26,6 @@
 #include "core/texts/text_catalogue.h"
 #include "gui/about_dialog.h"
 #include "gui/gui_resources.h"
-#include "gui/gui_thread.h"
 #include "gui/chip_frame_widget.h"
 #include "gui/hex_view_widget.h"
 #include "gui/progress_indicator.h"
@@ -135,12 +134,17 @@ void MainWindow::BuildLayout() {
 }
 
 void MainWindow::WireViews() {
-    session_.Views.messages = messages_;
-    session_.Views.fileDialog = messages_;
-    session_.Views.statusBar = status_;
-    session_.Views.progress = progress_;
-    session_.Views.hexView = hexView_;
-    session_.Views.chipFrame = chipFrame_;
+    workerViews_.reset(new WorkerViews{
+        Marshalled<MessageView>(*messages_), Marshalled<FileDialogView>(*messages_),
+        Marshalled<StatusBarView>(*status_), Marshalled<ProgressView>(*progress_),
+        Marshalled<HexView>(*hexView_, session_.Buffer), Marshalled<ChipFrameView>(*chipFrame_),
+        Marshalled<CaptionView>(*this)});
+    session_.Views.messages = &workerViews_->messages;
+    session_.Views.fileDialog = &workerViews_->fileDialog;
+    session_.Views.statusBar = &workerViews_->statusBar;
+    session_.Views.progress = &workerViews_->progress;
+    session_.Views.hexView = &workerViews_->hexView;
+    session_.Views.chipFrame = &workerViews_->chipFrame;
 }
 
 bool MainWindow::Start(const StartFunction& start) {
@@ -170,7 +174,7 @@ bool MainWindow::Start(const StartFunction& start) {
 }
 
 void MainWindow::SetCaption(const std::string& text) {
-    PostTo(this, [this, t = Q(text)] { SetTitle(t); });
+    SetTitle(Q(text));
 }
 
 void MainWindow::SetTitle(const QString& caption) {
@@ -180,7 +184,7 @@ void MainWindow::SetTitle(const QString& caption) {
 
 void MainWindow::OpenFile(const QString& path) {
     RunCommand(Kind::Command, [this, path = path.toStdString()](Session& s) -> GuiStep {
-        OpenDataFile(s.Buffer, *this, path);
+        OpenDataFile(s.Buffer, workerViews_->caption, path);
         return {};
     });
 }
@@ -297,7 +301,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::sbOpenFileClick() {
     RunCommand(Kind::Command, [this](Session& s) -> GuiStep {
         const LanguageFile file(s.Texts);
-        tq::sbOpenFileClick(s.Buffer, *this, [file](const std::string& section, const std::string& key,
+        tq::sbOpenFileClick(s.Buffer, workerViews_->caption, [file](const std::string& section, const std::string& key,
                                                     const std::string& fallback) {
             return file.Text(section, key, fallback);
         });

@@ -13,11 +13,13 @@
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
+#include <memory>
 
 #include "core/app/startup.h"
 #include "core/base/views.h"
 #include "core/buffer/caption_view.h"
 #include "core/chipdb/chip_row.h"
+#include "gui/gui_thread_views.h"
 #include "gui/message_boxes.h"
 #include "gui/session_worker.h"
 
@@ -42,6 +44,17 @@ class UpdateDialog;
 class SocketPictureWidget;
 class StatusPanels;
 class SimulatorMenu;
+
+// The window's views as the session worker reaches them.
+struct WorkerViews {
+    Marshalled<MessageView> messages;
+    Marshalled<FileDialogView> fileDialog;
+    Marshalled<StatusBarView> statusBar;
+    Marshalled<ProgressView> progress;
+    Marshalled<HexView> hexView;
+    Marshalled<ChipFrameView> chipFrame;
+    Marshalled<CaptionView> caption;
+};
 
 class MainWindow final : public QMainWindow, public CaptionView {
     Q_OBJECT
@@ -161,6 +174,7 @@ private:
     Session& session_;
     SimProgrammer* simulator_;
     SessionWorker* worker_;
+    std::unique_ptr<WorkerViews> workerViews_;  // what the session's views point at
     MessageBoxes* messages_;
     StatusPanels* status_;
     ProgressIndicator* progress_;

@@ -66,7 +66,7 @@ void MainWindow::MenuBufferFindClick() {
 
 void MainWindow::btnFileInportOKClick() {
     RunCommand(Kind::Command, [this, typed = fileEdit_->Typed()](Session& s) mutable -> GuiStep {
-        const bool found = FileEditOkSelecting(s.Buffer, typed, *this).has_value();
+        const bool found = FileEditOkSelecting(s.Buffer, typed, workerViews_->caption).has_value();
         return [this, typed, found] {
             fileEdit_->Apply(typed);
             if (found) hexView_->setFocus();  // the match is selected there
@@ -92,7 +92,7 @@ void MainWindow::btnMergeMergeFileClick() {
     // merge does not freeze the window.
     RunCommand(Kind::Command, [this, list = fileCombin_->list(), fill = fileCombin_->fillText().toStdString(),
                                language = language_](Session&) -> GuiStep {
-        tq::btnMergeMergeFileClick(list, fill, *messages_, *messages_, language);
+        tq::btnMergeMergeFileClick(list, fill, workerViews_->fileDialog, workerViews_->messages, language);
         return {};
     });
 }

@@ -133,7 +133,7 @@ void MainWindow::ProjectFormClose() {
 void MainWindow::ProjectButton2Click() {
     ProjectDialog* dialog = projectDialog_;
     RunCommand(Kind::Command, [dialog](Session& s) -> GuiStep {
-        const LoggedErrors errors(s, *dialog);
+        const LoggedErrors errors(s, dialog->logView());
         if (!dialog->editor().Button2Click()) return {};
         return [dialog, name = dialog->editor().form.editPrjName] { dialog->SetProjectName(name); };
     });
@@ -145,7 +145,7 @@ void MainWindow::ProjectDownloadClick() {
         // The chip is the frame's: its name list's text while an item is selected.
         const ChipListState& names = s.Window.ChipFrame.name;
         form.chipName = names.index >= 0 ? names.text : std::string();
-        const LoggedErrors errors(s, *dialog);
+        const LoggedErrors errors(s, dialog->logView());
         if (tq::btnDownLoadPrjClick(s.Operation, dialog->views(), form) == kStepBusy)
             return [this] { ShowBusyRefusal(); };
         return {};
@@ -199,7 +199,8 @@ void MainWindow::UpdateStartClick() {
             }
         } restore{simulator_, simulator_ ? simulator_->reenumeration : std::nullopt};
         if (simulator_ && !restore.previous) simulator_->reenumeration = SimReenumeration{};
-        const FirmwareUpdateResult result = tq::btnStartIAPClick(s.Operation, *dialog, bootReady);
+        Marshalled<UpdateDialogView> shown(*dialog);
+        const FirmwareUpdateResult result = tq::btnStartIAPClick(s.Operation, shown, bootReady);
         return [this, dialog, result] {
             if (result == FirmwareUpdateResult::Busy) ShowBusyRefusal();
             // The log's last line names the package that could not be read.

@@ -8,8 +8,6 @@
 #include <QRegularExpression>
 #include <QStringList>
 
-#include "gui/gui_thread.h"
-
 namespace tq::gui {
 namespace {
 
@@ -65,29 +63,28 @@ MessageBoxes::MessageBoxes(QWidget* window) : QObject(window), window_(window) {
 bool MessageBoxes::Present(MessageKind kind, const QString& text) { return presenter_(kind, text); }
 
 void MessageBoxes::ShowMessage(const std::string& text) {
-    PostTo(this, [this, t = Displayed(text)] { Present(MessageKind::Information, t); });
+    Present(MessageKind::Information, Displayed(text));
 }
 
 void MessageBoxes::ShowWarning(const std::string& text) {
-    PostTo(this, [this, t = Displayed(text)] { Present(MessageKind::Warning, t); });
+    Present(MessageKind::Warning, Displayed(text));
 }
 
 void MessageBoxes::ShowError(const std::string& text) {
-    PostTo(this, [this, t = Displayed(text)] { Present(MessageKind::Error, t); });
+    Present(MessageKind::Error, Displayed(text));
 }
 
 bool MessageBoxes::AskYesNo(const std::string& text) {
-    const QString t = Displayed(text);
-    return AskOn<bool>(this, [this, t] { return Present(MessageKind::Question, t); });
+    return Present(MessageKind::Question, Displayed(text));
 }
 
 std::string MessageBoxes::ChooseFile(bool save, const std::string& title, const std::vector<FileFilter>& filters,
                                      const std::string& folder, const std::string& name) {
-    const QString t = QString::fromStdString(title), f = FilterText(filters);
     // The save dialog is given no place: it starts where the last save went.
     const bool again = save && folder.empty() && name.empty();
-    const QString d = QString::fromStdString(folder), n = again ? lastSaved_ : QString::fromStdString(name);
-    const QString chosen = AskOn<QString>(this, [=, this] { return filePresenter_(save, t, f, d, n); });
+    const QString chosen = filePresenter_(save, QString::fromStdString(title), FilterText(filters),
+                                          QString::fromStdString(folder),
+                                          again ? lastSaved_ : QString::fromStdString(name));
     if (save && !chosen.isEmpty()) lastSaved_ = chosen;
     return chosen.toStdString();
 }

@@ -1,7 +1,7 @@
-// Message boxes and the open/save dialogs the engine asks for. Boxes that
-// only inform are queued from the worker; a question or a file choice makes
-// the worker wait for the answer. How a box is presented can be replaced
-// (the tests record instead of showing modal boxes).
+// Message boxes and the open/save dialogs the engine asks for, on the
+// window's thread (the worker reaches them through gui_thread_views). How a
+// box is presented can be replaced (the tests record instead of showing
+// modal boxes).
 #pragma once
 
 #include <QObject>
@@ -47,7 +47,7 @@ private:
     QWidget* window_;
     MessagePresenter presenter_;
     FilePresenter filePresenter_;
-    QString lastSaved_;  // used on the worker only, in ChooseFile
+    QString lastSaved_;  // where the last save went, for a save dialog given no place
 };
 
 }  // namespace tq::gui

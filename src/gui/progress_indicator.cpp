@@ -2,8 +2,6 @@
 
 #include <QHBoxLayout>
 
-#include "gui/gui_thread.h"
-
 namespace tq::gui {
 
 ProgressIndicator::ProgressIndicator(QWidget* parent) : QWidget(parent) {
@@ -21,38 +19,30 @@ ProgressIndicator::ProgressIndicator(QWidget* parent) : QWidget(parent) {
 }
 
 void ProgressIndicator::SetMaximum(uint32_t maximum) {
-    PostTo(this, [this, maximum] { bar_->setMaximum(static_cast<int>(std::min<uint32_t>(maximum, INT32_MAX))); });
+    bar_->setMaximum(static_cast<int>(std::min<uint32_t>(maximum, INT32_MAX)));
 }
 
 void ProgressIndicator::SetPosition(uint32_t position) {
-    PostTo(this, [this, position] { bar_->setValue(static_cast<int>(std::min<uint32_t>(position, INT32_MAX))); });
+    bar_->setValue(static_cast<int>(std::min<uint32_t>(position, INT32_MAX)));
 }
 
 void ProgressIndicator::SetState(ProgressState state) {
-    PostTo(this, [this, state] {
-        state_ = state;
-        Restyle();
-    });
+    state_ = state;
+    Restyle();
 }
 
 void ProgressIndicator::SetBarColour(BarColour colour) {
-    PostTo(this, [this, colour] {
-        colour_ = colour;
-        Restyle();
-    });
+    colour_ = colour;
+    Restyle();
 }
 
 void ProgressIndicator::SetLabelText(const std::string& text) {
-    PostTo(this, [this, text = QString::fromStdString(text)] {
-        label_->setText(text);
-        label_->setVisible(true);
-    });
+    label_->setText(QString::fromStdString(text));
+    label_->setVisible(true);
 }
 
 void ProgressIndicator::SetLabelColour(LabelColour colour) {
-    PostTo(this, [this, colour] {
-        label_->setStyleSheet(colour == LabelColour::Red ? "color: rgb(255,0,0);" : QString());
-    });
+    label_->setStyleSheet(colour == LabelColour::Red ? "color: rgb(255,0,0);" : QString());
 }
 
 void ProgressIndicator::ShowDesignState() {

@@ -7,7 +7,6 @@
 
 #include "core/texts/language.h"
 #include "core/texts/text_catalogue.h"
-#include "gui/gui_thread.h"
 
 namespace tq::gui {
 namespace {
@@ -30,7 +29,7 @@ void SetItems(QComboBox* box, const QStringList& items) {
 }  // namespace
 
 ProjectDialog::ProjectDialog(OperationContext& context, bool& chipFrameInDialog, QWidget* parent)
-    : QDialog(parent), editor_(context, *this, chipFrameInDialog) {
+    : QDialog(parent), editor_(context, logFromWorker_, chipFrameInDialog) {
     setObjectName("TfrmProject");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     auto* column = new QVBoxLayout(this);
@@ -207,34 +206,32 @@ void ProjectDialog::ShowSteps(const ProjectForm& form) {
 void ProjectDialog::SetProjectName(const std::string& name) { projectName_->setText(QString::fromStdString(name)); }
 
 void ProjectDialog::Clear() {
-    PostTo(this, [this] { log_->clear(); });
+    log_->clear();
 }
 
 void ProjectDialog::AppendLine(const std::string& text, LogColour colour) {
-    PostTo(this, [this, line = QString::fromStdString(text), colour] {
-        QTextCursor cursor(log_->document());
-        cursor.movePosition(QTextCursor::End);
-        if (!log_->document()->isEmpty()) cursor.insertBlock();
-        QTextCharFormat format;
-        format.setForeground(ColourOf(colour, palette()));
-        cursor.insertText(line, format);
-        log_->setTextCursor(cursor);
-        log_->ensureCursorVisible();
-        log_->setFocus();
-    });
+    QTextCursor cursor(log_->document());
+    cursor.movePosition(QTextCursor::End);
+    if (!log_->document()->isEmpty()) cursor.insertBlock();
+    QTextCharFormat format;
+    format.setForeground(ColourOf(colour, palette()));
+    cursor.insertText(QString::fromStdString(text), format);
+    log_->setTextCursor(cursor);
+    log_->ensureCursorVisible();
+    log_->setFocus();
 }
 
 void ProjectDialog::StatusPanels::SetPanelText(int panel, const std::string& text) {
     if (panel < 0 || panel > 1) return;
-    PostTo(&dialog_, [this, panel, t = QString::fromStdString(text)] { dialog_.panels_[panel]->setText(t); });
+    dialog_.panels_[panel]->setText(QString::fromStdString(text));
 }
 
 void ProjectDialog::Bar::SetMaximum(uint32_t maximum) {
-    PostTo(&dialog_, [this, maximum] { dialog_.bar_->setMaximum(static_cast<int>(std::min<uint32_t>(maximum, INT32_MAX))); });
+    dialog_.bar_->setMaximum(static_cast<int>(std::min<uint32_t>(maximum, INT32_MAX)));
 }
 
 void ProjectDialog::Bar::SetPosition(uint32_t position) {
-    PostTo(&dialog_, [this, position] { dialog_.bar_->setValue(static_cast<int>(std::min<uint32_t>(position, INT32_MAX))); });
+    dialog_.bar_->setValue(static_cast<int>(std::min<uint32_t>(position, INT32_MAX)));
 }
 
 }  // namespace tq::gui

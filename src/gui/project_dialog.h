@@ -23,6 +23,7 @@
 #include "core/base/views.h"
 #include "core/project/project_download.h"
 #include "core/project/project_editor.h"
+#include "gui/gui_thread_views.h"
 
 namespace tq::gui {
 
@@ -33,8 +34,11 @@ public:
     // the session's and are touched only on the worker.
     ProjectDialog(OperationContext& context, bool& chipFrameInDialog, QWidget* parent);
 
+    // The editor and the download's views, for the worker: what they show
+    // reaches this dialog on the window's thread.
     ProjectEditor& editor() { return editor_; }
     ProjectDialogViews& views() { return views_; }
+    ProjectLogView& logView() { return logFromWorker_; }
 
     // The controls as the project file takes them (all but the chip name).
     ProjectForm Form() const;
@@ -48,7 +52,7 @@ public:
     // The buttons that start work on the session: off while the window is busy.
     QList<QObject*> sessionCommands() const { return {chooseFile_, download_}; }
 
-    // memLogOffPrj, from any thread.
+    // memLogOffPrj.
     void Clear() override;
     void AppendLine(const std::string& text, LogColour colour) override;
 
@@ -87,10 +91,13 @@ private:
 
     QWidget* BuildEditPage();
 
-    ProjectEditor editor_;
     StatusPanels statusPanels_{*this};
     Bar barView_{*this};
-    ProjectDialogViews views_{statusPanels_, barView_};
+    Marshalled<ProjectLogView> logFromWorker_{*this};
+    Marshalled<StatusBarView> statusFromWorker_{*this, statusPanels_};
+    Marshalled<ProgressView> barFromWorker_{*this, barView_};
+    ProjectDialogViews views_{statusFromWorker_, barFromWorker_};
+    ProjectEditor editor_;
 
     QTabWidget* pages_;
     QVBoxLayout* chipFrameHost_;

@@ -1,7 +1,5 @@
 #include "gui/status_panels.h"
 
-#include "gui/gui_thread.h"
-
 namespace tq::gui {
 
 StatusPanels::StatusPanels(QStatusBar* bar) : QObject(bar) {
@@ -20,7 +18,7 @@ StatusPanels::StatusPanels(QStatusBar* bar) : QObject(bar) {
 
 void StatusPanels::SetPanelText(int panel, const std::string& text) {
     if (panel < 0 || panel > 2) return;
-    PostTo(this, [this, panel, text = QString::fromStdString(text)] { panels_[panel]->setText(text); });
+    panels_[panel]->setText(QString::fromStdString(text));
 }
 
 void StatusPanels::SetCounters(const QString& text) { counters_->setText(text); }

@@ -5,7 +5,6 @@
 
 #include "core/texts/language.h"
 #include "core/texts/text_catalogue.h"
-#include "gui/gui_thread.h"
 
 namespace tq::gui {
 
@@ -49,23 +48,23 @@ void UpdateDialog::Retranslate(int language) {
 }
 
 void UpdateDialog::ClearLog() {
-    PostTo(this, [this] { log_->clear(); });
+    log_->clear();
 }
 
 void UpdateDialog::AddLogLine(const std::string& line) {
-    PostTo(this, [this, l = QString::fromStdString(line)] { log_->appendPlainText(l); });
+    log_->appendPlainText(QString::fromStdString(line));
 }
 
 void UpdateDialog::SetBarMaximum(uint32_t maximum) {
-    PostTo(this, [this, maximum] { bar_->setMaximum(static_cast<int>(std::min<uint32_t>(maximum, INT32_MAX))); });
+    bar_->setMaximum(static_cast<int>(std::min<uint32_t>(maximum, INT32_MAX)));
 }
 
 void UpdateDialog::SetBarPosition(uint32_t position) {
-    PostTo(this, [this, position] { bar_->setValue(static_cast<int>(std::min<uint32_t>(position, INT32_MAX))); });
+    bar_->setValue(static_cast<int>(std::min<uint32_t>(position, INT32_MAX)));
 }
 
 void UpdateDialog::CloseDialog() {
-    PostTo(this, [this] { close(); });
+    close();
 }
 
 }  // namespace tq::gui

@@ -27,7 +27,7 @@ public:
     QPlainTextEdit* log() const { return log_; }
     QProgressBar* bar() const { return bar_; }
 
-    // From any thread.
+    // What the update shows (the worker's calls arrive through gui_thread_views).
     void ClearLog() override;
     void AddLogLine(const std::string& line) override;
     void SetBarMaximum(uint32_t maximum) override;

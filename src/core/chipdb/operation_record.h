@@ -1,5 +1,9 @@
-// The operation record: one chip's parameters copied from its database row,
-// the options the settings remember and the state of a running operation.
+// The operation record and its four parts. A routine takes the part it
+// reads: the chip's facts (copied from its database row), the options an
+// operation runs with, the offline project's settings, or the socket's
+// state. The whole record is what the main window and the project editor
+// each keep; the project file writes its fields by name, so its layout does
+// not depend on how the record is cut.
 #pragma once
 
 #include <array>
@@ -10,9 +14,8 @@
 
 namespace tq {
 
-struct Prj_Info_Struct {
-    std::string PrjSpare;
-    std::string DataFileName;
+// What the chip database says of the selected chip.
+struct ChipFacts {
     std::string ManufName;
     std::string ChipName;
     uint16_t ChipTypeCode = 0;
@@ -25,11 +28,24 @@ struct Prj_Info_Struct {
     uint8_t VoltageCode = 0;
     uint8_t ChipPara = 0;
     uint8_t ChipPara1 = 0;
-    uint8_t OprMode = 0;
+};
+
+// How an operation runs: the automatic sequence's steps (as the settings
+// remember them) and the chip address where write and verify begin.
+struct OperationOptions {
     uint8_t IdCheck = 0;
     uint8_t Erase = 0;
     uint8_t Write = 0;
     uint8_t Verify = 0;
+    uint32_t RamStartAddr = 0;
+};
+
+// What an offline project stores besides the chip and the steps: its data
+// file, download method, serial numbers and programming limit.
+struct ProjectSettings {
+    std::string PrjSpare;
+    std::string DataFileName;
+    uint8_t OprMode = 0;
     uint8_t SnEn = 0;
     uint8_t SnLen = 0;
     uint8_t SnEndian = 0;
@@ -39,11 +55,16 @@ struct Prj_Info_Struct {
     uint8_t TimesEn = 0;
     uint16_t TimesMax = 0;
     uint32_t Crc32 = 0;
-    uint32_t RamStartAddr = 0;
+};
+
+// The socket an operation drives and what the programmer last said of it.
+struct SocketState {
     uint8_t ChannelSelector = 0;
     std::array<uint8_t, 2> SocketStatus{0, 0};
 };
 
-inline ChipType ChipTypeOf(const Prj_Info_Struct& prj) { return static_cast<ChipType>(prj.ChipTypeCode); }
+struct Prj_Info_Struct : ChipFacts, OperationOptions, ProjectSettings, SocketState {};
+
+inline ChipType ChipTypeOf(const ChipFacts& chip) { return static_cast<ChipType>(chip.ChipTypeCode); }
 
 }  // namespace tq
