@@ -6,10 +6,9 @@
 #include <ostream>
 
 #include "cli/cli_context.h"
-#include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 #include "cli/commands.h"
 #include "cli/chip_command.h"
-#include "cli/given_file_dialog.h"
 #include "core/firmware/firmware_package.h"
 #include "core/firmware/firmware_update.h"
 #include "sim/sim_programmer.h"
@@ -56,27 +55,19 @@ private:
 };
 
 std::string FailureText(int32_t language, FirmwareUpdateResult result, const std::string& package) {
-    const TripletPicker text(language);
+    const TextPicker text(language);
     switch (result) {
-        case FirmwareUpdateResult::NotConnected:
-            return text("编程器没有连接", "燒錄器沒有連接", "the programmer is not connected");
-        case FirmwareUpdateResult::Cancelled: return text("没有给出升级包", "沒有給出升級包", "no package given");
-        case FirmwareUpdateResult::PackageError:
-            return text("不是本编程器的固件升级包：", "不是本燒錄器的韌體升級包：",
-                        "not a firmware package for this programmer: ") +
-                   package;
-        case FirmwareUpdateResult::PackageUnreadable:
-            return text("无法读取升级包：", "無法讀取升級包：", "cannot read the package: ") + package;
+        case FirmwareUpdateResult::NotConnected: return text(TextId::FirmwareCliNotConnected);
+        case FirmwareUpdateResult::Cancelled: return text(TextId::FirmwareCliNoPackage);
+        case FirmwareUpdateResult::PackageError: return text(TextId::FirmwareCliNotForThisProgrammer, {package});
+        case FirmwareUpdateResult::PackageUnreadable: return text(TextId::FirmwareCliCannotReadPackage, {package});
         case FirmwareUpdateResult::DownloadFailed: break;
-        case FirmwareUpdateResult::NoAnswer:
-            return text("编程器没有回应固件版本查询", "燒錄器沒有回應韌體版本查詢",
-                        "the programmer did not answer the firmware version query");
-        case FirmwareUpdateResult::Timeout:
-            return text("编程器没有按时重新启动", "燒錄器沒有按時重新啟動", "the programmer did not restart in time");
-        case FirmwareUpdateResult::Busy: return text("另一个操作正在进行", "另一個操作正在進行", "another operation is running");
+        case FirmwareUpdateResult::NoAnswer: return text(TextId::FirmwareCliNoVersionAnswer);
+        case FirmwareUpdateResult::Timeout: return text(TextId::FirmwareCliNoRestart);
+        case FirmwareUpdateResult::Busy: return text(TextId::FirmwareCliBusy);
         case FirmwareUpdateResult::Updated: break;
     }
-    return text("固件升级失败", "韌體升級失敗", "the firmware update failed");
+    return text(TextId::FirmwareCliFailed);
 }
 
 void RunUpdate(CliContext& context, const std::string& package, bool waitBoot) {
@@ -86,21 +77,18 @@ void RunUpdate(CliContext& context, const std::string& package, bool waitBoot) {
     if (SimProgrammer* sim = context.simulator(); sim && waitBoot) sim->reenumeration = SimReenumeration{};
     if (!ConnectForCommand(context)) return;
 
-    GivenFileDialog files(package);
     ThinProgressStatusBar statusBar(*session.Views.statusBar);
     TerminalUpdateLog log(context.out);
-    const SessionViews previous = session.Views;
-    session.Views.fileDialog = &files;
-    session.Views.statusBar = &statusBar;
+    const FirmwareUpdateViews views{statusBar, log};
     const FirmwareUpdateResult result =
-        waitBoot ? RunBootModeUpdate(session.Operation, log, package, false, session.clock().TickCount())
-                 : MenuFirmUpdateClick(session.Operation, log);
-    session.Views = previous;
+        waitBoot ? RunBootModeUpdate(session.Operation, views, package, false, session.clock().TickCount())
+                 : UpdateFirmware(session.Operation, views, package);
 
     if (result != FirmwareUpdateResult::Updated) {
         context.Fail(FailureText(context.Language(), result, package));
         return;
     }
+    // stdout keeps one wording for scripts, as `inspect` does.
     context.out << "Firmware version: " << session.Device.DevInf.FwVersion << '\n';
 }
 
@@ -108,16 +96,14 @@ void RunInspect(CliContext& context, const std::string& package) {
     std::vector<PackageEntry> entries;
     const PackageStatus status = ReadPackageDirectory(package, entries);
     if (status == PackageStatus::Unreadable) {
-        context.Fail(Triplet(context.Language(), "无法读取升级包：", "無法讀取升級包：", "cannot read the package: ") +
-                     package);
+        context.Fail(Text(context.Language(), TextId::FirmwareCliCannotReadPackage, {package}));
         return;
     }
     if (status == PackageStatus::NotFound) {
-        context.Fail(Triplet(context.Language(), "不是固件升级包（未知的文件头）：", "不是韌體升級包（未知的檔頭）：",
-                             "not a firmware package (unknown header): ") +
-                     package);
+        context.Fail(Text(context.Language(), TextId::FirmwareCliNotAPackage, {package}));
         return;
     }
+    // The listing on stdout keeps one wording for scripts, whatever the language.
     size_t width = 4;
     for (const PackageEntry& e : entries) width = std::max(width, e.name.size());
     context.out << "Entries: " << entries.size() << '\n';

@@ -1,22 +1,21 @@
-// `project download`: store an offline project in the programmer, as the
-// project editor's download button does, and print its stages.
+// `project download`: store an offline project in the programmer and print
+// its stages.
 //   project download DATAFILE -c CHIP [--name NAME] [--mode manual|auto|machine]
 //       [--id-check] [--no-erase] [--no-write] [--no-verify]
 //       [--serial ADDR:VALUE:BYTES:big|little] [--limit N]
 // The step options default to those of the settings, like the editor's.
 #include <CLI/CLI.hpp>
 #include <memory>
-#include <optional>
 #include <ostream>
 #include <sstream>
 
 #include "cli/cli_context.h"
 #include "cli/commands.h"
-#include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 #include "cli/chip_command.h"
-#include "cli/given_file_dialog.h"
 #include "core/project/project_download.h"
 #include "core/project/project_editor.h"
+#include "core/project/project_file.h"
 
 namespace tq {
 namespace {
@@ -33,7 +32,7 @@ struct DownloadOptions {
     std::string limit;
 };
 
-// sbPrj on the terminal: each stage on its own line, each new state or
+// The download's stages on the terminal: each stage on its own line, each new state or
 // percentage indented below it.
 class TerminalProjectStatus final : public StatusBarView {
 public:
@@ -57,97 +56,69 @@ private:
 class TerminalProjectLog final : public ProjectLogView {
 public:
     explicit TerminalProjectLog(std::ostream& out) : out_(out) {}
-    bool quiet = false;
     void Clear() override {}
     void AppendLine(const std::string& text, LogColour) override {
-        if (!quiet && text.find_first_not_of(' ') != std::string::npos) out_ << text << '\n';
+        if (text.find_first_not_of(' ') != std::string::npos) out_ << text << '\n';
     }
 
 private:
     std::ostream& out_;
 };
 
-// --serial ADDR:VALUE:BYTES:big|little as the serial-number controls show it.
-// The address and value stay texts: the project file names them when they
-// are not numbers.
-struct SerialSetting {
-    std::string address, value;
-    int bytesItem = 2;   // cmbSNBytes: 0 "1Byte", 1 "2Byte", 2 "4Byte"
-    int endianItem = 0;  // cmbSNEndian: 0 big, 1 little
-};
-
-std::optional<SerialSetting> ParseSerial(const std::string& text) {
+// --serial ADDR:VALUE:BYTES:big|little into the plan. The address and value
+// stay texts: the project file names them when they are not numbers.
+bool ParseSerial(const std::string& text, ProjectPlan& plan) {
     std::vector<std::string> parts;
     std::istringstream in(text);
     for (std::string part; std::getline(in, part, ':');) parts.push_back(part);
-    if (parts.size() != 4 || text.back() == ':') return std::nullopt;
-    SerialSetting serial{parts[0], parts[1]};
-    if (parts[2] == "1") serial.bytesItem = 0;
-    else if (parts[2] == "2") serial.bytesItem = 1;
-    else if (parts[2] != "4") return std::nullopt;
-    if (parts[3] == "little") serial.endianItem = 1;
-    else if (parts[3] != "big") return std::nullopt;
-    return serial;
+    if (parts.size() != 4 || text.back() == ':') return false;
+    if (parts[2] != "1" && parts[2] != "2" && parts[2] != "4") return false;
+    if (parts[3] != "big" && parts[3] != "little") return false;
+    plan.serialNumbers = true;
+    plan.serialAddress = parts[0];
+    plan.serialValue = parts[1];
+    plan.serialBytes = std::stoi(parts[2]);
+    plan.serialLittleEndian = parts[3] == "little";
+    return true;
 }
 
 void Download(CliContext& context, const DownloadOptions& options) {
     Session& session = context.session();
+    OperationContext& operation = session.Operation;
     const int32_t language = session.Texts.Language;
-    std::optional<SerialSetting> serial;
-    if (!options.serial.empty() && !(serial = ParseSerial(options.serial))) {
-        context.Fail(Triplet(language, "序列号设定应为 地址:数值:字节数(1|2|4):big|little，而不是 ",
-                             "序號設定應為 位址:數值:位元組數(1|2|4):big|little，而不是 ",
-                             "--serial wants ADDR:VALUE:BYTES(1|2|4):big|little, not ") +
-                     options.serial);
+    // The steps default to those the settings remember, as in the editor.
+    const Prj_Info_Struct& remembered = session.Chip.PrjInfo;
+    ProjectPlan plan;
+    plan.idCheck = options.idCheck || remembered.IdCheck != 0;
+    plan.erase = !options.noErase && remembered.Erase != 0;
+    plan.write = !options.noWrite && remembered.Write != 0;
+    plan.verify = !options.noVerify && remembered.Verify != 0;
+    if (!options.serial.empty() && !ParseSerial(options.serial, plan)) {
+        context.Fail(Text(language, TextId::ProjectSerialOptionMalformed, {options.serial}));
         return;
     }
     TerminalProjectLog log(context.out);
-    ProjectEditor editor(session.Operation, log, session.Window.ChipFrameInProjectDialog);
-    log.quiet = true;  // the "file to be chosen" line means nothing here
-    editor.MenuPrjOfflineClick();
-    log.quiet = false;
-    GivenFileDialog dialog(options.dataFile);
-    FileDialogView* previousDialog = session.Views.fileDialog;
-    session.Views.fileDialog = &dialog;
-    const bool chosen = editor.Button2Click();
-    session.Views.fileDialog = previousDialog;
-    if (!chosen) {
-        editor.FormClose();
+    if (!ChooseDataFile(operation, log, plan, options.dataFile)) {
         context.exitCode = 1;  // the reason was shown with the file's path
         return;
     }
-
-    ProjectForm& form = editor.form;
-    form.chipName = context.options.chip;
-    if (!options.name.empty()) form.editPrjName = options.name;
-    if (!options.mode.empty()) form.cmbDownMethod = options.mode == "manual" ? 0 : options.mode == "auto" ? 1 : 2;
-    if (options.idCheck) form.chkPrjIdCheck = true;
-    if (options.noErase) form.chkPrjErase = false;
-    if (options.noWrite) form.chkPrjWrite = false;
-    if (options.noVerify) form.chkPrjVerify = false;
-    if (serial) {
-        form.chkAutoSN = true;
-        form.lbeSnAddr = serial->address;
-        form.lbeSnValue = serial->value;
-        form.cmbSNBytes = serial->bytesItem;
-        form.cmbSNEndian = serial->endianItem;
-    }
+    plan.chipName = context.options.chip;
+    if (!options.name.empty()) plan.name = options.name;
+    if (!options.mode.empty())
+        plan.method = options.mode == "manual" ? DownloadMethod::Manual
+                      : options.mode == "auto" ? DownloadMethod::Automatic
+                                               : DownloadMethod::Machine;
     if (!options.limit.empty()) {
-        form.chkProTimes = true;
-        form.editProTimes = options.limit;
+        plan.countLimited = true;
+        plan.countLimit = options.limit;
     }
 
-    if (!ConnectForCommand(context)) {
-        editor.FormClose();
-        return;
-    }
+    if (!ConnectForCommand(context)) return;
     TerminalProjectStatus status(context.out);
     NullProgressView bar;  // panel 1 already prints the percentage
     ProjectDialogViews views{status, bar};
-    const int result = btnDownLoadPrjClick(session.Operation, views, form);
-    editor.FormClose();
-    if (result != kStepOk)
-        context.Fail(Triplet(language, "离线工程下载失败。", "離線工程下載失敗。", "The offline project download failed."));
+    if (DownloadProject(operation, views, plan) != kStepOk)
+        context.Fail(Text(language, TextId::ProjectDownloadFailed));
 }
 
 }  // namespace

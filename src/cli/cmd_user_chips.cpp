@@ -1,5 +1,4 @@
-// `user-chips`: the chips a user added to the chip database, as the user
-// chip dialog manages them.
+// `user-chips`: the chips a user added to the chip database.
 //   user-chips list
 //   user-chips add NAME --algorithm CHIP [--maker MAKER] [--id ID]
 //   user-chips modify NAME --algorithm CHIP [--maker MAKER] [--id ID]
@@ -20,10 +19,11 @@
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "cli/text_table.h"
-#include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 #include "core/app/user_chips.h"
 #include "core/app/user_chips_csv.h"
 #include "core/chipdb/chip_database.h"
+#include "core/chipdb/chip_row.h"
 
 namespace tq {
 
@@ -36,73 +36,57 @@ struct UserChipArgs {
     std::optional<std::string> id;
 };
 
+UserChipContext UserChips(CliContext& context) { return UserChipContextOf(context.session()); }
+
 void List(CliContext& context) {
-    Session& session = context.session();
-    const int32_t language = session.Texts.Language;
-    UserChipDialog dialog;
-    dialog.MenuAddChipClick(session);
+    const UserChipContext chips = UserChips(context);
+    const TextPicker text(chips.language);
+    const std::vector<ChipRow> rows = chips.database.UserRowsQuery();
     std::vector<std::vector<std::string>> table;
-    table.push_back({Triplet(language, "芯片名称", "晶片名稱", "Chip name"), Triplet(language, "厂商", "廠商", "Maker"),
-                     "ID", Triplet(language, "容量", "容量", "Capacity")});
-    for (int i = 0; i < static_cast<int>(dialog.UserChips().size()); ++i) {
-        dialog.SelectUserChip(session, i);
-        table.push_back({dialog.chipName, dialog.manufacturer, dialog.chipId, dialog.capacity});
-    }
-    context.out << dialog.CountLabel() << '\n';
+    table.push_back({text(TextId::UserChipListName), text(TextId::UserChipListMaker), "ID", text(TextId::UserChipListCapacity)});
+    for (const ChipRow& row : rows) table.push_back({row.ChipName, row.ManufName, row.ChipID, std::to_string(row.Capacity)});
+    context.out << text(TextId::UserChipCountPrefix) << rows.size() << '\n';
     if (table.size() > 1) PrintTable(context.out, table);
 }
 
 void ListAlgorithms(CliContext& context) {
-    Session& session = context.session();
-    UserChipDialog dialog;
-    dialog.MenuAddChipClick(session);
-    for (const std::string& name : dialog.Algorithms()) context.out << name << '\n';
+    for (const ChipRow& row : UserChips(context).database.AlgorithmListQuery()) context.out << row.ChipName << '\n';
 }
 
-// Shows the named user chip in the dialog's edits, as a click on its entry does.
-bool ShowUserChip(CliContext& context, UserChipDialog& dialog, const std::string& name) {
-    Session& session = context.session();
-    const std::vector<std::string>& names = dialog.UserChips();
-    const auto found = std::find(names.begin(), names.end(), name);
-    if (found == names.end()) {
-        context.Fail(Triplet(session.Texts.Language, "没有这个用户自定义芯片：", "沒有這個用戶自定義晶片：",
-                             "there is no user chip named ") +
-                     name);
-        return false;
+// The stored user chip of that name, or the reason on stderr.
+std::optional<ChipRow> StoredUserChip(CliContext& context, const UserChipContext& chips, const std::string& name) {
+    const std::vector<ChipRow> rows = chips.database.UserRowQuery(name);
+    if (rows.empty()) {
+        context.Fail(Text(chips.language, TextId::UserChipNoSuchChip, {name}));
+        return std::nullopt;
     }
-    dialog.SelectUserChip(session, static_cast<int>(found - names.begin()));
-    return true;
+    return rows.front();
 }
 
 enum class Change { Add, Modify, Delete };
 
 void Apply(CliContext& context, Change change, const UserChipArgs& args) {
-    Session& session = context.session();
-    const int32_t language = session.Texts.Language;
-    UserChipDialog dialog;
-    dialog.MenuAddChipClick(session);
-    if (change != Change::Add && !ShowUserChip(context, dialog, args.name)) return;
-    dialog.chipName = args.name;
-    if (!args.algorithm.empty()) {
-        dialog.algorithm = args.algorithm;
-        dialog.cmbSuanFaChange(session);
+    const UserChipContext chips = UserChips(context);
+    UserChip chip{args.name, args.maker.value_or(""), args.id.value_or(""), args.algorithm};
+    if (change != Change::Add) {
+        // Maker and ID not given keep their stored values.
+        const std::optional<ChipRow> stored = StoredUserChip(context, chips, args.name);
+        if (!stored) return;
+        if (!args.maker) chip.maker = stored->ManufName;
+        if (!args.id) chip.id = stored->ChipID;
     }
-    // Opening the dialog showed the first user chip: a new one starts empty.
-    if (change == Change::Add) dialog.manufacturer = dialog.chipId = "";
-    if (args.maker) dialog.manufacturer = *args.maker;
-    if (args.id) dialog.chipId = *args.id;
-    const UserChipResult result = change == Change::Add      ? dialog.btnAddClick(session)
-                                  : change == Change::Modify ? dialog.btnModifyClick(session)
-                                                             : dialog.btnDeleteClick(session);
+    const UserChipResult result = change == Change::Add      ? AddUserChip(chips, chip)
+                                  : change == Change::Modify ? ModifyUserChip(chips, chip)
+                                                             : DeleteUserChip(chips, chip);
     if (result.outcome != UserChipOutcome::Done) {
-        context.exitCode = 1;  // the dialog's message says why
+        context.exitCode = 1;  // the message says why
         return;
     }
     if (result.rowsChanged == 0) {
-        context.Fail(Triplet(language, "没有改动任何芯片", "沒有改動任何晶片", "no chip was changed"));
+        context.Fail(Text(chips.language, TextId::UserChipNothingChanged));
         return;
     }
-    context.out << Triplet(language, "完成：", "完成：", "Done: ") << args.name << '\n';
+    context.out << Text(chips.language, TextId::UserChipDone, {args.name}) << '\n';
 }
 
 void Export(CliContext& context, const std::string& file) {
@@ -112,9 +96,7 @@ void Export(CliContext& context, const std::string& file) {
         context.Fail(result.error);
         return;
     }
-    context.out << Triplet(session.Texts.Language, "已导出用户自定义芯片：", "已匯出用戶自定義晶片：",
-                           "User chips exported: ")
-                << result.exported << '\n';
+    context.out << Text(session.Texts.Language, TextId::UserChipsExported, {std::to_string(result.exported)}) << '\n';
 }
 
 // Exit status 1 when the file could not be used or a row was refused.

@@ -291,7 +291,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             event->ignore();
             return;
         }
-        FormClose(session_);
+        CloseMainWindow(session_);
         event->accept();
     });
 }
@@ -364,7 +364,7 @@ void MainWindow::sbStopClick() {
 
 void MainWindow::SelectLanguage(int index) {
     RunCommand(Kind::Command, [this, index](Session& s) -> GuiStep {
-        const LanguageApplied applied = tq::SelectLanguage(s, index, s.Buffer.OpenDialog.FileName);
+        const LanguageApplied applied = tq::ChooseLanguage(s.Operation, index, s.Buffer.OpenDialog.FileName);
         const int language = s.Texts.Language;
         return [this, applied, language] {
             language_ = language;

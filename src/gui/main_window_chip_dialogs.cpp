@@ -65,7 +65,7 @@ UserChipDialogWidget& MainWindow::UserChips() {
     connect(this, &MainWindow::busyChanged, userChips_, &UserChipDialogWidget::SetBusy);
     connect(userChips_, &UserChipDialogWidget::userChipClicked, this, [this](int index) {
         worker_->Post([this, state = userChips_->Edited(), index](Session& s) mutable -> GuiStep {
-            state.SelectUserChip(s, index);
+            state.SelectUserChip(s.Chip.database(), index);
             return [this, state] { userChips_->Show(state); };
         });
     });
@@ -73,16 +73,17 @@ UserChipDialogWidget& MainWindow::UserChips() {
         worker_->Post([this, state = userChips_->Edited(), algorithm = algorithm.toStdString()](Session& s) mutable
                       -> GuiStep {
             state.algorithm = algorithm;
-            state.cmbSuanFaChange(s);
+            state.ShowAlgorithmCapacity(s.Chip.database());
             return [this, capacity = state.capacity] { userChips_->ShowCapacity(capacity); };
         });
     });
     connect(userChips_, &UserChipDialogWidget::commandRequested, this, [this](UserChipCommand command) {
         const int language = language_;
         RunCommand(Kind::Command, [this, command, language, state = userChips_->Edited()](Session& s) mutable -> GuiStep {
-            const UserChipResult result = command == UserChipCommand::Add      ? state.btnAddClick(s)
-                                          : command == UserChipCommand::Modify ? state.btnModifyClick(s)
-                                          : command == UserChipCommand::Delete ? state.btnDeleteClick(s)
+            const UserChipContext chips = UserChipContextOf(s);
+            const UserChipResult result = command == UserChipCommand::Add      ? state.Add(chips)
+                                          : command == UserChipCommand::Modify ? state.Modify(chips)
+                                          : command == UserChipCommand::Delete ? state.Delete(chips)
                                                                                : UserChipResult{};
             if (command == UserChipCommand::Export || command == UserChipCommand::Import) {
                 const std::vector<FileFilter> filter{{"CSV", "*.csv"}};
@@ -111,7 +112,7 @@ UserChipDialogWidget& MainWindow::UserChips() {
                 else
                     s.Views.messages->ShowWarning(ImportReportText(report, language));
                 if (report.imported == 0) return {};
-                state.MenuAddChipClick(s);
+                state.Open(chips);
             } else if (result.outcome == UserChipOutcome::Done && result.rowsChanged == 0) {
                 s.Views.messages->ShowMessage(Text(language, TextId::NoChipChanged));
             }
@@ -126,7 +127,7 @@ UserChipDialogWidget& MainWindow::UserChips() {
 void MainWindow::MenuAddChipClick() {
     const int language = language_;
     RunCommand(Kind::Command, [this, language, state = UserChips().Edited()](Session& s) mutable -> GuiStep {
-        const UserChipTexts texts = state.MenuAddChipClick(s);
+        const UserChipTexts texts = state.Open(UserChipContextOf(s));
         return [this, state, texts, language] { userChips_->Open(state, texts, language); };
     });
 }

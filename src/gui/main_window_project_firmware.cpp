@@ -97,10 +97,10 @@ void MainWindow::MenuPrjOfflineClick() {
     }
     ProjectDialog* dialog = projectDialog_;
     RunCommand(Kind::Command, [this, dialog](Session&) -> GuiStep {
-        dialog->editor().MenuPrjOfflineClick();
-        const ProjectForm form = dialog->editor().form;
-        return [this, dialog, form] {
-            dialog->ShowSteps(form);
+        dialog->editor().Open();
+        const ProjectPlan plan = dialog->editor().plan;
+        return [this, dialog, plan] {
+            dialog->ShowSteps(plan);
             // The frame is one object: the chip chosen in the dialog is the
             // main window's chip too (the buffer stays as it is meanwhile).
             ChipInfoGroup(chipFrame_)->hide();
@@ -125,7 +125,7 @@ void MainWindow::ProjectFormClose() {
     chipFrame_->show();
     ProjectDialog* dialog = projectDialog_;
     worker_->Post([dialog](Session&) -> GuiStep {
-        dialog->editor().FormClose();
+        dialog->editor().Close();
         return {};
     });
 }
@@ -134,19 +134,20 @@ void MainWindow::ProjectButton2Click() {
     ProjectDialog* dialog = projectDialog_;
     RunCommand(Kind::Command, [dialog](Session& s) -> GuiStep {
         const LoggedErrors errors(s, dialog->logView());
-        if (!dialog->editor().Button2Click()) return {};
-        return [dialog, name = dialog->editor().form.editPrjName] { dialog->SetProjectName(name); };
+        if (!dialog->editor().ChooseDataFile(*s.Views.fileDialog)) return {};
+        return [dialog, name = dialog->editor().plan.name] { dialog->SetProjectName(name); };
     });
 }
 
 void MainWindow::ProjectDownloadClick() {
     ProjectDialog* dialog = projectDialog_;
-    RunCommand(Kind::Command, [this, dialog, form = dialog->Form()](Session& s) mutable -> GuiStep {
+    RunCommand(Kind::Command, [this, dialog, plan = dialog->Plan()](Session& s) mutable -> GuiStep {
         // The chip is the frame's: its name list's text while an item is selected.
         const ChipListState& names = s.Window.ChipFrame.name;
-        form.chipName = names.index >= 0 ? names.text : std::string();
+        plan.chipName = names.index >= 0 ? names.text : std::string();
+        plan.dataFile = s.Chip.PrjInfoOffline.DataFileName;  // as the editor chose it
         const LoggedErrors errors(s, dialog->logView());
-        if (tq::btnDownLoadPrjClick(s.Operation, dialog->views(), form) == kStepBusy)
+        if (DownloadProject(s.Operation, dialog->views(), plan) == kStepBusy)
             return [this] { ShowBusyRefusal(); };
         return {};
     });
@@ -157,7 +158,8 @@ void MainWindow::ProjectDownloadClick() {
 void MainWindow::MenuFirmUpdateClick() {
     RunCommand(Kind::Command, [this](Session& s) -> GuiStep {
         MainWindowBar bar(*s.Views.progress);
-        const FirmwareUpdateResult result = tq::MenuFirmUpdateClick(s.Operation, bar);
+        const FirmwareUpdateResult result =
+            ChooseAndUpdateFirmware(s.Operation, {*s.Views.statusBar, bar}, *s.Views.fileDialog);
         return [this, result] {
             if (result == FirmwareUpdateResult::Busy) ShowBusyRefusal();
             // Panel 0 names the package that could not be read; a box makes sure it is seen.
@@ -200,7 +202,8 @@ void MainWindow::UpdateStartClick() {
         } restore{simulator_, simulator_ ? simulator_->reenumeration : std::nullopt};
         if (simulator_ && !restore.previous) simulator_->reenumeration = SimReenumeration{};
         Marshalled<UpdateDialogView> shown(*dialog);
-        const FirmwareUpdateResult result = tq::btnStartIAPClick(s.Operation, shown, bootReady);
+        const FirmwareUpdateResult result =
+            UpdateFirmwareFromFolder(s.Operation, {*s.Views.statusBar, shown}, bootReady, *s.Views.fileDialog);
         return [this, dialog, result] {
             if (result == FirmwareUpdateResult::Busy) ShowBusyRefusal();
             // The log's last line names the package that could not be read.

@@ -178,29 +178,31 @@ void ProjectDialog::Retranslate(int language) {
     projectName_->setPlaceholderText(T(language, TextId::ProjectNamePlaceholder));
 }
 
-ProjectForm ProjectDialog::Form() const {
-    ProjectForm form;
-    form.editPrjName = projectName_->text().toStdString();
-    form.cmbDownMethod = method_->currentIndex();
-    form.chkPrjIdCheck = idCheck_->isChecked();
-    form.chkPrjErase = erase_->isChecked();
-    form.chkPrjWrite = write_->isChecked();
-    form.chkPrjVerify = verify_->isChecked();
-    form.chkAutoSN = autoSerial_->isChecked();
-    form.cmbSNBytes = serialBytes_->currentIndex();
-    form.cmbSNEndian = serialEndian_->currentIndex();
-    form.lbeSnAddr = serialAddress_->text().toStdString();
-    form.lbeSnValue = serialValue_->text().toStdString();
-    form.chkProTimes = limit_->isChecked();
-    form.editProTimes = limitCount_->text().toStdString();
-    return form;
+ProjectPlan ProjectDialog::Plan() const {
+    ProjectPlan plan;
+    plan.name = projectName_->text().toStdString();
+    const int method = method_->currentIndex();  // manual, automatic, machine; none counts as manual
+    plan.method = method == 1 ? DownloadMethod::Automatic : method == 2 ? DownloadMethod::Machine : DownloadMethod::Manual;
+    plan.idCheck = idCheck_->isChecked();
+    plan.erase = erase_->isChecked();
+    plan.write = write_->isChecked();
+    plan.verify = verify_->isChecked();
+    plan.serialNumbers = autoSerial_->isChecked();
+    const int bytes = serialBytes_->currentIndex();  // "1Byte", "2Byte", "4Byte"; none shows "4Byte"
+    plan.serialBytes = bytes == 0 ? 1 : bytes == 1 ? 2 : 4;
+    plan.serialLittleEndian = serialEndian_->currentIndex() == 1;
+    plan.serialAddress = serialAddress_->text().toStdString();
+    plan.serialValue = serialValue_->text().toStdString();
+    plan.countLimited = limit_->isChecked();
+    plan.countLimit = limitCount_->text().toStdString();
+    return plan;
 }
 
-void ProjectDialog::ShowSteps(const ProjectForm& form) {
-    idCheck_->setChecked(form.chkPrjIdCheck);
-    erase_->setChecked(form.chkPrjErase);
-    write_->setChecked(form.chkPrjWrite);
-    verify_->setChecked(form.chkPrjVerify);
+void ProjectDialog::ShowSteps(const ProjectPlan& plan) {
+    idCheck_->setChecked(plan.idCheck);
+    erase_->setChecked(plan.erase);
+    write_->setChecked(plan.write);
+    verify_->setChecked(plan.verify);
 }
 
 void ProjectDialog::SetProjectName(const std::string& name) { projectName_->setText(QString::fromStdString(name)); }

@@ -40,10 +40,10 @@ public:
     ProjectDialogViews& views() { return views_; }
     ProjectLogView& logView() { return logFromWorker_; }
 
-    // The controls as the project file takes them (all but the chip name).
-    ProjectForm Form() const;
+    // The controls as a project plan (all but the chip and the data file).
+    ProjectPlan Plan() const;
     // The step boxes as the editor set them on opening.
-    void ShowSteps(const ProjectForm& form);
+    void ShowSteps(const ProjectPlan& plan);
     void SetProjectName(const std::string& name);
     void Retranslate(int language);
 

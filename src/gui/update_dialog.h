@@ -1,6 +1,6 @@
 // The firmware update dialog TfrmUpdate: "already in boot mode" check box,
 // start button, the warning not to cut the power, the bar pbIAPProBar and the
-// log memUpdateLog. The update itself is the engine's (btnStartIAPClick); the
+// log memUpdateLog. The update itself is the engine's (UpdateFirmwareFromFolder); the
 // main window runs it on the worker and this dialog shows it.
 #pragma once
 

@@ -7,6 +7,7 @@
 #include "cli/cli_context.h"
 #include "support/firmware_package_builder.h"
 #include "support/scratch_folder.h"
+#include "support/expect.h"
 
 namespace tq {
 namespace {
@@ -45,8 +46,8 @@ TEST_F(FirmwareCliFixture, UpdateWithAValidPackageEndsWithTheSuccessTextAndTheNe
     const std::string package = Package(FirmwarePackage(testing::SampleImage(1000)), "good.tqmv");
     const CliRun run = Run({"--simulator", "firmware", "update", package});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.err.find("1000/1000=>100%\nIAP下载成功\n系统烧写完成，共耗时"), std::string::npos) << run.err;
-    EXPECT_NE(run.out.find("Firmware version: V1.03\n"), std::string::npos) << run.out;
+    EXPECT_SAYS(run.err, "1000/1000=>100%\nIAP下载成功\n系统烧写完成，共耗时");
+    EXPECT_SAYS(run.out, "Firmware version: V1.03\n");
 }
 
 TEST_F(FirmwareCliFixture, UpdateFailuresExitNonZeroWithTheReason) {
@@ -64,7 +65,7 @@ TEST_F(FirmwareCliFixture, UpdateFailuresExitNonZeroWithTheReason) {
     const Case cases[] = {
         {"another model", {"firmware", "update", other}, "TQMV升级文件格式异常，请确认！\n", "不是本编程器的固件升级包"},
         {"another model in English", {"--lang", "2", "firmware", "update", other},
-         "Error happened when parsed the TQMV file,plese checked!\n", "not a firmware package"},
+         "The TQMV update file is malformed. Please check it!\n", "not a firmware package"},
         {"missing package", {"firmware", "update", missing}, "无法读取升级文件：" + missing + "\n", "无法读取升级包：" + missing},
         // The dialog's procedure refuses the package before the boot command, so this ends at once.
         {"--wait-boot without an image", {"firmware", "update", "--wait-boot", imageless}, "IAP文件格式异常，请确认！\n",
@@ -76,9 +77,9 @@ TEST_F(FirmwareCliFixture, UpdateFailuresExitNonZeroWithTheReason) {
         args.insert(args.end(), c.args.begin(), c.args.end());
         const CliRun run = Run(args);
         EXPECT_NE(run.status, 0);
-        EXPECT_NE((run.out + run.err).find(c.shown), std::string::npos) << run.out << run.err;
-        EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
-        EXPECT_EQ(run.out.find("Firmware version"), std::string::npos);
+        EXPECT_SAYS((run.out + run.err), c.shown);
+        EXPECT_SAYS(run.err, c.reason);
+        EXPECT_NOT_SAYS(run.out, "Firmware version");
     }
 }
 
@@ -96,16 +97,14 @@ TEST_F(FirmwareCliFixture, InspectListsEntriesAndTheVersionRecord) {
     damaged.entries[1].length = 0x10000;
     run = Run({"firmware", "inspect", Package(damaged, "damaged.tqmv")});
     EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("  iap.bin  offset 2067  length 65536  (reaches beyond the end of the file)\n"),
-              std::string::npos)
-        << run.out;
-    EXPECT_NE(run.out.find("Dev \"M500\", VER \"002\" (not for this programmer)"), std::string::npos);
+    EXPECT_SAYS(run.out, "  iap.bin  offset 2067  length 65536  (reaches beyond the end of the file)\n");
+    EXPECT_SAYS(run.out, "Dev \"M500\", VER \"002\" (not for this programmer)");
 
     testing::FirmwarePackageBuilder notAPackage = FirmwarePackage(testing::SampleImage(10));
     notAPackage.formatByte0 = 0;
     run = Run({"firmware", "inspect", Package(notAPackage, "x.bin")});
     EXPECT_NE(run.status, 0);
-    EXPECT_NE(run.err.find("不是固件升级包（未知的文件头）"), std::string::npos) << run.err;
+    EXPECT_SAYS(run.err, "不是固件升级包（未知的文件头）");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "core/chipdb/chip_database.h"
 #include "support/sim_cli_folder.h"
+#include "support/expect.h"
 
 namespace tq {
 namespace {
@@ -24,7 +25,7 @@ TEST(UserChipsCli, AddListModifyAndDeleteRoundTrip) {
          "Done: MY25Q64\n", ""},
         {{"user-chips", "add", "MY25Q64", "--algorithm", "W25Q64FV"}, 1,
          "", "A chip with this name already exists! Please choose another name!\n"},
-        {{"user-chips", "add", "OTHER", "--algorithm", "NO-SUCH-CHIP"}, 1, "", "Algorithm Error!Please retry!\n"},
+        {{"user-chips", "add", "OTHER", "--algorithm", "NO-SUCH-CHIP"}, 1, "", "Algorithm error! Please retry!\n"},
         {{"user-chips", "add", "OTHER", "--algorithm", "W25X10", "--id", "12345"}, 1,
          "", "The chip ID must be six hexadecimal digits!\n"},
         {{"user-chips", "add", " ", "--algorithm", "W25X10"}, 1,
@@ -67,7 +68,7 @@ TEST(UserChipsCli, AUserChipIsDetectedLikeAnyOther) {
               0);
     const CliResult run = folder.RunSimulated({"--sim-chip", "MY25Q64", "--lang", "2", "detect"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.err.find(" Chip detected and identified, model:MY25Q64 Capacity:8MB\n"), std::string::npos) << run.err;
+    EXPECT_SAYS(run.err, " Chip detected and identified, model:MY25Q64 Capacity:8MB\n");
 }
 
 // Exported from one program folder, imported into another: the same rows; a

@@ -22,12 +22,12 @@ bool ChipDialogShots(const QDir& dir) {
         rig.window->show();
         // One user chip in the list; the worker is idle, so the session is free.
         UserChipDialog userChips;
-        userChips.MenuAddChipClick(*rig.session);
+        userChips.Open(UserChipContextOf(*rig.session));
         userChips.chipName = "MY25Q64JV";
         userChips.manufacturer = "ACME";
         userChips.chipId = "AB4017";
         userChips.algorithm = "W25Q64FV";
-        userChips.btnAddClick(*rig.session);
+        userChips.Add(UserChipContextOf(*rig.session));
 
         const auto shoot = [&](const char* objectName) {
             auto* dialog = rig.window->findChild<QWidget*>(objectName);

@@ -1,4 +1,4 @@
-// Loading the language at start-up and the three language menu items.
+// Loading the language at start-up and choosing another one.
 #pragma once
 
 #include <array>
@@ -12,7 +12,7 @@
 
 namespace tq {
 
-class Session;
+struct OperationContext;
 
 // What a front-end applies after the texts were loaded.
 struct LanguageApplied {
@@ -30,14 +30,12 @@ struct LanguageApplied {
 // Reads every text of the current language into DevLanguage, composes the
 // title with DbVersion, shows the connection text in status panel 2 and
 // empties panel 0. openFileName is the open-file dialog's current file name.
-LanguageApplied LoadLanguage(Session& session, std::string_view openFileName);
+LanguageApplied LoadLanguage(OperationContext& context, std::string_view openFileName);
 
-// A language menu item: makes index the language, marks its item only,
+// Makes `language` (0 Simplified Chinese, 1 Traditional Chinese, 2 English)
+// the program's language, as its menu item does: marks that item only,
 // reloads the texts and tells a connected "M500" programmer (command 0x14).
 // Refused (nothing changes) while an operation, download or update runs.
-LanguageApplied SelectLanguage(Session& session, int32_t index, std::string_view openFileName);
-LanguageApplied Menu_Settings_Lang_CNClick(Session& session, std::string_view openFileName);
-LanguageApplied Menu_Settings_Lang_TCClick(Session& session, std::string_view openFileName);
-LanguageApplied Menu_Settings_Lang_ENClick(Session& session, std::string_view openFileName);
+LanguageApplied ChooseLanguage(OperationContext& context, int32_t language, std::string_view openFileName);
 
 }  // namespace tq

@@ -1,19 +1,40 @@
 #include "core/app/user_chips.h"
 
-#include "core/texts/language.h"
+#include "core/app/session.h"
+#include "core/base/views.h"
 #include "core/chipdb/chip_database.h"
 #include "core/chipdb/chip_row.h"
-#include "core/app/chip_selection.h"
-#include "core/app/session.h"
+#include "core/texts/text_catalogue.h"
 
 namespace tq {
 namespace {
 
-void Tell(Session& session, const char* cn, const char* tc, const char* en) {
-    session.Views.messages->ShowMessage(Triplet(session.Texts.Language, cn, tc, en));
+void Tell(const UserChipContext& context, TextId text) { context.messages.ShowMessage(Text(context.language, text)); }
+
+// The algorithm's row, or the algorithm error message and false.
+bool FindAlgorithm(const UserChipContext& context, const std::string& algorithm, ChipRow& row) {
+    const std::vector<ChipRow> rows = context.database.ChipRowQuery(algorithm);
+    if (rows.empty()) {
+        Tell(context, TextId::UserChipAlgorithmError);
+        return false;
+    }
+    row = rows.front();
+    return true;
+}
+
+// Accepts an empty ID or six hex digits (upper-cased into `id`); otherwise
+// says why and returns false.
+bool CheckChipId(const UserChipContext& context, std::string& id) {
+    if (NormaliseChipId(id)) return true;
+    Tell(context, TextId::UserChipIdNotSixHexDigits);
+    return false;
 }
 
 }  // namespace
+
+UserChipContext UserChipContextOf(Session& session) {
+    return {session.Chip.database(), *session.Views.messages, session.Texts.Language};
+}
 
 bool IsUsableChipName(const std::string& name) {
     if (name.find_first_not_of(' ') == std::string::npos) return false;
@@ -33,51 +54,94 @@ bool NormaliseChipId(std::string& id) {
 }
 
 UserChipTexts UserChipDialogTexts(int language) {
-    const TripletPicker text(language);
+    struct Field {
+        std::string UserChipTexts::*member;
+        TextId text;
+    };
+    static constexpr Field kFields[] = {
+        {&UserChipTexts::caption, TextId::UserChipCaption},
+        {&UserChipTexts::countPrefix, TextId::UserChipCountPrefix},
+        {&UserChipTexts::nameLabel, TextId::UserChipNameLabel},
+        {&UserChipTexts::idLabel, TextId::UserChipIdLabel},
+        {&UserChipTexts::algorithmLabel, TextId::UserChipAlgorithmLabel},
+        {&UserChipTexts::capacityLabel, TextId::UserChipCapacityLabel},
+        {&UserChipTexts::manufacturerLabel, TextId::UserChipMakerLabel},
+        {&UserChipTexts::add, TextId::UserChipAdd},
+        {&UserChipTexts::modify, TextId::UserChipModify},
+        {&UserChipTexts::remove, TextId::UserChipDelete},
+        {&UserChipTexts::close, TextId::UserChipClose},
+        {&UserChipTexts::algorithmError, TextId::UserChipAlgorithmError},
+    };
     UserChipTexts texts;
-    texts.caption = text("用户自定义芯片管理", "用戶自定義晶片管理", "User-Def Chips Manage");
-    texts.countPrefix = text("用户自定义型号        ", "用戶自定義型號        ", "User Self-Def Chip       ");
-    texts.nameLabel = text("芯片名称：", "晶片名稱：", "Chip Name:");
-    texts.idLabel = text("芯片ID：", "晶片ID：", "Chip ID:");
-    texts.algorithmLabel = text("算法选择", "算法選擇", "Algorithm");
-    texts.capacityLabel = text("容量：  ", "容量：  ", "Capcity:");
-    texts.manufacturerLabel = text("廠商：  ", "廠商：  ", "Manufacturer:");
-    texts.add = text("添加", "添加", "Add");
-    texts.modify = text("修改", "修改", "Modify");
-    texts.remove = text("刪除", "刪除", "Delete");
-    texts.close = text("关闭", "關閉", "Close");
-    texts.algorithmError = text("算法名称错误，请重试！", "算法名稱錯誤，請重試！", "Algorithm Error!Please retry!");
+    for (const Field& field : kFields) texts.*field.member = Text(language, field.text);
     return texts;
 }
 
-void UserChipDialog::RefreshUserList(Session& session) {
-    const std::vector<ChipRow> rows = session.Chip.database().UserRowsQuery();
-    countLabel_ = UserChipDialogTexts(session.Texts.Language).countPrefix + std::to_string(rows.size());
+UserChipResult AddUserChip(const UserChipContext& context, const UserChip& chip) {
+    ChipRow source;
+    if (!FindAlgorithm(context, chip.algorithm, source)) return {UserChipOutcome::UnknownAlgorithm, 0};
+    if (chip.name.empty()) {
+        Tell(context, TextId::UserChipNameEmpty);
+        return {UserChipOutcome::EmptyName, 0};
+    }
+    if (!IsUsableChipName(chip.name)) {
+        Tell(context, TextId::UserChipNameUnusable);
+        return {UserChipOutcome::BadName, 0};
+    }
+    std::string id = chip.id;
+    if (!CheckChipId(context, id)) return {UserChipOutcome::BadId, 0};
+    if (!context.database.ChipRowQuery(chip.name).empty()) {
+        Tell(context, TextId::UserChipNameTaken);
+        return {UserChipOutcome::NameTaken, 0};
+    }
+    context.database.UserChipInsert(source, chip.name, chip.maker, id);
+    return {UserChipOutcome::Done, 1};
+}
+
+UserChipResult ModifyUserChip(const UserChipContext& context, const UserChip& chip) {
+    ChipRow source;
+    if (!FindAlgorithm(context, chip.algorithm, source)) return {UserChipOutcome::UnknownAlgorithm, 0};
+    std::string id = chip.id;
+    if (!CheckChipId(context, id)) return {UserChipOutcome::BadId, 0};
+    return {UserChipOutcome::Done,
+            context.database.UserChipUpdate(chip.name, std::to_string(source.Capacity), chip.maker, id)};
+}
+
+UserChipResult DeleteUserChip(const UserChipContext& context, const UserChip& chip) {
+    ChipRow source;
+    if (!chip.algorithm.empty() && !FindAlgorithm(context, chip.algorithm, source))
+        return {UserChipOutcome::UnknownAlgorithm, 0};
+    return {UserChipOutcome::Done, context.database.UserChipDelete(chip.name, chip.maker, chip.id)};
+}
+
+void UserChipDialog::RefreshUserList(const UserChipContext& context) {
+    const std::vector<ChipRow> rows = context.database.UserRowsQuery();
+    countLabel_ = Text(context.language, TextId::UserChipCountPrefix) + std::to_string(rows.size());
     userChips_.clear();
     for (const ChipRow& row : rows) userChips_.push_back(row.ChipName);
     selected_ = userChips_.empty() ? -1 : 0;
 }
 
-UserChipTexts UserChipDialog::MenuAddChipClick(Session& session) {
-    RefreshUserList(session);
+UserChipTexts UserChipDialog::Open(const UserChipContext& context) {
+    RefreshUserList(context);
     algorithms_.clear();
-    for (const ChipRow& row : session.Chip.database().AlgorithmListQuery()) algorithms_.push_back(row.ChipName);
+    for (const ChipRow& row : context.database.AlgorithmListQuery()) algorithms_.push_back(row.ChipName);
     // Selecting the first item does not count as a change of the text.
     if (!algorithms_.empty()) algorithm = algorithms_.front();
-    ListBox1Click(session);
-    return UserChipDialogTexts(session.Texts.Language);
+    ShowSelectedUserChip(context.database);
+    return UserChipDialogTexts(context.language);
 }
 
-void UserChipDialog::SelectUserChip(Session& session, int index) {
+void UserChipDialog::SelectUserChip(ChipDatabase& database, int index) {
     if (index < 0 || index >= static_cast<int>(userChips_.size())) return;
     selected_ = index;
-    ListBox1Click(session);
+    ShowSelectedUserChip(database);
 }
 
-void UserChipDialog::ListBox1Click(Session& session) {
+void UserChipDialog::ShowSelectedUserChip(ChipDatabase& database) {
     if (selected_ < 0) return;
     const std::string& name = userChips_[static_cast<size_t>(selected_)];
-    const std::vector<ChipRow> rows = session.Chip.database().UserRowQuery(name);
+    const std::vector<ChipRow> rows = database.UserRowQuery(name);
     const ChipRow row = rows.empty() ? ChipRow{} : rows.front();
     chipName = row.ChipName;
     chipId = row.ChipID;
@@ -85,66 +149,39 @@ void UserChipDialog::ListBox1Click(Session& session) {
     manufacturer = row.ManufName;
 }
 
-void UserChipDialog::cmbSuanFaChange(Session& session) {
-    const std::vector<ChipRow> rows = session.Chip.database().ChipRowQuery(algorithm);
+void UserChipDialog::ShowAlgorithmCapacity(ChipDatabase& database) {
+    const std::vector<ChipRow> rows = database.ChipRowQuery(algorithm);
     if (!rows.empty()) capacity = std::to_string(rows.front().Capacity);
 }
 
-bool UserChipDialog::FindAlgorithm(Session& session, ChipRow& row) {
-    const std::vector<ChipRow> rows = session.Chip.database().ChipRowQuery(algorithm);
-    if (rows.empty()) {
-        session.Views.messages->ShowMessage(UserChipDialogTexts(session.Texts.Language).algorithmError);
-        return false;
-    }
-    row = rows.front();
-    return true;
+UserChip UserChipDialog::Edits() const { return {chipName, manufacturer, chipId, algorithm}; }
+
+void UserChipDialog::ShowStoredId(const UserChipResult& result) {
+    if (result.outcome == UserChipOutcome::Done) NormaliseChipId(chipId);
 }
 
-bool UserChipDialog::CheckChipId(Session& session) {
-    if (NormaliseChipId(chipId)) return true;
-    Tell(session, "芯片ID必须是六位十六进制数字！", "晶片ID必須是六位十六進制數字！",
-         "The chip ID must be six hexadecimal digits!");
-    return false;
+UserChipResult UserChipDialog::Add(const UserChipContext& context) {
+    const UserChipResult result = AddUserChip(context, Edits());
+    ShowStoredId(result);
+    if (result.outcome == UserChipOutcome::Done) RefreshUserList(context);
+    return result;
 }
 
-UserChipResult UserChipDialog::btnAddClick(Session& session) {
-    ChipRow source;
-    if (!FindAlgorithm(session, source)) return {UserChipOutcome::UnknownAlgorithm, 0};
-    if (chipName.empty()) {
-        Tell(session, "芯片名称不能为空！", "晶片名稱不能為空！", "The chip name is empty!");
-        return {UserChipOutcome::EmptyName, 0};
-    }
-    if (!IsUsableChipName(chipName)) {
-        Tell(session, "芯片名称不能只有空格，也不能包含换行！", "晶片名稱不能只有空格，也不能包含換行！",
-             "The chip name must not be blanks only or contain a line break!");
-        return {UserChipOutcome::BadName, 0};
-    }
-    if (!CheckChipId(session)) return {UserChipOutcome::BadId, 0};
-    if (!session.Chip.database().ChipRowQuery(chipName).empty()) {
-        Tell(session, "该芯片名称已存在，请换一个名称！", "該晶片名稱已存在，請換一個名稱！",
-             "A chip with this name already exists! Please choose another name!");
-        return {UserChipOutcome::NameTaken, 0};
-    }
-    session.Chip.database().UserChipInsert(source, chipName, manufacturer, chipId);
-    RefreshUserList(session);
-    return {UserChipOutcome::Done, 1};
+UserChipResult UserChipDialog::Modify(const UserChipContext& context) {
+    const UserChipResult result = ModifyUserChip(context, Edits());
+    ShowStoredId(result);
+    return result;
 }
 
-UserChipResult UserChipDialog::btnModifyClick(Session& session) {
-    ChipRow source;
-    if (!FindAlgorithm(session, source)) return {UserChipOutcome::UnknownAlgorithm, 0};
-    if (!CheckChipId(session)) return {UserChipOutcome::BadId, 0};
-    const int changed =
-        session.Chip.database().UserChipUpdate(chipName, std::to_string(source.Capacity), manufacturer, chipId);
-    return {UserChipOutcome::Done, changed};
-}
-
-UserChipResult UserChipDialog::btnDeleteClick(Session& session) {
-    ChipRow source;
-    if (!FindAlgorithm(session, source)) return {UserChipOutcome::UnknownAlgorithm, 0};
-    const int deleted = session.Chip.database().UserChipDelete(chipName, manufacturer, chipId);
-    RefreshUserList(session);
-    return {UserChipOutcome::Done, deleted};
+UserChipResult UserChipDialog::Delete(const UserChipContext& context) {
+    // The dialog always names an algorithm: an empty text is one that names no chip.
+    if (algorithm.empty()) {
+        Tell(context, TextId::UserChipAlgorithmError);
+        return {UserChipOutcome::UnknownAlgorithm, 0};
+    }
+    const UserChipResult result = DeleteUserChip(context, Edits());
+    if (result.outcome == UserChipOutcome::Done) RefreshUserList(context);
+    return result;
 }
 
 }  // namespace tq

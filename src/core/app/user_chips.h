@@ -4,6 +4,7 @@
 // and adds, modifies and deletes them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,26 @@
 
 namespace tq {
 
+class ChipDatabase;
+class MessageView;
 class Session;
+
+// What the user chip routines use: the chip database, where a refusal is
+// said and in which language.
+struct UserChipContext {
+    ChipDatabase& database;
+    MessageView& messages;
+    int32_t language;
+};
+UserChipContext UserChipContextOf(Session& session);
+
+// A user chip as a person describes it.
+struct UserChip {
+    std::string name;
+    std::string maker;
+    std::string id;         // empty or six hexadecimal digits
+    std::string algorithm;  // the chip whose programming parameters it borrows
+};
 
 // A name a person can read back and type again: not blanks alone, no line
 // break or other control character (the name also goes into dev.ini).
@@ -43,8 +63,21 @@ struct UserChipResult {
     int rowsChanged = 0;  // rows added, changed or deleted
 };
 
-// The dialog TfrmUserImportChip: the user chip list, the algorithm list and
-// the edits, with their handlers. Database errors surface as DatabaseError.
+// Adds a user chip. Refused (with a message) when the algorithm names no
+// chip, the name is empty, unusable or already names a chip (lookups by name
+// take the first row, so a second one could never be used), or the ID is
+// malformed.
+UserChipResult AddUserChip(const UserChipContext& context, const UserChip& chip);
+// Changes capacity (the algorithm's), maker and ID of the user chip of that
+// name; factory rows are never changed.
+UserChipResult ModifyUserChip(const UserChipContext& context, const UserChip& chip);
+// Deletes the user chip matching name, maker and ID; nothing else. A named
+// algorithm must exist (the dialog always names one); none skips that check.
+UserChipResult DeleteUserChip(const UserChipContext& context, const UserChip& chip);
+
+// The user chip dialog's state (TfrmUserImportChip without its widgets): the
+// user chip list, the algorithm list and the edits. Database errors surface
+// as DatabaseError.
 class UserChipDialog {
 public:
     // The edits the person fills in.
@@ -60,30 +93,25 @@ public:
     const std::vector<std::string>& Algorithms() const { return algorithms_; } // cmbSuanFa's items
 
     // Opens the dialog: both lists refilled, the first user chip shown.
-    UserChipTexts MenuAddChipClick(Session& session);
-    // The person clicks entry `index` of the user chip list.
-    void SelectUserChip(Session& session, int index);
-    // Shows the selected user chip in the edits; nothing without a selection.
-    void ListBox1Click(Session& session);
-    // The algorithm text changed: its capacity is shown when it names a chip.
-    void cmbSuanFaChange(Session& session);
+    UserChipTexts Open(const UserChipContext& context);
+    // Selects entry `index` of the user chip list and shows it in the edits.
+    void SelectUserChip(ChipDatabase& database, int index);
+    // Shows the capacity of the algorithm when its text names a chip.
+    void ShowAlgorithmCapacity(ChipDatabase& database);
 
-    // A new user chip from the edits. Refused (with a message) when the
-    // algorithm names no chip, the name is empty or already names a chip:
-    // lookups by name take the first row, so a second one could never be used.
-    UserChipResult btnAddClick(Session& session);
-    // Changes capacity, maker and ID of the user chip named in lbeChipName.
-    UserChipResult btnModifyClick(Session& session);
-    // Deletes the user chip matching name, maker and ID; nothing else.
-    UserChipResult btnDeleteClick(Session& session);
+    // The edits as a user chip record.
+    UserChip Edits() const;
+    // Add, modify or delete the chip the edits describe; the list is refreshed
+    // after an add or a delete.
+    UserChipResult Add(const UserChipContext& context);
+    UserChipResult Modify(const UserChipContext& context);
+    UserChipResult Delete(const UserChipContext& context);
 
 private:
-    void RefreshUserList(Session& session);
-    // The algorithm's row, or the algorithm error message and false.
-    bool FindAlgorithm(Session& session, ChipRow& row);
-    // Accepts an empty ID or six hex digits (stored upper case); otherwise
-    // shows why and returns false.
-    bool CheckChipId(Session& session);
+    void RefreshUserList(const UserChipContext& context);
+    void ShowSelectedUserChip(ChipDatabase& database);
+    // An accepted ID is shown as stored (upper case).
+    void ShowStoredId(const UserChipResult& result);
 
     std::vector<std::string> userChips_;
     int selected_ = -1;

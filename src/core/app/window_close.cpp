@@ -5,7 +5,7 @@
 
 namespace tq {
 
-bool FormClose(Session& session) {
+bool CloseMainWindow(Session& session) {
     // Settings first: FilePath is recomputed from the open dialog, not the buffer.
     const bool saved = SaveSettings(session);
     Ram_File_Info_Struct& ram = session.Buffer.RamFile;

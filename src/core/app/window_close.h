@@ -8,6 +8,6 @@ class Session;
 
 // Saves dev.ini (a failure is shown as an error message) and releases the
 // buffer. Returns whether the settings were written.
-bool FormClose(Session& session);
+bool CloseMainWindow(Session& session);
 
 }  // namespace tq

@@ -15,13 +15,12 @@
 #include "core/firmware/firmware_package.h"
 #include "core/operations/operation_context.h"
 #include "core/operations/operation_display.h"
+#include "core/texts/text_catalogue.h"
 
 namespace tq {
 
 namespace {
 constexpr uint32_t kBlockSize = 256;
-constexpr const char* kVerifyFailed = "IAP校验错误";
-constexpr const char* kUpdateFailedRetry = "更新异常，请重试！";
 
 // Drive waits of the dialog, in units of 10 us, and how often the drive is
 // looked for before the programmer counts as lost.
@@ -33,18 +32,12 @@ constexpr uint32_t kBootStartWait = 200000;  // 2 s for the boot loader to start
 constexpr uint32_t kOneSecond = 100000;
 constexpr uint32_t kReconnectWait = 300000;  // 3 s
 
-std::string FormatErrorText(int language) {
-    return Triplet(language, "TQMV升级文件格式异常，请确认！", "TQMV升級文件格式異常，請確認！",
-                      "Error happened when parsed the TQMV file,plese checked!");
+std::string FirmwareText(const OperationContext& context, TextId id, std::initializer_list<std::string_view> values = {}) {
+    return Text(context.Texts.Language, id, values);
 }
-
-std::string UnreadablePackageText(int language, const std::string& path) {
-    return Triplet(language, "无法读取升级文件：", "無法讀取升級文件：", "Cannot read the update file: ") + path;
-}
-
 
 std::string BurnDoneText(OperationContext& context, uint32_t startTick) {
-    return "系统烧写完成，共耗时" + FormatSeconds(ElapsedSince(context, startTick)) + "s";
+    return FirmwareText(context, TextId::FirmwareBurnDone, {FormatSeconds(ElapsedSince(context, startTick))});
 }
 
 std::string ImageFolder(const OperationContext& context) { return (context.Texts.ProgramFolder / "iap").string(); }
@@ -62,9 +55,10 @@ std::string DisplayName(const std::string& path) {
     return name;
 }
 
-// The boot command; an unanswered one shows "下载失败" in status panel 0.
-void SendBootCommand(DeviceLink& link, StatusBarView& status) {
-    if (EnterBoot(link) != CommandResult::Ok) status.SetPanelText(0, "下载失败");
+// The boot command; an unanswered one says so in status panel 0.
+void SendBootCommand(OperationContext& context, StatusBarView& status) {
+    if (EnterBoot(context.Device.Link) != CommandResult::Ok)
+        status.SetPanelText(0, FirmwareText(context, TextId::FirmwareBlockFailed));
 }
 
 // The poll timer is switched off for an update and on again however the
@@ -87,8 +81,8 @@ private:
     bool paused_ = false;
 };
 
-void ShowOnlineVersion(OperationContext& context) {
-    context.Views.statusBar->SetPanelText(
+void ShowOnlineVersion(OperationContext& context, StatusBarView& status) {
+    status.SetPanelText(
         2, context.Texts.DevLanguage.DevConStaOnline + context.Texts.DevLanguage.DevConVersion + context.Device.DevInf.FwVersion);
 }
 
@@ -99,20 +93,23 @@ void SendIapDone(DeviceLink& link) {
 
 // Sends the sealed block in the send area until it is answered. A missing
 // answer drops the link (the transport resets it), which ends the retries.
-bool SendImageBlock(DeviceLink& link, StatusBarView& status, uint16_t frameLength) {
+bool SendImageBlock(DeviceLink& link, StatusBarView& status, uint16_t frameLength, const std::string& failedText) {
     for (;;) {
         if (!link.Uart.Connected) return false;
         link.DeviceExchange(frameLength);
         if (CheckResponse(link) == 0) return true;
-        status.SetPanelText(0, "下载失败");
+        status.SetPanelText(0, failedText);
     }
 }
 
 // DownloadImage with the failure text handed back for the dialog's log.
-int SendImage(OperationContext& context, UpdateDialogView& dialog, uint32_t offset, uint32_t length, const std::string& path,
-              std::string& failure) {
+int SendImage(OperationContext& context, FirmwareUpdateViews views, uint32_t offset, uint32_t length,
+              const std::string& path, std::string& failure) {
     DeviceLink& link = context.Device.Link;
-    StatusBarView& status = *context.Views.statusBar;
+    StatusBarView& status = views.status;
+    UpdateDialogView& dialog = views.dialog;
+    const std::string verifyFailed = FirmwareText(context, TextId::FirmwareImageCheckFailed);
+    const std::string blockFailed = FirmwareText(context, TextId::FirmwareBlockFailed);
     auto fail = [&](const std::string& text) {
         status.SetPanelText(0, text);
         failure = text;
@@ -120,9 +117,9 @@ int SendImage(OperationContext& context, UpdateDialogView& dialog, uint32_t offs
     };
     std::vector<uint8_t> image;
     if (!ReadPackageBytes(path, offset, length, image))
-        return fail(UnreadablePackageText(context.Texts.Language, path));
+        return fail(FirmwareText(context, TextId::FirmwarePackageUnreadable, {path}));
     ImageDigest digest;
-    if (!digest.ok()) return fail(kVerifyFailed);
+    if (!digest.ok()) return fail(verifyFailed);
 
     const uint32_t maximum = length;
     uint32_t position = 0;
@@ -142,7 +139,7 @@ int SendImage(OperationContext& context, UpdateDialogView& dialog, uint32_t offs
         count += kBlockSize;
         address += kBlockSize;
         const uint16_t frameLength = FinishFrame(link);
-        if (!SendImageBlock(link, status, frameLength)) return fail(kVerifyFailed);
+        if (!SendImageBlock(link, status, frameLength, blockFailed)) return fail(verifyFailed);
         position = static_cast<uint32_t>(std::min<uint64_t>(static_cast<uint64_t>(position) + frameLength, maximum));
         dialog.SetBarPosition(position);
         status.SetPanelText(0, std::to_string(position) + "/" + std::to_string(maximum) + "=>" +
@@ -151,14 +148,14 @@ int SendImage(OperationContext& context, UpdateDialogView& dialog, uint32_t offs
     }
     dialog.SetBarPosition(maximum);
     const std::array<uint8_t, 16> md5 = digest.Final();
-    if (!digest.ok()) return fail(kVerifyFailed);
+    if (!digest.ok()) return fail(verifyFailed);
 
     uint8_t* p = StartFrame(link, CMD_IAP_VERIFY, static_cast<uint16_t>(4 + md5.size()));
     PutBe32(p, count);
     std::memcpy(p + 4, md5.data(), md5.size());
     link.DeviceExchange(FinishFrame(link));
-    if (CheckResponse(link) != 0 || link.ReceiveArea()[1] != 0) return fail(kVerifyFailed);
-    status.SetPanelText(0, "IAP下载成功");
+    if (CheckResponse(link) != 0 || link.ReceiveArea()[1] != 0) return fail(verifyFailed);
+    status.SetPanelText(0, FirmwareText(context, TextId::FirmwareImageDownloaded));
     SendIapDone(link);
     return 0;
 }
@@ -177,7 +174,7 @@ bool WaitForDrive(DeviceLink& link, bool present, int checks, uint32_t pause,
 
 // The newest "*.iap" in the folder for the model: its name starts with the
 // model's platform code and carries six version digits at characters 6 to 11.
-std::string NewestImageFor(const std::string& model, const std::string& folder, UpdateDialogView& dialog) {
+std::string NewestImageFor(const OperationContext& context, const std::string& folder, UpdateDialogView& dialog) {
     std::vector<std::string> names;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
@@ -188,7 +185,7 @@ std::string NewestImageFor(const std::string& model, const std::string& folder, 
         if (extension == ".iap") names.push_back(it->path().filename().string());
     }
     std::sort(names.begin(), names.end());
-    const std::string platform = PlatformCode(model);
+    const std::string platform = PlatformCode(context.Device.DevInf.Model);
     std::string best;
     unsigned long bestNumber = 0;
     for (const std::string& name : names) {
@@ -196,7 +193,7 @@ std::string NewestImageFor(const std::string& model, const std::string& folder, 
         dialog.AddLogLine(name);
         const std::string digits = name.size() >= 11 ? name.substr(5, 6) : std::string();
         if (digits.size() != 6 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-            dialog.AddLogLine("文件名中的版本号无效，跳过：" + name);
+            dialog.AddLogLine(FirmwareText(context, TextId::FirmwareImageVersionInvalid, {name}));
             continue;
         }
         const unsigned long number = std::stoul(digits);
@@ -207,24 +204,17 @@ std::string NewestImageFor(const std::string& model, const std::string& folder, 
     }
     return best;
 }
-}  // namespace
 
-int DownloadImage(OperationContext& context, UpdateDialogView& dialog, uint32_t offset, uint32_t length,
-                  const std::string& path) {
-    std::string failure;
-    return SendImage(context, dialog, offset, length, path, failure);
-}
-
-FirmwareUpdateResult MenuFirmUpdateClick(OperationContext& context, UpdateDialogView& dialog) {
+// The main window's update with the package `choosePackage` names (empty:
+// none), asked for once the programmer is known to be connected.
+FirmwareUpdateResult UpdateFirmwareWith(OperationContext& context, FirmwareUpdateViews views,
+                                        const std::function<std::string()>& choosePackage) {
     OperationScope scope(context);
     if (!scope.claimed()) return FirmwareUpdateResult::Busy;
     DeviceLink& link = context.Device.Link;
-    StatusBarView& status = *context.Views.statusBar;
-    const int language = context.Texts.Language;
+    StatusBarView& status = views.status;
     if (!RequireConnected(context)) return FirmwareUpdateResult::NotConnected;
-    const std::string path = context.Views.fileDialog->ChooseOpenFile(
-        Triplet(language, "请选择您的升级文件", "請選擇系統升級包", "Please Select the Update File"),
-        {{"TQMV File", "*.tqmv"}}, ImageFolder(context), "");
+    const std::string path = choosePackage();
     if (path.empty()) return FirmwareUpdateResult::Cancelled;
 
     context.Views.progress->SetMaximum(100);
@@ -239,10 +229,10 @@ FirmwareUpdateResult MenuFirmUpdateClick(OperationContext& context, UpdateDialog
         const PackageStatus found = LocatePackageEntry(path, name, offset, length);
         if (found == PackageStatus::Found) return true;
         if (found == PackageStatus::Unreadable) {
-            status.SetPanelText(0, UnreadablePackageText(language, path));
+            status.SetPanelText(0, FirmwareText(context, TextId::FirmwarePackageUnreadable, {path}));
             failure = FirmwareUpdateResult::PackageUnreadable;
         } else {
-            status.SetPanelText(0, FormatErrorText(language));
+            status.SetPanelText(0, FirmwareText(context, TextId::FirmwarePackageMalformed));
             failure = FirmwareUpdateResult::PackageError;
         }
         return false;
@@ -253,58 +243,78 @@ FirmwareUpdateResult MenuFirmUpdateClick(OperationContext& context, UpdateDialog
     if (!locate(kVersionEntryName, offset, length)) return failure;
     std::vector<uint8_t> record;
     if (!ReadPackageBytes(path, offset, std::min<uint32_t>(length, kVersionRecordSize), record)) {
-        status.SetPanelText(0, UnreadablePackageText(language, path));
+        status.SetPanelText(0, FirmwareText(context, TextId::FirmwarePackageUnreadable, {path}));
         return FirmwareUpdateResult::PackageUnreadable;
     }
     if (!IsPackageForThisProgrammer(ParseVersionRecord(record))) {
-        status.SetPanelText(0, FormatErrorText(language));
+        status.SetPanelText(0, FirmwareText(context, TextId::FirmwarePackageMalformed));
         return FirmwareUpdateResult::PackageError;
     }
 
-    SendBootCommand(link, status);  // the update goes on after an unanswered boot command
+    SendBootCommand(context, status);  // the update goes on after an unanswered boot command
     if (!locate(kImageEntryName, offset, length)) return failure;
-    status.SetPanelText(0, Triplet(language, "系统包下载中，请稍等...", "系統包下載中，請稍等...",
-                                      "Waiting for the Update File Downloding..."));
-    const bool downloaded = DownloadImage(context, dialog, offset, length, path) == 0;
+    status.SetPanelText(0, FirmwareText(context, TextId::FirmwareDownloading));
+    const bool downloaded = DownloadImage(context, views, offset, length, path) == 0;
     if (downloaded) status.SetPanelText(0, BurnDoneText(context, startTick));
 
     std::string version;
     if (GetFwVersion(link, version) != CommandResult::Ok)
         return downloaded ? FirmwareUpdateResult::NoAnswer : FirmwareUpdateResult::DownloadFailed;
     context.Device.DevInf.FwVersion = version;
-    ShowOnlineVersion(context);
+    ShowOnlineVersion(context, status);
     return downloaded ? FirmwareUpdateResult::Updated : FirmwareUpdateResult::DownloadFailed;
 }
+}  // namespace
 
-FirmwareUpdateResult btnStartIAPClick(OperationContext& context, UpdateDialogView& dialog, bool bootReady) {
+int DownloadImage(OperationContext& context, FirmwareUpdateViews views, uint32_t offset, uint32_t length,
+                  const std::string& path) {
+    std::string failure;
+    return SendImage(context, views, offset, length, path, failure);
+}
+
+FirmwareUpdateResult UpdateFirmware(OperationContext& context, FirmwareUpdateViews views, const std::string& package) {
+    return UpdateFirmwareWith(context, views, [&package] { return package; });
+}
+
+FirmwareUpdateResult ChooseAndUpdateFirmware(OperationContext& context, FirmwareUpdateViews views,
+                                             FileDialogView& files) {
+    return UpdateFirmwareWith(context, views, [&] {
+        return files.ChooseOpenFile(FirmwareText(context, TextId::FirmwareChoosePackage), {{"TQMV File", "*.tqmv"}},
+                                    ImageFolder(context), "");
+    });
+}
+
+FirmwareUpdateResult UpdateFirmwareFromFolder(OperationContext& context, FirmwareUpdateViews views, bool bootReady,
+                                              FileDialogView& files) {
     OperationScope scope(context);
     if (!scope.claimed()) return FirmwareUpdateResult::Busy;
+    UpdateDialogView& dialog = views.dialog;
     dialog.ClearLog();
     const uint32_t startTick = context.clock().TickCount();
     const std::string folder = ImageFolder(context);
     std::string path;
     if (context.Device.DevInf.FwVersion.substr(0, 4) == "BOOT" || bootReady) {
-        path = context.Views.fileDialog->ChooseOpenFile(
-            "请手动选择您要升级的固件包,务必选择正确的升级包，否则可能出现不可逆的损坏.", {{"Iap File", "*.iap"}},
-            folder, "0");
+        path = files.ChooseOpenFile(FirmwareText(context, TextId::FirmwareChooseImage), {{"Iap File", "*.iap"}},
+                                    folder, "0");
         if (path.empty()) return FirmwareUpdateResult::Cancelled;
     } else {
-        dialog.AddLogLine("IAP File List:");
-        const std::string name = NewestImageFor(context.Device.DevInf.Model, folder, dialog);
+        dialog.AddLogLine(FirmwareText(context, TextId::FirmwareImageList));
+        const std::string name = NewestImageFor(context, folder, dialog);
         if (name.empty()) {
-            dialog.AddLogLine("IAP文件夹下，没有找到升级文件包，请确认！");
+            dialog.AddLogLine(FirmwareText(context, TextId::FirmwareNoImage));
             return FirmwareUpdateResult::PackageError;
         }
         path = (std::filesystem::path(folder) / name).string();
     }
-    return RunBootModeUpdate(context, dialog, path, bootReady, startTick);
+    return RunBootModeUpdate(context, views, path, bootReady, startTick);
 }
 
-FirmwareUpdateResult RunBootModeUpdate(OperationContext& context, UpdateDialogView& dialog, const std::string& path,
+FirmwareUpdateResult RunBootModeUpdate(OperationContext& context, FirmwareUpdateViews views, const std::string& path,
                                        bool bootReady, uint32_t startTick) {
     DeviceLink& link = context.Device.Link;
+    UpdateDialogView& dialog = views.dialog;
     const std::string name = DisplayName(path);
-    dialog.AddLogLine("File：" + name + ",更新准备中，请稍等...");
+    dialog.AddLogLine(FirmwareText(context, TextId::FirmwarePreparing, {name}));
     dialog.SetBarMaximum(100);
     dialog.SetBarPosition(0);
 
@@ -314,56 +324,56 @@ FirmwareUpdateResult RunBootModeUpdate(OperationContext& context, UpdateDialogVi
     uint32_t length = 0;
     const PackageStatus found = LocatePackageEntry(path, kImageEntryName, offset, length);
     if (found == PackageStatus::Unreadable) {
-        dialog.AddLogLine(UnreadablePackageText(0, path));
+        dialog.AddLogLine(FirmwareText(context, TextId::FirmwarePackageUnreadable, {path}));
         return FirmwareUpdateResult::PackageUnreadable;
     }
     if (found == PackageStatus::NotFound) {
-        dialog.AddLogLine("IAP文件格式异常，请确认！");
+        dialog.AddLogLine(FirmwareText(context, TextId::FirmwareImageMalformed));
         return FirmwareUpdateResult::PackageError;
     }
 
     PollTimerPause timer(context);
     auto timeout = [&] {
-        dialog.AddLogLine(kUpdateFailedRetry);
+        dialog.AddLogLine(FirmwareText(context, TextId::FirmwareRetry));
         return FirmwareUpdateResult::Timeout;
     };
     std::string version;
     if (!bootReady) {
-        SendBootCommand(link, *context.Views.statusBar);
+        SendBootCommand(context, views.status);
         timer.Pause();
         // The programmer leaves and comes back as its boot loader.
         if (!WaitForDrive(link, false, kLeaveChecks, kLeavePause)) return timeout();
         link.DeviceReset();
-        dialog.AddLogLine("Boot程序启动中，请稍等...");
+        const std::string starting = FirmwareText(context, TextId::FirmwareBootStarting);
+        dialog.AddLogLine(starting);
         link.Wait10us(kBootStartWait);
-        if (!WaitForDrive(link, true, kReturnChecks, kReturnPause,
-                          [&] { dialog.AddLogLine("Boot程序启动中，请稍等..."); }))
+        if (!WaitForDrive(link, true, kReturnChecks, kReturnPause, [&] { dialog.AddLogLine(starting); }))
             return timeout();
         link.Uart.Connected = 1;
         if (GetFwVersion(link, version) != CommandResult::Ok) {
             link.DeviceReset();
             return FirmwareUpdateResult::NoAnswer;
         }
-        dialog.AddLogLine("已进入Boot模式！");
+        dialog.AddLogLine(FirmwareText(context, TextId::FirmwareInBootMode));
     }
 
-    dialog.AddLogLine("File：" + name + ",系统包下载中，请稍等...");
+    dialog.AddLogLine(FirmwareText(context, TextId::FirmwareImageDownloading, {name}));
     std::string failure;
-    if (SendImage(context, dialog, offset, length, path, failure) != 0) {
+    if (SendImage(context, views, offset, length, path, failure) != 0) {
         // A failed or rejected image is never followed by the success line.
         dialog.AddLogLine(failure);
-        dialog.AddLogLine(kUpdateFailedRetry);
+        dialog.AddLogLine(FirmwareText(context, TextId::FirmwareRetry));
         return FirmwareUpdateResult::DownloadFailed;
     }
     dialog.AddLogLine(BurnDoneText(context, startTick));
 
     // The programmer restarts into its new firmware: it leaves and returns.
-    dialog.AddLogLine("等待系统重启中，请稍等.");
+    dialog.AddLogLine(FirmwareText(context, TextId::FirmwareAwaitRestart));
     link.Wait10us(kOneSecond);
     if (!WaitForDrive(link, false, kLeaveChecks, kLeavePause)) return timeout();
     link.DeviceReset();
     link.Wait10us(kOneSecond);
-    dialog.AddLogLine("等待系统重连中，请稍等.");
+    dialog.AddLogLine(FirmwareText(context, TextId::FirmwareAwaitReconnect));
     link.Wait10us(kReconnectWait);
     if (!WaitForDrive(link, true, kReturnChecks, kReturnPause)) return timeout();
 
@@ -371,9 +381,9 @@ FirmwareUpdateResult RunBootModeUpdate(OperationContext& context, UpdateDialogVi
     if (GetFwVersion(link, version) != CommandResult::Ok) return FirmwareUpdateResult::NoAnswer;
     context.Device.DevInf.FwVersion = version;
     SendIapDone(link);
-    dialog.AddLogLine("更新完成，即将关闭更新页面，进入主界面.");
+    dialog.AddLogLine(FirmwareText(context, TextId::FirmwareUpdateComplete));
     link.Wait10us(kReconnectWait);
-    ShowOnlineVersion(context);
+    ShowOnlineVersion(context, views.status);
     dialog.CloseDialog();
     return FirmwareUpdateResult::Updated;
 }

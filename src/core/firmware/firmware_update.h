@@ -1,8 +1,8 @@
 // Firmware update: switch the programmer into its boot mode, send the
 // package's image in 256-byte blocks (0xF1), let the programmer check byte
 // count and MD5 (0xF3), end the update (0xF2) and read the new version.
-// Two entry points: the main window's menu item and the update dialog's
-// start button, which also waits for the programmer to re-enumerate.
+// Two ways: from a package while the programmer runs its firmware, and the
+// update dialog's, which also waits for the programmer to re-enumerate.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,8 @@
 namespace tq {
 
 struct OperationContext;
+class FileDialogView;
+class StatusBarView;
 
 // The update dialog's log memo (memUpdateLog) and progress bar (pbIAPProBar).
 class UpdateDialogView {
@@ -44,28 +46,41 @@ enum class FirmwareUpdateResult {
     Busy,               // another operation, download or update holds the session: nothing done
 };
 
+// Where an update shows itself: status panel 0 (each stage, the block
+// progress, a failure) and panel 2 (the new version), and the update log and
+// its bar (the update dialog's, or the main window's bar alone).
+struct FirmwareUpdateViews {
+    StatusBarView& status;
+    UpdateDialogView& dialog;
+};
+
 // Sends the image entry (offset, length) of the package with 0xF1, checks it
 // with 0xF3 and ends with 0xF2. 0 on success, 0xFF on failure (the failure
 // text is in status panel 0). The image is read completely before the first
 // block goes out, so a damaged or vanished package sends nothing.
-int DownloadImage(OperationContext& context, UpdateDialogView& dialog, uint32_t offset, uint32_t length,
+int DownloadImage(OperationContext& context, FirmwareUpdateViews views, uint32_t offset, uint32_t length,
                   const std::string& path);
 
-// The main window's update (menu item and tool button). The package comes
-// from the context's file dialog; every message goes to status panel 0.
-FirmwareUpdateResult MenuFirmUpdateClick(OperationContext& context, UpdateDialogView& dialog);
+// Updates the firmware from a .tqmv package while the programmer runs its
+// firmware: boot command, image, check, new version. An empty path is
+// Cancelled. Every message goes to status panel 0.
+FirmwareUpdateResult UpdateFirmware(OperationContext& context, FirmwareUpdateViews views, const std::string& package);
+// The same with the package asked for once the programmer is known to be
+// connected (the main window's menu item and tool button).
+FirmwareUpdateResult ChooseAndUpdateFirmware(OperationContext& context, FirmwareUpdateViews views,
+                                             FileDialogView& files);
 
-// The update dialog's start button; bootReady is its check box
-// "already in boot mode". Chooses the package (the newest "*.iap" for the
-// model in the program's iap folder, or by file dialog when the programmer
-// already runs its boot loader or bootReady is set), then runs
+// The update dialog's way: takes the newest "*.iap" for the model from the
+// program's iap folder, or asks for one when the programmer already runs its
+// boot loader or bootReady ("already in boot mode") is set, then runs
 // RunBootModeUpdate.
-FirmwareUpdateResult btnStartIAPClick(OperationContext& context, UpdateDialogView& dialog, bool bootReady);
+FirmwareUpdateResult UpdateFirmwareFromFolder(OperationContext& context, FirmwareUpdateViews views, bool bootReady,
+                                              FileDialogView& files);
 
 // The dialog's update with the package already chosen: boot command, wait
 // for the programmer to come back in boot mode, download, wait for it to
-// restart, read the new version. startTick is when the button was pressed.
-FirmwareUpdateResult RunBootModeUpdate(OperationContext& context, UpdateDialogView& dialog, const std::string& path,
+// restart, read the new version. startTick is when the update began.
+FirmwareUpdateResult RunBootModeUpdate(OperationContext& context, FirmwareUpdateViews views, const std::string& path,
                                        bool bootReady, uint32_t startTick);
 
 }  // namespace tq

@@ -8,6 +8,7 @@
 
 #include "core/device/commands.h"
 #include "core/device/frame.h"
+#include "core/project/project_crc.h"
 #include "core/project/project_file.h"
 #include "core/operations/operation_display.h"
 #include "core/project/project_texts.h"
@@ -24,7 +25,7 @@ bool OpenForReading(OperationContext& context, const std::filesystem::path& path
     const bool folder = std::filesystem::is_directory(path, ec);
     if (!folder) in.open(path, std::ios::binary);
     if (folder || !in || !in.seekg(0, std::ios::end)) {
-        context.Views.messages->ShowError(CannotOpenText(context, path.string()));
+        context.Views.messages->ShowError(ProjectText(context, TextId::ProjectCannotOpenFile, {path.string()}));
         return false;
     }
     size = static_cast<uint64_t>(in.tellg());
@@ -37,7 +38,7 @@ bool ReadExactly(OperationContext& context, const std::filesystem::path& path, s
     if (count == 0) return true;
     in.read(reinterpret_cast<char*>(into), count);
     if (static_cast<uint32_t>(in.gcount()) == count) return true;
-    context.Views.messages->ShowError(CannotReadText(context, path.string()));
+    context.Views.messages->ShowError(ProjectText(context, TextId::ProjectCannotReadFile, {path.string()}));
     return false;
 }
 
@@ -52,15 +53,11 @@ bool DataFileFitsStorage(OperationContext& context, const std::string& path) {
     const uint64_t size = std::filesystem::file_size(path, ec);
     if (ec) return true;  // the store step reports a file it cannot read
     if (size == 0) {
-        context.Views.messages->ShowError(
-            ProjectText(context, "数据文件没有数据：", "資料檔案沒有資料：", "The data file holds no data: ") + path);
+        context.Views.messages->ShowError(ProjectText(context, TextId::ProjectDataFileEmpty, {path}));
         return false;
     }
     if (size > kStorageLimit) {
-        context.Views.messages->ShowError(ProjectText(context, "数据文件超过编程器的 16 MiB 存储空间：",
-                                                      "資料檔案超過燒錄器的 16 MiB 儲存空間：",
-                                                      "The data file is larger than the programmer's 16 MiB storage: ") +
-                                          path);
+        context.Views.messages->ShowError(ProjectText(context, TextId::ProjectDataFileBeyondStorage, {path}));
         return false;
     }
     return true;
@@ -92,12 +89,12 @@ int StoreDataFile(OperationContext& context, ProjectDialogViews& views, const st
 
     DeviceLink& link = context.Device.Link;
     SendWriteHeader(link, 1, ChipType::SpiFlash, 0, length, kStoreBlockSize);
-    views.sbPrj.SetPanelText(0, "板载存储擦除&写入");
+    views.stages.SetPanelText(0, ProjectText(context, TextId::ProjectStageStorage));
 
     uint32_t done = 0;
     uint64_t percentage = 0;
     for (;;) {
-        views.pbPrjDownStatus.SetPosition(static_cast<uint32_t>(percentage));
+        views.bar.SetPosition(static_cast<uint32_t>(percentage));
         if (done >= length) break;
         uint8_t* block = link.SendArea();
         const uint32_t count = std::min<uint32_t>(kStoreBlockSize, length - done);
@@ -111,9 +108,9 @@ int StoreDataFile(OperationContext& context, ProjectDialogViews& views, const st
         done += count;
         if (count == kStoreBlockSize) link.Wait10us(1);
         percentage = static_cast<uint64_t>(done) * 50 / length + 30;
-        views.sbPrj.SetPanelText(1, Percent(percentage));
+        views.stages.SetPanelText(1, Percent(percentage));
     }
-    views.sbPrj.SetPanelText(1, "擦除&写入完成");
+    views.stages.SetPanelText(1, ProjectText(context, TextId::ProjectStorageWritten));
     return kStepOk;
 }
 
@@ -124,7 +121,7 @@ int CheckDataFile(OperationContext& context, ProjectDialogViews& views, const st
     const auto length = static_cast<uint32_t>(std::min<uint64_t>(size, kStorageLimit));
 
     DeviceLink& link = context.Device.Link;
-    views.sbPrj.SetPanelText(0, "数据文件校验");
+    views.stages.SetPanelText(0, ProjectText(context, TextId::ProjectStageCheck));
     SendReadHeader(link, 1, ChipType::SpiFlash, 0, length, kCheckBlockSize);
 
     uint8_t fileBlock[kCheckBlockSize];
@@ -140,45 +137,65 @@ int CheckDataFile(OperationContext& context, ProjectDialogViews& views, const st
         if (std::memcmp(fileBlock, link.ReceiveArea(), block) != 0) return kStepFailed;
         done += block;
         const uint64_t percentage = static_cast<uint64_t>(done) * 20 / length + 80;
-        views.sbPrj.SetPanelText(1, Percent(percentage));
-        views.pbPrjDownStatus.SetPosition(static_cast<uint32_t>(percentage));
+        views.stages.SetPanelText(1, Percent(percentage));
+        views.bar.SetPosition(static_cast<uint32_t>(percentage));
     }
-    views.sbPrj.SetPanelText(1, "校验成功");
+    views.stages.SetPanelText(1, ProjectText(context, TextId::ProjectCheckPassed));
     return kStepOk;
 }
 
-int btnDownLoadPrjClick(OperationContext& context, ProjectDialogViews& views, const ProjectForm& form) {
+bool TakeDataFile(OperationContext& context, const std::string& path) {
+    DataFileFacts facts;
+    switch (ProjectCrcOfFile(path, facts)) {
+        case DataFileError::None: {
+            Prj_Info_Struct& offline = context.Chip.PrjInfoOffline;
+            offline.DataFileName = path;
+            offline.FileLen = facts.length;
+            offline.Crc32 = facts.crc;
+            return true;
+        }
+        case DataFileError::CannotOpen: context.Views.messages->ShowError(ProjectText(context, TextId::ProjectCannotOpenFile, {path})); break;
+        case DataFileError::CannotRead: context.Views.messages->ShowError(ProjectText(context, TextId::ProjectCannotReadFile, {path})); break;
+        case DataFileError::TooLarge: context.Views.messages->ShowError(ProjectText(context, TextId::ProjectDataFileTooLarge, {path})); break;
+    }
+    return false;
+}
+
+int DownloadProject(OperationContext& context, ProjectDialogViews& views, const ProjectPlan& plan) {
     OperationScope scope(context);
     if (!scope.claimed()) return kStepBusy;
-    const std::string& dataFile = context.Chip.PrjInfoOffline.DataFileName;
+    const std::string& dataFile = plan.dataFile;
     if (dataFile.empty() || dataFile == "0") {
-        context.Views.messages->ShowMessage("请先选择数据文件，然后再下载.");
+        context.Views.messages->ShowMessage(ProjectText(context, TextId::ProjectChooseDataFileFirst));
         return kStepFailed;
     }
     if (!DataFileFitsStorage(context, dataFile)) return kStepFailed;
+    // The project describes the file as it is now, whenever it was chosen.
+    if (!TakeDataFile(context, dataFile)) return kStepFileError;
     const std::filesystem::path projectPath = ProjectFilePath(context);
-    if (!WriteProjectFile(context, form, projectPath)) return kStepFailed;
+    if (!WriteProjectFile(context, plan, projectPath)) return kStepFailed;
 
-    views.sbPrj.SetPanelText(0, "工程文件下载");
+    StatusBarView& stages = views.stages;
+    stages.SetPanelText(0, ProjectText(context, TextId::ProjectStageProjectFile));
     if (SendProjectFile(context, projectPath) != kStepOk) {
-        views.sbPrj.SetPanelText(1, "下载错误");
+        stages.SetPanelText(1, ProjectText(context, TextId::ProjectDownloadError));
         return kStepFailed;
     }
-    views.sbPrj.SetPanelText(1, "下载成功");
+    stages.SetPanelText(1, ProjectText(context, TextId::ProjectDownloaded));
     context.Device.Link.Wait10us(100000);
 
-    views.sbPrj.SetPanelText(0, "数据文件下载");
-    views.sbPrj.SetPanelText(1, "下载中，0%");
-    views.pbPrjDownStatus.SetMaximum(100);
+    stages.SetPanelText(0, ProjectText(context, TextId::ProjectStageDataFile));
+    stages.SetPanelText(1, ProjectText(context, TextId::ProjectDownloadStarted));
+    views.bar.SetMaximum(100);
     const int stored = StoreDataFile(context, views, dataFile);
     if (stored == kStepFileError) return stored;
     if (stored != kStepOk) {
         // The link went away mid-stream: the storage holds an unknown part.
-        views.sbPrj.SetPanelText(1, "下载错误");
+        stages.SetPanelText(1, ProjectText(context, TextId::ProjectDownloadError));
         return stored;
     }
     const int checked = CheckDataFile(context, views, dataFile);
-    if (checked == kStepFailed) context.Views.messages->ShowMessage("校验错误，请重试.");
+    if (checked == kStepFailed) context.Views.messages->ShowMessage(ProjectText(context, TextId::ProjectCheckFailed));
     return checked;
 }
 

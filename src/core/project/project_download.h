@@ -1,23 +1,25 @@
 // Storing an offline project in the programmer: the project file in one
 // framed command (0x44), the data file into the on-board storage with the
 // write stream (channel 1, chip-type code 1), then a read-back comparison.
-// Progress goes to the project dialog's status bar sbPrj (panel 0 the stage,
-// panel 1 its state or percentage) and its progress bar pbPrjDownStatus.
+// Progress goes to a two-panel status line (panel 0 the stage, panel 1 its
+// state or percentage; the project dialog's sbPrj) and a bar (its
+// pbPrjDownStatus).
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 namespace tq {
 
 struct OperationContext;
 class StatusBarView;
 class ProgressView;
-struct ProjectForm;
+struct ProjectPlan;
 
 struct ProjectDialogViews {
-    StatusBarView& sbPrj;
-    ProgressView& pbPrjDownStatus;
+    StatusBarView& stages;
+    ProgressView& bar;
 };
 
 inline constexpr uint32_t kStorageLimit = 16u * 1024 * 1024;  // bytes of a data file stored at most
@@ -47,8 +49,14 @@ int StoreDataFile(OperationContext& context, ProjectDialogViews& views, const st
 // not be read (reported).
 int CheckDataFile(OperationContext& context, ProjectDialogViews& views, const std::filesystem::path& path);
 
-// The download button: writes the project file from the form, sends it, then
+// Takes name, length and checksum of a project's data file into
+// PrjInfoOffline. False after the reason (with the path) was shown; the record
+// is then as it was.
+bool TakeDataFile(OperationContext& context, const std::string& path);
+
+// Downloads the project the plan describes: takes the data file's length and
+// checksum into PrjInfoOffline, writes the project file, sends it, then
 // stores and checks the data file. 0 only when every step succeeded.
-int btnDownLoadPrjClick(OperationContext& context, ProjectDialogViews& views, const ProjectForm& form);
+int DownloadProject(OperationContext& context, ProjectDialogViews& views, const ProjectPlan& plan);
 
 }  // namespace tq

@@ -4,8 +4,9 @@
 
 #include "core/base/number_text.h"
 #include "core/base/text_encoding.h"
+#include "core/base/views.h"
 #include "core/operations/operation_context.h"
-#include "core/project/project_crc.h"
+#include "core/project/project_download.h"
 #include "core/project/project_texts.h"
 
 namespace tq {
@@ -13,59 +14,43 @@ namespace tq {
 ProjectEditor::ProjectEditor(OperationContext& context, ProjectLogView& log, bool& chipFrameInDialog)
     : context_(context), log_(log), chipFrameInDialog_(chipFrameInDialog) {}
 
-void ProjectEditor::MenuPrjOfflineClick() {
+void ProjectEditor::Open() {
     Prj_Info_Struct& offline = context_.Chip.PrjInfoOffline;
     const Prj_Info_Struct& current = context_.Chip.PrjInfo;
     offline.PrjSpare = "NULL";
     log_.Clear();
-    log_.AppendLine("文件名:文件待选择.", LogColour::WindowText);
+    log_.AppendLine(ProjectText(context_, TextId::ProjectLogNoDataFile), LogColour::WindowText);
     chipFrameInDialog_ = true;
     offline.IdCheck = current.IdCheck;
     offline.Erase = current.Erase;
     offline.Write = current.Write;
     offline.Verify = current.Verify;
-    form.chkPrjIdCheck = current.IdCheck != 0;
-    form.chkPrjErase = current.Erase != 0;
-    form.chkPrjWrite = current.Write != 0;
-    form.chkPrjVerify = current.Verify != 0;
+    plan.idCheck = current.IdCheck != 0;
+    plan.erase = current.Erase != 0;
+    plan.write = current.Write != 0;
+    plan.verify = current.Verify != 0;
 }
 
-bool ProjectEditor::Button2Click() {
-    const std::string path = context_.Views.fileDialog->ChooseOpenFile(
-        "", {{"Bin File", "*.bin"}, {"CAM File", "*.cam"}, {"ALL", "*.*"}}, "", "");
-    if (path.empty()) return false;
+bool ProjectEditor::ChooseDataFile(FileDialogView& files) {
+    const std::string path =
+        files.ChooseOpenFile("", {{"Bin File", "*.bin"}, {"CAM File", "*.cam"}, {"ALL", "*.*"}}, "", "");
+    return !path.empty() && tq::ChooseDataFile(context_, log_, plan, path);
+}
 
+void ProjectEditor::Close() { chipFrameInDialog_ = false; }
+
+bool ChooseDataFile(OperationContext& context, ProjectLogView& log, ProjectPlan& plan, const std::string& path) {
     // Read the file before anything changes, so a file that cannot be read
     // leaves the previous choice in place.
-    DataFileFacts facts;
-    switch (ProjectCrcOfFile(path, facts)) {
-        case DataFileError::None: break;
-        case DataFileError::CannotOpen: context_.Views.messages->ShowError(CannotOpenText(context_, path)); return false;
-        case DataFileError::CannotRead: context_.Views.messages->ShowError(CannotReadText(context_, path)); return false;
-        case DataFileError::TooLarge:
-            context_.Views.messages->ShowError(
-                ProjectText(context_, "数据文件不能达到4 GiB：", "資料檔案不能達到4 GiB：",
-                            "The data file must be smaller than 4 GiB: ") + path);
-            return false;
-    }
-    Prj_Info_Struct& offline = context_.Chip.PrjInfoOffline;
-    offline.DataFileName = path;
-    offline.FileLen = facts.length;
-    offline.Crc32 = facts.crc;
-    log_.Clear();
+    if (!TakeDataFile(context, path)) return false;
+    plan.dataFile = path;
+    log.Clear();
     const size_t cut = path.find_last_of("\\/");
     const std::string name = CutToGbkBytes(cut == std::string::npos ? path : path.substr(cut + 1), 64);
-    form.editPrjName = name;
-
-    const int language = context_.Texts.Language;
-    const std::string prefix = language == 0 || language == 1 ? "文件名: " : "File Name: ";
-    log_.AppendLine(prefix + name + "    CRC32: 0x" + HexText(facts.crc, 8), LogColour::Grey);
-    log_.AppendLine(ProjectText(context_, "注意：文件名只支持显示英文字符（包含大小写）与数字！中文会导致显示异常！",
-                                "注意: 文件名只支持顯示英文字符（包含大小寫）與數字！中文會導致顯示異常！", "    "),
-                    LogColour::Red);
+    plan.name = name;
+    log.AppendLine(ProjectText(context, TextId::ProjectLogDataFile, {name, HexText(context.Chip.PrjInfoOffline.Crc32, 8)}), LogColour::Grey);
+    log.AppendLine(ProjectText(context, TextId::ProjectLogNameWarning), LogColour::Red);
     return true;
 }
-
-void ProjectEditor::FormClose() { chipFrameInDialog_ = false; }
 
 }  // namespace tq

@@ -1,7 +1,7 @@
 // The offline project editor without its widgets: opening it (log reset,
 // the chip frame moved in, the step options copied), choosing the data file
 // (name, length and checksum into PrjInfoOffline, two log lines) and closing
-// it (the chip frame returned).
+// it (the chip frame returned). The plan it holds is what DownloadProject takes.
 #pragma once
 
 #include <string>
@@ -11,6 +11,7 @@
 namespace tq {
 
 struct OperationContext;
+class FileDialogView;
 
 // memLogOffPrj: a rich edit whose lines carry a colour.
 enum class LogColour { WindowText, Grey, Red };  // grey is RGB 128/128/128
@@ -21,24 +22,30 @@ public:
     virtual void AppendLine(const std::string& text, LogColour colour) = 0;
 };
 
+// Takes `path` as the plan's data file: its length and checksum go into
+// PrjInfoOffline, its name (cut to 64 bytes) becomes the plan's name and the
+// log shows name and checksum. False when the file cannot be read (reported
+// with its path); log, plan and PrjInfoOffline are then as they were.
+bool ChooseDataFile(OperationContext& context, ProjectLogView& log, ProjectPlan& plan, const std::string& path);
+
+// The project dialog's state: its fields as a plan, and what opening and
+// closing it do.
 class ProjectEditor {
 public:
     // chipFrameInDialog is the main window's flag that the chip frame sits in
     // this dialog (choosing a chip there then leaves the buffer alone).
     ProjectEditor(OperationContext& context, ProjectLogView& log, bool& chipFrameInDialog);
 
-    ProjectForm form;  // the dialog's controls
+    ProjectPlan plan;
 
-    // Opens the dialog: the log shows only "文件名:文件待选择.", the chip
-    // frame moves in (choosing a chip then leaves the buffer alone) and the
-    // four step options come from PrjInfo.
-    void MenuPrjOfflineClick();
-    // Chooses the data file. False when the person cancelled or the file could
-    // not be read (reported with its path); the log and PrjInfoOffline are
-    // then as they were.
-    bool Button2Click();
-    // Closes the dialog: the chip frame goes back to the main window.
-    void FormClose();
+    // Opens the editor: the log shows only that no data file is chosen, the
+    // chip frame moves in and the four steps come from PrjInfo.
+    void Open();
+    // Asks for the data file and takes it (see ChooseDataFile). False when the
+    // person cancelled or the file could not be read.
+    bool ChooseDataFile(FileDialogView& files);
+    // Closes the editor: the chip frame goes back to the main window.
+    void Close();
 
 private:
     OperationContext& context_;

@@ -7,7 +7,7 @@
 #include "core/base/text_encoding.h"
 #include "core/buffer/hex_field.h"
 #include "core/chipdb/chip_database.h"
-#include "core/project/project_texts.h"
+#include "core/texts/text_catalogue.h"
 #include "core/operations/operation_context.h"
 
 namespace tq {
@@ -39,9 +39,8 @@ std::string AfterLastSeparator(const std::string& path) {
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-std::string WithOffendingText(const OperationContext& context, const char* simplified, const char* traditional, const char* english,
-                       const std::string& text) {
-    return ProjectText(context, simplified, traditional, english) + "\"" + text + "\"";
+std::string WithOffendingText(const OperationContext& context, TextId id, const std::string& text) {
+    return Text(context.Texts.Language, id, {text});
 }
 
 }  // namespace
@@ -57,7 +56,7 @@ uint8_t ProjectVoltageCode(int64_t voltage) { return voltage == 1800 ? 1 : Volta
 
 std::filesystem::path ProjectFilePath(const OperationContext& context) { return context.Texts.TempFolder / "temp.gprj"; }
 
-ComposedProject ComposeProjectFile(const OperationContext& context, const ProjectForm& form, const ChipRow& row,
+ComposedProject ComposeProjectFile(const OperationContext& context, const ProjectPlan& plan, const ChipRow& row,
                                    uint32_t prjId) {
     ComposedProject result;
     Prj_Info_Struct& r = result.record;
@@ -71,15 +70,14 @@ ComposedProject ComposeProjectFile(const OperationContext& context, const Projec
     };
 
     line("PrjID=", Hex(prjId, 8) + "H");
-    line("PrjName=", CutToGbkBytes(AfterLastSeparator(form.editPrjName), 32));
+    line("PrjName=", CutToGbkBytes(AfterLastSeparator(plan.name), 32));
 
     r.ChipName = row.ChipName;  // as the database spells it, whatever case was typed
     line("ChipName=", r.ChipName);
     // A chip without an ID (an empty column) has ID 0.
     r.ChipID = 0;
     if (!row.ChipID.empty() && !ParseHexNumber(row.ChipID, r.ChipID))
-        return fail(WithOffendingText(context, "芯片ID不是十六进制数：", "晶片ID不是十六進位數：",
-                               "The chip ID is not a hexadecimal number: ", row.ChipID));
+        return fail(WithOffendingText(context, TextId::ProjectChipIdNotHex, row.ChipID));
     line("ChipID=", row.ChipID);
     // The chip's row as the chip selection copies it, with the project's own
     // type and voltage codes.
@@ -98,11 +96,11 @@ ComposedProject ComposeProjectFile(const OperationContext& context, const Projec
     line("ChipPara1=", Hex(r.ChipPara1, 2));
     line("FileLen=", Hex(r.FileLen, 8));
 
-    r.OprMode = form.cmbDownMethod >= 0 && form.cmbDownMethod <= 2 ? static_cast<uint8_t>(form.cmbDownMethod) : 0;
-    r.IdCheck = form.chkPrjIdCheck;
-    r.Erase = form.chkPrjErase;
-    r.Write = form.chkPrjWrite;
-    r.Verify = form.chkPrjVerify;
+    r.OprMode = static_cast<uint8_t>(plan.method);
+    r.IdCheck = plan.idCheck;
+    r.Erase = plan.erase;
+    r.Write = plan.write;
+    r.Verify = plan.verify;
     line("OprMode=", Hex(r.OprMode, 2));
     line("OprIdCheck=", Hex(r.IdCheck, 2));
     line("OprErase=", Hex(r.Erase, 2));
@@ -111,16 +109,14 @@ ComposedProject ComposeProjectFile(const OperationContext& context, const Projec
 
     r.SnEn = r.SnLen = r.SnEndian = 0;
     r.SnAddr = r.SnValue = 0;
-    if (form.chkAutoSN) {
+    if (plan.serialNumbers) {
         r.SnEn = 1;
-        r.SnLen = form.cmbSNBytes == 0 ? 1 : form.cmbSNBytes == 1 ? 2 : 4;
-        r.SnEndian = form.cmbSNEndian == 1 ? 1 : 0;
-        if (!ParseHexNumber(form.lbeSnAddr, r.SnAddr))
-            return fail(WithOffendingText(context, "序列号地址不是十六进制数：", "序號位址不是十六進位數：",
-                                   "The serial number address is not a hexadecimal number: ", form.lbeSnAddr));
-        if (!ParseHexNumber(form.lbeSnValue, r.SnValue))
-            return fail(WithOffendingText(context, "序列号数值不是十六进制数：", "序號數值不是十六進位數：",
-                                   "The serial number value is not a hexadecimal number: ", form.lbeSnValue));
+        r.SnLen = plan.serialBytes == 1 || plan.serialBytes == 2 ? static_cast<uint8_t>(plan.serialBytes) : 4;
+        r.SnEndian = plan.serialLittleEndian ? 1 : 0;
+        if (!ParseHexNumber(plan.serialAddress, r.SnAddr))
+            return fail(WithOffendingText(context, TextId::ProjectSerialAddressNotHex, plan.serialAddress));
+        if (!ParseHexNumber(plan.serialValue, r.SnValue))
+            return fail(WithOffendingText(context, TextId::ProjectSerialValueNotHex, plan.serialValue));
     }
     line("SnEn=", Hex(r.SnEn, 2));
     line("SnLen=", Hex(r.SnLen, 2));
@@ -130,11 +126,10 @@ ComposedProject ComposeProjectFile(const OperationContext& context, const Projec
 
     r.TimesEn = 0;
     r.TimesMax = 0;
-    if (form.chkProTimes) {
+    if (plan.countLimited) {
         uint32_t times = 0;
-        if (!ParseDecimal(form.editProTimes, times))
-            return fail(WithOffendingText(context, "限制次数不是十进制数：", "限制次數不是十進位數：",
-                                   "The count limit is not a decimal number: ", form.editProTimes));
+        if (!ParseDecimal(plan.countLimit, times))
+            return fail(WithOffendingText(context, TextId::ProjectCountLimitNotDecimal, plan.countLimit));
         r.TimesEn = 1;
         r.TimesMax = static_cast<uint16_t>(times);  // the programmer keeps a 16-bit count
     }
@@ -144,26 +139,26 @@ ComposedProject ComposeProjectFile(const OperationContext& context, const Projec
     return result;
 }
 
-bool WriteProjectFile(OperationContext& context, const ProjectForm& form, const std::filesystem::path& path) {
+bool WriteProjectFile(OperationContext& context, const ProjectPlan& plan, const std::filesystem::path& path) {
     MessageView& messages = *context.Views.messages;
     // A project without its chip is of no use to the programmer: nothing is written.
-    if (form.chipName.empty()) {
-        messages.ShowMessage("请选择芯片名称！");
+    const int language = context.Texts.Language;
+    if (plan.chipName.empty()) {
+        messages.ShowMessage(Text(language, TextId::ProjectChooseChip));
         return false;
     }
     if (!context.Chip.Database) {
-        messages.ShowError(ProjectText(context, "芯片数据库未打开。", "晶片資料庫未開啟。", "The chip database is not open."));
+        messages.ShowError(Text(language, TextId::ProjectDatabaseNotOpen));
         return false;
     }
-    const std::vector<ChipRow> rows = context.Chip.Database->ChipRowQuery(form.chipName);
+    const std::vector<ChipRow> rows = context.Chip.Database->ChipRowQuery(plan.chipName);
     if (rows.empty()) {
-        messages.ShowError(ProjectText(context, "芯片数据库中没有该芯片：", "晶片資料庫中沒有該晶片：",
-                                       "The chip database has no chip named ") + form.chipName);
+        messages.ShowError(Text(language, TextId::ProjectNoSuchChip, {plan.chipName}));
         return false;
     }
     std::random_device entropy;
     const uint32_t prjId = std::uniform_int_distribution<uint32_t>(0, 2147483646)(entropy);
-    ComposedProject composed = ComposeProjectFile(context, form, rows.front(), prjId);
+    ComposedProject composed = ComposeProjectFile(context, plan, rows.front(), prjId);
     if (!composed.error.empty()) {
         messages.ShowError(composed.error);
         return false;
@@ -171,17 +166,14 @@ bool WriteProjectFile(OperationContext& context, const ProjectForm& form, const 
     const std::string bytes = Utf8ToGbk(composed.text);
     // One command carries 512 bytes of it: a longer file would reach the programmer cut short.
     if (bytes.size() > kProjectFileLimit) {
-        messages.ShowError(ProjectText(context, "工程文件超过512字节：", "工程檔案超過512位元組：",
-                                       "The project file is longer than 512 bytes: ") +
-                           std::to_string(bytes.size()));
+        messages.ShowError(Text(language, TextId::ProjectFileTooLong, {std::to_string(bytes.size())}));
         return false;
     }
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);  // the program never ships "temp"
     const std::string error = WriteFileAtomically(path, bytes);
     if (!error.empty()) {
-        messages.ShowError(ProjectText(context, "无法写入工程文件：", "無法寫入工程檔案：",
-                                       "Cannot write the project file: ") + error);
+        messages.ShowError(Text(language, TextId::ProjectCannotWriteFile, {error}));
         return false;
     }
     context.Chip.PrjInfoOffline = composed.record;

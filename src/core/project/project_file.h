@@ -1,6 +1,6 @@
 // The project file temp/temp.gprj: the lines "key=value" (GBK, CR LF) that
 // tell the programmer how to program chips on its own. WriteProjectFile
-// fills PrjInfoOffline from the project dialog, the chosen chip's database
+// fills PrjInfoOffline from the project plan, the chosen chip's database
 // row and the data file facts, and writes the file whole or not at all.
 #pragma once
 
@@ -15,22 +15,29 @@ namespace tq {
 
 struct OperationContext;
 
-// The project dialog's controls the file takes its values from.
-struct ProjectForm {
-    std::string editPrjName;
-    std::string chipName;      // the chip frame's selected name; empty = no item selected
-    int cmbDownMethod = 1;     // 0 "手动", 1 "自动", 2 "机台烧录"; -1 = none selected
-    bool chkPrjIdCheck = false;
-    bool chkPrjErase = true;
-    bool chkPrjWrite = true;
-    bool chkPrjVerify = true;
-    bool chkAutoSN = false;
-    int cmbSNBytes = -1;       // 0 "1Byte", 1 "2Byte", 2 "4Byte"; -1 = none selected (shows "4Byte")
-    int cmbSNEndian = 0;       // 0 "大端", 1 "小端"
-    std::string lbeSnAddr = "00000000";
-    std::string lbeSnValue = "00000000";
-    bool chkProTimes = false;
-    std::string editProTimes = "0";
+// How the programmer starts each chip of a project on its own.
+enum class DownloadMethod : uint8_t { Manual = 0, Automatic = 1, Machine = 2 };
+
+// A project download: the data file the programmer writes to each chip, the
+// chip, how and with which steps, the serial numbers it writes and how many
+// chips it programs at most. Numbers stay as typed so that a refusal can
+// name the offending text.
+struct ProjectPlan {
+    std::string dataFile;
+    std::string name;
+    std::string chipName;  // empty: no chip chosen
+    DownloadMethod method = DownloadMethod::Automatic;
+    bool idCheck = false;
+    bool erase = true;
+    bool write = true;
+    bool verify = true;
+    bool serialNumbers = false;
+    int serialBytes = 4;  // 1, 2 or 4; anything else counts as 4
+    bool serialLittleEndian = false;
+    std::string serialAddress = "00000000";  // hexadecimal
+    std::string serialValue = "00000000";    // hexadecimal, the first chip's
+    bool countLimited = false;
+    std::string countLimit = "0";  // decimal; the programmer keeps 16 bits of it
 };
 
 // Chip type code of a project: the operation codes, except that "SWD Flash"
@@ -47,7 +54,7 @@ struct ComposedProject {
     Prj_Info_Struct record;
     std::string error;
 };
-ComposedProject ComposeProjectFile(const OperationContext& context, const ProjectForm& form, const ChipRow& row,
+ComposedProject ComposeProjectFile(const OperationContext& context, const ProjectPlan& plan, const ChipRow& row,
                                    uint32_t prjId);
 
 // The programmer takes a project file of at most this many bytes.
@@ -61,6 +68,6 @@ std::filesystem::path ProjectFilePath(const OperationContext& context);
 // not in the database, a value that is not a number, a file longer than 512
 // bytes, the file could not be written); the file is then untouched. A failing statement throws
 // DatabaseError.
-bool WriteProjectFile(OperationContext& context, const ProjectForm& form, const std::filesystem::path& path);
+bool WriteProjectFile(OperationContext& context, const ProjectPlan& plan, const std::filesystem::path& path);
 
 }  // namespace tq

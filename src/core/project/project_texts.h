@@ -1,25 +1,18 @@
-// Texts of the offline project that the language files do not carry, in the
-// language of the Language setting.
+// The offline project's texts in the language of the Language setting.
 #pragma once
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
-#include "core/texts/language.h"
 #include "core/operations/operation_context.h"
+#include "core/texts/text_catalogue.h"
 
 namespace tq {
 
-inline std::string ProjectText(const OperationContext& context, const char* simplified, const char* traditional,
-                               const char* english) {
-    return Triplet(context.Texts.Language, simplified, traditional, english);
-}
-
-inline std::string CannotOpenText(const OperationContext& context, const std::string& path) {
-    return ProjectText(context, "无法打开文件：", "無法開啟檔案：", "Cannot open file: ") + path;
-}
-
-inline std::string CannotReadText(const OperationContext& context, const std::string& path) {
-    return ProjectText(context, "无法读取文件：", "無法讀取檔案：", "Cannot read file: ") + path;
+inline std::string ProjectText(const OperationContext& context, TextId id,
+                               std::initializer_list<std::string_view> values = {}) {
+    return Text(context.Texts.Language, id, values);
 }
 
 }  // namespace tq

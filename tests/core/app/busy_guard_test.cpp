@@ -40,15 +40,18 @@ TEST(BusyGuard, WhileAProcedureRunsTheOthersAndEveryBufferChangeAreRefused) {
     NullCaptionView caption;
     std::string hexText = "3C 3C";
     std::string error;
-    EXPECT_EQ(btnDownLoadPrjClick(session.Operation, projectViews, ProjectForm{}), kStepBusy);
-    EXPECT_EQ(MenuFirmUpdateClick(session.Operation, updateDialog), FirmwareUpdateResult::Busy);
-    EXPECT_EQ(btnStartIAPClick(session.Operation, updateDialog, true), FirmwareUpdateResult::Busy);
+    ProjectPlan plan;
+    plan.dataFile = session.Chip.PrjInfoOffline.DataFileName;
+    EXPECT_EQ(DownloadProject(session.Operation, projectViews, plan), kStepBusy);
+    NullFileDialogView files;
+    EXPECT_EQ(ChooseAndUpdateFirmware(session.Operation, {panel, updateDialog}, files), FirmwareUpdateResult::Busy);
+    EXPECT_EQ(UpdateFirmwareFromFolder(session.Operation, {panel, updateDialog}, true, files), FirmwareUpdateResult::Busy);
     EXPECT_FALSE(LoadDataFile(session.Buffer, image, error));
     EXPECT_FALSE(FillBuffer(session.Buffer, 0, 16, 0x00, nullptr));
     sbSwitchClick(session.Buffer);
     EXPECT_FALSE(reDownFileKeyDown(session.Buffer, hexText, HexSelection{0, 1}, 'A').byteChanged);
     DropFiles(session.Buffer, dialog, {image});
-    EXPECT_TRUE(Menu_Settings_Lang_ENClick(session, "").refused);
+    EXPECT_TRUE(ChooseLanguage(session.Operation, 2, "").refused);
     EXPECT_FALSE(SelectChipByName(session, "GD25Q64"));
 
     EXPECT_EQ(session.Buffer.RamFile.Data, bufferBefore);

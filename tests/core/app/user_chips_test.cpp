@@ -17,13 +17,13 @@ struct UserChipsTest : ::testing::Test, testing::ChipFrameRig {
         dialog.manufacturer = maker;
         dialog.chipId = id;
         dialog.algorithm = algorithm;
-        return dialog.btnAddClick(session);
+        return dialog.Add(UserChipContextOf(session));
     }
 };
 
 TEST_F(UserChipsTest, OpeningWithoutUserChipsShowsZeroAndKeepsTheEdits) {
     dialog.chipName = "kept";
-    const UserChipTexts texts = dialog.MenuAddChipClick(session);
+    const UserChipTexts texts = dialog.Open(UserChipContextOf(session));
     EXPECT_EQ(texts.caption, "用户自定义芯片管理");
     EXPECT_EQ(dialog.CountLabel(), "用户自定义型号        0");
     EXPECT_TRUE(dialog.UserChips().empty());
@@ -40,7 +40,7 @@ TEST_F(UserChipsTest, OpeningWithoutUserChipsShowsZeroAndKeepsTheEdits) {
 }
 
 TEST_F(UserChipsTest, AddedChipBorrowsTheAlgorithmsParameters) {
-    dialog.MenuAddChipClick(session);
+    dialog.Open(UserChipContextOf(session));
     const UserChipResult result = Add("MYFLASH", "ACME", "AB4017");
     EXPECT_EQ(result.outcome, UserChipOutcome::Done);
     EXPECT_EQ(result.rowsChanged, 1);
@@ -63,7 +63,7 @@ TEST_F(UserChipsTest, AddedChipBorrowsTheAlgorithmsParameters) {
 
     // The list shows it in the edits; the frame finds it by its maker.
     dialog.chipName.clear();
-    dialog.SelectUserChip(session, 0);
+    dialog.SelectUserChip(db(), 0);
     EXPECT_EQ(dialog.chipName, "MYFLASH");
     EXPECT_EQ(dialog.chipId, "AB4017");
     EXPECT_EQ(dialog.capacity, "8388608");
@@ -73,7 +73,7 @@ TEST_F(UserChipsTest, AddedChipBorrowsTheAlgorithmsParameters) {
 }
 
 TEST_F(UserChipsTest, AddRefusals) {
-    dialog.MenuAddChipClick(session);
+    dialog.Open(UserChipContextOf(session));
     ASSERT_EQ(Add("MYFLASH", "ACME", "AB4017").outcome, UserChipOutcome::Done);
     struct Case {
         std::string name, algorithm;
@@ -85,7 +85,7 @@ TEST_F(UserChipsTest, AddRefusals) {
     const Case cases[] = {
         {"OTHER", "NOALGO", 0, UserChipOutcome::UnknownAlgorithm, "算法名称错误，请重试！"},
         {"OTHER", "NOALGO", 1, UserChipOutcome::UnknownAlgorithm, "算法名稱錯誤，請重試！"},
-        {"OTHER", "NOALGO", 2, UserChipOutcome::UnknownAlgorithm, "Algorithm Error!Please retry!"},
+        {"OTHER", "NOALGO", 2, UserChipOutcome::UnknownAlgorithm, "Algorithm error! Please retry!"},
         {"", "W25Q64FV", 0, UserChipOutcome::EmptyName, "芯片名称不能为空！"},
         {"MYFLASH", "W25Q64FV", 0, UserChipOutcome::NameTaken, "该芯片名称已存在，请换一个名称！"},
         {"myflash", "W25Q64FV", 2, UserChipOutcome::NameTaken,
@@ -109,7 +109,7 @@ TEST_F(UserChipsTest, AddRefusals) {
 }
 
 TEST_F(UserChipsTest, DeleteNeedsNameMakerAndId) {
-    dialog.MenuAddChipClick(session);
+    dialog.Open(UserChipContextOf(session));
     ASSERT_EQ(Add("MYFLASH", "ACME", "AB4017").outcome, UserChipOutcome::Done);
     ASSERT_EQ(Add("MYOTHER", "ACME", "AB4018").outcome, UserChipOutcome::Done);
     ASSERT_EQ(dialog.CountLabel(), "用户自定义型号        2");
@@ -129,7 +129,7 @@ TEST_F(UserChipsTest, DeleteNeedsNameMakerAndId) {
         dialog.chipName = "MYFLASH";
         dialog.manufacturer = c.maker;
         dialog.chipId = c.id;
-        const UserChipResult result = dialog.btnDeleteClick(session);
+        const UserChipResult result = dialog.Delete(UserChipContextOf(session));
         EXPECT_EQ(result.outcome, UserChipOutcome::Done);
         EXPECT_EQ(result.rowsChanged, c.deleted);
         EXPECT_EQ(dialog.UserChips().size(), c.left);  // refreshed either way
@@ -140,19 +140,19 @@ TEST_F(UserChipsTest, DeleteNeedsNameMakerAndId) {
     dialog.chipName = "GD25Q64";
     dialog.manufacturer = "GIGADEVICE";
     dialog.chipId = "C84017";
-    EXPECT_EQ(dialog.btnDeleteClick(session).rowsChanged, 0);
+    EXPECT_EQ(dialog.Delete(UserChipContextOf(session)).rowsChanged, 0);
     EXPECT_EQ(db().ChipRowQuery("GD25Q64").size(), 1u);
 }
 
 TEST_F(UserChipsTest, ModifyChangesCapacityMakerAndIdOfUserRowsOnly) {
-    dialog.MenuAddChipClick(session);
+    dialog.Open(UserChipContextOf(session));
     ASSERT_EQ(Add("MYFLASH", "ACME", "AB4017").outcome, UserChipOutcome::Done);
     dialog.algorithm = "W25Q16DV";
-    dialog.cmbSuanFaChange(session);
+    dialog.ShowAlgorithmCapacity(db());
     EXPECT_EQ(dialog.capacity, "2097152");
     dialog.manufacturer = "NEWCO";
     dialog.chipId = "AB4015";
-    const UserChipResult result = dialog.btnModifyClick(session);
+    const UserChipResult result = dialog.Modify(UserChipContextOf(session));
     EXPECT_EQ(result.rowsChanged, 1);
     const ChipRow row = db().ChipRowQuery("MYFLASH").front();
     EXPECT_EQ(row.Capacity, 2097152);
@@ -162,15 +162,15 @@ TEST_F(UserChipsTest, ModifyChangesCapacityMakerAndIdOfUserRowsOnly) {
 
     // A factory name is not a user chip.
     dialog.chipName = "GD25Q64";
-    EXPECT_EQ(dialog.btnModifyClick(session).rowsChanged, 0);
+    EXPECT_EQ(dialog.Modify(UserChipContextOf(session)).rowsChanged, 0);
     EXPECT_EQ(db().ChipRowQuery("GD25Q64").front().ManufName, "GIGADEVICE");
 
     // An unknown algorithm changes nothing and says so.
     dialog.algorithm = "NOALGO";
-    dialog.cmbSuanFaChange(session);
+    dialog.ShowAlgorithmCapacity(db());
     EXPECT_EQ(dialog.capacity, "2097152");
-    EXPECT_EQ(dialog.btnModifyClick(session).outcome, UserChipOutcome::UnknownAlgorithm);
-    EXPECT_EQ(dialog.btnDeleteClick(session).outcome, UserChipOutcome::UnknownAlgorithm);
+    EXPECT_EQ(dialog.Modify(UserChipContextOf(session)).outcome, UserChipOutcome::UnknownAlgorithm);
+    EXPECT_EQ(dialog.Delete(UserChipContextOf(session)).outcome, UserChipOutcome::UnknownAlgorithm);
     EXPECT_EQ(messages.messages.size(), 2u);
 }
 

@@ -150,7 +150,7 @@ TEST_F(UpdateFixture, AThousandByteImageGoesOutAsFourPaddedBlocksAndIsChecked) {
     const std::vector<uint8_t> image = SampleImage(1000);
     files.answer = WritePackage(FirmwarePackage(image));
 
-    EXPECT_EQ(MenuFirmUpdateClick(session.Operation, dialog), FirmwareUpdateResult::Updated);
+    EXPECT_EQ(ChooseAndUpdateFirmware(session.Operation, {*session.Views.statusBar, dialog}, *session.Views.fileDialog), FirmwareUpdateResult::Updated);
 
     const auto blocks = SentFrames(trace, CMD_IAP_DATA);
     ASSERT_EQ(blocks.size(), 4u);
@@ -196,7 +196,7 @@ TEST_F(UpdateFixture, AThousandByteImageGoesOutAsFourPaddedBlocksAndIsChecked) {
 TEST_F(UpdateFixture, AFiveHundredTwelveByteImageIsExactlyTwoBlocks) {
     Connect();
     files.answer = WritePackage(FirmwarePackage(SampleImage(512)));
-    EXPECT_EQ(MenuFirmUpdateClick(session.Operation, dialog), FirmwareUpdateResult::Updated);
+    EXPECT_EQ(ChooseAndUpdateFirmware(session.Operation, {*session.Views.statusBar, dialog}, *session.Views.fileDialog), FirmwareUpdateResult::Updated);
     const auto blocks = SentFrames(trace, CMD_IAP_DATA);
     ASSERT_EQ(blocks.size(), 2u);
     EXPECT_EQ(Be32(&blocks[1][6]), 256u);
@@ -231,7 +231,7 @@ TEST_F(UpdateFixture, PackagesForAnotherProgrammerAreRefusedBeforeAnythingIsSent
         Bench bench(clock, folder.path(), files);
         ASSERT_TRUE(bench.connected);
         files.answer = WritePackage(c.package);
-        EXPECT_EQ(MenuFirmUpdateClick(bench.session.Operation, dialog), FirmwareUpdateResult::PackageError);
+        EXPECT_EQ(ChooseAndUpdateFirmware(bench.session.Operation, {*bench.session.Views.statusBar, dialog}, *bench.session.Views.fileDialog), FirmwareUpdateResult::PackageError);
         EXPECT_EQ(bench.bar.panels[0], kFormatError);
         EXPECT_EQ(bench.CommandsAfterConnect(), c.commands);
         EXPECT_TRUE(bench.session.Device.PollEnabled);
@@ -248,8 +248,8 @@ TEST_F(UpdateFixture, FormatErrorAndPromptsFollowTheLanguage) {
     const Case cases[] = {
         {0, "请选择您的升级文件", "TQMV升级文件格式异常，请确认！"},
         {1, "請選擇系統升級包", "TQMV升級文件格式異常，請確認！"},
-        {2, "Please Select the Update File", "Error happened when parsed the TQMV file,plese checked!"},
-        {7, "Please Select the Update File", "Error happened when parsed the TQMV file,plese checked!"},
+        {2, "Please Select the Update File", "The TQMV update file is malformed. Please check it!"},
+        {7, "Please Select the Update File", "The TQMV update file is malformed. Please check it!"},
     };
     Connect();
     files.answer = WritePackage(FirmwarePackage(SampleImage(10), "M500"));
@@ -257,7 +257,7 @@ TEST_F(UpdateFixture, FormatErrorAndPromptsFollowTheLanguage) {
         SCOPED_TRACE(c.language);
         session.Texts.Language = c.language;
         files.calls.clear();
-        EXPECT_EQ(MenuFirmUpdateClick(session.Operation, dialog), FirmwareUpdateResult::PackageError);
+        EXPECT_EQ(ChooseAndUpdateFirmware(session.Operation, {*session.Views.statusBar, dialog}, *session.Views.fileDialog), FirmwareUpdateResult::PackageError);
         EXPECT_EQ(status.panels[0], c.formatError);
         ASSERT_EQ(files.calls.size(), 1u);
         EXPECT_EQ(files.calls[0].title, c.title);
@@ -275,7 +275,7 @@ TEST_F(UpdateFixture, AnUnansweredBootCommandShowsTheFailureAndTheUpdateGoesOn) 
     files.answer = WritePackage(FirmwarePackage(SampleImage(1000)));
     // The missing answer drops the link, so the download that follows cannot
     // send a block and fails instead of reporting success.
-    EXPECT_EQ(MenuFirmUpdateClick(session.Operation, dialog), FirmwareUpdateResult::DownloadFailed);
+    EXPECT_EQ(ChooseAndUpdateFirmware(session.Operation, {*session.Views.statusBar, dialog}, *session.Views.fileDialog), FirmwareUpdateResult::DownloadFailed);
     const std::vector<std::string> expected = {"下载失败", kDownloading, "IAP校验错误"};
     EXPECT_EQ(status.history0, expected);
     EXPECT_EQ(CommandsAfterConnect(), std::vector<uint8_t>{0xF0});
@@ -285,7 +285,7 @@ TEST_F(UpdateFixture, AnUnansweredBootCommandShowsTheFailureAndTheUpdateGoesOn) 
 TEST_F(UpdateFixture, ACancelledChoiceOrAMissingProgrammerSendsNothing) {
     Connect();
     files.answer = "";
-    EXPECT_EQ(MenuFirmUpdateClick(session.Operation, dialog), FirmwareUpdateResult::Cancelled);
+    EXPECT_EQ(ChooseAndUpdateFirmware(session.Operation, {*session.Views.statusBar, dialog}, *session.Views.fileDialog), FirmwareUpdateResult::Cancelled);
     EXPECT_TRUE(CommandsAfterConnect().empty());
     EXPECT_TRUE(status.history0.empty());
     EXPECT_TRUE(progress.positions.empty());
@@ -294,7 +294,7 @@ TEST_F(UpdateFixture, ACancelledChoiceOrAMissingProgrammerSendsNothing) {
 
     session.Device.Link.DeviceReset();
     files.calls.clear();
-    EXPECT_EQ(MenuFirmUpdateClick(session.Operation, dialog), FirmwareUpdateResult::NotConnected);
+    EXPECT_EQ(ChooseAndUpdateFirmware(session.Operation, {*session.Views.statusBar, dialog}, *session.Views.fileDialog), FirmwareUpdateResult::NotConnected);
     EXPECT_TRUE(files.calls.empty());
     EXPECT_EQ(messages.warnings, std::vector<std::string>{"没有设备连接！\r请检查确认！"});
 }
@@ -302,14 +302,14 @@ TEST_F(UpdateFixture, ACancelledChoiceOrAMissingProgrammerSendsNothing) {
 TEST_F(UpdateFixture, APackageThatCannotBeReadIsNamedAndNothingIsSent) {
     Connect();
     files.answer = folder.File("gone.tqmv");
-    EXPECT_EQ(MenuFirmUpdateClick(session.Operation, dialog), FirmwareUpdateResult::PackageUnreadable);
+    EXPECT_EQ(ChooseAndUpdateFirmware(session.Operation, {*session.Views.statusBar, dialog}, *session.Views.fileDialog), FirmwareUpdateResult::PackageUnreadable);
     EXPECT_EQ(status.panels[0], "无法读取升级文件：" + files.answer);
     EXPECT_TRUE(CommandsAfterConnect().empty());
     EXPECT_TRUE(session.Device.PollEnabled);
 
     // The image vanished after the lookup: the download sends no block.
     const std::string path = WritePackage(FirmwarePackage(SampleImage(100)));
-    EXPECT_EQ(DownloadImage(session.Operation, dialog, 2048, 5000, path), 0xFF);
+    EXPECT_EQ(DownloadImage(session.Operation, {*session.Views.statusBar, dialog}, 2048, 5000, path), 0xFF);
     EXPECT_EQ(status.panels[0], "无法读取升级文件：" + path);
     EXPECT_TRUE(CommandsAfterConnect().empty());
 }
@@ -334,7 +334,7 @@ TEST_F(UpdateFixture, ALostBlockOrCheckNeverEndsInTheSuccessText) {
         ASSERT_TRUE(bench.connected);
         c.fault(bench.sim);
         files.answer = WritePackage(FirmwarePackage(SampleImage(1000)));
-        EXPECT_EQ(MenuFirmUpdateClick(bench.session.Operation, dialog), FirmwareUpdateResult::DownloadFailed);
+        EXPECT_EQ(ChooseAndUpdateFirmware(bench.session.Operation, {*bench.session.Views.statusBar, dialog}, *bench.session.Views.fileDialog), FirmwareUpdateResult::DownloadFailed);
         const auto& shown = bench.bar.history0;
         EXPECT_EQ(shown.back(), "IAP校验错误");
         EXPECT_TRUE(std::none_of(shown.begin(), shown.end(),
@@ -367,7 +367,7 @@ TEST(UpdateRejected, ARejectedImageIsAFailureAndTheVersionIsStillRead) {
     for (int i = 0; i < 3; ++i) volumes.QueueAnswer({0});    // 0xF1
     volumes.QueueAnswer({0}, 1);                             // 0xF3: rejected
     volumes.QueueAnswer({'V', '1', '.', '0', '2'});       // 0x10
-    EXPECT_EQ(MenuFirmUpdateClick(session.Operation, dialog), FirmwareUpdateResult::DownloadFailed);
+    EXPECT_EQ(ChooseAndUpdateFirmware(session.Operation, {*session.Views.statusBar, dialog}, *session.Views.fileDialog), FirmwareUpdateResult::DownloadFailed);
     EXPECT_EQ(status.panels[0], "IAP校验错误");
     EXPECT_EQ(session.Device.DevInf.FwVersion, "V1.02");
     // 0xF2 is not sent after a rejected image.
@@ -400,7 +400,7 @@ TEST_F(DialogFixture, TheNewestImageForTheModelIsChosenAndInstalled) {
     WriteImageFile("M500-999999.iap", SampleImage(100));   // another platform
     WriteImageFile("TQM7-999999.bin", SampleImage(100));   // not an image file
 
-    EXPECT_EQ(btnStartIAPClick(session.Operation, dialog, false), FirmwareUpdateResult::Updated);
+    EXPECT_EQ(UpdateFirmwareFromFolder(session.Operation, {*session.Views.statusBar, dialog}, false, *session.Views.fileDialog), FirmwareUpdateResult::Updated);
 
     EXPECT_EQ(sim.receivedImage(), [] {
         auto image = SampleImage(700);
@@ -439,7 +439,7 @@ TEST_F(DialogFixture, TheNewestImageForTheModelIsChosenAndInstalled) {
 TEST_F(DialogFixture, WithoutAnImageForTheModelNothingIsSent) {
     Connect();
     WriteImageFile("M500-000100.iap", SampleImage(100));
-    EXPECT_EQ(btnStartIAPClick(session.Operation, dialog, false), FirmwareUpdateResult::PackageError);
+    EXPECT_EQ(UpdateFirmwareFromFolder(session.Operation, {*session.Views.statusBar, dialog}, false, *session.Views.fileDialog), FirmwareUpdateResult::PackageError);
     EXPECT_EQ(dialog.lines, (std::vector<std::string>{"IAP File List:", "IAP文件夹下，没有找到升级文件包，请确认！"}));
     EXPECT_TRUE(CommandsAfterConnect().empty());
 
@@ -447,7 +447,7 @@ TEST_F(DialogFixture, WithoutAnImageForTheModelNothingIsSent) {
     FirmwarePackageBuilder noImage;
     noImage.Add("ver.bin", testing::VersionRecord());
     ASSERT_TRUE(noImage.WriteTo((folder.path() / "iap" / "TQM7-000001.iap").string()));
-    EXPECT_EQ(btnStartIAPClick(session.Operation, dialog, false), FirmwareUpdateResult::PackageError);
+    EXPECT_EQ(UpdateFirmwareFromFolder(session.Operation, {*session.Views.statusBar, dialog}, false, *session.Views.fileDialog), FirmwareUpdateResult::PackageError);
     EXPECT_EQ(dialog.lines.back(), "IAP文件格式异常，请确认！");
     EXPECT_TRUE(CommandsAfterConnect().empty());
     EXPECT_TRUE(session.Device.PollEnabled);
@@ -457,7 +457,7 @@ TEST_F(DialogFixture, InBootModeThePackageIsChosenByHand) {
     Connect();
     session.Device.DevInf.FwVersion = "BOOT V0.9";
     files.answer = "";
-    EXPECT_EQ(btnStartIAPClick(session.Operation, dialog, false), FirmwareUpdateResult::Cancelled);
+    EXPECT_EQ(UpdateFirmwareFromFolder(session.Operation, {*session.Views.statusBar, dialog}, false, *session.Views.fileDialog), FirmwareUpdateResult::Cancelled);
     ASSERT_EQ(files.calls.size(), 1u);
     EXPECT_EQ(files.calls[0].title, "请手动选择您要升级的固件包,务必选择正确的升级包，否则可能出现不可逆的损坏.");
     EXPECT_EQ(files.calls[0].filters[0].description, "Iap File");
@@ -478,7 +478,7 @@ TEST_F(DialogFixture, AlreadyInBootModeTheUpdateStartsAtTheDownload) {
     timerDuringWaits.clear();
     files.answer = WriteImageFile("anything.iap", SampleImage(256));
 
-    EXPECT_EQ(btnStartIAPClick(session.Operation, dialog, true), FirmwareUpdateResult::Updated);
+    EXPECT_EQ(UpdateFirmwareFromFolder(session.Operation, {*session.Views.statusBar, dialog}, true, *session.Views.fileDialog), FirmwareUpdateResult::Updated);
     const std::vector<uint8_t> sent(sim.commandLog().begin() + commandsBefore.size(), sim.commandLog().end());
     EXPECT_EQ(sent, (std::vector<uint8_t>{0xF1, 0xF3, 0xF2, 0x10, 0xF2}));
     EXPECT_EQ(dialog.lines[0], "File：anything.iap,更新准备中，请稍等...");
@@ -505,7 +505,7 @@ TEST_F(DialogFixture, EveryWaitForTheProgrammerEnds) {
         files.answer = WriteImageFile("x.iap", SampleImage(100));
         bench.session.Device.DevInf.FwVersion = "BOOT";  // choose by hand
         const uint64_t start = clock.NowMicros();
-        EXPECT_EQ(btnStartIAPClick(bench.session.Operation, log, false), FirmwareUpdateResult::Timeout);
+        EXPECT_EQ(UpdateFirmwareFromFolder(bench.session.Operation, {*bench.session.Views.statusBar, log}, false, *bench.session.Views.fileDialog), FirmwareUpdateResult::Timeout);
         EXPECT_LT(clock.NowMicros() - start, 60u * 1000 * 1000);
         EXPECT_EQ(log.lines.back(), kRetry);
         EXPECT_EQ(bench.CommandsAfterConnect(), c.commands);
@@ -518,7 +518,7 @@ TEST_F(DialogFixture, AFailedDownloadIsReportedAsAFailure) {
     sim.faults.silentCommands = {CMD_IAP_VERIFY};
     session.Device.DevInf.FwVersion = "BOOT";
     files.answer = WriteImageFile("x.iap", SampleImage(300));
-    EXPECT_EQ(btnStartIAPClick(session.Operation, dialog, false), FirmwareUpdateResult::DownloadFailed);
+    EXPECT_EQ(UpdateFirmwareFromFolder(session.Operation, {*session.Views.statusBar, dialog}, false, *session.Views.fileDialog), FirmwareUpdateResult::DownloadFailed);
     EXPECT_EQ(dialog.lines[dialog.lines.size() - 2], "IAP校验错误");
     EXPECT_EQ(dialog.lines.back(), kRetry);
     EXPECT_FALSE(dialog.HasPrefix("系统烧写完成"));

@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <functional>
 
+#include "core/project/project_crc.h"
+#include "core/project/project_editor.h"
 #include "core/project/project_file.h"
 #include "support/project_fixture.h"
+#include "support/expect.h"
 
 namespace tq {
 namespace {
@@ -123,13 +126,13 @@ TEST_F(ProjectDownload, AFileThatCannotBeOpenedIsReportedWithItsPathAndNothingIs
 // A session whose project is ready to go: GD25Q64 and a 5000-byte data file.
 struct DownloadRig {
     testing::ProjectSession s;
-    ProjectForm form;
+    ProjectPlan plan;
     std::vector<uint8_t> bytes = testing::PatternBytes(5000);
 
     DownloadRig() {
-        form.chipName = "GD25Q64";
-        form.editPrjName = "data.bin";
-        s.session.Chip.PrjInfoOffline.DataFileName = testing::WriteBinary(s.folder, "data.bin", bytes).string();
+        plan.chipName = "GD25Q64";
+        plan.name = "data.bin";
+        plan.dataFile = testing::WriteBinary(s.folder, "data.bin", bytes).string();
     }
     bool Sent(uint8_t code) const {
         const std::vector<uint8_t>& log = s.sim.commandLog();
@@ -137,11 +140,11 @@ struct DownloadRig {
     }
 };
 
-struct DownloadButton : ::testing::Test, DownloadRig {};
+struct DownloadingAProject : ::testing::Test, DownloadRig {};
 
-TEST_F(DownloadButton, StoresProjectAndDataFileAndChecksThemBack) {
+TEST_F(DownloadingAProject, StoresProjectAndDataFileAndChecksThemBack) {
     const uint64_t start = s.clock.NowMicros();
-    EXPECT_EQ(btnDownLoadPrjClick(s.session.Operation, s.views, form), kStepOk);
+    EXPECT_EQ(DownloadProject(s.session.Operation, s.views, plan), kStepOk);
     const std::string project = s.folder.ReadBytes("temp/temp.gprj");
     EXPECT_EQ(s.sim.projectFileSize(), project.size());
     EXPECT_EQ(std::string(s.sim.projectFile().begin(), s.sim.projectFile().begin() + static_cast<long>(project.size())),
@@ -156,54 +159,67 @@ TEST_F(DownloadButton, StoresProjectAndDataFileAndChecksThemBack) {
     EXPECT_TRUE(s.messages.errors.empty());
 }
 
-TEST_F(DownloadButton, WithoutADataFileOrAChipOrWithABadValueNothingIsSent) {
+TEST_F(DownloadingAProject, TheProjectDescribesTheDataFileAsItIsWhenDownloaded) {
+    // Chosen at 5000 bytes, then rewritten shorter before the download.
+    testing::RecordingLog log;
+    ASSERT_TRUE(ChooseDataFile(s.session.Operation, log, plan, plan.dataFile));
+    const std::vector<uint8_t> now = testing::PatternBytes(3000);
+    testing::WriteBinary(s.folder, "data.bin", now);
+    EXPECT_EQ(DownloadProject(s.session.Operation, s.views, plan), kStepOk);
+    const std::string project = s.folder.ReadBytes("temp/temp.gprj");
+    EXPECT_SAYS(project, "\r\nFileLen=00000BB8\r\n");
+    EXPECT_EQ(s.session.Chip.PrjInfoOffline.Crc32, ProjectCrc(now.data(), now.size()));
+    EXPECT_TRUE(std::equal(now.begin(), now.end(), s.sim.storage().begin()));
+}
+
+TEST_F(DownloadingAProject, WithoutADataFileOrAChipOrWithABadValueNothingIsSent) {
     struct Case {
         const char* name;
         std::function<void(DownloadRig&)> spoil;
     };
     const Case cases[] = {
-        {"no data file", [](DownloadRig& t) { t.s.session.Chip.PrjInfoOffline.DataFileName = ""; }},
-        {"data file \"0\"", [](DownloadRig& t) { t.s.session.Chip.PrjInfoOffline.DataFileName = "0"; }},
-        {"no chip", [](DownloadRig& t) { t.form.chipName = ""; }},
-        {"bad serial address", [](DownloadRig& t) { t.form.chkAutoSN = true; t.form.lbeSnAddr = "zz"; }},
+        {"no data file", [](DownloadRig& t) { t.plan.dataFile = ""; }},
+        {"data file \"0\"", [](DownloadRig& t) { t.plan.dataFile = "0"; }},
+        {"no chip", [](DownloadRig& t) { t.plan.chipName = ""; }},
+        {"bad serial address", [](DownloadRig& t) { t.plan.serialNumbers = true; t.plan.serialAddress = "zz"; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DownloadRig t;
         c.spoil(t);
-        EXPECT_NE(btnDownLoadPrjClick(t.s.session.Operation, t.s.views, t.form), kStepOk);
+        EXPECT_NE(DownloadProject(t.s.session.Operation, t.s.views, t.plan), kStepOk);
         EXPECT_FALSE(t.Sent(0x44));
         EXPECT_FALSE(t.Sent(0x35));
         EXPECT_EQ(t.s.messages.messages.size() + t.s.messages.errors.size(), 1u);
     }
 }
 
-TEST_F(DownloadButton, AMissingDataFileAsksToChooseOneFirst) {
-    s.session.Chip.PrjInfoOffline.DataFileName = "";
-    btnDownLoadPrjClick(s.session.Operation, s.views, form);
-    s.session.Chip.PrjInfoOffline.DataFileName = "0";
-    btnDownLoadPrjClick(s.session.Operation, s.views, form);
+TEST_F(DownloadingAProject, AMissingDataFileAsksToChooseOneFirst) {
+    plan.dataFile = "";
+    DownloadProject(s.session.Operation, s.views, plan);
+    plan.dataFile = "0";
+    DownloadProject(s.session.Operation, s.views, plan);
     EXPECT_EQ(s.messages.messages, (Strings{"请先选择数据文件，然后再下载.", "请先选择数据文件，然后再下载."}));
 }
 
-TEST_F(DownloadButton, AnUnansweredProjectFileStopsBeforeTheDataFile) {
+TEST_F(DownloadingAProject, AnUnansweredProjectFileStopsBeforeTheDataFile) {
     s.sim.faults.silentCommands = {0x44};
-    EXPECT_EQ(btnDownLoadPrjClick(s.session.Operation, s.views, form), kStepFailed);
+    EXPECT_EQ(DownloadProject(s.session.Operation, s.views, plan), kStepFailed);
     EXPECT_EQ(s.sbPrj.panel1, Strings{"下载错误"});
     EXPECT_FALSE(Sent(0x35));
 }
 
-TEST_F(DownloadButton, ALinkDroppedDuringTheDataFileEndsWithTheFailureText) {
+TEST_F(DownloadingAProject, ALinkDroppedDuringTheDataFileEndsWithTheFailureText) {
     // Project frame (write and read), write header, first block: then the drive goes.
     s.sim.faults.removeAfterTransfers = 4;
-    EXPECT_EQ(btnDownLoadPrjClick(s.session.Operation, s.views, form), kStepFailed);
+    EXPECT_EQ(DownloadProject(s.session.Operation, s.views, plan), kStepFailed);
     EXPECT_EQ(s.sbPrj.panel1, (Strings{"下载成功", "下载中，0%", "50%", "下载错误"}));
     EXPECT_EQ(std::count(s.sbPrj.panel0.begin(), s.sbPrj.panel0.end(), "数据文件校验"), 0);
 }
 
-TEST_F(DownloadButton, AReadBackThatDiffersAsksToTryAgain) {
+TEST_F(DownloadingAProject, AReadBackThatDiffersAsksToTryAgain) {
     s.sim.faults.notDeliveredBlocks = {1};  // the second read block comes back as the marker
-    EXPECT_EQ(btnDownLoadPrjClick(s.session.Operation, s.views, form), kStepFailed);
+    EXPECT_EQ(DownloadProject(s.session.Operation, s.views, plan), kStepFailed);
     EXPECT_EQ(s.messages.messages, Strings{"校验错误，请重试."});
     EXPECT_EQ(s.sbPrj.panel1.back(), "96%");
 }

@@ -29,19 +29,19 @@ TEST_F(ProjectEditorTest, OpeningResetsTheLogMovesTheChipFrameInAndCopiesTheStep
     s.session.Chip.PrjInfo.Verify = 0;
     for (int time = 0; time < 2; ++time) {
         log.AppendLine("left over", LogColour::Red);
-        editor.MenuPrjOfflineClick();
+        editor.Open();
         EXPECT_EQ(Texts(), std::vector<std::string>{"文件名:文件待选择."});
     }
     EXPECT_TRUE(s.session.Window.ChipFrameInProjectDialog);
-    EXPECT_TRUE(editor.form.chkPrjIdCheck);
-    EXPECT_FALSE(editor.form.chkPrjErase);
-    EXPECT_TRUE(editor.form.chkPrjWrite);
-    EXPECT_FALSE(editor.form.chkPrjVerify);
+    EXPECT_TRUE(editor.plan.idCheck);
+    EXPECT_FALSE(editor.plan.erase);
+    EXPECT_TRUE(editor.plan.write);
+    EXPECT_FALSE(editor.plan.verify);
     const Prj_Info_Struct& offline = s.session.Chip.PrjInfoOffline;
     EXPECT_EQ(offline.IdCheck + offline.Erase * 2 + offline.Write * 4 + offline.Verify * 8, 1 + 4);
     EXPECT_EQ(offline.PrjSpare, "NULL");
 
-    editor.FormClose();
+    editor.Close();
     EXPECT_FALSE(s.session.Window.ChipFrameInProjectDialog);
 }
 
@@ -65,7 +65,7 @@ TEST_F(ProjectEditorTest, ChoosingADataFileRecordsItsNameLengthAndChecksumInTheL
     for (const Case& c : cases) {
         SCOPED_TRACE(c.language);
         s.session.Texts.Language = c.language;
-        ASSERT_TRUE(editor.Button2Click());
+        ASSERT_TRUE(editor.ChooseDataFile(s.fileDialog));
         ASSERT_EQ(log.lines.size(), 2u);
         EXPECT_EQ(log.lines[0].text, c.grey);
         EXPECT_EQ(log.lines[0].colour, LogColour::Grey);
@@ -76,7 +76,7 @@ TEST_F(ProjectEditorTest, ChoosingADataFileRecordsItsNameLengthAndChecksumInTheL
     EXPECT_EQ(offline.DataFileName, file.string());
     EXPECT_EQ(offline.FileLen, 4096u);
     EXPECT_EQ(offline.Crc32, ProjectCrc(bytes.data(), bytes.size()));
-    EXPECT_EQ(editor.form.editPrjName, "fw.bin");
+    EXPECT_EQ(editor.plan.name, "fw.bin");
     const std::vector<FileFilter>& filters = s.fileDialog.filtersSeen.back();
     ASSERT_EQ(filters.size(), 3u);
     EXPECT_EQ(filters[0].description + filters[0].pattern + filters[1].description + filters[1].pattern +
@@ -87,24 +87,24 @@ TEST_F(ProjectEditorTest, ChoosingADataFileRecordsItsNameLengthAndChecksumInTheL
 TEST_F(ProjectEditorTest, ALongNameIsCutTo64BytesAndAnEmptyFileHasTheEmptyChecksum) {
     const std::string name = std::string(70, 'n') + ".bin";
     s.fileDialog.answer = testing::WriteBinary(s.folder, name, {}).string();
-    ASSERT_TRUE(editor.Button2Click());
-    EXPECT_EQ(editor.form.editPrjName, std::string(64, 'n'));
+    ASSERT_TRUE(editor.ChooseDataFile(s.fileDialog));
+    EXPECT_EQ(editor.plan.name, std::string(64, 'n'));
     EXPECT_EQ(log.lines[0].text, "文件名: " + std::string(64, 'n') + "    CRC32: 0xFFFFFFFF");
     EXPECT_EQ(s.session.Chip.PrjInfoOffline.FileLen, 0u);
     EXPECT_EQ(s.session.Chip.PrjInfoOffline.Crc32, 0xFFFFFFFFu);
 }
 
 TEST_F(ProjectEditorTest, CancellingOrAnUnreadableFileLeavesLogAndRecordAsTheyWere) {
-    editor.MenuPrjOfflineClick();
+    editor.Open();
     s.session.Chip.PrjInfoOffline.DataFileName = "/earlier.bin";
     s.session.Chip.PrjInfoOffline.FileLen = 7;
     s.session.Chip.PrjInfoOffline.Crc32 = 9;
-    editor.form.editPrjName = "earlier";
+    editor.plan.name = "earlier";
 
     s.fileDialog.answer = "";
-    EXPECT_FALSE(editor.Button2Click());
+    EXPECT_FALSE(editor.ChooseDataFile(s.fileDialog));
     s.fileDialog.answer = (s.folder / "missing.bin").string();
-    EXPECT_FALSE(editor.Button2Click());
+    EXPECT_FALSE(editor.ChooseDataFile(s.fileDialog));
     EXPECT_EQ(s.messages.errors, std::vector<std::string>{"无法打开文件：" + s.fileDialog.answer});
 
     EXPECT_EQ(Texts(), std::vector<std::string>{"文件名:文件待选择."});
@@ -112,7 +112,7 @@ TEST_F(ProjectEditorTest, CancellingOrAnUnreadableFileLeavesLogAndRecordAsTheyWe
     EXPECT_EQ(s.session.Chip.PrjInfoOffline.DataFileName, "/earlier.bin");
     EXPECT_EQ(s.session.Chip.PrjInfoOffline.FileLen, 7u);
     EXPECT_EQ(s.session.Chip.PrjInfoOffline.Crc32, 9u);
-    EXPECT_EQ(editor.form.editPrjName, "earlier");
+    EXPECT_EQ(editor.plan.name, "earlier");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "core/base/text_encoding.h"
 #include "support/fake_volumes.h"
 #include "support/project_fixture.h"
+#include "support/expect.h"
 
 namespace tq {
 namespace {
@@ -40,27 +41,27 @@ struct ProjectFile : ::testing::Test {
     VirtualClock clock;
     Session session{volumes, clock, folder.path()};
     testing::RecordingMessages messages;
-    ProjectForm form;
+    ProjectPlan plan;
 
     void SetUp() override {
         session.Views.messages = &messages;
-        form.chipName = "TEST25";
+        plan.chipName = "TEST25";
     }
-    ComposedProject Compose(const ChipRow& row = SpiRow()) { return ComposeProjectFile(session.Operation, form, row, 0x1A2B3C4D); }
+    ComposedProject Compose(const ChipRow& row = SpiRow()) { return ComposeProjectFile(session.Operation, plan, row, 0x1A2B3C4D); }
 };
 
 TEST_F(ProjectFile, HoldsEveryKeyInOrderWithItsWidthForADatabaseChip) {
     folder.CopyFromBin("login.dat");
     session.Chip.Database = ChipDatabase::Open(folder / "login.dat");
-    form.chipName = "GD25Q64";
-    form.editPrjName = R"(D:\old\abc)";
+    plan.chipName = "GD25Q64";
+    plan.name = R"(D:\old\abc)";
     session.Chip.PrjInfoOffline.FileLen = 5000;
     session.Chip.PrjInfoOffline.Crc32 = 0x0ABCDEF1;
     session.Chip.PrjInfoOffline.DataFileName = "/data/abc";
     const std::filesystem::path path = ProjectFilePath(session.Operation);
     ASSERT_FALSE(std::filesystem::exists(path.parent_path()));  // the folder is created on the way
 
-    ASSERT_TRUE(WriteProjectFile(session.Operation, form, path));
+    ASSERT_TRUE(WriteProjectFile(session.Operation, plan, path));
     const std::string bytes = folder.ReadBytes("temp/temp.gprj");
     const std::regex expected(
         "PrjID=[0-9A-F]{8}H\r\nPrjName=abc\r\nChipName=GD25Q64\r\nChipID=C84017\r\nChipType=1\r\n"
@@ -101,7 +102,7 @@ TEST_F(ProjectFile, TheNameIsTakenAfterTheLastBackslashAndCutTo32GbkBytes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
-        form.editPrjName = c.typed;
+        plan.name = c.typed;
         const std::string text = Compose().text;
         EXPECT_EQ(Value(text, "PrjName"), c.written);
         EXPECT_LE(GbkLength(Value(text, "PrjName")), 32u);
@@ -132,7 +133,7 @@ TEST_F(ProjectFile, ChipTypeAndVoltageFollowTheProjectCodes) {
     }
 }
 
-TEST_F(ProjectFile, SerialNumbersAndTheCountLimitTakeTheFormOnlyWhenTicked) {
+TEST_F(ProjectFile, SerialNumbersAndTheCountLimitTakeThePlanOnlyWhenTicked) {
     struct Case {
         const char* name;
         bool sn;
@@ -143,26 +144,26 @@ TEST_F(ProjectFile, SerialNumbersAndTheCountLimitTakeTheFormOnlyWhenTicked) {
         const char *snEn, *snLen, *snEndian, *snAddr, *snValue, *timesEn, *timesMax;
     };
     const Case cases[] = {
-        {"off, whatever the dialog shows", false, 1, 1, "1234", "FF", false, "99", "00", "00", "00", "00000000",
+        {"off, whatever the dialog shows", false, 2, 1, "1234", "FF", false, "99", "00", "00", "00", "00000000",
          "00000000", "00", "00000000"},
-        {"1 byte, big-endian", true, 0, 0, "1f0", "0000000A", true, "100", "01", "01", "00", "000001F0", "0000000A",
+        {"1 byte, big-endian", true, 1, 0, "1f0", "0000000A", true, "100", "01", "01", "00", "000001F0", "0000000A",
          "01", "00000064"},
-        {"2 bytes, little-endian", true, 1, 1, "0", "FFFFFFFF", true, "0", "01", "02", "01", "00000000", "FFFFFFFF",
+        {"2 bytes, little-endian", true, 2, 1, "0", "FFFFFFFF", true, "0", "01", "02", "01", "00000000", "FFFFFFFF",
          "01", "00000000"},
-        {"no size chosen gives 4", true, -1, 0, "10", "1", false, "x", "01", "04", "00", "00000010", "00000001", "00",
+        {"another size gives 4", true, -1, 0, "10", "1", false, "x", "01", "04", "00", "00000010", "00000001", "00",
          "00000000"},
-        {"a limit beyond 16 bits keeps its low 16 bits", false, 0, 0, "", "", true, "70000", "00", "00", "00",
+        {"a limit beyond 16 bits keeps its low 16 bits", false, 1, 0, "", "", true, "70000", "00", "00", "00",
          "00000000", "00000000", "01", "00001170"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        form.chkAutoSN = c.sn;
-        form.cmbSNBytes = c.bytes;
-        form.cmbSNEndian = c.endian;
-        form.lbeSnAddr = c.addr;
-        form.lbeSnValue = c.value;
-        form.chkProTimes = c.times;
-        form.editProTimes = c.limit;
+        plan.serialNumbers = c.sn;
+        plan.serialBytes = c.bytes;
+        plan.serialLittleEndian = c.endian == 1;
+        plan.serialAddress = c.addr;
+        plan.serialValue = c.value;
+        plan.countLimited = c.times;
+        plan.countLimit = c.limit;
         const ComposedProject composed = Compose();
         ASSERT_EQ(composed.error, "");
         const std::string& t = composed.text;
@@ -176,44 +177,44 @@ TEST_F(ProjectFile, SerialNumbersAndTheCountLimitTakeTheFormOnlyWhenTicked) {
     }
 }
 
-TEST_F(ProjectFile, DownloadMethodAndStepsComeFromTheForm) {
-    form.cmbDownMethod = -1;
-    form.chkPrjIdCheck = true;
-    form.chkPrjVerify = false;
+TEST_F(ProjectFile, DownloadMethodAndStepsComeFromThePlan) {
+    plan.method = DownloadMethod::Manual;
+    plan.idCheck = true;
+    plan.verify = false;
     std::string text = Compose().text;
     EXPECT_EQ(Value(text, "OprMode"), "00");
     EXPECT_EQ(Value(text, "OprIdCheck"), "01");
     EXPECT_EQ(Value(text, "OprVerify"), "00");
-    form.cmbDownMethod = 2;
+    plan.method = DownloadMethod::Machine;
     EXPECT_EQ(Value(Compose().text, "OprMode"), "02");
 }
 
 TEST_F(ProjectFile, AValueThatIsNotANumberIsNamedAndNothingIsComposed) {
     struct Case {
         const char* name;
-        std::function<void(ProjectForm&, ChipRow&)> spoil;
+        std::function<void(ProjectPlan&, ChipRow&)> spoil;
         std::string error;
     };
     const Case cases[] = {
-        {"serial address", [](ProjectForm& f, ChipRow&) { f.chkAutoSN = true; f.lbeSnAddr = "12G4"; },
+        {"serial address", [](ProjectPlan& f, ChipRow&) { f.serialNumbers = true; f.serialAddress = "12G4"; },
          "序列号地址不是十六进制数：\"12G4\""},
-        {"serial value", [](ProjectForm& f, ChipRow&) { f.chkAutoSN = true; f.lbeSnValue = "123456789"; },
+        {"serial value", [](ProjectPlan& f, ChipRow&) { f.serialNumbers = true; f.serialValue = "123456789"; },
          "序列号数值不是十六进制数：\"123456789\""},
-        {"count limit", [](ProjectForm& f, ChipRow&) { f.chkProTimes = true; f.editProTimes = "7e3"; },
+        {"count limit", [](ProjectPlan& f, ChipRow&) { f.countLimited = true; f.countLimit = "7e3"; },
          "限制次数不是十进制数：\"7e3\""},
-        {"empty count limit", [](ProjectForm& f, ChipRow&) { f.chkProTimes = true; f.editProTimes = ""; },
+        {"empty count limit", [](ProjectPlan& f, ChipRow&) { f.countLimited = true; f.countLimit = ""; },
          "限制次数不是十进制数：\"\""},
-        {"chip ID", [](ProjectForm&, ChipRow& r) { r.ChipID = "EF40XY"; }, "芯片ID不是十六进制数：\"EF40XY\""},
+        {"chip ID", [](ProjectPlan&, ChipRow& r) { r.ChipID = "EF40XY"; }, "芯片ID不是十六进制数：\"EF40XY\""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ProjectForm saved = form;
+        ProjectPlan saved = plan;
         ChipRow row = SpiRow();
-        c.spoil(form, row);
+        c.spoil(plan, row);
         const ComposedProject composed = Compose(row);
         EXPECT_EQ(composed.error, c.error);
         EXPECT_EQ(composed.text, "");
-        form = saved;
+        plan = saved;
     }
     // A chip without an ID column has ID 0.
     ChipRow noId = SpiRow();
@@ -226,25 +227,25 @@ TEST_F(ProjectFile, AValueThatIsNotANumberIsNamedAndNothingIsComposed) {
 TEST_F(ProjectFile, AFailedWriteLeavesTheEarlierFileAndTheRecordAlone) {
     folder.CopyFromBin("login.dat");
     session.Chip.Database = ChipDatabase::Open(folder / "login.dat");
-    form.chipName = "GD25Q64";
+    plan.chipName = "GD25Q64";
     const std::filesystem::path path = ProjectFilePath(session.Operation);
-    ASSERT_TRUE(WriteProjectFile(session.Operation, form, path));
+    ASSERT_TRUE(WriteProjectFile(session.Operation, plan, path));
     const std::string before = folder.ReadBytes("temp/temp.gprj");
     const Prj_Info_Struct record = session.Chip.PrjInfoOffline;
 
-    form.chkProTimes = true;
-    form.editProTimes = "lots";
-    form.chipName = "W25Q16JV-IQ";
-    EXPECT_FALSE(WriteProjectFile(session.Operation, form, path));
+    plan.countLimited = true;
+    plan.countLimit = "lots";
+    plan.chipName = "W25Q16JV-IQ";
+    EXPECT_FALSE(WriteProjectFile(session.Operation, plan, path));
     ASSERT_EQ(messages.errors, std::vector<std::string>{"限制次数不是十进制数：\"lots\""});
 
-    form.chkProTimes = false;
-    form.chipName = "NO-SUCH-CHIP";
-    EXPECT_FALSE(WriteProjectFile(session.Operation, form, path));
+    plan.countLimited = false;
+    plan.chipName = "NO-SUCH-CHIP";
+    EXPECT_FALSE(WriteProjectFile(session.Operation, plan, path));
     EXPECT_EQ(messages.errors.back(), "芯片数据库中没有该芯片：NO-SUCH-CHIP");
 
-    form.chipName = "";
-    EXPECT_FALSE(WriteProjectFile(session.Operation, form, path));
+    plan.chipName = "";
+    EXPECT_FALSE(WriteProjectFile(session.Operation, plan, path));
     EXPECT_EQ(messages.messages, std::vector<std::string>{"请选择芯片名称！"});
 
     EXPECT_EQ(folder.ReadBytes("temp/temp.gprj"), before);
@@ -256,28 +257,28 @@ TEST_F(ProjectFile, AFileTheProgrammerWouldGetCutShortIsNotWritten) {
     folder.CopyFromBin("login.dat");
     session.Chip.Database = ChipDatabase::Open(folder / "login.dat");
     const ChipRow algorithm = session.Chip.Database->ChipRowQuery("GD25Q64").front();
-    form.chipName = std::string(80, 'L');
-    session.Chip.Database->UserChipInsert(algorithm, form.chipName, std::string(60, 'M'), "C84017");
-    EXPECT_FALSE(WriteProjectFile(session.Operation, form, ProjectFilePath(session.Operation)));
+    plan.chipName = std::string(80, 'L');
+    session.Chip.Database->UserChipInsert(algorithm, plan.chipName, std::string(60, 'M'), "C84017");
+    EXPECT_FALSE(WriteProjectFile(session.Operation, plan, ProjectFilePath(session.Operation)));
     ASSERT_EQ(messages.errors.size(), 1u);
     EXPECT_EQ(messages.errors[0].rfind("工程文件超过512字节：", 0), 0u) << messages.errors[0];
     EXPECT_FALSE(std::filesystem::exists(ProjectFilePath(session.Operation)));
 
     // Shorter names fit.
-    form.chipName = std::string(40, 'S');
-    session.Chip.Database->UserChipInsert(algorithm, form.chipName, std::string(40, 'M'), "C84017");
-    EXPECT_TRUE(WriteProjectFile(session.Operation, form, ProjectFilePath(session.Operation)));
+    plan.chipName = std::string(40, 'S');
+    session.Chip.Database->UserChipInsert(algorithm, plan.chipName, std::string(40, 'M'), "C84017");
+    EXPECT_TRUE(WriteProjectFile(session.Operation, plan, ProjectFilePath(session.Operation)));
     EXPECT_LE(folder.ReadBytes("temp/temp.gprj").size(), kProjectFileLimit);
 }
 
 TEST_F(ProjectFile, TextsGoToDiskAsGbk) {
     folder.CopyFromBin("login.dat");
     session.Chip.Database = ChipDatabase::Open(folder / "login.dat");
-    form.chipName = "GD25Q64";
-    form.editPrjName = "固件";
-    ASSERT_TRUE(WriteProjectFile(session.Operation, form, ProjectFilePath(session.Operation)));
+    plan.chipName = "GD25Q64";
+    plan.name = "固件";
+    ASSERT_TRUE(WriteProjectFile(session.Operation, plan, ProjectFilePath(session.Operation)));
     const std::string bytes = folder.ReadBytes("temp/temp.gprj");
-    EXPECT_NE(bytes.find("\r\nPrjName=\xB9\xCC\xBC\xFE\r\n"), std::string::npos);
+    EXPECT_SAYS(bytes, "\r\nPrjName=\xB9\xCC\xBC\xFE\r\n");
 }
 
 }  // namespace

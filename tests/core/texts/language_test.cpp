@@ -39,7 +39,7 @@ TEST(LanguageRules, FileAndTripletByIndex) {
 }
 
 TEST_F(LanguageTest, WithoutAFileEveryTextTakesItsDefault) {
-    const LanguageApplied applied = LoadLanguage(s, "");
+    const LanguageApplied applied = LoadLanguage(s.Operation, "");
     ASSERT_EQ(LanguageFields().size(), 49u);
     for (const LanguageField& field : LanguageFields()) {
         const std::string expected =
@@ -54,13 +54,13 @@ TEST_F(LanguageTest, WithoutAFileEveryTextTakesItsDefault) {
 }
 
 TEST_F(LanguageTest, TitleCarriesTheVersionOnceItIsKnown) {
-    const LanguageApplied first = LoadLanguage(s, "");
+    const LanguageApplied first = LoadLanguage(s.Operation, "");
     EXPECT_EQ(s.Texts.DevLanguage.MainSoftWareInfo, "Varden HVR Series Programmer  ");
     EXPECT_EQ(first.applicationTitle, "Varden HVR Series Programmer  ");
     EXPECT_EQ(first.windowCaption, "Varden HVR Series Programmer      ");
 
     s.Device.DevInf.DbVersion = "V0.1.0";
-    const LanguageApplied later = Menu_Settings_Lang_TCClick(s, "D:\\a.bin");
+    const LanguageApplied later = ChooseLanguage(s.Operation, 1, "D:\\a.bin");
     EXPECT_EQ(s.Texts.DevLanguage.MainSoftWareInfo, "Varden HVR Series Programmer  V0.1.0");
     EXPECT_EQ(later.windowCaption, "Varden HVR Series Programmer  V0.1.0    D:\\a.bin");
     EXPECT_EQ(s.Texts.Language, 1);
@@ -75,7 +75,7 @@ TEST_F(LanguageTest, ReadsTheFileOfTheLanguage) {
                     "[AboutMenu]\nAbout=About\n");
     folder.WriteGbk("CN.ini", "[Log]\nLogChipErase=擦除中\n");
     s.Texts.Language = 5;
-    const LanguageApplied applied = LoadLanguage(s, "");
+    const LanguageApplied applied = LoadLanguage(s.Operation, "");
     EXPECT_EQ(applied.menuChecks[0], std::nullopt);  // the loader only sets the mark of its item
     EXPECT_EQ(applied.menuChecks[1], std::nullopt);
     EXPECT_EQ(applied.menuChecks[2], true);
@@ -95,21 +95,21 @@ TEST_F(LanguageTest, ReadsTheFileOfTheLanguage) {
 TEST_F(LanguageTest, StatusPanelsFollowTheConnection) {
     statusBar.panels[0] = "12:00:00 something";
     statusBar.panels[2] = "设备已连接V1.0";
-    LoadLanguage(s, "");
+    LoadLanguage(s.Operation, "");
     EXPECT_EQ(statusBar.panels[2], "设备离线");
     EXPECT_EQ(statusBar.panels[0], "");
     s.Device.Link.Uart.Connected = 1;
-    LoadLanguage(s, "");
+    LoadLanguage(s.Operation, "");
     EXPECT_EQ(statusBar.panels[2], "设备已连接");
 }
 
 TEST_F(LanguageTest, MenuItemsMarkOnlyTheirOwnItem) {
-    const LanguageApplied en = Menu_Settings_Lang_ENClick(s, "");
+    const LanguageApplied en = ChooseLanguage(s.Operation, 2, "");
     EXPECT_EQ(s.Texts.Language, 2);
     EXPECT_EQ(en.menuChecks[0], false);
     EXPECT_EQ(en.menuChecks[1], false);
     EXPECT_EQ(en.menuChecks[2], true);
-    const LanguageApplied cn = Menu_Settings_Lang_CNClick(s, "");
+    const LanguageApplied cn = ChooseLanguage(s.Operation, 0, "");
     EXPECT_EQ(s.Texts.Language, 0);
     EXPECT_EQ(cn.menuChecks[0], true);
     EXPECT_EQ(cn.menuChecks[2], false);
@@ -131,7 +131,7 @@ TEST(LanguageNotice, OnlyAConnectedM500IsTold) {
         if (c.connect) {
             ASSERT_EQ(ConnectProgrammer(session.Device), ConnectResult::Connected);
         }
-        Menu_Settings_Lang_TCClick(session, "");
+        ChooseLanguage(session.Operation, 1, "");
         EXPECT_EQ(sim.language(), c.told) << c.model << " connected " << c.connect;
     }
 }
