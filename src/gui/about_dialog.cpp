@@ -33,7 +33,7 @@ AboutDialog::AboutDialog(QWidget* parent, const std::filesystem::path& programFo
     TextContext texts;
     texts.Language = language;
     texts.ProgramFolder = programFolder;
-    setWindowTitle(QString::fromStdString(LanguageFile(texts).Text("AboutMenu", "About", "关于")));
+    setWindowTitle(QString::fromStdString(LanguageFile(texts).Text("AboutMenu", "About")));
 
     auto* picture = new QLabel(this);
     picture->setObjectName("imgAbout");

@@ -10,6 +10,7 @@
 
 namespace tq::gui {
 
+// The names of the shipped manual files, not texts: both Chinese languages share one.
 QString UserManualBaseName(int language) {
     return language == 2 ? QStringLiteral("TQM7300 High speed programmer user manual")
                          : QStringLiteral("TQM7300高速编程器用户手册");
