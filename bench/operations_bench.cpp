@@ -43,7 +43,7 @@ struct SimulatedBench {
 void Write16MiB(benchmark::State& state) {
     SimulatedBench bench;
     for (auto _ : state)
-        if (sbWriteClick(bench.session.Operation) != OperationOutcome::Succeeded) state.SkipWithError("write failed");
+        if (WriteImage(bench.session.Operation) != OperationOutcome::Succeeded) state.SkipWithError("write failed");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kImageBytes);
 }
 BENCHMARK(Write16MiB)->Unit(benchmark::kMillisecond);
@@ -51,7 +51,7 @@ BENCHMARK(Write16MiB)->Unit(benchmark::kMillisecond);
 void Read16MiB(benchmark::State& state) {
     SimulatedBench bench;
     for (auto _ : state)
-        if (sbReadClick(bench.session.Operation) != OperationOutcome::Succeeded) state.SkipWithError("read failed");
+        if (ReadChip(bench.session.Operation) != OperationOutcome::Succeeded) state.SkipWithError("read failed");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kImageBytes);
 }
 BENCHMARK(Read16MiB)->Unit(benchmark::kMillisecond);

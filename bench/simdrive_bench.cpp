@@ -101,8 +101,8 @@ struct Rig {
         for (uint8_t& b : session.Buffer.RamFile.Data) b = static_cast<uint8_t>(random());
         session.Buffer.RamFile.DataLen = kBytes;
     }
-    bool Write() { return tq::sbWriteClick(assembly->session().Operation) == tq::OperationOutcome::Succeeded; }
-    bool Read() { return tq::sbReadClick(assembly->session().Operation) == tq::OperationOutcome::Succeeded; }
+    bool Write() { return tq::WriteImage(assembly->session().Operation) == tq::OperationOutcome::Succeeded; }
+    bool Read() { return tq::ReadChip(assembly->session().Operation) == tq::OperationOutcome::Succeeded; }
 };
 
 void Print(const char* what, const Figures& f, bool drive) {

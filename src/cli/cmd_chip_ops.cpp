@@ -10,6 +10,7 @@
 #include <ostream>
 
 #include "cli/chip_command.h"
+#include "core/texts/text_catalogue.h"
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "cli/terminal_views.h"
@@ -36,15 +37,15 @@ bool TakesFile(ChipCommand command) {
     return command == ChipCommand::Write || command == ChipCommand::Verify || command == ChipCommand::Auto;
 }
 
-OperationOutcome RunHandler(Session& session, ChipCommand command) {
+OperationOutcome RunOperation(OperationContext& operation, ChipCommand command) {
     switch (command) {
-        case ChipCommand::Erase: return sbEraseClick(session.Operation);
-        case ChipCommand::BlankCheck: return sbBlankCheckClick(session.Operation);
-        case ChipCommand::Write: return sbWriteClick(session.Operation);
-        case ChipCommand::Read: return sbReadClick(session.Operation);
-        case ChipCommand::Verify: return sbVerifyClick(session.Operation);
-        case ChipCommand::Auto: return sbAutoClick(session.Operation);
-        case ChipCommand::SelfCheck: return MenuSelfCheckClick(session.Operation);
+        case ChipCommand::Erase: return EraseChip(operation);
+        case ChipCommand::BlankCheck: return CheckBlank(operation);
+        case ChipCommand::Write: return WriteImage(operation);
+        case ChipCommand::Read: return ReadChip(operation);
+        case ChipCommand::Verify: return VerifyChip(operation);
+        case ChipCommand::Auto: return RunAutoSequence(operation);
+        case ChipCommand::SelfCheck: return RunSelfCheck(operation);
         case ChipCommand::Detect: break;
     }
     return OperationOutcome::Failed;
@@ -55,9 +56,7 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     const int32_t language = session.Texts.Language;
     std::optional<uint32_t> start;
     if (context.options.startGiven && !(start = ParseStartAddress(context.options.start))) {
-        context.Fail(Triplet(language, "--start 应为 1 到 8 位十六进制数字，而不是 ",
-                             "--start 應為 1 到 8 位十六進位數字，而不是 ",
-                             "--start wants 1 to 8 hexadecimal digits, not ") +
+        context.Fail(Text(language, TextId::CliStartMalformed) +
                          "\"" + context.options.start + "\"",
                      kExitUsage);
         return;
@@ -74,8 +73,7 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     }
     if (start) {
         if (*start >= prj.Capacity) {
-            context.Fail(Triplet(language, "起始地址超出芯片容量：", "起始位址超出晶片容量：",
-                                 "--start lies beyond the end of the chip: ") +
+            context.Fail(Text(language, TextId::CliStartBeyondChip) +
                          context.options.start);
             return;
         }
@@ -85,18 +83,18 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     if (args.noWrite) prj.Write = 0;
     if (args.noVerify) prj.Verify = 0;
 
-    const OperationOutcome outcome = RunHandler(session, command);
+    const OperationOutcome outcome = RunOperation(session.Operation, command);
     context.views().FinishBar();
     if (outcome == OperationOutcome::Succeeded) {
         if (command == ChipCommand::BlankCheck)
-            context.out << Triplet(language, "芯片是空的", "晶片是空白的", "The chip is blank.") << '\n';
+            context.out << Text(language, TextId::CliChipBlank) << '\n';
         if (command == ChipCommand::Read) {
             std::string error;
             if (!SaveBufferFile(session.Buffer, args.file, error)) {
                 context.Fail(error);
                 return;
             }
-            context.out << Triplet(language, "已保存到 ", "已儲存到 ", "Saved to ") << args.file << '\n';
+            context.out << Text(language, TextId::CliSavedTo) << args.file << '\n';
         }
     }
     ReportOutcome(context, command, outcome);

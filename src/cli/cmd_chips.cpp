@@ -9,6 +9,7 @@
 #include <ostream>
 
 #include "cli/cli_context.h"
+#include "core/texts/text_catalogue.h"
 #include "cli/commands.h"
 #include "cli/json_text.h"
 #include "cli/text_table.h"
@@ -62,8 +63,7 @@ void ListTypes(CliContext& context, const ChipsOptions& options) {
     ChipDatabase& database = *session.Chip.Database;
     if (!options.platform.empty() && IsPlainIdentifier(PlatformCode(model)) &&
         !KnownPlatformCode(database, PlatformCode(model))) {
-        context.Fail(Triplet(language, "芯片数据库中没有编程器平台 ", "晶片資料庫中沒有燒錄器平台 ",
-                             "the chip database knows no programmer platform ") +
+        context.Fail(Text(language, TextId::CliUnknownPlatform) +
                      PlatformCode(model) + " (" + KnownPlatformList(database) + ")");
         return;
     }
@@ -86,9 +86,9 @@ void ListChips(CliContext& context, const ChipsOptions& options) {
     const int32_t language = session.Texts.Language;
     if (!options.type.empty() && ChipTypeCode(options.type) == 0) {
         bool known = false;
-        for (std::string_view type : kChipTypeTexts) known = known || SameText(type, options.type);
+        for (const ChipFamily& family : ChipFamilies()) known = known || SameText(family.name, options.type);
         if (!known) {
-            context.Fail(Triplet(language, "未知的芯片类型: ", "未知的晶片類型: ", "unknown chip type: ") +
+            context.Fail(Text(language, TextId::CliUnknownChipType) +
                          options.type);
             return;
         }
@@ -103,8 +103,8 @@ void ListChips(CliContext& context, const ChipsOptions& options) {
         return;
     }
     std::vector<std::vector<std::string>> table;
-    table.push_back({Triplet(language, "芯片名称", "晶片名稱", "Chip name"), Triplet(language, "类型", "類型", "Type"),
-                     Triplet(language, "厂商", "廠商", "Maker"), Triplet(language, "容量", "容量", "Size"), "ID"});
+    table.push_back({Text(language, TextId::ChipNameColumn), Text(language, TextId::ChipTypeColumn),
+                     Text(language, TextId::MakerColumn), Text(language, TextId::SizeColumn), "ID"});
     for (const ChipRow& row : session.Chip.Database->SearchQuery(options.pattern)) {
         if (!options.type.empty() && !SameText(row.ChipType, options.type)) continue;
         if (!options.maker.empty() && !SameText(row.ManufName, options.maker)) continue;
@@ -113,7 +113,7 @@ void ListChips(CliContext& context, const ChipsOptions& options) {
     }
     const size_t found = table.size() - 1;
     if (found > 0) PrintTable(context.out, table);
-    context.out << Triplet(language, "共搜索到: ", "共搜索到: ", "Total result: ") << found << '\n';
+    context.out << Text(language, TextId::ChipSearchResultCount) << found << '\n';
 }
 
 }  // namespace

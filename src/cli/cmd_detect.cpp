@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "cli/chip_command.h"
+#include "core/texts/text_catalogue.h"
 #include "cli/cli_context.h"
 #include "cli/commands.h"
 #include "cli/json_text.h"
@@ -23,8 +24,8 @@ namespace {
 void PrintChips(CliContext& context, const std::vector<ChipRow>& rows) {
     const int32_t language = context.session().Texts.Language;
     std::vector<std::vector<std::string>> table;
-    table.push_back({Triplet(language, "芯片名称", "晶片名稱", "Chip name"), Triplet(language, "类型", "類型", "Type"),
-                     Triplet(language, "厂商", "廠商", "Maker"), Triplet(language, "容量", "容量", "Size"), "ID"});
+    table.push_back({Text(language, TextId::ChipNameColumn), Text(language, TextId::ChipTypeColumn),
+                     Text(language, TextId::MakerColumn), Text(language, TextId::SizeColumn), "ID"});
     for (const ChipRow& row : rows)
         table.push_back({row.ChipName, row.ChipType, row.ManufName,
                          FormatSize(row.Capacity > 0 ? static_cast<uint64_t>(row.Capacity) : 0), row.ChipID});
@@ -43,7 +44,7 @@ void RunDetect(CliContext& context, bool json) {
     if (!ConnectForCommand(context)) return;
     if (!context.options.chip.empty() && !SelectGivenChip(context)) return;
 
-    const DetectResult result = sbDetectClick(session);
+    const DetectResult result = DetectChip(session);
     switch (result.status) {
         case DetectStatus::Selected:
             if (json)
@@ -60,31 +61,24 @@ void RunDetect(CliContext& context, bool json) {
                                            {"selected", "null"},
                                            {"chips", ChipsJson(result.candidates)}})
                             << '\n';
-                context.Fail(Triplet(language, "有多个芯片符合：请用 -c 芯片名称 选择其中一个",
-                                     "有多個晶片符合：請用 -c 晶片名稱 選擇其中一個",
-                                     "several chips match: choose one of them with -c NAME"));
+                context.Fail(Text(language, TextId::CliSeveralChipsMatch));
                 return;
             }
-            context.out << Triplet(language, "以下芯片的 ID 都是 ", "以下晶片的 ID 都是 ", "These chips share the ID ")
+            context.out << Text(language, TextId::CliChipsShareId)
                         << result.id << ":\n";
             PrintChips(context, result.candidates);
             const std::string& selected = session.Chip.PrjInfo.ChipName;
-            context.out << Triplet(language, "选择的芯片没有改变：", "選擇的晶片沒有改變：", "The selected chip is unchanged: ")
+            context.out << Text(language, TextId::CliSelectionUnchanged)
                         << (selected.empty() ? "-" : selected) << '\n';
-            context.Fail(Triplet(language, "有多个芯片符合：请用 -c 芯片名称 选择其中一个",
-                                 "有多個晶片符合：請用 -c 晶片名稱 選擇其中一個",
-                                 "several chips match: choose one of them with -c NAME"));
+            context.Fail(Text(language, TextId::CliSeveralChipsMatch));
             return;
         }
         case DetectStatus::UnknownId:
-            context.Fail(Triplet(language, "芯片数据库中没有 ID 为 ", "晶片資料庫中沒有 ID 為 ",
-                                 "the chip database has no chip with the ID ") +
+            context.Fail(Text(language, TextId::CliUnknownChipId) +
                          result.id);
             return;
         case DetectStatus::NotInLists:
-            context.Fail(Triplet(language, "该芯片的类型、厂商或名称不在本编程器的芯片列表中",
-                                 "該晶片的類型、廠商或名稱不在本燒錄器的晶片清單中",
-                                 "the chip's type, maker or name is not in this programmer's chip lists"));
+            context.Fail(Text(language, TextId::CliChipNotListed));
             return;
         case DetectStatus::Failed:
             ReportOutcome(context, ChipCommand::Detect,

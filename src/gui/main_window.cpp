@@ -336,30 +336,30 @@ Job OperationJob(StatusPanels* status, OperationOutcome (*handler)(OperationCont
 }
 }  // namespace
 
-void MainWindow::sbAutoClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::sbAutoClick)); }
-void MainWindow::sbBlankCheckClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::sbBlankCheckClick)); }
-void MainWindow::sbEraseClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::sbEraseClick)); }
-void MainWindow::sbWriteClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::sbWriteClick)); }
-void MainWindow::sbReadClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::sbReadClick)); }
-void MainWindow::sbVerifyClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::sbVerifyClick)); }
+void MainWindow::sbAutoClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::RunAutoSequence)); }
+void MainWindow::sbBlankCheckClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::CheckBlank)); }
+void MainWindow::sbEraseClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::EraseChip)); }
+void MainWindow::sbWriteClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::WriteImage)); }
+void MainWindow::sbReadClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::ReadChip)); }
+void MainWindow::sbVerifyClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::VerifyChip)); }
 
 void MainWindow::sbDetectClick() {
     RunCommand(Kind::Operation, [](Session& s) -> GuiStep {
-        tq::sbDetectClick(s);
+        tq::DetectChip(s);
         return {};
     });
 }
 
 void MainWindow::sbChipDetectClick() {
     RunCommand(Kind::Operation, [](Session& s) -> GuiStep {
-        tq::sbChipDetectClick(s);
+        tq::DetectChipFromFrame(s);
         return {};
     });
 }
 
 void MainWindow::sbStopClick() {
     // Only atomics are touched: safe while the worker runs the operation.
-    tq::sbStopClick(session_.Operation);
+    tq::RequestStop(session_.Operation);
 }
 
 void MainWindow::SelectLanguage(int index) {

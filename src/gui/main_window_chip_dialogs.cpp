@@ -141,9 +141,10 @@ void MainWindow::MenuAutoSelClick() {
         connect(autoOptions_, &AutoOptionsDialog::optionClicked, this, [this](AutoOption option, bool checked) {
             // The boxes are off while a command runs, so this applies at once.
             worker_->Post([option, checked](Session& s) -> GuiStep {
-                void (*const set[])(OperationContext&, bool) = {&chkAutoSelIdCheckClick, &chkAutoSelEraseClick,
-                                                                 &chkAutoSelWriteClick, &chkAutoSelVerifyClick};
-                set[static_cast<int>(option)](s.Operation, checked);
+                AutoSteps steps = AutoStepsOf(s.Chip.PrjInfo);
+                bool* const box[] = {&steps.idCheck, &steps.erase, &steps.write, &steps.verify};
+                *box[static_cast<int>(option)] = checked;
+                SetAutoSteps(s.Chip.PrjInfo, steps);
                 return {};
             });
         });
@@ -151,7 +152,7 @@ void MainWindow::MenuAutoSelClick() {
     RunCommand(Kind::Command, [this](Session& s) -> GuiStep {
         const LanguageFile file(s.Texts);
         const AutoSelDialog dialog =
-            tq::MenuAutoSelClick(s.Operation, [&file](const std::string& section, const std::string& key,
+            tq::DescribeAutoOptions(s.Chip.PrjInfo, [&file](const std::string& section, const std::string& key,
                                                       const std::string& fallback) { return file.Text(section, key, fallback); });
         return [this, dialog] { autoOptions_->Open(dialog); };
     });
@@ -162,7 +163,7 @@ void MainWindow::MenuAutoSelClick() {
 void MainWindow::MenuHardInfoClick() {
     if (!hardInfo_) hardInfo_ = new HardInfoDialog(this);
     RunCommand(Kind::Command, [this](Session& s) -> GuiStep {
-        const std::optional<HardInfoTexts> info = tq::MenuHardInfoClick(s.Operation);
+        const std::optional<HardInfoTexts> info = tq::ReadHardwareInfo(s.Operation);
         if (!info) return {};  // the not-connected warning was shown
         return [this, info] { hardInfo_->Open(*info); };
     });
@@ -170,7 +171,7 @@ void MainWindow::MenuHardInfoClick() {
 
 void MainWindow::MenuSelfCheckClick() {
     RunCommand(Kind::Command, [](Session& s) -> GuiStep {
-        tq::MenuSelfCheckClick(s.Operation);
+        tq::RunSelfCheck(s.Operation);
         return {};
     });
 }

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "core/base/atomic_write.h"
-#include "core/base/chip_type.h"
+#include "core/base/chip_family.h"
 #include "core/device/command_code.h"
 #include "core/device/commands.h"
 #include "core/device/frame.h"
@@ -22,25 +22,18 @@ uint32_t Be32(const uint8_t* p) {
 }
 uint16_t Be16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
 
-// NOR flash (SPI flash, an SWD target's flash) programming only clears bits.
-// EEPROMs overwrite, 45 DataFlash too: it is written a page at a time with
-// the page's built-in erase.
-bool ProgramsLikeFlash(uint8_t typeCode) {
-    return typeCode == CodeOf(ChipType::SpiFlash) || typeCode == CodeOf(ChipType::SwdArm);
-}
-
-// An EEPROM's write cycles: 24, 25 and 95 EEPROMs store a page per 5 ms
-// cycle (a chip without a page size a byte per cycle), 93 EEPROMs a byte
-// in about 1 ms.
+// A paged EEPROM stores a page per 5 ms cycle (a chip without a page size a
+// byte per cycle); a byte-wise one a byte in about 1 ms.
 constexpr uint64_t kWriteCycleMicros = 5000;
-constexpr uint64_t k93ByteMicros = 1000;
+constexpr uint64_t kByteMicros = 1000;
 
 uint64_t WriteTimeMicros(uint8_t typeCode, uint16_t pageSize, uint64_t address, uint32_t count) {
     if (count == 0) return 0;
-    if (typeCode == CodeOf(ChipType::Eeprom93)) return count * k93ByteMicros;
-    const bool paged = typeCode == CodeOf(ChipType::Eeprom24) || typeCode == CodeOf(ChipType::Eeprom25) ||
-                       typeCode == CodeOf(ChipType::Eeprom95);
-    if (!paged) return 0;
+    switch (FamilyOfCode(typeCode).simWriteTime) {
+    case SimWriteTime::None: return 0;
+    case SimWriteTime::PerByte: return count * kByteMicros;
+    case SimWriteTime::PerPage: break;
+    }
     const uint64_t page = std::max<uint16_t>(pageSize, 1);
     const uint64_t pages = (address + count - 1) / page - address / page + 1;
     return pages * kWriteCycleMicros;
@@ -217,7 +210,9 @@ SimProgrammer::Span SimProgrammer::SpanAt(const std::vector<uint8_t>& target, ui
 void SimProgrammer::AcceptWriteBlock(const uint8_t* data, size_t length) {
     const uint32_t count = std::min<uint32_t>({streamBlock_, streamRemaining_, static_cast<uint32_t>(length)});
     std::vector<uint8_t>* target = Target(streamChannel_, streamType_);
-    const bool flash = ProgramsLikeFlash(streamType_);
+    // Flash programming only clears bits; EEPROMs (and DataFlash, with its
+    // page erase) overwrite.
+    const bool flash = FamilyOfCode(streamType_).simProgramsLikeFlash;
     for (uint64_t done = 0; target && done < count;) {
         const Span span = SpanAt(*target, streamAddress_ + done, count - done);
         if (span.length == 0) break;

@@ -65,9 +65,9 @@ std::vector<uint8_t> LastByteChanged(std::vector<uint8_t> bytes) {
 }
 
 const Operation kOperations[] = {
-    {"write", [](OperationRig& rig, const auto& image) { rig.LoadBuffer(image); }, sbWriteClick,
+    {"write", [](OperationRig& rig, const auto& image) { rig.LoadBuffer(image); }, WriteImage,
      &Dev_Language_Struct::LogChipWriteSuccess, ChipHolds},
-    {"read", [](OperationRig& rig, const auto& image) { ChipWith(rig, image); }, sbReadClick,
+    {"read", [](OperationRig& rig, const auto& image) { ChipWith(rig, image); }, ReadChip,
      &Dev_Language_Struct::LogChipReadSuccess,
      [](OperationRig& rig, const auto& image) { return rig.session.Buffer.RamFile.Data == image; }},
     {"verify equal",
@@ -75,26 +75,26 @@ const Operation kOperations[] = {
          ChipWith(rig, image);
          rig.LoadBuffer(image);
      },
-     sbVerifyClick, &Dev_Language_Struct::LogChipVerifySuccess, ChipHolds},
+     VerifyChip, &Dev_Language_Struct::LogChipVerifySuccess, ChipHolds},
     {"verify different",
      [](OperationRig& rig, const auto& image) {
          ChipWith(rig, LastByteChanged(image));
          rig.LoadBuffer(image);
      },
-     sbVerifyClick, &Dev_Language_Struct::LogChipVerifySuccess, Never},
-    {"erase", [](OperationRig& rig, const auto& image) { ChipWith(rig, image); }, sbEraseClick,
+     VerifyChip, &Dev_Language_Struct::LogChipVerifySuccess, Never},
+    {"erase", [](OperationRig& rig, const auto& image) { ChipWith(rig, image); }, EraseChip,
      &Dev_Language_Struct::LogChipEraseSuccess, ChipBlank},
-    {"blank check blank", [](OperationRig&, const auto&) {}, sbBlankCheckClick, nullptr, ChipBlank},
+    {"blank check blank", [](OperationRig&, const auto&) {}, CheckBlank, nullptr, ChipBlank},
     {"blank check not blank",
      [](OperationRig& rig, const auto& image) { ChipWith(rig, LastByteChanged(std::vector<uint8_t>(image.size(), 0xFF))); },
-     sbBlankCheckClick, nullptr, Never},
+     CheckBlank, nullptr, Never},
     {"auto",
      [](OperationRig& rig, const auto& image) {
          ChipWith(rig, Pattern(image.size(), 99));
          rig.LoadBuffer(image);
          rig.session.Chip.PrjInfo.Erase = rig.session.Chip.PrjInfo.Write = rig.session.Chip.PrjInfo.Verify = 1;
      },
-     sbAutoClick, nullptr, ChipHolds},
+     RunAutoSequence, nullptr, ChipHolds},
 };
 
 struct RunResult {
@@ -132,7 +132,7 @@ RunResult RunOnce(const ChipFacts& chip, const Operation& operation, Fault fault
             result.reportedSuccess |= line.find(text) != std::string::npos;
     }
     result.genuine = operation.holdsRightData(rig, image);
-    if (operation.run == sbReadClick && outcome != OperationOutcome::Succeeded) {
+    if (operation.run == ReadChip && outcome != OperationOutcome::Succeeded) {
         EXPECT_EQ(rig.session.Buffer.RamFile.Data, bufferBefore.Data) << "a failed read changed the buffer";
         EXPECT_EQ(rig.session.Buffer.RamFile.DataLen, bufferBefore.DataLen);
     }

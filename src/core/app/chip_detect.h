@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "core/app/chip_selection.h"
 #include "core/chipdb/chip_row.h"
 #include "core/operations/operation_display.h"
 
 namespace tq {
 
-class Session;
 
 enum class DetectStatus {
     Selected,    // one chip has the ID (or, from the frame, a 24-series chip): it is selected now
@@ -34,9 +34,9 @@ std::string ChipIdKey(uint32_t id);
 
 // The main window's detect command (tool button sbDetect, menu MenuChipDetect):
 // reports in status panel 0 and message boxes.
-DetectResult sbDetectClick(Session& session);
+DetectResult DetectChip(const ChipFrameContext& frame);
 // The frame's detect button: shows nothing, ignores the error byte, and takes
 // a 24-series family byte as the first 24 EEPROM of the first maker.
-DetectResult sbChipDetectClick(Session& session);
+DetectResult DetectChipFromFrame(const ChipFrameContext& frame);
 
 }  // namespace tq

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "core/app/chip_selection.h"
 #include "core/chipdb/chip_row.h"
 
 namespace tq {
 
-class Session;
 
 // The dialog's texts in one language (set each time it opens).
 struct ChipSearchTexts {
@@ -33,7 +33,7 @@ public:
     // A key released in the search edit: a non-empty text searches again
     // (rows whose name contains it, by capacity). An empty text keeps the
     // last results; false then.
-    bool Search(Session& session, const std::string& text);
+    bool Search(const ChipFrameContext& frame, const std::string& text);
 
     // Chip detection found several chips with one ID: they are the results,
     // counted as a search's are.
@@ -45,7 +45,7 @@ public:
     // Select (Button3Click): takes result `row`, the one highlighted, into the
     // chip selection frame (SelectChipInFrame). A row outside the results
     // reads as empty texts, so the frame's type list loses its selection.
-    bool Select(Session& session, size_t row) const;
+    bool Select(const ChipFrameContext& frame, size_t row) const;
 
 private:
     std::vector<ChipRow> results_;

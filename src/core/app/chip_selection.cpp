@@ -9,22 +9,26 @@
 #include "core/app/session.h"
 
 namespace tq {
+
+ChipFrameContext::ChipFrameContext(Session& session)
+    : Operation(session.Operation), Window(session.Window), View(*session.Views.chipFrame) {}
+
 namespace {
 
-void Show(Session& session, ChipList list) { session.Views.chipFrame->ShowList(list, session.Window.ChipFrame[list]); }
+void Show(const ChipFrameContext& frame, ChipList list) { frame.View.ShowList(list, frame.Window.ChipFrame[list]); }
 
 // Clearing a drop-down list empties its edit text as well.
-void SetItems(Session& session, ChipList list, std::vector<std::string> items) {
-    session.Window.ChipFrame[list] = ChipListState{std::move(items), -1, ""};
-    Show(session, list);
+void SetItems(const ChipFrameContext& frame, ChipList list, std::vector<std::string> items) {
+    frame.Window.ChipFrame[list] = ChipListState{std::move(items), -1, ""};
+    Show(frame, list);
 }
 
-void SelectFirst(Session& session, ChipList list) {
-    ChipListState& state = session.Window.ChipFrame[list];
+void SelectFirst(const ChipFrameContext& frame, ChipList list) {
+    ChipListState& state = frame.Window.ChipFrame[list];
     if (state.items.empty()) return;
     state.index = 0;
     state.text = state.items.front();
-    Show(session, list);
+    Show(frame, list);
 }
 
 std::string VoltageText(int64_t voltage) {
@@ -35,17 +39,17 @@ std::string VoltageText(int64_t voltage) {
 
 uint64_t SizeOf(int64_t column) { return column > 0 ? static_cast<uint64_t>(column) : 0; }
 
-void ManufacturerChanged(Session& session) {
-    FillNameList(session, session.Window.ChipFrame.type.text, session.Window.ChipFrame.manufacturer.text);
-    SelectFirst(session, ChipList::Name);
-    ApplyChipName(session);
+void ManufacturerChanged(const ChipFrameContext& frame) {
+    FillNameList(frame, frame.Window.ChipFrame.type.text, frame.Window.ChipFrame.manufacturer.text);
+    SelectFirst(frame, ChipList::Name);
+    ApplyChipName(frame);
 }
 
-void RunChangeHandler(Session& session, ChipList list) {
+void RunChangeHandler(const ChipFrameContext& frame, ChipList list) {
     switch (list) {
-    case ChipList::Type: ApplyChipType(session); break;
-    case ChipList::Manufacturer: ManufacturerChanged(session); break;
-    case ChipList::Name: ApplyChipName(session); break;
+    case ChipList::Type: ApplyChipType(frame); break;
+    case ChipList::Manufacturer: ManufacturerChanged(frame); break;
+    case ChipList::Name: ApplyChipName(frame); break;
     }
 }
 
@@ -53,41 +57,39 @@ void RunChangeHandler(Session& session, ChipList list) {
 // chip's buffer would replace, the frame keeps its state; the widgets are
 // shown what they held before the person's change. Choosing the chip that is
 // already selected replaces nothing.
-bool Refused(Session& session, const std::string* chosenName = nullptr) {
-    const bool sameChip = chosenName && *chosenName == session.Chip.PrjInfo.ChipName;
-    const bool keepsBuffer = sameChip || session.Window.ChipFrameInProjectDialog;
-    if (!session.Busy.Running && (keepsBuffer || ConfirmDiscardEdits(session.Buffer))) return false;
-    for (ChipList list : {ChipList::Type, ChipList::Manufacturer, ChipList::Name}) Show(session, list);
+bool Refused(const ChipFrameContext& frame, const std::string* chosenName = nullptr) {
+    const bool sameChip = chosenName && *chosenName == frame.Operation.Chip.PrjInfo.ChipName;
+    const bool keepsBuffer = sameChip || frame.Window.ChipFrameInProjectDialog;
+    if (!frame.Operation.Busy.Running && (keepsBuffer || ConfirmDiscardEdits(frame.Operation.Buffer))) return false;
+    for (ChipList list : {ChipList::Type, ChipList::Manufacturer, ChipList::Name}) Show(frame, list);
     return true;
 }
 
 }  // namespace
 
-void NewChipBuffer(Session& session, uint32_t capacity) {
-    if (session.Window.ChipFrameInProjectDialog) return;
-    NewChipBuffer(session.Buffer, capacity);
-    session.Device.DevInf.SuccessCount = 0;
-    session.Device.DevInf.FailCount = 0;
+void NewChipBuffer(const ChipFrameContext& frame, uint32_t capacity) {
+    if (frame.Window.ChipFrameInProjectDialog) return;
+    NewChipBuffer(frame.Operation.Buffer, capacity);
+    frame.Operation.Device.DevInf.SuccessCount = 0;
+    frame.Operation.Device.DevInf.FailCount = 0;
 }
 
-bool DetectSupported(const std::string& type) { return type == "SPI FLASH" || type == "45 EEPROM"; }
-
-void ApplyChipType(Session& session) {
-    const std::string type = session.Window.ChipFrame.type.text;
-    session.Views.chipFrame->SetDetectEnabled(DetectButton::Frame, DetectSupported(type));
-    FillManufacturerList(session, type);
-    SelectFirst(session, ChipList::Manufacturer);
-    FillNameList(session, type, session.Window.ChipFrame.manufacturer.text);
-    SelectFirst(session, ChipList::Name);
-    ApplyChipName(session);
+void ApplyChipType(const ChipFrameContext& frame) {
+    const std::string type = frame.Window.ChipFrame.type.text;
+    frame.View.SetDetectEnabled(DetectButton::Frame, FamilyNamed(type).detects);
+    FillManufacturerList(frame, type);
+    SelectFirst(frame, ChipList::Manufacturer);
+    FillNameList(frame, type, frame.Window.ChipFrame.manufacturer.text);
+    SelectFirst(frame, ChipList::Name);
+    ApplyChipName(frame);
 }
 
-void FillTypeList(Session& session, const std::vector<std::string>& types) {
-    SetItems(session, ChipList::Type, types);
+void FillTypeList(const ChipFrameContext& frame, const std::vector<std::string>& types) {
+    SetItems(frame, ChipList::Type, types);
 }
 
-bool FindListItem(Session& session, ChipList list, const std::string& text) {
-    ChipListState& state = session.Window.ChipFrame[list];
+bool FindListItem(const ChipFrameContext& frame, ChipList list, const std::string& text) {
+    ChipListState& state = frame.Window.ChipFrame[list];
     const auto found = std::find(state.items.begin(), state.items.end(), text);
     if (found == state.items.end()) {
         state.index = -1;
@@ -96,27 +98,27 @@ bool FindListItem(Session& session, ChipList list, const std::string& text) {
         state.index = static_cast<int>(found - state.items.begin());
         state.text = *found;
     }
-    Show(session, list);
+    Show(frame, list);
     return state.index >= 0;
 }
 
-void FillManufacturerList(Session& session, const std::string& type) {
-    SetItems(session, ChipList::Manufacturer, session.Chip.database().ManufacturerListQuery(type));
+void FillManufacturerList(const ChipFrameContext& frame, const std::string& type) {
+    SetItems(frame, ChipList::Manufacturer, frame.Operation.Chip.database().ManufacturerListQuery(type));
 }
 
-void FillNameList(Session& session, const std::string& type, const std::string& manufacturer, bool byCapacity) {
-    ChipDatabase& db = session.Chip.database();
-    SetItems(session, ChipList::Name,
+void FillNameList(const ChipFrameContext& frame, const std::string& type, const std::string& manufacturer, bool byCapacity) {
+    ChipDatabase& db = frame.Operation.Chip.database();
+    SetItems(frame, ChipList::Name,
              byCapacity ? db.NameListQuery(type, manufacturer) : db.StartupNameListQuery(type, manufacturer));
 }
 
-void ApplyChipName(Session& session) {
-    const std::string name = session.Window.ChipFrame.name.text;
-    const std::vector<ChipRow> rows = session.Chip.database().ChipRowQuery(name);
+void ApplyChipName(const ChipFrameContext& frame) {
+    const std::string name = frame.Window.ChipFrame.name.text;
+    const std::vector<ChipRow> rows = frame.Operation.Chip.database().ChipRowQuery(name);
     // A name without a row selects a chip whose every parameter is 0.
     const ChipRow row = rows.empty() ? ChipRow{} : rows.front();
-    Prj_Info_Struct& prj = session.Chip.PrjInfo;
-    ChipFrameView& view = *session.Views.chipFrame;
+    Prj_Info_Struct& prj = frame.Operation.Chip.PrjInfo;
+    ChipFrameView& view = frame.View;
 
     CopyChipParameters(row, prj);
     view.SetCapacityText(FormatSize(SizeOf(row.Capacity)));
@@ -130,123 +132,123 @@ void ApplyChipName(Session& session) {
     // The same chip again keeps what the buffer holds.
     if (prj.ChipName != name) {
         prj.ChipName = name;
-        NewChipBuffer(session, prj.Capacity);
+        NewChipBuffer(frame, prj.Capacity);
     }
-    SendChipSelection(session);
+    SendChipSelection(frame);
 }
 
-void SendChipSelection(Session& session) {
-    const Prj_Info_Struct& prj = session.Chip.PrjInfo;
-    if (!session.Device.Link.Uart.Connected || prj.ChipName.empty()) return;
-    SelectChip(session.Device.Link, ChipSelection{static_cast<uint8_t>(prj.ChipTypeCode), prj.VoltageCode, prj.ChipPara,
+void SendChipSelection(const ChipFrameContext& frame) {
+    const Prj_Info_Struct& prj = frame.Operation.Chip.PrjInfo;
+    if (!frame.Operation.Device.Link.Uart.Connected || prj.ChipName.empty()) return;
+    SelectChip(frame.Operation.Device.Link, ChipSelection{static_cast<uint8_t>(prj.ChipTypeCode), prj.VoltageCode, prj.ChipPara,
                                                   prj.ChipPara1, prj.PageSize, prj.Capacity});
 }
 
-bool cmbChipTypeChange(Session& session) {
-    if (Refused(session)) return false;
-    ApplyChipType(session);
+bool ChooseChipType(const ChipFrameContext& frame) {
+    if (Refused(frame)) return false;
+    ApplyChipType(frame);
     return true;
 }
 
-bool cmbDownChipManufChange(Session& session) {
-    if (Refused(session)) return false;
-    ManufacturerChanged(session);
+bool ChooseMaker(const ChipFrameContext& frame) {
+    if (Refused(frame)) return false;
+    ManufacturerChanged(frame);
     return true;
 }
 
-bool cmbDownChipNameChange(Session& session) {
-    if (Refused(session, &session.Window.ChipFrame.name.text)) return false;
-    ApplyChipName(session);
+bool ChooseChipName(const ChipFrameContext& frame) {
+    if (Refused(frame, &frame.Window.ChipFrame.name.text)) return false;
+    ApplyChipName(frame);
     return true;
 }
 
-bool ChooseListItem(Session& session, ChipList list, int index) {
-    ChipListState& state = session.Window.ChipFrame[list];
+bool ChooseListItem(const ChipFrameContext& frame, ChipList list, int index) {
+    ChipListState& state = frame.Window.ChipFrame[list];
     if (index < 0 || index >= static_cast<int>(state.items.size())) {
-        if (session.Busy.Running) Refused(session);  // shows the lists as they were
+        if (frame.Operation.Busy.Running) Refused(frame);  // shows the lists as they were
         return false;
     }
     const std::string* name = list == ChipList::Name ? &state.items[static_cast<size_t>(index)] : nullptr;
-    if (Refused(session, name)) return false;
+    if (Refused(frame, name)) return false;
     state.index = index;
     state.text = state.items[static_cast<size_t>(index)];
-    Show(session, list);
-    RunChangeHandler(session, list);
+    Show(frame, list);
+    RunChangeHandler(frame, list);
     return true;
 }
 
-bool TypeListText(Session& session, ChipList list, const std::string& text) {
-    if (Refused(session, list == ChipList::Name ? &text : nullptr)) return false;
-    ChipListState& state = session.Window.ChipFrame[list];
+bool TypeListText(const ChipFrameContext& frame, ChipList list, const std::string& text) {
+    if (Refused(frame, list == ChipList::Name ? &text : nullptr)) return false;
+    ChipListState& state = frame.Window.ChipFrame[list];
     const auto found = std::find(state.items.begin(), state.items.end(), text);
     state.index = found == state.items.end() ? -1 : static_cast<int>(found - state.items.begin());
     state.text = text;
-    Show(session, list);
-    RunChangeHandler(session, list);
+    Show(frame, list);
+    RunChangeHandler(frame, list);
     return true;
 }
 
-bool SelectChipByName(Session& session, const std::string& name) {
-    if (Refused(session, &name)) return false;
-    const std::vector<ChipRow> rows = session.Chip.database().ChipRowQuery(name);
+bool SelectChipByName(const ChipFrameContext& frame, const std::string& name) {
+    if (Refused(frame, &name)) return false;
+    const std::vector<ChipRow> rows = frame.Operation.Chip.database().ChipRowQuery(name);
     if (rows.empty()) return false;
     const ChipRow& row = rows.front();
-    if (FindListItem(session, ChipList::Type, row.ChipType)) {
-        FillManufacturerList(session, row.ChipType);
-        if (FindListItem(session, ChipList::Manufacturer, row.ManufName)) {
-            FillNameList(session, row.ChipType, row.ManufName);
-            FindListItem(session, ChipList::Name, row.ChipName);
+    if (FindListItem(frame, ChipList::Type, row.ChipType)) {
+        FillManufacturerList(frame, row.ChipType);
+        if (FindListItem(frame, ChipList::Manufacturer, row.ManufName)) {
+            FillNameList(frame, row.ChipType, row.ManufName);
+            FindListItem(frame, ChipList::Name, row.ChipName);
         }
     }
     // The name as stored: a name typed in other letter case finds its row.
-    ChipListState& names = session.Window.ChipFrame.name;
+    ChipListState& names = frame.Window.ChipFrame.name;
     if (names.text != row.ChipName) {
         names.index = -1;
         names.text = row.ChipName;
-        Show(session, ChipList::Name);
+        Show(frame, ChipList::Name);
     }
-    ApplyChipName(session);
+    ApplyChipName(frame);
     return true;
 }
 
-bool SelectChipInFrame(Session& session, const std::string& type, const std::string& manufacturer,
+bool SelectChipInFrame(const ChipFrameContext& frame, const std::string& type, const std::string& manufacturer,
                        const std::string& name) {
-    return !Refused(session, &name) && PutChipInFrame(session, type, manufacturer, name);
+    return !Refused(frame, &name) && PutChipInFrame(frame, type, manufacturer, name);
 }
 
-bool PutChipInFrame(Session& session, const std::string& type, const std::string& manufacturer,
+bool PutChipInFrame(const ChipFrameContext& frame, const std::string& type, const std::string& manufacturer,
                     const std::string& name) {
-    if (!FindListItem(session, ChipList::Type, type)) return false;
-    FillManufacturerList(session, type);
-    if (!FindListItem(session, ChipList::Manufacturer, manufacturer)) return false;
-    FillNameList(session, type, manufacturer);
-    if (!FindListItem(session, ChipList::Name, name)) return false;
-    ApplyChipName(session);
+    if (!FindListItem(frame, ChipList::Type, type)) return false;
+    FillManufacturerList(frame, type);
+    if (!FindListItem(frame, ChipList::Manufacturer, manufacturer)) return false;
+    FillNameList(frame, type, manufacturer);
+    if (!FindListItem(frame, ChipList::Name, name)) return false;
+    ApplyChipName(frame);
     return true;
 }
 
-void RefreshChipLists(Session& session) {
-    const ChipFrameLists shown = session.Window.ChipFrame;
+void RefreshChipLists(const ChipFrameContext& frame) {
+    const ChipFrameLists shown = frame.Window.ChipFrame;
     if (shown.type.index < 0) return;
-    FillManufacturerList(session, shown.type.text);
-    FindListItem(session, ChipList::Manufacturer, shown.manufacturer.text);
-    FillNameList(session, shown.type.text, session.Window.ChipFrame.manufacturer.text);
-    FindListItem(session, ChipList::Name, shown.name.text);
+    FillManufacturerList(frame, shown.type.text);
+    FindListItem(frame, ChipList::Manufacturer, shown.manufacturer.text);
+    FillNameList(frame, shown.type.text, frame.Window.ChipFrame.manufacturer.text);
+    FindListItem(frame, ChipList::Name, shown.name.text);
 }
 
-ChipRestore RestoreLastChip(Session& session) {
-    const std::vector<ChipRow> rows = session.Chip.database().ChipRowQuery(session.Chip.PrjInfo.ChipName);
+ChipRestore RestoreLastChip(const ChipFrameContext& frame) {
+    const std::vector<ChipRow> rows = frame.Operation.Chip.database().ChipRowQuery(frame.Operation.Chip.PrjInfo.ChipName);
     if (rows.empty()) return ChipRestore::NoRow;
     const ChipRow& row = rows.front();
-    if (!FindListItem(session, ChipList::Type, row.ChipType)) return ChipRestore::TypeNotListed;
-    session.Views.chipFrame->SetDetectEnabled(DetectButton::Frame, DetectSupported(row.ChipType));
-    FillManufacturerList(session, row.ChipType);
-    if (!FindListItem(session, ChipList::Manufacturer, row.ManufName)) return ChipRestore::ManufacturerNotListed;
-    FillNameList(session, row.ChipType, row.ManufName, false);
-    if (!FindListItem(session, ChipList::Name, row.ChipName)) return ChipRestore::NameNotListed;
+    if (!FindListItem(frame, ChipList::Type, row.ChipType)) return ChipRestore::TypeNotListed;
+    frame.View.SetDetectEnabled(DetectButton::Frame, FamilyNamed(row.ChipType).detects);
+    FillManufacturerList(frame, row.ChipType);
+    if (!FindListItem(frame, ChipList::Manufacturer, row.ManufName)) return ChipRestore::ManufacturerNotListed;
+    FillNameList(frame, row.ChipType, row.ManufName, false);
+    if (!FindListItem(frame, ChipList::Name, row.ChipName)) return ChipRestore::NameNotListed;
     // An empty name makes the handler take the chip as a new one.
-    session.Chip.PrjInfo.ChipName.clear();
-    ApplyChipName(session);
+    frame.Operation.Chip.PrjInfo.ChipName.clear();
+    ApplyChipName(frame);
     return ChipRestore::Restored;
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "core/base/chip_type.h"
+#include "core/base/chip_family.h"
 #include "core/chipdb/chip_database.h"
 #include "core/chipdb/chip_row.h"
 #include "sim/sim_programmer.h"
@@ -29,11 +29,12 @@ uint32_t ToUint32(int64_t value) { return static_cast<uint32_t>(std::clamp<int64
 SimChip SimChipFromRow(const ChipRow& row) {
     SimChip chip;
     chip.name = FileSafe(row.ChipName);
-    chip.typeCode = static_cast<uint8_t>(ChipTypeCode(row.ChipType));
+    const ChipFamily& family = FamilyNamed(row.ChipType);
+    chip.typeCode = CodeOf(family.type);
     chip.capacity = ToUint32(row.Capacity);
     chip.eraseTimeMs = ToUint32(row.EraseTime);
-    if (chip.typeCode == CodeOf(ChipType::Eeprom24)) {
-        chip.chipId = 0x24000000;  // 24 EEPROMs answer with their family byte only
+    if (family.familyIdByte != 0) {
+        chip.chipId = uint32_t{family.familyIdByte} << 24;  // the chip answers with its family byte only
     } else if (IsWellFormedChipId(row.ChipID)) {
         chip.chipId = static_cast<uint32_t>(std::stoul(row.ChipID, nullptr, 16));
     } else {

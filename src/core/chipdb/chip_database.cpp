@@ -5,6 +5,7 @@
 #include <array>
 #include <charconv>
 
+#include "core/texts/text_catalogue.h"
 #include "core/texts/language.h"
 
 namespace tq {
@@ -98,10 +99,7 @@ std::vector<ChipRow> ReadChipRows(QueryResult& result) {
 
 std::string TypeList::Reason(int32_t language) const {
     if (!rejected) return {};
-    return Triplet(language, "平台代码 \"" + platformCode + "\" 不是有效的列名，芯片类型列表为空。",
-                   "平台代碼 \"" + platformCode + "\" 不是有效的欄名，晶片類型清單為空。",
-                   "The platform code \"" + platformCode +
-                       "\" is not a plain name of letters, digits and underscores; no chip types are listed.");
+    return Text(language, TextId::PlatformCodeRejected, {platformCode});
 }
 
 std::string MissingDatabaseMessage(const std::filesystem::path& folder) {

@@ -6,9 +6,10 @@
 namespace tq {
 
 bool PlatformEnables(std::string_view platform, std::string_view type) {
-    if (ChipTypeCode(type) == 0) return false;
+    const ChipFamily& family = FamilyNamed(type);
+    if (family.type == ChipType::None) return false;
     if (platform == "TQM7") return true;
-    if (platform == "M500") return type != "SWD ARM";
+    if (platform == "M500") return family.onM500;
     return false;
 }
 
@@ -43,9 +44,9 @@ void AddChipTypes(ChipDatabase& db) {
     const auto enable = [](std::string_view platform, std::string_view type) {
         return std::string(PlatformEnables(platform, type) ? "Enable" : "");
     };
-    for (std::string_view type : kChipTypeTexts)
+    for (const ChipFamily& family : ChipFamilies())
         db.QueryExec("INSERT INTO [ChipType] (TypeName, TQM7, M500) VALUES (?, ?, ?)",
-                     {std::string(type), enable("TQM7", type), enable("M500", type)});
+                     {std::string(family.name), enable("TQM7", family.name), enable("M500", family.name)});
 }
 
 void AddDbVersion(ChipDatabase& db, std::string_view version) {

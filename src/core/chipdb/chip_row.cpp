@@ -5,9 +5,7 @@
 namespace tq {
 
 uint16_t ChipTypeCode(std::string_view typeText) {
-    for (size_t i = 0; i < kChipTypeTexts.size(); ++i)
-        if (typeText == kChipTypeTexts[i]) return static_cast<uint16_t>(i + 1);
-    return 0;
+    return CodeOf(FamilyNamed(typeText).type);
 }
 
 uint8_t VoltageCode(int64_t voltage) { return voltage == 5000 ? 2 : 0; }

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/base/chip_family.h"
+
 namespace tq {
 
 struct Prj_Info_Struct;
@@ -60,14 +62,10 @@ inline constexpr ChipNumberColumn kChipNumberColumns[] = {
     {"OTPSize", &ChipRow::OTPSize},     {"Voltage", &ChipRow::Voltage},   {"ChipPara", &ChipRow::ChipPara},
     {"ChipPara1", &ChipRow::ChipPara1}, {"EraseTime", &ChipRow::EraseTime}};
 
-// The chip types, in the order of their codes 1 to 7.
-inline constexpr std::array<std::string_view, 7> kChipTypeTexts = {
-    "SPI FLASH", "24 EEPROM", "25 EEPROM", "45 EEPROM", "93 EEPROM", "95 EEPROM", "SWD ARM"};
-
 inline constexpr const char* kFactoryAdder = "Varden";
 inline constexpr const char* kUserAdder = "USER";
 
-// 1 "SPI FLASH" ... 7 "SWD ARM"; 0 for any other text.
+// The code of a family's type text (see chip_family.h); 0 for any other text.
 uint16_t ChipTypeCode(std::string_view typeText);
 
 // 2 for 5000 mV, 0 for every other voltage (3.3 V and 1.8 V alike).

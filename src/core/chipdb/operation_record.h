@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/base/chip_type.h"
+#include "core/base/chip_family.h"
 
 namespace tq {
 
@@ -66,5 +66,7 @@ struct SocketState {
 struct Prj_Info_Struct : ChipFacts, OperationOptions, ProjectSettings, SocketState {};
 
 inline ChipType ChipTypeOf(const ChipFacts& chip) { return static_cast<ChipType>(chip.ChipTypeCode); }
+// The rules of the chip's family.
+inline const ChipFamily& FamilyOf(const ChipFacts& chip) { return FamilyOfCode(chip.ChipTypeCode); }
 
 }  // namespace tq

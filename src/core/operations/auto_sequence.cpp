@@ -1,5 +1,6 @@
 #include "core/operations/auto_sequence.h"
 
+#include "core/texts/text_catalogue.h"
 #include "core/operations/erase_blank.h"
 #include "core/operations/read_verify.h"
 #include "core/operations/write.h"
@@ -7,7 +8,7 @@
 
 namespace tq {
 
-OperationOutcome sbAutoClick(OperationContext& operation) {
+OperationOutcome RunAutoSequence(OperationContext& operation) {
     OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
@@ -18,9 +19,7 @@ OperationOutcome sbAutoClick(OperationContext& operation) {
     const int language = operation.Texts.Language;
     if (!prj.Erase && !prj.Write && !prj.Verify) {
         // No step would run: say so rather than give a verdict about nothing.
-        ShowStatus(operation, StatusLine(operation.clock(), Triplet(language, "自动烧录：没有选择任何操作步骤！",
-                                                         "自動燒錄：沒有選擇任何操作步驟！",
-                                                         "Auto Operation: no step selected!")));
+        ShowStatus(operation, StatusLine(operation.clock(), Text(language, TextId::AutoRunNoStep)));
         return OperationOutcome::NothingSelected;
     }
     // Nothing is erased for an image that could not be written or verified.
@@ -41,7 +40,7 @@ OperationOutcome sbAutoClick(OperationContext& operation) {
     if (prj.Erase) {
         const uint32_t eraseStart = operation.clock().TickCount();
         Indicate(operation, IndicatorCode::Working);
-        result = EraseChip(operation, channel);
+        result = EraseOnChannel(operation, channel);
         const uint32_t eraseElapsed = ElapsedSince(operation, eraseStart);
         Indicate(operation, result == kOpSuccess ? IndicatorCode::Passed : IndicatorCode::Failed);
         if (result != kOpSuccess) {
@@ -52,7 +51,7 @@ OperationOutcome sbAutoClick(OperationContext& operation) {
         }
     }
     if (prj.Write) {
-        result = WriteChip(operation, channel);
+        result = WriteOnChannel(operation, channel);
         if (result != kOpSuccess) {
             ++device.FailCount;
             return OperationOutcome::Failed;
@@ -61,13 +60,13 @@ OperationOutcome sbAutoClick(OperationContext& operation) {
     if (prj.Verify) {
         Indicate(operation, IndicatorCode::Working);
         ShowStatus(operation, StatusLine(operation.clock(), operation.Texts.DevLanguage.LogChipVerifyChip));
-        result = VerifyChip(operation, channel);
+        result = VerifyOnChannel(operation, channel);
         Indicate(operation, result == kOpSuccess ? IndicatorCode::Passed : IndicatorCode::Failed);
     }
 
     const Dev_Language_Struct& texts = operation.Texts.DevLanguage;
     const std::string line =
-        StatusLine(operation.clock(), Triplet(language, "自动烧录", "自動燒錄", "Auto Operation ") +
+        StatusLine(operation.clock(), Text(language, TextId::AutoRunTitle) +
                                 (result == kOpSuccess ? texts.LogStaSuccess : texts.LogStaError) +
                                 texts.LogOperatTimeTitle + FormatSeconds(ElapsedSince(operation, start)) +
                                 texts.LogOperatTime);
@@ -84,26 +83,32 @@ OperationOutcome sbAutoClick(OperationContext& operation) {
     return result == kOpSuccess ? OperationOutcome::Succeeded : OperationOutcome::Failed;
 }
 
-AutoSelDialog MenuAutoSelClick(OperationContext& operation, const LanguageTextLookup& lookup) {
+AutoSelDialog DescribeAutoOptions(const OperationOptions& options, const LanguageTextLookup& lookup) {
     auto text = [&](const char* key, const char* fallback) { return lookup("AutoSel", key, fallback); };
-    const Prj_Info_Struct& prj = operation.Chip.PrjInfo;
     AutoSelDialog dialog;
     dialog.title = text("AutoSelTitle", "自动选项");
     dialog.idCheckCaption = text("AutoSelIDCheck", "ID校验");
     dialog.eraseCaption = text("AutoSelErase", "擦除");
     dialog.writeCaption = text("AutoSelWrite", "写入");
     dialog.verifyCaption = text("AutoSelVerify", "校验");
-    dialog.idCheck = prj.IdCheck != 0;
-    dialog.erase = prj.Erase != 0;
-    dialog.write = prj.Write != 0;
-    dialog.verify = prj.Verify != 0;
+    const AutoSteps steps = AutoStepsOf(options);
+    dialog.idCheck = steps.idCheck;
+    dialog.erase = steps.erase;
+    dialog.write = steps.write;
+    dialog.verify = steps.verify;
     return dialog;
 }
 
-void chkAutoSelIdCheckClick(OperationContext& operation, bool checked) { operation.Chip.PrjInfo.IdCheck = checked ? 1 : 0; }
-void chkAutoSelEraseClick(OperationContext& operation, bool checked) { operation.Chip.PrjInfo.Erase = checked ? 1 : 0; }
-void chkAutoSelWriteClick(OperationContext& operation, bool checked) { operation.Chip.PrjInfo.Write = checked ? 1 : 0; }
-void chkAutoSelVerifyClick(OperationContext& operation, bool checked) { operation.Chip.PrjInfo.Verify = checked ? 1 : 0; }
+AutoSteps AutoStepsOf(const OperationOptions& options) {
+    return {options.IdCheck != 0, options.Erase != 0, options.Write != 0, options.Verify != 0};
+}
+
+void SetAutoSteps(OperationOptions& options, const AutoSteps& steps) {
+    options.IdCheck = steps.idCheck ? 1 : 0;
+    options.Erase = steps.erase ? 1 : 0;
+    options.Write = steps.write ? 1 : 0;
+    options.Verify = steps.verify ? 1 : 0;
+}
 
 std::string AutoCounterText(const Dev_Inf_Struct& device) {
     return "Suc:" + std::to_string(device.SuccessCount) + "  Fal:" + std::to_string(device.FailCount);

@@ -10,8 +10,9 @@ namespace tq {
 
 struct OperationContext;
 struct Dev_Inf_Struct;
+struct OperationOptions;
 
-OperationOutcome sbAutoClick(OperationContext& operation);
+OperationOutcome RunAutoSequence(OperationContext& operation);
 
 // The auto options dialog: captions from the [AutoSel] section (read at
 // every opening) and the boxes ticked from the options.
@@ -20,12 +21,15 @@ struct AutoSelDialog {
     std::string idCheckCaption, eraseCaption, writeCaption, verifyCaption;
     bool idCheck = false, erase = false, write = false, verify = false;  // the box for IdCheck stays hidden
 };
-AutoSelDialog MenuAutoSelClick(OperationContext& operation, const LanguageTextLookup& lookup);
-// Each box sets its option at once: 1 ticked, 0 not.
-void chkAutoSelIdCheckClick(OperationContext& operation, bool checked);
-void chkAutoSelEraseClick(OperationContext& operation, bool checked);
-void chkAutoSelWriteClick(OperationContext& operation, bool checked);
-void chkAutoSelVerifyClick(OperationContext& operation, bool checked);
+AutoSelDialog DescribeAutoOptions(const OperationOptions& options, const LanguageTextLookup& lookup);
+
+// The steps the automatic sequence runs, as the operation record keeps them.
+struct AutoSteps {
+    bool idCheck = false, erase = false, write = false, verify = false;
+};
+AutoSteps AutoStepsOf(const OperationOptions& options);
+// Takes effect at once (a ticked box of the dialog is stored as 1).
+void SetAutoSteps(OperationOptions& options, const AutoSteps& steps);
 
 // "Suc:3  Fal:1": the run counters as a front-end may show them.
 std::string AutoCounterText(const Dev_Inf_Struct& device);

@@ -13,7 +13,7 @@ namespace {
 constexpr uint32_t kFillBlock = 2048;
 
 // The programmer erases by itself; the host starts it and asks every 2 s
-// (2.3 s for 45 EEPROM) whether it has finished, at most 100 times.
+// (plus the family's extra pause) whether it has finished, at most 100 times.
 int PolledErase(OperationContext& operation, uint8_t channel) {
     Prj_Info_Struct& prj = operation.Chip.PrjInfo;
     DeviceLink& link = operation.Device.Link;
@@ -31,7 +31,7 @@ int PolledErase(OperationContext& operation, uint8_t channel) {
         uint8_t raised = 1;
         operation.Busy.StopRequest.compare_exchange_strong(raised, 2);
         link.Wait10us(kErasePollWait10us);
-        if (type == ChipType::Eeprom45) link.Wait10us(kErasePollExtra45Wait10us);
+        if (const uint32_t extra = FamilyOf(prj).erasePollExtra10us; extra != 0) link.Wait10us(extra);
         const bool finished = SendErase(link, channel, type, 1) == CommandResult::Ok;
         progress.SetLabelText(std::to_string(poll) + "%");
         position = finished ? 100 : position + 1;
@@ -52,6 +52,7 @@ int FillErase(OperationContext& operation, uint8_t channel) {
     Prj_Info_Struct& prj = operation.Chip.PrjInfo;
     DeviceLink& link = operation.Device.Link;
     const ChipType type = ChipTypeOf(prj);
+    const uint32_t pause10us = FamilyOf(prj).fillErasePause10us;
     const uint32_t block = std::min(prj.Capacity, kFillBlock);
     operation.Views.progress->SetMaximum(prj.Capacity);
     operation.Views.progress->SetPosition(0);
@@ -69,7 +70,7 @@ int FillErase(OperationContext& operation, uint8_t channel) {
         if (link.DeviceWrite(link.SendArea(), block) == 0) return kOpTransferFailed;
         written += block;
         operation.Views.progress->SetPosition(std::min(written, prj.Capacity));
-        if (type == ChipType::Eeprom93) link.Wait10us(2000);
+        if (pause10us != 0) link.Wait10us(pause10us);
     }
     link.Wait10us(30000);
     return kOpSuccess;
@@ -77,11 +78,7 @@ int FillErase(OperationContext& operation, uint8_t channel) {
 
 }  // namespace
 
-bool UsesPolledErase(ChipType type) {
-    return type == ChipType::SpiFlash || type == ChipType::Eeprom45 || type == ChipType::SwdArm;
-}
-
-int EraseChip(OperationContext& operation, uint8_t channel) {
+int EraseOnChannel(OperationContext& operation, uint8_t channel) {
     ProgressView& progress = *operation.Views.progress;
     ShowStatus(operation, StatusLine(operation.clock(), operation.Texts.DevLanguage.LogChipErase));
     progress.SetState(ProgressState::Normal);
@@ -90,7 +87,7 @@ int EraseChip(OperationContext& operation, uint8_t channel) {
     progress.SetPosition(0);
     progress.SetBarColour(kBarGreen);
 
-    if (UsesPolledErase(ChipTypeOf(operation.Chip.PrjInfo))) return PolledErase(operation, channel);
+    if (FamilyOf(operation.Chip.PrjInfo).polledErase) return PolledErase(operation, channel);
 
     const int result = FillErase(operation, channel);
     progress.SetPosition(operation.Chip.PrjInfo.Capacity);
@@ -109,7 +106,7 @@ void ShowEraseResult(OperationContext& operation, int result, uint32_t elapsedMs
                                                     : TimedStatusLine(operation, texts.LogChipEraseChipErr, elapsedMs));
 }
 
-OperationOutcome sbEraseClick(OperationContext& operation) {
+OperationOutcome EraseChip(OperationContext& operation) {
     OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
@@ -119,7 +116,7 @@ OperationOutcome sbEraseClick(OperationContext& operation) {
     operation.Views.progress->SetLabelColour(LabelColour::WindowText);
     const uint32_t start = operation.clock().TickCount();
     Indicate(operation, IndicatorCode::Working);
-    const int result = EraseChip(operation, operation.Chip.PrjInfo.ChannelSelector);
+    const int result = EraseOnChannel(operation, operation.Chip.PrjInfo.ChannelSelector);
     const uint32_t elapsed = ElapsedSince(operation, start);
     if (result != kOpSuccess) Indicate(operation, IndicatorCode::Failed);
     ShowEraseResult(operation, result, elapsed);
@@ -129,7 +126,7 @@ OperationOutcome sbEraseClick(OperationContext& operation) {
     return OperationOutcome::Succeeded;
 }
 
-OperationOutcome sbBlankCheckClick(OperationContext& operation) {
+OperationOutcome CheckBlank(OperationContext& operation) {
     OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;

@@ -2,13 +2,14 @@
 
 #include <string>
 
+#include "core/texts/text_catalogue.h"
 #include "core/device/commands.h"
 #include "core/texts/language.h"
 #include "core/operations/operation_context.h"
 
 namespace tq {
 
-std::optional<HardInfoTexts> MenuHardInfoClick(OperationContext& operation) {
+std::optional<HardInfoTexts> ReadHardwareInfo(OperationContext& operation) {
     if (!RequireConnected(operation)) return std::nullopt;
     const Dev_Inf_Struct& device = operation.Device.DevInf;
     const LanguageFile file(operation.Texts);
@@ -22,7 +23,7 @@ std::optional<HardInfoTexts> MenuHardInfoClick(OperationContext& operation) {
     return info;
 }
 
-OperationOutcome MenuSelfCheckClick(OperationContext& operation) {
+OperationOutcome RunSelfCheck(OperationContext& operation) {
     OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
@@ -31,7 +32,7 @@ OperationOutcome MenuSelfCheckClick(OperationContext& operation) {
     progress.SetLabelText("");
     progress.SetState(ProgressState::Normal);
     progress.SetMaximum(100);
-    ShowStatus(operation, Triplet(language, "设备正在自检...", "設備正在自檢...", "Device self-testing..."));
+    ShowStatus(operation, Text(language, TextId::SelfCheckRunning));
     for (uint32_t i = 0; i < 100; ++i) {
         progress.SetPosition(i);
         operation.clock().Wait10us(3000);
@@ -39,12 +40,11 @@ OperationOutcome MenuSelfCheckClick(OperationContext& operation) {
     // The programmer must answer before the check can say it is well.
     std::string version;
     if (GetFwVersion(operation.Device.Link, version) != CommandResult::Ok) {
-        ShowStatus(operation, Triplet(language, "自检失败，设备没有应答", "自檢失敗，設備沒有應答.",
-                                      "Device self-test failed: the programmer does not answer."));
+        ShowStatus(operation, Text(language, TextId::SelfCheckNoAnswer));
         ShowProgressFailure(operation, "ERROR");
         return OperationOutcome::Failed;
     }
-    ShowStatus(operation, Triplet(language, "自检完成，设备正常", "自檢完成，設備正常.", "Device self-test success."));
+    ShowStatus(operation, Text(language, TextId::SelfCheckPassed));
     return OperationOutcome::Succeeded;
 }
 

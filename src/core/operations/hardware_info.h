@@ -28,9 +28,9 @@ struct HardInfoTexts {
 // The identity texts with their labels from the [HardInfo] section of the
 // current language file, read afresh each time; empty (after the
 // not-connected warning) when no programmer is connected.
-std::optional<HardInfoTexts> MenuHardInfoClick(OperationContext& operation);
+std::optional<HardInfoTexts> ReadHardwareInfo(OperationContext& operation);
 
 // About 3 s of progress, then the success text; nothing is sent.
-OperationOutcome MenuSelfCheckClick(OperationContext& operation);
+OperationOutcome RunSelfCheck(OperationContext& operation);
 
 }  // namespace tq

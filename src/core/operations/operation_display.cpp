@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/texts/text_catalogue.h"
 #include "core/base/number_text.h"
 #include "core/device/commands.h"
 #include "core/operations/operation_context.h"
@@ -27,9 +28,7 @@ std::string TimedStatusLine(OperationContext& operation, const std::string& text
 void ShowStatus(OperationContext& operation, const std::string& line) { operation.Views.statusBar->SetPanelText(0, line); }
 
 void ShowNotConnected(OperationContext& operation) {
-    operation.Views.messages->ShowWarning(Triplet(operation.Texts.Language, "没有设备连接！\r请检查确认！",
-                                                 "燒錄器沒有鏈接！\r請檢查確認！",
-                                                 "The programmer has not been connected！\rPlease check it！"));
+    operation.Views.messages->ShowWarning(Text(operation.Texts.Language, TextId::ProgrammerNotConnectedWarning));
 }
 
 bool RequireConnected(OperationContext& operation) {
@@ -44,9 +43,7 @@ SocketCheck CheckSocket(OperationContext& operation) {
     // Only a well-formed answer replaces the states; anything else leaves 0xFF.
     ChipPresence(operation.Device.Link, ChipTypeOf(prj), prj.SocketStatus[0], prj.SocketStatus[1]);
     if (prj.SocketStatus[0] == 0) return SocketCheck::ChipPresent;
-    ShowStatus(operation, StatusLine(operation.clock(), Triplet(operation.Texts.Language, "没有芯片放入，请确认！",
-                                                     "沒有放入晶片，請確認！",
-                                                     "No chips founded,Please check it！")));
+    ShowStatus(operation, StatusLine(operation.clock(), Text(operation.Texts.Language, TextId::NoChipInSocket)));
     ShowProgressFailure(operation, "ERROR");
     return SocketCheck::NoChip;
 }
@@ -76,7 +73,7 @@ void ShowProgressFailure(OperationContext& operation, const std::string& label) 
     progress.SetLabelText(label);
 }
 
-bool sbStopClick(OperationContext& operation) {
+bool RequestStop(OperationContext& operation) {
     if (!operation.Busy.Running) return false;
     operation.Busy.StopRequest = 1;
     return true;

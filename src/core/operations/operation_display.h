@@ -39,7 +39,7 @@ using LanguageTextLookup = std::function<std::string(const std::string&, const s
 // Result codes of the chip routines.
 inline constexpr int kOpSuccess = 0;
 inline constexpr int kOpStopped = 0x55;  // the user's stop request ended it
-inline constexpr int kOpFailed = 0xFF;   // (255) failed: timeout, mismatch, stop inside WriteChip
+inline constexpr int kOpFailed = 0xFF;   // (255) failed: timeout, mismatch, stop inside WriteOnChannel
 // A transfer to or from the drive failed (link dropped, nothing moved).
 inline constexpr int kOpTransferFailed = 0xFE;
 
@@ -93,6 +93,6 @@ void ShowProgressFailure(OperationContext& operation, const std::string& label);
 
 // The Stop button: raises the stop request of the running operation.
 // Returns false (and raises nothing) when no operation runs.
-bool sbStopClick(OperationContext& operation);
+bool RequestStop(OperationContext& operation);
 
 }  // namespace tq

@@ -14,10 +14,12 @@ namespace tq {
 
 namespace {
 
-// A block of `pages` pages, cut to the whole pages that fit the receive area.
-uint32_t PageBlock(uint16_t pageSize, uint32_t pages) {
+// A family's block for a chip of `pageSize`: its pages cut to the whole
+// pages that fit the receive area, or its fixed size.
+uint32_t BlockFor(const TransferBlock& rule, uint16_t pageSize) {
+    if (rule.pages == 0) return rule.bytes == 0 ? kAreaSize : rule.bytes;
     if (pageSize == 0) return kAreaSize;
-    const uint32_t fitting = std::min<uint32_t>(pages, kAreaSize / pageSize);
+    const uint32_t fitting = std::min<uint32_t>(rule.pages, kAreaSize / pageSize);
     return fitting == 0 ? kAreaSize : fitting * pageSize;
 }
 
@@ -31,29 +33,16 @@ int ReadFailed(OperationContext& operation) {
 
 }  // namespace
 
-uint32_t ReadBlockSize(const Prj_Info_Struct& prj) {
-    switch (ChipTypeOf(prj)) {
-        case ChipType::Eeprom45: return PageBlock(prj.PageSize, 6);
-        case ChipType::Eeprom25:
-        case ChipType::Eeprom93:
-        case ChipType::Eeprom95: return 512;
-        default: return kAreaSize;
-    }
-}
+uint32_t ReadBlockSize(const Prj_Info_Struct& prj) { return BlockFor(FamilyOf(prj).readBlock, prj.PageSize); }
 
-uint32_t VerifyBlockSize(const Prj_Info_Struct& prj) {
-    switch (ChipTypeOf(prj)) {
-        case ChipType::Eeprom45: return PageBlock(prj.PageSize, 3);
-        case ChipType::Eeprom93: return 512;
-        default: return kAreaSize;
-    }
-}
+uint32_t VerifyBlockSize(const Prj_Info_Struct& prj) { return BlockFor(FamilyOf(prj).verifyBlock, prj.PageSize); }
 
-int ReadChip(OperationContext& operation, uint8_t channel) {
+int ReadOnChannel(OperationContext& operation, uint8_t channel) {
     Prj_Info_Struct& prj = operation.Chip.PrjInfo;
     DeviceLink& link = operation.Device.Link;
     ProgressView& progress = *operation.Views.progress;
     const ChipType type = ChipTypeOf(prj);
+    const uint32_t pause10us = FamilyOf(prj).readPause10us;
     const uint32_t capacity = prj.Capacity;
 
     ShowStatus(operation, StatusLine(operation.clock(), operation.Texts.DevLanguage.LogChipReadChip));
@@ -87,7 +76,7 @@ int ReadChip(OperationContext& operation, uint8_t channel) {
             retries = 0;
         }
         ShowProgress(operation, offset, capacity);
-        if (type == ChipType::Eeprom25 || type == ChipType::Eeprom93 || type == ChipType::Eeprom95) link.Wait10us(500);
+        if (pause10us != 0) link.Wait10us(pause10us);
     }
     const uint32_t elapsed = ElapsedSince(operation, start);
 
@@ -105,7 +94,7 @@ int ReadChip(OperationContext& operation, uint8_t channel) {
     return kOpSuccess;
 }
 
-int VerifyChip(OperationContext& operation, uint8_t channel) {
+int VerifyOnChannel(OperationContext& operation, uint8_t channel) {
     Prj_Info_Struct& prj = operation.Chip.PrjInfo;
     DeviceLink& link = operation.Device.Link;
     ProgressView& progress = *operation.Views.progress;
@@ -145,18 +134,18 @@ int VerifyChip(OperationContext& operation, uint8_t channel) {
     return kOpSuccess;
 }
 
-OperationOutcome sbReadClick(OperationContext& operation) {
+OperationOutcome ReadChip(OperationContext& operation) {
     OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
     if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
     if (!ChipSelected(operation)) return OperationOutcome::NoChipSelected;
     if (!ConfirmDiscardEdits(operation.Buffer)) return OperationOutcome::Declined;
-    return ReadChip(operation, operation.Chip.PrjInfo.ChannelSelector) == kOpSuccess ? OperationOutcome::Succeeded
+    return ReadOnChannel(operation, operation.Chip.PrjInfo.ChannelSelector) == kOpSuccess ? OperationOutcome::Succeeded
                                                                              : OperationOutcome::Failed;
 }
 
-OperationOutcome sbVerifyClick(OperationContext& operation) {
+OperationOutcome VerifyChip(OperationContext& operation) {
     OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
@@ -169,7 +158,7 @@ OperationOutcome sbVerifyClick(OperationContext& operation) {
     Indicate(operation, IndicatorCode::Working);
     Indicate(operation, IndicatorCode::Working);
     const uint32_t start = operation.clock().TickCount();
-    const int result = VerifyChip(operation, operation.Chip.PrjInfo.ChannelSelector);
+    const int result = VerifyOnChannel(operation, operation.Chip.PrjInfo.ChannelSelector);
     const uint32_t elapsed = ElapsedSince(operation, start);
 
     const bool equal = result == kOpSuccess;

@@ -15,23 +15,22 @@ struct Prj_Info_Struct;
 // not delivered before it gives up with the read error.
 inline constexpr int kReadBlockRetries = 8;
 
-// Read blocks: 45 EEPROM six pages, 25/93/95 EEPROM 512, any other 4096.
-// Verify blocks: 45 EEPROM three pages, 93 EEPROM 512, any other 4096.
-// Both fit the 4096-byte receive area: page blocks that would not are cut
-// to the whole pages that fit (or to 4096 for a page larger than that).
+// Read and verify blocks as the chip's family says (chip_family.cpp). Both
+// fit the 4096-byte receive area: page blocks that would not are cut to the
+// whole pages that fit (or to 4096 for a page larger than that).
 uint32_t ReadBlockSize(const Prj_Info_Struct& prj);
 uint32_t VerifyBlockSize(const Prj_Info_Struct& prj);
 
 // Reads the whole chip. The buffer takes the chip's bytes only when every
 // block arrived: 0 read, kOpFailed a block was never delivered or the drive
 // was lost (the read error line is shown and the buffer is unchanged).
-int ReadChip(OperationContext& operation, uint8_t channel);
+int ReadOnChannel(OperationContext& operation, uint8_t channel);
 
 // Compares the chip from RamStartAddr with the buffer: 0 equal, 255 at the
 // first difference or a block that did not arrive, 0x55 stopped.
-int VerifyChip(OperationContext& operation, uint8_t channel);
+int VerifyOnChannel(OperationContext& operation, uint8_t channel);
 
-OperationOutcome sbReadClick(OperationContext& operation);
-OperationOutcome sbVerifyClick(OperationContext& operation);
+OperationOutcome ReadChip(OperationContext& operation);
+OperationOutcome VerifyChip(OperationContext& operation);
 
 }  // namespace tq

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/texts/text_catalogue.h"
 #include "core/base/number_text.h"
 #include "core/device/commands.h"
 #include "core/operations/operation_context.h"
@@ -10,7 +11,7 @@ namespace tq {
 
 namespace {
 constexpr uint32_t kGeneralBlock = 2048;
-constexpr uint32_t kSwdBlock = 1024;
+constexpr uint32_t kFixedBlock = 1024;
 
 int WriteFailed(OperationContext& operation) {
     ShowStatus(operation, StatusLine(operation.clock(), operation.Texts.DevLanguage.LogChipWriteCommError));
@@ -20,14 +21,14 @@ int WriteFailed(OperationContext& operation) {
 }  // namespace
 
 uint32_t WriteBlockSize(const Prj_Info_Struct& prj) {
-    if (ChipTypeOf(prj) == ChipType::Eeprom45 && prj.PageSize != 0) return prj.PageSize;
-    if (ChipTypeOf(prj) == ChipType::SwdArm) return kSwdBlock;
+    switch (FamilyOf(prj).writeBlocks) {
+    case WriteBlocks::OnePage:
+        if (prj.PageSize != 0) return prj.PageSize;
+        break;
+    case WriteBlocks::Fixed1024: return kFixedBlock;
+    case WriteBlocks::UpTo2048: break;
+    }
     return std::min(prj.Capacity, kGeneralBlock);
-}
-
-bool PacedWrite(ChipType type) {
-    return type == ChipType::Eeprom24 || type == ChipType::Eeprom25 || type == ChipType::Eeprom93 ||
-           type == ChipType::Eeprom95;
 }
 
 uint32_t WriteLength(const OperationContext& operation) {
@@ -44,8 +45,7 @@ OperationOutcome CheckImageFitsChip(OperationContext& operation) {
         return outcome;
     };
     if (length == 0) {
-        return refuse(Triplet(language, "缓冲区中没有数据，没有发送任何内容。", "緩衝區中沒有資料，沒有傳送任何內容。",
-                              "The buffer holds no data; nothing was sent."),
+        return refuse(Text(language, TextId::BufferEmptyNothingSent),
                       OperationOutcome::NoData);
     }
     const Prj_Info_Struct& prj = operation.Chip.PrjInfo;
@@ -54,14 +54,8 @@ OperationOutcome CheckImageFitsChip(OperationContext& operation) {
     // A chip would wrap round and overwrite its first bytes: refuse instead.
     const std::string excess = std::to_string(end - prj.Capacity);
     const std::string where = "0x" + HexText(prj.RamStartAddr, 1);
-    return refuse(Triplet(language,
-                          "数据超出芯片末尾 " + excess + " 字节（起始地址 " + where + "，" + std::to_string(length) +
-                              " 字节，芯片 " + std::to_string(prj.Capacity) + " 字节），没有发送任何内容。",
-                          "資料超出晶片末尾 " + excess + " 位元組（起始位址 " + where + "，" + std::to_string(length) +
-                              " 位元組，晶片 " + std::to_string(prj.Capacity) + " 位元組），沒有傳送任何內容。",
-                          excess + (end - prj.Capacity == 1 ? " byte does" : " bytes do") + " not fit the chip (start " +
-                              where + ", " + std::to_string(length) +
-                              " bytes, chip " + std::to_string(prj.Capacity) + " bytes); nothing was sent."),
+    const TextId id = end - prj.Capacity == 1 ? TextId::ImageOneByteBeyondChip : TextId::ImageBeyondChip;
+    return refuse(Text(language, id, {excess, where, std::to_string(length), std::to_string(prj.Capacity)}),
                   OperationOutcome::DoesNotFit);
 }
 
@@ -71,7 +65,7 @@ int StreamWrite(OperationContext& operation, uint8_t channel, ChipType chipType)
     const uint32_t start = operation.clock().TickCount();
     const uint32_t block = WriteBlockSize(prj);
     const uint32_t length = WriteLength(operation);
-    const bool paced = PacedWrite(chipType);
+    const bool paced = FamilyOf(chipType).pacedWrite;
 
     SendWriteHeader(link, channel, chipType, prj.RamStartAddr, length, static_cast<uint16_t>(block));
     operation.Views.progress->SetMaximum(length);
@@ -109,7 +103,7 @@ int StreamWrite(OperationContext& operation, uint8_t channel, ChipType chipType)
     return kOpSuccess;
 }
 
-int WriteChip(OperationContext& operation, uint8_t channel) {
+int WriteOnChannel(OperationContext& operation, uint8_t channel) {
     Indicate(operation, IndicatorCode::Working);
     if (StreamWrite(operation, channel, ChipTypeOf(operation.Chip.PrjInfo)) != kOpSuccess) {
         Indicate(operation, IndicatorCode::Failed);
@@ -119,13 +113,13 @@ int WriteChip(OperationContext& operation, uint8_t channel) {
     return kOpSuccess;
 }
 
-OperationOutcome sbWriteClick(OperationContext& operation) {
+OperationOutcome WriteImage(OperationContext& operation) {
     OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
     if (const OperationOutcome image = CheckImageFitsChip(operation); image != OperationOutcome::Succeeded) return image;
     if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
-    const int result = WriteChip(operation, operation.Chip.PrjInfo.ChannelSelector);
+    const int result = WriteOnChannel(operation, operation.Chip.PrjInfo.ChannelSelector);
     Indicate(operation, IndicatorCode::Finished);
     return result == kOpSuccess ? OperationOutcome::Succeeded : OperationOutcome::Failed;
 }

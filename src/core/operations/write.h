@@ -12,12 +12,10 @@ namespace tq {
 struct OperationContext;
 struct Prj_Info_Struct;
 
-// 45 EEPROM: one page; SWD ARM: 1024; any other: the chip size up to 2048.
-// Never 0 for a chip that has bytes to write (a 45 EEPROM without a page
-// size falls back to the general rule).
+// One page, 1024, or the chip size up to 2048, as the chip's family says.
+// Never 0 for a chip that has bytes to write (a page-wise family without a
+// page size falls back to the chip size rule).
 uint32_t WriteBlockSize(const Prj_Info_Struct& prj);
-// The EEPROM types (24, 25, 93, 95) that need time after every block.
-bool PacedWrite(ChipType type);
 // Bytes a write sends: the buffer's length, cut to the chip and to the storage.
 uint32_t WriteLength(const OperationContext& operation);
 
@@ -31,8 +29,8 @@ OperationOutcome CheckImageFitsChip(OperationContext& operation);
 // kOpTransferFailed the drive took no data (the failure line is shown).
 int StreamWrite(OperationContext& operation, uint8_t channel, ChipType chipType);
 // Indicator codes around the stream: 0 written, 0xFF stopped or failed.
-int WriteChip(OperationContext& operation, uint8_t channel);
+int WriteOnChannel(OperationContext& operation, uint8_t channel);
 
-OperationOutcome sbWriteClick(OperationContext& operation);
+OperationOutcome WriteImage(OperationContext& operation);
 
 }  // namespace tq

@@ -88,7 +88,7 @@ int StoreDataFile(OperationContext& context, ProjectDialogViews& views, const st
     const auto length = static_cast<uint32_t>(std::min<uint64_t>(size, kStorageLimit));
 
     DeviceLink& link = context.Device.Link;
-    SendWriteHeader(link, 1, ChipType::SpiFlash, 0, length, kStoreBlockSize);
+    SendWriteHeader(link, 1, kStorageChipType, 0, length, kStoreBlockSize);
     views.stages.SetPanelText(0, ProjectText(context, TextId::ProjectStageStorage));
 
     uint32_t done = 0;
@@ -122,7 +122,7 @@ int CheckDataFile(OperationContext& context, ProjectDialogViews& views, const st
 
     DeviceLink& link = context.Device.Link;
     views.stages.SetPanelText(0, ProjectText(context, TextId::ProjectStageCheck));
-    SendReadHeader(link, 1, ChipType::SpiFlash, 0, length, kCheckBlockSize);
+    SendReadHeader(link, 1, kStorageChipType, 0, length, kCheckBlockSize);
 
     uint8_t fileBlock[kCheckBlockSize];
     uint32_t done = 0;

@@ -46,10 +46,11 @@ std::string WithOffendingText(const OperationContext& context, TextId id, const 
 }  // namespace
 
 uint16_t ProjectChipTypeCode(const std::string& chipType) {
-    // The programmer's stand-alone mode knows SWD chips as "SWD Flash".
-    if (chipType == "SWD Flash") return CodeOf(ChipType::SwdArm);
-    const uint16_t code = ChipTypeCode(chipType);
-    return code == CodeOf(ChipType::SwdArm) ? CodeOf(ChipType::None) : code;
+    for (const ChipFamily& family : ChipFamilies()) {
+        if (family.name == chipType) return family.projectCode;
+        if (!family.projectAlias.empty() && family.projectAlias == chipType) return CodeOf(family.type);
+    }
+    return CodeOf(ChipType::None);
 }
 
 uint8_t ProjectVoltageCode(int64_t voltage) { return voltage == 1800 ? 1 : VoltageCode(voltage); }

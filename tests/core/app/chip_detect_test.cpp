@@ -62,7 +62,7 @@ TEST_F(ChipDetectTest, MainWindowDetection) {
         messages.messages.clear();
         status.panels[0].clear();
 
-        const DetectResult result = sbDetectClick(session);
+        const DetectResult result = DetectChip(session);
         sim.faults = SimFaults{};
         EXPECT_EQ(result.status, c.status);
         EXPECT_EQ(result.outcome, c.status == DetectStatus::Selected ? OperationOutcome::Succeeded
@@ -75,7 +75,7 @@ TEST_F(ChipDetectTest, MainWindowDetection) {
 
 TEST_F(ChipDetectTest, DetectedChipIsSelectedThroughTheFrame) {
     PutChipWithId(0x00C84017);
-    const DetectResult result = sbDetectClick(session);
+    const DetectResult result = DetectChip(session);
     ASSERT_EQ(result.status, DetectStatus::Selected);
     EXPECT_EQ(result.id, "C84017");
     EXPECT_EQ(lists().type.text, "SPI FLASH");
@@ -90,7 +90,7 @@ TEST_F(ChipDetectTest, DetectedChipIsSelectedThroughTheFrame) {
 
 TEST_F(ChipDetectTest, TwoMatchesOpenTheSearchAndSelectNothing) {
     PutChipWithId(0x00EF4017);
-    const DetectResult result = sbDetectClick(session);
+    const DetectResult result = DetectChip(session);
     EXPECT_EQ(result.status, DetectStatus::Candidates);
     EXPECT_EQ(result.outcome, OperationOutcome::Failed);
     const std::vector<ChipRow> rows = db().IdQuery("EF4017");
@@ -121,7 +121,7 @@ TEST_F(ChipDetectTest, FailureSendsA25SeriesChipAgainAndSpeaksTheLanguage) {
         session.Texts.Language = c.language;
         ClearRecords();
         messages.messages.clear();
-        EXPECT_EQ(sbDetectClick(session).status, DetectStatus::Failed);
+        EXPECT_EQ(DetectChip(session).status, DetectStatus::Failed);
         EXPECT_EQ(messages.messages, std::vector<std::string>{c.text});
         EXPECT_EQ(status.panels[0], c.text);
         EXPECT_EQ(SelectFrames(), 1u);  // the 25 EEPROM went to the programmer again
@@ -130,7 +130,7 @@ TEST_F(ChipDetectTest, FailureSendsA25SeriesChipAgainAndSpeaksTheLanguage) {
     // Other chip types are not sent again.
     ASSERT_TRUE(SelectChipByName(session, "24C02"));
     ClearRecords();
-    sbDetectClick(session);
+    DetectChip(session);
     EXPECT_EQ(SelectFrames(), 0u);
 }
 
@@ -139,11 +139,11 @@ TEST_F(ChipDetectTest, DetectButtonFollowsTheDetectedType) {
         "INSERT INTO [ChipName] (ChipName,ChipType,ManufName,Capacity,PageSize,BlockSize,OTPSize,Voltage,ChipID,Adder) "
         "VALUES ('ID25','25 EEPROM','ATMEL',256,8,16,0,5000,'AB0001','Varden')");
     PutChipWithId(0x00AB0001);
-    EXPECT_EQ(sbDetectClick(session).status, DetectStatus::Selected);
+    EXPECT_EQ(DetectChip(session).status, DetectStatus::Selected);
     EXPECT_FALSE(frame.detectEnabled.at(DetectButton::Main));
     // The menu item still detects.
     PutChipWithId(0x00C84017);
-    EXPECT_EQ(sbDetectClick(session).status, DetectStatus::Selected);
+    EXPECT_EQ(DetectChip(session).status, DetectStatus::Selected);
     EXPECT_TRUE(frame.detectEnabled.at(DetectButton::Main));
 }
 
@@ -151,7 +151,7 @@ TEST_F(ChipDetectTest, FrameDetectionShowsNothingAndKnows24SeriesFamilies) {
     // The error byte is not looked at.
     PutChipWithId(0x00C84017);
     sim.faults.corruptAnswerBytes = {10};
-    DetectResult result = sbChipDetectClick(session);
+    DetectResult result = DetectChipFromFrame(session);
     sim.faults = SimFaults{};
     EXPECT_EQ(result.status, DetectStatus::Selected);
     EXPECT_EQ(session.Chip.PrjInfo.ChipName, "GD25Q64");
@@ -160,7 +160,7 @@ TEST_F(ChipDetectTest, FrameDetectionShowsNothingAndKnows24SeriesFamilies) {
 
     // A 24-series family byte selects the first maker's smallest 24 EEPROM.
     PutChipWithId(0x24000050);
-    result = sbChipDetectClick(session);
+    result = DetectChipFromFrame(session);
     EXPECT_EQ(result.status, DetectStatus::Selected);
     const std::vector<std::string> makers = db().ManufacturerListQuery("24 EEPROM");
     EXPECT_EQ(session.Chip.PrjInfo.ChipName, db().NameListQuery("24 EEPROM", makers.front()).front());
@@ -169,21 +169,21 @@ TEST_F(ChipDetectTest, FrameDetectionShowsNothingAndKnows24SeriesFamilies) {
 
     // Unknown IDs and failures stay silent.
     PutChipWithId(0x00ABCDEF);
-    EXPECT_EQ(sbChipDetectClick(session).status, DetectStatus::UnknownId);
+    EXPECT_EQ(DetectChipFromFrame(session).status, DetectStatus::UnknownId);
     sim.faults.silentCommands = {0x31};
-    EXPECT_EQ(sbChipDetectClick(session).status, DetectStatus::Failed);
+    EXPECT_EQ(DetectChipFromFrame(session).status, DetectStatus::Failed);
     EXPECT_TRUE(messages.messages.empty());
     EXPECT_TRUE(status.history0.empty());
 }
 
 TEST_F(ChipDetectTest, RefusedWithoutProgrammerOrInsideAnOperation) {
     session.Busy.Running = true;
-    EXPECT_EQ(sbDetectClick(session).outcome, OperationOutcome::Busy);
+    EXPECT_EQ(DetectChip(session).outcome, OperationOutcome::Busy);
     session.Busy.Running = false;
     EXPECT_TRUE(sim.commandLog().empty() || sim.commandLog().back() != 0x31);
 
     session.Device.Link.DeviceReset();
-    EXPECT_EQ(sbChipDetectClick(session).outcome, OperationOutcome::NotConnected);
+    EXPECT_EQ(DetectChipFromFrame(session).outcome, OperationOutcome::NotConnected);
     EXPECT_EQ(messages.warnings, std::vector<std::string>{"没有设备连接！\r请检查确认！"});
     EXPECT_FALSE(session.Busy.Running);
 }

@@ -185,7 +185,7 @@ TEST_F(ChipSelectionTest, NothingChangesWhileAnOperationRuns) {
     EXPECT_FALSE(TypeListText(session, ChipList::Name, "24C02"));
     EXPECT_FALSE(SelectChipByName(session, "24C02"));
     EXPECT_FALSE(SelectChipInFrame(session, "24 EEPROM", "GENERIC", "24C02"));
-    EXPECT_FALSE(cmbDownChipNameChange(session));
+    EXPECT_FALSE(ChooseChipName(session));
     EXPECT_EQ(session.Chip.PrjInfo.ChipName, "GD25Q64");
     EXPECT_EQ(lists().type.text, "SPI FLASH");
     EXPECT_EQ(frame.lists[ChipList::Type].text, "SPI FLASH");  // the widget is put back

@@ -157,15 +157,15 @@ TEST(ChipTable, ShippedListIsConsistent) {
         EXPECT_EQ(row.Adder, "Varden") << name;
         EXPECT_FALSE(sources[name].empty()) << name << " has no source";
         sources.erase(name);
-        const bool detectable = row.ChipType == "SPI FLASH" || row.ChipType == "45 EEPROM";
+        const bool detectable = FamilyNamed(row.ChipType).detects;
         if (detectable || !row.ChipID.empty()) {
             EXPECT_TRUE(IsWellFormedChipId(row.ChipID)) << name << ": ID \"" << row.ChipID << "\"";
             byId[row.ChipID].push_back(&row);
         }
     }
     for (const auto& [name, source] : sources) ADD_FAILURE() << "source for a chip not in the list: " << name;
-    for (std::string_view type : kChipTypeTexts) {
-        EXPECT_GT(perType[std::string(type)], 0) << "no chip of type " << type;
+    for (const ChipFamily& family : ChipFamilies()) {
+        EXPECT_GT(perType[std::string(family.name)], 0) << "no chip of type " << family.name;
     }
 
     // IDs that detection cannot tell apart must be listed as look-alikes, the

@@ -56,7 +56,7 @@ TEST(AutoSequence, RunsTheChosenStepsAndGivesOneVerdict) {
         AutoRig rig(c.erase, c.write, c.verify, c.chipBlank);
         ASSERT_TRUE(rig.Connect());
         rig.ClearRecords();
-        EXPECT_EQ(sbAutoClick(rig.session.Operation), c.outcome);
+        EXPECT_EQ(RunAutoSequence(rig.session.Operation), c.outcome);
         EXPECT_EQ(rig.Indicators(), c.indicators);
         std::vector<uint8_t> commands;
         for (uint8_t code : rig.sim.commandLog())
@@ -94,7 +94,7 @@ TEST(AutoSequence, TheVerdictNamesTheSequenceInTheCurrentLanguage) {
         AutoRig rig(1, 0, 0, false);
         rig.session.Texts.Language = c.language;
         ASSERT_TRUE(rig.Connect());
-        EXPECT_EQ(sbAutoClick(rig.session.Operation), OperationOutcome::Succeeded);
+        EXPECT_EQ(RunAutoSequence(rig.session.Operation), OperationOutcome::Succeeded);
         EXPECT_EQ(rig.status.panels[0], c.line);
     }
 }
@@ -102,14 +102,14 @@ TEST(AutoSequence, TheVerdictNamesTheSequenceInTheCurrentLanguage) {
 TEST(AutoSequence, CountersAddUpOverRuns) {
     AutoRig rig(1, 1, 1, false);
     ASSERT_TRUE(rig.Connect());
-    EXPECT_EQ(sbAutoClick(rig.session.Operation), OperationOutcome::Succeeded);
-    EXPECT_EQ(sbAutoClick(rig.session.Operation), OperationOutcome::Succeeded);
+    EXPECT_EQ(RunAutoSequence(rig.session.Operation), OperationOutcome::Succeeded);
+    EXPECT_EQ(RunAutoSequence(rig.session.Operation), OperationOutcome::Succeeded);
     rig.sim.RemoveChip();
-    EXPECT_EQ(sbAutoClick(rig.session.Operation), OperationOutcome::EmptySocket);  // not a run
+    EXPECT_EQ(RunAutoSequence(rig.session.Operation), OperationOutcome::EmptySocket);  // not a run
     rig.sim.InsertChip(SimChip{"CHIP", 1, 4096, 0, true, 0});
     rig.session.Buffer.RamFile.Data[7] ^= 0xFF;
     rig.session.Chip.PrjInfo.Erase = rig.session.Chip.PrjInfo.Write = 0;
-    EXPECT_EQ(sbAutoClick(rig.session.Operation), OperationOutcome::Failed);
+    EXPECT_EQ(RunAutoSequence(rig.session.Operation), OperationOutcome::Failed);
     EXPECT_EQ(AutoCounterText(rig.session.Device.DevInf), "Suc:2  Fal:1");
 }
 
@@ -133,7 +133,7 @@ TEST(AutoSequence, AFailedEraseOrWriteEndsTheRunWithItsOwnLineAndNoVerdict) {
         ASSERT_TRUE(rig.Connect());
         rig.ClearRecords();
         if (c.removeAfter) rig.sim.faults.removeAfterTransfers = *c.removeAfter;
-        EXPECT_EQ(sbAutoClick(rig.session.Operation), OperationOutcome::Failed);
+        EXPECT_EQ(RunAutoSequence(rig.session.Operation), OperationOutcome::Failed);
         EXPECT_EQ(rig.status.panels[0], c.line);
         for (const std::string& line : rig.status.history0) EXPECT_EQ(line.find("自动烧录"), std::string::npos);
         EXPECT_EQ(rig.Indicators(), c.indicators);
@@ -159,7 +159,7 @@ TEST(AutoSequence, WithNoStepChosenItSaysSoAndSendsNothing) {
         ASSERT_TRUE(rig.Connect());
         rig.ClearRecords();
         const uint64_t transfers = rig.sim.transferCount();
-        EXPECT_EQ(sbAutoClick(rig.session.Operation), OperationOutcome::NothingSelected);
+        EXPECT_EQ(RunAutoSequence(rig.session.Operation), OperationOutcome::NothingSelected);
         EXPECT_EQ(rig.status.panels[0], c.line);
         EXPECT_EQ(rig.sim.transferCount(), transfers);
         EXPECT_EQ(rig.session.Device.DevInf.SuccessCount + rig.session.Device.DevInf.FailCount, 0);
@@ -176,7 +176,7 @@ TEST(AutoOptions, TheDialogReadsItsCaptionsEachTimeAndTheBoxesSetTheOptionsAtOnc
     Prj_Info_Struct& prj = rig.session.Chip.PrjInfo;
     prj.IdCheck = 0;
     prj.Erase = prj.Write = prj.Verify = 1;
-    AutoSelDialog dialog = MenuAutoSelClick(rig.session.Operation, lookup);
+    AutoSelDialog dialog = DescribeAutoOptions(rig.session.Chip.PrjInfo, lookup);
     EXPECT_EQ(dialog.title, "自动选项");
     EXPECT_EQ(dialog.idCheckCaption, "ID校验");
     EXPECT_EQ(dialog.eraseCaption, "Erase");
@@ -185,14 +185,11 @@ TEST(AutoOptions, TheDialogReadsItsCaptionsEachTimeAndTheBoxesSetTheOptionsAtOnc
     EXPECT_FALSE(dialog.idCheck);
     EXPECT_TRUE(dialog.erase && dialog.write && dialog.verify);
 
-    chkAutoSelEraseClick(rig.session.Operation, false);
-    chkAutoSelIdCheckClick(rig.session.Operation, true);
-    chkAutoSelVerifyClick(rig.session.Operation, false);
-    chkAutoSelWriteClick(rig.session.Operation, true);
+    SetAutoSteps(prj, AutoSteps{.idCheck = true, .erase = false, .write = true, .verify = false});
     EXPECT_EQ((std::array<uint8_t, 4>{prj.IdCheck, prj.Erase, prj.Write, prj.Verify}),
               (std::array<uint8_t, 4>{1, 0, 1, 0}));
     file["AutoSel/AutoSelTitle"] = "Auto options";
-    dialog = MenuAutoSelClick(rig.session.Operation, lookup);
+    dialog = DescribeAutoOptions(rig.session.Chip.PrjInfo, lookup);
     EXPECT_EQ(dialog.title, "Auto options");
     EXPECT_TRUE(dialog.idCheck && !dialog.erase && dialog.write && !dialog.verify);
 }

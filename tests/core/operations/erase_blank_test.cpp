@@ -39,7 +39,7 @@ TEST(PolledErase, WaitsTwoSecondsBeforeEachPollAndAFurtherThirdOfASecondFor45Eep
         rig.sim.chipMemory()[10] = 0x00;
         ASSERT_TRUE(rig.Connect());
         rig.ClearRecords();
-        EXPECT_EQ(sbEraseClick(rig.session.Operation), OperationOutcome::Succeeded);
+        EXPECT_EQ(EraseChip(rig.session.Operation), OperationOutcome::Succeeded);
         EXPECT_EQ(EraseModes(rig), (std::vector<uint8_t>{0, 1, 1, 1}));
         EXPECT_EQ(rig.status.history0, (std::vector<std::string>{"10:42:07 擦除芯片", c.line}));
         EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 100, 0}));
@@ -55,7 +55,7 @@ TEST(PolledErase, AChipDoneAtTheFirstPollJumpsTheBarToItsEnd) {
     rig.UseChip(1, 65536);
     ASSERT_TRUE(rig.Connect());
     rig.ClearRecords();
-    EXPECT_EQ(sbEraseClick(rig.session.Operation), OperationOutcome::Succeeded);
+    EXPECT_EQ(EraseChip(rig.session.Operation), OperationOutcome::Succeeded);
     EXPECT_EQ(EraseModes(rig), (std::vector<uint8_t>{0, 1}));
     EXPECT_EQ(rig.progress.label, "1%");
     EXPECT_EQ(rig.progress.positions, (std::vector<uint32_t>{0, 100}));
@@ -68,7 +68,7 @@ TEST(PolledErase, AChipThatNeverFinishesFailsAfterAHundredPolls) {
     rig.UseChip(1, 65536, 0, 250000);
     ASSERT_TRUE(rig.Connect());
     rig.ClearRecords();
-    EXPECT_EQ(sbEraseClick(rig.session.Operation), OperationOutcome::Failed);
+    EXPECT_EQ(EraseChip(rig.session.Operation), OperationOutcome::Failed);
     EXPECT_EQ(rig.Frames(0x32).size(), 101u);
     EXPECT_EQ(rig.status.panels[0], "10:42:07 擦除错误！请先选择芯片型号！201.02秒");
     EXPECT_EQ(rig.progress.labels.back(), "ERROR");
@@ -84,10 +84,10 @@ TEST(PolledErase, AStopWaitsForTheChipAndIsReportedAtTheEnd) {
     ASSERT_TRUE(rig.Connect());
     rig.ClearRecords();
     rig.clock.SetEventHook([&] {
-        if (rig.clock.NowMicros() > 3'000'000) sbStopClick(rig.session.Operation);
+        if (rig.clock.NowMicros() > 3'000'000) RequestStop(rig.session.Operation);
     });
     rig.session.Busy.Running = true;  // as inside the erase command
-    EXPECT_EQ(EraseChip(rig.session.Operation, 0), kOpStopped);
+    EXPECT_EQ(EraseOnChannel(rig.session.Operation, 0), kOpStopped);
     rig.session.Busy.Running = false;
     rig.clock.SetEventHook(nullptr);
     EXPECT_EQ(EraseModes(rig), (std::vector<uint8_t>{0, 1, 1, 1}));  // not interrupted
@@ -114,7 +114,7 @@ TEST(PolledErase, ALostDriveEndsTheEraseAtOnceWithTheCommunicationError) {
         rig.sim.faults.removeAfterTransfers = c.removeAfter;
         rig.ClearRecords();
         const uint64_t before = rig.clock.NowMicros();
-        EXPECT_EQ(EraseChip(rig.session.Operation, 0), kOpTransferFailed);
+        EXPECT_EQ(EraseOnChannel(rig.session.Operation, 0), kOpTransferFailed);
         EXPECT_EQ(rig.Frames(0x32).size(), c.eraseFrames);
         EXPECT_LT(rig.clock.NowMicros() - before, 10'000'000u);  // no hundred 2-second polls
     }
@@ -126,7 +126,7 @@ TEST(FillErase, WritesOneBlockOfFFForA256Byte24EepromThenWaits) {
     std::fill(rig.sim.chipMemory().begin(), rig.sim.chipMemory().end(), 0x12);
     ASSERT_TRUE(rig.Connect());
     rig.ClearRecords();
-    EXPECT_EQ(sbEraseClick(rig.session.Operation), OperationOutcome::Succeeded);
+    EXPECT_EQ(EraseChip(rig.session.Operation), OperationOutcome::Succeeded);
     const auto headers = rig.Frames(0x35);
     ASSERT_EQ(headers.size(), 1u);
     EXPECT_EQ(FrameBe32(headers[0], 8), 0u);
@@ -164,7 +164,7 @@ TEST(FillErase, BlocksAreAtMost2048BytesAnd93EepromPausesAfterEach) {
         rig.sim.chipMemory()[c.capacity - 1] = 0;
         ASSERT_TRUE(rig.Connect());
         rig.ClearRecords();
-        EXPECT_EQ(sbEraseClick(rig.session.Operation), OperationOutcome::Succeeded);
+        EXPECT_EQ(EraseChip(rig.session.Operation), OperationOutcome::Succeeded);
         EXPECT_EQ(rig.Blocks('>'), c.blocks);
         EXPECT_EQ(rig.status.panels[0], c.line);
         EXPECT_EQ(rig.sim.chipMemory()[c.capacity - 1], 0xFF);
@@ -176,9 +176,9 @@ TEST(FillErase, AStopSendsTheAbortBlockSoTheProgrammerLeavesTheStream) {
     rig.UseChip(5, 8192);  // 93 EEPROM: a pause after each block, where the stop arrives
     ASSERT_TRUE(rig.Connect());
     rig.ClearRecords();
-    rig.clock.SetEventHook([&] { sbStopClick(rig.session.Operation); });
+    rig.clock.SetEventHook([&] { RequestStop(rig.session.Operation); });
     rig.session.Busy.Running = true;  // as inside the erase command
-    EXPECT_EQ(EraseChip(rig.session.Operation, 0), kOpStopped);
+    EXPECT_EQ(EraseOnChannel(rig.session.Operation, 0), kOpStopped);
     rig.session.Busy.Running = false;
     rig.clock.SetEventHook(nullptr);
     EXPECT_EQ(rig.Blocks('>'), (std::vector<uint32_t>{2048, 10}));
@@ -192,7 +192,7 @@ TEST(FillErase, ALostDriveIsAnEraseCommunicationError) {
     ASSERT_TRUE(rig.Connect());
     rig.sim.faults.removeAfterTransfers = 6;  // 0x38, indicator 1, header, first block
     rig.ClearRecords();
-    EXPECT_EQ(sbEraseClick(rig.session.Operation), OperationOutcome::Failed);
+    EXPECT_EQ(EraseChip(rig.session.Operation), OperationOutcome::Failed);
     EXPECT_EQ(rig.status.panels[0], "10:42:07 擦除通讯错误，请重试.");
     EXPECT_EQ(rig.progress.label, "ERROR");
     EXPECT_EQ(rig.progress.state, ProgressState::Error);
@@ -219,7 +219,7 @@ TEST(BlankCheck, AsksInRangesOfAtMost33792Bytes) {
         if (c.dirtyAt >= 0) rig.sim.chipMemory()[c.dirtyAt] = 0x7F;
         ASSERT_TRUE(rig.Connect());
         rig.ClearRecords();
-        EXPECT_EQ(sbBlankCheckClick(rig.session.Operation), c.outcome);
+        EXPECT_EQ(CheckBlank(rig.session.Operation), c.outcome);
         const auto frames = rig.Frames(0x37);
         ASSERT_EQ(frames.size(), c.questions);
         EXPECT_EQ(FrameBe32(frames[0], 8), 0u);
@@ -254,7 +254,7 @@ TEST(BlankCheck, RunsWhenEitherSocketHoldsAChip) {
         ASSERT_TRUE(rig.Connect());
         rig.sim.faults.socketStates = c.sockets;
         rig.ClearRecords();
-        EXPECT_EQ(sbBlankCheckClick(rig.session.Operation), c.outcome);
+        EXPECT_EQ(CheckBlank(rig.session.Operation), c.outcome);
         const bool ran = c.outcome == OperationOutcome::Succeeded;
         EXPECT_EQ(rig.Frames(0x37).size(), ran ? 1u : 0u);
         const std::vector<uint16_t> indicators = ran ? std::vector<uint16_t>{1, 0} : std::vector<uint16_t>{};
@@ -269,7 +269,7 @@ TEST(BlankCheck, AMissingAnswerCountsAsNotBlank) {
     rig.UseChip(1, 4096);
     ASSERT_TRUE(rig.Connect());
     rig.sim.faults.silentCommands = {0x37};
-    EXPECT_EQ(sbBlankCheckClick(rig.session.Operation), OperationOutcome::Failed);
+    EXPECT_EQ(CheckBlank(rig.session.Operation), OperationOutcome::Failed);
     EXPECT_EQ(rig.progress.colour, kBarRed);
 }
 

@@ -21,7 +21,7 @@ TEST(HardInfo, ShowsTheIdentityWithLabelsFromTheLanguageFileOrTheirDefaults) {
         << Utf8ToGbk("[HardInfo]\r\nDevSN=Serial:\r\nHardInfoTitle=Info\r\n");
     rig.session.Texts.Language = 2;
 
-    auto info = MenuHardInfoClick(rig.session.Operation);
+    auto info = ReadHardwareInfo(rig.session.Operation);
     ASSERT_TRUE(info.has_value());
     EXPECT_EQ(info->title, "Info");
     EXPECT_EQ(info->serialNumber.label, "Serial:");
@@ -35,7 +35,7 @@ TEST(HardInfo, ShowsTheIdentityWithLabelsFromTheLanguageFileOrTheirDefaults) {
 
     // The file is read each time: another language, no file, every default.
     rig.session.Texts.Language = 0;
-    info = MenuHardInfoClick(rig.session.Operation);
+    info = ReadHardwareInfo(rig.session.Operation);
     ASSERT_TRUE(info.has_value());
     EXPECT_EQ(info->title, "硬件信息");
     EXPECT_EQ(info->serialNumber.label, "序列号：");
@@ -50,7 +50,7 @@ TEST(SelfCheck, RunsThreeSecondsOfProgressAndSaysSuccessOnlyWhenTheProgrammerAns
     } cases[] = {
         {0, true, "设备正在自检...", "自检完成，设备正常"},
         {1, true, "設備正在自檢...", "自檢完成，設備正常."},
-        {2, true, "Device self-testing...", "Device self-test success."},
+        {2, true, "Device self-testing...", "Device self-test passed."},
         {2, false, "Device self-testing...", "Device self-test failed: the programmer does not answer."},
     };
     for (const auto& c : cases) {
@@ -60,7 +60,7 @@ TEST(SelfCheck, RunsThreeSecondsOfProgressAndSaysSuccessOnlyWhenTheProgrammerAns
         if (!c.answers) rig.sim.faults.silentCommands = {0x10};
         rig.ClearRecords();
         const uint32_t start = rig.clock.TickCount();
-        EXPECT_EQ(MenuSelfCheckClick(rig.session.Operation),
+        EXPECT_EQ(RunSelfCheck(rig.session.Operation),
                   c.answers ? OperationOutcome::Succeeded : OperationOutcome::Failed);
         EXPECT_GE(rig.clock.TickCount() - start, 3000u);
         EXPECT_EQ(rig.status.history0, (std::vector<std::string>{c.running, c.done}));

@@ -22,16 +22,16 @@ struct Handler {
 };
 
 const Handler kHandlers[] = {
-    {"erase", sbEraseClick},
-    {"blank", sbBlankCheckClick},
-    {"write", sbWriteClick},
-    {"read", sbReadClick},
-    {"verify", sbVerifyClick},
-    {"auto", sbAutoClick},
-    {"selfcheck", MenuSelfCheckClick},
+    {"erase", EraseChip},
+    {"blank", CheckBlank},
+    {"write", WriteImage},
+    {"read", ReadChip},
+    {"verify", VerifyChip},
+    {"auto", RunAutoSequence},
+    {"selfcheck", RunSelfCheck},
     {"hardinfo",
      [](OperationContext& s) {
-         return MenuHardInfoClick(s) ? OperationOutcome::Succeeded : OperationOutcome::NotConnected;
+         return ReadHardwareInfo(s) ? OperationOutcome::Succeeded : OperationOutcome::NotConnected;
      }},
 };
 
@@ -42,8 +42,8 @@ TEST(OperationPreconditions, WithoutAProgrammerEveryCommandWarnsInItsLanguageAnd
     } languages[] = {
         {0, "没有设备连接！\r请检查确认！"},
         {1, "燒錄器沒有鏈接！\r請檢查確認！"},
-        {2, "The programmer has not been connected！\rPlease check it！"},
-        {7, "The programmer has not been connected！\rPlease check it！"},
+        {2, "The programmer is not connected!\rPlease check it!"},
+        {7, "The programmer is not connected!\rPlease check it!"},
     };
     for (const auto& language : languages) {
         for (const Handler& handler : kHandlers) {
@@ -67,10 +67,10 @@ TEST(OperationPreconditions, AnEmptySocketEndsTheCommandWithTheNoChipLine) {
     } languages[] = {
         {0, "10:42:07 没有芯片放入，请确认！"},
         {1, "10:42:07 沒有放入晶片，請確認！"},
-        {2, "10:42:07 No chips founded,Please check it！"},
+        {2, "10:42:07 No chip found. Please check it!"},
     };
-    const Handler handlers[] = {{"erase", sbEraseClick}, {"write", sbWriteClick}, {"read", sbReadClick},
-                                {"verify", sbVerifyClick}, {"auto", sbAutoClick}};
+    const Handler handlers[] = {{"erase", EraseChip}, {"write", WriteImage}, {"read", ReadChip},
+                                {"verify", VerifyChip}, {"auto", RunAutoSequence}};
     for (const auto& language : languages) {
         for (const Handler& handler : handlers) {
             SCOPED_TRACE(std::string(handler.name) + " language " + std::to_string(language.language));
@@ -104,7 +104,7 @@ TEST(OperationPreconditions, AnUnansweredSocketQuestionCountsAsAnEmptySocket) {
     rig.LoadBuffer(std::vector<uint8_t>(16, 0x5A));
     ASSERT_TRUE(rig.Connect());
     rig.sim.faults.silentCommands = {0x38};
-    EXPECT_EQ(sbWriteClick(rig.session.Operation), OperationOutcome::EmptySocket);
+    EXPECT_EQ(WriteImage(rig.session.Operation), OperationOutcome::EmptySocket);
     EXPECT_EQ(rig.session.Chip.PrjInfo.SocketStatus, (std::array<uint8_t, 2>{0xFF, 0xFF}));
     EXPECT_EQ(rig.status.panels[0], "10:42:07 没有芯片放入，请确认！");
 }
@@ -114,10 +114,10 @@ TEST(OperationPreconditions, WithoutASelectedChipEraseBlankAndAutoDoNothingAndRe
         Handler handler;
         size_t socketQuestions;
     } cases[] = {
-        {{"erase", sbEraseClick}, 0},
-        {{"blank", sbBlankCheckClick}, 0},
-        {{"auto", sbAutoClick}, 0},
-        {{"read", sbReadClick}, 1},
+        {{"erase", EraseChip}, 0},
+        {{"blank", CheckBlank}, 0},
+        {{"auto", RunAutoSequence}, 0},
+        {{"read", ReadChip}, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.handler.name);
@@ -179,14 +179,14 @@ TEST(OperationGuard, ACommandStartedInsideARunningOneIsRefusedWhileStopStaysReac
     rig.clock.SetEventHook([&] {
         if (!rig.session.Busy.Running || !inner.empty()) return;
         size_t framesBefore = rig.sim.commandLog().size();
-        inner.push_back(sbWriteClick(rig.session.Operation));
-        inner.push_back(sbReadClick(rig.session.Operation));
-        inner.push_back(sbAutoClick(rig.session.Operation));
-        inner.push_back(MenuSelfCheckClick(rig.session.Operation));
+        inner.push_back(WriteImage(rig.session.Operation));
+        inner.push_back(ReadChip(rig.session.Operation));
+        inner.push_back(RunAutoSequence(rig.session.Operation));
+        inner.push_back(RunSelfCheck(rig.session.Operation));
         EXPECT_EQ(rig.sim.commandLog().size(), framesBefore);  // the refused ones sent nothing
-        stopAccepted = sbStopClick(rig.session.Operation);
+        stopAccepted = RequestStop(rig.session.Operation);
     });
-    EXPECT_EQ(sbEraseClick(rig.session.Operation), OperationOutcome::Failed);  // the stop is reported at the end
+    EXPECT_EQ(EraseChip(rig.session.Operation), OperationOutcome::Failed);  // the stop is reported at the end
     rig.clock.SetEventHook(nullptr);
     EXPECT_EQ(inner, std::vector<OperationOutcome>(4, OperationOutcome::Busy));
     EXPECT_TRUE(stopAccepted);
@@ -200,8 +200,8 @@ TEST(OperationGuard, AStopWithNothingRunningDoesNotEndTheNextCommand) {
     rig.UseChip(2, 256);
     rig.LoadBuffer(std::vector<uint8_t>(256, 0x5A));
     ASSERT_TRUE(rig.Connect());
-    EXPECT_FALSE(sbStopClick(rig.session.Operation));
-    EXPECT_EQ(sbWriteClick(rig.session.Operation), OperationOutcome::Succeeded);
+    EXPECT_FALSE(RequestStop(rig.session.Operation));
+    EXPECT_EQ(WriteImage(rig.session.Operation), OperationOutcome::Succeeded);
     EXPECT_EQ(rig.sim.chipMemory(), std::vector<uint8_t>(256, 0x5A));
 }
 

@@ -67,7 +67,7 @@ TEST(Read, ReplacesTheBufferWithTheWholeChip) {
         FillChip(rig);
         ASSERT_TRUE(rig.Connect());
         rig.ClearRecords();
-        EXPECT_EQ(sbReadClick(rig.session.Operation), OperationOutcome::Succeeded);
+        EXPECT_EQ(ReadChip(rig.session.Operation), OperationOutcome::Succeeded);
         const auto headers = rig.Frames(0x34);
         ASSERT_EQ(headers.size(), 1u);
         EXPECT_EQ(FrameBe32(headers[0], 8), 0u);
@@ -95,7 +95,7 @@ TEST(Read, ABlockMarkedNotDeliveredIsAskedForAgainFromItsOffset) {
     rig.sim.faults.markerSector = 2;
     ASSERT_TRUE(rig.Connect());
     rig.ClearRecords();
-    EXPECT_EQ(sbReadClick(rig.session.Operation), OperationOutcome::Succeeded);
+    EXPECT_EQ(ReadChip(rig.session.Operation), OperationOutcome::Succeeded);
     const auto headers = rig.Frames(0x34);
     ASSERT_EQ(headers.size(), 2u);
     EXPECT_EQ(FrameBe32(headers[1], 8), 61440u);
@@ -113,10 +113,10 @@ TEST(Read, AsksBeforeUnsavedEditsAreReplacedAndForgetsThemAfter) {
     BufferContext& buffer = rig.session.Buffer;
     FillBuffer(buffer, 0, 16, 0x00);
     rig.messages.answer = false;
-    EXPECT_EQ(sbReadClick(rig.session.Operation), OperationOutcome::Declined);
+    EXPECT_EQ(ReadChip(rig.session.Operation), OperationOutcome::Declined);
     EXPECT_EQ(buffer.RamFile.Data[0], 0x00);
     rig.messages.answer = true;
-    EXPECT_EQ(sbReadClick(rig.session.Operation), OperationOutcome::Succeeded);
+    EXPECT_EQ(ReadChip(rig.session.Operation), OperationOutcome::Succeeded);
     EXPECT_EQ(rig.messages.questions.size(), 2u);
     EXPECT_EQ(buffer.RamFile.Data, rig.sim.chipMemory());
     EXPECT_FALSE(buffer.History.Modified());
@@ -148,7 +148,7 @@ TEST(ReadFaults, AReadThatCannotCompleteFailsAndKeepsTheBuffer) {
         rig.ClearRecords();
         c.fault(rig.sim.faults);
 
-        EXPECT_EQ(sbReadClick(rig.session.Operation), OperationOutcome::Failed);
+        EXPECT_EQ(ReadChip(rig.session.Operation), OperationOutcome::Failed);
         EXPECT_EQ(rig.Frames(0x34).size(), c.headers);
         EXPECT_EQ(rig.status.panels[0], "10:42:07 读取错误，请重试！");
         for (const std::string& line : rig.status.history0) EXPECT_EQ(line.find("成功"), std::string::npos);
@@ -171,7 +171,7 @@ TEST(Verify, FailsAtTheFirstDifferenceWithError) {
     rig.LoadBuffer(image);
     ASSERT_TRUE(rig.Connect());
     rig.ClearRecords();
-    EXPECT_EQ(sbVerifyClick(rig.session.Operation), OperationOutcome::Failed);
+    EXPECT_EQ(VerifyChip(rig.session.Operation), OperationOutcome::Failed);
     EXPECT_EQ(rig.Blocks('<').size(), 1u);
     EXPECT_EQ(rig.status.history0,
               (std::vector<std::string>{"10:42:07 校验芯片", "10:42:07 校验错误，请重试！0.00秒"}));
@@ -180,7 +180,7 @@ TEST(Verify, FailsAtTheFirstDifferenceWithError) {
     EXPECT_EQ(rig.progress.state, ProgressState::Error);
     EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 1, 3, 200}));
     // The unfinished stream does not confuse the next command.
-    EXPECT_EQ(sbBlankCheckClick(rig.session.Operation), OperationOutcome::Failed);
+    EXPECT_EQ(CheckBlank(rig.session.Operation), OperationOutcome::Failed);
     EXPECT_EQ(rig.session.Chip.PrjInfo.SocketStatus[0], 0);
 }
 
@@ -215,7 +215,7 @@ TEST(Verify, ComparesTheBufferWithTheChipFromItsStartAddress) {
         rig.session.Chip.PrjInfo.RamStartAddr = c.start;
         ASSERT_TRUE(rig.Connect());
         rig.ClearRecords();
-        EXPECT_EQ(sbVerifyClick(rig.session.Operation), c.outcome);
+        EXPECT_EQ(VerifyChip(rig.session.Operation), c.outcome);
         const auto header = rig.Frames(0x34).at(0);
         EXPECT_EQ(FrameBe32(header, 8), c.start);
         EXPECT_EQ(FrameBe32(header, 12), c.headerLength);
@@ -233,10 +233,10 @@ TEST(Verify, AStopEndsTheComparison) {
     rig.LoadBuffer(rig.sim.chipMemory());
     ASSERT_TRUE(rig.Connect());
     rig.clock.SetEventHook([&] {
-        if (rig.Blocks('<').size() == 1) sbStopClick(rig.session.Operation);  // while fetching the second
+        if (rig.Blocks('<').size() == 1) RequestStop(rig.session.Operation);  // while fetching the second
     });
     rig.session.Busy.Running = true;  // as inside the verify command
-    EXPECT_EQ(VerifyChip(rig.session.Operation, 0), kOpStopped);
+    EXPECT_EQ(VerifyOnChannel(rig.session.Operation, 0), kOpStopped);
     rig.session.Busy.Running = false;
     rig.clock.SetEventHook(nullptr);
     EXPECT_EQ(rig.Blocks('<').size(), 2u);
@@ -268,7 +268,7 @@ TEST(VerifyFaults, ABlockThatDidNotArriveIsADifference) {
         rig.ClearRecords();
         c.fault(rig.sim.faults);
 
-        EXPECT_EQ(sbVerifyClick(rig.session.Operation), OperationOutcome::Failed);
+        EXPECT_EQ(VerifyChip(rig.session.Operation), OperationOutcome::Failed);
         EXPECT_EQ(rig.status.panels[0], "10:42:07 校验错误，请重试！0.00秒");
         EXPECT_EQ(rig.progress.state, ProgressState::Error);
         EXPECT_EQ(rig.progress.label, "Error");

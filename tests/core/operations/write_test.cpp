@@ -32,17 +32,17 @@ TEST(ImageCheck, AnEmptyBufferOrDataPastTheChipIsRefusedBeforeAnythingIsSent) {
         OperationOutcome outcome;
         const char* line;
     } cases[] = {
-        {"write, empty", sbWriteClick, 0, 0, OperationOutcome::NoData,
+        {"write, empty", WriteImage, 0, 0, OperationOutcome::NoData,
          "10:42:07 The buffer holds no data; nothing was sent."},
-        {"verify, empty", sbVerifyClick, 0, 0, OperationOutcome::NoData,
+        {"verify, empty", VerifyChip, 0, 0, OperationOutcome::NoData,
          "10:42:07 The buffer holds no data; nothing was sent."},
-        {"auto, empty", sbAutoClick, 0, 0, OperationOutcome::NoData,
+        {"auto, empty", RunAutoSequence, 0, 0, OperationOutcome::NoData,
          "10:42:07 The buffer holds no data; nothing was sent."},
-        {"write past the end", sbWriteClick, 64, 0xF0, OperationOutcome::DoesNotFit,
+        {"write past the end", WriteImage, 64, 0xF0, OperationOutcome::DoesNotFit,
          "10:42:07 48 bytes do not fit the chip (start 0xF0, 64 bytes, chip 256 bytes); nothing was sent."},
-        {"verify past the end", sbVerifyClick, 64, 0xF0, OperationOutcome::DoesNotFit,
+        {"verify past the end", VerifyChip, 64, 0xF0, OperationOutcome::DoesNotFit,
          "10:42:07 48 bytes do not fit the chip (start 0xF0, 64 bytes, chip 256 bytes); nothing was sent."},
-        {"auto past the end", sbAutoClick, 2, 0xFF, OperationOutcome::DoesNotFit,
+        {"auto past the end", RunAutoSequence, 2, 0xFF, OperationOutcome::DoesNotFit,
          "10:42:07 1 byte does not fit the chip (start 0xFF, 2 bytes, chip 256 bytes); nothing was sent."},
     };
     for (const auto& c : cases) {
@@ -81,7 +81,7 @@ TEST(Write, TheLengthIsTheBufferCutToTheChipAndToTheStorage) {
         rig.session.Buffer.RamFile.DataLen = c.dataLen;
         ASSERT_TRUE(rig.Connect());
         rig.ClearRecords();
-        EXPECT_EQ(sbWriteClick(rig.session.Operation), OperationOutcome::Succeeded);
+        EXPECT_EQ(WriteImage(rig.session.Operation), OperationOutcome::Succeeded);
         EXPECT_EQ(FrameBe32(rig.Frames(0x35).at(0), 12), c.length);
         EXPECT_EQ(rig.status.history0.at(0), "10:42:07 写入芯片，文件名：写入长度：" + std::to_string(c.length));
         const std::vector<uint8_t>& chip = rig.sim.chipMemory();
@@ -115,7 +115,7 @@ TEST(Write, BlockSizesAndPacesFollowTheChipType) {
         rig.LoadBuffer(Pattern(c.length));
         ASSERT_TRUE(rig.Connect());
         rig.ClearRecords();
-        EXPECT_EQ(sbWriteClick(rig.session.Operation), OperationOutcome::Succeeded);
+        EXPECT_EQ(WriteImage(rig.session.Operation), OperationOutcome::Succeeded);
         const auto header = rig.Frames(0x35).at(0);
         EXPECT_EQ(FrameBe32(header, 8), 0u);
         EXPECT_EQ(FrameBe32(header, 12), c.length);
@@ -136,7 +136,7 @@ TEST(Write, StartsAtTheBufferStartAddress) {
     rig.session.Chip.PrjInfo.RamStartAddr = 0x200;
     ASSERT_TRUE(rig.Connect());
     rig.ClearRecords();
-    EXPECT_EQ(sbWriteClick(rig.session.Operation), OperationOutcome::Succeeded);
+    EXPECT_EQ(WriteImage(rig.session.Operation), OperationOutcome::Succeeded);
     EXPECT_EQ(FrameBe32(rig.Frames(0x35).at(0), 8), 0x200u);
     EXPECT_TRUE(std::equal(rig.session.Buffer.RamFile.Data.begin(), rig.session.Buffer.RamFile.Data.begin() + 100,
                            rig.sim.chipMemory().begin() + 0x200));
@@ -172,9 +172,9 @@ TEST(Write, AStopSendsTheAbortBlockAndKeepsTheLengthLine) {
     ASSERT_TRUE(rig.Connect());
     rig.ClearRecords();
     rig.clock.SetEventHook([&] {
-        if (!rig.Blocks('>').empty()) sbStopClick(rig.session.Operation);
+        if (!rig.Blocks('>').empty()) RequestStop(rig.session.Operation);
     });
-    EXPECT_EQ(sbWriteClick(rig.session.Operation), OperationOutcome::Failed);
+    EXPECT_EQ(WriteImage(rig.session.Operation), OperationOutcome::Failed);
     rig.clock.SetEventHook(nullptr);
     EXPECT_EQ(rig.Blocks('>'), (std::vector<uint32_t>{2048, 10}));
     EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 3, 100}));
@@ -208,7 +208,7 @@ TEST(WriteFaults, ALostDriveOrAMissingAnswerEndsWithTheCommunicationError) {
         if (c.silentIndicator) rig.sim.faults.silentCommands = {0x20};
         const std::vector<uint8_t> before = rig.session.Buffer.RamFile.Data;
 
-        EXPECT_EQ(sbWriteClick(rig.session.Operation), OperationOutcome::Failed);
+        EXPECT_EQ(WriteImage(rig.session.Operation), OperationOutcome::Failed);
         EXPECT_EQ(rig.status.panels[0], "10:42:07 写入通讯错误，请重试.");
         for (const std::string& line : rig.status.history0) EXPECT_EQ(line.find("写入成功"), std::string::npos);
         EXPECT_EQ(rig.progress.state, ProgressState::Error);
