@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
     Figures redraw, build, whole;
     for (int i = 0; i < 300; ++i) {
         const auto start = Clock::now();
-        tq::sbDownFileScroll(buffer, static_cast<uint32_t>(random()) % kBuffer);  // page built and shown
+        tq::ScrollHexView(buffer, static_cast<uint32_t>(random()) % kBuffer);  // page built and shown
         const auto built = Clock::now();
         for (auto& [part, image] : parts) part->render(&image);                 // and painted
         redraw.ms.push_back(Ms(Clock::now() - start));

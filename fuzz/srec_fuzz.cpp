@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/buffer/image_export.h"
+#include "core/buffer/image_formats.h"
 #include "core/buffer/srec_conversion.h"
 #include "fuzz_support.h"
 
@@ -95,8 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!first.report.ok || first.image.empty()) return 0;
     std::string error;
     const auto again = Scratch("again.srec");
-    Check(tq::WriteImageFile(again, tq::ImageFormat::Srec, first.image.data(), first.image.size(),
-                             first.report.imageAddress, error),
+    Check(tq::WriteImageFile(again, {first.report.imageAddress, first.image}, tq::Durability::Flushed, error),
           "an image read from S-records can be written as S-records");
     const std::vector<uint8_t> written = ReadBytes(again);
     const Converted back = Convert(std::string(written.begin(), written.end()), "back");

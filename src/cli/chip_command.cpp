@@ -58,15 +58,6 @@ bool SelectGivenChip(CliContext& context) {
     return true;
 }
 
-std::optional<uint32_t> ParseStartAddress(const std::string& text) {
-    std::string digits = text;
-    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) digits.erase(0, 2);
-    if (digits.empty() || digits.size() > 8) return std::nullopt;
-    for (char c : digits)
-        if (!std::isxdigit(static_cast<unsigned char>(c))) return std::nullopt;
-    return static_cast<uint32_t>(std::stoul(digits, nullptr, 16));
-}
-
 std::string OutcomeMessage(int32_t language, ChipCommand command, OperationOutcome outcome) {
     switch (outcome) {
         case OperationOutcome::Succeeded: return {};

@@ -26,10 +26,6 @@ bool ConnectForCommand(CliContext& context);
 // set) without a name or for a name the database lacks.
 bool SelectGivenChip(CliContext& context);
 
-// --start as an address: 1 to 8 hexadecimal digits (an optional 0x is
-// accepted). Empty when the text is not such a number.
-std::optional<uint32_t> ParseStartAddress(const std::string& text);
-
 // The failure message of an outcome (empty for success) and its exit status.
 std::string OutcomeMessage(int32_t language, ChipCommand command, OperationOutcome outcome);
 int OutcomeStatus(OperationOutcome outcome);

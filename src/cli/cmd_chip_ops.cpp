@@ -15,6 +15,7 @@
 #include "cli/commands.h"
 #include "cli/terminal_views.h"
 #include "core/texts/language.h"
+#include "core/base/number_text.h"
 #include "core/buffer/file_open_save.h"
 #include "core/operations/auto_sequence.h"
 #include "core/operations/erase_blank.h"
@@ -55,10 +56,8 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     Session& session = context.session();
     const int32_t language = session.Texts.Language;
     std::optional<uint32_t> start;
-    if (context.options.startGiven && !(start = ParseStartAddress(context.options.start))) {
-        context.Fail(Text(language, TextId::CliStartMalformed) +
-                         "\"" + context.options.start + "\"",
-                     kExitUsage);
+    if (context.options.startGiven && !(start = ParseHexNumber(context.options.start))) {
+        context.Fail(Text(language, TextId::HexOptionRefused, {"--start", context.options.start}), kExitUsage);
         return;
     }
     if (!ConnectForCommand(context)) return;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/cli_context.h"
-#include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 #include "cli/commands.h"
 #include "cli/terminal_views.h"
 #include "core/buffer/file_merge.h"
@@ -53,9 +53,7 @@ void RegisterMergeCommand(CLI::App& app, CliContext& context) {
             SplitFileArgument(argument, path, start);
             switch (list.AddFile(path)) {
                 case MergeAddResult::ListFull:
-                    context.Fail(Triplet(language, "最多只能合并 ", "最多只能合併 ", "at most ") +
-                                 std::to_string(MergeFileList::kMaxFiles) +
-                                 Triplet(language, " 个文件", " 個檔案", " files can be merged"));
+                    context.Fail(Text(language, TextId::MergeAtMostFiles, {std::to_string(MergeFileList::kMaxFiles)}));
                     return;
                 case MergeAddResult::CannotOpen:
                     messages.ShowError(MergeCannotOpenText(path, language));

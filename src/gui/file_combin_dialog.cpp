@@ -86,7 +86,7 @@ FileCombinForm::FileCombinForm(QWidget* window, FileDialogView& dialogs, Message
     row->addLayout(side);
 
     connect(add, &QPushButton::clicked, this, [this] {
-        if (btnMergeAddFileClick(list_, dialogs_, messages_, language_)) ShowList();
+        if (ChooseAndAddMergeFile(list_, dialogs_, messages_, language_)) ShowList();
     });
     connect(remove, &QPushButton::clicked, this, [this] {
         if (list_.RemoveLast()) ShowList();

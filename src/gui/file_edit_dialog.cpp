@@ -43,12 +43,12 @@ FileEditForm::FileEditForm(QWidget* window) : QDialog(window) {
     grid->setColumnStretch(1, 1);
 
     connect(random_, &QCheckBox::clicked, this, [this](bool checked) {
-        chkInputValueRandomClick(state_, checked);
+        SetRandomFill(state_, checked);
         rows_[2].edit->setEnabled(state_.Field3.enabled);
     });
     // Cancel and Esc close it alike.
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-    connect(this, &QDialog::rejected, this, [this] { btnFileInportCancelClick(state_); });
+    connect(this, &QDialog::rejected, this, [this] { CloseBufferDialog(state_); });
     connect(ok_, &QPushButton::clicked, this, &FileEditForm::okClicked);
     Apply(state_);
 }

@@ -138,7 +138,7 @@ HexViewWidget::HexViewWidget(Session& session, SessionWorker& worker, QWidget* p
     connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int value) {
         if (showing_) return;
         const uint32_t position = static_cast<uint32_t>(value) * kHexRowBytes;
-        Post([position](BufferContext& buffer) { sbDownFileScroll(buffer, position); });
+        Post([position](BufferContext& buffer) { ScrollHexView(buffer, position); });
     });
 
     // Undo and redo anywhere in the window; the window's line edits keep their own.
@@ -146,8 +146,8 @@ HexViewWidget::HexViewWidget(Session& session, SessionWorker& worker, QWidget* p
         const char* name;
         QKeySequence keys;
         bool (*step)(BufferContext&);
-    } history[] = {{"MenuBufferUndo", QKeySequence(Qt::CTRL | Qt::Key_Z), &UndoBufferChange},
-                   {"MenuBufferRedo", QKeySequence(Qt::CTRL | Qt::Key_Y), &RedoBufferChange}};
+    } history[] = {{"MenuBufferUndo", QKeySequence(Qt::CTRL | Qt::Key_Z), &UndoBufferEdit},
+                   {"MenuBufferRedo", QKeySequence(Qt::CTRL | Qt::Key_Y), &RedoBufferEdit}};
     for (const auto& [name, keys, step] : history) {
         auto* action = new QAction(this);
         action->setObjectName(name);
@@ -252,11 +252,11 @@ void HexViewWidget::keyPressEvent(QKeyEvent* event) {
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
     const bool control = modifiers & Qt::ControlModifier;
     if (event->matches(QKeySequence::Undo) || (control && event->key() == Qt::Key_Z)) {
-        Post([](BufferContext& buffer) { UndoBufferChange(buffer); });
+        Post([](BufferContext& buffer) { UndoBufferEdit(buffer); });
         return;
     }
     if (event->matches(QKeySequence::Redo) || (control && event->key() == Qt::Key_Y)) {
-        Post([](BufferContext& buffer) { RedoBufferChange(buffer); });
+        Post([](BufferContext& buffer) { RedoBufferEdit(buffer); });
         return;
     }
     const QString text = event->text();

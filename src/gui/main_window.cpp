@@ -301,7 +301,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::sbOpenFileClick() {
     RunCommand(Kind::Command, [this](Session& s) -> GuiStep {
         const LanguageFile file(s.Texts);
-        tq::sbOpenFileClick(s.Buffer, workerViews_->caption, [file](const std::string& section, const std::string& key,
+        tq::ChooseAndOpenFile(s.Buffer, workerViews_->caption, [file](const std::string& section, const std::string& key,
                                                     const std::string& fallback) {
             return file.Text(section, key, fallback);
         });
@@ -311,7 +311,7 @@ void MainWindow::sbOpenFileClick() {
 
 void MainWindow::Menu_File_SaveAsClick() {
     RunCommand(Kind::Command, [](Session& s) -> GuiStep {
-        tq::Menu_File_SaveAsClick(s.Buffer);
+        tq::SaveBufferAs(s.Buffer);
         return {};
     });
 }
@@ -320,7 +320,7 @@ void MainWindow::Menu_File_ExitClick() { close(); }
 
 void MainWindow::sbSwitchClick() {
     RunCommand(Kind::Command, [](Session& s) -> GuiStep {
-        tq::sbSwitchClick(s.Buffer);
+        tq::SwapBufferBytePairs(s.Buffer);
         return {};
     });
 }

@@ -53,15 +53,15 @@ void MainWindow::BuildBufferDialogs() {
 }
 
 void MainWindow::MenuBufferFillClick() {
-    RunCommand(Kind::Command, PrepareJob(fileEdit_, fileEdit_->Typed(), &tq::MenuBufferFillClick));
+    RunCommand(Kind::Command, PrepareJob(fileEdit_, fileEdit_->Typed(), &tq::PrepareFillDialog));
 }
 
 void MainWindow::MenuBufferGotoClick() {
-    RunCommand(Kind::Command, PrepareJob(fileEdit_, fileEdit_->Typed(), &tq::MenuBufferGotoClick));
+    RunCommand(Kind::Command, PrepareJob(fileEdit_, fileEdit_->Typed(), &tq::PrepareJumpDialog));
 }
 
 void MainWindow::MenuBufferFindClick() {
-    RunCommand(Kind::Command, PrepareJob(fileEdit_, fileEdit_->Typed(), &tq::MenuBufferFindClick));
+    RunCommand(Kind::Command, PrepareJob(fileEdit_, fileEdit_->Typed(), &tq::PrepareFindDialog));
 }
 
 void MainWindow::btnFileInportOKClick() {
@@ -92,7 +92,7 @@ void MainWindow::btnMergeMergeFileClick() {
     // merge does not freeze the window.
     RunCommand(Kind::Command, [this, list = fileCombin_->list(), fill = fileCombin_->fillText().toStdString(),
                                language = language_](Session&) -> GuiStep {
-        tq::btnMergeMergeFileClick(list, fill, workerViews_->fileDialog, workerViews_->messages, language);
+        tq::ChooseOutputAndMerge(list, fill, workerViews_->fileDialog, workerViews_->messages, language);
         return {};
     });
 }

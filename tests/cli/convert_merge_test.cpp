@@ -6,7 +6,9 @@
 
 #include "cli/cli_context.h"
 #include "core/buffer/file_merge.h"
+#include "core/texts/text_catalogue.h"
 #include "support/hex_records.h"
+#include "support/sim_cli_folder.h"
 #include "support/scratch_folder.h"
 
 namespace tq {
@@ -109,8 +111,36 @@ TEST(ConvertCommand, ConvertsEveryDirectionKeepingTheAddress) {
     EXPECT_EQ(capOut.status, 1);
     EXPECT_NE(capOut.err.find("CAP 文件只读不写"), std::string::npos) << capOut.err;
     const CliRun badAddress = RunTool(folder, {"convert", bin, path("e.hex"), "--address", "1G"});
-    EXPECT_EQ(badAddress.status, 1);
+    EXPECT_EQ(badAddress.status, 2);  // a malformed value, as for --start
     EXPECT_FALSE(std::filesystem::exists(folder / "e.hex"));
+}
+
+// convert --address and the chip commands' --start read a number the same way.
+TEST(ConvertCommand, AddressAndStartAcceptAndRefuseTheSameTexts) {
+    testing::SimCliFolder folder;
+    const std::string image = folder.Write("image.bin", Counting(1, 16)).string();
+    const struct {
+        const char* text;
+        bool accepted;
+    } cases[] = {{"10", true},  {"0x10", true},      {"0X1f", true},  {"FFFFFFF0", true}, {"", false},
+                 {"0x", false}, {"123456789", false}, {"1G", false}, {" 10", false},     {"-1", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("\"") + c.text + "\"");
+        const auto address = folder.Run({"--lang", "2", "convert", image, folder.File("out.hex"), "--address", c.text});
+        const auto start = folder.RunSimulated({"--lang", "2", "-c", "24C02", "--start", c.text, "blank"});
+        for (const auto& [option, run] : {std::pair{"--address", address}, std::pair{"--start", start}}) {
+            SCOPED_TRACE(option);
+            const std::string refusal = std::string("tqprog-cli: ") + option +
+                                        " wants 1 to 8 hexadecimal digits, not \"" + c.text + "\"\n";
+            if (c.accepted) {
+                EXPECT_NE(run.status, 2) << run.err;
+                EXPECT_EQ(run.err.find("wants 1 to 8"), std::string::npos) << run.err;
+            } else {
+                EXPECT_EQ(run.status, 2) << run.err;
+                EXPECT_EQ(run.err, refusal);
+            }
+        }
+    }
 }
 
 TEST(ConvertCommand, ReportsFilesThatCannotBeOpened) {
@@ -143,21 +173,21 @@ TEST(MergeCommand, PlacesFilesAtTheirStartsWithTheMergeMessages) {
         int status;
         int language = -1;  // --lang; -1: not given
         std::vector<uint8_t> output;
-        const char* outPart;
-        const char* errPart;
+        std::string outPart;  // empty: not looked for
+        std::string errPart;
     };
     const Case cases[] = {
-        {{a, b}, 0, -1, expected({{0x100, 0x11}, {0x80, 0x22}}), kMergeDone, nullptr},
-        {{a, b + "@200"}, 0, -1, expected({{0x100, 0x11}, {0x100, 0xFF}, {0x80, 0x22}}), "2  200  0000027F", nullptr},
-        {{a, b + "@00000200", "--fill", "00"}, 0, -1, expected({{0x100, 0x11}, {0x100, 0x00}, {0x80, 0x22}}), kMergeDone,
-         nullptr},
-        {{a, nested + "@110"}, 0, -1, expected({{0x100, 0x11}, {0x10, 0xFF}, {0x10, 0x33}}), kMergeDone, nullptr},
-        {{a, b, "--fill", "F"}, 1, -1, {}, nullptr, kMergeBadFill},
-        {{a}, 1, -1, {}, nullptr, kMergeTooFewFiles},
-        {{a, b + "@xyz"}, 1, -1, {}, nullptr, "'xyz' 不是有效的十六进制数值！"},
-        {{a, b + "@FFFFFFFF"}, 1, 2, {}, nullptr, "beyond 4 GiB"},
-        {{a, (folder / "gone.bin").string()}, 1, 2, {}, nullptr, "Cannot open the file: "},
-        {{a, b, a, b, a}, 1, -1, {}, nullptr, "最多只能合并 4 个文件"},
+        {{a, b}, 0, -1, expected({{0x100, 0x11}, {0x80, 0x22}}), Text(0, TextId::MergeDone), ""},
+        {{a, b + "@200"}, 0, -1, expected({{0x100, 0x11}, {0x100, 0xFF}, {0x80, 0x22}}), "2  200  0000027F", ""},
+        {{a, b + "@00000200", "--fill", "00"}, 0, -1, expected({{0x100, 0x11}, {0x100, 0x00}, {0x80, 0x22}}), Text(0, TextId::MergeDone),
+         ""},
+        {{a, nested + "@110"}, 0, -1, expected({{0x100, 0x11}, {0x10, 0xFF}, {0x10, 0x33}}), Text(0, TextId::MergeDone), ""},
+        {{a, b, "--fill", "F"}, 1, -1, {}, "", Text(0, TextId::MergeBadFill)},
+        {{a}, 1, -1, {}, "", Text(0, TextId::MergeTooFewFiles)},
+        {{a, b + "@xyz"}, 1, -1, {}, "", "'xyz' 不是有效的十六进制数值！"},
+        {{a, b + "@FFFFFFFF"}, 1, 2, {}, "", "beyond 4 GiB"},
+        {{a, (folder / "gone.bin").string()}, 1, 2, {}, "", "Cannot open the file: "},
+        {{a, b, a, b, a}, 1, -1, {}, "", "最多只能合并 4 个文件"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.arguments));
@@ -170,11 +200,11 @@ TEST(MergeCommand, PlacesFilesAtTheirStartsWithTheMergeMessages) {
         EXPECT_EQ(run.status, c.status) << run.err;
         const std::vector<uint8_t> old{'o', 'l', 'd'};
         EXPECT_EQ(ReadBytes(out), c.status == 0 ? c.output : old);
-        if (c.outPart) {
+        if (!c.outPart.empty()) {
             // The file table on stdout, the merge message on stderr.
             EXPECT_NE((run.out + run.err).find(c.outPart), std::string::npos) << run.out << run.err;
         }
-        if (c.errPart) {
+        if (!c.errPart.empty()) {
             EXPECT_NE(run.err.find(c.errPart), std::string::npos) << run.err;
         }
     }

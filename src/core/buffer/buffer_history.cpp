@@ -4,9 +4,9 @@
 
 namespace tq {
 
-void BufferHistory::Push(BufferChange change, uint64_t budgetBytes) {
+void BufferHistory::Push(BufferEdit change, uint64_t budgetBytes) {
     openByteEdit.reset();
-    for (const BufferChange& dropped : undone_) storedBytes_ -= dropped.bytes.size();
+    for (const BufferEdit& dropped : undone_) storedBytes_ -= dropped.bytes.size();
     undone_.clear();
     if (clean_ && *clean_ > done_.size()) clean_.reset();  // the clean state was undone and is gone
     storedBytes_ += change.bytes.size();
@@ -18,7 +18,7 @@ void BufferHistory::Push(BufferChange change, uint64_t budgetBytes) {
     }
 }
 
-BufferChange* BufferHistory::Undo() {
+BufferEdit* BufferHistory::Undo() {
     openByteEdit.reset();
     if (done_.empty()) return nullptr;
     undone_.push_back(std::move(done_.back()));
@@ -26,7 +26,7 @@ BufferChange* BufferHistory::Undo() {
     return &undone_.back();
 }
 
-BufferChange* BufferHistory::Redo() {
+BufferEdit* BufferHistory::Redo() {
     openByteEdit.reset();
     if (undone_.empty()) return nullptr;
     done_.push_back(std::move(undone_.back()));

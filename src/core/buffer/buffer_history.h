@@ -13,7 +13,7 @@
 
 namespace tq {
 
-struct BufferChange {
+struct BufferEdit {
     enum class Kind : uint8_t { Bytes, SwapPairs };
     Kind kind = Kind::Bytes;
     uint32_t offset = 0;         // Bytes: where the range starts
@@ -29,10 +29,10 @@ inline constexpr uint64_t kUndoBudgetBytes = uint64_t{512} << 20;
 class BufferHistory {
 public:
     // A new change: the redo stack is dropped.
-    void Push(BufferChange change, uint64_t budgetBytes = kUndoBudgetBytes);
+    void Push(BufferEdit change, uint64_t budgetBytes = kUndoBudgetBytes);
     // Moves the newest change to the redo stack and hands it out to be applied.
-    BufferChange* Undo();
-    BufferChange* Redo();
+    BufferEdit* Undo();
+    BufferEdit* Redo();
     size_t UndoCount() const { return done_.size(); }
     size_t RedoCount() const { return undone_.size(); }
     uint64_t StoredBytes() const { return storedBytes_; }
@@ -48,8 +48,8 @@ public:
     std::optional<uint32_t> openByteEdit;
 
 private:
-    std::deque<BufferChange> done_;
-    std::vector<BufferChange> undone_;
+    std::deque<BufferEdit> done_;
+    std::vector<BufferEdit> undone_;
     std::optional<size_t> clean_ = 0;  // UndoCount at the clean state; none once unreachable
     uint64_t storedBytes_ = 0;
 };

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 #include "core/buffer/buffer_context.h"
 
 namespace tq {

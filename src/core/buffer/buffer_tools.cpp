@@ -32,7 +32,7 @@ bool FillBuffer(BufferContext& buffer, uint32_t start, uint32_t count, uint8_t v
         count = bound - start;
     }
     count = static_cast<uint32_t>(std::min<uint64_t>(count, ram.Data.size() - start));
-    RecordRangeBeforeChange(buffer, start, count);
+    RecordRangeBeforeEdit(buffer, start, count);
     ram.DataLen = static_cast<uint32_t>(dataLen);
     uint8_t* bytes = ram.Data.data() + start;  // null without storage, with count 0
     if (random) {
@@ -90,7 +90,7 @@ std::optional<HexSelection> FindPatternFromView(BufferContext& buffer) {
     return ShowMatch(buffer, *match);
 }
 
-std::optional<HexSelection> MenuBufferFindNextClick(BufferContext& buffer) {
+std::optional<HexSelection> FindNextMatch(BufferContext& buffer) {
     Ram_File_Info_Struct& ram = buffer.RamFile;
     if (ram.FindLen == 0) {
         ram.FindPos = -1;
@@ -101,7 +101,7 @@ std::optional<HexSelection> MenuBufferFindNextClick(BufferContext& buffer) {
     return ShowMatch(buffer, *match);
 }
 
-void sbSwitchClick(BufferContext& buffer) {
+void SwapBufferBytePairs(BufferContext& buffer) {
     if (buffer.Locked()) return;
     RecordByteSwap(buffer);
     SwapBytePairs(buffer.RamFile);

@@ -37,11 +37,11 @@ std::optional<uint32_t> SearchBuffer(const Ram_File_Info_Struct& record);
 std::optional<HexSelection> FindPatternFromView(BufferContext& buffer);
 
 // Find next: the occurrence after FindPos; nothing at all without a pattern or a match.
-std::optional<HexSelection> MenuBufferFindNextClick(BufferContext& buffer);
+std::optional<HexSelection> FindNextMatch(BufferContext& buffer);
 
 // Exchanges bytes i and i + 1 for i = 0, 2, 4 ... below DataLen; an odd last
 // byte is exchanged with the byte after it only if the storage holds one.
-void sbSwitchClick(BufferContext& buffer);
+void SwapBufferBytePairs(BufferContext& buffer);
 
 // The exchange itself, without display or undo record: its own inverse.
 void SwapBytePairs(Ram_File_Info_Struct& ram);

@@ -14,7 +14,7 @@ namespace {
 
 void ReportModified(BufferContext& buffer) { buffer.Views.hexView->SetModified(buffer.History.Modified()); }
 
-void Record(BufferContext& buffer, BufferChange change) {
+void Record(BufferContext& buffer, BufferEdit change) {
     change.dataLen = buffer.RamFile.DataLen;
     change.ramStartAddr = buffer.Chip.PrjInfo.RamStartAddr;
     buffer.History.Push(std::move(change));
@@ -30,9 +30,9 @@ uint32_t BoundedSum(const BufferContext& buffer, uint32_t offset, size_t count) 
 
 // Puts the buffer into the change's other state and keeps the change's
 // side holding the state just left.
-void Exchange(BufferContext& buffer, BufferChange& change) {
+void Exchange(BufferContext& buffer, BufferEdit& change) {
     Ram_File_Info_Struct& ram = buffer.RamFile;
-    if (change.kind == BufferChange::Kind::SwapPairs) {
+    if (change.kind == BufferEdit::Kind::SwapPairs) {
         SwapBytePairs(ram);
         buffer.KnownStorageSum.reset();
     } else if (change.offset < ram.Data.size()) {
@@ -47,11 +47,11 @@ void Exchange(BufferContext& buffer, BufferChange& change) {
     std::swap(buffer.Chip.PrjInfo.RamStartAddr, change.ramStartAddr);
 }
 
-bool Apply(BufferContext& buffer, BufferChange* change) {
+bool Apply(BufferContext& buffer, BufferEdit* change) {
     if (!change) return false;
     Exchange(buffer, *change);
     ShowStorageCheckSum(buffer);
-    if (change->kind == BufferChange::Kind::Bytes && change->offset < buffer.RamFile.DataLen)
+    if (change->kind == BufferEdit::Kind::Bytes && change->offset < buffer.RamFile.DataLen)
         PlaceHexCaret(buffer, change->offset);
     else
         RedrawHexView(buffer);
@@ -61,9 +61,9 @@ bool Apply(BufferContext& buffer, BufferChange* change) {
 
 }  // namespace
 
-void RecordRangeBeforeChange(BufferContext& buffer, uint32_t offset, uint32_t count) {
+void RecordRangeBeforeEdit(BufferContext& buffer, uint32_t offset, uint32_t count) {
     const std::vector<uint8_t>& data = buffer.RamFile.Data;
-    BufferChange change;
+    BufferEdit change;
     if (offset < data.size()) {
         const size_t kept = std::min<size_t>(count, data.size() - offset);
         change.bytes.assign(data.begin() + offset, data.begin() + static_cast<std::ptrdiff_t>(offset + kept));
@@ -80,7 +80,7 @@ void RecordByteEdit(BufferContext& buffer, uint32_t offset, uint8_t before, uint
         return;
     }
     if (before == after) return;
-    BufferChange change;
+    BufferEdit change;
     change.offset = offset;
     change.bytes = {before};
     Record(buffer, std::move(change));
@@ -88,8 +88,8 @@ void RecordByteEdit(BufferContext& buffer, uint32_t offset, uint8_t before, uint
 }
 
 void RecordByteSwap(BufferContext& buffer) {
-    BufferChange change;
-    change.kind = BufferChange::Kind::SwapPairs;
+    BufferEdit change;
+    change.kind = BufferEdit::Kind::SwapPairs;
     // Pairs wholly below the bound keep the sum; one that crosses it does not.
     const uint64_t touched = std::min<uint64_t>((uint64_t{buffer.RamFile.DataLen} + 1) & ~uint64_t{1},
                                                 buffer.RamFile.Data.size());
@@ -97,9 +97,9 @@ void RecordByteSwap(BufferContext& buffer) {
     Record(buffer, std::move(change));
 }
 
-bool UndoBufferChange(BufferContext& buffer) { return !buffer.Locked() && Apply(buffer, buffer.History.Undo()); }
+bool UndoBufferEdit(BufferContext& buffer) { return !buffer.Locked() && Apply(buffer, buffer.History.Undo()); }
 
-bool RedoBufferChange(BufferContext& buffer) { return !buffer.Locked() && Apply(buffer, buffer.History.Redo()); }
+bool RedoBufferEdit(BufferContext& buffer) { return !buffer.Locked() && Apply(buffer, buffer.History.Redo()); }
 
 void ForgetBufferHistory(BufferContext& buffer) {
     buffer.History.Clear();
@@ -116,9 +116,7 @@ void MarkBufferSaved(BufferContext& buffer) {
 
 bool ConfirmDiscardEdits(BufferContext& buffer) {
     if (!buffer.History.Modified()) return true;
-    return buffer.Views.messages->AskYesNo(ByLanguage(buffer, "缓冲区中有未保存的修改，放弃这些修改吗？",
-                                                      "緩衝區中有未儲存的修改，放棄這些修改嗎？",
-                                                      "The buffer holds changes that no file has. Discard them?"));
+    return buffer.Views.messages->AskYesNo(Text(buffer.Texts.Language, TextId::DiscardUnsavedEdits));
 }
 
 }  // namespace tq

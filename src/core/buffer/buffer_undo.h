@@ -13,7 +13,7 @@ namespace tq {
 
 // Bytes [offset, offset + count) of the storage are about to change, and
 // DataLen and RamStartAddr are still those before the change.
-void RecordRangeBeforeChange(BufferContext& buffer, uint32_t offset, uint32_t count);
+void RecordRangeBeforeEdit(BufferContext& buffer, uint32_t offset, uint32_t count);
 
 // One byte was typed over; the low nibble right after the high nibble of the
 // same byte joins that edit, so one undo restores the whole byte.
@@ -25,8 +25,8 @@ void RecordByteSwap(BufferContext& buffer);
 // Undo and redo: false when there is nothing to do or the buffer is locked.
 // The changed range comes into view with the caret on its first byte, and
 // the storage's checksum is shown.
-bool UndoBufferChange(BufferContext& buffer);
-bool RedoBufferChange(BufferContext& buffer);
+bool UndoBufferEdit(BufferContext& buffer);
+bool RedoBufferEdit(BufferContext& buffer);
 
 // A new image is in the buffer, equal to its chip or file: nothing to undo.
 void ForgetBufferHistory(BufferContext& buffer);

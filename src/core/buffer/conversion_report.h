@@ -14,6 +14,7 @@ struct ConversionReport {
     std::string error;                  // what failed, naming the file
     std::vector<std::string> warnings;  // records skipped and why (deterministic)
     uint64_t imageAddress = 0;          // the address the file gives image offset 0
+    uint64_t imageSize = 0;             // the image's whole length, also when fewer bytes were kept
 };
 
 // A warning that explains why the destination was left empty ends with this.

@@ -8,6 +8,7 @@
 #include "core/base/number_text.h"
 #include "core/buffer/hex_field.h"
 #include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 
 namespace tq {
 namespace {
@@ -51,7 +52,7 @@ bool PlanMerge(const MergeFileList& list, std::vector<MergePiece>& pieces, Messa
             messages.ShowError(MergeCannotOpenText(row.fileName, language));
             return false;
         }
-        if (start < end) messages.ShowWarning(kMergeStartTooSmall);
+        if (start < end) messages.ShowWarning(Text(language, TextId::MergeStartTooSmall));
         const uint64_t placed = std::max<uint64_t>(start, end);
         if (placed + size > kMaxMergeBytes) {
             messages.ShowError(MergeTooLargeText(row.fileName, language));
@@ -137,35 +138,32 @@ void MergeFileList::SetStartText(std::size_t row, const std::string& text) {
 }
 
 std::string MergeNotHexText(const std::string& text, int language) {
-    return "'" + text + "' " +
-           Triplet(language, "不是有效的十六进制数值！", "不是有效的十六進制數值！", "is not a valid hexadecimal value!");
+    return Text(language, TextId::MergeBadHexValue, {text});
 }
 
 std::string MergeCannotOpenText(const std::string& path, int language) {
-    return Triplet(language, "无法打开文件：", "無法打開文件：", "Cannot open the file: ") + path;
+    return Text(language, TextId::MergeCannotOpen, {path});
 }
 
 std::string MergeTooLargeText(const std::string& path, int language) {
-    return Triplet(language, "合并后的文件将超过 4 GiB：", "合併後的檔案將超過 4 GiB：",
-                   "The merged file would reach beyond 4 GiB: ") +
-           path;
+    return Text(language, TextId::MergeTooLarge, {path});
 }
 
 std::string MergeCannotWriteText(const std::string& path, int language) {
-    return Triplet(language, "无法写入文件：", "無法寫入文件：", "Cannot write the file: ") + path;
+    return Text(language, TextId::MergeCannotWrite, {path});
 }
 
 bool MergeFiles(const MergeFileList& list, const std::string& fillText, const std::filesystem::path& output,
                 MessageView& messages, int language) {
     if (list.rows().size() < 2) {
-        messages.ShowWarning(kMergeTooFewFiles);
+        messages.ShowWarning(Text(language, TextId::MergeTooFewFiles));
         return false;
     }
     // Everything is checked before the output is touched: a merge that cannot
     // be done leaves an existing output file as it was.
     uint32_t fill = 0;
     if (fillText.size() != 2) {
-        messages.ShowWarning(kMergeBadFill);
+        messages.ShowWarning(Text(language, TextId::MergeBadFill));
         return false;
     }
     if (!ParseHexNumber(fillText, fill)) {
@@ -184,22 +182,22 @@ bool MergeFiles(const MergeFileList& list, const std::string& fillText, const st
         messages.ShowError(MergeCannotWriteText(output.string(), language));
         return false;
     }
-    messages.ShowMessage(kMergeDone);
+    messages.ShowMessage(Text(language, TextId::MergeDone));
     return true;
 }
 
-bool btnMergeMergeFileClick(const MergeFileList& list, const std::string& fillText, FileDialogView& dialogs,
+bool ChooseOutputAndMerge(const MergeFileList& list, const std::string& fillText, FileDialogView& dialogs,
                             MessageView& messages, int language) {
     if (list.rows().size() < 2) {
-        messages.ShowWarning(kMergeTooFewFiles);
+        messages.ShowWarning(Text(language, TextId::MergeTooFewFiles));
         return false;
     }
-    const std::string output = dialogs.ChooseSaveFile(kMergeSaveTitle, MergeFileFilters(), "", "");
+    const std::string output = dialogs.ChooseSaveFile(Text(language, TextId::MergeSaveTitle), MergeFileFilters(), "", "");
     if (output.empty()) return false;
     return MergeFiles(list, fillText, output, messages, language);  // the path is used unchanged
 }
 
-bool btnMergeAddFileClick(MergeFileList& list, FileDialogView& dialogs, MessageView& messages, int language) {
+bool ChooseAndAddMergeFile(MergeFileList& list, FileDialogView& dialogs, MessageView& messages, int language) {
     if (list.rows().size() >= MergeFileList::kMaxFiles) return false;
     const std::string path = dialogs.ChooseOpenFile("", MergeFileFilters(), "", "");
     if (path.empty()) return false;

@@ -23,11 +23,6 @@ inline constexpr const char* kMergeRemoveFileText = "删除文件";
 inline constexpr const char* kMergeFillLabel = "填充 (H) ：";
 inline constexpr const char* kMergeRunText = "合并文件";
 inline constexpr const char* kMergeDefaultFill = "FF";
-inline constexpr const char* kMergeSaveTitle = "保存合并后的文件";
-inline constexpr const char* kMergeTooFewFiles = "添加的文件个数少于两个，无法合并！";
-inline constexpr const char* kMergeBadFill = "空白区域填充数据格式错误！";
-inline constexpr const char* kMergeStartTooSmall = "文件的起始位置比较小，会覆盖前面的文件，请确认！";
-inline constexpr const char* kMergeDone = "文件合并完成！";
 
 // The filter of the open and save dialogs while merging.
 std::vector<FileFilter> MergeFileFilters();
@@ -84,11 +79,11 @@ bool MergeFiles(const MergeFileList& list, const std::string& fillText, const st
 
 // The merge button: refuses fewer than two files, asks for the output file
 // (cancel: nothing happens) and merges. True when a merged file was written.
-bool btnMergeMergeFileClick(const MergeFileList& list, const std::string& fillText, FileDialogView& dialogs,
+bool ChooseOutputAndMerge(const MergeFileList& list, const std::string& fillText, FileDialogView& dialogs,
                             MessageView& messages, int language);
 
 // The add button: asks for a file and appends it; an unreadable file is
 // reported. True when a row was added.
-bool btnMergeAddFileClick(MergeFileList& list, FileDialogView& dialogs, MessageView& messages, int language);
+bool ChooseAndAddMergeFile(MergeFileList& list, FileDialogView& dialogs, MessageView& messages, int language);
 
 }  // namespace tq

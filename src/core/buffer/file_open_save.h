@@ -1,6 +1,5 @@
-// Loading a data file into the buffer and saving the buffer to a file. Files
-// named ".hex" or ".cap" are first converted into a binary image in the
-// program folder's temp folder, and that image is loaded.
+// Loading a data file into the buffer and saving the buffer to a file, each
+// in the format the file's extension names (image_formats.h).
 #pragma once
 
 #include <cstdint>
@@ -10,15 +9,12 @@
 #include "core/buffer/buffer_texts.h"
 #include "core/buffer/caption_view.h"
 #include "core/buffer/chip_buffer.h"
+#include "core/buffer/image_formats.h"
 #include "core/buffer/buffer_context.h"
 
 namespace tq {
 
-// The text after the last "." of the path, at most 10 characters, lower case;
-// the first 10 characters of the path when it holds no ".".
-std::string FileExtension(const std::string& path);
-
-// The program folder's temp folder, where converted images go.
+// The program folder's temp folder, where the open dialog starts after a cancel.
 std::filesystem::path TempFolder(const BufferContext& buffer);
 
 // How a file arrives in the buffer: the open command and the import differ
@@ -31,8 +27,8 @@ struct LoadOptions {
     bool undoable = false;
 };
 
-// Converts the chosen file when its extension asks for it, reads at most the
-// chip's capacity of it into the buffer from offset 0 and shows it from the
+// Reads the chosen file in the format its extension names, puts at most the
+// chip's capacity of its image into the buffer from offset 0 and shows it from the
 // top: DataLen, RamStartAddr, FileName, FileOpened, FileCheckSum, the checksum
 // text and the caption (when given) change only when everything was read.
 // False with `error` naming the file that failed; the buffer is then untouched.
@@ -44,7 +40,7 @@ bool LoadDataFile(BufferContext& buffer, const std::string& path, std::string& e
 
 // Open: asks before unsaved edits are lost, runs the open dialog and loads
 // the chosen file; errors go to the message view.
-void sbOpenFileClick(BufferContext& buffer, CaptionView& caption, const TextLookup& texts);
+void ChooseAndOpenFile(BufferContext& buffer, CaptionView& caption, const TextLookup& texts);
 
 // What open does with a chosen file (also a file named on the command line):
 // loads it with the caption, remembers it in the open dialog, reports errors.
@@ -53,11 +49,11 @@ bool OpenDataFile(BufferContext& buffer, CaptionView& caption, const std::string
 // The path a save writes: ".bin" appended when the path holds no "." at all.
 std::string SavePath(const std::string& chosenPath);
 
-// Writes bytes 0 to DataLen - 1 of the buffer to `path` through a temporary
-// file renamed over it. False with `error` naming the file on failure.
+// Writes bytes 0 to DataLen - 1 of the buffer to `path` in the format its
+// extension names, replacing the file whole. False with `error` naming the file on failure.
 bool SaveBufferFile(const BufferContext& buffer, const std::filesystem::path& path, std::string& error);
 
 // Save: runs the save dialog and writes the buffer; errors go to the message view.
-void Menu_File_SaveAsClick(BufferContext& buffer);
+void SaveBufferAs(BufferContext& buffer);
 
 }  // namespace tq

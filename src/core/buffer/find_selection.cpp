@@ -18,11 +18,11 @@ std::optional<HexSelection> Selecting(BufferContext& buffer, std::optional<HexSe
 
 std::optional<HexSelection> FileEditOkSelecting(BufferContext& buffer, FileEditDialog& dialog, CaptionView& caption,
                                                 const RandomByteSource& random) {
-    return Selecting(buffer, btnFileInportOKClick(buffer, dialog, caption, random));
+    return Selecting(buffer, ApplyBufferDialog(buffer, dialog, caption, random));
 }
 
 std::optional<HexSelection> FindNextSelecting(BufferContext& buffer) {
-    return Selecting(buffer, MenuBufferFindNextClick(buffer));
+    return Selecting(buffer, FindNextMatch(buffer));
 }
 
 }  // namespace tq

@@ -4,7 +4,6 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,7 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/base/atomic_write.h"
+#include "core/buffer/hex_digits.h"
+#include "core/buffer/source_text.h"
+#include "core/buffer/image_formats.h"
 
 // How this converter treats input the format leaves open:
 // - A line is everything up to its line feed, however long. Only the
@@ -36,197 +37,56 @@
 namespace tq {
 namespace {
 
-// Big enough for any record many times over; small enough to stay in cache
-// between the read and the decoding.
-constexpr std::size_t kChunkSize = std::size_t{1} << 20;
 constexpr std::size_t kMaxRecordWarnings = 20;
 // The image's memory is reserved up to this size at once, so a large image
 // is not copied as it grows; beyond it, it doubles.
 constexpr uint64_t kMaxReserve = uint64_t{512} << 20;
 constexpr uint8_t kUncovered = 0xFF;
 
-// Hex text is handled eight characters at a time, as one word holding the
-// first character in its lowest byte; the eight digits make four bytes.
-constexpr uint64_t EachByte(uint64_t value) { return value * 0x0101010101010101u; }
-
-uint64_t LoadWord(const char* text) {
-    uint64_t word;
-    std::memcpy(&word, text, sizeof word);
-    if constexpr (std::endian::native == std::endian::big) {
-        uint64_t reversed = 0;
-        for (int i = 0; i < 8; ++i) reversed |= (word >> (8 * i) & 0xFF) << (56 - 8 * i);
-        word = reversed;
-    }
-    return word;
-}
-
-// The first `length` (< 8) characters, the missing ones read as '0'.
-uint64_t LoadPartialWord(const char* text, std::size_t length) {
-    char chars[8] = {'0', '0', '0', '0', '0', '0', '0', '0'};
-    std::memcpy(chars, text, length);
-    return LoadWord(chars);
-}
-
-// Whether all eight characters are hex digits. Each byte's top bit says
-// whether it lies in a range; a byte with its own top bit set never passes.
-bool IsHexWord(uint64_t word) {
-    const uint64_t lower = word | EachByte(0x20);
-    const uint64_t digit = (word + EachByte(0x80 - '0')) & ~(word + EachByte(0x80 - '9' - 1));
-    const uint64_t letter = (lower + EachByte(0x80 - 'a')) & ~(lower + EachByte(0x80 - 'f' - 1));
-    return ((digit | letter) & ~word & EachByte(0x80)) == EachByte(0x80);
-}
-
-// The four bytes of eight hex digits, the first byte lowest.
-uint32_t DecodeWord(uint64_t word) {
-    // '0'-'9' keep their low nibble; letters have bit 6 set and need 9 more.
-    const uint64_t nibbles = (word & EachByte(0x0F)) + (word >> 6 & EachByte(0x01)) * 9;
-    uint64_t bytes = (nibbles << 4 | nibbles >> 8) & 0x00FF00FF00FF00FFu;
-    bytes = (bytes | bytes >> 8) & 0x0000FFFF0000FFFFu;
-    return static_cast<uint32_t>(bytes | bytes >> 16);
-}
-
-void StoreBytes(uint32_t bytes, std::size_t count, uint8_t* out) {
-    if (std::endian::native == std::endian::little && count == 4) {
-        std::memcpy(out, &bytes, 4);  // one store, not four
-        return;
-    }
-    for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>(bytes >> (8 * i));
-}
-
-// Whether the 2 * count characters of count bytes are all hex digits.
-bool AllHex(const char* text, std::size_t count) {
-    bool all = true;
-    std::size_t i = 0;
-    for (; i + 4 <= count; i += 4) all &= IsHexWord(LoadWord(text + 2 * i));
-    if (i < count) all &= IsHexWord(LoadPartialWord(text + 2 * i, 2 * (count - i)));
-    return all;
-}
-
-// Decodes count bytes from 2 * count characters already known to be hex digits.
-void DecodeHex(const char* text, std::size_t count, uint8_t* out) {
-    std::size_t i = 0;
-    for (; i + 4 <= count; i += 4) StoreBytes(DecodeWord(LoadWord(text + 2 * i)), 4, out + i);
-    if (i < count) StoreBytes(DecodeWord(LoadPartialWord(text + 2 * i, 2 * (count - i))), count - i, out + i);
-}
-
-bool CheckedDecodeHex(const char* text, std::size_t count, uint8_t* out) {
-    if (!AllHex(text, count)) return false;
-    DecodeHex(text, count, out);
-    return true;
-}
-
-std::string Hex(uint64_t value, int digits) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string text = "0x";
-    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) text += kDigits[(value >> shift) & 0xF];
-    return text;
-}
-
 bool IsBlank(const char* begin, const char* end) {
     return std::all_of(begin, end, [](char c) { return c == '\r' || c == '\n' || c == ' ' || c == '\t' || c == 0x1A; });
 }
 
-// Hands out the lines of a stream one at a time from one reused buffer. A
-// line longer than the buffer is handed out cut to the buffer's length (far
-// more than a record needs) and the rest of it is passed over.
+// Hands out the lines of the text one at a time, telling the progress
+// about once a megabyte.
 class LineReader {
 public:
-    LineReader(std::istream& in, std::size_t bufferSize) : in_(in), buffer_(bufferSize) {}
+    LineReader(std::string_view text, const ConversionProgress& progress) : text_(text), progress_(progress) {}
 
-    // Told of the bytes read so far after each refill.
-    std::function<void(uint64_t read)> progress;
-
-    // The next line without its line feed, valid until the next call; false
-    // at the end of the text or when reading failed.
-    bool Next(std::string_view& line);
+    // The next line without its line feed; false at the end of the text.
+    bool Next(std::string_view& line) {
+        if (position_ >= text_.size()) return false;
+        const char* start = text_.data() + position_;
+        const std::size_t available = text_.size() - position_;
+        const auto* lineFeed = static_cast<const char*>(std::memchr(start, '\n', available));
+        const std::size_t length = lineFeed ? static_cast<std::size_t>(lineFeed - start) : available;
+        line = std::string_view(start, length);
+        position_ += length + 1;
+        ++lineNumber_;
+        if (progress_ && position_ >= nextReport_) {
+            progress_(std::min<uint64_t>(position_, text_.size()), text_.size());
+            nextReport_ = position_ + kProgressStep;
+        }
+        return true;
+    }
     // Whether everything after the last line handed out is blank space.
-    bool RestIsBlank();
-
-    bool failed() const { return failed_; }
+    bool RestIsBlank() const {
+        return position_ >= text_.size() || IsBlank(text_.data() + position_, text_.data() + text_.size());
+    }
     // 1-based number of the last line handed out.
     uint64_t lineNumber() const { return lineNumber_; }
 
 private:
-    // Moves the unfinished line to the front and reads more behind it.
-    bool Refill();
-    bool Hand(std::string_view& line, const char* start, std::size_t length);
-
-    std::istream& in_;
-    std::vector<char> buffer_;
-    std::size_t have_ = 0;      // bytes in buffer_
-    std::size_t position_ = 0;  // start of the next line within buffer_
-    bool atEnd_ = false;
-    bool failed_ = false;
-    bool cut_ = false;  // the rest of a cut line is still to be passed over
+    static constexpr std::size_t kProgressStep = std::size_t{1} << 20;
+    std::string_view text_;
+    const ConversionProgress& progress_;
+    std::size_t position_ = 0;
+    std::size_t nextReport_ = 0;
     uint64_t lineNumber_ = 0;
-    uint64_t read_ = 0;
 };
 
-bool LineReader::Hand(std::string_view& line, const char* start, std::size_t length) {
-    line = std::string_view(start, length);
-    ++lineNumber_;
-    return true;
-}
-
-bool LineReader::Next(std::string_view& line) {
-    for (;;) {
-        const char* start = buffer_.data() + position_;
-        const std::size_t available = have_ - position_;
-        if (const auto* lineFeed = static_cast<const char*>(std::memchr(start, '\n', available))) {
-            const auto length = static_cast<std::size_t>(lineFeed - start);
-            position_ += length + 1;
-            if (!std::exchange(cut_, false)) return Hand(line, start, length);
-            continue;
-        }
-        if (atEnd_) {
-            position_ = have_;
-            return available > 0 && !cut_ && Hand(line, start, available);
-        }
-        if (available == buffer_.size()) {
-            // A line longer than the buffer: hand out what is here, drop the rest.
-            have_ = position_ = 0;
-            if (!std::exchange(cut_, true)) return Hand(line, buffer_.data(), available);
-        }
-        if (!Refill()) return false;
-    }
-}
-
-bool LineReader::Refill() {
-    std::memmove(buffer_.data(), buffer_.data() + position_, have_ - position_);
-    have_ -= position_;
-    position_ = 0;
-    in_.read(buffer_.data() + have_, static_cast<std::streamsize>(buffer_.size() - have_));
-    if (in_.bad()) {
-        failed_ = true;
-        return false;
-    }
-    const auto got = static_cast<std::size_t>(in_.gcount());
-    if (got == 0) atEnd_ = true;
-    have_ += got;
-    read_ += got;
-    if (progress) progress(read_);
-    return true;
-}
-
-bool LineReader::RestIsBlank() {
-    for (;;) {
-        const char* from = buffer_.data() + position_;
-        const char* to = buffer_.data() + have_;
-        if (cut_) {
-            // The rest of a cut line belongs to it, not to what follows.
-            const auto* lineFeed = static_cast<const char*>(std::memchr(from, '\n', static_cast<std::size_t>(to - from)));
-            cut_ = lineFeed == nullptr;
-            from = lineFeed ? lineFeed + 1 : to;
-        }
-        if (!IsBlank(from, to)) return false;
-        if (atEnd_) return true;
-        have_ = position_ = 0;
-        if (!Refill()) return true;
-    }
-}
-
-// The image's bytes. Growing leaves the bytes a record is about to write
-// untouched and makes only the gaps uncovered, so each byte is stored once.
+// The image's bytes, grown as records arrive: gaps become uncovered bytes,
+// and memory is reserved ahead so that a large image is rarely copied.
 class ImageBytes {
 public:
     // The first reservation is `expected` bytes; growth doubles, never past `limit`.
@@ -236,43 +96,36 @@ public:
     uint8_t* Span(std::size_t offset, std::size_t end);
     // Cuts the image to `size` bytes or extends it with uncovered ones.
     void Resize(std::size_t size);
-
-    const uint8_t* data() const { return bytes_.get(); }
-    std::size_t size() const { return size_; }
+    // Hands the bytes over; the image is empty afterwards.
+    std::vector<uint8_t> Take() { return std::move(bytes_); }
 
 private:
     void Reserve(std::size_t end);
 
     const uint64_t expected_;
     const uint64_t limit_;
-    std::unique_ptr<uint8_t[]> bytes_;
-    std::size_t size_ = 0;
-    std::size_t capacity_ = 0;
+    std::vector<uint8_t> bytes_;
 };
 
 uint8_t* ImageBytes::Span(std::size_t offset, std::size_t end) {
-    if (end > size_) {
+    if (end > bytes_.size()) {
         Reserve(end);
-        if (offset > size_) std::memset(bytes_.get() + size_, kUncovered, offset - size_);
-        size_ = end;
+        if (offset > bytes_.size()) bytes_.resize(offset, kUncovered);
+        bytes_.resize(end);  // about to be written
     }
-    return bytes_.get() + offset;
+    return bytes_.data() + offset;
 }
 
 void ImageBytes::Resize(std::size_t size) {
     Reserve(size);
-    if (size > size_) std::memset(bytes_.get() + size_, kUncovered, size - size_);
-    size_ = size;
+    bytes_.resize(size, kUncovered);
 }
 
 void ImageBytes::Reserve(std::size_t end) {
-    if (end <= capacity_) return;
-    const uint64_t wanted = capacity_ == 0 ? std::min(expected_, kMaxReserve) : uint64_t{capacity_} * 2;
-    const auto capacity = static_cast<std::size_t>(std::max<uint64_t>(end, std::min(wanted, limit_)));
-    auto bytes = std::make_unique_for_overwrite<uint8_t[]>(capacity);
-    if (size_ > 0) std::memcpy(bytes.get(), bytes_.get(), size_);
-    bytes_ = std::move(bytes);
-    capacity_ = capacity;
+    if (end <= bytes_.capacity()) return;
+    const uint64_t wanted =
+        bytes_.capacity() == 0 ? std::min(expected_, kMaxReserve) : uint64_t{bytes_.capacity()} * 2;
+    bytes_.reserve(static_cast<std::size_t>(std::max<uint64_t>(end, std::min(wanted, limit_))));
 }
 
 enum class LineResult { Continue, NotARecord, End, Unplaceable };
@@ -287,7 +140,7 @@ public:
     // Adds the summary of skipped records beyond the ones reported singly.
     void SummariseSkips();
     // The image as written: up to the end of the highest record.
-    const ImageBytes& Finish();
+    ImageBytes& Finish();
     // Why a record could not be placed; empty while every record was.
     const std::string& unplaced() const { return unplaced_; }
     // The address of image offset 0.
@@ -329,7 +182,7 @@ LineResult HexImage::Line(std::string_view line, uint64_t lineNumber) {
         Skip(lineNumber, "record shorter than its header");
         return LineResult::Continue;
     }
-    if (!CheckedDecodeHex(line.data() + 1, 4, head)) {
+    if (!ReadHexBytes(line.data() + 1, 4, head)) {
         Skip(lineNumber, "non-hex character in the record header");
         return LineResult::Continue;
     }
@@ -345,7 +198,7 @@ LineResult HexImage::Line(std::string_view line, uint64_t lineNumber) {
             ExtendedAddress(line, type, lineNumber);
             return LineResult::Continue;
         default:
-            if (type > 0x05) Skip(lineNumber, "unknown record type " + Hex(type, 2));
+            if (type > 0x05) Skip(lineNumber, "unknown record type " + HexAddressText(type, 2));
             return LineResult::Continue;
     }
 }
@@ -356,7 +209,7 @@ void HexImage::DataRecord(std::string_view line, std::size_t count, uint64_t add
         return;
     }
     // Checked before any byte is placed: a skipped record changes nothing.
-    if (!AllHex(line.data() + 9, count)) {
+    if (!AllHexDigits(line.data() + 9, count)) {
         Skip(lineNumber, "non-hex character in the data");
         return;
     }
@@ -369,7 +222,7 @@ void HexImage::ExtendedAddress(std::string_view line, uint8_t type, uint64_t lin
         Skip(lineNumber, "extended address record without its two data bytes");
         return;
     }
-    if (!CheckedDecodeHex(line.data() + 9, 2, value)) {
+    if (!ReadHexBytes(line.data() + 9, 2, value)) {
         Skip(lineNumber, "non-hex character in the extended address");
         return;
     }
@@ -391,22 +244,22 @@ bool HexImage::Place(uint64_t recordAddress, const char* text, std::size_t count
         baseFixed_ = true;
     }
     const uint64_t address = upper_ + recordAddress;
-    const auto where = [&] { return "line " + std::to_string(lineNumber) + ": data at " + Hex(address, 8); };
+    const auto where = [&] { return "line " + std::to_string(lineNumber) + ": data at " + HexAddressText(address, 8); };
     if (address < base_) {
-        unplaced_ = where() + " lies below the image start " + Hex(base_, 8);
+        unplaced_ = where() + " lies below the image start " + HexAddressText(base_, 8);
         return false;
     }
     const uint64_t offset = address - base_;
     if (offset + count > limit_) {
         unplaced_ = where() + " lies beyond the largest image of " + std::to_string(limit_ >> 20) + " MiB from " +
-                    Hex(base_, 8);
+                    HexAddressText(base_, 8);
         return false;
     }
     total_ += count;
     reach_ = std::max(reach_, offset + count);
     if (count == 0) return true;
     const auto start = static_cast<std::size_t>(offset);
-    DecodeHex(text, count, image_.Span(start, start + count));
+    DecodeHexDigits(text, count, image_.Span(start, start + count));
     return true;
 }
 
@@ -415,7 +268,7 @@ void HexImage::SummariseSkips() {
         Warn(std::to_string(recordWarnings_ - kMaxRecordWarnings) + " more records skipped");
 }
 
-const ImageBytes& HexImage::Finish() {
+ImageBytes& HexImage::Finish() {
     SummariseSkips();
     // Overlapping records make the sum of the byte counts the longer one,
     // but never past the largest image a file may make.
@@ -444,60 +297,98 @@ std::string EmptyImageReason(LineResult result, uint64_t lineNumber) {
 
 }  // namespace
 
+ConversionReport ReadIntelHex(SourceFile& file, const ImageReadOptions& options, Image& image) {
+    ConversionReport report;
+    const std::string sourceName = file.path().string();
+    SourceText source;
+    if (!source.Load(file)) {
+        report.ok = false;
+        report.error = "cannot read " + sourceName;
+        return report;
+    }
+    const std::string_view text = source.text();
+    // Contiguous data takes two characters per byte: the likely image size.
+    HexImage decoder(options.maxImageBytes, text.size() / 2, report.warnings);
+    LineReader lines(text, options.progress);
+    const LineResult result = DecodeLines(lines, decoder);
+    if (options.progress) options.progress(text.size(), text.size());
+    if (result == LineResult::Unplaceable) {
+        report.ok = false;
+        report.error = sourceName + ": " + decoder.unplaced();
+        return report;
+    }
+    if (result != LineResult::End) {
+        decoder.SummariseSkips();
+        decoder.Warn(EmptyImageReason(result, lines.lineNumber()));
+        return report;
+    }
+    // Records after the end-of-file record are ignored; say so when there are any.
+    if (!lines.RestIsBlank())
+        decoder.Warn("line " + std::to_string(lines.lineNumber()) +
+                     " holds the end-of-file record; everything after it is ignored");
+    image.bytes = decoder.Finish().Take();
+    image.address = report.imageAddress = decoder.base();
+    report.imageSize = image.bytes.size();
+    return report;
+}
+
 ConversionReport HexToBin(const std::filesystem::path& source, const std::filesystem::path& destination,
                           uint64_t maxImageBytes, const ConversionProgress& progress) {
-    ConversionReport report;
-    auto fail = [&report](std::string error) {
-        report.ok = false;
-        report.error = std::move(error);
-        return report;
-    };
+    return ConvertToBinaryFile(ReadIntelHex, source, destination, {maxImageBytes, UINT64_MAX, progress});
+}
 
-    ReplacingFile output(destination, Durability::Flushed);  // the source stays: it can be converted again
-    if (!output.Open()) return fail(output.error());
+namespace {
 
-    std::error_code sizeError;
-    const uint64_t sourceSize = std::filesystem::file_size(source, sizeError);
-    std::ifstream in(source, std::ios::binary);
-    if (sizeError || !in) {
-        output.CommitEmpty();
-        return fail("cannot open " + source.string() + (sizeError ? ": " + sizeError.message() : ""));
+constexpr std::size_t kRecordBytes = 16;
+
+// ":" count, address, type, data, checksum (two's complement of the sum).
+char* PutHexRecord(char* out, uint8_t type, uint16_t address, const uint8_t* data, std::size_t count) {
+    uint8_t sum = static_cast<uint8_t>(count + (address >> 8) + address + type);
+    *out++ = ':';
+    out = PutHexByte(out, static_cast<uint8_t>(count));
+    out = PutHexByte(out, static_cast<uint8_t>(address >> 8));
+    out = PutHexByte(out, static_cast<uint8_t>(address));
+    out = PutHexByte(out, type);
+    for (std::size_t i = 0; i < count; ++i) sum = static_cast<uint8_t>(sum + data[i]);
+    out = PutHexBytes(out, data, count);
+    out = PutHexByte(out, static_cast<uint8_t>(-sum));
+    *out++ = '\r';
+    *out++ = '\n';
+    return out;
+}
+
+// The longest record: ':', four header bytes, the data, the checksum, CR LF.
+constexpr std::size_t RecordRoom(std::size_t count) { return 1 + 2 * (4 + count + 1) + 2; }
+
+}  // namespace
+
+bool WriteIntelHex(const ImageSpan& image, std::string_view, const ByteSink& sink, std::string& error) {
+    const std::size_t length = image.bytes.size();
+    const uint64_t last = image.address + (length == 0 ? 0 : length - 1);
+    if (last > 0xFFFFFFFF) {
+        error = "the addresses " + HexAddressText(image.address, 8) + " to " + HexAddressText(last, 8) +
+                " do not fit this file type's records";
+        return false;
     }
-    const auto cannotRead = [&] {
-        output.CommitEmpty();
-        return fail("cannot read " + source.string());
-    };
-
-    // Contiguous data takes two characters per byte: the likely image size.
-    HexImage image(maxImageBytes, sourceSize / 2, report.warnings);
-    // A small file is read in one piece; a large one in chunks.
-    LineReader lines(in, static_cast<std::size_t>(std::clamp<uint64_t>(sourceSize + 1, 4096, kChunkSize)));
-    if (progress) lines.progress = [&progress, sourceSize](uint64_t read) { progress(read, sourceSize); };
-    const LineResult result = DecodeLines(lines, image);
-    if (lines.failed()) return cannotRead();
-    if (result == LineResult::Unplaceable) {
-        output.CommitEmpty();
-        return fail(source.string() + ": " + image.unplaced());
+    TextBlock out(sink);
+    const uint8_t* data = image.bytes.data();
+    uint64_t upper = ~uint64_t{0};
+    for (std::size_t at = 0; at < length;) {
+        const uint64_t where = image.address + at;
+        char* text = out.Reserve(RecordRoom(2) + RecordRoom(kRecordBytes));
+        if (where >> 16 != upper) {
+            upper = where >> 16;
+            const uint8_t value[2] = {static_cast<uint8_t>(upper >> 8), static_cast<uint8_t>(upper)};
+            text = PutHexRecord(text, 0x04, 0, value, 2);
+        }
+        // A record never crosses a 64 KiB boundary.
+        const std::size_t count = static_cast<std::size_t>(
+            std::min<uint64_t>({kRecordBytes, length - at, 0x10000 - (where & 0xFFFF)}));
+        out.Advance(PutHexRecord(text, 0x00, static_cast<uint16_t>(where), data + at, count));
+        at += count;
     }
-
-    if (result != LineResult::End) {
-        image.SummariseSkips();
-        image.Warn(EmptyImageReason(result, lines.lineNumber()));
-        if (!output.Commit()) return fail(output.error());
-        return report;
-    }
-
-    // Records after the end-of-file record are ignored; say so when there are any.
-    const bool trailing = !lines.RestIsBlank();
-    if (lines.failed()) return cannotRead();
-    if (trailing)
-        image.Warn("line " + std::to_string(lines.lineNumber()) +
-                   " holds the end-of-file record; everything after it is ignored");
-
-    const ImageBytes& bytes = image.Finish();
-    report.imageAddress = image.base();
-    if (!output.Write(bytes.data(), bytes.size()) || !output.Commit()) return fail(output.error());
-    return report;
+    out.Advance(PutHexRecord(out.Reserve(RecordRoom(0)), 0x01, 0, nullptr, 0));
+    return out.Finish();
 }
 
 }  // namespace tq

@@ -12,24 +12,17 @@
 // when a line not starting with ':' comes first, the destination is left
 // empty. Record checksums are not checked.
 //
-// Afterwards the destination exists and holds the image or is empty; it is
-// written under a temporary name and renamed over the target, so only a
-// destination that cannot be written keeps what it held before (ok false).
+// The reader and writer are the Intel HEX row of the format table
+// (image_formats.h); HexToBin converts a file into a binary file as
+// ConvertToBinaryFile does.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 
-#include "core/buffer/conversion_report.h"
+#include "core/buffer/image_formats.h"
 
 namespace tq {
-
-// The largest image a HEX file may describe: far beyond any chip's capacity.
-inline constexpr uint64_t kMaxHexImageBytes = uint64_t{512} << 20;
-
-// Hears, after each chunk read (1 MiB), how many bytes of the source were read of how many.
-using ConversionProgress = std::function<void(uint64_t read, uint64_t total)>;
 
 ConversionReport HexToBin(const std::filesystem::path& source, const std::filesystem::path& destination,
                           uint64_t maxImageBytes = kMaxHexImageBytes, const ConversionProgress& progress = {});

@@ -37,9 +37,9 @@ HexSelection NextDigitFrom(const std::string& hexText, size_t from) {
     return HexSelection{hexText.size(), 0};
 }
 
-HexSelection reDownFileClick(const std::string& hexText, size_t caret) { return NextDigitFrom(hexText, caret); }
+HexSelection SelectHexDigitAt(const std::string& hexText, size_t caret) { return NextDigitFrom(hexText, caret); }
 
-HexKeyResult reDownFileKeyDown(BufferContext& buffer, std::string& hexText, HexSelection selection, char key) {
+HexKeyResult ApplyHexKey(BufferContext& buffer, std::string& hexText, HexSelection selection, char key) {
     HexKeyResult result;
     result.selection = selection;
     const bool digitKey = (key >= '0' && key <= '9') || (key >= 'A' && key <= 'F') || (key >= 'a' && key <= 'f');

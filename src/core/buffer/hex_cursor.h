@@ -39,7 +39,7 @@ struct HexSelection {
 HexSelection NextDigitFrom(const std::string& hexText, size_t from);
 
 // A click put the caret at `caret`: the digit under it or the next one.
-HexSelection reDownFileClick(const std::string& hexText, size_t caret);
+HexSelection SelectHexDigitAt(const std::string& hexText, size_t caret);
 
 struct HexKeyResult {
     bool handled = false;     // false: the key goes to the control (caret movement)
@@ -52,6 +52,6 @@ struct HexKeyResult {
 // replace that nibble in the buffer and in `hexText`, move the selection to
 // the next digit and show the checksum of the storage. A selection that does
 // not start on a digit of a shown byte changes nothing but still advances.
-HexKeyResult reDownFileKeyDown(BufferContext& buffer, std::string& hexText, HexSelection selection, char key);
+HexKeyResult ApplyHexKey(BufferContext& buffer, std::string& hexText, HexSelection selection, char key);
 
 }  // namespace tq

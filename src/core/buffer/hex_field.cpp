@@ -17,26 +17,8 @@ int HexValue(char c) {
 
 }  // namespace
 
-std::optional<uint32_t> ParseHexNumber(const std::string& text) {
-    if (text.empty() || text.size() > 8) return std::nullopt;
-    uint32_t value = 0;
-    for (char c : text) {
-        const int digit = HexValue(c);
-        if (digit < 0) return std::nullopt;
-        value = value << 4 | static_cast<uint32_t>(digit);
-    }
-    return value;
-}
-
-bool ParseHexNumber(const std::string& text, uint32_t& value) {
-    const std::optional<uint32_t> parsed = ParseHexNumber(text);
-    if (parsed) value = *parsed;
-    return parsed.has_value();
-}
-
 std::string InvalidHexText(const BufferContext& buffer, const std::string& text) {
-    return ByLanguage(buffer, "“", "「", "'") + text +
-           ByLanguage(buffer, "”不是有效的十六进制数值", "」不是有效的十六進位數值", "' is not a valid hexadecimal number");
+    return Text(buffer.Texts.Language, TextId::HexNumberRefused, {text});
 }
 
 bool ReadFindPattern(const std::string& text, std::array<uint8_t, 256>& pattern, uint16_t& length) {

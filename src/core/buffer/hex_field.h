@@ -1,5 +1,5 @@
-// The number rules of the buffer dialogs: a number field holds 1 to 8
-// hexadecimal digits; the find field holds a byte pattern as digit pairs.
+// The number rules of the buffer dialogs: a number field holds a number as
+// ParseHexNumber (base/number_text.h) reads it; the find field holds a byte pattern as digit pairs.
 #pragma once
 
 #include <array>
@@ -7,15 +7,10 @@
 #include <optional>
 #include <string>
 
+#include "core/base/number_text.h"
 #include "core/buffer/buffer_context.h"
 
 namespace tq {
-
-// The value of 1 to 8 hex digits (either case); nothing for an empty text,
-// a longer one, or a character that is not a hex digit.
-std::optional<uint32_t> ParseHexNumber(const std::string& text);
-// The same as a test: stores the value and returns true, or leaves it and returns false.
-bool ParseHexNumber(const std::string& text, uint32_t& value);
 
 // The error message for a field text that is not a valid number; it quotes the text.
 std::string InvalidHexText(const BufferContext& buffer, const std::string& text);

@@ -69,7 +69,7 @@ void SetHexPageRows(BufferContext& buffer, uint32_t rows) {
 }
 
 void ClickHexText(BufferContext& buffer, size_t position) {
-    SetCaretFromSelection(buffer, reDownFileClick(BuildHexPage(buffer).HexText(), position));
+    SetCaretFromSelection(buffer, SelectHexDigitAt(BuildHexPage(buffer).HexText(), position));
     RedrawHexView(buffer);
 }
 
@@ -79,7 +79,7 @@ bool TypeHexKey(BufferContext& buffer, char key) {
     FollowCaret(buffer);
     const HexPage page = BuildHexPage(buffer);
     std::string text = page.HexText();
-    const HexKeyResult result = reDownFileKeyDown(buffer, text, CaretSelection(buffer, page), key);
+    const HexKeyResult result = ApplyHexKey(buffer, text, CaretSelection(buffer, page), key);
     if (!result.handled) return false;
     if (result.selection.length > 0) {
         SetCaretFromSelection(buffer, result.selection);

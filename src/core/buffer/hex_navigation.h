@@ -28,7 +28,7 @@ void SetHexPageRows(BufferContext& buffer, uint32_t rows);
 // A click at `position` of the page's hex text selects the digit there or the next one.
 void ClickHexText(BufferContext& buffer, size_t position);
 
-// A key typed with the caret on a digit: the nibble changes as reDownFileKeyDown
+// A key typed with the caret on a digit: the nibble changes as ApplyHexKey
 // says, and the caret moves on, past the page's end into the next row.
 // False when the key was not taken (no caret, not a digit, buffer locked).
 bool TypeHexKey(BufferContext& buffer, char key);

@@ -67,7 +67,7 @@ uint32_t ScrollViewTop(uint32_t dataLen, uint32_t position, uint32_t rows) {
     return static_cast<uint32_t>(std::min<uint64_t>(rowsEnd - pageBytes, position)) & ~(kHexRowBytes - 1);
 }
 
-void sbDownFileScroll(BufferContext& buffer, uint32_t position) {
+void ScrollHexView(BufferContext& buffer, uint32_t position) {
     buffer.RamFile.ViewTop = ScrollViewTop(buffer.RamFile.DataLen, position, buffer.HexView.rows);
     RedrawHexView(buffer);
 }

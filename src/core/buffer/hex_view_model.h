@@ -43,6 +43,6 @@ void RedrawHexView(BufferContext& buffer);
 uint32_t ScrollViewTop(uint32_t dataLen, uint32_t position, uint32_t rows = kHexPageRows);
 
 // The scroll bar moved: show the page it points at (with the view's rows).
-void sbDownFileScroll(BufferContext& buffer, uint32_t position);
+void ScrollHexView(BufferContext& buffer, uint32_t position);
 
 }  // namespace tq

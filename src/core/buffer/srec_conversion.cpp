@@ -1,30 +1,16 @@
 #include "core/buffer/srec_conversion.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
-#include <optional>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/base/atomic_write.h"
+#include "core/buffer/hex_digits.h"
+#include "core/buffer/source_text.h"
 
 namespace tq {
 namespace {
-
-std::string Hex(uint64_t value, int digits) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%0*llX", digits, static_cast<unsigned long long>(value));
-    return text;
-}
-
-int DigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 bool IsBlank(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
@@ -34,149 +20,247 @@ bool IsBlank(std::string_view text) {
 // Address bytes of each record type; 0 for the reserved type 4.
 constexpr int kAddressBytes[10] = {2, 2, 3, 4, 0, 2, 3, 4, 3, 2};
 
-struct DataRecord {
-    uint64_t address;
-    std::size_t from;  // first byte in the pool
-    std::size_t count;
-    uint64_t line;
-};
-
-// One checked record: its type, address and data bytes.
+// One checked record; `data` points at its decoded data bytes.
 struct Record {
-    int type;
-    uint64_t address;
-    std::vector<uint8_t> data;
+    int type = 0;
+    uint64_t address = 0;
+    const uint8_t* data = nullptr;
+    std::size_t count = 0;
+    uint8_t bytes[256];  // count, address, data, checksum as decoded
 };
 
-// Decodes and checks one line; nothing with `why` set when it is no sound record.
-std::optional<Record> ReadRecord(std::string_view line, std::string& why) {
+// Checks one line and reads its type and address; false with `why` when it is no sound record.
+// `readable` characters from the line's start may be looked at.
+bool ReadRecord(std::string_view line, std::size_t readable, Record& record, std::string& why) {
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
     if (line.size() < 4 || (line[0] != 'S' && line[0] != 's')) {
         why = "not an S-record";
-        return std::nullopt;
+        return false;
     }
     const int type = line[1] - '0';
     if (type < 0 || type > 9 || kAddressBytes[type] == 0) {
         why = "unknown record type";
-        return std::nullopt;
+        return false;
     }
-    std::vector<uint8_t> bytes((line.size() - 2) / 2);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const int high = DigitValue(line[2 + 2 * i]), low = DigitValue(line[3 + 2 * i]);
-        if (high < 0 || low < 0) {
-            why = "non-hex character";
-            return std::nullopt;
-        }
-        bytes[i] = static_cast<uint8_t>(high << 4 | low);
+    const std::size_t pairs = (line.size() - 2) / 2;
+    uint8_t* bytes = record.bytes;
+    // No sound record has more than 256 bytes; a longer line is checked for
+    // its digits first, so that a wrong character is named before the length.
+    const bool hex = pairs > sizeof record.bytes ? AllHexDigits(line.data() + 2, pairs)
+                                                 : ReadHexBytes(line.data() + 2, pairs, bytes, readable - 2);
+    if (!hex) {
+        why = "non-hex character";
+        return false;
     }
-    const std::size_t count = bytes[0];
-    const std::size_t addressBytes = static_cast<std::size_t>(kAddressBytes[type]);
-    if (line.size() % 2 != 0 || bytes.size() != count + 1 || count < addressBytes + 1) {
+    const std::size_t count = pairs > sizeof record.bytes ? 0 : bytes[0];
+    const auto addressBytes = static_cast<std::size_t>(kAddressBytes[type]);
+    if (line.size() % 2 != 0 || pairs != count + 1 || count < addressBytes + 1) {
         why = "record length does not match its byte count";
-        return std::nullopt;
+        return false;
     }
     unsigned sum = 0;
-    for (uint8_t byte : bytes) sum += byte;
+    for (std::size_t i = 0; i <= count; ++i) sum += bytes[i];
     if ((sum & 0xFF) != 0xFF) {
         why = "checksum mismatch";
-        return std::nullopt;
+        return false;
     }
-    Record record{type, 0, {}};
+    record.type = type;
+    record.address = 0;
     for (std::size_t i = 0; i < addressBytes; ++i) record.address = record.address << 8 | bytes[1 + i];
-    record.data.assign(bytes.begin() + static_cast<std::ptrdiff_t>(1 + addressBytes), bytes.end() - 1);
-    return record;
+    record.data = bytes + 1 + addressBytes;
+    record.count = count - addressBytes - 1;
+    return true;
+}
+
+// Walks the lines of the text up to the end record, handing each sound
+// record to `use`; stops at the first that is not sound or that `use` refuses.
+class RecordWalk {
+public:
+    RecordWalk(std::string_view text, std::string source) : text_(text), source_(std::move(source)) {}
+
+    template <typename Use>
+    bool Walk(ConversionReport& report, Use use) {
+        std::size_t position = 0;
+        uint64_t lineNumber = 0;
+        ended_ = false;
+        while (position < text_.size()) {
+            const char* start = text_.data() + position;
+            const auto* lineFeed = static_cast<const char*>(std::memchr(start, '\n', text_.size() - position));
+            const std::size_t length = lineFeed ? static_cast<std::size_t>(lineFeed - start) : text_.size() - position;
+            const std::string_view line(start, length);
+            position += length + 1;
+            ++lineNumber;
+            // A record starts with its letter; only other lines can be blank.
+            if ((length == 0 || (start[0] != 'S' && start[0] != 's')) && IsBlank(line)) continue;
+            if (ended_) {
+                report.warnings.push_back("line " + std::to_string(lineNumber) +
+                                          " follows the end record; everything from it on is ignored");
+                return true;
+            }
+            Record record;
+            std::string why;
+            if (!ReadRecord(line, text_.size() - (position - length - 1), record, why) || !use(record, lineNumber, why)) {
+                report.ok = false;
+                report.error = source_ + ": line " + std::to_string(lineNumber) + ": " + why;
+                return false;
+            }
+            if (record.type >= 7) ended_ = true;
+        }
+        return true;
+    }
+    bool ended() const { return ended_; }
+
+private:
+    std::string_view text_;
+    std::string source_;
+    bool ended_ = false;
+};
+
+bool IsDataRecord(const Record& record) { return record.type >= 1 && record.type <= 3; }
+
+}  // namespace
+
+// Records in rising order, the usual case, are placed as they are checked,
+// from the first one's address. A record below that address, or one beyond
+// the largest image from it, leaves the placing to a second walk that starts
+// at the lowest address and names the first record that does not fit.
+ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Image& image) {
+    ConversionReport report;
+    const std::string sourceName = file.path().string();
+    SourceText source;
+    if (!source.Load(file)) {
+        report.ok = false;
+        report.error = "cannot read " + sourceName;
+        return report;
+    }
+    const std::string_view text = source.text();
+    RecordWalk walk(text, sourceName);
+    std::vector<uint8_t>& bytes = image.bytes;
+    bytes.reserve(static_cast<std::size_t>(std::min<uint64_t>(text.size() / 2, options.maxImageBytes)));
+    uint64_t dataRecords = 0, placed = 0, base = UINT64_MAX, end = 0;
+    bool inPlace = true;
+    const bool checked = walk.Walk(report, [&](const Record& record, uint64_t, std::string& why) {
+        if (IsDataRecord(record)) {
+            if (record.address + record.count > uint64_t{1} << 32) {
+                why = "data runs past the 32-bit address space";
+                return false;
+            }
+            ++dataRecords;
+            // A record without data places nothing and does not stretch the image.
+            if (record.count == 0) return true;
+            if (placed++ == 0) base = record.address;
+            inPlace = inPlace && record.address >= base && record.address + record.count - base <= options.maxImageBytes;
+            if (inPlace) {
+                const auto offset = static_cast<std::size_t>(record.address - base);
+                if (offset + record.count > bytes.size()) bytes.resize(offset + record.count, 0xFF);
+                std::memcpy(bytes.data() + offset, record.data, record.count);
+            }
+            base = std::min(base, record.address);
+            end = std::max(end, record.address + record.count);
+        } else if ((record.type == 5 || record.type == 6) && record.address != dataRecords) {
+            why = "the record count " + std::to_string(record.address) + " does not match the " +
+                  std::to_string(dataRecords) + " data records before it";
+            return false;
+        }
+        return true;
+    });
+    if (options.progress) options.progress(text.size(), text.size());
+    if (!checked || !walk.ended() || placed == 0) {
+        bytes.clear();
+        if (checked)
+            report.warnings.push_back(std::string(walk.ended() ? "no data records" : "no end record (S7, S8 or S9)") +
+                                      std::string(kEmptyImageReason));
+        return report;
+    }
+    if (!inPlace) {
+        // Too wide an image is never allocated: the walk stops at the first record beyond it.
+        const bool fits = end - base <= options.maxImageBytes;
+        bytes.assign(fits ? static_cast<std::size_t>(end - base) : 0, 0xFF);
+        ConversionReport placing;
+        walk.Walk(placing, [&](const Record& record, uint64_t, std::string& why) {
+            if (!IsDataRecord(record) || record.count == 0) return true;
+            if (record.address + record.count - base > options.maxImageBytes) {
+                why = "data at " + HexAddressText(record.address, 8) + " lies beyond the largest image of " +
+                      std::to_string(options.maxImageBytes >> 20) + " MiB from " + HexAddressText(base, 8);
+                return false;
+            }
+            std::memcpy(bytes.data() + (record.address - base), record.data, record.count);
+            return true;
+        });
+        if (!placing.ok) {
+            bytes.clear();
+            report.ok = false;
+            report.error = placing.error;
+            return report;
+        }
+    }
+    image.address = report.imageAddress = base;
+    report.imageSize = bytes.size();
+    return report;
+}
+
+ConversionReport SrecToBin(const std::filesystem::path& source, const std::filesystem::path& destination,
+                           uint64_t maxImageBytes) {
+    return ConvertToBinaryFile(ReadSrec, source, destination, {maxImageBytes, UINT64_MAX, {}});
+}
+
+namespace {
+
+constexpr std::size_t kRecordBytes = 16;
+
+// "S" type, count, address, data, checksum (ones' complement of the sum).
+char* PutSrecRecord(char* out, int type, int addressBytes, uint64_t address, const uint8_t* data, std::size_t count) {
+    *out++ = 'S';
+    *out++ = static_cast<char>('0' + type);
+    const auto length = static_cast<uint8_t>(addressBytes + count + 1);
+    uint8_t sum = length;
+    out = PutHexByte(out, length);
+    for (int i = addressBytes - 1; i >= 0; --i) {
+        const auto byte = static_cast<uint8_t>(address >> (8 * i));
+        out = PutHexByte(out, byte);
+        sum = static_cast<uint8_t>(sum + byte);
+    }
+    for (std::size_t i = 0; i < count; ++i) sum = static_cast<uint8_t>(sum + data[i]);
+    out = PutHexBytes(out, data, count);
+    out = PutHexByte(out, static_cast<uint8_t>(~sum));
+    *out++ = '\r';
+    *out++ = '\n';
+    return out;
+}
+
+// "S", type, count, four address bytes, the data, the checksum, CR LF.
+constexpr std::size_t RecordRoom(std::size_t count) { return 2 + 2 * (1 + 4 + count + 1) + 2; }
+
+// Address bytes of the record type the extension asks for: ".srec" the
+// narrowest the addresses fit, ".s19" S1, ".s28" S2, ".s37" S3; 0 when the
+// addresses do not fit.
+int AddressBytesFor(std::string_view extension, uint64_t lastAddress) {
+    const int needed = lastAddress <= 0xFFFF ? 2 : lastAddress <= 0xFFFFFF ? 3 : lastAddress <= 0xFFFFFFFF ? 4 : 5;
+    const int chosen = extension == "s19" ? 2 : extension == "s28" ? 3 : extension == "s37" ? 4 : needed;
+    return chosen >= needed && chosen <= 4 ? chosen : 0;
 }
 
 }  // namespace
 
-ConversionReport SrecToBin(const std::filesystem::path& source, const std::filesystem::path& destination,
-                           uint64_t maxImageBytes) {
-    ConversionReport report;
-    ReplacingFile output(destination, Durability::Flushed);  // the source stays: it can be converted again
-    auto fail = [&](std::string error) {
-        output.CommitEmpty();
-        report.ok = false;
-        report.error = std::move(error);
-        return report;
-    };
-    if (!output.Open()) {
-        report.ok = false;
-        report.error = output.error();
-        return report;
+bool WriteSrec(const ImageSpan& image, std::string_view extension, const ByteSink& sink, std::string& error) {
+    const std::size_t length = image.bytes.size();
+    const uint64_t last = image.address + (length == 0 ? 0 : length - 1);
+    const int addressBytes = AddressBytesFor(extension, last);
+    if (addressBytes == 0) {
+        error = "the addresses " + HexAddressText(image.address, 8) + " to " + HexAddressText(last, 8) +
+                " do not fit this file type's records";
+        return false;
     }
-    std::ifstream in(source, std::ios::binary);
-    if (!in) return fail("cannot open " + source.string());
-
-    std::vector<DataRecord> records;
-    std::vector<uint8_t> pool;
-    std::string line;
-    uint64_t lineNumber = 0;
-    bool ended = false;
-    uint64_t dataRecords = 0;
-    while (std::getline(in, line)) {
-        ++lineNumber;
-        if (IsBlank(line)) continue;
-        const auto at = [&] { return source.string() + ": line " + std::to_string(lineNumber) + ": "; };
-        if (ended) {
-            report.warnings.push_back("line " + std::to_string(lineNumber) +
-                                      " follows the end record; everything from it on is ignored");
-            break;
-        }
-        std::string why;
-        const std::optional<Record> record = ReadRecord(line, why);
-        if (!record) return fail(at() + why);
-        switch (record->type) {
-            case 1:
-            case 2:
-            case 3:
-                if (record->address + record->data.size() > uint64_t{1} << 32)
-                    return fail(at() + "data runs past the 32-bit address space");
-                ++dataRecords;
-                // A record without data places nothing and does not stretch the image.
-                if (record->data.empty()) break;
-                records.push_back({record->address, pool.size(), record->data.size(), lineNumber});
-                pool.insert(pool.end(), record->data.begin(), record->data.end());
-                break;
-            case 5:
-            case 6:
-                if (record->address != dataRecords)
-                    return fail(at() + "the record count " + std::to_string(record->address) + " does not match the " +
-                                std::to_string(dataRecords) + " data records before it");
-                break;
-            case 7:
-            case 8:
-            case 9: ended = true; break;
-            default: break;  // S0: the header
-        }
-    }
-    if (in.bad()) return fail("cannot read " + source.string());
-    if (!ended || records.empty()) {
-        report.warnings.push_back(std::string(ended ? "no data records" : "no end record (S7, S8 or S9)") +
-                                  std::string(kEmptyImageReason));
-        if (!output.Commit()) return fail(output.error());
-        return report;
-    }
-
-    uint64_t base = records.front().address;
-    for (const DataRecord& record : records) base = std::min(base, record.address);
-    uint64_t end = base;
-    for (const DataRecord& record : records) {
-        if (record.address + record.count - base > maxImageBytes)
-            return fail(source.string() + ": line " + std::to_string(record.line) + ": data at " +
-                        Hex(record.address, 8) + " lies beyond the largest image of " +
-                        std::to_string(maxImageBytes >> 20) + " MiB from " + Hex(base, 8));
-        end = std::max(end, record.address + record.count);
-    }
-    std::vector<uint8_t> image(static_cast<std::size_t>(end - base), 0xFF);
-    for (const DataRecord& record : records)
-        std::copy_n(pool.begin() + static_cast<std::ptrdiff_t>(record.from), record.count,
-                    image.begin() + static_cast<std::ptrdiff_t>(record.address - base));
-    report.imageAddress = base;
-    if (!output.Write(image.data(), image.size()) || !output.Commit()) {
-        report.ok = false;
-        report.error = output.error();
-    }
-    return report;
+    const int dataType = addressBytes - 1;  // S1, S2, S3
+    TextBlock out(sink);
+    out.Advance(PutSrecRecord(out.Reserve(RecordRoom(0)), 0, 2, 0, nullptr, 0));
+    const uint8_t* data = image.bytes.data();
+    for (std::size_t at = 0; at < length; at += kRecordBytes)
+        out.Advance(PutSrecRecord(out.Reserve(RecordRoom(kRecordBytes)), dataType, addressBytes, image.address + at,
+                                  data + at, std::min(kRecordBytes, length - at)));
+    // S9, S8, S7
+    out.Advance(PutSrecRecord(out.Reserve(RecordRoom(0)), 10 - dataType, addressBytes, image.address, nullptr, 0));
+    return out.Finish();
 }
 
 }  // namespace tq

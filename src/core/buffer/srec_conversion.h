@@ -10,15 +10,15 @@
 // spanning more than maxImageBytes. Blank lines are allowed; lines after the
 // end record are ignored with a warning.
 //
-// Afterwards the destination exists and holds the image or is empty; it is
-// written under a temporary name and renamed over the target.
+// The reader and writer are the S-record row of the format table
+// (image_formats.h); SrecToBin converts a file into a binary file as
+// ConvertToBinaryFile does.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 
-#include "core/buffer/conversion_report.h"
-#include "core/buffer/hex_conversion.h"
+#include "core/buffer/image_formats.h"
 
 namespace tq {
 

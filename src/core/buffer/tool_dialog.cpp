@@ -73,8 +73,8 @@ std::optional<HexSelection> CarryOutFind(BufferContext& buffer, FileEditDialog& 
 }  // namespace
 
 void PrepareImportDialog(BufferContext& buffer, FileEditDialog& dialog) {
-    dialog.Caption = "文件导入缓存区编辑";
-    OpenField1(dialog, "缓存区起始地址(HEX):", HexText(buffer.Chip.PrjInfo.RamStartAddr, 8), 0);
+    dialog.Caption = Text(buffer.Texts.Language, TextId::ImportDialogTitle);
+    OpenField1(dialog, Text(buffer.Texts.Language, TextId::ImportStartAddress), HexText(buffer.Chip.PrjInfo.RamStartAddr, 8), 0);
     dialog.Field2.visible = false;
     dialog.Field3.visible = false;
     dialog.RandomVisible = false;
@@ -82,23 +82,23 @@ void PrepareImportDialog(BufferContext& buffer, FileEditDialog& dialog) {
     Show(dialog, FileEditMode::Import);
 }
 
-void MenuBufferFillClick(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts) {
-    dialog.Caption = texts("BufferFill", "FillDialogTitle", "缓冲区填充设置");
-    OpenField1(dialog, texts("BufferFill", "FillStartAddr", "起始地址(HEX):"), "00000000", 0);
-    ShowField(dialog.Field2, texts("BufferFill", "FillLen", "填充长度(HEX):"), HexText(buffer.Chip.PrjInfo.Capacity, 8),
+void PrepareFillDialog(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts) {
+    dialog.Caption = texts("BufferFill", "FillDialogTitle", Text(buffer.Texts.Language, TextId::FillDialogTitle));
+    OpenField1(dialog, texts("BufferFill", "FillStartAddr", Text(buffer.Texts.Language, TextId::FillStartAddress)), "00000000", 0);
+    ShowField(dialog.Field2, texts("BufferFill", "FillLen", Text(buffer.Texts.Language, TextId::FillLength)), HexText(buffer.Chip.PrjInfo.Capacity, 8),
               true);
-    ShowField(dialog.Field3, texts("BufferFill", "FillValue", "填充数值(HEX):"), "00", true, 2);
-    dialog.RandomCaption = texts("BufferFill", "FillRandom", "随机填充");
+    ShowField(dialog.Field3, texts("BufferFill", "FillValue", Text(buffer.Texts.Language, TextId::FillValue)), "00", true, 2);
+    dialog.RandomCaption = texts("BufferFill", "FillRandom", Text(buffer.Texts.Language, TextId::FillRandom));
     dialog.RandomVisible = true;
     dialog.RandomChecked = false;
     SetButtons(buffer, dialog);
     Show(dialog, FileEditMode::Fill);
 }
 
-void MenuBufferGotoClick(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts) {
-    dialog.Caption = texts("BufferJump", "BufferJumpTitle", "缓冲区跳转");
-    OpenField1(dialog, texts("BufferJump", "BufferJumpAddr", "跳转地址(HEX):"), "00000000", 0);
-    ShowField(dialog.Field2, texts("BufferJump", "BufferCurrentAddr", "当前地址(HEX):"), HexText(buffer.RamFile.ViewTop, 8),
+void PrepareJumpDialog(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts) {
+    dialog.Caption = texts("BufferJump", "BufferJumpTitle", Text(buffer.Texts.Language, TextId::JumpDialogTitle));
+    OpenField1(dialog, texts("BufferJump", "BufferJumpAddr", Text(buffer.Texts.Language, TextId::JumpAddress)), "00000000", 0);
+    ShowField(dialog.Field2, texts("BufferJump", "BufferCurrentAddr", Text(buffer.Texts.Language, TextId::JumpCurrentAddress)), HexText(buffer.RamFile.ViewTop, 8),
               false);
     dialog.Field3.visible = false;
     dialog.RandomVisible = false;
@@ -106,9 +106,9 @@ void MenuBufferGotoClick(BufferContext& buffer, FileEditDialog& dialog, const Te
     Show(dialog, FileEditMode::Jump);
 }
 
-void MenuBufferFindClick(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts) {
-    dialog.Caption = texts("BufferFind", "BufferFindTitle", "查找缓冲区");
-    OpenField1(dialog, texts("BufferFind", "BufferFindValue", "查找内容(HEX):"), "FFFFFFFF", kFindFieldMaxLength);
+void PrepareFindDialog(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts) {
+    dialog.Caption = texts("BufferFind", "BufferFindTitle", Text(buffer.Texts.Language, TextId::FindDialogTitle));
+    OpenField1(dialog, texts("BufferFind", "BufferFindValue", Text(buffer.Texts.Language, TextId::FindValue)), "FFFFFFFF", kFindFieldMaxLength);
     dialog.Field2.visible = false;
     dialog.Field2.enabled = false;
     dialog.Field3.visible = false;
@@ -117,14 +117,14 @@ void MenuBufferFindClick(BufferContext& buffer, FileEditDialog& dialog, const Te
     Show(dialog, FileEditMode::Find);
 }
 
-void chkInputValueRandomClick(FileEditDialog& dialog, bool checked) {
+void SetRandomFill(FileEditDialog& dialog, bool checked) {
     dialog.RandomChecked = checked;
     dialog.Field3.enabled = !checked;
 }
 
-void btnFileInportCancelClick(FileEditDialog& dialog) { dialog.Visible = false; }
+void CloseBufferDialog(FileEditDialog& dialog) { dialog.Visible = false; }
 
-std::optional<HexSelection> btnFileInportOKClick(BufferContext& buffer, FileEditDialog& dialog, CaptionView& caption,
+std::optional<HexSelection> ApplyBufferDialog(BufferContext& buffer, FileEditDialog& dialog, CaptionView& caption,
                                                  const RandomByteSource& random) {
     switch (dialog.Mode) {
         case static_cast<int>(FileEditMode::Import):

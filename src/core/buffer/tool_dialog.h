@@ -1,6 +1,6 @@
 // The buffer's parameter dialog (TfrmFileEdit) as data: each command prepares
 // its texts, visibility and limits here, the dialog widget shows them, and
-// its OK button hands the typed texts back to btnFileInportOKClick.
+// its OK button hands the typed texts back to ApplyBufferDialog.
 #pragma once
 
 #include <optional>
@@ -45,19 +45,19 @@ inline constexpr int kFindFieldMaxLength = 512;
 
 // Preparations; each shows the dialog (modeless, on top).
 void PrepareImportDialog(BufferContext& buffer, FileEditDialog& dialog);
-void MenuBufferFillClick(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts);
-void MenuBufferGotoClick(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts);
-void MenuBufferFindClick(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts);
+void PrepareFillDialog(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts);
+void PrepareJumpDialog(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts);
+void PrepareFindDialog(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts);
 
 // The random check box switched: field 3 is enabled exactly while it is unchecked.
-void chkInputValueRandomClick(FileEditDialog& dialog, bool checked);
-void btnFileInportCancelClick(FileEditDialog& dialog);
+void SetRandomFill(FileEditDialog& dialog, bool checked);
+void CloseBufferDialog(FileEditDialog& dialog);
 
 // OK: carries out the current mode with the dialog's field texts. A field
 // that is not a valid number is reported and the dialog stays open; otherwise
 // the dialog closes (Visible false). A find that matched returns the hex
 // column selection to show, with the keyboard focus in the hex column.
-std::optional<HexSelection> btnFileInportOKClick(BufferContext& buffer, FileEditDialog& dialog, CaptionView& caption,
+std::optional<HexSelection> ApplyBufferDialog(BufferContext& buffer, FileEditDialog& dialog, CaptionView& caption,
                                                  const RandomByteSource& random = SeededRandomBytes());
 
 }  // namespace tq

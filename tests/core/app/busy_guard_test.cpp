@@ -48,8 +48,8 @@ TEST(BusyGuard, WhileAProcedureRunsTheOthersAndEveryBufferChangeAreRefused) {
     EXPECT_EQ(UpdateFirmwareFromFolder(session.Operation, {panel, updateDialog}, true, files), FirmwareUpdateResult::Busy);
     EXPECT_FALSE(LoadDataFile(session.Buffer, image, error));
     EXPECT_FALSE(FillBuffer(session.Buffer, 0, 16, 0x00, nullptr));
-    sbSwitchClick(session.Buffer);
-    EXPECT_FALSE(reDownFileKeyDown(session.Buffer, hexText, HexSelection{0, 1}, 'A').byteChanged);
+    SwapBufferBytePairs(session.Buffer);
+    EXPECT_FALSE(ApplyHexKey(session.Buffer, hexText, HexSelection{0, 1}, 'A').byteChanged);
     DropFiles(session.Buffer, dialog, {image});
     EXPECT_TRUE(ChooseLanguage(session.Operation, 2, "").refused);
     EXPECT_FALSE(SelectChipByName(session, "GD25Q64"));

@@ -100,7 +100,7 @@ TEST(FindInBuffer, FFFFFFFFMatchesAtViewTopAndFindNextStepsByOne) {
     EXPECT_EQ(t.session.Buffer.RamFile.FindPos, 0x40);
     EXPECT_EQ(*selection, (HexSelection{0, 11}));
     for (int32_t expected = 0x41; expected <= 0x43; ++expected) {
-        selection = MenuBufferFindNextClick(t.session.Buffer);
+        selection = FindNextMatch(t.session.Buffer);
         ASSERT_TRUE(selection);
         EXPECT_EQ(t.session.Buffer.RamFile.FindPos, expected);
         EXPECT_EQ(t.session.Buffer.RamFile.ViewTop, 0x40u);
@@ -120,7 +120,7 @@ TEST(FindInBuffer, MatchesStopAtDataLenAndNeverReadPastTheStorage) {
     EXPECT_EQ(ram.FindPos, 0x30);
     EXPECT_EQ(ram.ViewTop, 0x30u);
     // No further match: nothing changes, no wrap-around.
-    EXPECT_FALSE(MenuBufferFindNextClick(t.session.Buffer));
+    EXPECT_FALSE(FindNextMatch(t.session.Buffer));
     EXPECT_EQ(ram.FindPos, 0x30);
 
     // A match may reach past DataLen but not past the storage.
@@ -144,7 +144,7 @@ TEST(FindInBuffer, FindNextWithoutAPatternForgetsThePosition) {
     t.SelectChip(256);
     t.session.Buffer.RamFile.FindPos = 5;
     t.session.Buffer.RamFile.FindLen = 0;
-    EXPECT_FALSE(MenuBufferFindNextClick(t.session.Buffer));
+    EXPECT_FALSE(FindNextMatch(t.session.Buffer));
     EXPECT_EQ(t.session.Buffer.RamFile.FindPos, -1);
 }
 
@@ -152,19 +152,19 @@ TEST(SwapBytes, SwapsPairsAndTwiceRestores) {
     testing::BufferSession t;
     t.SelectChip(4);
     t.session.Buffer.RamFile.Data = {1, 2, 3, 4};
-    sbSwitchClick(t.session.Buffer);
+    SwapBufferBytePairs(t.session.Buffer);
     EXPECT_EQ(t.session.Buffer.RamFile.Data, (std::vector<uint8_t>{2, 1, 4, 3}));
-    sbSwitchClick(t.session.Buffer);
+    SwapBufferBytePairs(t.session.Buffer);
     EXPECT_EQ(t.session.Buffer.RamFile.Data, (std::vector<uint8_t>{1, 2, 3, 4}));
     EXPECT_EQ(t.CheckSumPanel(), "CheckSum:000003FCH");  // unchanged since the chip selection
 
     // An odd DataLen swaps its last byte with the next storage byte when there is one.
     t.session.Buffer.RamFile.DataLen = 3;
-    sbSwitchClick(t.session.Buffer);
+    SwapBufferBytePairs(t.session.Buffer);
     EXPECT_EQ(t.session.Buffer.RamFile.Data, (std::vector<uint8_t>{2, 1, 4, 3}));
     // At the end of the storage the last byte stays.
     t.session.Buffer.RamFile.Data = {1, 2, 3};
-    sbSwitchClick(t.session.Buffer);
+    SwapBufferBytePairs(t.session.Buffer);
     EXPECT_EQ(t.session.Buffer.RamFile.Data, (std::vector<uint8_t>{2, 1, 3}));
 }
 

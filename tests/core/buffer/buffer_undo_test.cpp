@@ -34,10 +34,10 @@ struct UndoFixture : ::testing::Test {
     // Undo gives back `before`, redo `after`, each twice over.
     void ExpectUndoRedo(const std::vector<uint8_t>& before, const std::vector<uint8_t>& after) {
         for (int round = 0; round < 2; ++round) {
-            ASSERT_TRUE(UndoBufferChange(buffer));
+            ASSERT_TRUE(UndoBufferEdit(buffer));
             EXPECT_EQ(Shown(), before);
             ExpectStorageSumShown();
-            ASSERT_TRUE(RedoBufferChange(buffer));
+            ASSERT_TRUE(RedoBufferEdit(buffer));
             EXPECT_EQ(Shown(), after);
             ExpectStorageSumShown();
         }
@@ -66,7 +66,7 @@ TEST_F(UndoFixture, EditFillSwapAndImportAreUndoneAndRedone) {
     EXPECT_EQ(Shown(), filled);
     ExpectUndoRedo(edited, filled);
 
-    sbSwitchClick(buffer);
+    SwapBufferBytePairs(buffer);
     std::vector<uint8_t> swapped = filled;
     for (size_t i = 0; i + 1 < swapped.size(); i += 2) std::swap(swapped[i], swapped[i + 1]);
     ExpectUndoRedo(filled, swapped);
@@ -75,17 +75,17 @@ TEST_F(UndoFixture, EditFillSwapAndImportAreUndoneAndRedone) {
     FileEditDialog dialog;
     DropFiles(buffer, dialog, {t.folder.Write("drop.bin", std::vector<uint8_t>(40, 0x77)).string()});
     dialog.Field1.text = "8000";
-    btnFileInportOKClick(buffer, dialog, t.caption);
+    ApplyBufferDialog(buffer, dialog, t.caption);
     ASSERT_TRUE(t.messages.errors.empty());
     EXPECT_EQ(Shown(), std::vector<uint8_t>(40, 0x77));
-    ASSERT_TRUE(UndoBufferChange(buffer));
+    ASSERT_TRUE(UndoBufferEdit(buffer));
     EXPECT_EQ(Shown(), swapped);
     EXPECT_EQ(t.session.Chip.PrjInfo.RamStartAddr, 0u);
-    ASSERT_TRUE(RedoBufferChange(buffer));
+    ASSERT_TRUE(RedoBufferEdit(buffer));
     EXPECT_EQ(t.session.Chip.PrjInfo.RamStartAddr, 0x8000u);
 
     // Back to the opened file: unmodified again; nothing further to undo.
-    while (UndoBufferChange(buffer)) {
+    while (UndoBufferEdit(buffer)) {
     }
     EXPECT_EQ(Shown(), opened);
     EXPECT_FALSE(buffer.History.Modified());
@@ -98,37 +98,37 @@ TEST_F(UndoFixture, SavingClearsTheModifiedMarkAndANewImageClearsTheHistory) {
     TypeHexKey(buffer, 'F');
     EXPECT_TRUE(buffer.History.Modified());
     t.fileDialog.answers.push_back((t.folder / "saved.bin").string());
-    Menu_File_SaveAsClick(buffer);
+    SaveBufferAs(buffer);
     EXPECT_FALSE(buffer.History.Modified());
-    UndoBufferChange(buffer);  // now differs from the saved file
+    UndoBufferEdit(buffer);  // now differs from the saved file
     EXPECT_TRUE(buffer.History.Modified());
-    RedoBufferChange(buffer);
+    RedoBufferEdit(buffer);
     EXPECT_FALSE(buffer.History.Modified());
 
     TypeHexKey(buffer, '1');
     t.SelectChip(2048);
     EXPECT_FALSE(buffer.History.Modified());
-    EXPECT_FALSE(UndoBufferChange(buffer));
+    EXPECT_FALSE(UndoBufferEdit(buffer));
 }
 
 TEST_F(UndoFixture, UnsavedEditsAreLostOnlyWhenThePersonAgrees) {
     // Without edits nobody is asked.
     t.fileDialog.answers.push_back("");
-    sbOpenFileClick(buffer, t.caption, BuiltInTexts());
+    ChooseAndOpenFile(buffer, t.caption, BuiltInTexts());
     EXPECT_TRUE(t.messages.questions.empty());
     EXPECT_EQ(t.fileDialog.opens.size(), 1u);
 
     PlaceHexCaret(buffer, 0);
     TypeHexKey(buffer, 'F');
     t.messages.answer = false;
-    sbOpenFileClick(buffer, t.caption, BuiltInTexts());
+    ChooseAndOpenFile(buffer, t.caption, BuiltInTexts());
     EXPECT_EQ(t.messages.questions.size(), 1u);
     EXPECT_EQ(t.fileDialog.opens.size(), 1u);  // no dialog: the edits stay
     EXPECT_EQ(ram.Data[0], 0xF0);
 
     t.messages.answer = true;
     t.fileDialog.answers.push_back((t.folder / "image.bin").string());
-    sbOpenFileClick(buffer, t.caption, BuiltInTexts());
+    ChooseAndOpenFile(buffer, t.caption, BuiltInTexts());
     EXPECT_EQ(ram.Data[0], 0x00);
     EXPECT_FALSE(buffer.History.Modified());
 }
@@ -137,7 +137,7 @@ TEST_F(UndoFixture, UndoIsRefusedWhileAnOperationHoldsTheBuffer) {
     PlaceHexCaret(buffer, 0);
     TypeHexKey(buffer, 'F');
     t.session.Busy.Running = true;
-    EXPECT_FALSE(UndoBufferChange(buffer));
+    EXPECT_FALSE(UndoBufferEdit(buffer));
     EXPECT_FALSE(TypeHexKey(buffer, '1'));
     t.session.Busy.Running = false;
     EXPECT_EQ(ram.Data[0], 0xF0);
@@ -146,7 +146,7 @@ TEST_F(UndoFixture, UndoIsRefusedWhileAnOperationHoldsTheBuffer) {
 TEST(BufferHistory, DropsTheOldestChangesBeyondItsBudget) {
     BufferHistory history;
     for (uint8_t i = 0; i < 4; ++i) {
-        BufferChange change;
+        BufferEdit change;
         change.bytes.assign(100, i);
         history.Push(std::move(change), 250);
     }

@@ -17,11 +17,11 @@ struct ImportFixture : ::testing::Test {
     FileEditDialog dialog;
 
     void SetUp() override { t.SelectChip(4096); }
-    void Ok() { btnFileInportOKClick(t.session.Buffer, dialog, t.caption); }
+    void Ok() { ApplyBufferDialog(t.session.Buffer, dialog, t.caption); }
 };
 
 TEST_F(ImportFixture, TheLastDroppedFileIsOfferedInImportMode) {
-    MenuBufferFillClick(t.session.Buffer, dialog, BuiltInTexts());  // a drop re-prepares a showing dialog
+    PrepareFillDialog(t.session.Buffer, dialog, BuiltInTexts());  // a drop re-prepares a showing dialog
     t.session.Chip.PrjInfo.RamStartAddr = 0x1234;
     DropFiles(t.session.Buffer, dialog, {"/a/first.bin", "/a/second.hex", "/a/third.bin"});
     EXPECT_EQ(t.session.Buffer.OpenDialog.FileName, "/a/third.bin");
@@ -70,12 +70,13 @@ TEST_F(ImportFixture, OkLoadsTheFileAtTheTypedStartAddress) {
     }
 }
 
-TEST_F(ImportFixture, ADroppedHexFileIsImportedFromItsConvertedImage) {
+TEST_F(ImportFixture, ADroppedHexFileIsImportedFromItsImageInMemory) {
     const std::string path =
         t.folder.Write("fw.HEX", testing::DataRecord(0, Counting(1, 16)) + testing::EndRecord()).string();
     DropFiles(t.session.Buffer, dialog, {path});
     Ok();
-    EXPECT_EQ(t.session.Buffer.RamFile.FileName, (t.folder / "temp" / "hex.bin").string());
+    EXPECT_EQ(t.session.Buffer.RamFile.FileName, path);
+    EXPECT_FALSE(std::filesystem::exists(t.folder / "temp" / "hex.bin"));  // no scratch file
     EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 16u);
     EXPECT_EQ(t.session.Buffer.RamFile.Data[15], 16);
     EXPECT_EQ(t.caption.captions.back(), "Programmer  V1    " + path);
@@ -95,7 +96,7 @@ TEST_F(ImportFixture, CancelABadStartOrAnUnreadableFileChangeNothing) {
     const std::string path = t.folder.Write("drop.bin", Counting(0, 64)).string();
 
     DropFiles(t.session.Buffer, dialog, {path});
-    btnFileInportCancelClick(dialog);
+    CloseBufferDialog(dialog);
     EXPECT_FALSE(dialog.Visible);
 
     DropFiles(t.session.Buffer, dialog, {path});

@@ -1,4 +1,5 @@
 #include "core/buffer/file_merge.h"
+#include "core/texts/text_catalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -60,10 +61,10 @@ TEST_F(MergeFixture, MergePlacesEachFileAtItsStart) {
         {"back to back", nullptr, nullptr, "FF", Join({first, second}), {}},
         {"gap filled", nullptr, "00000200", "FF", Join({first, Filled(0x100, 0xFF), second}), {}},
         {"start inside the first file is appended", nullptr, "00000080", "FF", Join({first, second}),
-         {kMergeStartTooSmall}},
+         {Text(0, TextId::MergeStartTooSmall)}},
         // The second start (00000100) is not moved along, so it now lies inside the first file.
         {"first start leaves fill bytes", "00000010", nullptr, "FF", Join({Filled(16, 0xFF), first, second}),
-         {kMergeStartTooSmall}},
+         {Text(0, TextId::MergeStartTooSmall)}},
         {"lower-case fill and start", "10", "1ff", "a5", Join({Filled(16, 0xA5), first, Filled(0xEF, 0xA5), second}),
          {}},
     };
@@ -78,7 +79,7 @@ TEST_F(MergeFixture, MergePlacesEachFileAtItsStart) {
         EXPECT_TRUE(MergeFiles(list, c.fill, output, messages, 0));
         EXPECT_EQ(ReadBytes(output), c.output);
         EXPECT_EQ(messages.warnings, c.warnings);
-        EXPECT_EQ(messages.messages, std::vector<std::string>{kMergeDone});
+        EXPECT_EQ(messages.messages, std::vector<std::string>{Text(0, TextId::MergeDone)});
         EXPECT_TRUE(messages.errors.empty());
     }
 }
@@ -95,8 +96,8 @@ TEST_F(MergeFixture, AMergeThatCannotBeDoneLeavesAnExistingOutputAsItWasAndSaysW
     };
     const std::string secondPath = (folder / "b.bin").string();
     const Case cases[] = {
-        {"one-digit fill", "F", nullptr, false, 0, {kMergeBadFill}, {}},
-        {"three-digit fill", "FFF", nullptr, false, 0, {kMergeBadFill}, {}},
+        {"one-digit fill", "F", nullptr, false, 0, {Text(0, TextId::MergeBadFill)}, {}},
+        {"three-digit fill", "FFF", nullptr, false, 0, {Text(0, TextId::MergeBadFill)}, {}},
         {"fill not hex", "GG", nullptr, false, 2, {}, {"'GG' is not a valid hexadecimal value!"}},
         {"start not hex", "FF", "12G", false, 0, {}, {"'12G' 不是有效的十六进制数值！"}},
         {"empty start", "FF", "", false, 1, {}, {"'' 不是有效的十六進制數值！"}},
@@ -137,7 +138,7 @@ TEST_F(MergeFixture, FewerThanTwoFilesWriteNothing) {
     EXPECT_FALSE(MergeFiles(list, "FF", output, messages, 0));
     ASSERT_TRUE(list.AddFile(folder.Write("a.bin", first).string()) == MergeAddResult::Added);
     EXPECT_FALSE(MergeFiles(list, "FF", output, messages, 0));
-    EXPECT_EQ(messages.warnings, (std::vector<std::string>{kMergeTooFewFiles, kMergeTooFewFiles}));
+    EXPECT_EQ(messages.warnings, (std::vector<std::string>{Text(0, TextId::MergeTooFewFiles), Text(0, TextId::MergeTooFewFiles)}));
     EXPECT_FALSE(std::filesystem::exists(output));
 }
 
@@ -201,24 +202,24 @@ struct ScriptedDialogs final : FileDialogView {
 TEST_F(MergeFixture, ButtonsAskForFilesAndUseThePathUnchanged) {
     ScriptedDialogs dialogs;
     // Cancelled add: no row.
-    EXPECT_FALSE(btnMergeAddFileClick(list, dialogs, messages, 0));
+    EXPECT_FALSE(ChooseAndAddMergeFile(list, dialogs, messages, 0));
     dialogs.answer = folder.Write("a.bin", first).string();
-    EXPECT_TRUE(btnMergeAddFileClick(list, dialogs, messages, 0));
+    EXPECT_TRUE(ChooseAndAddMergeFile(list, dialogs, messages, 0));
     // Too few files: no dialog at all.
     dialogs.titles.clear();
-    EXPECT_FALSE(btnMergeMergeFileClick(list, "FF", dialogs, messages, 0));
+    EXPECT_FALSE(ChooseOutputAndMerge(list, "FF", dialogs, messages, 0));
     EXPECT_TRUE(dialogs.titles.empty());
     dialogs.answer = (folder / "gone.bin").string();
-    EXPECT_FALSE(btnMergeAddFileClick(list, dialogs, messages, 2));
+    EXPECT_FALSE(ChooseAndAddMergeFile(list, dialogs, messages, 2));
     EXPECT_EQ(messages.errors, std::vector<std::string>{"Cannot open the file: " + dialogs.answer});
     dialogs.answer = folder.Write("b.bin", second).string();
-    EXPECT_TRUE(btnMergeAddFileClick(list, dialogs, messages, 0));
+    EXPECT_TRUE(ChooseAndAddMergeFile(list, dialogs, messages, 0));
 
     dialogs.answer.clear();  // cancelled save: nothing written
-    EXPECT_FALSE(btnMergeMergeFileClick(list, "FF", dialogs, messages, 0));
-    EXPECT_EQ(dialogs.titles.back(), kMergeSaveTitle);
+    EXPECT_FALSE(ChooseOutputAndMerge(list, "FF", dialogs, messages, 0));
+    EXPECT_EQ(dialogs.titles.back(), Text(0, TextId::MergeSaveTitle));
     dialogs.answer = (folder / "merged").string();  // no extension is added
-    EXPECT_TRUE(btnMergeMergeFileClick(list, "FF", dialogs, messages, 0));
+    EXPECT_TRUE(ChooseOutputAndMerge(list, "FF", dialogs, messages, 0));
     EXPECT_EQ(ReadBytes(folder / "merged"), Join({first, second}));
 }
 

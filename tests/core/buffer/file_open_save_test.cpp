@@ -32,11 +32,11 @@ struct FileFixture : ::testing::Test {
     }
     void Open(const std::string& path) {
         t.fileDialog.answers.push_back(path);
-        sbOpenFileClick(t.session.Buffer, t.caption, BuiltInTexts());
+        ChooseAndOpenFile(t.session.Buffer, t.caption, BuiltInTexts());
     }
     void Save(const std::string& path) {
         t.fileDialog.answers.push_back(path);
-        Menu_File_SaveAsClick(t.session.Buffer);
+        SaveBufferAs(t.session.Buffer);
     }
 };
 
@@ -96,7 +96,7 @@ TEST_F(FileFixture, AFileLongerThanTheChipIsCutAfterAMessage) {
     const std::pair<int, const char*> languages[] = {
         {0, "文件长度超过了芯片容量!\r超出部分将被忽略，注意确认！"},
         {1, "文件長度超過了芯片容量!\r超出部分將被忽略，注意確認！"},
-        {2, "The file seledted is bigger than the chip capcity!Please check!"},
+        {2, "The selected file is bigger than the chip capacity! Please check!"},
     };
     const std::vector<uint8_t> bytes = Counting(0, 300);
     const std::string path = Write("big.bin", bytes);
@@ -113,7 +113,7 @@ TEST_F(FileFixture, AFileLongerThanTheChipIsCutAfterAMessage) {
     }
 }
 
-TEST_F(FileFixture, HexAndCapFilesAreConvertedIntoTheTempFolderFirst) {
+TEST_F(FileFixture, HexAndCapFilesAreReadInMemoryWithoutScratchFiles) {
     const std::string hexText =
         testing::DataRecord(0, Counting(0x40, 16)) + testing::DataRecord(16, Counting(0x50, 4)) + testing::EndRecord();
     std::vector<uint8_t> cap(2048, 0xEE);
@@ -122,29 +122,27 @@ TEST_F(FileFixture, HexAndCapFilesAreConvertedIntoTheTempFolderFirst) {
 
     struct Case {
         std::string path;
-        std::string loadedFrom;  // empty: the file itself
         uint32_t dataLen;
         uint8_t firstByte;
     };
     const Case cases[] = {
-        {Write("IMAGE.HEX", hexText), "temp/hex.bin", 20, 0x40},
-        {Write("image.Hex", hexText), "temp/hex.bin", 20, 0x40},
-        {Write("image.hex.bin", hexText), "", static_cast<uint32_t>(hexText.size()), ':'},
-        {Write("dump.CAP", cap), "temp/cap.bin", 10, 0x90},
-        {Write("dump.rom", capImage), "", 10, 0x90},
+        {Write("IMAGE.HEX", hexText), 20, 0x40},
+        {Write("image.Hex", hexText), 20, 0x40},
+        {Write("image.hex.bin", hexText), static_cast<uint32_t>(hexText.size()), ':'},
+        {Write("dump.CAP", cap), 10, 0x90},
+        {Write("dump.rom", capImage), 10, 0x90},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         Open(c.path);
         ASSERT_TRUE(t.messages.errors.empty()) << t.messages.errors[0];
-        const std::string expectedFile = c.loadedFrom.empty() ? c.path : (t.folder / c.loadedFrom).string();
-        EXPECT_EQ(t.session.Buffer.RamFile.FileName, expectedFile);
+        EXPECT_EQ(t.session.Buffer.RamFile.FileName, c.path);
         EXPECT_EQ(t.session.Buffer.RamFile.DataLen, c.dataLen);
         EXPECT_EQ(t.session.Buffer.RamFile.Data[0], c.firstByte);
         EXPECT_EQ(t.caption.captions.back(), "Programmer  V1    " + c.path);
         EXPECT_EQ(t.session.Buffer.OpenDialog.FileName, c.path);
     }
-    EXPECT_TRUE(std::filesystem::is_directory(t.folder / "temp"));
+    EXPECT_FALSE(std::filesystem::exists(t.folder / "temp"));  // nothing was written on the way
 }
 
 TEST_F(FileFixture, AFileThatYieldsNoDataIsRefusedAndChangesNothing) {
@@ -175,14 +173,14 @@ TEST_F(FileFixture, AFileThatYieldsNoDataIsRefusedAndChangesNothing) {
 
 TEST_F(FileFixture, CancelLeavesTheBufferAndPointsTheDialogAtTheTempFolder) {
     const std::vector<uint8_t> before = t.session.Buffer.RamFile.Data;
-    sbOpenFileClick(t.session.Buffer, t.caption, BuiltInTexts());
+    ChooseAndOpenFile(t.session.Buffer, t.caption, BuiltInTexts());
     EXPECT_EQ(t.session.Buffer.RamFile.Data, before);
     EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 256u);
     EXPECT_TRUE(t.caption.captions.empty());
     EXPECT_EQ(t.session.Buffer.OpenDialog.InitialFolder, (t.folder / "temp" / "").string());
     EXPECT_EQ(t.session.Buffer.OpenDialog.FileName, (t.folder / "temp" / "test.bin").string());
 
-    sbOpenFileClick(t.session.Buffer, t.caption, BuiltInTexts());
+    ChooseAndOpenFile(t.session.Buffer, t.caption, BuiltInTexts());
     ASSERT_EQ(t.fileDialog.opens.size(), 2u);
     EXPECT_EQ(t.fileDialog.opens[1].initialName, (t.folder / "temp" / "test.bin").string());
 }
@@ -197,7 +195,6 @@ TEST_F(FileFixture, AFileThatCannotBeReadIsReportedAndChangesNothing) {
     const size_t captions = t.caption.captions.size();
 
     std::filesystem::create_directories(data / "folder.bin");
-    t.folder.Write("temp", "a file where the temp folder belongs");  // blocks the conversions
     const std::string hexFile = Write("image.hex", testing::EndRecord());
     struct Case {
         std::string path;
@@ -206,7 +203,7 @@ TEST_F(FileFixture, AFileThatCannotBeReadIsReportedAndChangesNothing) {
     const Case cases[] = {
         {(data / "missing.bin").string(), (data / "missing.bin").string()},
         {(data / "folder.bin").string(), (data / "folder.bin").string()},
-        {hexFile, (t.folder / "temp").string()},
+        {hexFile, hexFile},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -224,7 +221,6 @@ TEST_F(FileFixture, AFileThatCannotBeReadIsReportedAndChangesNothing) {
     }
 
     // A HEX file that cannot be opened fails in the conversion and is named too.
-    std::filesystem::remove(t.folder / "temp");
     t.messages.errors.clear();
     Open((data / "missing.hex").string());
     ASSERT_EQ(t.messages.errors.size(), 1u);
@@ -254,7 +250,7 @@ TEST_F(FileFixture, SavingWritesDataLenBytesAndAppendsBinWithoutADot) {
     EXPECT_FALSE(std::filesystem::exists(data / "image.bin.tmp"));
 
     // Nothing is saved on cancel.
-    Menu_File_SaveAsClick(t.session.Buffer);
+    SaveBufferAs(t.session.Buffer);
     EXPECT_TRUE(t.messages.errors.empty());
 }
 

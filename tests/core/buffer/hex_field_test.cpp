@@ -7,19 +7,6 @@
 namespace tq {
 namespace {
 
-TEST(ParseHexNumber, AcceptsOneToEightHexDigitsOnly) {
-    struct Case {
-        const char* text;
-        std::optional<uint32_t> value;
-    };
-    const Case cases[] = {
-        {"0", 0u},           {"00000000", 0u},         {"FFFFFFFF", 0xFFFFFFFFu}, {"1f0", 0x1F0u},
-        {"8000", 0x8000u},   {"", std::nullopt},       {"123456789", std::nullopt},
-        {"12G4", std::nullopt}, {" 12", std::nullopt}, {"0x10", std::nullopt},   {"-1", std::nullopt},
-    };
-    for (const Case& c : cases) EXPECT_EQ(ParseHexNumber(c.text), c.value) << c.text;
-}
-
 TEST(InvalidHexText, QuotesTheTextInTheCurrentLanguage) {
     testing::BufferSession t;
     t.session.Texts.Language = 2;

@@ -110,14 +110,14 @@ TEST(Scrolling, ClampsToTheLastPageOrUsesThePositionBelowOnePage) {
 
     testing::BufferSession t;
     t.SelectChip(8192);
-    sbDownFileScroll(t.session.Buffer, 8192);
+    ScrollHexView(t.session.Buffer, 8192);
     HexPage page = BuildHexPage(t.session.Buffer);
     EXPECT_EQ(page.addressLines.front(), "001E80 ");
     EXPECT_EQ(page.addressLines.back(), "001FF0 ");
     EXPECT_EQ(page.shownBytes, 384u);
 
     t.session.Buffer.RamFile.DataLen = 200;
-    sbDownFileScroll(t.session.Buffer, 150);
+    ScrollHexView(t.session.Buffer, 150);
     page = BuildHexPage(t.session.Buffer);
     EXPECT_EQ(page.viewTop, 144u);
     EXPECT_EQ(page.shownBytes, 56u);  // offsets 144 to 199

@@ -7,7 +7,7 @@
 
 #include "core/buffer/file_open_save.h"
 #include "core/buffer/hex_conversion.h"
-#include "core/buffer/image_export.h"
+#include "core/buffer/image_formats.h"
 #include "core/buffer/srec_conversion.h"
 #include "support/buffer_session.h"
 #include "support/scratch_folder.h"
@@ -33,13 +33,13 @@ TEST(ImageFormats, RoundTripAgainstObjcopyAtSeveralAddresses) {
     if (!HaveObjcopy()) GTEST_SKIP() << "objcopy is not installed";
     ScratchFolder folder;
     struct Format {
-        ImageFormat format;
+        bool intelHex;
         const char* extension;
         const char* bfd;  // objcopy's name of the format
     };
-    const Format formats[] = {{ImageFormat::IntelHex, "hex", "ihex"},
-                              {ImageFormat::Srec, "srec", "srec"},
-                              {ImageFormat::S37, "s37", "srec"}};
+    const Format formats[] = {{true, "hex", "ihex"},
+                              {false, "srec", "srec"},
+                              {false, "s37", "srec"}};
     const uint64_t addresses[] = {0, 0x8000, 0x12340, 0xFFF0, 0x08000000};
     unsigned seed = 1;
     for (const Format& f : formats) {
@@ -55,7 +55,7 @@ TEST(ImageFormats, RoundTripAgainstObjcopyAtSeveralAddresses) {
 
                 // Written here, read by objcopy.
                 std::string error;
-                ASSERT_TRUE(WriteImageFile(ours, f.format, image.data(), image.size(), address, error)) << error;
+                ASSERT_TRUE(WriteImageFile(ours, {address, image}, Durability::Flushed, error)) << error;
                 ASSERT_TRUE(Objcopy(std::string("-I ") + f.bfd + " -O binary " + ours.string() + " " + back.string()));
                 EXPECT_EQ(ReadBytes(back), image);
 
@@ -63,12 +63,12 @@ TEST(ImageFormats, RoundTripAgainstObjcopyAtSeveralAddresses) {
                 folder.Write("image.bin", image);
                 ASSERT_TRUE(Objcopy(std::string("-I binary -O ") + f.bfd + " --change-addresses " +
                                     std::to_string(address) + " " + binary.string() + " " + theirs.string()));
-                const ConversionReport report = f.format == ImageFormat::IntelHex ? HexToBin(theirs, back)
+                const ConversionReport report = f.intelHex ? HexToBin(theirs, back)
                                                                                   : SrecToBin(theirs, back);
                 ASSERT_TRUE(report.ok) << report.error;
                 // objcopy starts a HEX file below 64 KiB without an extended address
                 // record: such a file keeps absolute addresses from 0.
-                const bool absolute = f.format == ImageFormat::IntelHex && address < 0x10000;
+                const bool absolute = f.intelHex && address < 0x10000;
                 std::vector<uint8_t> expected(absolute ? address : 0, 0xFF);
                 expected.insert(expected.end(), image.begin(), image.end());
                 EXPECT_EQ(ReadBytes(back), expected);
@@ -144,7 +144,7 @@ TEST(ImageFormats, OpenReadsSrecAndSaveWritesByExtensionAtTheBufferStart) {
     t.SelectChip(256);
     const auto source = t.folder.Write("in.s19", "S0030000FC\n" + Srec("0100010203", '1') + "S9030000FC\n");
     t.fileDialog.answers.push_back(source.string());
-    sbOpenFileClick(t.session.Buffer, t.caption, BuiltInTexts());
+    ChooseAndOpenFile(t.session.Buffer, t.caption, BuiltInTexts());
     ASSERT_TRUE(t.messages.errors.empty()) << t.messages.errors[0];
     EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 3u);
     EXPECT_EQ(t.session.Buffer.RamFile.Data[2], 0x03);
@@ -161,7 +161,7 @@ TEST(ImageFormats, OpenReadsSrecAndSaveWritesByExtensionAtTheBufferStart) {
     for (const Save& save : saves) {
         SCOPED_TRACE(save.name);
         t.fileDialog.answers.push_back((t.folder / save.name).string());
-        Menu_File_SaveAsClick(t.session.Buffer);
+        SaveBufferAs(t.session.Buffer);
         std::string written;
         for (uint8_t byte : ReadBytes(t.folder / (std::string(save.name) + (save.content.size() == 3 ? ".bin" : ""))))
             if (byte != '\r') written += static_cast<char>(byte);
@@ -170,7 +170,7 @@ TEST(ImageFormats, OpenReadsSrecAndSaveWritesByExtensionAtTheBufferStart) {
     // A chip address the record type cannot hold is refused, not cut.
     t.session.Chip.PrjInfo.RamStartAddr = 0xFFFF;
     t.fileDialog.answers.push_back((t.folder / "wide.s19").string());
-    Menu_File_SaveAsClick(t.session.Buffer);
+    SaveBufferAs(t.session.Buffer);
     ASSERT_FALSE(t.messages.errors.empty());
     EXPECT_NE(t.messages.errors.back().find("do not fit"), std::string::npos) << t.messages.errors.back();
     EXPECT_FALSE(std::filesystem::exists(t.folder / "wide.s19"));

@@ -18,11 +18,11 @@ struct ToolDialogFixture : ::testing::Test {
     RandomByteSource counting = [n = uint8_t{0}]() mutable { return n++; };
 
     void SetUp() override { t.SelectChip(0x200); }
-    std::optional<HexSelection> Ok() { return btnFileInportOKClick(t.session.Buffer, dialog, t.caption, counting); }
+    std::optional<HexSelection> Ok() { return ApplyBufferDialog(t.session.Buffer, dialog, t.caption, counting); }
 };
 
 TEST_F(ToolDialogFixture, EachToolPreparesItsTextsFieldsAndMode) {
-    MenuBufferFillClick(t.session.Buffer, dialog, Keyed);
+    PrepareFillDialog(t.session.Buffer, dialog, Keyed);
     EXPECT_EQ(dialog.Mode, 1);
     EXPECT_TRUE(dialog.Visible);
     EXPECT_EQ(dialog.Caption, "BufferFill/FillDialogTitle");
@@ -36,7 +36,7 @@ TEST_F(ToolDialogFixture, EachToolPreparesItsTextsFieldsAndMode) {
     EXPECT_EQ(dialog.CancelCaption, "Cancel");
 
     t.session.Buffer.RamFile.ViewTop = 0x1F0;
-    MenuBufferGotoClick(t.session.Buffer, dialog, Keyed);
+    PrepareJumpDialog(t.session.Buffer, dialog, Keyed);
     EXPECT_EQ(dialog.Mode, 2);
     EXPECT_EQ(dialog.Caption, "BufferJump/BufferJumpTitle");
     EXPECT_EQ(dialog.Field1, (DialogField{"BufferJump/BufferJumpAddr", "00000000", true, true, 0}));
@@ -44,7 +44,7 @@ TEST_F(ToolDialogFixture, EachToolPreparesItsTextsFieldsAndMode) {
     EXPECT_FALSE(dialog.Field3.visible);
     EXPECT_FALSE(dialog.RandomVisible);
 
-    MenuBufferFindClick(t.session.Buffer, dialog, Keyed);
+    PrepareFindDialog(t.session.Buffer, dialog, Keyed);
     EXPECT_EQ(dialog.Mode, 3);
     EXPECT_EQ(dialog.Caption, "BufferFind/BufferFindTitle");
     EXPECT_EQ(dialog.Field1, (DialogField{"BufferFind/BufferFindValue", "FFFFFFFF", true, true, 512}));
@@ -66,24 +66,24 @@ TEST_F(ToolDialogFixture, EachToolPreparesItsTextsFieldsAndMode) {
 }
 
 TEST_F(ToolDialogFixture, WithoutALanguageFileTheBuiltInTextsAreUsed) {
-    MenuBufferFillClick(t.session.Buffer, dialog, BuiltInTexts());
+    PrepareFillDialog(t.session.Buffer, dialog, BuiltInTexts());
     EXPECT_EQ(dialog.Caption, "缓冲区填充设置");
     EXPECT_EQ(dialog.Field1.label, "起始地址(HEX):");
     EXPECT_EQ(dialog.Field2.label, "填充长度(HEX):");
     EXPECT_EQ(dialog.Field3.label, "填充数值(HEX):");
     EXPECT_EQ(dialog.RandomCaption, "随机填充");
-    MenuBufferGotoClick(t.session.Buffer, dialog, BuiltInTexts());
+    PrepareJumpDialog(t.session.Buffer, dialog, BuiltInTexts());
     EXPECT_EQ(dialog.Caption, "缓冲区跳转");
     EXPECT_EQ(dialog.Field1.label, "跳转地址(HEX):");
     EXPECT_EQ(dialog.Field2.label, "当前地址(HEX):");
-    MenuBufferFindClick(t.session.Buffer, dialog, BuiltInTexts());
+    PrepareFindDialog(t.session.Buffer, dialog, BuiltInTexts());
     EXPECT_EQ(dialog.Caption, "查找缓冲区");
     EXPECT_EQ(dialog.Field1.label, "查找内容(HEX):");
 }
 
 TEST_F(ToolDialogFixture, FillWithTheDefaultsClearsTheWholeChip) {
     t.session.Buffer.RamFile.DataLen = 0x10;
-    MenuBufferFillClick(t.session.Buffer, dialog, BuiltInTexts());
+    PrepareFillDialog(t.session.Buffer, dialog, BuiltInTexts());
     EXPECT_FALSE(Ok());
     EXPECT_FALSE(dialog.Visible);
     EXPECT_EQ(t.session.Buffer.RamFile.Data, std::vector<uint8_t>(0x200, 0x00));
@@ -92,8 +92,8 @@ TEST_F(ToolDialogFixture, FillWithTheDefaultsClearsTheWholeChip) {
 }
 
 TEST_F(ToolDialogFixture, TheRandomBoxDisablesTheValueAndFillsRandomBytes) {
-    MenuBufferFillClick(t.session.Buffer, dialog, BuiltInTexts());
-    chkInputValueRandomClick(dialog, true);
+    PrepareFillDialog(t.session.Buffer, dialog, BuiltInTexts());
+    SetRandomFill(dialog, true);
     EXPECT_FALSE(dialog.Field3.enabled);
     dialog.Field1.text = "10";
     dialog.Field2.text = "3";
@@ -101,7 +101,7 @@ TEST_F(ToolDialogFixture, TheRandomBoxDisablesTheValueAndFillsRandomBytes) {
     EXPECT_EQ(t.session.Buffer.RamFile.Data[0x10], 0);
     EXPECT_EQ(t.session.Buffer.RamFile.Data[0x12], 2);
     EXPECT_EQ(t.session.Buffer.RamFile.Data[0x13], 0xFF);
-    chkInputValueRandomClick(dialog, false);
+    SetRandomFill(dialog, false);
     EXPECT_TRUE(dialog.Field3.enabled);
 }
 
@@ -112,10 +112,10 @@ TEST_F(ToolDialogFixture, ABadNumberIsQuotedAndTheDialogStaysOpenWithNothingChan
         const char* text;
     };
     const Case cases[] = {
-        {MenuBufferFillClick, &FileEditDialog::Field1, "12G"},
-        {MenuBufferFillClick, &FileEditDialog::Field2, ""},
-        {MenuBufferFillClick, &FileEditDialog::Field3, "X"},
-        {MenuBufferGotoClick, &FileEditDialog::Field1, "123456789"},
+        {PrepareFillDialog, &FileEditDialog::Field1, "12G"},
+        {PrepareFillDialog, &FileEditDialog::Field2, ""},
+        {PrepareFillDialog, &FileEditDialog::Field3, "X"},
+        {PrepareJumpDialog, &FileEditDialog::Field1, "123456789"},
     };
     t.session.Texts.Language = 2;
     for (const Case& c : cases) {
@@ -134,13 +134,13 @@ TEST_F(ToolDialogFixture, ABadNumberIsQuotedAndTheDialogStaysOpenWithNothingChan
 }
 
 TEST_F(ToolDialogFixture, JumpAndFindCarryOutTheirTools) {
-    MenuBufferGotoClick(t.session.Buffer, dialog, BuiltInTexts());
+    PrepareJumpDialog(t.session.Buffer, dialog, BuiltInTexts());
     dialog.Field1.text = "123";
     Ok();
     EXPECT_EQ(t.session.Buffer.RamFile.ViewTop, 0x120u);
     EXPECT_FALSE(dialog.Visible);
 
-    MenuBufferGotoClick(t.session.Buffer, dialog, BuiltInTexts());
+    PrepareJumpDialog(t.session.Buffer, dialog, BuiltInTexts());
     dialog.Field1.text = "200";  // = DataLen: refused silently
     Ok();
     EXPECT_EQ(t.session.Buffer.RamFile.ViewTop, 0x120u);
@@ -148,7 +148,7 @@ TEST_F(ToolDialogFixture, JumpAndFindCarryOutTheirTools) {
     EXPECT_TRUE(t.messages.errors.empty());
 
     t.session.Buffer.RamFile.Data[0x150] = 0xAB;
-    MenuBufferFindClick(t.session.Buffer, dialog, BuiltInTexts());
+    PrepareFindDialog(t.session.Buffer, dialog, BuiltInTexts());
     dialog.Field1.text = "ABC";  // the single byte 0xAB
     const std::optional<HexSelection> selection = Ok();
     ASSERT_TRUE(selection);
@@ -161,14 +161,14 @@ TEST_F(ToolDialogFixture, JumpAndFindCarryOutTheirTools) {
 
 TEST_F(ToolDialogFixture, FindWithAnEmptyOrBadPattern) {
     t.session.Buffer.RamFile.FindPos = 9;
-    MenuBufferFindClick(t.session.Buffer, dialog, BuiltInTexts());
+    PrepareFindDialog(t.session.Buffer, dialog, BuiltInTexts());
     dialog.Field1.text = "F";
     EXPECT_FALSE(Ok());
     EXPECT_EQ(t.session.Buffer.RamFile.FindLen, 0);
     EXPECT_EQ(t.session.Buffer.RamFile.FindPos, -1);
     EXPECT_FALSE(dialog.Visible);
 
-    MenuBufferFindClick(t.session.Buffer, dialog, BuiltInTexts());
+    PrepareFindDialog(t.session.Buffer, dialog, BuiltInTexts());
     dialog.Field1.text = "FFQQ";
     EXPECT_FALSE(Ok());
     EXPECT_EQ(t.messages.errors.size(), 1u);
@@ -178,12 +178,12 @@ TEST_F(ToolDialogFixture, FindWithAnEmptyOrBadPattern) {
 }
 
 TEST_F(ToolDialogFixture, CancelAndUnknownModesChangeNothing) {
-    MenuBufferFillClick(t.session.Buffer, dialog, BuiltInTexts());
+    PrepareFillDialog(t.session.Buffer, dialog, BuiltInTexts());
     dialog.Mode = 7;
     EXPECT_FALSE(Ok());
     EXPECT_TRUE(dialog.Visible);
     EXPECT_EQ(t.session.Buffer.RamFile.Data, std::vector<uint8_t>(0x200, 0xFF));
-    btnFileInportCancelClick(dialog);
+    CloseBufferDialog(dialog);
     EXPECT_FALSE(dialog.Visible);
     EXPECT_EQ(t.session.Buffer.RamFile.Data, std::vector<uint8_t>(0x200, 0xFF));
 }

@@ -120,7 +120,7 @@ TEST(Read, AsksBeforeUnsavedEditsAreReplacedAndForgetsThemAfter) {
     EXPECT_EQ(rig.messages.questions.size(), 2u);
     EXPECT_EQ(buffer.RamFile.Data, rig.sim.chipMemory());
     EXPECT_FALSE(buffer.History.Modified());
-    EXPECT_FALSE(UndoBufferChange(buffer));
+    EXPECT_FALSE(UndoBufferEdit(buffer));
 }
 
 // Everything that keeps a read from getting the whole chip ends in the read
