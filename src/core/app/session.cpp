@@ -13,7 +13,7 @@ Session::Session(Volumes& volumes, Clock& clock, const std::filesystem::path& pr
 
 Session::Session(Volumes& volumes, Clock& clock, const ProgramFolders& folders)
     : Device(volumes, clock),
-      Buffer(Chip, Texts, Views, clock, Busy),
+      Buffer(BufferGeometry{Chip.PrjInfo.Capacity, Chip.PrjInfo.RamStartAddr}, Texts, Views, clock, Busy),
       Operation{Device, Chip, Buffer, Texts, Views, Busy} {
     Texts.ProgramFolder = folders.program;
     Texts.SettingsFolder = folders.settings;

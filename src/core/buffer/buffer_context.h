@@ -1,26 +1,27 @@
 // The buffer context: the buffer record and what the open dialog remembers,
-// with the chip the buffer belongs to (its capacity and start address), the
-// texts and views that buffer commands show, and the buffer's busy state.
+// with the geometry of the chip the buffer belongs to (its capacity and start
+// address), the texts and views that buffer commands show, and the buffer's
+// busy state.
 #pragma once
 
 #include "core/base/busy_state.h"
 #include "core/base/views.h"
 #include <optional>
 
+#include "core/buffer/buffer_geometry.h"
 #include "core/buffer/buffer_history.h"
 #include "core/buffer/buffer_record.h"
 #include "core/buffer/hex_view_state.h"
 #include "core/buffer/buffer_selection.h"
 #include "core/buffer/open_dialog_state.h"
-#include "core/chipdb/chip_context.h"
 #include "core/platform/clock.h"
 #include "core/texts/text_context.h"
 
 namespace tq {
 
 struct BufferContext {
-    BufferContext(ChipContext& chip, TextContext& texts, ViewSet& views, Clock& clock, BusyState& busy)
-        : Chip(chip), Texts(texts), Views(views), clock(clock), Busy(busy) {}
+    BufferContext(BufferGeometry geometry, TextContext& texts, ViewSet& views, Clock& clock, BusyState& busy)
+        : Geometry(geometry), Texts(texts), Views(views), clock(clock), Busy(busy) {}
     BufferContext(const BufferContext&) = delete;
     BufferContext& operator=(const BufferContext&) = delete;
 
@@ -44,7 +45,7 @@ struct BufferContext {
     // What the last find matched; the hex view selects these bytes.
     BufferSelection Selection;
 
-    ChipContext& Chip;
+    BufferGeometry Geometry;
     TextContext& Texts;
     ViewSet& Views;
     Clock& clock;

@@ -16,7 +16,7 @@ void ReportModified(BufferContext& buffer) { buffer.Views.hexView->SetModified(b
 
 void Record(BufferContext& buffer, BufferEdit change) {
     change.dataLen = buffer.RamFile.DataLen;
-    change.ramStartAddr = buffer.Chip.PrjInfo.RamStartAddr;
+    change.ramStartAddr = buffer.Geometry.startAddress;
     buffer.History.Push(std::move(change));
     ReportModified(buffer);
 }
@@ -44,7 +44,7 @@ void Exchange(BufferContext& buffer, BufferEdit& change) {
         if (known) known->sum += BoundedSum(buffer, change.offset, count);
     }
     std::swap(ram.DataLen, change.dataLen);
-    std::swap(buffer.Chip.PrjInfo.RamStartAddr, change.ramStartAddr);
+    std::swap(buffer.Geometry.startAddress, change.ramStartAddr);
 }
 
 bool Apply(BufferContext& buffer, BufferEdit* change) {

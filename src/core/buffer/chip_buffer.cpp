@@ -26,7 +26,7 @@ void ShowCheckSum(BufferContext& buffer, uint32_t sum, CheckSumForm form) {
 }
 
 uint32_t StorageBound(const BufferContext& buffer) {
-    return static_cast<uint32_t>(std::min<uint64_t>(buffer.Chip.PrjInfo.Capacity, buffer.RamFile.Data.size()));
+    return static_cast<uint32_t>(std::min<uint64_t>(buffer.Geometry.capacity, buffer.RamFile.Data.size()));
 }
 
 uint32_t StorageCheckSum(BufferContext& buffer) {

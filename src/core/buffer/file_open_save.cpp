@@ -65,7 +65,7 @@ bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const 
     Ram_File_Info_Struct& ram = buffer.RamFile;
     if (options.undoable) RecordRangeBeforeEdit(buffer, 0, length);
     std::copy_n(image.bytes.begin(), length, ram.Data.begin());
-    buffer.Chip.PrjInfo.RamStartAddr = options.ramStartAddr;
+    buffer.Geometry.startAddress = options.ramStartAddr;
     ram.FileOpened = 1;
     ram.FileName = chosenPath;
     if (caption) caption->SetCaption(buffer.Texts.DevLanguage.MainSoftWareInfo + "    " + chosenPath);
@@ -123,7 +123,7 @@ bool SaveBufferFile(const BufferContext& buffer, const fs::path& path, std::stri
     const Ram_File_Info_Struct& ram = buffer.RamFile;
     const size_t length = std::min<size_t>(ram.DataLen, ram.Data.size());
     // HEX and S-record files carry the chip address of buffer offset 0.
-    const ImageSpan image{buffer.Chip.PrjInfo.RamStartAddr, {ram.Data.data(), length}};
+    const ImageSpan image{buffer.Geometry.startAddress, {ram.Data.data(), length}};
     std::string why;
     if (WriteImageFile(path, image, Durability::Synced, why)) return true;
     error = Text(buffer.Texts.Language, TextId::CannotSaveFile, {path.string()}) + "\n" + why;

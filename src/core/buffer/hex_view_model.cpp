@@ -52,7 +52,7 @@ HexPage BuildHexPage(const Ram_File_Info_Struct& record, uint32_t ramStartAddr, 
 }
 
 HexPage BuildHexPage(const BufferContext& buffer) {
-    return BuildHexPage(buffer.RamFile, buffer.Chip.PrjInfo.RamStartAddr, buffer.HexView.rows);
+    return BuildHexPage(buffer.RamFile, buffer.Geometry.startAddress, buffer.HexView.rows);
 }
 
 void RedrawHexView(BufferContext& buffer) {

@@ -74,7 +74,7 @@ std::optional<HexSelection> CarryOutFind(BufferContext& buffer, FileEditDialog& 
 
 void PrepareImportDialog(BufferContext& buffer, FileEditDialog& dialog) {
     dialog.Caption = Text(buffer.Texts.Language, TextId::ImportDialogTitle);
-    OpenField1(dialog, Text(buffer.Texts.Language, TextId::ImportStartAddress), HexText(buffer.Chip.PrjInfo.RamStartAddr, 8), 0);
+    OpenField1(dialog, Text(buffer.Texts.Language, TextId::ImportStartAddress), HexText(buffer.Geometry.startAddress, 8), 0);
     dialog.Field2.visible = false;
     dialog.Field3.visible = false;
     dialog.RandomVisible = false;
@@ -85,7 +85,7 @@ void PrepareImportDialog(BufferContext& buffer, FileEditDialog& dialog) {
 void PrepareFillDialog(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts) {
     dialog.Caption = texts("BufferFill", "FillDialogTitle", Text(buffer.Texts.Language, TextId::FillDialogTitle));
     OpenField1(dialog, texts("BufferFill", "FillStartAddr", Text(buffer.Texts.Language, TextId::FillStartAddress)), "00000000", 0);
-    ShowField(dialog.Field2, texts("BufferFill", "FillLen", Text(buffer.Texts.Language, TextId::FillLength)), HexText(buffer.Chip.PrjInfo.Capacity, 8),
+    ShowField(dialog.Field2, texts("BufferFill", "FillLen", Text(buffer.Texts.Language, TextId::FillLength)), HexText(buffer.Geometry.capacity, 8),
               true);
     ShowField(dialog.Field3, texts("BufferFill", "FillValue", Text(buffer.Texts.Language, TextId::FillValue)), "00", true, 2);
     dialog.RandomCaption = texts("BufferFill", "FillRandom", Text(buffer.Texts.Language, TextId::FillRandom));

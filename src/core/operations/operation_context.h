@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/buffer/buffer_context.h"
+#include "core/chipdb/chip_context.h"
 #include "core/device/device_context.h"
 
 namespace tq {
