@@ -307,13 +307,8 @@ std::string EmptyImageReason(LineResult result, uint64_t lineNumber, const TextP
 ConversionReport ReadIntelHex(SourceFile& file, const ImageReadOptions& options, Image& image) {
     ConversionReport report;
     const TextPicker says(options.language);
-    const std::string sourceName = file.path().string();
     SourceText source;
-    if (!source.Load(file)) {
-        report.ok = false;
-        report.error = says(TextId::ImageFileUnreadable, {sourceName});
-        return report;
-    }
+    if (!source.Load(file, report, says)) return report;
     const std::string_view text = source.text();
     // Contiguous data takes two characters per byte: the likely image size.
     HexImage decoder(options.maxImageBytes, text.size() / 2, report.warnings, says);
@@ -322,7 +317,7 @@ ConversionReport ReadIntelHex(SourceFile& file, const ImageReadOptions& options,
     if (options.progress) options.progress(text.size(), text.size());
     if (result == LineResult::Unplaceable) {
         report.ok = false;
-        report.error = sourceName + ": " + decoder.unplaced();
+        report.error = file.path().string() + ": " + decoder.unplaced();
         return report;
     }
     if (result != LineResult::End) {

@@ -35,4 +35,11 @@ bool SourceText::Load(SourceFile& file) {
     return file.ReadAll(copy_);
 }
 
+bool SourceText::Load(SourceFile& file, ConversionReport& report, const TextPicker& says) {
+    if (Load(file)) return true;
+    report.ok = false;
+    report.error = says(TextId::ImageFileUnreadable, {file.path().string()});
+    return false;
+}
+
 }  // namespace tq

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/buffer/image_formats.h"
+#include "core/texts/text_catalogue.h"
 
 namespace tq {
 
@@ -20,6 +21,9 @@ public:
 
     // False when the file could not be read whole.
     bool Load(SourceFile& file);
+    // The same for a reader: a failure also marks the report failed and
+    // names the file, in the language `says` speaks.
+    bool Load(SourceFile& file, ConversionReport& report, const TextPicker& says);
     std::string_view text() const { return map_ ? std::string_view(static_cast<const char*>(map_), size_) : copy_; }
 
 private:

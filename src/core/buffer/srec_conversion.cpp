@@ -159,17 +159,12 @@ bool IsDataRecord(const Record& record) { return record.type >= 1 && record.type
 // the largest image from it, leaves the placing to a second walk that starts
 // at the lowest address and names the first record that does not fit.
 ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Image& image) {
-    ConversionReport report;
     const TextPicker says(options.language);
-    const std::string sourceName = file.path().string();
+    ConversionReport report;
     SourceText source;
-    if (!source.Load(file)) {
-        report.ok = false;
-        report.error = says(TextId::ImageFileUnreadable, {sourceName});
-        return report;
-    }
+    if (!source.Load(file, report, says)) return report;
     const std::string_view text = source.text();
-    RecordWalk walk(text, sourceName, says);
+    RecordWalk walk(text, file.path().string(), says);
     std::vector<uint8_t>& bytes = image.bytes;
     bytes.reserve(static_cast<std::size_t>(std::min<uint64_t>(text.size() / 2, options.maxImageBytes)));
     uint64_t dataRecords = 0, placed = 0, base = UINT64_MAX, end = 0;
