@@ -118,7 +118,7 @@ int CheckDataFile(OperationContext& context, ProjectDialogViews& views, std::spa
 }
 
 bool ReadDataFile(const OperationContext& context, MessageView& messages, const std::string& path,
-                  std::vector<uint8_t>& data) {
+                  std::vector<uint8_t>& data, bool warn) {
     data.clear();
     SourceFile file(path);
     std::string why;
@@ -150,7 +150,7 @@ bool ReadDataFile(const OperationContext& context, MessageView& messages, const 
         messages.ShowError(refusal);
         return false;
     }
-    if (!report.warnings.empty()) {
+    if (warn && !report.warnings.empty()) {
         std::string text = path;
         for (const std::string& warning : report.warnings) text += "\n" + warning;
         messages.ShowWarning(text);
@@ -176,7 +176,8 @@ int DownloadProject(OperationContext& context, ProjectDialogViews& views, const 
     }
     // The project describes the file as it is now, whenever it was chosen.
     std::vector<uint8_t> data;
-    if (!ReadDataFile(context, messages, dataFile, data)) return kStepFileError;
+    // Skipped records were shown when the file was chosen.
+    if (!ReadDataFile(context, messages, dataFile, data, false)) return kStepFileError;
     if (data.empty()) {
         // Nothing to store: refused before anything is written or sent.
         messages.ShowError(ProjectText(context, TextId::ProjectDataFileEmpty, {dataFile}));

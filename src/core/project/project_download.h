@@ -58,9 +58,10 @@ int CheckDataFile(OperationContext& context, ProjectDialogViews& views, std::spa
 // Reads a project's data file into `data`: a binary file as it is, any other
 // format of the table as the image it describes. False after the reason (with
 // the path) was shown: a file that cannot be opened or read, a text file that
-// cannot be converted or holds no image, an image beyond the storage.
+// cannot be converted or holds no image, an image beyond the storage. Records
+// the reader skipped are shown as a warning when `warn` is set.
 bool ReadDataFile(const OperationContext& context, MessageView& messages, const std::string& path,
-                  std::vector<uint8_t>& data);
+                  std::vector<uint8_t>& data, bool warn = true);
 
 // Name, length and checksum of the data read from `path` into the project record.
 void RecordDataFile(Prj_Info_Struct& offline, const std::string& path, std::span<const uint8_t> data);
