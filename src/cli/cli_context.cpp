@@ -11,6 +11,7 @@
 #include "cli/terminal_views.h"
 #include "core/app/session_assembly.h"
 #include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 #include "core/texts/system_language.h"
 
 namespace tq {
@@ -35,7 +36,7 @@ CliContext::~CliContext() = default;
 TerminalViews& CliContext::views() {
     if (!parts_->views) {
         const bool interactive = &err == &std::cerr && isatty(STDERR_FILENO);
-        parts_->views = std::make_unique<TerminalViews>(err, interactive);
+        parts_->views = std::make_unique<TerminalViews>(err, interactive, Language());
     }
     return *parts_->views;
 }
@@ -65,10 +66,9 @@ Session& CliContext::session() {
     StartupResult result;
     std::string error;
     if (!parts_->assembly->Start(result, error)) throw StartupFailure{error};
+    terminal.SetLanguage(session.Texts.Language);
     if (catchInterrupts)
-        WatchInterrupts(session.Busy, Triplet(session.Texts.Language, "\n正在停止……（再按 Ctrl-C 立即退出）\n",
-                                              "\n正在停止……（再按 Ctrl-C 立即結束）\n",
-                                              "\nstopping... (Ctrl-C again quits at once)\n"));
+        WatchInterrupts(session.Busy, Text(session.Texts.Language, TextId::CliStopping));
     if (result.outcome == StartupOutcome::DatabaseFailed) terminal.ShowError(result.message);
     return session;
 }
@@ -77,9 +77,7 @@ void CliContext::KeepSimulatorState() {
     if (!parts_->assembly) return;
     std::string error;
     if (!parts_->assembly->KeepSimulatorState(error))
-        Fail(Triplet(Language(), "--sim-state：模拟的存储内容没有保存：", "--sim-state：模擬的儲存內容沒有儲存：",
-                     "--sim-state: the simulated memories were not kept: ") +
-             error);
+        Fail(Text(Language(), TextId::SimStateNotKept, {error}));
 }
 
 int CliContext::Fail(const std::string& message, int status) {
@@ -113,7 +111,20 @@ std::string UnknownCommand(const CLI::App& app, int32_t language) {
     if (!app.get_subcommands().empty()) return {};
     const std::vector<std::string> rest = app.remaining();
     if (rest.empty() || rest.front().empty() || rest.front().front() == '-') return {};
-    return Triplet(language, "未知的命令：", "未知的命令：", "unknown command: ") + rest.front();
+    return Text(language, TextId::CliUnknownCommand, {rest.front()});
+}
+
+// The --lang value on the command line, if any and valid; else the system's language.
+int32_t UsageLanguage(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word = argv[i];
+        std::string_view value;
+        if (word.substr(0, 7) == "--lang=") value = word.substr(7);
+        else if (word == "--lang" && i + 1 < argc) value = argv[i + 1];
+        else continue;
+        if (value.size() == 1 && value[0] >= '0' && value[0] <= '2') return value[0] - '0';
+    }
+    return SystemLanguage();
 }
 
 }  // namespace
@@ -127,29 +138,26 @@ int32_t CliContext::Language() const {
 int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err, bool catchInterrupts) {
     CliContext context(out, err);
     context.catchInterrupts = catchInterrupts;
-    CLI::App app{"tqprog-cli: drives the TQM7300B serial memory programmer", "tqprog-cli"};
+    context.usageLanguage = UsageLanguage(argc, argv);
+    const TextPicker usage(context.usageLanguage);
+    CLI::App app{usage(TextId::CliDescription), "tqprog-cli"};
     app.require_subcommand(0, 1);
-    app.footer(kExitStatusHelp);
+    app.footer(usage(TextId::CliExitStatusHelp));
     GlobalOptions& o = context.options;
     bool version = false;
-    app.add_flag("--version", version, "Print the program's and the chip database's version");
-    CLI::Option* simulator = app.add_flag("--simulator", o.simulator, "Use the built-in simulated programmer");
-    app.add_option("--device", o.device, "Volume root (or exchange file) of the programmer; skips discovery");
-    app.add_flag("--trace", o.trace, "Print every frame sent and every answer received on stderr");
-    app.add_option("--program-dir", o.programDir,
-                   "Folder holding login.dat, dev.ini, the language files and temp/ (portable layout)");
-    app.add_option("--lang", o.language, "Message language: 0 Simplified Chinese, 1 Traditional Chinese, 2 English")
-        ->check(CLI::Range(0, 2));
-    app.add_option("-c,--chip", o.chip, "Chip name as in the chip database");
-    app.add_option("--start", o.start, "Chip address (hexadecimal) where write and verify begin; default 0")
-        ->each([&o](const std::string&) { o.startGiven = true; });
-    app.add_option("--sim-chip", o.simChip,
-                   "Chip in the simulated socket, or none (default: the chip named with -c; without it, none)")
-        ->needs(simulator);
-    app.add_option("--sim-state", o.simState, "Folder keeping the simulated chip memories and storage between runs")
-        ->needs(simulator);
-    app.add_option("--sim-erase-ms", o.simEraseMs,
-                   "How long the simulated chip takes to erase, in ms (default: its EraseTime in the database)")
+    app.add_flag("--version", version, usage(TextId::CliOptionVersion));
+    CLI::Option* simulator = app.add_flag("--simulator", o.simulator, usage(TextId::CliOptionSimulator));
+    app.add_option("--device", o.device, usage(TextId::CliOptionDevice));
+    app.add_flag("--trace", o.trace, usage(TextId::CliOptionTrace));
+    app.add_option("--program-dir", o.programDir, usage(TextId::CliOptionProgramDir));
+    app.add_option("--lang", o.language, usage(TextId::CliOptionLanguage))->check(CLI::Range(0, 2));
+    app.add_option("-c,--chip", o.chip, usage(TextId::CliOptionChip));
+    app.add_option("--start", o.start, usage(TextId::CliOptionStart))->each([&o](const std::string&) {
+        o.startGiven = true;
+    });
+    app.add_option("--sim-chip", o.simChip, usage(TextId::CliOptionSimChip))->needs(simulator);
+    app.add_option("--sim-state", o.simState, usage(TextId::CliOptionSimState))->needs(simulator);
+    app.add_option("--sim-erase-ms", o.simEraseMs, usage(TextId::CliOptionSimEraseMs))
         ->check(CLI::NonNegativeNumber)
         ->needs(simulator);
     // Global options may also follow the command: "auto image.bin -c GD25Q64".
@@ -168,14 +176,12 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         app.parse(argc, argv);
         if (version) {
             out << "tqprog-cli " << TQPROG_VERSION << '\n'
-                << Triplet(context.Language(), "芯片数据库 ", "晶片資料庫 ", "chip database ")
-                << DatabaseVersionText(o, context.Language()) << '\n';
+                << Text(context.Language(), TextId::CliDatabaseVersion, {DatabaseVersionText(o, context.Language())})
+                << '\n';
             return kExitOk;
         }
         if (app.get_subcommands().empty())
-            return context.Fail(Triplet(context.Language(), "没有给出命令（见 --help）", "沒有給出命令（見 --help）",
-                                        "no command given (see --help)"),
-                                kExitUsage);
+            return context.Fail(Text(context.Language(), TextId::CliNoCommand), kExitUsage);
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e, out, err);
     } catch (const CLI::CallForAllHelp& e) {
@@ -183,18 +189,16 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     } catch (const CLI::ParseError& e) {
         const std::string unknown = UnknownCommand(app, context.Language());
         err << "tqprog-cli: " << (unknown.empty() ? std::string(e.what()) : unknown) << '\n'
-            << Triplet(context.Language(), "用法见 --help", "用法見 --help", "Run with --help for more information.")
-            << '\n';
+            << Text(context.Language(), TextId::CliSeeHelp) << '\n';
         return kExitUsage;
     } catch (const StartupFailure& failure) {
         return context.Fail(failure.message);
     } catch (const DatabaseError& error) {
-        context.Fail(Triplet(context.Language(), "数据库错误：", "資料庫錯誤：", "database error: ") + error.what());
+        context.Fail(Text(context.Language(), TextId::CliDatabaseError, {error.what()}));
     }
     context.KeepSimulatorState();
     if (StopWasRequested())
-        context.Fail(Triplet(context.Language(), "已按 Ctrl-C 停止", "已按 Ctrl-C 停止", "stopped with Ctrl-C"),
-                     kExitStopped);
+        context.Fail(Text(context.Language(), TextId::CliStoppedByCtrlC), kExitStopped);
     return context.exitCode;
 }
 

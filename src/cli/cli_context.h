@@ -49,6 +49,9 @@ public:
     // The language of messages: --lang, else the session's (dev.ini, else
     // the system locale's), else the system locale's.
     int32_t Language() const;
+    // The language of --help: --lang when the command line has it, else the
+    // system locale's (the Language setting is not read for help).
+    int32_t usageLanguage = 2;
 
     // The session, created on first use with the platform the options name.
     Session& session();

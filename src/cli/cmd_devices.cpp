@@ -13,6 +13,7 @@
 #include "cli/text_table.h"
 #include "core/device/attached_programmers.h"
 #include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 
 namespace tq {
 namespace {
@@ -32,17 +33,16 @@ void PrintJson(std::ostream& out, const std::vector<AttachedProgrammer>& program
 
 void PrintList(CliContext& context, int32_t language, const std::vector<AttachedProgrammer>& programmers) {
     std::vector<std::vector<std::string>> table;
-    table.push_back({Triplet(language, "卷", "磁碟區", "Volume"), Triplet(language, "型号", "型號", "Model"),
-                     Triplet(language, "序列号", "序號", "Serial number"),
-                     Triplet(language, "固件版本", "韌體版本", "Firmware version")});
+    const TextPicker text(language);
+    table.push_back({text(TextId::DevicesVolumeColumn), text(TextId::DevicesModelColumn),
+                     text(TextId::DevicesSerialColumn), text(TextId::DevicesFirmwareColumn)});
     for (const AttachedProgrammer& p : programmers) {
         if (p.answered)
             table.push_back({p.root, p.identity.Model, p.identity.SerialNo, p.identity.FwVersion});
         else if (!p.inUseBy.empty())
-            table.push_back({p.root, Triplet(language, "（被进程 ", "（被處理程序 ", "(in use by process ") + p.inUseBy +
-                                         Triplet(language, " 占用）", " 佔用）", ")"), "-", "-"});
+            table.push_back({p.root, text(TextId::DevicesInUseBy, {p.inUseBy}), "-", "-"});
         else
-            table.push_back({p.root, Triplet(language, "（没有应答）", "（沒有應答）", "(no answer)"), "-", "-"});
+            table.push_back({p.root, text(TextId::DevicesNoAnswer), "-", "-"});
     }
     PrintTable(context.out, table);
 }
@@ -58,20 +58,18 @@ void RunDevices(CliContext& context, bool json) {
     bool anyAnswered = false;
     for (const AttachedProgrammer& p : programmers) anyAnswered = anyAnswered || p.answered;
     if (programmers.empty())
-        context.Fail(Triplet(language, "没有找到编程器（没有容量为 4608 字节且带 Write.Temp 的可移动卷，TQPROG_DEVICES 中也没有）",
-                             "沒有找到燒錄器（沒有容量為 4608 位元組且帶 Write.Temp 的卸除式磁碟區，TQPROG_DEVICES 中也沒有）",
-                             "no programmer found (no removable 4608-byte volume holding Write.Temp, none in TQPROG_DEVICES)"),
-                     kExitNoProgrammer);
+        context.Fail(Text(language, TextId::DevicesNoneFound), kExitNoProgrammer);
     else if (!anyAnswered)
-        context.Fail(Triplet(language, "编程器没有应答", "燒錄器沒有應答", "no programmer answers"), kExitNoProgrammer);
+        context.Fail(Text(language, TextId::DevicesNoneAnswers), kExitNoProgrammer);
 }
 
 }  // namespace
 
 void RegisterDevicesCommand(CLI::App& app, CliContext& context) {
-    CLI::App* devices = app.add_subcommand("devices", "List every attached programmer: volume, model, serial number, firmware");
+    const TextPicker usage(context.usageLanguage);
+    CLI::App* devices = app.add_subcommand("devices", usage(TextId::CliDevicesCommand));
     auto json = std::make_shared<bool>(false);
-    devices->add_flag("--json", *json, "Print the list as JSON");
+    devices->add_flag("--json", *json, usage(TextId::CliDevicesJson));
     devices->callback([&context, json] { RunDevices(context, *json); });
 }
 

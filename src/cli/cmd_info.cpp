@@ -7,13 +7,15 @@
 #include "cli/commands.h"
 #include "cli/chip_command.h"
 #include "cli/json_text.h"
+#include "core/texts/text_catalogue.h"
 
 namespace tq {
 
 void RegisterInfoCommand(CLI::App& app, CliContext& context) {
-    CLI::App* info = app.add_subcommand("info", "Find the programmer and print its identity");
+    const TextPicker usage(context.usageLanguage);
+    CLI::App* info = app.add_subcommand("info", usage(TextId::CliInfoCommand));
     auto json = std::make_shared<bool>(false);
-    info->add_flag("--json", *json, "Print the identity as a JSON object");
+    info->add_flag("--json", *json, usage(TextId::CliInfoJson));
     info->callback([&context, json] {
         Session& session = context.session();
         if (!ConnectForCommand(context)) return;
@@ -26,10 +28,11 @@ void RegisterInfoCommand(CLI::App& app, CliContext& context) {
                         << '\n';
             return;
         }
-        context.out << "Model:            " << dev.Model << '\n'
-                    << "Firmware version: " << dev.FwVersion << '\n'
-                    << "Hardware version: " << dev.HwVersion << '\n'
-                    << "Serial number:    " << dev.SerialNo << '\n';
+        const TextPicker text(session.Texts.Language);
+        context.out << text(TextId::InfoModelLine, {dev.Model}) << '\n'
+                    << text(TextId::InfoFirmwareLine, {dev.FwVersion}) << '\n'
+                    << text(TextId::InfoHardwareLine, {dev.HwVersion}) << '\n'
+                    << text(TextId::InfoSerialLine, {dev.SerialNo}) << '\n';
     });
 }
 

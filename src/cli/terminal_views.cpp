@@ -3,9 +3,12 @@
 #include <cstdio>
 #include <ostream>
 
+#include "core/texts/text_catalogue.h"
+
 namespace tq {
 
-TerminalViews::TerminalViews(std::ostream& err, bool interactive) : err_(err), interactive_(interactive) {}
+TerminalViews::TerminalViews(std::ostream& err, bool interactive, int32_t language)
+    : err_(err), interactive_(interactive), language_(language) {}
 
 // Message boxes use "\r" as a line break; a terminal wants one line.
 std::string TerminalViews::OneLine(const std::string& text) {
@@ -29,12 +32,12 @@ void TerminalViews::ShowWarning(const std::string& text) {
 
 void TerminalViews::ShowError(const std::string& text) {
     EndBar();
-    err_ << "error: " << OneLine(text) << '\n';
+    err_ << Text(language_, TextId::CliErrorLine, {OneLine(text)}) << '\n';
 }
 
 bool TerminalViews::AskYesNo(const std::string& text) {
     EndBar();
-    err_ << OneLine(text) << " (answered no)\n";
+    err_ << Text(language_, TextId::CliAnsweredNo, {OneLine(text)}) << '\n';
     return false;
 }
 
@@ -82,7 +85,7 @@ std::string MinutesSeconds(double seconds) {
 
 }  // namespace
 
-std::string TerminalViews::BarLine(uint32_t position, uint32_t maximum, double seconds) {
+std::string TerminalViews::BarLine(uint32_t position, uint32_t maximum, double seconds, int32_t language) {
     constexpr int kWidth = 30;
     const double fraction = maximum == 0 || position >= maximum ? 1.0 : static_cast<double>(position) / maximum;
     const auto filled = static_cast<size_t>(fraction * kWidth);
@@ -95,7 +98,7 @@ std::string TerminalViews::BarLine(uint32_t position, uint32_t maximum, double s
     if (seconds <= 0 || done <= 0) return line;
     const double perSecond = done / seconds;
     if (maximum >= 1024) line += "  " + Rate(perSecond);
-    line += "  " + MinutesSeconds((maximum - done) / perSecond) + " left";
+    line += "  " + Text(language, TextId::CliTimeLeft, {MinutesSeconds((maximum - done) / perSecond)});
     return line;
 }
 
@@ -108,7 +111,7 @@ void TerminalViews::SetPosition(uint32_t position) {
     if (percent == drawnPercent_ && now - drawnMicros_ < 250000) return;
     drawnPercent_ = percent;
     drawnMicros_ = now;
-    const std::string line = BarLine(position_, maximum_, (now - startMicros_) / 1e6);
+    const std::string line = BarLine(position_, maximum_, (now - startMicros_) / 1e6, language_);
     err_ << '\r' << line << "\x1b[K" << std::flush;  // clear what a longer line left behind
     barShown_ = true;
 }

@@ -15,7 +15,10 @@ namespace tq {
 
 class TerminalViews final : public MessageView, public StatusBarView, public ProgressView, public TraceView {
 public:
-    TerminalViews(std::ostream& err, bool interactive);
+    TerminalViews(std::ostream& err, bool interactive, int32_t language);
+
+    // The language of the words the views add (once start-up has read it).
+    void SetLanguage(int32_t language) { language_ = language; }
 
     // MessageView: boxes become lines; questions are answered "no" because
     // nobody can answer them in a script.
@@ -47,7 +50,7 @@ public:
     void FinishBar() { EndBar(); }
 
     // The bar line for a position: "[####      ]  40%  1.2 MiB/s  0:03 left".
-    static std::string BarLine(uint32_t position, uint32_t maximum, double seconds);
+    static std::string BarLine(uint32_t position, uint32_t maximum, double seconds, int32_t language);
 
 private:
     void EndBar();
@@ -56,6 +59,7 @@ private:
 
     std::ostream& err_;
     bool interactive_;
+    int32_t language_;
     Clock* clock_ = nullptr;
     std::string panels_[3];
     std::string label_;

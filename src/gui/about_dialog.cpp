@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 #include "core/texts/text_context.h"
 
 namespace tq::gui {
@@ -32,7 +33,7 @@ AboutDialog::AboutDialog(QWidget* parent, const std::filesystem::path& programFo
     TextContext texts;
     texts.Language = language;
     texts.ProgramFolder = programFolder;
-    setWindowTitle(QString::fromStdString(LanguageFile(texts).Text("AboutMenu", "About", "关于")));
+    setWindowTitle(QString::fromStdString(LanguageFile(texts).Text("AboutMenu", "About")));
 
     auto* picture = new QLabel(this);
     picture->setObjectName("imgAbout");
@@ -43,14 +44,10 @@ AboutDialog::AboutDialog(QWidget* parent, const std::filesystem::path& programFo
     big.setPointSize(big.pointSize() + 3);
     big.setBold(true);
     version->setFont(big);
-    auto* notice = new QLabel(QString::fromStdString(Triplet(
-                                  language, "本程序用于TQM7300B串行存储器编程器，可在模拟器上运行。",
-                                  "本程式用於TQM7300B串列記憶體燒錄器，可在模擬器上執行。",
-                                  "Control program of the TQM7300B serial memory programmer; runs on its simulator too.")),
-                              this);
+    auto* notice = new QLabel(QString::fromStdString(Text(language, TextId::AboutNotice)), this);
     notice->setObjectName("LinkLabel1");
     notice->setWordWrap(true);
-    auto* ok = new QPushButton(QString::fromStdString(Triplet(language, "確定", "確定", "OK")), this);
+    auto* ok = new QPushButton(QString::fromStdString(Text(language, TextId::AboutOk)), this);
     ok->setObjectName("btnOK");
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -7,6 +7,7 @@
 
 #include "core/chipdb/chip_row.h"
 #include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 #include "gui/dialog_placement.h"
 
 namespace tq::gui {
@@ -127,8 +128,8 @@ void ChipFindDialog::ApplyTexts(int language) {
     note_->setText(Q(texts.note));
     model_->SetColumnTitles(texts.columnTitles);
     // The buttons' design texts, in the current language.
-    select_->setText(Q(Triplet(language, "选择", "選擇", "Select")));
-    cancel_->setText(Q(Triplet(language, "取消", "取消", "Cancel")));
+    select_->setText(Q(Text(language, TextId::SelectCommand)));
+    cancel_->setText(Q(Text(language, TextId::CancelCommand)));
 }
 
 void ChipFindDialog::Open(int language) {

@@ -3,24 +3,46 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 
+#include "core/texts/system_language.h"
+#include "core/texts/text_catalogue.h"
+
 namespace tq::gui {
 
+namespace {
+
+// The help and the refusals speak the language asked for with --lang, else the system's.
+int HelpLanguage(const QStringList& arguments) {
+    for (int i = 0; i < arguments.size(); ++i) {
+        QString value;
+        if (arguments[i].startsWith("--lang=")) value = arguments[i].mid(7);
+        else if (arguments[i] == "--lang" && i + 1 < arguments.size()) value = arguments[i + 1];
+        else continue;
+        bool ok = false;
+        const int n = value.toInt(&ok);
+        if (ok && n >= 0 && n <= 2) return n;
+    }
+    return SystemLanguage();
+}
+
+}  // namespace
+
 std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString& error, int& exitCode) {
+    const int language = HelpLanguage(arguments);
+    const auto say = [language](TextId id) { return QString::fromStdString(Text(language, id)); };
     QCommandLineParser parser;
-    parser.setApplicationDescription("tqprog: the TQM7300B serial memory programmer");
+    parser.setApplicationDescription(say(TextId::GuiUsageDescription));
     parser.addHelpOption();
     parser.addVersionOption();  // answered in main() before any display is needed
-    const QCommandLineOption simulator("simulator", "Use the built-in simulated programmer.");
-    const QCommandLineOption device("device", "Volume root (or exchange file) of the programmer.", "PATH");
-    const QCommandLineOption programDir("program-dir", "Folder holding login.dat, dev.ini and the language files.",
-                                        "DIR");
-    const QCommandLineOption lang("lang", "Language: 0 Simplified Chinese, 1 Traditional Chinese, 2 English.", "N");
-    const QCommandLineOption trace("trace", "Print every frame sent and every answer received on stderr.");
-    const QCommandLineOption simChip("sim-chip", "Chip in the simulated socket, or none.", "NAME");
-    const QCommandLineOption simState("sim-state", "Folder keeping the simulated memories between runs.", "DIR");
-    const QCommandLineOption simErase("sim-erase-ms", "How long the simulated chip takes to erase, in ms.", "MS");
+    const QCommandLineOption simulator("simulator", say(TextId::GuiOptionSimulator));
+    const QCommandLineOption device("device", say(TextId::GuiOptionDevice), "PATH");
+    const QCommandLineOption programDir("program-dir", say(TextId::GuiOptionProgramDir), "DIR");
+    const QCommandLineOption lang("lang", say(TextId::GuiOptionLanguage), "N");
+    const QCommandLineOption trace("trace", say(TextId::GuiOptionTrace));
+    const QCommandLineOption simChip("sim-chip", say(TextId::GuiOptionSimChip), "NAME");
+    const QCommandLineOption simState("sim-state", say(TextId::GuiOptionSimState), "DIR");
+    const QCommandLineOption simErase("sim-erase-ms", say(TextId::GuiOptionSimEraseMs), "MS");
     parser.addOptions({simulator, device, programDir, lang, trace, simChip, simState, simErase});
-    parser.addPositionalArgument("file", "A binary, Intel HEX or CAP file to open.", "[file]");
+    parser.addPositionalArgument("file", say(TextId::GuiArgumentFile), "[file]");
     if (!parser.parse(arguments)) {
         error = parser.errorText();
         exitCode = 2;
@@ -39,7 +61,7 @@ std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString
     options.trace = parser.isSet(trace);
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
-        error = "one data file at most";
+        error = say(TextId::GuiOneFileAtMost);
         exitCode = 2;
         return std::nullopt;
     }
@@ -48,14 +70,14 @@ std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString
         bool ok = false;
         const int n = parser.value(lang).toInt(&ok);
         if (!ok || n < 0 || n > 2) {
-            error = "--lang: 0, 1 or 2";
+            error = say(TextId::GuiLanguageValue);
             exitCode = 2;
             return std::nullopt;
         }
         o.language = n;
     }
     if (!o.simulator && (parser.isSet(simChip) || parser.isSet(simState) || parser.isSet(simErase))) {
-        error = "--sim-chip, --sim-state and --sim-erase-ms need --simulator";
+        error = say(TextId::GuiSimOptionsNeedSimulator);
         exitCode = 2;
         return std::nullopt;
     }
@@ -65,7 +87,7 @@ std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString
         bool ok = false;
         o.sim.eraseMs = parser.value(simErase).toInt(&ok);
         if (!ok || o.sim.eraseMs < 0) {
-            error = "--sim-erase-ms: a number of milliseconds";
+            error = say(TextId::GuiEraseMsValue);
             exitCode = 2;
             return std::nullopt;
         }

@@ -1,4 +1,5 @@
 #include "gui/file_combin_dialog.h"
+#include "core/texts/text_catalogue.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -41,15 +42,10 @@ private:
 FileCombinForm::FileCombinForm(QWidget* window, FileDialogView& dialogs, MessageView& messages)
     : QDialog(window), dialogs_(dialogs), messages_(messages) {
     setObjectName("TfrmFileCombin");
-    setWindowTitle(kMergeCaption);
     setModal(false);
     auto* row = new QHBoxLayout(this);
     grid_ = new QTableWidget(0, kColumns, this);
     grid_->setObjectName("sgFileCombin");
-    QStringList titles;
-    for (const char* title : kMergeColumnTitles) titles << title;
-    titles << QString();
-    grid_->setHorizontalHeaderLabels(titles);
     grid_->verticalHeader()->hide();
     grid_->verticalHeader()->setDefaultSectionSize(24);  // four file rows fit below the titles
     grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -63,12 +59,12 @@ FileCombinForm::FileCombinForm(QWidget* window, FileDialogView& dialogs, Message
     row->addWidget(grid_);
 
     auto* side = new QVBoxLayout;
-    auto* add = new QPushButton(kMergeAddFileText, this);
+    auto* add = add_ = new QPushButton(this);
     add->setObjectName("btnMergeAddFile");
-    auto* remove = new QPushButton(kMergeRemoveFileText, this);
+    auto* remove = remove_ = new QPushButton(this);
     remove->setObjectName("btnMergeDelFile");
     auto* fillRow = new QHBoxLayout;
-    auto* fillLabel = new QLabel(kMergeFillLabel, this);
+    auto* fillLabel = fillLabel_ = new QLabel(this);
     fill_ = new QLineEdit(kMergeDefaultFill, this);
     fill_->setObjectName("lableBlankChar");
     fill_->setMaxLength(8);  // more than two digits is refused with its own message
@@ -76,7 +72,7 @@ FileCombinForm::FileCombinForm(QWidget* window, FileDialogView& dialogs, Message
     fillLabel->setBuddy(fill_);
     fillRow->addWidget(fillLabel);
     fillRow->addWidget(fill_);
-    auto* merge = new QPushButton(kMergeRunText, this);
+    auto* merge = merge_ = new QPushButton(this);
     merge->setObjectName("btnMergeMergeFile");
     side->addWidget(add);
     side->addWidget(remove);
@@ -93,6 +89,19 @@ FileCombinForm::FileCombinForm(QWidget* window, FileDialogView& dialogs, Message
     });
     connect(merge, &QPushButton::clicked, this, &FileCombinForm::mergeClicked);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    SetLanguage(language_);
+}
+
+void FileCombinForm::SetLanguage(int language) {
+    language_ = language;
+    const TextPicker text(language);
+    setWindowTitle(Q(text(TextId::MergeDialogTitle)));
+    grid_->setHorizontalHeaderLabels({Q(text(TextId::MergeColumnNumber)), Q(text(TextId::MergeColumnFile)),
+                                      Q(text(TextId::MergeColumnStart)), Q(text(TextId::MergeColumnEnd)), QString()});
+    add_->setText(Q(text(TextId::MergeAddFile)));
+    remove_->setText(Q(text(TextId::MergeRemoveFile)));
+    fillLabel_->setText(Q(text(TextId::MergeFillLabel)));
+    merge_->setText(Q(text(TextId::MergeRun)));
 }
 
 void FileCombinForm::Present() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -22,7 +23,8 @@ public:
 
     const MergeFileList& list() const { return list_; }
     QString fillText() const { return fill_->text(); }
-    void SetLanguage(int language) { language_ = language; }
+    // Captions in `language`; later messages follow it.
+    void SetLanguage(int language);
 
     // Shows the dialog centred on the main window.
     void Present();
@@ -41,6 +43,10 @@ private:
     int language_ = 0;
     QTableWidget* grid_;
     QLineEdit* fill_;
+    QPushButton* add_;
+    QPushButton* remove_;
+    QLabel* fillLabel_;
+    QPushButton* merge_;
 };
 
 }  // namespace tq::gui

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/app/session.h"
+#include "core/texts/text_catalogue.h"
 #include "gui/command_line.h"
 #include "gui/first_paint_timer.h"
 #include "gui/gui_font.h"
@@ -49,7 +50,8 @@ int main(int argc, char** argv) {
     }
     std::string keepError;
     if (!assembly.KeepSimulatorState(keepError)) {
-        std::cerr << "tqprog: --sim-state: the simulated memories were not kept: " << keepError << '\n';
+        std::cerr << "tqprog: " << tq::Text(assembly.session().Texts.Language, tq::TextId::SimStateNotKept, {keepError})
+                  << '\n';
         status = status == 0 ? 1 : status;
     }
     return status;

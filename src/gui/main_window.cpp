@@ -23,6 +23,7 @@
 #include "core/operations/read_verify.h"
 #include "core/operations/write.h"
 #include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 #include "gui/about_dialog.h"
 #include "gui/gui_resources.h"
 #include "gui/chip_frame_widget.h"
@@ -66,7 +67,9 @@ MainWindow::MainWindow(Session& session, SimProgrammer* simulator, QWidget* pare
         if (idle && busy_) SetBusy(false, Kind::Command);
     });
     connect(worker_, &SessionWorker::jobFailed, this, [this](const QString& what, bool databaseError) {
-        messages_->Present(MessageKind::Error, databaseError ? "Database error: " + what : what);
+        const QString text = what.isEmpty() ? Q(Text(language_, TextId::UnknownError)) : what;
+        messages_->Present(MessageKind::Error,
+                           databaseError ? Q(Text(language_, TextId::GuiDatabaseError, {text.toStdString()})) : text);
     });
     // The specified client area, 800 x 513 below the menu bar, centred.
     resize(800, 513 + menuBar()->sizeHint().height());
@@ -191,9 +194,10 @@ void MainWindow::Guard(const char* what, const std::function<void()>& slot) {
     try {
         slot();
     } catch (const std::exception& e) {
-        messages_->Present(MessageKind::Error, QString("%1: %2").arg(what, e.what()));
+        messages_->Present(MessageKind::Error, Q(Text(language_, TextId::ValueAfterColon, {what, e.what()})));
     } catch (...) {
-        messages_->Present(MessageKind::Error, QString("%1: unknown error").arg(what));
+        messages_->Present(MessageKind::Error,
+                           Q(Text(language_, TextId::ValueAfterColon, {what, Text(language_, TextId::UnknownError)})));
     }
 }
 
@@ -240,12 +244,16 @@ void MainWindow::ApplyLanguage(const LanguageApplied& applied) {
     SetTitle(Q(applied.windowCaption));
     QGuiApplication::setApplicationDisplayName(QString());
     const char* items[3] = {"Menu_Settings_Lang_CN", "Menu_Settings_Lang_TC", "Menu_Settings_Lang_EN"};
-    for (int i = 0; i < 3; ++i)
+    const TextId names[3] = {TextId::LanguageSimplifiedChinese, TextId::LanguageTraditionalChinese, TextId::LanguageEnglish};
+    for (int i = 0; i < 3; ++i) {
+        actions_.value(items[i])->setText(Q(Text(language_, names[i])));
         if (applied.menuChecks[i]) actions_.value(items[i])->setChecked(*applied.menuChecks[i]);
+    }
+    if (simulatorMenu_) simulatorMenu_->Retranslate(language_);
     for (const AppliedCaption& caption : applied.captions) ApplyCaption(Q(caption.control), Q(caption.text));
     // Undo and Redo have no captions in the language files.
-    actions_.value("MenuBufferUndo")->setText(Q(Triplet(language_, "撤销", "復原", "Undo")) + "(&U)");
-    actions_.value("MenuBufferRedo")->setText(Q(Triplet(language_, "重做", "重做", "Redo")) + "(&R)");
+    actions_.value("MenuBufferUndo")->setText(Q(Text(language_, TextId::UndoCommand)) + "(&U)");
+    actions_.value("MenuBufferRedo")->setText(Q(Text(language_, TextId::RedoCommand)) + "(&R)");
     RetranslateProjectFirmware();
 }
 
@@ -270,8 +278,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     Guard("close", [&] {
         if (!worker_->Idle()) {
             // Never destroy the session under the worker: stop first.
-            const QString ask = Q(Triplet(language_, "操作正在进行。是否停止？", "操作正在進行。是否停止？",
-                                          "An operation is running. Stop it?"));
+            const QString ask = Q(Text(language_, TextId::StopRunningOperation));
             if (messages_->Present(MessageKind::Question, ask)) sbStopClick();
             event->ignore();
             return;

@@ -88,12 +88,12 @@ public:
     ProjectDialog* projectDialog() const { return projectDialog_; }
     UpdateDialog* updateDialog() const { return updateDialog_; }
 
+signals:
+    void busyChanged(bool busy);
+
 public slots:
     // One presence poll step on the worker, unless something runs.
     void TimerForMassProduct();
-
-signals:
-    void busyChanged(bool busy);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -11,6 +11,7 @@
 #include "core/buffer/file_import.h"
 #include "core/buffer/find_selection.h"
 #include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 #include "gui/file_combin_dialog.h"
 #include "gui/file_edit_dialog.h"
 #include "gui/hex_view_widget.h"
@@ -124,10 +125,8 @@ void MainWindow::dropEvent(QDropEvent* event) {
         // Files elsewhere (a web or network address) are named and left out.
         if (!remote.isEmpty())
             messages_->Present(MessageKind::Warning,
-                               QString::fromStdString(Triplet(language_, "只能导入本机上的文件：",
-                                                              "只能匯入本機上的檔案：",
-                                                              "Only files on this computer can be imported: ")) +
-                                   remote.join(", "));
+                               QString::fromStdString(Text(language_, TextId::OnlyLocalFilesImported,
+                                                         {remote.join(", ").toStdString()})));
         if (paths.empty()) {
             event->ignore();
             return;

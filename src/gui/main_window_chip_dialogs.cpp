@@ -11,6 +11,7 @@
 #include "core/operations/auto_sequence.h"
 #include "core/operations/hardware_info.h"
 #include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 #include "gui/auto_options_dialog.h"
 #include "gui/chip_find_dialog.h"
 #include "gui/hard_info_dialog.h"
@@ -43,9 +44,7 @@ ChipFindDialog& MainWindow::ChipFind() {
         const int language = language_;
         const bool started = RunCommand(Kind::Command, [this, row, language](Session& s) -> GuiStep {
             if (SelectChipInFrame(s, row.ChipType, row.ManufName, row.ChipName)) return {};
-            const QString text = Q(Triplet(language, "芯片列表中没有此芯片：", "晶片列表中沒有此晶片：",
-                                           "The chip lists of this programmer do not hold ") +
-                                   row.ChipName);
+            const QString text = Q(Text(language, TextId::ChipNotInLists, {row.ChipName}));
             return [this, text] { messages_->Present(MessageKind::Warning, text); };
         });
         if (started) chipFind_->hide();
@@ -92,18 +91,17 @@ UserChipDialogWidget& MainWindow::UserChips() {
                 const bool exporting = command == UserChipCommand::Export;
                 const std::string file =
                     exporting ? s.Views.fileDialog->ChooseSaveFile(
-                                    Triplet(language, "导出用户自定义芯片", "匯出用戶自定義晶片", "Export user chips"),
+                                    Text(language, TextId::ExportUserChipsTitle),
                                     filter, folder, "user_chips.csv")
                               : s.Views.fileDialog->ChooseOpenFile(
-                                    Triplet(language, "导入用户自定义芯片", "匯入用戶自定義晶片", "Import user chips"),
+                                    Text(language, TextId::ImportUserChipsTitle),
                                     filter, folder, "");
                 if (file.empty()) return {};
                 if (exporting) {
                     const UserChipExport done = ExportUserChips(s.Chip.database(), file, language);
                     if (done.error.empty())
-                        s.Views.messages->ShowMessage(Triplet(language, "已导出用户自定义芯片：", "已匯出用戶自定義晶片：",
-                                                              "User chips exported: ") +
-                                                      std::to_string(done.exported));
+                        s.Views.messages->ShowMessage(
+                            Text(language, TextId::UserChipsExported, {std::to_string(done.exported)}));
                     else
                         s.Views.messages->ShowWarning(done.error);
                     return {};
@@ -116,8 +114,7 @@ UserChipDialogWidget& MainWindow::UserChips() {
                 if (report.imported == 0) return {};
                 state.Open(chips);
             } else if (result.outcome == UserChipOutcome::Done && result.rowsChanged == 0) {
-                s.Views.messages->ShowMessage(
-                    Triplet(language, "没有改动任何芯片。", "沒有改動任何晶片。", "No chip was changed."));
+                s.Views.messages->ShowMessage(Text(language, TextId::NoChipChanged));
             }
             // The frame lists the chips of the table as it is now.
             if (result.rowsChanged > 0 || command == UserChipCommand::Import) RefreshChipLists(s);

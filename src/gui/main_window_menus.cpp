@@ -85,7 +85,6 @@ void MainWindow::BuildMenus() {
         ->setIcon(s->standardIcon(QStyle::SP_FileDialogContentsView));
     stopAction_ = AddAction(program, "MenuStop", &MainWindow::sbStopClick, Qt::Key_Escape);
     stopAction_->setIcon(s->standardIcon(QStyle::SP_MediaStop));
-    stopAction_->setText("Stop(&T)");
     busyDisabled_.removeOne(stopAction_);
     stopAction_->setEnabled(false);
     program->addSeparator();
@@ -105,11 +104,11 @@ void MainWindow::BuildMenus() {
     AddAction(hardware, "MenuFirmUpdateFolder", &MainWindow::MenuFirmUpdateFolderClick);
 
     languageMenu_ = menu("Menu_Language");
-    const char* languages[3][2] = {
-        {"Menu_Settings_Lang_CN", "简体中文"}, {"Menu_Settings_Lang_TC", "繁体中文"}, {"Menu_Settings_Lang_EN", "English"}};
+    // Named in the current language when the language is applied.
+    const char* languages[3] = {"Menu_Settings_Lang_CN", "Menu_Settings_Lang_TC", "Menu_Settings_Lang_EN"};
     for (int i = 0; i < 3; ++i) {
-        auto* item = new QAction(QString::fromUtf8(languages[i][1]), this);
-        item->setObjectName(languages[i][0]);
+        auto* item = new QAction(this);
+        item->setObjectName(languages[i]);
         item->setCheckable(true);
         connect(item, &QAction::triggered, this, [this, i, item] {
             // The engine moves the check mark; Qt's own toggle must not.
@@ -117,7 +116,7 @@ void MainWindow::BuildMenus() {
             Guard("language", [this, i] { SelectLanguage(i); });
         });
         languageMenu_->addAction(item);
-        actions_.insert(languages[i][0], item);
+        actions_.insert(languages[i], item);
         busyDisabled_ << item;
     }
 

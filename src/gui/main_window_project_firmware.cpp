@@ -10,6 +10,7 @@
 #include "core/firmware/firmware_update.h"
 #include "core/project/project_download.h"
 #include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 #include "gui/chip_frame_widget.h"
 #include "gui/main_window.h"
 #include "gui/project_dialog.h"
@@ -61,14 +62,12 @@ QGroupBox* ChipInfoGroup(ChipFrameWidget* frame) { return frame->findChild<QGrou
 }  // namespace
 
 void MainWindow::ShowBusyRefusal() {
-    messages_->Present(MessageKind::Warning, Q(Triplet(language_, "另一项操作正在进行，请等它结束后再试。",
-                                                       "另一項操作正在進行，請等它結束後再試。",
-                                                       "Another operation is running; try again once it has ended.")));
+    messages_->Present(MessageKind::Warning, Q(Text(language_, TextId::AnotherOperationRunning)));
 }
 
 void MainWindow::RetranslateProjectFirmware() {
     if (QAction* folder = actions_.value("MenuFirmUpdateFolder"))
-        folder->setText(Q(Triplet(language_, "从文件夹更新", "從資料夾更新", "Update from Folder")) + "(&F)");
+        folder->setText(Q(Text(language_, TextId::UpdateFromFolderCommand)) + "(&F)");
     if (projectDialog_) projectDialog_->Retranslate(language_);
     if (updateDialog_) updateDialog_->Retranslate(language_);
 }

@@ -6,13 +6,12 @@
 #include <QTextCursor>
 
 #include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 
 namespace tq::gui {
 namespace {
 
-QString T(int language, const char* simplified, const char* traditional, const char* english) {
-    return QString::fromStdString(Triplet(language, simplified, traditional, english));
-}
+QString T(int language, TextId id) { return QString::fromStdString(Text(language, id)); }
 
 QColor ColourOf(LogColour colour, const QPalette& palette) {
     switch (colour) {
@@ -155,28 +154,28 @@ QWidget* ProjectDialog::BuildEditPage() {
 }
 
 void ProjectDialog::Retranslate(int language) {
-    setWindowTitle(T(language, "离线工程", "離線工程", "Offline Project"));
-    pages_->setTabText(0, T(language, "离线工程编辑", "離線工程編輯", "Edit Offline Project"));
-    operation_->setTitle(T(language, "操作设定", "操作設定", "Operation"));
-    methodLabel_->setText(T(language, "下载方式", "下載方式", "Download method"));
-    SetItems(method_, {T(language, "手动", "手動", "Manual"), T(language, "自动", "自動", "Automatic"),
-                       T(language, "机台烧录", "機台燒錄", "Machine")});
-    verify_->setText(T(language, "校验", "校驗", "Verify"));
-    write_->setText(T(language, "写入", "寫入", "Write"));
-    erase_->setText(T(language, "擦除", "擦除", "Erase"));
-    idCheck_->setText(T(language, "ID检查", "ID檢查", "ID check"));
-    blankCheck_->setText(T(language, "查空", "查空", "Blank check"));
-    limit_->setText(T(language, "限制次数", "限制次數", "Count limit"));
-    serial_->setTitle(T(language, "序号设定", "序號設定", "Serial numbers"));
-    autoSerial_->setText(T(language, "自动添加序列号", "自動添加序列號", "Add serial numbers"));
-    serialBytesLabel_->setText(T(language, "字节数:", "位元組數:", "Bytes:"));
-    serialEndianLabel_->setText(T(language, "大小端:", "大小端:", "Byte order:"));
-    SetItems(serialEndian_, {T(language, "大端", "大端", "Big endian"), T(language, "小端", "小端", "Little endian")});
-    serialAddressLabel_->setText(T(language, "地址：", "位址：", "Address:"));
-    serialValueLabel_->setText(T(language, "数值：", "數值：", "Value:"));
-    chooseFile_->setText(T(language, "选择数据文件", "選擇資料檔案", "Choose Data File"));
-    download_->setText(T(language, "下载当前工程", "下載當前工程", "Download Project"));
-    projectName_->setPlaceholderText(T(language, "工程名称", "工程名稱", "Project name"));
+    setWindowTitle(T(language, TextId::ProjectDialogTitle));
+    pages_->setTabText(0, T(language, TextId::ProjectEditPage));
+    operation_->setTitle(T(language, TextId::ProjectOperationGroup));
+    methodLabel_->setText(T(language, TextId::ProjectMethodLabel));
+    SetItems(method_, {T(language, TextId::ProjectMethodManual), T(language, TextId::ProjectMethodAutomatic),
+                       T(language, TextId::ProjectMethodMachine)});
+    verify_->setText(T(language, TextId::ProjectVerify));
+    write_->setText(T(language, TextId::ProjectWrite));
+    erase_->setText(T(language, TextId::ProjectErase));
+    idCheck_->setText(T(language, TextId::ProjectIdCheck));
+    blankCheck_->setText(T(language, TextId::ProjectBlankCheck));
+    limit_->setText(T(language, TextId::ProjectCountLimit));
+    serial_->setTitle(T(language, TextId::ProjectSerialGroup));
+    autoSerial_->setText(T(language, TextId::ProjectAddSerial));
+    serialBytesLabel_->setText(T(language, TextId::ProjectSerialBytes));
+    serialEndianLabel_->setText(T(language, TextId::ProjectByteOrder));
+    SetItems(serialEndian_, {T(language, TextId::ProjectBigEndian), T(language, TextId::ProjectLittleEndian)});
+    serialAddressLabel_->setText(T(language, TextId::ProjectSerialAddress));
+    serialValueLabel_->setText(T(language, TextId::ProjectSerialValue));
+    chooseFile_->setText(T(language, TextId::ProjectChooseDataFile));
+    download_->setText(T(language, TextId::ProjectDownloadCommand));
+    projectName_->setPlaceholderText(T(language, TextId::ProjectNamePlaceholder));
 }
 
 ProjectPlan ProjectDialog::Plan() const {

@@ -35,7 +35,7 @@ void SessionWorker::Post(Job job) {
                 const QString what = QString::fromStdString(error.what());
                 step = [this, what] { emit jobFailed(what, false); };
             } catch (...) {
-                step = [this] { emit jobFailed(QStringLiteral("unknown error"), false); };
+                step = [this] { emit jobFailed(QString(), false); };
             }
             QMetaObject::invokeMethod(this, [this, step] { Finish(step); }, Qt::QueuedConnection);
         },
@@ -48,7 +48,7 @@ void SessionWorker::Finish(const GuiStep& step) {
     } catch (const std::exception& error) {
         emit jobFailed(QString::fromStdString(error.what()), false);
     } catch (...) {
-        emit jobFailed(QStringLiteral("unknown error"), false);
+        emit jobFailed(QString(), false);
     }
     if (--pending_ == 0) emit idleChanged(true);
 }

@@ -26,7 +26,8 @@ public:
     ~SessionWorker() override;
 
     // Queues a job. An exception it throws is caught on the worker and
-    // reported through jobFailed on the window's thread.
+    // reported through jobFailed on the window's thread (an empty text when
+    // it was no std::exception).
     void Post(Job job);
     // True when no job is queued or running (as the window's thread sees it).
     bool Idle() const { return pending_ == 0; }

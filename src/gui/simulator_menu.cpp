@@ -6,6 +6,7 @@
 
 #include "core/app/session.h"
 #include "core/app/simulator_setup.h"
+#include "core/texts/text_catalogue.h"
 #include "gui/session_worker.h"
 #include "gui/status_panels.h"
 #include "sim/sim_programmer.h"
@@ -13,25 +14,40 @@
 namespace tq::gui {
 
 SimulatorMenu::SimulatorMenu(SimProgrammer& simulator, SessionWorker& worker, StatusPanels& status, QWidget* parent)
-    : QMenu("Simulator", parent), simulator_(simulator), worker_(worker), status_(status) {
+    : QMenu(parent), simulator_(simulator), worker_(worker), status_(status) {
     setObjectName("MenuSimulator");
-    addAction("Put the selected chip into the socket", this, &SimulatorMenu::InsertSelectedChip)
-        ->setObjectName("MenuSimInsertChip");
-    addAction("Put a chip of the database into the socket...", this, &SimulatorMenu::InsertChosenChip)
-        ->setObjectName("MenuSimInsertAnyChip");
-    addAction("Take the chip out of the socket", this, &SimulatorMenu::RemoveChip)->setObjectName("MenuSimRemoveChip");
+    addAction(QString(), this, &SimulatorMenu::InsertSelectedChip)->setObjectName("MenuSimInsertChip");
+    addAction(QString(), this, &SimulatorMenu::InsertChosenChip)->setObjectName("MenuSimInsertAnyChip");
+    addAction(QString(), this, &SimulatorMenu::RemoveChip)->setObjectName("MenuSimRemoveChip");
     addSeparator();
-    addAction("Unplug the programmer", this, [this] { SetAttached(false); })->setObjectName("MenuSimUnplug");
-    addAction("Plug the programmer in", this, [this] { SetAttached(true); })->setObjectName("MenuSimPlug");
+    addAction(QString(), this, [this] { SetAttached(false); })->setObjectName("MenuSimUnplug");
+    addAction(QString(), this, [this] { SetAttached(true); })->setObjectName("MenuSimPlug");
+    Retranslate(language_);
+}
+
+QString SimulatorMenu::Say(TextId id, const std::string& value) const {
+    return QString::fromStdString(Text(language_, id, {value}));
+}
+
+void SimulatorMenu::Retranslate(int language) {
+    language_ = language;
+    setTitle(Say(TextId::SimulatorMenuTitle));
+    const std::pair<const char*, TextId> items[] = {{"MenuSimInsertChip", TextId::SimulatorInsertSelected},
+                                                    {"MenuSimInsertAnyChip", TextId::SimulatorInsertAny},
+                                                    {"MenuSimRemoveChip", TextId::SimulatorRemoveChip},
+                                                    {"MenuSimUnplug", TextId::SimulatorUnplug},
+                                                    {"MenuSimPlug", TextId::SimulatorPlug}};
+    for (const auto& [name, id] : items)
+        if (QAction* item = findChild<QAction*>(name)) item->setText(Say(id));
 }
 
 void SimulatorMenu::InsertSelectedChip() {
     worker_.Post([this](Session& s) -> GuiStep {
         const std::string name = s.Chip.PrjInfo.ChipName;
         const std::vector<ChipRow> rows = s.Chip.Database ? s.Chip.Database->ChipRowQuery(name) : std::vector<ChipRow>{};
-        if (rows.empty()) return [this] { status_.SetPanelText(0, "Simulator: select a chip first"); };
+        if (rows.empty()) return [this] { status_.SetPanelText(0, Say(TextId::SimulatorSelectFirst).toStdString()); };
         simulator_.InsertChip(SimChipFromRow(rows.front()));
-        return [this, name] { status_.SetPanelText(0, "Simulator: " + name + " is in the socket"); };
+        return [this, name] { status_.SetPanelText(0, Say(TextId::SimulatorChipInSocket, name).toStdString()); };
     });
 }
 
@@ -45,7 +61,7 @@ void SimulatorMenu::InsertChosenChip() {
         const QString selected = QString::fromStdString(s.Chip.PrjInfo.ChipName);
         return [this, names, selected] {
             bool ok = false;
-            const QString name = QInputDialog::getItem(parentWidget(), title(), "Chip:", names,
+            const QString name = QInputDialog::getItem(parentWidget(), title(), Say(TextId::SimulatorChipPrompt), names,
                                                        std::max<int>(0, names.indexOf(selected)), true, &ok);
             if (ok && !name.trimmed().isEmpty()) InsertChipNamed(name.trimmed().toStdString());
         };
@@ -55,10 +71,10 @@ void SimulatorMenu::InsertChosenChip() {
 void SimulatorMenu::InsertChipNamed(const std::string& name) {
     worker_.Post([this, name](Session& s) -> GuiStep {
         const std::vector<ChipRow> rows = s.Chip.Database ? s.Chip.Database->ChipRowQuery(name) : std::vector<ChipRow>{};
-        if (rows.empty()) return [this, name] { status_.SetPanelText(0, "Simulator: no chip " + name + " in the database"); };
+        if (rows.empty()) return [this, name] { status_.SetPanelText(0, Say(TextId::SimulatorNoSuchChip, name).toStdString()); };
         simulator_.InsertChip(SimChipFromRow(rows.front()));
         return [this, stored = rows.front().ChipName] {
-            status_.SetPanelText(0, "Simulator: " + stored + " is in the socket");
+            status_.SetPanelText(0, Say(TextId::SimulatorChipInSocket, stored).toStdString());
         };
     });
 }
@@ -66,7 +82,7 @@ void SimulatorMenu::InsertChipNamed(const std::string& name) {
 void SimulatorMenu::RemoveChip() {
     worker_.Post([this](Session&) -> GuiStep {
         simulator_.RemoveChip();
-        return [this] { status_.SetPanelText(0, "Simulator: the socket is empty"); };
+        return [this] { status_.SetPanelText(0, Say(TextId::SimulatorSocketEmpty).toStdString()); };
     });
 }
 

@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <string>
 
+#include "core/texts/text_catalogue.h"
+
 namespace tq {
 class SimProgrammer;
 }
@@ -28,8 +30,13 @@ public:
     void InsertChipNamed(const std::string& name);
     void RemoveChip();
     void SetAttached(bool attached);
+    // Names the menu and its items in `language`; later status texts follow it.
+    void Retranslate(int language);
 
 private:
+    QString Say(TextId id, const std::string& value = {}) const;
+
+    int language_ = 0;
     SimProgrammer& simulator_;
     SessionWorker& worker_;
     StatusPanels& status_;

@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 
 namespace tq::gui {
 
@@ -39,16 +40,11 @@ UpdateDialog::UpdateDialog(QWidget* parent) : QDialog(parent) {
 }
 
 void UpdateDialog::Retranslate(int language) {
-    auto t = [language](const char* simplified, const char* traditional, const char* english) {
-        return QString::fromStdString(Triplet(language, simplified, traditional, english));
-    };
-    setWindowTitle(t("系统更新", "系統更新", "System Update"));
-    bootReady_->setText(t("已处于BOOT模式，直接更新", "已處於BOOT模式，直接更新", "Already in boot mode: update directly"));
-    start_->setText(t("启动更新", "啟動更新", "Start Update"));
-    warning_->setText(t("注意：程序更新过程中，务必不能断电！否则，烧录器可能有不可逆损坏。    ",
-                        "注意：程式更新過程中，務必不能斷電！否則，燒錄器可能有不可逆損壞。",
-                        "Caution: never cut the power during the update, or the programmer may be damaged beyond "
-                        "repair."));
+    const auto t = [language](TextId id) { return QString::fromStdString(Text(language, id)); };
+    setWindowTitle(t(TextId::UpdateDialogTitle));
+    bootReady_->setText(t(TextId::UpdateAlreadyInBoot));
+    start_->setText(t(TextId::UpdateStartCommand));
+    warning_->setText(t(TextId::UpdatePowerWarning));
 }
 
 void UpdateDialog::ClearLog() {

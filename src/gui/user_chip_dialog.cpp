@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 #include "gui/dialog_placement.h"
 
 namespace tq::gui {
@@ -103,8 +104,8 @@ void UserChipDialogWidget::Open(const UserChipDialog& state, const UserChipTexts
     modify_->setText(Q(texts.modify));
     delete_->setText(Q(texts.remove));
     close_->setText(Q(texts.close));
-    export_->setText(Q(Triplet(language, "导出...", "匯出...", "Export...")));
-    import_->setText(Q(Triplet(language, "导入...", "匯入...", "Import...")));
+    export_->setText(Q(Text(language, TextId::ExportUserChipsCommand)));
+    import_->setText(Q(Text(language, TextId::ImportUserChipsCommand)));
     {
         const QSignalBlocker block(algorithm_);
         algorithm_->clear();

@@ -6,9 +6,11 @@
 #include <QUrl>
 
 #include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 
 namespace tq::gui {
 
+// The names of the shipped manual files, not texts: both Chinese languages share one.
 QString UserManualBaseName(int language) {
     return language == 2 ? QStringLiteral("TQM7300 High speed programmer user manual")
                          : QStringLiteral("TQM7300高速编程器用户手册");
@@ -26,13 +28,11 @@ OpenManualResult OpenUserManual(const QString& programFolder, int language) {
     for (const QString& file : UserManualCandidates(programFolder, language)) {
         if (!QFileInfo::exists(file)) continue;
         if (QDesktopServices::openUrl(QUrl::fromLocalFile(file))) return {true, {}};
-        const std::string text = Triplet(language, "无法打开用户手册：", "無法打開用戶手冊：",
-                                         "The user manual could not be opened: ");
-        return {false, QString::fromStdString(text) + file};
+        return {false, QString::fromStdString(Text(language, TextId::ManualNotOpened, {file.toStdString()}))};
     }
-    const std::string text = Triplet(language, "找不到用户手册", "找不到用戶手冊", "The user manual was not found");
-    return {false, QString::fromStdString(text) + " (" + UserManualBaseName(language) + ".chm/.pdf/.html): " +
-                       QDir::toNativeSeparators(programFolder)};
+    const QString names = UserManualBaseName(language) + ".chm/.pdf/.html";
+    return {false, QString::fromStdString(Text(language, TextId::ManualNotFound,
+                                               {names.toStdString(), QDir::toNativeSeparators(programFolder).toStdString()}))};
 }
 
 }  // namespace tq::gui

@@ -189,7 +189,7 @@ bool SimProgrammer::HostRead(uint8_t* data, size_t length) {
 }
 
 bool SimProgrammer::DrivesChip(uint8_t commandType) const {
-    return chip_ && selection_ && selection_->typeCode == chip_->typeCode && selection_->capacity == chip_->capacity &&
+    return chip_ && selection_ && selection_->chipType == chip_->typeCode && selection_->capacity == chip_->capacity &&
            commandType == chip_->typeCode;
 }
 
@@ -385,7 +385,7 @@ void SimProgrammer::OnChipPresence(Payload) {
 
 void SimProgrammer::OnSelectChip(Payload p) {
     const uint8_t* b = p.bytes;
-    if (p.length >= 10) selection_ = SimSelection{b[0], b[1], b[2], b[3], Be16(b + 4), Be32(b + 6)};
+    if (p.length >= 10) selection_ = ChipSelection{b[0], b[1], b[2], b[3], Be16(b + 4), Be32(b + 6)};
     Answer(0, nullptr, 0);
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/device/commands.h"
 #include "core/platform/clock.h"
 #include "core/platform/volumes.h"
 #include "sim/sim_chip.h"
@@ -24,16 +25,6 @@ struct SimIdentity {
     std::string hardware = "TQM7300B-HW2.1";
     std::string serial = "TQ7300B00012345";
     std::string model = "TQM7300B";
-};
-
-// The chip parameters command 0x39 last delivered.
-struct SimSelection {
-    uint8_t typeCode = 0;
-    uint8_t voltageCode = 0;
-    uint8_t chipPara = 0;
-    uint8_t chipPara1 = 0;
-    uint16_t pageSize = 0;
-    uint32_t capacity = 0;
 };
 
 // Faults a test can inject.
@@ -98,7 +89,8 @@ public:
 
     // What the host told it.
     const std::vector<uint16_t>& indicatorLog() const { return indicatorLog_; }
-    const std::optional<SimSelection>& selection() const { return selection_; }
+    // The chip parameters command 0x39 last delivered.
+    const std::optional<ChipSelection>& selection() const { return selection_; }
     std::optional<uint8_t> language() const { return language_; }
     const std::vector<uint8_t>& projectFile() const { return projectFile_; }
     uint32_t projectFileSize() const { return projectFileSize_; }
@@ -183,7 +175,7 @@ private:
     std::vector<uint8_t> storage_;
     std::vector<uint16_t> indicatorLog_;
     std::vector<uint8_t> commandLog_;
-    std::optional<SimSelection> selection_;
+    std::optional<ChipSelection> selection_;
     std::optional<uint8_t> language_;
     std::vector<uint8_t> projectFile_;
     uint32_t projectFileSize_ = 0;
@@ -194,10 +186,8 @@ private:
 
     // Bulk stream after 0x34 / 0x35.
     Stream stream_ = Stream::None;
-    uint8_t streamChannel_ = 0;
-    uint8_t streamType_ = 0;
-    uint32_t streamAddress_ = 0;
-    uint32_t streamRemaining_ = 0;
+    uint8_t streamChannel_ = 0, streamType_ = 0;
+    uint32_t streamAddress_ = 0, streamRemaining_ = 0;
     uint16_t streamBlock_ = 0;
     uint32_t streamBlockIndex_ = 0;
 

@@ -44,9 +44,11 @@ TEST(CliConventions, UsageErrorsEndWithStatusTwoAndSayWhatIsWrong) {
         EXPECT_SAYS(run.err, c.says);
         EXPECT_EQ(run.out, "");
     }
+    // Help speaks the system's language (the suite's is Simplified Chinese) unless --lang says otherwise.
     const CliResult help = folder.Run({"--help"});
     EXPECT_EQ(help.status, kExitOk);
-    EXPECT_SAYS(help.out, "2 usage error, 3 no programmer");
+    EXPECT_SAYS(help.out, "2 用法错误，3 没有编程器");
+    EXPECT_SAYS(folder.Run({"--lang", "2", "--help"}).out, "2 usage error, 3 no programmer");
 }
 
 TEST(CliConventions, JsonOnStdoutForInfoChipsAndDetect) {

@@ -10,7 +10,7 @@ using testing::ExitedWith;
 using testing::RunCliCaptured;
 
 TEST(InfoCommand, PrintsTheSimulatedIdentityAndTracesEveryFrame) {
-    const auto r = RunCliCaptured({"--simulator", "--trace", "info"});
+    const auto r = RunCliCaptured({"--lang", "2", "--simulator", "--trace", "info"});
     ASSERT_THAT(r, ExitedWith(0));
     EXPECT_SAYS(r.out, "Model:            TQM7300B");
     EXPECT_SAYS(r.out, "Firmware version: V1.02");

@@ -25,13 +25,13 @@ TEST(TerminalBar, ShowsPercentageRateForBytesAndTimeLeft) {
         // A padded last block moves past the maximum: the bar stops at 100%.
         {5000, 4096, 1.0, "[" + std::string(30, '#') + "] 100%  4.0 KiB/s  0:00 left"},
     };
-    for (const Case& c : cases) EXPECT_EQ(TerminalViews::BarLine(c.position, c.maximum, c.seconds), c.line);
+    for (const Case& c : cases) EXPECT_EQ(TerminalViews::BarLine(c.position, c.maximum, c.seconds, 2), c.line);
 }
 
 TEST(TerminalBar, RedrawsOnlyWhenThePercentageMovesAndEndsBeforeTheNextLine) {
     std::ostringstream err;
     VirtualClock clock;
-    TerminalViews views(err, true);
+    TerminalViews views(err, true, 2);
     views.SetClock(&clock);
     views.SetMaximum(1000);
     for (uint32_t position = 1; position <= 20; ++position) views.SetPosition(position);  // 0% .. 2%
@@ -45,7 +45,7 @@ TEST(TerminalBar, RedrawsOnlyWhenThePercentageMovesAndEndsBeforeTheNextLine) {
 
 TEST(TerminalLines, AMessageBoxRepeatingTheStatusLineIsPrintedOnceOnOneLine) {
     std::ostringstream err;
-    TerminalViews views(err, false);
+    TerminalViews views(err, false, 2);
     views.ShowMessage("10:42:07 探测芯片型号出错！\r请手动选择！");
     views.SetPanelText(0, "10:42:07 探测芯片型号出错！\r请手动选择！");
     views.SetPanelText(0, "10:42:08 next");
@@ -55,7 +55,7 @@ TEST(TerminalLines, AMessageBoxRepeatingTheStatusLineIsPrintedOnceOnOneLine) {
 
 TEST(TerminalBar, NothingIsDrawnWhenOutputIsNotATerminal) {
     std::ostringstream err;
-    TerminalViews views(err, false);
+    TerminalViews views(err, false, 2);
     views.SetMaximum(100);
     views.SetPosition(50);
     views.FinishBar();

@@ -99,6 +99,7 @@ TEST(MainWindow, TheSimulatorMenuPutsAnyChipOfTheDatabaseInTheSocketForDetection
     GuiRig rig;
     ASSERT_TRUE(rig.Start());
     rig.Poll();
+    rig.Trigger("Menu_Settings_Lang_EN");  // the simulator speaks the window's language
     auto* menu = rig.window->findChild<gui::SimulatorMenu*>("MenuSimulator");
     ASSERT_NE(menu, nullptr);
     menu->InsertChipNamed("nosuchchip");

@@ -6,6 +6,7 @@
 #include "core/operations/operation_display.h"
 #include "core/app/session.h"
 #include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 
 namespace tq {
 namespace {
@@ -48,10 +49,8 @@ void RefillTypeList(Session& session) {
 
 std::string DeviceInUseText(int32_t language, const std::string& holder) {
     if (holder.empty())
-        return Triplet(language, "编程器正被另一个程序使用", "燒錄器正被另一個程式使用",
-                       "The programmer is in use by another program");
-    return Triplet(language, "编程器正被进程 " + holder + " 使用", "燒錄器正被行程 " + holder + " 使用",
-                   "The programmer is in use by process " + holder);
+        return Text(language, TextId::ProgrammerInUseByProgram);
+    return Text(language, TextId::ProgrammerInUseByProcess, {holder});
 }
 
 PollResult TimerForMassProduct(Session& session) {

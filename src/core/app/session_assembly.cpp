@@ -6,6 +6,7 @@
 #include "core/app/session.h"
 #include "core/platform/system_volumes.h"
 #include "core/texts/system_language.h"
+#include "core/texts/text_catalogue.h"
 #include "sim/sim_programmer.h"
 
 namespace tq {
@@ -61,7 +62,7 @@ bool SessionAssembly::Start(StartupResult& result, std::string& error) {
     }
     if (!simulator_) return true;
     if (!session_->Chip.Database) {
-        error = "the simulated socket needs the chip database";
+        error = Text(session_->Texts.Language, TextId::SimulatorNeedsDatabase);
         return false;
     }
     if (!SetUpSimulator(*simulator_, *session_->Chip.Database, options_.sim, error)) return false;

@@ -1,6 +1,7 @@
 #include "core/app/settings.h"
 
 #include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 #include "core/base/profile_file.h"
 #include "core/base/text_encoding.h"
 #include "core/app/session.h"
@@ -57,9 +58,7 @@ bool SaveSettings(Session& session) {
         failure = file.Save();
     }
     if (failure.empty()) return true;
-    session.Views.messages->ShowError(Triplet(session.Texts.Language, "设置未能保存：", "設定未能儲存：",
-                                              "The settings could not be saved: ") +
-                                      failure);
+    session.Views.messages->ShowError(Text(session.Texts.Language, TextId::SettingsNotSaved, {failure}));
     return false;
 }
 

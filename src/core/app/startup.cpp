@@ -3,13 +3,14 @@
 #include "core/app/settings.h"
 #include "core/app/session.h"
 #include "core/texts/language.h"
+#include "core/texts/text_catalogue.h"
 
 namespace tq {
 
 std::string MissingDatabaseText(int32_t language, const std::filesystem::path& folder) {
     if (language == 0) return MissingDatabaseMessage(folder);
     const std::string file = (folder / kDatabaseFileName).string();
-    return Triplet(language, "", "資料庫檔案 " + file + " 不存在！", "The chip database " + file + " does not exist.");
+    return Text(language, TextId::DatabaseFileMissing, {file});
 }
 
 StartupResult RunStartup(Session& session, const StartupOptions& options) {

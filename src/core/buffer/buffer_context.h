@@ -25,6 +25,13 @@ struct BufferContext {
     BufferContext(const BufferContext&) = delete;
     BufferContext& operator=(const BufferContext&) = delete;
 
+    // What the buffer works with, set up once by the session.
+    BufferGeometry Geometry;
+    TextContext& Texts;
+    ViewSet& Views;
+    Clock& clock;
+    BusyState& Busy;
+
     Ram_File_Info_Struct RamFile;
     // The main window's open dialog odBin: it remembers its folder, file
     // name and filter between uses, and a drop leaves the file to import in it.
@@ -44,12 +51,6 @@ struct BufferContext {
     std::optional<StorageSum> KnownStorageSum;
     // What the last find matched; the hex view selects these bytes.
     BufferSelection Selection;
-
-    BufferGeometry Geometry;
-    TextContext& Texts;
-    ViewSet& Views;
-    Clock& clock;
-    BusyState& Busy;
 
     // While a chip operation, download or update runs, nothing may change
     // the buffer: the commands that would are refused.

@@ -15,13 +15,7 @@
 
 namespace tq {
 
-// The merge dialog's fixed texts (the same in every language).
-inline constexpr const char* kMergeCaption = "文件合并";
-inline constexpr std::array<const char*, 4> kMergeColumnTitles = {"序号", "文件名", "起始地址(H)", "结束地址(H)"};
-inline constexpr const char* kMergeAddFileText = "添加文件";
-inline constexpr const char* kMergeRemoveFileText = "删除文件";
-inline constexpr const char* kMergeFillLabel = "填充 (H) ：";
-inline constexpr const char* kMergeRunText = "合并文件";
+// The merge dialog's fill value before anyone edits it.
 inline constexpr const char* kMergeDefaultFill = "FF";
 
 // The filter of the open and save dialogs while merging.

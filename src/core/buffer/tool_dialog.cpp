@@ -28,9 +28,24 @@ void ShowField(DialogField& field, std::string label, std::string text, bool ena
     field.maxLength = maxLength;
 }
 
-// Field 1 is never hidden; only the find mode limits its length.
-void OpenField1(FileEditDialog& dialog, std::string label, std::string text, int maxLength) {
+// A mode's captions: the language file's [section] key where it has one,
+// else the catalogue's text.
+auto SectionLabels(const BufferContext& buffer, const TextLookup& texts, const char* section) {
+    return [&texts, language = buffer.Texts.Language, section](const char* key, TextId id) {
+        return texts(section, key, Text(language, id));
+    };
+}
+
+// Every mode starts as its title and field 1 (never hidden; only the find
+// mode limits its length); a mode shows what else it needs.
+void OpenMode(const BufferContext& buffer, FileEditDialog& dialog, std::string caption, std::string label,
+              std::string text, int maxLength = 0) {
+    dialog.Caption = std::move(caption);
     ShowField(dialog.Field1, std::move(label), std::move(text), true, maxLength);
+    dialog.Field2.visible = false;
+    dialog.Field3.visible = false;
+    dialog.RandomVisible = false;
+    SetButtons(buffer, dialog);
 }
 
 // Reads a number field; reports a bad text and returns nothing.
@@ -73,47 +88,38 @@ std::optional<HexSelection> CarryOutFind(BufferContext& buffer, FileEditDialog& 
 }  // namespace
 
 void PrepareImportDialog(BufferContext& buffer, FileEditDialog& dialog) {
-    dialog.Caption = Text(buffer.Texts.Language, TextId::ImportDialogTitle);
-    OpenField1(dialog, Text(buffer.Texts.Language, TextId::ImportStartAddress), HexText(buffer.Geometry.startAddress, 8), 0);
-    dialog.Field2.visible = false;
-    dialog.Field3.visible = false;
-    dialog.RandomVisible = false;
-    SetButtons(buffer, dialog);
+    const TextPicker text(buffer.Texts.Language);
+    OpenMode(buffer, dialog, text(TextId::ImportDialogTitle), text(TextId::ImportStartAddress),
+             HexText(buffer.Geometry.startAddress, 8));
     Show(dialog, FileEditMode::Import);
 }
 
 void PrepareFillDialog(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts) {
-    dialog.Caption = texts("BufferFill", "FillDialogTitle", Text(buffer.Texts.Language, TextId::FillDialogTitle));
-    OpenField1(dialog, texts("BufferFill", "FillStartAddr", Text(buffer.Texts.Language, TextId::FillStartAddress)), "00000000", 0);
-    ShowField(dialog.Field2, texts("BufferFill", "FillLen", Text(buffer.Texts.Language, TextId::FillLength)), HexText(buffer.Geometry.capacity, 8),
-              true);
-    ShowField(dialog.Field3, texts("BufferFill", "FillValue", Text(buffer.Texts.Language, TextId::FillValue)), "00", true, 2);
-    dialog.RandomCaption = texts("BufferFill", "FillRandom", Text(buffer.Texts.Language, TextId::FillRandom));
+    const auto label = SectionLabels(buffer, texts, "BufferFill");
+    OpenMode(buffer, dialog, label("FillDialogTitle", TextId::FillDialogTitle),
+             label("FillStartAddr", TextId::FillStartAddress), "00000000");
+    ShowField(dialog.Field2, label("FillLen", TextId::FillLength), HexText(buffer.Geometry.capacity, 8), true);
+    ShowField(dialog.Field3, label("FillValue", TextId::FillValue), "00", true, 2);
+    dialog.RandomCaption = label("FillRandom", TextId::FillRandom);
     dialog.RandomVisible = true;
     dialog.RandomChecked = false;
-    SetButtons(buffer, dialog);
     Show(dialog, FileEditMode::Fill);
 }
 
 void PrepareJumpDialog(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts) {
-    dialog.Caption = texts("BufferJump", "BufferJumpTitle", Text(buffer.Texts.Language, TextId::JumpDialogTitle));
-    OpenField1(dialog, texts("BufferJump", "BufferJumpAddr", Text(buffer.Texts.Language, TextId::JumpAddress)), "00000000", 0);
-    ShowField(dialog.Field2, texts("BufferJump", "BufferCurrentAddr", Text(buffer.Texts.Language, TextId::JumpCurrentAddress)), HexText(buffer.RamFile.ViewTop, 8),
+    const auto label = SectionLabels(buffer, texts, "BufferJump");
+    OpenMode(buffer, dialog, label("BufferJumpTitle", TextId::JumpDialogTitle),
+             label("BufferJumpAddr", TextId::JumpAddress), "00000000");
+    ShowField(dialog.Field2, label("BufferCurrentAddr", TextId::JumpCurrentAddress), HexText(buffer.RamFile.ViewTop, 8),
               false);
-    dialog.Field3.visible = false;
-    dialog.RandomVisible = false;
-    SetButtons(buffer, dialog);
     Show(dialog, FileEditMode::Jump);
 }
 
 void PrepareFindDialog(BufferContext& buffer, FileEditDialog& dialog, const TextLookup& texts) {
-    dialog.Caption = texts("BufferFind", "BufferFindTitle", Text(buffer.Texts.Language, TextId::FindDialogTitle));
-    OpenField1(dialog, texts("BufferFind", "BufferFindValue", Text(buffer.Texts.Language, TextId::FindValue)), "FFFFFFFF", kFindFieldMaxLength);
-    dialog.Field2.visible = false;
+    const auto label = SectionLabels(buffer, texts, "BufferFind");
+    OpenMode(buffer, dialog, label("BufferFindTitle", TextId::FindDialogTitle),
+             label("BufferFindValue", TextId::FindValue), "FFFFFFFF", kFindFieldMaxLength);
     dialog.Field2.enabled = false;
-    dialog.Field3.visible = false;
-    dialog.RandomVisible = false;
-    SetButtons(buffer, dialog);
     Show(dialog, FileEditMode::Find);
 }
 

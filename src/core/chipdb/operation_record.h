@@ -22,21 +22,15 @@ struct ChipFacts {
     uint32_t ChipID = 0;
     uint32_t Capacity = 0;
     uint32_t EraseTime = 0;
-    uint16_t BlockSize = 0;
-    uint16_t PageSize = 0;
-    uint16_t OTPSize = 0;
-    uint8_t VoltageCode = 0;
-    uint8_t ChipPara = 0;
-    uint8_t ChipPara1 = 0;
+    uint16_t BlockSize = 0, PageSize = 0, OTPSize = 0;
+    // What command 0x39 carries besides type, page size and capacity.
+    uint8_t VoltageCode = 0, ChipPara = 0, ChipPara1 = 0;
 };
 
 // How an operation runs: the automatic sequence's steps (as the settings
 // remember them) and the chip address where write and verify begin.
 struct OperationOptions {
-    uint8_t IdCheck = 0;
-    uint8_t Erase = 0;
-    uint8_t Write = 0;
-    uint8_t Verify = 0;
+    uint8_t IdCheck = 0, Erase = 0, Write = 0, Verify = 0;
     uint32_t RamStartAddr = 0;
 };
 
@@ -46,15 +40,14 @@ struct ProjectSettings {
     std::string PrjSpare;
     std::string DataFileName;
     uint8_t OprMode = 0;
-    uint8_t SnEn = 0;
-    uint8_t SnLen = 0;
-    uint8_t SnEndian = 0;
-    uint32_t SnAddr = 0;
-    uint32_t SnValue = 0;
-    uint32_t FileLen = 0;
+    // Serial numbers: on or off, 1, 2 or 4 bytes, byte order, where and from what.
+    uint8_t SnEn = 0, SnLen = 0, SnEndian = 0;
+    uint32_t SnAddr = 0, SnValue = 0;
+    // The data file's length and CRC-32.
+    uint32_t FileLen = 0, Crc32 = 0;
+    // At most TimesMax chips when TimesEn is set.
     uint8_t TimesEn = 0;
     uint16_t TimesMax = 0;
-    uint32_t Crc32 = 0;
 };
 
 // The socket an operation drives and what the programmer last said of it.

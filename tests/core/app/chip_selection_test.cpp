@@ -52,7 +52,7 @@ TEST_F(ChipSelectionTest, NameChangeShowsAndSendsTheChipParameters) {
         std::string type, maker, name;
         std::string capacity, pageSize, voltage;
         SocketPicture socket;
-        SimSelection sent;
+        ChipSelection sent;
     };
     const Case cases[] = {
         {"SPI FLASH", "GIGADEVICE", "GD25Q64", "8MB", "256B", "3.3V", SocketPicture::Pinout,
@@ -75,8 +75,8 @@ TEST_F(ChipSelectionTest, NameChangeShowsAndSendsTheChipParameters) {
         EXPECT_EQ(frame.voltageNoteVisible, false);
         EXPECT_EQ(frame.otpVisible, false);
         ASSERT_TRUE(sim.selection().has_value());
-        const SimSelection& sent = *sim.selection();
-        EXPECT_EQ(sent.typeCode, c.sent.typeCode);
+        const ChipSelection& sent = *sim.selection();
+        EXPECT_EQ(sent.chipType, c.sent.chipType);
         EXPECT_EQ(sent.voltageCode, c.sent.voltageCode);
         EXPECT_EQ(sent.chipPara, c.sent.chipPara);
         EXPECT_EQ(sent.chipPara1, c.sent.chipPara1);
@@ -118,7 +118,7 @@ TEST_F(ChipSelectionTest, TypingAnUnknownNameSelectsAChipOfZeros) {
     EXPECT_TRUE(session.Buffer.RamFile.Data.empty());
     ASSERT_EQ(SelectFrames(), 1u);
     EXPECT_EQ(sim.selection()->capacity, 0u);
-    EXPECT_EQ(sim.selection()->typeCode, 0);
+    EXPECT_EQ(sim.selection()->chipType, 0);
     EXPECT_EQ(sim.selection()->pageSize, 0);
 }
 

@@ -18,7 +18,15 @@ bool HasCjk(std::string_view utf8) {
     return false;
 }
 
-TEST(TextCatalogue, EveryEntryHasThreeLanguagesAndEnglishIsEnglish) {
+// The value markers (%1 .. %9) a text holds, so that each language shows every value.
+std::set<char> Markers(std::string_view text) {
+    std::set<char> markers;
+    for (size_t i = 0; i + 1 < text.size(); ++i)
+        if (text[i] == '%' && text[i + 1] >= '1' && text[i + 1] <= '9') markers.insert(text[i + 1]);
+    return markers;
+}
+
+TEST(TextCatalogue, EveryEntryHasThreeLanguagesWithTheSameValuesAndEnglishIsEnglish) {
     std::set<std::string_view> keys;
     for (size_t i = 0; i < TextCount(); ++i) {
         const auto id = static_cast<TextId>(i);
@@ -28,6 +36,8 @@ TEST(TextCatalogue, EveryEntryHasThreeLanguagesAndEnglishIsEnglish) {
         EXPECT_FALSE(Text(1, id).empty());
         EXPECT_FALSE(Text(2, id).empty());
         EXPECT_FALSE(HasCjk(Text(2, id))) << Text(2, id);
+        EXPECT_EQ(Markers(Text(1, id)), Markers(Text(0, id))) << Text(1, id);
+        EXPECT_EQ(Markers(Text(2, id)), Markers(Text(0, id))) << Text(2, id);
     }
 }
 
