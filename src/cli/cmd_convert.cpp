@@ -47,26 +47,27 @@ void RegisterConvertCommand(CLI::App& app, CliContext& context) {
             context.Fail(Text(language, TextId::HexOptionRefused, {"--address", *address}), kExitUsage);
             return;
         }
-        Image image;
-        const ConversionReport report = ReadImageFile(*in, ImageReadOptions{}, image);
+        FileImage image;
+        const ConversionReport report = image.Read(*in);
         for (const std::string& warning : report.warnings) context.err << "warning: " << warning << '\n';
         if (!report.ok) {
             context.Fail(report.error);
             return;
         }
-        if (image.bytes.empty()) {
+        ImageSpan written = image.span();
+        if (written.bytes.empty()) {
             context.Fail(Text(language, TextId::SourceHoldsNoImage, {*in}));
             return;
         }
-        if (firstAddress) image.address = *firstAddress;
+        if (firstAddress) written.address = *firstAddress;
         std::string error;
-        if (!WriteImageFile(*out, ImageSpan{image.address, image.bytes}, Durability::Flushed, error)) {
+        if (!WriteImageFile(*out, written, Durability::Flushed, error)) {
             context.Fail(error);
             return;
         }
         // The result line is for scripts: the same in every language.
-        context.out << *out << ": " << image.bytes.size() << " bytes";
-        if (!IsBinaryFormat(target)) context.out << " from address " << HexText(static_cast<uint32_t>(image.address), 8);
+        context.out << *out << ": " << written.bytes.size() << " bytes";
+        if (!IsBinaryFormat(target)) context.out << " from address " << HexText(static_cast<uint32_t>(written.address), 8);
         context.out << '\n';
     });
 }

@@ -126,7 +126,8 @@ TEST(ProjectFirmware, AnUpdateFromTheMenuOrTheFolderEndsWithTheNewVersionInPanel
     GuiRig rig;
     ASSERT_TRUE(rig.Start());
     rig.Poll();
-    const QString online = QString::fromStdString(rig.session->Texts.DevLanguage.DevConStaOnline +
+    // The same panel text as the presence poll shows.
+    const QString online = QString::fromStdString(rig.session->Texts.DevLanguage.DevConStaOnline + "    " +
                                                   rig.session->Texts.DevLanguage.DevConVersion);
 
     // A package that cannot be opened: named in panel 0 and in a box, nothing sent.

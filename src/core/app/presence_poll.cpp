@@ -20,8 +20,9 @@ void ShowOffline(Session& session) {
 
 void ShowOnline(Session& session) {
     const Dev_Language_Struct& texts = session.Texts.DevLanguage;
-    session.Views.statusBar->SetPanelText(
-        2, texts.DevConStaOnline + "    " + texts.DevConVersion + session.Device.DevInf.FwVersion);
+    session.Views.statusBar->SetPanelText(2, Text(session.Texts.Language, TextId::ConnectedWithVersion,
+                                                  {texts.DevConStaOnline, texts.DevConVersion,
+                                                   session.Device.DevInf.FwVersion}));
     session.Views.chipFrame->SetOfflineProjectMenuVisible(false);
     session.Views.progress->SetLabelText("Conn");
     session.Views.progress->SetState(ProgressState::Normal);

@@ -12,6 +12,8 @@
 namespace tq {
 
 namespace {
+constexpr std::size_t kDirectWrite = std::size_t{64} << 10;
+
 std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
     std::filesystem::path temp = target;
 #ifdef _WIN32
@@ -61,6 +63,21 @@ bool ReplacingFile::Write(const void* data, std::size_t size) {
     if (!error_.empty() || !file_) return false;
     if (size == 0) return true;  // an empty vector's data may be null, which fwrite must not get
     errno = 0;
+#ifndef _WIN32
+    // A large piece goes to the file as it is: through the stream it would be
+    // split at the stream's buffer into two system calls.
+    if (size >= kDirectWrite) {
+        if (std::fflush(file_) != 0) return Fail("cannot write", temp_, errno);
+        for (auto* rest = static_cast<const char*>(data); size > 0;) {
+            const ssize_t written = ::write(::fileno(file_), rest, size);
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) return Fail("cannot write", temp_, written < 0 ? errno : ENOSPC);
+            rest += written;
+            size -= static_cast<std::size_t>(written);
+        }
+        return true;
+    }
+#endif
     if (std::fwrite(data, 1, size, file_) != size) return Fail("cannot write", temp_, errno ? errno : ENOSPC);
     return true;
 }

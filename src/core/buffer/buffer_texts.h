@@ -1,13 +1,10 @@
-// Texts the buffer commands compose: dialog texts from the current language
-// file and built-in texts in three languages.
+// Dialog texts that the buffer commands read from the current language file.
 #pragma once
 
 #include <functional>
 #include <string>
 
-#include "core/texts/language.h"
 #include "core/texts/text_catalogue.h"
-#include "core/buffer/buffer_context.h"
 
 namespace tq {
 
@@ -19,13 +16,6 @@ using TextLookup =
 // A lookup without language file: every text is its built-in default.
 inline TextLookup BuiltInTexts() {
     return [](const std::string&, const std::string&, const std::string& fallback) { return fallback; };
-}
-
-// Built-in texts come as Simplified Chinese, Traditional Chinese and English,
-// picked by the buffer's language.
-inline std::string ByLanguage(const BufferContext& buffer, const char* simplified, const char* traditional,
-                              const char* english) {
-    return Triplet(buffer.Texts.Language, simplified, traditional, english);
 }
 
 }  // namespace tq

@@ -42,6 +42,7 @@ constexpr std::size_t kMaxRecordWarnings = 20;
 // is not copied as it grows; beyond it, it doubles.
 constexpr uint64_t kMaxReserve = uint64_t{512} << 20;
 constexpr uint8_t kUncovered = 0xFF;
+constexpr std::size_t kGrowth = std::size_t{1} << 20;
 
 bool IsBlank(const char* begin, const char* end) {
     return std::all_of(begin, end, [](char c) { return c == '\r' || c == '\n' || c == ' ' || c == '\t' || c == 0x1A; });
@@ -58,8 +59,9 @@ public:
         if (position_ >= text_.size()) return false;
         const char* start = text_.data() + position_;
         const std::size_t available = text_.size() - position_;
-        const auto* lineFeed = static_cast<const char*>(std::memchr(start, '\n', available));
-        const std::size_t length = lineFeed ? static_cast<std::size_t>(lineFeed - start) : available;
+        // A record's byte count says where its line likely ends.
+        const int count = available >= 3 && start[0] == ':' ? HexPairValue(start + 1) : -1;
+        const std::size_t length = LineLength(start, available, count < 0 ? 0 : 11 + 2 * static_cast<std::size_t>(count));
         line = std::string_view(start, length);
         position_ += length + 1;
         ++lineNumber_;
@@ -110,8 +112,10 @@ private:
 uint8_t* ImageBytes::Span(std::size_t offset, std::size_t end) {
     if (end > bytes_.size()) {
         Reserve(end);
-        if (offset > bytes_.size()) bytes_.resize(offset, kUncovered);
-        bytes_.resize(end);  // about to be written
+        // Grown a megabyte at a time within the reserved memory, uncovered
+        // until written: a call per record would cost more than the records.
+        // Finish cuts the image to its end.
+        bytes_.resize(std::max(end, std::min(bytes_.size() + kGrowth, bytes_.capacity())), kUncovered);
     }
     return bytes_.data() + offset;
 }

@@ -1,5 +1,6 @@
 // Hex digits of the record formats, read and written in bulk: reading takes
-// eight characters at a time as one machine word, writing takes each byte's
+// sixteen characters at a time as one vector where the processor has them
+// and eight at a time as one machine word, writing takes each byte's
 // two characters from a table. Inline, so that the record loops keep them
 // in registers.
 #pragma once
@@ -9,6 +10,11 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define TQ_HEX_DIGITS_SSE2 1
+#endif
 
 namespace tq {
 
@@ -53,6 +59,12 @@ inline uint32_t DecodeWord(uint64_t word) {
     return static_cast<uint32_t>(bytes | bytes >> 16);
 }
 
+// Whether any of the eight characters is a line feed.
+inline bool HasLineFeed(uint64_t word) {
+    const uint64_t zeroAtFeed = word ^ EachByte('\n');
+    return ((zeroAtFeed - EachByte(0x01)) & ~zeroAtFeed & EachByte(0x80)) != 0;
+}
+
 inline void StoreBytes(uint32_t bytes, std::size_t count, uint8_t* out) {
     if (std::endian::native == std::endian::little && count == 4) {
         std::memcpy(out, &bytes, 4);  // one store, not four
@@ -63,11 +75,56 @@ inline void StoreBytes(uint32_t bytes, std::size_t count, uint8_t* out) {
 
 }  // namespace hex_words
 
+#ifdef TQ_HEX_DIGITS_SSE2
+namespace hex_vectors {
+
+// Sixteen characters at a time, in the manner of the words above: whether
+// all are hex digits, and their eight bytes at `out`.
+inline bool DecodeSixteen(__m128i chars, uint8_t* out) {
+    const __m128i lower = _mm_or_si128(chars, _mm_set1_epi8(0x20));
+    // Signed compares: a character with its top bit set is below '0' and fails.
+    const __m128i digit =
+        _mm_and_si128(_mm_cmpgt_epi8(chars, _mm_set1_epi8('0' - 1)), _mm_cmplt_epi8(chars, _mm_set1_epi8('9' + 1)));
+    const __m128i letter =
+        _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)), _mm_cmplt_epi8(lower, _mm_set1_epi8('f' + 1)));
+    const bool all = _mm_movemask_epi8(_mm_or_si128(digit, letter)) == 0xFFFF;
+    // '0'-'9' keep their low nibble; letters have bit 6 set and need 9 more.
+    const __m128i letterBit = _mm_and_si128(_mm_srli_epi16(chars, 6), _mm_set1_epi8(1));
+    const __m128i nibbles = _mm_add_epi8(_mm_and_si128(chars, _mm_set1_epi8(0x0F)),
+                                         _mm_add_epi8(_mm_slli_epi16(letterBit, 3), letterBit));
+    // Each 16-bit lane holds a byte's first digit low and its second high.
+    const __m128i bytes = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(nibbles, _mm_set1_epi16(0x00FF)), 4),
+                                       _mm_srli_epi16(nibbles, 8));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(bytes, bytes));
+    return all;
+}
+
+inline bool ReadSixteen(const char* text, uint8_t* out) {
+    return DecodeSixteen(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text)), out);
+}
+
+// The first `length` (< 16) of sixteen readable characters, the rest read as
+// '0': whether they are hex digits, and their bytes at `out` (eight written).
+inline bool ReadSixteenPartly(const char* text, std::size_t length, uint8_t* out) {
+    alignas(16) static constexpr char kPositions[16] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+    const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
+    const __m128i kept = _mm_cmplt_epi8(_mm_load_si128(reinterpret_cast<const __m128i*>(kPositions)),
+                                        _mm_set1_epi8(static_cast<char>(length)));
+    return DecodeSixteen(_mm_or_si128(_mm_and_si128(kept, chars), _mm_andnot_si128(kept, _mm_set1_epi8('0'))), out);
+}
+
+}  // namespace hex_vectors
+#endif
+
 // Whether the 2 * count characters of count bytes are all hex digits (either case).
 inline bool AllHexDigits(const char* text, std::size_t count) {
     using namespace hex_words;
     bool all = true;
     std::size_t i = 0;
+#ifdef TQ_HEX_DIGITS_SSE2
+    uint8_t unused[8];
+    for (; i + 8 <= count; i += 8) all &= hex_vectors::ReadSixteen(text + 2 * i, unused);
+#endif
     for (; i + 4 <= count; i += 4) all &= IsHexWord(LoadWord(text + 2 * i));
     if (i < count) all &= IsHexWord(LoadPartialWord(text + 2 * i, 2 * (count - i)));
     return all;
@@ -77,6 +134,9 @@ inline bool AllHexDigits(const char* text, std::size_t count) {
 inline void DecodeHexDigits(const char* text, std::size_t count, uint8_t* out) {
     using namespace hex_words;
     std::size_t i = 0;
+#ifdef TQ_HEX_DIGITS_SSE2
+    for (; i + 8 <= count; i += 8) hex_vectors::ReadSixteen(text + 2 * i, out + i);
+#endif
     for (; i + 4 <= count; i += 4) StoreBytes(DecodeWord(LoadWord(text + 2 * i)), 4, out + i);
     if (i < count) StoreBytes(DecodeWord(LoadPartialWord(text + 2 * i, 2 * (count - i))), count - i, out + i);
 }
@@ -89,6 +149,15 @@ inline bool ReadHexBytes(const char* text, std::size_t count, uint8_t* out, std:
     using namespace hex_words;
     bool all = true;
     std::size_t i = 0;
+#ifdef TQ_HEX_DIGITS_SSE2
+    for (; i + 8 <= count; i += 8) all &= hex_vectors::ReadSixteen(text + 2 * i, out + i);
+    if (i < count && 2 * i + 16 <= readable) {
+        uint8_t last[8];
+        all &= hex_vectors::ReadSixteenPartly(text + 2 * i, 2 * (count - i), last);
+        std::memcpy(out + i, last, count - i);
+        return all;
+    }
+#endif
     for (; i + 4 <= count; i += 4) {
         const uint64_t word = LoadWord(text + 2 * i);
         all &= IsHexWord(word);
@@ -108,6 +177,53 @@ inline bool ReadHexBytes(const char* text, std::size_t count, uint8_t* out, std:
         StoreBytes(DecodeWord(word), count - i, out + i);
     }
     return all;
+}
+
+// The value of the two hex digits at `text`; -1 when either is none.
+inline int HexPairValue(const char* text) {
+    const auto digit = [](char c) {
+        return c >= '0' && c <= '9' ? c - '0' : (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? (c | 0x20) - 'a' + 10 : -1;
+    };
+    const int high = digit(text[0]), low = digit(text[1]);
+    return high < 0 || low < 0 ? -1 : high << 4 | low;
+}
+
+// Where a record of `expected` characters at `text` ends if its line ends
+// right after it (line feed, or carriage return and line feed): the line's
+// length without its line feed, 0 when the characters there are no line end.
+// Only a guess: the record's own characters are not searched for a line feed.
+inline std::size_t GuessedLineLength(const char* text, std::size_t available, std::size_t expected) {
+    if (expected + 1 >= available) return 0;
+    if (text[expected] == '\n') return expected;
+    return text[expected] == '\r' && text[expected + 1] == '\n' ? expected + 1 : 0;
+}
+
+// The length of the line at `text` up to its line feed (all `available`
+// characters when there is none). Where a sound record of `expected`
+// characters would end is looked at first, so that in a file of sound
+// records no search is needed; the answer is the same either way.
+inline std::size_t LineLength(const char* text, std::size_t available, std::size_t expected = 0) {
+    using namespace hex_words;
+    if (const std::size_t end = GuessedLineLength(text, available, expected); end > 0) {
+        bool feed = false;
+        std::size_t i = 0;
+#ifdef TQ_HEX_DIGITS_SSE2
+        if (end >= 16) {
+            const auto feeds = [text](std::size_t at) {
+                const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+                return _mm_movemask_epi8(_mm_cmpeq_epi8(chars, _mm_set1_epi8('\n'))) != 0;
+            };
+            for (; i + 16 <= end; i += 16) feed |= feeds(i);
+            feed |= feeds(end - 16);  // the last sixteen, overlapping
+            i = end;
+        }
+#endif
+        for (; i + 8 <= end; i += 8) feed |= HasLineFeed(LoadWord(text + i));
+        if (i < end) feed |= HasLineFeed(LoadPartialWord(text + i, end - i));
+        if (!feed) return end;
+    }
+    const auto* lineFeed = static_cast<const char*>(std::memchr(text, '\n', available));
+    return lineFeed ? static_cast<std::size_t>(lineFeed - text) : available;
 }
 
 // The two upper-case digits of every byte value, first digit first.

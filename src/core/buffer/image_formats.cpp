@@ -5,6 +5,8 @@
 #include <cstring>
 #include <system_error>
 
+#include "core/buffer/source_text.h"
+
 namespace tq {
 
 // The codecs of the formats, each defined in the format's own file.
@@ -15,8 +17,6 @@ bool WriteSrec(const ImageSpan& image, std::string_view extension, const ByteSin
 ConversionReport ReadCap(SourceFile& file, const ImageReadOptions& options, Image& image);
 
 namespace {
-
-constexpr std::size_t kTextBlockSize = std::size_t{256} << 10;
 
 // A binary file is the image itself, from address 0.
 ConversionReport ReadBinary(SourceFile& file, const ImageReadOptions& options, Image& image) {
@@ -98,23 +98,6 @@ bool SourceFile::ReadAll(std::string& text) {
     return std::fread(&extra, 1, 1, file_) == 0;
 }
 
-TextBlock::TextBlock(const ByteSink& sink) : sink_(sink), block_(kTextBlockSize) {}
-
-char* TextBlock::Reserve(std::size_t count) {
-    if (block_.size() - used_ < count) {
-        if (!failed_ && used_ > 0 && !sink_(block_.data(), used_)) failed_ = true;
-        used_ = 0;
-        if (block_.size() < count) block_.resize(count);
-    }
-    return block_.data() + used_;
-}
-
-bool TextBlock::Finish() {
-    if (!failed_ && used_ > 0 && !sink_(block_.data(), used_)) failed_ = true;
-    used_ = 0;
-    return !failed_;
-}
-
 const std::vector<ImageFormatRow>& ImageFormats() { return kFormats; }
 
 std::string FileExtension(const std::string& path) {
@@ -158,6 +141,35 @@ ConversionReport ReadImageFile(const std::filesystem::path& path, const ImageRea
         return report;
     }
     return ImageFormatOf(path.string()).read(file, options, image);
+}
+
+FileImage::FileImage() = default;
+FileImage::~FileImage() = default;
+
+ConversionReport FileImage::Read(const std::filesystem::path& path, const ImageReadOptions& options) {
+    SourceFile file(path);
+    ConversionReport report;
+    if (!file.Open(report.error)) {
+        report.ok = false;
+        return report;
+    }
+    const ImageFormatRow& format = ImageFormatOf(path.string());
+    if (!IsBinaryFormat(format)) {
+        report = format.read(file, options, image_);
+        span_ = {image_.address, image_.bytes};
+        return report;
+    }
+    mapped_ = std::make_unique<SourceText>();
+    if (!mapped_->Load(file)) {
+        report.ok = false;
+        report.error = "cannot read " + path.string();
+        return report;
+    }
+    const std::string_view bytes = mapped_->text();
+    report.imageSize = bytes.size();
+    span_ = {0, {reinterpret_cast<const uint8_t*>(bytes.data()),
+                 static_cast<std::size_t>(std::min<uint64_t>(bytes.size(), options.keepBytes))}};
+    return report;
 }
 
 bool WriteImageFile(const std::filesystem::path& path, const ImageSpan& image, Durability durability,

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "core/base/views.h"
 #include "core/buffer/conversion_report.h"
 #include "core/buffer/image.h"
+#include "core/buffer/text_block.h"
 
 namespace tq {
 
@@ -59,9 +61,6 @@ private:
     uint64_t size_ = 0;
 };
 
-// Takes the written text a large piece at a time; false when it could not be kept.
-using ByteSink = std::function<bool(const char* data, std::size_t size)>;
-
 // Reads the image from the file. ok false with `error` naming the file when
 // it cannot be read or holds a record that cannot be placed; an image left
 // empty for a reason says why in a warning ending with kEmptyImageReason.
@@ -101,6 +100,28 @@ std::vector<FileFilter> SaveFileFilters();
 // Reads the file in the format its extension names.
 ConversionReport ReadImageFile(const std::filesystem::path& path, const ImageReadOptions& options, Image& image);
 
+class SourceText;
+
+// The image of a file for a single pass over it, as `convert` makes: a
+// binary file's bytes are mapped where the system allows it rather than
+// copied, any other format is read as ReadImageFile reads it.
+class FileImage {
+public:
+    FileImage();
+    ~FileImage();
+    FileImage(const FileImage&) = delete;
+    FileImage& operator=(const FileImage&) = delete;
+
+    ConversionReport Read(const std::filesystem::path& path, const ImageReadOptions& options = {});
+    // The bytes and their address; valid while this lives.
+    const ImageSpan& span() const { return span_; }
+
+private:
+    Image image_;
+    std::unique_ptr<SourceText> mapped_;
+    ImageSpan span_;
+};
+
 // Writes the image in the format the path's extension names, replacing the
 // file whole. False with `error` naming the file when the format is read
 // only, the addresses do not fit its records or the file cannot be written.
@@ -113,24 +134,5 @@ bool WriteImageFile(const std::filesystem::path& path, const ImageSpan& image, D
 // cannot be written keeps what it held (ok false).
 ConversionReport ConvertToBinaryFile(ImageReader reader, const std::filesystem::path& source,
                                      const std::filesystem::path& destination, const ImageReadOptions& options = {});
-
-// Collects written text in one large block and hands it to the sink when
-// full, so a writer puts its records straight into memory.
-class TextBlock {
-public:
-    explicit TextBlock(const ByteSink& sink);
-    // Room for at least `count` more characters; the writer advances `end()` past what it put.
-    char* Reserve(std::size_t count);
-    void Advance(char* end) { used_ = static_cast<std::size_t>(end - block_.data()); }
-    // Hands what is left to the sink.
-    bool Finish();
-    bool failed() const { return failed_; }
-
-private:
-    const ByteSink& sink_;
-    std::vector<char> block_;
-    std::size_t used_ = 0;
-    bool failed_ = false;
-};
 
 }  // namespace tq

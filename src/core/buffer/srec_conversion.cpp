@@ -1,6 +1,7 @@
 #include "core/buffer/srec_conversion.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -17,8 +18,28 @@ bool IsBlank(std::string_view text) {
                        [](char c) { return c == '\r' || c == ' ' || c == '\t' || c == 0x1A; });
 }
 
+constexpr std::size_t kGrowth = std::size_t{1} << 20;
+
 // Address bytes of each record type; 0 for the reserved type 4.
 constexpr int kAddressBytes[10] = {2, 2, 3, 4, 0, 2, 3, 4, 3, 2};
+
+// The sum of `count` bytes, eight at a time: up to seven bytes after them are read.
+unsigned ByteSum(const uint8_t* bytes, std::size_t count) {
+    constexpr uint64_t kEvenBytes = 0x00FF00FF00FF00FFu;
+    uint64_t lanes = 0;  // four 16-bit sums: no record is long enough to overflow one
+    for (std::size_t i = 0; i < count; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes + i, 8);
+        if (const std::size_t kept = count - i; kept < 8)
+            word &= std::endian::native == std::endian::little ? ~uint64_t{0} >> (64 - 8 * kept)
+                                                               : ~uint64_t{0} << (64 - 8 * kept);
+        lanes += (word & kEvenBytes) + (word >> 8 & kEvenBytes);
+    }
+    return static_cast<unsigned>((lanes * 0x0001000100010001u) >> 48);
+}
+
+// No sound record has more digit pairs: a count byte and up to 255 more.
+constexpr std::size_t kMaxPairs = 256;
 
 // One checked record; `data` points at its decoded data bytes.
 struct Record {
@@ -26,7 +47,7 @@ struct Record {
     uint64_t address = 0;
     const uint8_t* data = nullptr;
     std::size_t count = 0;
-    uint8_t bytes[256];  // count, address, data, checksum as decoded
+    uint8_t bytes[256 + 8];  // count, address, data, checksum as decoded; room to read a word past them
 };
 
 // Checks one line and reads its type and address; false with `why` when it is no sound record.
@@ -46,30 +67,35 @@ bool ReadRecord(std::string_view line, std::size_t readable, Record& record, std
     uint8_t* bytes = record.bytes;
     // No sound record has more than 256 bytes; a longer line is checked for
     // its digits first, so that a wrong character is named before the length.
-    const bool hex = pairs > sizeof record.bytes ? AllHexDigits(line.data() + 2, pairs)
+    const bool hex = pairs > kMaxPairs ? AllHexDigits(line.data() + 2, pairs)
                                                  : ReadHexBytes(line.data() + 2, pairs, bytes, readable - 2);
     if (!hex) {
         why = "non-hex character";
         return false;
     }
-    const std::size_t count = pairs > sizeof record.bytes ? 0 : bytes[0];
+    const std::size_t count = pairs > kMaxPairs ? 0 : bytes[0];
     const auto addressBytes = static_cast<std::size_t>(kAddressBytes[type]);
     if (line.size() % 2 != 0 || pairs != count + 1 || count < addressBytes + 1) {
         why = "record length does not match its byte count";
         return false;
     }
-    unsigned sum = 0;
-    for (std::size_t i = 0; i <= count; ++i) sum += bytes[i];
-    if ((sum & 0xFF) != 0xFF) {
+    if ((ByteSum(bytes, count + 1) & 0xFF) != 0xFF) {
         why = "checksum mismatch";
         return false;
     }
     record.type = type;
-    record.address = 0;
-    for (std::size_t i = 0; i < addressBytes; ++i) record.address = record.address << 8 | bytes[1 + i];
+    record.address = uint64_t{bytes[1]} << 8 | bytes[2];
+    for (std::size_t i = 2; i < addressBytes; ++i) record.address = record.address << 8 | bytes[1 + i];
     record.data = bytes + 1 + addressBytes;
     record.count = count - addressBytes - 1;
     return true;
+}
+
+// The characters of the record starting at `text` by its byte count, before
+// any line end; 0 when it starts with no count.
+std::size_t ExpectedLength(const char* text, std::size_t available) {
+    const int count = available >= 4 && (text[0] == 'S' || text[0] == 's') ? HexPairValue(text + 2) : -1;
+    return count < 0 ? 0 : 4 + 2 * static_cast<std::size_t>(count);
 }
 
 // Walks the lines of the text up to the end record, handing each sound
@@ -85,8 +111,14 @@ public:
         ended_ = false;
         while (position < text_.size()) {
             const char* start = text_.data() + position;
-            const auto* lineFeed = static_cast<const char*>(std::memchr(start, '\n', text_.size() - position));
-            const std::size_t length = lineFeed ? static_cast<std::size_t>(lineFeed - start) : text_.size() - position;
+            const std::size_t available = text_.size() - position;
+            Record record;
+            std::string why;
+            // A record read sound up to where its byte count says was all
+            // digits, so its line held no line feed: no search is needed.
+            const std::size_t guess = GuessedLineLength(start, available, ExpectedLength(start, available));
+            bool sound = guess > 0 && ReadRecord(std::string_view(start, guess), available, record, why);
+            const std::size_t length = sound ? guess : LineLength(start, available);
             const std::string_view line(start, length);
             position += length + 1;
             ++lineNumber;
@@ -97,9 +129,8 @@ public:
                                           " follows the end record; everything from it on is ignored");
                 return true;
             }
-            Record record;
-            std::string why;
-            if (!ReadRecord(line, text_.size() - (position - length - 1), record, why) || !use(record, lineNumber, why)) {
+            if (!sound) sound = ReadRecord(line, available, record, why);
+            if (!sound || !use(record, lineNumber, why)) {
                 report.ok = false;
                 report.error = source_ + ": line " + std::to_string(lineNumber) + ": " + why;
                 return false;
@@ -152,7 +183,11 @@ ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Ima
             inPlace = inPlace && record.address >= base && record.address + record.count - base <= options.maxImageBytes;
             if (inPlace) {
                 const auto offset = static_cast<std::size_t>(record.address - base);
-                if (offset + record.count > bytes.size()) bytes.resize(offset + record.count, 0xFF);
+                // Grown a megabyte at a time within the reserved memory (a call per record costs more
+                // than the records); cut to the image's end below.
+                if (offset + record.count > bytes.size())
+                    bytes.resize(std::max(offset + record.count, std::min(bytes.size() + kGrowth, bytes.capacity())),
+                                 0xFF);
                 std::memcpy(bytes.data() + offset, record.data, record.count);
             }
             base = std::min(base, record.address);
@@ -194,6 +229,7 @@ ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Ima
             return report;
         }
     }
+    if (inPlace) bytes.resize(static_cast<std::size_t>(end - base));
     image.address = report.imageAddress = base;
     report.imageSize = bytes.size();
     return report;

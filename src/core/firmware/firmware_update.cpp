@@ -82,8 +82,9 @@ private:
 };
 
 void ShowOnlineVersion(OperationContext& context, StatusBarView& status) {
-    status.SetPanelText(
-        2, context.Texts.DevLanguage.DevConStaOnline + context.Texts.DevLanguage.DevConVersion + context.Device.DevInf.FwVersion);
+    const Dev_Language_Struct& texts = context.Texts.DevLanguage;
+    status.SetPanelText(2, Text(context.Texts.Language, TextId::ConnectedWithVersion,
+                                {texts.DevConStaOnline, texts.DevConVersion, context.Device.DevInf.FwVersion}));
 }
 
 void SendIapDone(DeviceLink& link) {

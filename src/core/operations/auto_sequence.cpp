@@ -66,10 +66,11 @@ OperationOutcome RunAutoSequence(OperationContext& operation) {
 
     const Dev_Language_Struct& texts = operation.Texts.DevLanguage;
     const std::string line =
-        StatusLine(operation.clock(), Text(language, TextId::AutoRunTitle) +
-                                (result == kOpSuccess ? texts.LogStaSuccess : texts.LogStaError) +
-                                texts.LogOperatTimeTitle + FormatSeconds(ElapsedSince(operation, start)) +
-                                texts.LogOperatTime);
+        StatusLine(operation.clock(),
+                   Text(language, TextId::AutoRunVerdict,
+                        {Text(language, TextId::AutoRunTitle),
+                         result == kOpSuccess ? texts.LogStaSuccess : texts.LogStaError, texts.LogOperatTimeTitle,
+                         FormatSeconds(ElapsedSince(operation, start)), texts.LogOperatTime}));
     if (result != kOpSuccess) {
         Indicate(operation, IndicatorCode::FinishedWithError);
         ++device.FailCount;

@@ -154,10 +154,6 @@ ProfileFile LoadLanguageFile(const TextContext& texts) {
 
 }  // namespace
 
-std::string Triplet(int32_t language, std::string_view cn, std::string_view tc, std::string_view en) {
-    return std::string(language == 0 ? cn : language == 1 ? tc : en);
-}
-
 const char* LanguageFileName(int32_t language) {
     return language == 0 ? "CN.ini" : language == 1 ? "TC.ini" : "EN.ini";
 }

@@ -20,22 +20,6 @@ namespace tq {
 
 struct TextContext;
 
-// Built-in texts: 0 takes the Simplified Chinese text, 1 the Traditional
-// Chinese text, any other value the English text.
-std::string Triplet(int32_t language, std::string_view cn, std::string_view tc, std::string_view en);
-
-// Triplet bound to one language, for a function that picks many texts.
-class TripletPicker {
-public:
-    explicit TripletPicker(int32_t language) : language_(language) {}
-    std::string operator()(std::string_view cn, std::string_view tc, std::string_view en) const {
-        return Triplet(language_, cn, tc, en);
-    }
-
-private:
-    int32_t language_;
-};
-
 // "CN.ini", "TC.ini" or "EN.ini" (any value but 0 and 1).
 const char* LanguageFileName(int32_t language);
 // The language menu item of a language: 0 CN, 1 TC, 2 EN.

@@ -42,6 +42,10 @@ TEST(HexToBin, ConvertsRecordsByTheImageRules) {
     for (char c : twoRecords + EndRecord()) crLf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     std::string nonHexData = DataRecord(0x0020, Counting(0x40, 16));
     nonHexData[11] = 'G';
+    // A character with its top bit set whose low bits look like a digit, in the record's second half.
+    std::string highBitData = nonHexData;
+    highBitData[11] = '4';
+    highBitData[9 + 2 * 13] = static_cast<char>('0' | 0x80);
     std::string lowerCase = twoRecords + EndRecord();
     std::transform(lowerCase.begin(), lowerCase.end(), lowerCase.begin(), [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
 
@@ -102,6 +106,14 @@ TEST(HexToBin, ConvertsRecordsByTheImageRules) {
         {"non-hex data character skips the record",
          lowHalf + nonHexData + highHalf + EndRecord(), bytes0To1F,
          "line 2: non-hex character in the data; skipped"},
+        {"top-bit character skips the record", lowHalf + highBitData + highHalf + EndRecord(), bytes0To1F,
+         "line 2: non-hex character in the data; skipped"},
+        // The count says the record runs on to where the line after it ends:
+        // the short line is still its own record.
+        {"count past the line's end",
+         lowHalf + ":10001000010203\n" + DataRecord(0x0010, Counting(0x10, 8)) + DataRecord(0x0018, Counting(0x18, 8)) +
+             EndRecord(),
+         bytes0To1F, "line 2: data record shorter than its byte count 16; skipped"},
         {"non-hex header character skips the record", lowHalf + ":1X0020000102\n" + highHalf + EndRecord(),
          bytes0To1F, "line 2: non-hex character in the record header; skipped"},
         {"record shorter than its count skipped", lowHalf + ":10002000010203\n" + highHalf + EndRecord(), bytes0To1F,

@@ -44,7 +44,8 @@ TEST(ImageFormats, RoundTripAgainstObjcopyAtSeveralAddresses) {
     unsigned seed = 1;
     for (const Format& f : formats) {
         for (const uint64_t address : addresses) {
-            for (const std::size_t size : {std::size_t{1}, std::size_t{300}, std::size_t{70001}}) {
+            // The largest is text of several blocks, written while the next is made.
+            for (const std::size_t size : {std::size_t{1}, std::size_t{300}, std::size_t{70001}, std::size_t{1} << 20}) {
                 SCOPED_TRACE(std::string(f.extension) + " at " + std::to_string(address) + ", " + std::to_string(size) +
                              " bytes");
                 const std::vector<uint8_t> image = RandomImage(size, seed++);
@@ -111,6 +112,13 @@ TEST(ImageFormats, SrecReaderPlacesRecordsAndNamesTheLineOfABadOne) {
         {"empty record", Srec("1000CC", '1') + Srec("2000", '1') + Srec("0002", '5') + end, nullptr, {0xCC}, nullptr},
         {"checksum", header + Srec("1000CC", '1') + "S1041001DD00\n" + end, "line 3: checksum mismatch", {}, nullptr},
         {"non-hex", header + "S1041000XXFF\n" + end, "line 2: non-hex character", {}, nullptr},
+        {"non-hex late in a long record", header + "S113100000112233445566G78899AABBCCDDEEFF00\n" + end,
+         "line 2: non-hex character", {}, nullptr},
+        {"top-bit character", header + "S1131000001122334455667788\xB0" "9AABBCCDDEEFF00\n" + end,
+         "line 2: non-hex character", {}, nullptr},
+        // The count reaches the next line's end: the short line is still the record named.
+        {"count past the line's end", header + "S1061000\nABCDEFG\n" + end, "line 2: record length does not match",
+         {}, nullptr},
         {"length", header + "S1051000CC2E\n" + end, "line 2: record length does not match", {}, nullptr},
         {"count", header + Srec("1000CC", '1') + Srec("0002", '5') + end, "line 3: the record count 2", {}, nullptr},
         {"not a record", header + "hello\n" + end, "line 2: not an S-record", {}, nullptr},
@@ -136,6 +144,21 @@ TEST(ImageFormats, SrecReaderPlacesRecordsAndNamesTheLineOfABadOne) {
             ASSERT_FALSE(report.warnings.empty());
             EXPECT_NE(report.warnings.back().find(c.warningPart), std::string::npos) << report.warnings.back();
         }
+    }
+}
+
+// A large text goes to its sink block by block while the next is made; a
+// block the sink refuses (a full disk) fails the whole text, and nothing
+// after it is offered.
+TEST(ImageFormats, WriterStopsAtTheFirstRefusedBlock) {
+    const std::vector<uint8_t> image = RandomImage(std::size_t{1} << 20, 7);
+    for (const char* extension : {"hex", "srec"}) {
+        SCOPED_TRACE(extension);
+        std::size_t offered = 0;
+        const ByteSink refuseSecond = [&offered](const char*, std::size_t) { return ++offered < 2; };
+        std::string error;
+        EXPECT_FALSE(ImageFormatOf(std::string("x.") + extension).write({0, image}, extension, refuseSecond, error));
+        EXPECT_EQ(offered, 2u);
     }
 }
 

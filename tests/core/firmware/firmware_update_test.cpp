@@ -183,7 +183,7 @@ TEST_F(UpdateFixture, AThousandByteImageGoesOutAsFourPaddedBlocksAndIsChecked) {
                                                // 0xF0, four blocks of 10.1 ms, 0xF3 and 0xF2: 70.4 ms
                                                "系统烧写完成，共耗时0.07s"};
     EXPECT_EQ(status.history0, expected);
-    EXPECT_EQ(status.panels[2], "设备已连接设备版本:" + sim.firmwareAfterUpdate);
+    EXPECT_EQ(status.panels[2], "设备已连接    设备版本:" + sim.firmwareAfterUpdate);
     EXPECT_EQ(session.Device.DevInf.FwVersion, sim.firmwareAfterUpdate);
     EXPECT_EQ(progress.maximum, 100u);
     EXPECT_EQ(progress.positions, std::vector<uint32_t>{0});
@@ -428,7 +428,7 @@ TEST_F(DialogFixture, TheNewestImageForTheModelIsChosenAndInstalled) {
     EXPECT_EQ(dialog.clears, 1);
     EXPECT_TRUE(dialog.closed);
     EXPECT_EQ(session.Device.DevInf.FwVersion, sim.firmwareAfterUpdate);
-    EXPECT_EQ(status.panels[2], "设备已连接设备版本:" + sim.firmwareAfterUpdate);
+    EXPECT_EQ(status.panels[2], "设备已连接    设备版本:" + sim.firmwareAfterUpdate);
     EXPECT_TRUE(TimerWasOffDuringWaits());
     EXPECT_TRUE(session.Device.PollEnabled);
     // 0xF2 once to end the update, once more after the reconnection.

@@ -88,7 +88,7 @@ TEST(AutoSequence, TheVerdictNamesTheSequenceInTheCurrentLanguage) {
     } cases[] = {
         {0, "10:42:07 自动烧录成功！共耗时2.04秒"},
         {1, "10:42:07 自動燒錄成功！共耗时2.04秒"},
-        {2, "10:42:07 Auto Operation 成功！共耗时2.04秒"},
+        {2, "10:42:07 Auto Operation 成功！ 共耗时2.04秒"},
     };
     for (const auto& c : cases) {
         AutoRig rig(1, 0, 0, false);

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/device/presence.h"
+#include "core/texts/text_catalogue.h"
 #include "sim/sim_programmer.h"
 #include "support/session_fixture.h"
 
@@ -22,19 +23,19 @@ struct LanguageTest : ::testing::Test, testing::SessionFixture {
     }
 };
 
-TEST(LanguageRules, FileAndTripletByIndex) {
+TEST(LanguageRules, FileMenuItemAndCatalogueTextByIndex) {
     struct Case {
         int32_t language;
         const char* file;
         int item;
         const char* text;
     };
-    const Case cases[] = {{0, "CN.ini", 0, "确定"}, {1, "TC.ini", 1, "確定"}, {2, "EN.ini", 2, "OK"},
-                          {5, "EN.ini", 2, "OK"},   {-1, "EN.ini", 2, "OK"}};
+    const Case cases[] = {{0, "CN.ini", 0, "自动烧录"}, {1, "TC.ini", 1, "自動燒錄"}, {2, "EN.ini", 2, "Auto Operation "},
+                          {5, "EN.ini", 2, "Auto Operation "}, {-1, "EN.ini", 2, "Auto Operation "}};
     for (const Case& c : cases) {
         EXPECT_STREQ(LanguageFileName(c.language), c.file);
         EXPECT_EQ(LanguageMenuItem(c.language), c.item);
-        EXPECT_EQ(Triplet(c.language, "确定", "確定", "OK"), c.text);
+        EXPECT_EQ(Text(c.language, TextId::AutoRunTitle), c.text);
     }
 }
 
