@@ -48,7 +48,9 @@ void RegisterConvertCommand(CLI::App& app, CliContext& context) {
             return;
         }
         FileImage image;
-        const ConversionReport report = image.Read(*in);
+        ImageReadOptions reading;
+        reading.language = language;
+        const ConversionReport report = image.Read(*in, reading);
         for (const std::string& warning : report.warnings) context.err << "warning: " << warning << '\n';
         if (!report.ok) {
             context.Fail(report.error);
@@ -61,7 +63,7 @@ void RegisterConvertCommand(CLI::App& app, CliContext& context) {
         }
         if (firstAddress) written.address = *firstAddress;
         std::string error;
-        if (!WriteImageFile(*out, written, Durability::Flushed, error)) {
+        if (!WriteImageFile(*out, written, Durability::Flushed, error, language)) {
             context.Fail(error);
             return;
         }

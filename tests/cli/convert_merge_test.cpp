@@ -7,6 +7,7 @@
 #include "cli/cli_context.h"
 #include "core/buffer/file_merge.h"
 #include "core/texts/text_catalogue.h"
+#include "support/expect.h"
 #include "support/hex_records.h"
 #include "support/sim_cli_folder.h"
 #include "support/scratch_folder.h"
@@ -59,7 +60,7 @@ TEST(ConvertCommand, ConvertsByTheSourceExtension) {
         {"below.hex",
          testing::LinearAddressRecord(0x0800) + testing::DataRecord(0x10, Counting(0, 16)) +
              testing::DataRecord(0, Counting(16, 16)) + testing::EndRecord(),
-         1, {}, "line 3: data at 0x08000000 lies below the image start 0x08000010"},
+         1, {}, "第 3 行：地址 0x08000000 处的数据低于映像起始地址 0x08000010"},
         {"sparse.hex", testing::DataRecord(0x20, Counting(0, 16)) + testing::EndRecord(), 0,
          Concat(std::vector<uint8_t>(0x20, 0xFF), Counting(0, 16)), nullptr},
     };
@@ -71,7 +72,7 @@ TEST(ConvertCommand, ConvertsByTheSourceExtension) {
         const CliRun run = RunTool(folder, {"convert", source.string(), output.string()});
         EXPECT_EQ(run.status, c.status) << run.err;
         if (c.errorPart) {
-            EXPECT_NE(run.err.find(c.errorPart), std::string::npos) << run.err;
+            EXPECT_SAYS(run.err, c.errorPart);
         } else {
             EXPECT_EQ(ReadBytes(output), c.image);
             EXPECT_NE(run.out.find(std::to_string(c.image.size()) + " bytes"), std::string::npos) << run.out;
@@ -79,7 +80,7 @@ TEST(ConvertCommand, ConvertsByTheSourceExtension) {
     }
     // The reason for an empty image is printed.
     const CliRun broken = RunTool(folder, {"convert", (folder / "broken.hex").string(), (folder / "out.bin").string()});
-    EXPECT_NE(broken.err.find("warning: no end-of-file record"), std::string::npos) << broken.err;
+    EXPECT_SAYS(broken.err, "warning: 没有文件结束记录");
 }
 
 // bin -> hex -> s37 -> srec -> bin keeps the bytes and the address; CAP is read only.
@@ -148,7 +149,7 @@ TEST(ConvertCommand, ReportsFilesThatCannotBeOpened) {
     const std::string missing = (folder / "missing.hex").string();
     const CliRun run = RunTool(folder, {"convert", missing, (folder / "out.bin").string()});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("cannot open " + missing), std::string::npos) << run.err;
+    EXPECT_SAYS(run.err, "无法打开 " + missing);
 
     const std::string badOutput = (folder / "absent" / "out.bin").string();
     const CliRun noFolder = RunTool(folder, {"convert", folder.Write("in.cap", std::string(3000, 'x')).string(), badOutput});

@@ -3,14 +3,16 @@
 #include <algorithm>
 #include <string>
 
+#include "core/texts/text_catalogue.h"
+
 namespace tq {
 
 ConversionReport ReadCap(SourceFile& file, const ImageReadOptions& options, Image& image) {
     ConversionReport report;
     const std::string source = file.path().string();
     if (file.size() <= kCapHeaderSize) {
-        report.warnings.push_back(source + " holds " + std::to_string(file.size()) +
-                                  " bytes, no more than the 2048-byte header; the image is empty");
+        report.warnings.push_back(Text(options.language, TextId::CapHeaderOnly, {source, std::to_string(file.size())}));
+        report.leftEmpty = true;
         return report;
     }
     report.imageSize = file.size() - kCapHeaderSize;
@@ -20,7 +22,7 @@ ConversionReport ReadCap(SourceFile& file, const ImageReadOptions& options, Imag
     if (!file.Read(kCapHeaderSize, image.bytes.size(), image.bytes.data())) {
         image.bytes.clear();
         report.ok = false;
-        report.error = "cannot read " + source;
+        report.error = Text(options.language, TextId::ImageFileUnreadable, {source});
     }
     return report;
 }

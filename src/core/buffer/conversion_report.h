@@ -15,16 +15,13 @@ struct ConversionReport {
     std::vector<std::string> warnings;  // records skipped and why (deterministic)
     uint64_t imageAddress = 0;          // the address the file gives image offset 0
     uint64_t imageSize = 0;             // the image's whole length, also when fewer bytes were kept
+    // The reader left the image empty and a warning says why (no end-of-file
+    // record, a line that is no record, a CAP file without data). A flag, not
+    // the warning's wording, since that is in the person's language.
+    bool leftEmpty = false;
 };
 
-// A warning that explains why the destination was left empty ends with this.
-inline constexpr std::string_view kEmptyImageReason = "; the image is empty";
-
-// True when the converter left the destination empty for a reason it reported
-// (no end-of-file record, a line that is no record, a CAP file without data).
-inline bool ImageLeftEmpty(const ConversionReport& report) {
-    return std::any_of(report.warnings.begin(), report.warnings.end(),
-                       [](const std::string& warning) { return warning.ends_with(kEmptyImageReason); });
-}
+// True when the converter left the destination empty for a reason it reported.
+inline bool ImageLeftEmpty(const ConversionReport& report) { return report.leftEmpty; }
 
 }  // namespace tq

@@ -43,6 +43,7 @@ bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const 
     ImageReadOptions reading;
     reading.keepBytes = bound;
     reading.progress = ShowReading(buffer);
+    reading.language = buffer.Texts.Language;
     Image image;
     const ConversionReport report = ReadImageFile(chosenPath, reading, image);
     if (!report.ok) {
@@ -125,7 +126,7 @@ bool SaveBufferFile(const BufferContext& buffer, const fs::path& path, std::stri
     // HEX and S-record files carry the chip address of buffer offset 0.
     const ImageSpan image{buffer.Geometry.startAddress, {ram.Data.data(), length}};
     std::string why;
-    if (WriteImageFile(path, image, Durability::Synced, why)) return true;
+    if (WriteImageFile(path, image, Durability::Synced, why, buffer.Texts.Language)) return true;
     error = Text(buffer.Texts.Language, TextId::CannotSaveFile, {path.string()}) + "\n" + why;
     return false;
 }

@@ -14,6 +14,7 @@
 #include "core/buffer/hex_digits.h"
 #include "core/buffer/source_text.h"
 #include "core/buffer/image_formats.h"
+#include "core/texts/text_catalogue.h"
 
 // How this converter treats input the format leaves open:
 // - A line is everything up to its line feed, however long. Only the
@@ -137,8 +138,8 @@ enum class LineResult { Continue, NotARecord, End, Unplaceable };
 // Decodes records one line at a time into the image.
 class HexImage {
 public:
-    HexImage(uint64_t limit, uint64_t expected, std::vector<std::string>& warnings)
-        : limit_(limit), warnings_(warnings), image_(std::min(limit, expected), limit) {}
+    HexImage(uint64_t limit, uint64_t expected, std::vector<std::string>& warnings, const TextPicker& text)
+        : limit_(limit), text_(text), warnings_(warnings), image_(std::min(limit, expected), limit) {}
 
     LineResult Line(std::string_view line, uint64_t lineNumber);
     // Adds the summary of skipped records beyond the ones reported singly.
@@ -153,13 +154,14 @@ public:
     void Warn(const std::string& text) { warnings_.push_back(text); }
 
 private:
-    void Skip(uint64_t lineNumber, const std::string& why);
+    void Skip(uint64_t lineNumber, TextId why, std::initializer_list<std::string_view> values = {});
     void DataRecord(std::string_view line, std::size_t count, uint64_t address, uint64_t lineNumber);
     void ExtendedAddress(std::string_view line, uint8_t type, uint64_t lineNumber);
     // Decodes a data record's checked hex text into its place.
     bool Place(uint64_t recordAddress, const char* text, std::size_t count, uint64_t lineNumber);
 
     const uint64_t limit_;  // the largest image
+    const TextPicker text_;
     std::string unplaced_;
     std::vector<std::string>& warnings_;
     ImageBytes image_;
@@ -174,8 +176,9 @@ private:
     std::size_t recordWarnings_ = 0;
 };
 
-void HexImage::Skip(uint64_t lineNumber, const std::string& why) {
-    if (recordWarnings_++ < kMaxRecordWarnings) Warn("line " + std::to_string(lineNumber) + ": " + why + "; skipped");
+void HexImage::Skip(uint64_t lineNumber, TextId why, std::initializer_list<std::string_view> values) {
+    if (recordWarnings_++ < kMaxRecordWarnings)
+        Warn(text_(TextId::ImageRecordSkipped, {std::to_string(lineNumber), text_(why, values)}));
 }
 
 LineResult HexImage::Line(std::string_view line, uint64_t lineNumber) {
@@ -183,11 +186,11 @@ LineResult HexImage::Line(std::string_view line, uint64_t lineNumber) {
     if (line.back() == '\r') line.remove_suffix(1);
     uint8_t head[4];
     if (line.size() < 9) {
-        Skip(lineNumber, "record shorter than its header");
+        Skip(lineNumber, TextId::HexHeaderTooShort);
         return LineResult::Continue;
     }
     if (!ReadHexBytes(line.data() + 1, 4, head)) {
-        Skip(lineNumber, "non-hex character in the record header");
+        Skip(lineNumber, TextId::HexHeaderNotHex);
         return LineResult::Continue;
     }
     const uint8_t type = head[3];
@@ -202,19 +205,19 @@ LineResult HexImage::Line(std::string_view line, uint64_t lineNumber) {
             ExtendedAddress(line, type, lineNumber);
             return LineResult::Continue;
         default:
-            if (type > 0x05) Skip(lineNumber, "unknown record type " + HexAddressText(type, 2));
+            if (type > 0x05) Skip(lineNumber, TextId::HexUnknownRecordType, {HexAddressText(type, 2)});
             return LineResult::Continue;
     }
 }
 
 void HexImage::DataRecord(std::string_view line, std::size_t count, uint64_t address, uint64_t lineNumber) {
     if (line.size() < 9 + 2 * count) {
-        Skip(lineNumber, "data record shorter than its byte count " + std::to_string(count));
+        Skip(lineNumber, TextId::HexDataTooShort, {std::to_string(count)});
         return;
     }
     // Checked before any byte is placed: a skipped record changes nothing.
     if (!AllHexDigits(line.data() + 9, count)) {
-        Skip(lineNumber, "non-hex character in the data");
+        Skip(lineNumber, TextId::HexDataNotHex);
         return;
     }
     Place(address, line.data() + 9, count, lineNumber);
@@ -223,11 +226,11 @@ void HexImage::DataRecord(std::string_view line, std::size_t count, uint64_t add
 void HexImage::ExtendedAddress(std::string_view line, uint8_t type, uint64_t lineNumber) {
     uint8_t value[2];
     if (line.size() < 13) {
-        Skip(lineNumber, "extended address record without its two data bytes");
+        Skip(lineNumber, TextId::HexExtendedTooShort);
         return;
     }
     if (!ReadHexBytes(line.data() + 9, 2, value)) {
-        Skip(lineNumber, "non-hex character in the extended address");
+        Skip(lineNumber, TextId::HexExtendedNotHex);
         return;
     }
     const uint64_t number = static_cast<uint64_t>(value[0]) << 8 | value[1];
@@ -248,15 +251,17 @@ bool HexImage::Place(uint64_t recordAddress, const char* text, std::size_t count
         baseFixed_ = true;
     }
     const uint64_t address = upper_ + recordAddress;
-    const auto where = [&] { return "line " + std::to_string(lineNumber) + ": data at " + HexAddressText(address, 8); };
+    const auto atLine = [&](const std::string& why) {
+        return text_(TextId::ImageLineSays, {std::to_string(lineNumber), why});
+    };
     if (address < base_) {
-        unplaced_ = where() + " lies below the image start " + HexAddressText(base_, 8);
+        unplaced_ = atLine(text_(TextId::ImageDataBelowStart, {HexAddressText(address, 8), HexAddressText(base_, 8)}));
         return false;
     }
     const uint64_t offset = address - base_;
     if (offset + count > limit_) {
-        unplaced_ = where() + " lies beyond the largest image of " + std::to_string(limit_ >> 20) + " MiB from " +
-                    HexAddressText(base_, 8);
+        unplaced_ = atLine(text_(TextId::ImageDataBeyondLargest,
+                                 {HexAddressText(address, 8), std::to_string(limit_ >> 20), HexAddressText(base_, 8)}));
         return false;
     }
     total_ += count;
@@ -269,7 +274,7 @@ bool HexImage::Place(uint64_t recordAddress, const char* text, std::size_t count
 
 void HexImage::SummariseSkips() {
     if (recordWarnings_ > kMaxRecordWarnings)
-        Warn(std::to_string(recordWarnings_ - kMaxRecordWarnings) + " more records skipped");
+        Warn(text_(TextId::ImageMoreRecordsSkipped, {std::to_string(recordWarnings_ - kMaxRecordWarnings)}));
 }
 
 ImageBytes& HexImage::Finish() {
@@ -292,27 +297,26 @@ LineResult DecodeLines(LineReader& lines, HexImage& image) {
 }
 
 // Why nothing is written when the decoding stopped before an end-of-file record.
-std::string EmptyImageReason(LineResult result, uint64_t lineNumber) {
-    if (result == LineResult::NotARecord)
-        return "line " + std::to_string(lineNumber) +
-               " does not start with ':' and comes before any end-of-file record; the image is empty";
-    return "no end-of-file record; the image is empty";
+std::string EmptyImageReason(LineResult result, uint64_t lineNumber, const TextPicker& text) {
+    if (result == LineResult::NotARecord) return text(TextId::HexLineNotRecord, {std::to_string(lineNumber)});
+    return text(TextId::HexNoEndRecord);
 }
 
 }  // namespace
 
 ConversionReport ReadIntelHex(SourceFile& file, const ImageReadOptions& options, Image& image) {
     ConversionReport report;
+    const TextPicker says(options.language);
     const std::string sourceName = file.path().string();
     SourceText source;
     if (!source.Load(file)) {
         report.ok = false;
-        report.error = "cannot read " + sourceName;
+        report.error = says(TextId::ImageFileUnreadable, {sourceName});
         return report;
     }
     const std::string_view text = source.text();
     // Contiguous data takes two characters per byte: the likely image size.
-    HexImage decoder(options.maxImageBytes, text.size() / 2, report.warnings);
+    HexImage decoder(options.maxImageBytes, text.size() / 2, report.warnings, says);
     LineReader lines(text, options.progress);
     const LineResult result = DecodeLines(lines, decoder);
     if (options.progress) options.progress(text.size(), text.size());
@@ -323,13 +327,13 @@ ConversionReport ReadIntelHex(SourceFile& file, const ImageReadOptions& options,
     }
     if (result != LineResult::End) {
         decoder.SummariseSkips();
-        decoder.Warn(EmptyImageReason(result, lines.lineNumber()));
+        decoder.Warn(EmptyImageReason(result, lines.lineNumber(), says));
+        report.leftEmpty = true;
         return report;
     }
     // Records after the end-of-file record are ignored; say so when there are any.
     if (!lines.RestIsBlank())
-        decoder.Warn("line " + std::to_string(lines.lineNumber()) +
-                     " holds the end-of-file record; everything after it is ignored");
+        decoder.Warn(says(TextId::HexAfterEndRecord, {std::to_string(lines.lineNumber())}));
     image.bytes = decoder.Finish().Take();
     image.address = report.imageAddress = decoder.base();
     report.imageSize = image.bytes.size();
@@ -366,12 +370,12 @@ constexpr std::size_t RecordRoom(std::size_t count) { return 1 + 2 * (4 + count 
 
 }  // namespace
 
-bool WriteIntelHex(const ImageSpan& image, std::string_view, const ByteSink& sink, std::string& error) {
+bool WriteIntelHex(const ImageSpan& image, std::string_view, const ByteSink& sink, std::string& error,
+                   int32_t language) {
     const std::size_t length = image.bytes.size();
     const uint64_t last = image.address + (length == 0 ? 0 : length - 1);
     if (last > 0xFFFFFFFF) {
-        error = "the addresses " + HexAddressText(image.address, 8) + " to " + HexAddressText(last, 8) +
-                " do not fit this file type's records";
+        error = Text(language, TextId::AddressesDoNotFitFormat, {HexAddressText(image.address, 8), HexAddressText(last, 8)});
         return false;
     }
     TextBlock out(sink);

@@ -6,14 +6,17 @@
 #include <system_error>
 
 #include "core/buffer/source_text.h"
+#include "core/texts/text_catalogue.h"
 
 namespace tq {
 
 // The codecs of the formats, each defined in the format's own file.
 ConversionReport ReadIntelHex(SourceFile& file, const ImageReadOptions& options, Image& image);
-bool WriteIntelHex(const ImageSpan& image, std::string_view extension, const ByteSink& sink, std::string& error);
+bool WriteIntelHex(const ImageSpan& image, std::string_view extension, const ByteSink& sink, std::string& error,
+                   int32_t language);
 ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Image& image);
-bool WriteSrec(const ImageSpan& image, std::string_view extension, const ByteSink& sink, std::string& error);
+bool WriteSrec(const ImageSpan& image, std::string_view extension, const ByteSink& sink, std::string& error,
+               int32_t language);
 ConversionReport ReadCap(SourceFile& file, const ImageReadOptions& options, Image& image);
 
 namespace {
@@ -27,12 +30,12 @@ ConversionReport ReadBinary(SourceFile& file, const ImageReadOptions& options, I
     if (!file.Read(0, image.bytes.size(), image.bytes.data())) {
         image.bytes.clear();
         report.ok = false;
-        report.error = "cannot read " + file.path().string();
+        report.error = Text(options.language, TextId::ImageFileUnreadable, {file.path().string()});
     }
     return report;
 }
 
-bool WriteBinary(const ImageSpan& image, std::string_view, const ByteSink& sink, std::string&) {
+bool WriteBinary(const ImageSpan& image, std::string_view, const ByteSink& sink, std::string&, int32_t) {
     return image.bytes.empty() || sink(reinterpret_cast<const char*>(image.bytes.data()), image.bytes.size());
 }
 
@@ -68,7 +71,7 @@ SourceFile::~SourceFile() {
     if (file_) std::fclose(file_);
 }
 
-bool SourceFile::Open(std::string& error) {
+bool SourceFile::Open(std::string& error, int32_t language) {
     std::error_code ec;
     const bool folder = std::filesystem::is_directory(path_, ec);
     errno = 0;
@@ -76,7 +79,8 @@ bool SourceFile::Open(std::string& error) {
     const uint64_t size = file_ ? std::filesystem::file_size(path_, ec) : 0;
     if (!file_ || ec) {
         const std::string why = folder ? std::strerror(EISDIR) : ec ? ec.message() : std::strerror(errno);
-        error = "cannot open " + path_.string() + (why.empty() ? "" : ": " + why);
+        error = why.empty() ? Text(language, TextId::ImageFileUnopenable, {path_.string()})
+                            : Text(language, TextId::ImageFileUnopenableWhy, {path_.string(), why});
         return false;
     }
     size_ = size;
@@ -136,7 +140,7 @@ std::vector<FileFilter> SaveFileFilters() {
 ConversionReport ReadImageFile(const std::filesystem::path& path, const ImageReadOptions& options, Image& image) {
     SourceFile file(path);
     ConversionReport report;
-    if (!file.Open(report.error)) {
+    if (!file.Open(report.error, options.language)) {
         report.ok = false;
         return report;
     }
@@ -149,7 +153,7 @@ FileImage::~FileImage() = default;
 ConversionReport FileImage::Read(const std::filesystem::path& path, const ImageReadOptions& options) {
     SourceFile file(path);
     ConversionReport report;
-    if (!file.Open(report.error)) {
+    if (!file.Open(report.error, options.language)) {
         report.ok = false;
         return report;
     }
@@ -162,7 +166,7 @@ ConversionReport FileImage::Read(const std::filesystem::path& path, const ImageR
     mapped_ = std::make_unique<SourceText>();
     if (!mapped_->Load(file)) {
         report.ok = false;
-        report.error = "cannot read " + path.string();
+        report.error = Text(options.language, TextId::ImageFileUnreadable, {path.string()});
         return report;
     }
     const std::string_view bytes = mapped_->text();
@@ -173,10 +177,10 @@ ConversionReport FileImage::Read(const std::filesystem::path& path, const ImageR
 }
 
 bool WriteImageFile(const std::filesystem::path& path, const ImageSpan& image, Durability durability,
-                    std::string& error) {
+                    std::string& error, int32_t language) {
     const ImageFormatRow& format = ImageFormatOf(path.string());
     if (!format.write) {
-        error = path.string() + ": " + std::string(format.name) + " files are read, never written";
+        error = Text(language, TextId::FormatReadOnly, {path.string(), format.name});
         return false;
     }
     std::string why;
@@ -184,7 +188,7 @@ bool WriteImageFile(const std::filesystem::path& path, const ImageSpan& image, D
     const ByteSink sink = [&file](const char* data, std::size_t size) { return file.Write(data, size); };
     // A writer checks its addresses before it writes; on any failure the
     // temporary file goes and the target stays as it was.
-    if (file.Open() && format.write(image, FileExtension(path.string()), sink, why) && file.Commit()) return true;
+    if (file.Open() && format.write(image, FileExtension(path.string()), sink, why, language) && file.Commit()) return true;
     error = why.empty() ? file.error() : path.string() + ": " + why;
     return false;
 }
@@ -200,7 +204,7 @@ ConversionReport ConvertToBinaryFile(ImageReader reader, const std::filesystem::
     }
     SourceFile file(source);
     Image image;
-    if (!file.Open(report.error)) {
+    if (!file.Open(report.error, options.language)) {
         report.ok = false;
     } else {
         report = reader(file, options, image);

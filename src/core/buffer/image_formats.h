@@ -36,6 +36,7 @@ struct ImageReadOptions {
     // this many of its bytes; the report still gives the whole length.
     uint64_t keepBytes = UINT64_MAX;
     ConversionProgress progress;
+    int32_t language = 2;  // of the error and warnings; English unless told
 };
 
 // A file being read: opened once, read in large pieces.
@@ -46,8 +47,8 @@ public:
     SourceFile(const SourceFile&) = delete;
     SourceFile& operator=(const SourceFile&) = delete;
 
-    // False with `error` ("cannot open PATH: why") when the file cannot be opened.
-    bool Open(std::string& error);
+    // False with `error` ("cannot open PATH: why", in `language`) when the file cannot be opened.
+    bool Open(std::string& error, int32_t language = 2);
     uint64_t size() const { return size_; }
     const std::filesystem::path& path() const { return path_; }
     // Reads `count` bytes from `offset` into `out`; false when fewer came.
@@ -63,13 +64,13 @@ private:
 
 // Reads the image from the file. ok false with `error` naming the file when
 // it cannot be read or holds a record that cannot be placed; an image left
-// empty for a reason says why in a warning ending with kEmptyImageReason.
+// empty for a reason says why in a warning and sets leftEmpty.
 using ImageReader = ConversionReport (*)(SourceFile& file, const ImageReadOptions& options, Image& image);
 // Writes the image; `extension` (lower case) may choose among the format's
 // variants. False with `error` set when the addresses do not fit the format,
 // or with `error` empty when the sink refused the text.
 using ImageWriter = bool (*)(const ImageSpan& image, std::string_view extension, const ByteSink& sink,
-                             std::string& error);
+                             std::string& error, int32_t language);
 
 struct ImageFormatRow {
     std::string_view name;        // as messages name it
@@ -126,7 +127,7 @@ private:
 // file whole. False with `error` naming the file when the format is read
 // only, the addresses do not fit its records or the file cannot be written.
 bool WriteImageFile(const std::filesystem::path& path, const ImageSpan& image, Durability durability,
-                    std::string& error);
+                    std::string& error, int32_t language = 2);
 
 // Reads `source` with `reader` and writes the image as a binary file at
 // `destination`, which afterwards exists and holds the image or is empty (a

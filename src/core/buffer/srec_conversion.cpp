@@ -9,6 +9,7 @@
 
 #include "core/buffer/hex_digits.h"
 #include "core/buffer/source_text.h"
+#include "core/texts/text_catalogue.h"
 
 namespace tq {
 namespace {
@@ -52,15 +53,16 @@ struct Record {
 
 // Checks one line and reads its type and address; false with `why` when it is no sound record.
 // `readable` characters from the line's start may be looked at.
-bool ReadRecord(std::string_view line, std::size_t readable, Record& record, std::string& why) {
+bool ReadRecord(std::string_view line, std::size_t readable, Record& record, std::string& why,
+                const TextPicker& text) {
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
     if (line.size() < 4 || (line[0] != 'S' && line[0] != 's')) {
-        why = "not an S-record";
+        why = text(TextId::SrecNotRecord);
         return false;
     }
     const int type = line[1] - '0';
     if (type < 0 || type > 9 || kAddressBytes[type] == 0) {
-        why = "unknown record type";
+        why = text(TextId::SrecUnknownRecordType);
         return false;
     }
     const std::size_t pairs = (line.size() - 2) / 2;
@@ -70,17 +72,17 @@ bool ReadRecord(std::string_view line, std::size_t readable, Record& record, std
     const bool hex = pairs > kMaxPairs ? AllHexDigits(line.data() + 2, pairs)
                                                  : ReadHexBytes(line.data() + 2, pairs, bytes, readable - 2);
     if (!hex) {
-        why = "non-hex character";
+        why = text(TextId::SrecNotHex);
         return false;
     }
     const std::size_t count = pairs > kMaxPairs ? 0 : bytes[0];
     const auto addressBytes = static_cast<std::size_t>(kAddressBytes[type]);
     if (line.size() % 2 != 0 || pairs != count + 1 || count < addressBytes + 1) {
-        why = "record length does not match its byte count";
+        why = text(TextId::SrecLengthMismatch);
         return false;
     }
     if ((ByteSum(bytes, count + 1) & 0xFF) != 0xFF) {
-        why = "checksum mismatch";
+        why = text(TextId::SrecChecksumMismatch);
         return false;
     }
     record.type = type;
@@ -102,7 +104,8 @@ std::size_t ExpectedLength(const char* text, std::size_t available) {
 // record to `use`; stops at the first that is not sound or that `use` refuses.
 class RecordWalk {
 public:
-    RecordWalk(std::string_view text, std::string source) : text_(text), source_(std::move(source)) {}
+    RecordWalk(std::string_view text, std::string source, const TextPicker& says)
+        : text_(text), source_(std::move(source)), says_(says) {}
 
     template <typename Use>
     bool Walk(ConversionReport& report, Use use) {
@@ -117,7 +120,7 @@ public:
             // A record read sound up to where its byte count says was all
             // digits, so its line held no line feed: no search is needed.
             const std::size_t guess = GuessedLineLength(start, available, ExpectedLength(start, available));
-            bool sound = guess > 0 && ReadRecord(std::string_view(start, guess), available, record, why);
+            bool sound = guess > 0 && ReadRecord(std::string_view(start, guess), available, record, why, says_);
             const std::size_t length = sound ? guess : LineLength(start, available);
             const std::string_view line(start, length);
             position += length + 1;
@@ -125,14 +128,13 @@ public:
             // A record starts with its letter; only other lines can be blank.
             if ((length == 0 || (start[0] != 'S' && start[0] != 's')) && IsBlank(line)) continue;
             if (ended_) {
-                report.warnings.push_back("line " + std::to_string(lineNumber) +
-                                          " follows the end record; everything from it on is ignored");
+                report.warnings.push_back(says_(TextId::SrecAfterEndRecord, {std::to_string(lineNumber)}));
                 return true;
             }
-            if (!sound) sound = ReadRecord(line, available, record, why);
+            if (!sound) sound = ReadRecord(line, available, record, why, says_);
             if (!sound || !use(record, lineNumber, why)) {
                 report.ok = false;
-                report.error = source_ + ": line " + std::to_string(lineNumber) + ": " + why;
+                report.error = source_ + ": " + says_(TextId::ImageLineSays, {std::to_string(lineNumber), why});
                 return false;
             }
             if (record.type >= 7) ended_ = true;
@@ -144,6 +146,7 @@ public:
 private:
     std::string_view text_;
     std::string source_;
+    const TextPicker says_;
     bool ended_ = false;
 };
 
@@ -157,15 +160,16 @@ bool IsDataRecord(const Record& record) { return record.type >= 1 && record.type
 // at the lowest address and names the first record that does not fit.
 ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Image& image) {
     ConversionReport report;
+    const TextPicker says(options.language);
     const std::string sourceName = file.path().string();
     SourceText source;
     if (!source.Load(file)) {
         report.ok = false;
-        report.error = "cannot read " + sourceName;
+        report.error = says(TextId::ImageFileUnreadable, {sourceName});
         return report;
     }
     const std::string_view text = source.text();
-    RecordWalk walk(text, sourceName);
+    RecordWalk walk(text, sourceName, says);
     std::vector<uint8_t>& bytes = image.bytes;
     bytes.reserve(static_cast<std::size_t>(std::min<uint64_t>(text.size() / 2, options.maxImageBytes)));
     uint64_t dataRecords = 0, placed = 0, base = UINT64_MAX, end = 0;
@@ -173,7 +177,7 @@ ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Ima
     const bool checked = walk.Walk(report, [&](const Record& record, uint64_t, std::string& why) {
         if (IsDataRecord(record)) {
             if (record.address + record.count > uint64_t{1} << 32) {
-                why = "data runs past the 32-bit address space";
+                why = says(TextId::SrecPast32Bits);
                 return false;
             }
             ++dataRecords;
@@ -193,8 +197,7 @@ ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Ima
             base = std::min(base, record.address);
             end = std::max(end, record.address + record.count);
         } else if ((record.type == 5 || record.type == 6) && record.address != dataRecords) {
-            why = "the record count " + std::to_string(record.address) + " does not match the " +
-                  std::to_string(dataRecords) + " data records before it";
+            why = says(TextId::SrecCountMismatch, {std::to_string(record.address), std::to_string(dataRecords)});
             return false;
         }
         return true;
@@ -202,9 +205,10 @@ ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Ima
     if (options.progress) options.progress(text.size(), text.size());
     if (!checked || !walk.ended() || placed == 0) {
         bytes.clear();
-        if (checked)
-            report.warnings.push_back(std::string(walk.ended() ? "no data records" : "no end record (S7, S8 or S9)") +
-                                      std::string(kEmptyImageReason));
+        if (checked) {
+            report.warnings.push_back(says(walk.ended() ? TextId::SrecNoDataRecords : TextId::SrecNoEndRecord));
+            report.leftEmpty = true;
+        }
         return report;
     }
     if (!inPlace) {
@@ -215,8 +219,9 @@ ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Ima
         walk.Walk(placing, [&](const Record& record, uint64_t, std::string& why) {
             if (!IsDataRecord(record) || record.count == 0) return true;
             if (record.address + record.count - base > options.maxImageBytes) {
-                why = "data at " + HexAddressText(record.address, 8) + " lies beyond the largest image of " +
-                      std::to_string(options.maxImageBytes >> 20) + " MiB from " + HexAddressText(base, 8);
+                why = says(TextId::ImageDataBeyondLargest, {HexAddressText(record.address, 8),
+                                                            std::to_string(options.maxImageBytes >> 20),
+                                                            HexAddressText(base, 8)});
                 return false;
             }
             std::memcpy(bytes.data() + (record.address - base), record.data, record.count);
@@ -278,13 +283,13 @@ int AddressBytesFor(std::string_view extension, uint64_t lastAddress) {
 
 }  // namespace
 
-bool WriteSrec(const ImageSpan& image, std::string_view extension, const ByteSink& sink, std::string& error) {
+bool WriteSrec(const ImageSpan& image, std::string_view extension, const ByteSink& sink, std::string& error,
+               int32_t language) {
     const std::size_t length = image.bytes.size();
     const uint64_t last = image.address + (length == 0 ? 0 : length - 1);
     const int addressBytes = AddressBytesFor(extension, last);
     if (addressBytes == 0) {
-        error = "the addresses " + HexAddressText(image.address, 8) + " to " + HexAddressText(last, 8) +
-                " do not fit this file type's records";
+        error = Text(language, TextId::AddressesDoNotFitFormat, {HexAddressText(image.address, 8), HexAddressText(last, 8)});
         return false;
     }
     const int dataType = addressBytes - 1;  // S1, S2, S3

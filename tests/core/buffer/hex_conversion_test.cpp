@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/buffer/image_formats.h"
+#include "support/expect.h"
 #include "support/hex_records.h"
 #include "support/scratch_folder.h"
 
@@ -147,6 +149,28 @@ TEST(HexToBin, ConvertsRecordsByTheImageRules) {
 
 // Files written by objcopy use type 02 records below 1 MiB and type 04
 // records above it; either way the image must come back unchanged.
+TEST(HexToBin, SkippedRecordIsReportedInTheChosenLanguage) {
+    struct Case {
+        int32_t language;
+        const char* warning;
+    };
+    const Case cases[] = {
+        {0, "第 2 行：记录比记录头还短，已跳过"},
+        {2, "line 2: record shorter than its header; skipped"},
+    };
+    ScratchFolder folder;
+    const auto source = folder.Write("in.hex", DataRecord(0, Counting(0, 16)) + ":1000\n" + EndRecord());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.language);
+        ImageReadOptions options;
+        options.language = c.language;
+        Image image;
+        const ConversionReport report = ReadImageFile(source, options, image);
+        EXPECT_TRUE(report.ok) << report.error;
+        EXPECT_THAT(report.warnings, ::testing::ElementsAre(c.warning));
+    }
+}
+
 TEST(HexToBin, ReadsWhatObjcopyWrites) {
     if (std::system("objcopy --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "objcopy is not installed";
     struct Case {
