@@ -132,6 +132,7 @@ bool ReadDataFile(const OperationContext& context, MessageView& messages, const 
     ImageReadOptions reading;
     reading.maxImageBytes = kStorageLimit;
     reading.keepBytes = kStorageLimit;
+    reading.language = context.Texts.Language;  // the reader's reasons join our texts
     Image image;
     const ConversionReport report = format.read(file, reading, image);
     std::string refusal;
