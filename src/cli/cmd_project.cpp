@@ -11,6 +11,7 @@
 
 #include "cli/cli_context.h"
 #include "cli/commands.h"
+#include "core/buffer/image_formats.h"
 #include "core/texts/text_catalogue.h"
 #include "cli/chip_command.h"
 #include "core/project/project_download.h"
@@ -82,6 +83,14 @@ bool ParseSerial(const std::string& text, ProjectPlan& plan) {
     return true;
 }
 
+// The file types the data file may have: the open dialog's filters, from the format table.
+std::string DataFileHelp() {
+    std::string help = "The data file the programmer writes to each chip (";
+    const std::vector<FileFilter> filters = OpenFileFilters();
+    for (size_t i = 0; i + 1 < filters.size(); ++i) help += filters[i].description + " " + filters[i].pattern + ", ";
+    return help + "any other: binary)";
+}
+
 void Download(CliContext& context, const DownloadOptions& options) {
     Session& session = context.session();
     OperationContext& operation = session.Operation;
@@ -98,7 +107,8 @@ void Download(CliContext& context, const DownloadOptions& options) {
         return;
     }
     TerminalProjectLog log(context.out);
-    if (!ChooseDataFile(operation, log, plan, options.dataFile)) {
+    MessageView& messages = *session.Views.messages;
+    if (!ChooseDataFile(operation, messages, log, plan, options.dataFile)) {
         context.exitCode = 1;  // the reason was shown with the file's path
         return;
     }
@@ -116,7 +126,7 @@ void Download(CliContext& context, const DownloadOptions& options) {
     if (!ConnectForCommand(context)) return;
     TerminalProjectStatus status(context.out);
     NullProgressView bar;  // panel 1 already prints the percentage
-    ProjectDialogViews views{status, bar};
+    ProjectDialogViews views{status, bar, messages};
     if (DownloadProject(operation, views, plan) != kStepOk)
         context.Fail(Text(language, TextId::ProjectDownloadFailed));
 }
@@ -129,7 +139,7 @@ void RegisterProjectCommands(CLI::App& app, CliContext& context) {
     auto options = std::make_shared<DownloadOptions>();
     CLI::App* download = project->add_subcommand(
         "download", "Write the project file for a chip and store it and its data file in the programmer");
-    download->add_option("DATAFILE", options->dataFile, "The data file the programmer writes to each chip")->required();
+    download->add_option("DATAFILE", options->dataFile, DataFileHelp())->required();
     download->add_option("--name", options->name, "Project name (default: the data file's name)");
     download->add_option("--mode", options->mode, "Download method (default: auto)")
         ->check(CLI::IsMember({"manual", "auto", "machine"}));

@@ -24,17 +24,11 @@ namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-// The session's messages while a project step runs: an error (a file that
-// cannot be read, a refused project) also goes into the dialog's log.
+// The messages a project step reports to: an error (a file that cannot be
+// read, a refused project) also goes into the dialog's log.
 class LoggedErrors final : public MessageView {
 public:
-    LoggedErrors(Session& session, ProjectLogView& log)
-        : session_(session), inner_(*session.Views.messages), log_(log) {
-        session_.Views.messages = this;
-    }
-    ~LoggedErrors() override { session_.Views.messages = &inner_; }
-    LoggedErrors(const LoggedErrors&) = delete;
-    LoggedErrors& operator=(const LoggedErrors&) = delete;
+    LoggedErrors(MessageView& inner, ProjectLogView& log) : inner_(inner), log_(log) {}
 
     void ShowMessage(const std::string& text) override { inner_.ShowMessage(text); }
     void ShowWarning(const std::string& text) override { inner_.ShowWarning(text); }
@@ -45,7 +39,6 @@ public:
     bool AskYesNo(const std::string& text) override { return inner_.AskYesNo(text); }
 
 private:
-    Session& session_;
     MessageView& inner_;
     ProjectLogView& log_;
 };
@@ -133,8 +126,8 @@ void MainWindow::ProjectFormClose() {
 void MainWindow::ProjectButton2Click() {
     ProjectDialog* dialog = projectDialog_;
     RunCommand(Kind::Command, [dialog](Session& s) -> GuiStep {
-        const LoggedErrors errors(s, dialog->logView());
-        if (!dialog->editor().ChooseDataFile(*s.Views.fileDialog)) return {};
+        LoggedErrors errors(*s.Views.messages, dialog->logView());
+        if (!dialog->editor().ChooseDataFile(*s.Views.fileDialog, errors)) return {};
         return [dialog, name = dialog->editor().plan.name] { dialog->SetProjectName(name); };
     });
 }
@@ -146,8 +139,9 @@ void MainWindow::ProjectDownloadClick() {
         const ChipListState& names = s.Window.ChipFrame.name;
         plan.chipName = names.index >= 0 ? names.text : std::string();
         plan.dataFile = s.Chip.PrjInfoOffline.DataFileName;  // as the editor chose it
-        const LoggedErrors errors(s, dialog->logView());
-        if (DownloadProject(s.Operation, dialog->views(), plan) == kStepBusy)
+        LoggedErrors errors(*s.Views.messages, dialog->logView());
+        ProjectDialogViews views = dialog->views(errors);
+        if (DownloadProject(s.Operation, views, plan) == kStepBusy)
             return [this] { ShowBusyRefusal(); };
         return {};
     });

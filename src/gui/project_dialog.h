@@ -37,7 +37,8 @@ public:
     // The editor and the download's views, for the worker: what they show
     // reaches this dialog on the window's thread.
     ProjectEditor& editor() { return editor_; }
-    ProjectDialogViews& views() { return views_; }
+    // The download's views: this dialog's stages and bar, and `messages` for what it reports.
+    ProjectDialogViews views(MessageView& messages) { return {statusFromWorker_, barFromWorker_, messages}; }
     ProjectLogView& logView() { return logFromWorker_; }
 
     // The controls as a project plan (all but the chip and the data file).
@@ -96,7 +97,6 @@ private:
     Marshalled<ProjectLogView> logFromWorker_{*this};
     Marshalled<StatusBarView> statusFromWorker_{*this, statusPanels_};
     Marshalled<ProgressView> barFromWorker_{*this, barView_};
-    ProjectDialogViews views_{statusFromWorker_, barFromWorker_};
     ProjectEditor editor_;
 
     QTabWidget* pages_;

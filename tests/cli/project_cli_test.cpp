@@ -78,12 +78,16 @@ TEST_F(ProjectCommandTest, FailsWithTheOffendingTextAndWritesNoProject) {
     folder.WriteBytes("big.bin", "");
     std::filesystem::resize_file(folder / "big.bin", 16 * 1024 * 1024 + 1);  // one byte past the storage
     const std::string empty = (folder / "empty.bin").string(), big = (folder / "big.bin").string();
+    folder.WriteBytes("nothing.hex", "no records here\n");
+    const std::string noImage = (folder / "nothing.hex").string();
     const Case cases[] = {
         {{"project", "download", empty, "-c", "GD25Q64"},
          "error: The data file holds no data: " + empty + "\ntqprog-cli: The offline project download failed.\n"},
         {{"project", "download", big, "-c", "GD25Q64"},
-         "error: The data file is larger than the programmer's 16 MiB storage: " + big +
-             "\ntqprog-cli: The offline project download failed.\n"},
+         "error: The data file is larger than the programmer's 16 MiB storage: " + big + "\n"},
+        {{"project", "download", noImage, "-c", "GD25Q64"},
+         "error: The data file holds no data to write: " + noImage +
+             " line 1 does not start with ':' and comes before any end-of-file record; the image is empty\n"},
         {{"project", "download", missing, "-c", "GD25Q64"}, "error: Cannot open file: " + missing + "\n"},
         {{"project", "download", Data(), "-c", "GD25Q64", "--serial", "10:1:3:big"},
          "tqprog-cli: --serial wants ADDR:VALUE:BYTES(1|2|4):big|little, not 10:1:3:big\n"},

@@ -85,7 +85,7 @@ struct ProjectSession {
     RecordingPanels sbPrj;
     RecordingProgress bar;
     ScriptedFileDialog fileDialog;
-    ProjectDialogViews views{sbPrj, bar};
+    ProjectDialogViews views{sbPrj, bar, messages};
 
     ProjectSession() {
         folder.CopyFromBin("login.dat");

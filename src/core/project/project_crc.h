@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 
 namespace tq {
 
@@ -18,14 +17,5 @@ uint32_t ProjectCrcPiece(uint32_t running, const uint8_t* piece, size_t length);
 
 // The checksum of bytes in memory.
 uint32_t ProjectCrc(const uint8_t* bytes, size_t length);
-
-// The checksum and length of a file, read in pieces of 1024 bytes. A file of
-// 4 GiB or more does not fit the 32-bit length a project records.
-struct DataFileFacts {
-    uint32_t length = 0;
-    uint32_t crc = kProjectCrcStart;
-};
-enum class DataFileError { None, CannotOpen, CannotRead, TooLarge };
-DataFileError ProjectCrcOfFile(const std::filesystem::path& path, DataFileFacts& facts);
 
 }  // namespace tq

@@ -1,10 +1,12 @@
 #include "core/project/project_editor.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "core/base/number_text.h"
 #include "core/base/text_encoding.h"
 #include "core/base/views.h"
+#include "core/buffer/image_formats.h"
 #include "core/operations/operation_context.h"
 #include "core/project/project_download.h"
 #include "core/project/project_texts.h"
@@ -31,18 +33,20 @@ void ProjectEditor::Open() {
     plan.verify = current.Verify != 0;
 }
 
-bool ProjectEditor::ChooseDataFile(FileDialogView& files) {
-    const std::string path =
-        files.ChooseOpenFile("", {{"Bin File", "*.bin"}, {"CAM File", "*.cam"}, {"ALL", "*.*"}}, "", "");
-    return !path.empty() && tq::ChooseDataFile(context_, log_, plan, path);
+bool ProjectEditor::ChooseDataFile(FileDialogView& files, MessageView& messages) {
+    const std::string path = files.ChooseOpenFile("", OpenFileFilters(), "", "");
+    return !path.empty() && tq::ChooseDataFile(context_, messages, log_, plan, path);
 }
 
 void ProjectEditor::Close() { chipFrameInDialog_ = false; }
 
-bool ChooseDataFile(OperationContext& context, ProjectLogView& log, ProjectPlan& plan, const std::string& path) {
-    // Read the file before anything changes, so a file that cannot be read
-    // leaves the previous choice in place.
-    if (!TakeDataFile(context, path)) return false;
+bool ChooseDataFile(OperationContext& context, MessageView& messages, ProjectLogView& log, ProjectPlan& plan,
+                    const std::string& path) {
+    // Read the file before anything changes, so a refused file leaves the
+    // previous choice in place.
+    std::vector<uint8_t> data;
+    if (!ReadDataFile(context, messages, path, data)) return false;
+    RecordDataFile(context.Chip.PrjInfoOffline, path, data);
     plan.dataFile = path;
     log.Clear();
     const size_t cut = path.find_last_of("\\/");

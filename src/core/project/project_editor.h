@@ -12,6 +12,7 @@ namespace tq {
 
 struct OperationContext;
 class FileDialogView;
+class MessageView;
 
 // memLogOffPrj: a rich edit whose lines carry a colour.
 enum class LogColour { WindowText, Grey, Red };  // grey is RGB 128/128/128
@@ -22,11 +23,13 @@ public:
     virtual void AppendLine(const std::string& text, LogColour colour) = 0;
 };
 
-// Takes `path` as the plan's data file: its length and checksum go into
-// PrjInfoOffline, its name (cut to 64 bytes) becomes the plan's name and the
-// log shows name and checksum. False when the file cannot be read (reported
-// with its path); log, plan and PrjInfoOffline are then as they were.
-bool ChooseDataFile(OperationContext& context, ProjectLogView& log, ProjectPlan& plan, const std::string& path);
+// Takes `path` as the plan's data file: the length and checksum of its image
+// (see ReadDataFile) go into PrjInfoOffline, its name (cut to 64 bytes)
+// becomes the plan's name and the log shows name and checksum. False when the
+// file is refused (the reason, with its path, shown on `messages`); log, plan
+// and PrjInfoOffline are then as they were.
+bool ChooseDataFile(OperationContext& context, MessageView& messages, ProjectLogView& log, ProjectPlan& plan,
+                    const std::string& path);
 
 // The project dialog's state: its fields as a plan, and what opening and
 // closing it do.
@@ -41,9 +44,10 @@ public:
     // Opens the editor: the log shows only that no data file is chosen, the
     // chip frame moves in and the four steps come from PrjInfo.
     void Open();
-    // Asks for the data file and takes it (see ChooseDataFile). False when the
-    // person cancelled or the file could not be read.
-    bool ChooseDataFile(FileDialogView& files);
+    // Asks for the data file, offering the formats of the format table, and
+    // takes it (see ChooseDataFile). False when the person cancelled or the
+    // file was refused.
+    bool ChooseDataFile(FileDialogView& files, MessageView& messages);
     // Closes the editor: the chip frame goes back to the main window.
     void Close();
 

@@ -140,8 +140,8 @@ ComposedProject ComposeProjectFile(const OperationContext& context, const Projec
     return result;
 }
 
-bool WriteProjectFile(OperationContext& context, const ProjectPlan& plan, const std::filesystem::path& path) {
-    MessageView& messages = *context.Views.messages;
+bool WriteProjectFile(OperationContext& context, MessageView& messages, const ProjectPlan& plan,
+                      const std::filesystem::path& path) {
     // A project without its chip is of no use to the programmer: nothing is written.
     const int language = context.Texts.Language;
     if (plan.chipName.empty()) {

@@ -14,6 +14,7 @@
 namespace tq {
 
 struct OperationContext;
+class MessageView;
 
 // How the programmer starts each chip of a project on its own.
 enum class DownloadMethod : uint8_t { Manual = 0, Automatic = 1, Machine = 2 };
@@ -64,10 +65,11 @@ inline constexpr size_t kProjectFileLimit = 512;
 std::filesystem::path ProjectFilePath(const OperationContext& context);
 
 // Writes the project file (creating its folder) and fills PrjInfoOffline.
-// False after the reason has been shown (no chip selected, no database, chip
-// not in the database, a value that is not a number, a file longer than 512
-// bytes, the file could not be written); the file is then untouched. A failing statement throws
-// DatabaseError.
-bool WriteProjectFile(OperationContext& context, const ProjectPlan& plan, const std::filesystem::path& path);
+// False after the reason has been shown on `messages` (no chip selected, no
+// database, chip not in the database, a value that is not a number, a file
+// longer than 512 bytes, the file could not be written); the file is then
+// untouched. A failing statement throws DatabaseError.
+bool WriteProjectFile(OperationContext& context, MessageView& messages, const ProjectPlan& plan,
+                      const std::filesystem::path& path);
 
 }  // namespace tq

@@ -34,7 +34,8 @@ TEST(BusyGuard, WhileAProcedureRunsTheOthersAndEveryBufferChangeAreRefused) {
 
     NullStatusBarView panel;
     NullProgressView bar;
-    ProjectDialogViews projectViews{panel, bar};
+    NullMessageView projectMessages;
+    ProjectDialogViews projectViews{panel, bar, projectMessages};
     NullUpdateDialogView updateDialog;
     FileEditDialog dialog;
     NullCaptionView caption;

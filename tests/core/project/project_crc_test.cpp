@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "core/project/project_download.h"
 #include "support/project_fixture.h"
 
 namespace tq {
@@ -23,33 +24,39 @@ TEST(ProjectCrc, IsTheStandardCrcUpTo1024BytesAndComplementedPerPieceBeyond) {
         {"1024 zeros: one piece, the standard CRC-32", zeros1024, 0xEFB5AF2E},
         {"1025 zeros: complemented after the first piece", zeros1025, 0x23C6479F},
     };
-    testing::ProgramFolder folder;
+    testing::ProjectSession s;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(ProjectCrc(c.bytes.data(), c.bytes.size()), c.crc);
-        DataFileFacts facts;
-        ASSERT_EQ(ProjectCrcOfFile(testing::WriteBinary(folder, "data.bin", c.bytes), facts), DataFileError::None);
-        EXPECT_EQ(facts.crc, c.crc);
-        EXPECT_EQ(facts.length, c.bytes.size());
+        const std::string path = testing::WriteBinary(s.folder, "data.bin", c.bytes).string();
+        std::vector<uint8_t> data;
+        ASSERT_TRUE(ReadDataFile(s.session.Operation, s.messages, path, data));
+        Prj_Info_Struct offline;
+        RecordDataFile(offline, path, data);
+        EXPECT_EQ(offline.Crc32, c.crc);
+        EXPECT_EQ(offline.FileLen, c.bytes.size());
     }
 }
 
 TEST(ProjectCrc, OfAFileMatchesTheInMemoryChecksumAcrossManyPieces) {
-    testing::ProgramFolder folder;
+    testing::ProjectSession s;
     const std::vector<uint8_t> bytes = testing::PatternBytes(5000);
-    DataFileFacts facts;
-    ASSERT_EQ(ProjectCrcOfFile(testing::WriteBinary(folder, "data.bin", bytes), facts), DataFileError::None);
-    EXPECT_EQ(facts.crc, ProjectCrc(bytes.data(), bytes.size()));
-    EXPECT_EQ(facts.length, 5000u);
+    const std::string path = testing::WriteBinary(s.folder, "data.bin", bytes).string();
+    std::vector<uint8_t> data;
+    ASSERT_TRUE(ReadDataFile(s.session.Operation, s.messages, path, data));
+    Prj_Info_Struct offline;
+    RecordDataFile(offline, path, data);
+    EXPECT_EQ(offline.Crc32, ProjectCrc(bytes.data(), bytes.size()));
+    EXPECT_EQ(offline.FileLen, 5000u);
 }
 
 TEST(ProjectCrc, AMissingFileOrAFolderCannotBeOpened) {
-    testing::ProgramFolder folder;
-    DataFileFacts facts;
-    facts.crc = 1;
-    EXPECT_EQ(ProjectCrcOfFile(folder / "missing.bin", facts), DataFileError::CannotOpen);
-    EXPECT_EQ(ProjectCrcOfFile(folder.path(), facts), DataFileError::CannotOpen);
-    EXPECT_EQ(facts.crc, 1u);
+    testing::ProjectSession s;
+    std::vector<uint8_t> data{1};
+    EXPECT_FALSE(ReadDataFile(s.session.Operation, s.messages, (s.folder / "missing.bin").string(), data));
+    EXPECT_FALSE(ReadDataFile(s.session.Operation, s.messages, s.folder.path().string(), data));
+    EXPECT_TRUE(data.empty());
+    EXPECT_EQ(s.messages.errors.size(), 2u);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "core/base/number_text.h"
+#include "core/buffer/image_formats.h"
 #include "core/project/project_crc.h"
 #include "core/project/project_editor.h"
 #include "core/project/project_file.h"
@@ -22,9 +24,8 @@ struct ProjectDownload : ::testing::Test {
 };
 
 TEST_F(ProjectDownload, AnEmptyDataFileSendsOnlyTheHeadersAndSucceeds) {
-    const auto data = testing::WriteBinary(s.folder, "empty.bin", {});
-    EXPECT_EQ(StoreDataFile(s.session.Operation, s.views, data), kStepOk);
-    EXPECT_EQ(CheckDataFile(s.session.Operation, s.views, data), kStepOk);
+    EXPECT_EQ(StoreDataFile(s.session.Operation, s.views, {}), kStepOk);
+    EXPECT_EQ(CheckDataFile(s.session.Operation, s.views, {}), kStepOk);
     EXPECT_EQ(s.Blocks(), Strings{});
     EXPECT_EQ(s.sbPrj.panel0, (Strings{"板载存储擦除&写入", "数据文件校验"}));
     EXPECT_EQ(s.sbPrj.panel1, (Strings{"擦除&写入完成", "校验成功"}));
@@ -34,15 +35,14 @@ TEST_F(ProjectDownload, AnEmptyDataFileSendsOnlyTheHeadersAndSucceeds) {
 
 TEST_F(ProjectDownload, A5000ByteFileGoesInBlocksOf2048AndComesBackIn4096And904) {
     const std::vector<uint8_t> bytes = testing::PatternBytes(5000);
-    const auto data = testing::WriteBinary(s.folder, "data.bin", bytes);
-    ASSERT_EQ(StoreDataFile(s.session.Operation, s.views, data), kStepOk);
+    ASSERT_EQ(StoreDataFile(s.session.Operation, s.views, bytes), kStepOk);
     EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), s.sim.storage().begin()));
     // The padding of the last block is not stored: the header announced 5000 bytes.
     EXPECT_EQ(s.sim.storage()[5000], 0xFF);
     EXPECT_EQ(s.sbPrj.panel1, (Strings{"50%", "70%", "80%", "擦除&写入完成"}));
     EXPECT_EQ(s.bar.positions, (Numbers{0, 50, 70, 80}));
 
-    ASSERT_EQ(CheckDataFile(s.session.Operation, s.views, data), kStepOk);
+    ASSERT_EQ(CheckDataFile(s.session.Operation, s.views, bytes), kStepOk);
     EXPECT_EQ(s.sbPrj.panel1, (Strings{"50%", "70%", "80%", "擦除&写入完成", "96%", "100%", "校验成功"}));
     EXPECT_EQ(s.bar.positions, (Numbers{0, 50, 70, 80, 96, 100}));
     // The last read block of 904 bytes travels as two whole sectors.
@@ -53,8 +53,7 @@ TEST_F(ProjectDownload, TheLastStoredBlockCarriesTheFileTailPaddedWith0xFF) {
     // The programmer sees the padded block; the simulator keeps the whole
     // 2048 bytes when the header announces them.
     const std::vector<uint8_t> bytes = testing::PatternBytes(2048 + 904);
-    const auto data = testing::WriteBinary(s.folder, "data.bin", bytes);
-    ASSERT_EQ(StoreDataFile(s.session.Operation, s.views, data), kStepOk);
+    ASSERT_EQ(StoreDataFile(s.session.Operation, s.views, bytes), kStepOk);
     const uint8_t* sent = s.session.Device.Link.SendArea();
     EXPECT_TRUE(std::equal(bytes.begin() + 2048, bytes.end(), sent));
     EXPECT_TRUE(std::all_of(sent + 904, sent + 2048, [](uint8_t b) { return b == 0xFF; }));
@@ -62,18 +61,16 @@ TEST_F(ProjectDownload, TheLastStoredBlockCarriesTheFileTailPaddedWith0xFF) {
 
 TEST_F(ProjectDownload, ADifferenceInTheStorageFailsTheCheckAtItsBlock) {
     const std::vector<uint8_t> bytes = testing::PatternBytes(9000);
-    const auto data = testing::WriteBinary(s.folder, "data.bin", bytes);
-    ASSERT_EQ(StoreDataFile(s.session.Operation, s.views, data), kStepOk);
+    ASSERT_EQ(StoreDataFile(s.session.Operation, s.views, bytes), kStepOk);
     s.sim.storage()[5000] ^= 0x01;
     s.sbPrj.panel1.clear();
-    EXPECT_EQ(CheckDataFile(s.session.Operation, s.views, data), kStepFailed);
+    EXPECT_EQ(CheckDataFile(s.session.Operation, s.views, bytes), kStepFailed);
     EXPECT_EQ(s.sbPrj.panel1, Strings{"89%"});  // the first block matched; panel 1 keeps its percentage
 }
 
 TEST_F(ProjectDownload, ADroppedLinkDuringTheDataFileIsAFailure) {
-    const auto data = testing::WriteBinary(s.folder, "data.bin", testing::PatternBytes(5000));
     s.sim.faults.removeAfterTransfers = 2;  // the header and the first block
-    EXPECT_EQ(StoreDataFile(s.session.Operation, s.views, data), kStepFailed);
+    EXPECT_EQ(StoreDataFile(s.session.Operation, s.views, testing::PatternBytes(5000)), kStepFailed);
     EXPECT_EQ(s.sbPrj.panel1, Strings{"50%"});
     EXPECT_EQ(s.session.Device.Link.Uart.Connected, 0);
 }
@@ -83,10 +80,9 @@ TEST_F(ProjectDownload, AReadBackThatDoesNotArriveIsAFailureEvenWhenStaleBytesWo
     // still holding the first block would compare equal.
     std::vector<uint8_t> bytes = testing::PatternBytes(4096);
     bytes.insert(bytes.end(), bytes.begin(), bytes.begin() + 100);
-    const auto data = testing::WriteBinary(s.folder, "data.bin", bytes);
-    ASSERT_EQ(StoreDataFile(s.session.Operation, s.views, data), kStepOk);
+    ASSERT_EQ(StoreDataFile(s.session.Operation, s.views, bytes), kStepOk);
     s.sim.faults.removeAfterTransfers = 2;  // the read header and the first block
-    EXPECT_EQ(CheckDataFile(s.session.Operation, s.views, data), kStepFailed);
+    EXPECT_EQ(CheckDataFile(s.session.Operation, s.views, bytes), kStepFailed);
     EXPECT_EQ(s.sbPrj.panel1.back(), "99%");
 }
 
@@ -98,7 +94,7 @@ TEST_F(ProjectDownload, AProjectFileTravelsWithItsLengthAndAtMost512BytesPaddedW
     for (const Case c : {Case{600, 512}, Case{100, 100}, Case{512, 512}, Case{0, 0}}) {
         SCOPED_TRACE(c.size);
         const std::vector<uint8_t> bytes = testing::PatternBytes(c.size);
-        ASSERT_EQ(SendProjectFile(s.session.Operation, testing::WriteBinary(s.folder, "temp.gprj", bytes)), kStepOk);
+        ASSERT_EQ(SendProjectFile(s.session.Operation, s.messages, testing::WriteBinary(s.folder, "temp.gprj", bytes)), kStepOk);
         EXPECT_EQ(s.sim.projectFileSize(), c.size);
         std::vector<uint8_t> expected(bytes.begin(), bytes.begin() + static_cast<long>(c.carried));
         expected.resize(512, 0xFF);
@@ -108,15 +104,16 @@ TEST_F(ProjectDownload, AProjectFileTravelsWithItsLengthAndAtMost512BytesPaddedW
 
 TEST_F(ProjectDownload, AProjectFileWithoutAnAnswerIs255) {
     s.sim.faults.silentCommands = {0x44};
-    EXPECT_EQ(SendProjectFile(s.session.Operation, testing::WriteBinary(s.folder, "temp.gprj", {'P'})), kStepFailed);
+    EXPECT_EQ(SendProjectFile(s.session.Operation, s.messages, testing::WriteBinary(s.folder, "temp.gprj", {'P'})), kStepFailed);
 }
 
 TEST_F(ProjectDownload, AFileThatCannotBeOpenedIsReportedWithItsPathAndNothingIsSent) {
     const std::filesystem::path missing = s.folder / "missing.bin";
     const uint64_t before = s.sim.transferCount();
-    EXPECT_EQ(SendProjectFile(s.session.Operation, missing), kStepFileError);
-    EXPECT_EQ(StoreDataFile(s.session.Operation, s.views, missing), kStepFileError);
-    EXPECT_EQ(CheckDataFile(s.session.Operation, s.views, s.folder.path()), kStepFileError);
+    std::vector<uint8_t> data;
+    EXPECT_EQ(SendProjectFile(s.session.Operation, s.messages, missing), kStepFileError);
+    EXPECT_FALSE(ReadDataFile(s.session.Operation, s.messages, missing.string(), data));
+    EXPECT_FALSE(ReadDataFile(s.session.Operation, s.messages, s.folder.path().string(), data));
     EXPECT_EQ(s.sim.transferCount(), before);
     ASSERT_EQ(s.messages.errors.size(), 3u);
     EXPECT_EQ(s.messages.errors[0], "无法打开文件：" + missing.string());
@@ -162,7 +159,7 @@ TEST_F(DownloadingAProject, StoresProjectAndDataFileAndChecksThemBack) {
 TEST_F(DownloadingAProject, TheProjectDescribesTheDataFileAsItIsWhenDownloaded) {
     // Chosen at 5000 bytes, then rewritten shorter before the download.
     testing::RecordingLog log;
-    ASSERT_TRUE(ChooseDataFile(s.session.Operation, log, plan, plan.dataFile));
+    ASSERT_TRUE(ChooseDataFile(s.session.Operation, s.messages, log, plan, plan.dataFile));
     const std::vector<uint8_t> now = testing::PatternBytes(3000);
     testing::WriteBinary(s.folder, "data.bin", now);
     EXPECT_EQ(DownloadProject(s.session.Operation, s.views, plan), kStepOk);
@@ -170,6 +167,28 @@ TEST_F(DownloadingAProject, TheProjectDescribesTheDataFileAsItIsWhenDownloaded) 
     EXPECT_SAYS(project, "\r\nFileLen=00000BB8\r\n");
     EXPECT_EQ(s.session.Chip.PrjInfoOffline.Crc32, ProjectCrc(now.data(), now.size()));
     EXPECT_TRUE(std::equal(now.begin(), now.end(), s.sim.storage().begin()));
+}
+
+TEST_F(DownloadingAProject, AHexOrSRecordDataFileStoresTheImageItDescribesLikeItsBinaryTwin) {
+    const std::string crc = HexText(ProjectCrc(bytes.data(), bytes.size()), 8);
+    for (const char* name : {"twin.bin", "twin.hex", "twin.s19"}) {
+        SCOPED_TRACE(name);
+        DownloadRig t;
+        const std::filesystem::path path = t.s.folder / name;
+        std::string error;
+        ASSERT_TRUE(WriteImageFile(path, ImageSpan{0, t.bytes}, Durability::Flushed, error)) << error;
+        testing::RecordingLog log;
+        ASSERT_TRUE(ChooseDataFile(t.s.session.Operation, t.s.messages, log, t.plan, path.string()));
+        EXPECT_EQ(log.lines.at(0).text, "文件名: " + std::string(name) + "    CRC32: 0x" + crc);
+
+        EXPECT_EQ(DownloadProject(t.s.session.Operation, t.s.views, t.plan), kStepOk);
+        EXPECT_TRUE(std::equal(t.bytes.begin(), t.bytes.end(), t.s.sim.storage().begin()));
+        EXPECT_EQ(t.s.sim.storage()[t.bytes.size()], 0xFF);
+        const std::string project = t.s.folder.ReadBytes("temp/temp.gprj");
+        EXPECT_SAYS(project, "\r\nFileLen=00001388\r\n");
+        EXPECT_SAYS(project, "\r\nCrc32=" + crc + "\r\n");
+        EXPECT_EQ(t.s.session.Chip.PrjInfoOffline.DataFileName, path.string());
+    }
 }
 
 TEST_F(DownloadingAProject, WithoutADataFileOrAChipOrWithABadValueNothingIsSent) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/buffer/image_formats.h"
 #include "core/project/project_crc.h"
+#include "support/expect.h"
 #include "support/project_fixture.h"
 
 namespace tq {
@@ -65,7 +67,7 @@ TEST_F(ProjectEditorTest, ChoosingADataFileRecordsItsNameLengthAndChecksumInTheL
     for (const Case& c : cases) {
         SCOPED_TRACE(c.language);
         s.session.Texts.Language = c.language;
-        ASSERT_TRUE(editor.ChooseDataFile(s.fileDialog));
+        ASSERT_TRUE(editor.ChooseDataFile(s.fileDialog, s.messages));
         ASSERT_EQ(log.lines.size(), 2u);
         EXPECT_EQ(log.lines[0].text, c.grey);
         EXPECT_EQ(log.lines[0].colour, LogColour::Grey);
@@ -77,17 +79,20 @@ TEST_F(ProjectEditorTest, ChoosingADataFileRecordsItsNameLengthAndChecksumInTheL
     EXPECT_EQ(offline.FileLen, 4096u);
     EXPECT_EQ(offline.Crc32, ProjectCrc(bytes.data(), bytes.size()));
     EXPECT_EQ(editor.plan.name, "fw.bin");
-    const std::vector<FileFilter>& filters = s.fileDialog.filtersSeen.back();
-    ASSERT_EQ(filters.size(), 3u);
-    EXPECT_EQ(filters[0].description + filters[0].pattern + filters[1].description + filters[1].pattern +
-                  filters[2].description + filters[2].pattern,
-              "Bin File*.binCAM File*.camALL*.*");
+    // The open dialog's filters: every format of the table, then all files.
+    const auto Offered = [](const std::vector<FileFilter>& filters) {
+        std::string offered;
+        for (const FileFilter& filter : filters) offered += filter.description + " " + filter.pattern + ";";
+        return offered;
+    };
+    EXPECT_EQ(Offered(s.fileDialog.filtersSeen.back()), Offered(OpenFileFilters()));
+    EXPECT_SAYS(Offered(OpenFileFilters()), "Hex File *.hex;");
 }
 
 TEST_F(ProjectEditorTest, ALongNameIsCutTo64BytesAndAnEmptyFileHasTheEmptyChecksum) {
     const std::string name = std::string(70, 'n') + ".bin";
     s.fileDialog.answer = testing::WriteBinary(s.folder, name, {}).string();
-    ASSERT_TRUE(editor.ChooseDataFile(s.fileDialog));
+    ASSERT_TRUE(editor.ChooseDataFile(s.fileDialog, s.messages));
     EXPECT_EQ(editor.plan.name, std::string(64, 'n'));
     EXPECT_EQ(log.lines[0].text, "文件名: " + std::string(64, 'n') + "    CRC32: 0xFFFFFFFF");
     EXPECT_EQ(s.session.Chip.PrjInfoOffline.FileLen, 0u);
@@ -102,9 +107,9 @@ TEST_F(ProjectEditorTest, CancellingOrAnUnreadableFileLeavesLogAndRecordAsTheyWe
     editor.plan.name = "earlier";
 
     s.fileDialog.answer = "";
-    EXPECT_FALSE(editor.ChooseDataFile(s.fileDialog));
+    EXPECT_FALSE(editor.ChooseDataFile(s.fileDialog, s.messages));
     s.fileDialog.answer = (s.folder / "missing.bin").string();
-    EXPECT_FALSE(editor.ChooseDataFile(s.fileDialog));
+    EXPECT_FALSE(editor.ChooseDataFile(s.fileDialog, s.messages));
     EXPECT_EQ(s.messages.errors, std::vector<std::string>{"无法打开文件：" + s.fileDialog.answer});
 
     EXPECT_EQ(Texts(), std::vector<std::string>{"文件名:文件待选择."});

@@ -61,7 +61,7 @@ TEST_F(ProjectFile, HoldsEveryKeyInOrderWithItsWidthForADatabaseChip) {
     const std::filesystem::path path = ProjectFilePath(session.Operation);
     ASSERT_FALSE(std::filesystem::exists(path.parent_path()));  // the folder is created on the way
 
-    ASSERT_TRUE(WriteProjectFile(session.Operation, plan, path));
+    ASSERT_TRUE(WriteProjectFile(session.Operation, messages, plan, path));
     const std::string bytes = folder.ReadBytes("temp/temp.gprj");
     const std::regex expected(
         "PrjID=[0-9A-F]{8}H\r\nPrjName=abc\r\nChipName=GD25Q64\r\nChipID=C84017\r\nChipType=1\r\n"
@@ -229,23 +229,23 @@ TEST_F(ProjectFile, AFailedWriteLeavesTheEarlierFileAndTheRecordAlone) {
     session.Chip.Database = ChipDatabase::Open(folder / "login.dat");
     plan.chipName = "GD25Q64";
     const std::filesystem::path path = ProjectFilePath(session.Operation);
-    ASSERT_TRUE(WriteProjectFile(session.Operation, plan, path));
+    ASSERT_TRUE(WriteProjectFile(session.Operation, messages, plan, path));
     const std::string before = folder.ReadBytes("temp/temp.gprj");
     const Prj_Info_Struct record = session.Chip.PrjInfoOffline;
 
     plan.countLimited = true;
     plan.countLimit = "lots";
     plan.chipName = "W25Q16JV-IQ";
-    EXPECT_FALSE(WriteProjectFile(session.Operation, plan, path));
+    EXPECT_FALSE(WriteProjectFile(session.Operation, messages, plan, path));
     ASSERT_EQ(messages.errors, std::vector<std::string>{"限制次数不是十进制数：\"lots\""});
 
     plan.countLimited = false;
     plan.chipName = "NO-SUCH-CHIP";
-    EXPECT_FALSE(WriteProjectFile(session.Operation, plan, path));
+    EXPECT_FALSE(WriteProjectFile(session.Operation, messages, plan, path));
     EXPECT_EQ(messages.errors.back(), "芯片数据库中没有该芯片：NO-SUCH-CHIP");
 
     plan.chipName = "";
-    EXPECT_FALSE(WriteProjectFile(session.Operation, plan, path));
+    EXPECT_FALSE(WriteProjectFile(session.Operation, messages, plan, path));
     EXPECT_EQ(messages.messages, std::vector<std::string>{"请选择芯片名称！"});
 
     EXPECT_EQ(folder.ReadBytes("temp/temp.gprj"), before);
@@ -259,7 +259,7 @@ TEST_F(ProjectFile, AFileTheProgrammerWouldGetCutShortIsNotWritten) {
     const ChipRow algorithm = session.Chip.Database->ChipRowQuery("GD25Q64").front();
     plan.chipName = std::string(80, 'L');
     session.Chip.Database->UserChipInsert(algorithm, plan.chipName, std::string(60, 'M'), "C84017");
-    EXPECT_FALSE(WriteProjectFile(session.Operation, plan, ProjectFilePath(session.Operation)));
+    EXPECT_FALSE(WriteProjectFile(session.Operation, messages, plan, ProjectFilePath(session.Operation)));
     ASSERT_EQ(messages.errors.size(), 1u);
     EXPECT_EQ(messages.errors[0].rfind("工程文件超过512字节：", 0), 0u) << messages.errors[0];
     EXPECT_FALSE(std::filesystem::exists(ProjectFilePath(session.Operation)));
@@ -267,7 +267,7 @@ TEST_F(ProjectFile, AFileTheProgrammerWouldGetCutShortIsNotWritten) {
     // Shorter names fit.
     plan.chipName = std::string(40, 'S');
     session.Chip.Database->UserChipInsert(algorithm, plan.chipName, std::string(40, 'M'), "C84017");
-    EXPECT_TRUE(WriteProjectFile(session.Operation, plan, ProjectFilePath(session.Operation)));
+    EXPECT_TRUE(WriteProjectFile(session.Operation, messages, plan, ProjectFilePath(session.Operation)));
     EXPECT_LE(folder.ReadBytes("temp/temp.gprj").size(), kProjectFileLimit);
 }
 
@@ -276,7 +276,7 @@ TEST_F(ProjectFile, TextsGoToDiskAsGbk) {
     session.Chip.Database = ChipDatabase::Open(folder / "login.dat");
     plan.chipName = "GD25Q64";
     plan.name = "固件";
-    ASSERT_TRUE(WriteProjectFile(session.Operation, plan, ProjectFilePath(session.Operation)));
+    ASSERT_TRUE(WriteProjectFile(session.Operation, messages, plan, ProjectFilePath(session.Operation)));
     const std::string bytes = folder.ReadBytes("temp/temp.gprj");
     EXPECT_SAYS(bytes, "\r\nPrjName=\xB9\xCC\xBC\xFE\r\n");
 }
