@@ -8,9 +8,7 @@
 namespace tq {
 
 std::string MissingDatabaseText(int32_t language, const std::filesystem::path& folder) {
-    if (language == 0) return MissingDatabaseMessage(folder);
-    const std::string file = (folder / kDatabaseFileName).string();
-    return Text(language, TextId::DatabaseFileMissing, {file});
+    return MissingDatabaseMessage(language, folder);
 }
 
 StartupResult RunStartup(Session& session, const StartupOptions& options) {

@@ -102,11 +102,11 @@ std::string TypeList::Reason(int32_t language) const {
     return Text(language, TextId::PlatformCodeRejected, {platformCode});
 }
 
-std::string MissingDatabaseMessage(const std::filesystem::path& folder) {
+std::string MissingDatabaseMessage(int32_t language, const std::filesystem::path& folder) {
     std::string text = folder.string();
     if (text.empty() || (text.back() != '/' && text.back() != '\\'))
         text += static_cast<char>(std::filesystem::path::preferred_separator);
-    return ">>> 数据库文件 " + text + kDatabaseFileName + "不存在！";
+    return Text(language, TextId::DatabaseFileMissing, {text + kDatabaseFileName});
 }
 
 std::string PlatformCode(std::string_view model) { return std::string(model.substr(0, 4)); }

@@ -77,8 +77,9 @@ struct TypeList {
 inline constexpr const char* kDatabaseFileName = "login.dat";
 inline constexpr const char* kDefaultDbVersion = "V0.1.0";
 
-// ">>> 数据库文件 " + folder + "login.dat不存在！", the folder ending in a separator.
-std::string MissingDatabaseMessage(const std::filesystem::path& folder);
+// That `folder` holds no login.dat, in `language`; the folder is shown ending
+// in a separator.
+std::string MissingDatabaseMessage(int32_t language, const std::filesystem::path& folder);
 
 // The platform code of a model: its first four characters.
 std::string PlatformCode(std::string_view model);

@@ -233,8 +233,9 @@ TEST_F(ChipDatabaseTest, QueryResultReadsRecordsInOrder) {
 }
 
 TEST(ChipDatabaseOpening, MissingFileMessage) {
-    EXPECT_EQ(MissingDatabaseMessage("/opt/tq"), ">>> 数据库文件 /opt/tq/login.dat不存在！");
-    EXPECT_EQ(MissingDatabaseMessage("/opt/tq/"), ">>> 数据库文件 /opt/tq/login.dat不存在！");
+    EXPECT_EQ(MissingDatabaseMessage(0, "/opt/tq"), ">>> 数据库文件 /opt/tq/login.dat不存在！");
+    EXPECT_EQ(MissingDatabaseMessage(0, "/opt/tq/"), ">>> 数据库文件 /opt/tq/login.dat不存在！");
+    EXPECT_EQ(MissingDatabaseMessage(2, "/opt/tq"), "The chip database /opt/tq/login.dat does not exist.");
     testing::ProgramFolder folder;
     EXPECT_THROW(ChipDatabase::Open(folder / "login.dat"), DatabaseError);  // never created by opening
     EXPECT_FALSE(std::filesystem::exists(folder / "login.dat"));
