@@ -52,9 +52,10 @@ _tqprog_cli() {
         case $command in
             info | detect) options+=" --json" ;;
             chips) options+=" --type --maker --types --platform --json" ;;
-            auto) options+=" --no-erase --no-write --no-verify" ;;
+            write | verify) options+=" --truncate" ;;
+            auto) options+=" --no-erase --no-write --no-verify --truncate" ;;
             merge) options+=" --fill" ;;
-            firmware) options+=" --wait-boot" ;;
+            firmware) options+=" --wait-boot --yes" ;;
             user-chips) options+=" --algorithm --maker --id" ;;
             project) options+=" --name --mode --id-check --no-erase --no-write --no-verify --serial --limit" ;;
         esac

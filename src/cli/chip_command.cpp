@@ -6,7 +6,9 @@
 #include "core/texts/text_catalogue.h"
 #include "cli/cli_context.h"
 #include "core/texts/language.h"
+#include "core/base/number_text.h"
 #include "core/buffer/chip_buffer.h"
+#include "core/buffer/file_open_save.h"
 #include "core/app/chip_selection.h"
 #include "core/app/presence_poll.h"
 
@@ -55,6 +57,31 @@ bool SelectGivenChip(CliContext& context) {
     // Selecting the chip the settings remembered keeps its buffer; a run
     // whose start-up could not restore that chip has none yet.
     if (session.Buffer.RamFile.Data.size() != session.Chip.PrjInfo.Capacity) NewChipBuffer(session, session.Chip.PrjInfo.Capacity);
+    return true;
+}
+
+bool LoadFileForCommand(CliContext& context, const std::string& file, uint32_t start, bool truncate) {
+    Session& session = context.session();
+    const int32_t language = session.Texts.Language;
+    LoadOptions options;
+    options.ramStartAddr = start;
+    options.reportOverCapacity = false;  // the lines below say it for the terminal
+    std::string error;
+    if (!LoadIntoBuffer(session.Buffer, file, options, nullptr, error)) {
+        context.Fail(error);
+        return false;
+    }
+    const BufferHolding& held = session.Buffer.Holding;
+    if (held.kept >= held.total) return true;
+    const std::string total = std::to_string(held.total);
+    const std::string kept = std::to_string(held.kept);
+    const std::string leftOut = std::to_string(held.total - held.kept);
+    if (!truncate) {
+        context.Fail(Text(language, TextId::CliFileDoesNotFit, {file, total, HexText(start, 1), kept, leftOut}));
+        return false;
+    }
+    context.err << Text(language, TextId::CliFileTruncated, {file, kept, HexText(static_cast<uint32_t>(held.address + held.kept), 1), leftOut})
+                << '\n';
     return true;
 }
 

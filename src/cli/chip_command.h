@@ -26,6 +26,12 @@ bool ConnectForCommand(CliContext& context);
 // set) without a name or for a name the database lacks.
 bool SelectGivenChip(CliContext& context);
 
+// Loads FILE (write, verify, auto) into the buffer from the chip address
+// `start`. A file longer than the chip from there is refused with a line
+// saying how much does not fit (status 1), unless `truncate`: then the part
+// that fits is used and a line says what was left out.
+bool LoadFileForCommand(CliContext& context, const std::string& file, uint32_t start, bool truncate);
+
 // The failure message of an outcome (empty for success) and its exit status.
 std::string OutcomeMessage(int32_t language, ChipCommand command, OperationOutcome outcome);
 int OutcomeStatus(OperationOutcome outcome);

@@ -32,6 +32,7 @@ struct OperationArgs {
     bool noErase = false;
     bool noWrite = false;
     bool noVerify = false;
+    bool truncate = false;  // write, verify, auto: use the part of FILE that fits the chip
 };
 
 bool TakesFile(ChipCommand command) {
@@ -63,21 +64,15 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     if (!ConnectForCommand(context)) return;
     if (command != ChipCommand::SelfCheck && !SelectGivenChip(context)) return;
     Prj_Info_Struct& prj = session.Chip.PrjInfo;
-    if (TakesFile(command)) {
-        std::string error;
-        if (!LoadDataFile(session.Buffer, args.file, error)) {
-            context.Fail(error);
-            return;
-        }
-    }
     if (start) {
         if (*start >= prj.Capacity) {
             context.Fail(Text(language, TextId::CliStartBeyondChip) +
                          context.options.start);
             return;
         }
-        prj.RamStartAddr = *start;
     }
+    if (TakesFile(command) && !LoadFileForCommand(context, args.file, start.value_or(0), args.truncate)) return;
+    if (start) prj.RamStartAddr = *start;
     if (args.noErase) prj.Erase = 0;
     if (args.noWrite) prj.Write = 0;
     if (args.noVerify) prj.Verify = 0;
@@ -121,7 +116,11 @@ void RegisterChipOperationCommands(CLI::App& app, CliContext& context) {
     for (const Entry& entry : entries) {
         auto args = std::make_shared<OperationArgs>();
         CLI::App* command = app.add_subcommand(entry.name, entry.description);
-        if (entry.fileHelp) command->add_option("FILE", args->file, entry.fileHelp)->required();
+        if (entry.fileHelp) {
+            command->add_option("FILE", args->file, entry.fileHelp)->required();
+            command->add_flag("--truncate", args->truncate,
+                              "Use only the part of FILE that fits the chip from --start (else such a file is refused)");
+        }
         if (entry.command == ChipCommand::Auto) {
             command->add_flag("--no-erase", args->noErase, "Leave out the erase step");
             command->add_flag("--no-write", args->noWrite, "Leave out the write step");

@@ -1,7 +1,11 @@
-// `firmware update PACKAGE [--wait-boot]`: update the programmer's firmware.
+// `firmware update PACKAGE [--wait-boot] [--yes]`: update the programmer's
+// firmware, after a question that --yes answers.
 // `firmware inspect PACKAGE`: list a package's entries and version record.
 #include <CLI/CLI.hpp>
+#include <unistd.h>
+
 #include <algorithm>
+#include <iostream>
 #include <memory>
 #include <ostream>
 
@@ -9,6 +13,7 @@
 #include "core/texts/text_catalogue.h"
 #include "cli/commands.h"
 #include "cli/chip_command.h"
+#include "cli/terminal_views.h"
 #include "core/firmware/firmware_package.h"
 #include "core/firmware/firmware_update.h"
 #include "sim/sim_programmer.h"
@@ -65,13 +70,20 @@ std::string FailureText(int32_t language, FirmwareUpdateResult result, const std
         case FirmwareUpdateResult::NoAnswer: return text(TextId::FirmwareCliNoVersionAnswer);
         case FirmwareUpdateResult::Timeout: return text(TextId::FirmwareCliNoRestart);
         case FirmwareUpdateResult::Busy: return text(TextId::FirmwareCliBusy);
+        case FirmwareUpdateResult::Declined: return text(TextId::FirmwareUpdateDeclined);
         case FirmwareUpdateResult::Updated: break;
     }
     return text(TextId::FirmwareCliFailed);
 }
 
-void RunUpdate(CliContext& context, const std::string& package, bool waitBoot) {
+void RunUpdate(CliContext& context, const std::string& package, bool waitBoot, bool yes) {
     Session& session = context.session();
+    // The update asks first: --yes answers for a script; a person at a
+    // terminal answers there; anything else is a no.
+    const bool terminal = &context.err == &std::cerr && isatty(STDIN_FILENO) && isatty(STDERR_FILENO);
+    using Answers = TerminalViews::Answers;
+    const Answers answers = yes ? Answers::Yes : terminal ? Answers::AskTerminal : Answers::No;
+    context.views().SetAnswers(answers, &std::cin);
     // The dialog's procedure expects the programmer to restart into its boot
     // loader and back; the simulated one does so only when asked.
     if (SimProgrammer* sim = context.simulator(); sim && waitBoot) sim->reenumeration = SimReenumeration{};
@@ -84,6 +96,10 @@ void RunUpdate(CliContext& context, const std::string& package, bool waitBoot) {
         waitBoot ? RunBootModeUpdate(session.Operation, views, package, false, session.clock().TickCount())
                  : UpdateFirmware(session.Operation, views, package);
 
+    if (result == FirmwareUpdateResult::Declined && answers == Answers::No) {
+        context.Fail(Text(context.Language(), TextId::FirmwareCliNeedsYes));
+        return;
+    }
     if (result != FirmwareUpdateResult::Updated) {
         context.Fail(FailureText(context.Language(), result, package));
         return;
@@ -136,6 +152,7 @@ void RegisterFirmwareCommands(CLI::App& app, CliContext& context) {
     struct UpdateOptions {
         std::string package;
         bool waitBoot = false;
+        bool yes = false;
     };
     auto options = std::make_shared<UpdateOptions>();
     CLI::App* update = firmware->add_subcommand("update", "Update the programmer's firmware from a .tqmv package");
@@ -143,7 +160,9 @@ void RegisterFirmwareCommands(CLI::App& app, CliContext& context) {
     update->add_flag("--wait-boot", options->waitBoot,
                      "Wait for the programmer to restart into its boot loader before the download and back into "
                      "its firmware afterwards (takes about 15 s)");
-    update->callback([&context, options] { RunUpdate(context, options->package, options->waitBoot); });
+    update->add_flag("-y,--yes", options->yes,
+                     "Answer yes to the question before the update (needed where no one can answer at a terminal)");
+    update->callback([&context, options] { RunUpdate(context, options->package, options->waitBoot, options->yes); });
 
     auto inspected = std::make_shared<std::string>();
     CLI::App* inspect = firmware->add_subcommand("inspect", "List a package's entries and its version record");

@@ -1,7 +1,10 @@
 #include "cli/terminal_views.h"
 
+#include <cctype>
 #include <cstdio>
+#include <istream>
 #include <ostream>
+#include <string>
 
 #include "core/texts/text_catalogue.h"
 
@@ -37,6 +40,17 @@ void TerminalViews::ShowError(const std::string& text) {
 
 bool TerminalViews::AskYesNo(const std::string& text) {
     EndBar();
+    if (answers_ == Answers::Yes) {
+        err_ << Text(language_, TextId::CliAnsweredYes, {OneLine(text)}) << '\n';
+        return true;
+    }
+    if (answers_ == Answers::AskTerminal && in_) {
+        err_ << Text(language_, TextId::CliAskYesNo, {OneLine(text)}) << std::flush;
+        std::string answer;
+        std::getline(*in_, answer);
+        for (char& c : answer) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return answer == "y" || answer == "yes";
+    }
     err_ << Text(language_, TextId::CliAnsweredNo, {OneLine(text)}) << '\n';
     return false;
 }

@@ -20,8 +20,17 @@ public:
     // The language of the words the views add (once start-up has read it).
     void SetLanguage(int32_t language) { language_ = language; }
 
-    // MessageView: boxes become lines; questions are answered "no" because
-    // nobody can answer them in a script.
+    // How questions are answered: "no" (the default: nobody can answer in a
+    // script), "yes" (the command was told so with --yes), or by the person
+    // at the terminal, one line read from `in` ("y" or "yes" is yes).
+    enum class Answers { No, Yes, AskTerminal };
+    void SetAnswers(Answers answers, std::istream* in = nullptr) {
+        answers_ = answers;
+        in_ = in;
+    }
+    Answers answers() const { return answers_; }
+
+    // MessageView: boxes become lines; questions are answered as SetAnswers says.
     void ShowMessage(const std::string& text) override;
     void ShowWarning(const std::string& text) override;
     void ShowError(const std::string& text) override;
@@ -70,6 +79,8 @@ private:
     uint64_t drawnMicros_ = 0;  // when the bar was last drawn
     int drawnPercent_ = -1;
     bool barShown_ = false;
+    Answers answers_ = Answers::No;
+    std::istream* in_ = nullptr;
 };
 
 }  // namespace tq

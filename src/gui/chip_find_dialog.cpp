@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/chipdb/chip_row.h"
 #include "core/texts/language.h"
@@ -97,6 +98,13 @@ ChipFindDialog::ChipFindDialog(QWidget* parent) : QDialog(parent) {
     grid_->setMinimumSize(533, 213);
     grid_->installEventFilter(this);
     connect(grid_, &QTableView::doubleClicked, this, [this] { SelectCurrent(); });
+    connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& current) {
+        if (current.isValid()) model_->search().ChooseRow(static_cast<size_t>(current.row()));
+    });
+    // The list follows the text as it is typed.
+    connect(content_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (!text.isEmpty()) emit searchRequested(text);
+    });
 
     select_ = new QPushButton(this);
     select_->setObjectName("Button3");
@@ -126,6 +134,8 @@ void ChipFindDialog::ApplyTexts(int language) {
     setWindowTitle(Q(texts.caption));
     contentLabel_->setText(Q(texts.nameLabel));
     note_->setText(Q(texts.note));
+    chooseRowText_ = Q(texts.chooseRow);
+    noteText_ = Q(texts.note);
     model_->SetColumnTitles(texts.columnTitles);
     // The buttons' design texts, in the current language.
     select_->setText(Q(Text(language, TextId::SelectCommand)));
@@ -149,10 +159,13 @@ void ChipFindDialog::OpenWith(std::vector<ChipRow> candidates, int language) {
 }
 
 void ChipFindDialog::ShowResults(ChipSearch search) {
+    const std::optional<size_t> chosen = search.ChosenRow();
     model_->Replace(std::move(search));
     result_->setText(Q(model_->search().ResultCountText()));
-    // The first result is the current one, as after every search.
-    if (model_->rowCount() > 0) grid_->selectRow(0);
+    note_->setText(noteText_);
+    // Only a row named exactly as typed is highlighted: Enter takes what is shown.
+    grid_->selectionModel()->clear();
+    if (chosen) grid_->selectRow(static_cast<int>(*chosen));
 }
 
 void ChipFindDialog::SetBusy(bool busy) {
@@ -163,9 +176,13 @@ void ChipFindDialog::SetBusy(bool busy) {
 
 void ChipFindDialog::SelectCurrent() {
     if (!select_->isEnabled()) return;
-    const ChipRow* row = model_->RowAt(grid_->currentIndex().row());
-    // Without a result Select reads empty texts, as the frame's lists would.
-    emit selectRequested(row ? *row : ChipRow{});
+    const std::optional<size_t> chosen = model_->search().ChosenRow();
+    const ChipRow* row = chosen ? model_->RowAt(static_cast<int>(*chosen)) : nullptr;
+    if (!row) {
+        note_->setText(chooseRowText_);
+        return;
+    }
+    emit selectRequested(*row);
 }
 
 bool ChipFindDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -176,9 +193,16 @@ bool ChipFindDialog::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::KeyPress) SelectCurrent();
         return true;
     }
-    // Every other key released in the search text searches again, arrows included.
-    if (watched == content_ && event->type() == QEvent::KeyRelease && !content_->text().isEmpty())
-        emit searchRequested(content_->text());
+    // Up and Down in the search text move through the rows.
+    const bool upDown = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down;
+    if (watched == content_ && upDown) {
+        if (event->type() == QEvent::KeyPress && model_->rowCount() > 0) {
+            const int current = grid_->currentIndex().isValid() ? grid_->currentIndex().row() : -1;
+            const int next = std::clamp(current + (key->key() == Qt::Key_Down ? 1 : -1), 0, model_->rowCount() - 1);
+            grid_->selectRow(next);
+        }
+        return true;
+    }
     return QDialog::eventFilter(watched, event);
 }
 

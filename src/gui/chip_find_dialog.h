@@ -1,8 +1,9 @@
 // The chip search dialog TfrmChipFind: a search text, the result count, a
-// four-column table of the results and Select / Cancel. Every key released
-// in the search text asks for a search; the window runs it on the worker and
-// hands the search back here. Select (button, double-click, Enter) hands the
-// highlighted chip on; the window puts it into the chip frame.
+// four-column table of the results and Select / Cancel. Every edit of the
+// search text asks for a search; the window runs it on the worker and hands
+// the search back here. Select (button, double-click, Enter) hands on the row
+// the search chose (the name typed in full) or the person moved to; without
+// one the note asks to choose a row. The window puts the chip into the frame.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -75,6 +76,8 @@ private:
     QTableView* grid_;
     QPushButton* select_;
     QPushButton* cancel_;
+    QString noteText_;
+    QString chooseRowText_;
 };
 
 }  // namespace tq::gui

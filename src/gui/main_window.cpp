@@ -145,6 +145,7 @@ void MainWindow::WireViews() {
     session_.Views.progress = &workerViews_->progress;
     session_.Views.hexView = &workerViews_->hexView;
     session_.Views.chipFrame = &workerViews_->chipFrame;
+    session_.Buffer.Caption = &workerViews_->caption;
 }
 
 bool MainWindow::Start(const StartFunction& start) {
@@ -208,7 +209,16 @@ bool MainWindow::RunCommand(Kind kind, Job job) {
     }
     // A presence poll step still on the worker goes first; this job follows it.
     SetBusy(true, kind);
-    worker_->Post(std::move(job));
+    // Every command leaves the run counters as the engine holds them (a chip
+    // change resets them, an operation counts itself).
+    worker_->Post([this, job = std::move(job)](Session& s) -> GuiStep {
+        GuiStep step = job(s);
+        const QString counters = Q(AutoCounterText(s.Device.DevInf));
+        return [this, step = std::move(step), counters] {
+            if (step) step();
+            status_->SetCounters(counters);
+        };
+    });
     return true;
 }
 
@@ -326,12 +336,11 @@ void MainWindow::sbSwitchClick() {
 }
 
 namespace {
-// An operation's job: the handler, then the auto-run counters for the status bar.
-Job OperationJob(StatusPanels* status, OperationOutcome (*handler)(OperationContext&)) {
-    return [status, handler](Session& s) -> GuiStep {
+// An operation's job: the handler (RunCommand shows the counters after it).
+Job OperationJob(StatusPanels*, OperationOutcome (*handler)(OperationContext&)) {
+    return [handler](Session& s) -> GuiStep {
         handler(s.Operation);
-        const QString counters = Q(AutoCounterText(s.Device.DevInf));
-        return [status, counters] { status->SetCounters(counters); };
+        return {};
     };
 }
 }  // namespace
@@ -364,7 +373,7 @@ void MainWindow::sbStopClick() {
 
 void MainWindow::SelectLanguage(int index) {
     RunCommand(Kind::Command, [this, index](Session& s) -> GuiStep {
-        const LanguageApplied applied = tq::ChooseLanguage(s.Operation, index, s.Buffer.OpenDialog.FileName);
+        const LanguageApplied applied = tq::ChooseLanguage(s.Operation, index);
         const int language = s.Texts.Language;
         return [this, applied, language] {
             language_ = language;

@@ -128,8 +128,10 @@ TEST_F(ChipOpsCli, FailuresNameTheirCauseAndEndWithTheirStatus) {
         {{"--simulator", "--lang", "2", "-c", "GD25Q64", "verify", folder.File("empty.bin")}, kExitFailed,
          "tqprog-cli: The file holds no data: " + folder.File("empty.bin") + "\n", ""},
         {{"--simulator", "--lang", "2", "-c", "24C02", "--start", "F0", "write", folder.File("64.bin")}, kExitFailed,
-         "tqprog-cli: the data reaches past the end of the chip\n",
-         " 48 bytes do not fit the chip (start 0xF0, 64 bytes, chip 256 bytes); nothing was sent.\n"},
+         "tqprog-cli: " + folder.File("64.bin") +
+             " holds 64 bytes, but the chip holds only 16 bytes from 0xF0: 48 bytes do not fit (--truncate uses the "
+             "part that fits)\n",
+         ""},
         {{"--simulator", "--lang", "2", "-c", "GD25Q64", "auto", image, "--no-erase", "--no-write", "--no-verify"},
          kExitFailed,
          "tqprog-cli: the auto run has no step selected (Erase/Write/Verify settings and --no-* options)\n",
@@ -147,6 +149,29 @@ TEST_F(ChipOpsCli, FailuresNameTheirCauseAndEndWithTheirStatus) {
         EXPECT_NE(run.err.find(c.line), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "");
     }
+}
+
+TEST_F(ChipOpsCli, AFileLongerThanTheChipIsRefusedUnlessTruncateIsGiven) {
+    const std::string image = RandomImage("1k.bin", 1024);
+    const std::string state = folder.File("S");
+    for (const char* command : {"write", "verify", "auto"}) {
+        SCOPED_TRACE(command);
+        const CliResult refused = folder.RunSimulated({"--sim-state", state, "--lang", "2", "-c", "24C02", command, image});
+        EXPECT_EQ(refused.status, kExitFailed);
+        EXPECT_TRUE(refused.err.ends_with("768 bytes do not fit (--truncate uses the part that fits)\n")) << refused.err;
+    }
+    // Nothing reached the chip.
+    ASSERT_EQ(folder.RunSimulated({"--sim-state", state, "-c", "24C02", "read", folder.File("out.bin")}).status, 0);
+    EXPECT_EQ(folder.ReadBytes("out.bin"), std::string(256, '\xFF'));
+    const CliResult written =
+        folder.RunSimulated({"--sim-state", state, "--lang", "2", "-c", "24C02", "write", image, "--truncate"});
+    ASSERT_EQ(written.status, 0) << written.err;
+    EXPECT_NE(written.err.find("--truncate: only the first 256 bytes of " + image +
+                               " are used; the 768 bytes from file address 0x100 on are left out"),
+              std::string::npos)
+        << written.err;
+    ASSERT_EQ(folder.RunSimulated({"--sim-state", state, "-c", "24C02", "read", folder.File("out.bin")}).status, 0);
+    EXPECT_EQ(folder.ReadBytes("out.bin"), folder.ReadBytes("1k.bin").substr(0, 256));
 }
 
 TEST_F(ChipOpsCli, AStateFolderThatCannotBeWrittenFailsTheRun) {

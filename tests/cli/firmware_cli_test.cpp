@@ -44,10 +44,21 @@ struct FirmwareCliFixture : ::testing::Test {
 
 TEST_F(FirmwareCliFixture, UpdateWithAValidPackageEndsWithTheSuccessTextAndTheNewVersion) {
     const std::string package = Package(FirmwarePackage(testing::SampleImage(1000)), "good.tqmv");
-    const CliRun run = Run({"--simulator", "firmware", "update", package});
+    const CliRun run = Run({"--simulator", "firmware", "update", package, "--yes"});
     EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_SAYS(run.err, "good.tqmv");  // the question, answered by --yes
     EXPECT_SAYS(run.err, "1000/1000=>100%\nIAP下载成功\n系统烧写完成，共耗时");
     EXPECT_SAYS(run.out, "Firmware version: V1.03\n");
+}
+
+TEST_F(FirmwareCliFixture, WithoutYesAndWithoutATerminalTheUpdateIsRefusedBeforeAnythingIsSent) {
+    const std::string package = Package(FirmwarePackage(testing::SampleImage(1000)), "good.tqmv");
+    const CliRun run = Run({"--simulator", "--lang", "2", "firmware", "update", package});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_SAYS(run.err, "Do not unplug the programmer");
+    EXPECT_SAYS(run.err, "give --yes");
+    EXPECT_NOT_SAYS(run.err, "=>");
+    EXPECT_NOT_SAYS(run.out, "Firmware version");
 }
 
 TEST_F(FirmwareCliFixture, UpdateFailuresExitNonZeroWithTheReason) {

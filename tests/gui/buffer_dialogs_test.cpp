@@ -58,7 +58,7 @@ TEST(BufferDialogs, FillFindFindNextJumpAndSwapThroughTheDialog) {
     EXPECT_EQ(rig.ram().Data[0x11], 0xAB);
     EXPECT_EQ(rig.ram().Data[0x30], 0xAB);
     EXPECT_EQ(rig.ram().Data[0x31], 0xFF);
-    EXPECT_EQ(rig.Panel(1), "CheckSum:0000F480H");  // 0xE0 bytes FF, 0x20 bytes AB
+    EXPECT_EQ(rig.Panel(1), "CheckSum:0x0000F480");  // 0xE0 bytes FF, 0x20 bytes AB
 
     rig.Trigger("MenuBufferFind");
     EXPECT_EQ(rig.field(1)->text(), "FFFFFFFF");
@@ -144,12 +144,12 @@ TEST(BufferDialogs, AFileDroppedOnTheWindowIsImportedAtItsStartAddress) {
     EXPECT_EQ(rig.edit()->windowTitle(), "文件导入缓存区编辑");
     EXPECT_FALSE(rig.field(2)->isVisible());
     rig.session->Buffer.Selection = {1, 1};  // a find's match in the old image
-    rig.Ok({"8000"});
+    rig.Ok({"20"});  // 200 bytes from 0x20 fit the 256-byte chip
     EXPECT_EQ(rig.session->Buffer.Selection, BufferSelection{});
-    EXPECT_EQ(rig.session->Chip.PrjInfo.RamStartAddr, 0x8000u);
+    EXPECT_EQ(rig.session->Chip.PrjInfo.RamStartAddr, 0x20u);
     EXPECT_EQ(rig.ram().DataLen, 200u);
     EXPECT_TRUE(rig.window->windowTitle().endsWith("    " + url("image.bin").toLocalFile()));
-    EXPECT_EQ(rig.Panel(1), "CheckSum:00004DBCH");  // 0 + 1 + ... + 199, no "0x" after an import
+    EXPECT_EQ(rig.Panel(1), "CheckSum:0x00004DBC");  // 0 + 1 + ... + 199
 
     // A file without data is refused with the reason; the buffer keeps the image.
     rig.folder.WriteBytes("empty.hex", ":00000001FF\n");

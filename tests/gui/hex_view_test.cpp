@@ -42,7 +42,7 @@ TEST(HexView, ClickingADigitAndTypingA5Over3CEditsTheBufferAndTheChecksum) {
     EXPECT_EQ(rig.view.page().hexLines[3].substr(36, 3), "A5 ");
     EXPECT_EQ(rig.view.page().asciiLines[3][12], '.');
     EXPECT_EQ(rig.view.selection(), (HexSelection{3 * 49 + 39, 1}));  // the next byte's high digit
-    EXPECT_EQ(rig.Panel(1).toStdString(), CheckSumText(before + 0xA5 - 0x3C, CheckSumForm::Plain));
+    EXPECT_EQ(rig.Panel(1).toStdString(), CheckSumText(before + 0xA5 - 0x3C));
     EXPECT_TRUE(rig.window->windowTitle().startsWith("*"));
 
     QTest::keyClick(&rig.view, Qt::Key_Z, Qt::ControlModifier);

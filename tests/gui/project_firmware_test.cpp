@@ -142,7 +142,10 @@ TEST(ProjectFirmware, AnUpdateFromTheMenuOrTheFolderEndsWithTheNewVersionInPanel
 
     const std::vector<uint8_t> image = SampleImage(3000);
     ASSERT_TRUE(FirmwarePackage(image).WriteTo(package));
+    rig.answerYes = true;  // the question before the update
     rig.Trigger("MenuFirmUpdate");
+    ASSERT_EQ(rig.messages.size(), 1u);
+    rig.messages.clear();
     EXPECT_EQ(rig.Panel(2), online + "V1.03");
     EXPECT_TRUE(rig.Panel(0).startsWith("系统烧写完成，共耗时")) << rig.Panel(0).toStdString();
     QProgressBar* bar = rig.window->progress().bar();
@@ -165,7 +168,8 @@ TEST(ProjectFirmware, AnUpdateFromTheMenuOrTheFolderEndsWithTheNewVersionInPanel
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(rig.Panel(2), online + "V2.00");
     EXPECT_EQ(rig.sim.receivedImage().size(), 1024u);
-    EXPECT_TRUE(rig.messages.empty());
+    ASSERT_EQ(rig.messages.size(), 1u);  // the question only
+    EXPECT_TRUE(rig.messages[0].contains("TQM7-000200.iap"));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // The offline project dialog with a data file chosen and in the middle of a
-// download; the firmware update dialog before and during an update.
+// download; the question before a firmware update; the firmware update
+// dialog before and during an update.
+#include <QMessageBox>
 #include <QPushButton>
 
 #include "core/app/chip_selection.h"
@@ -44,6 +46,15 @@ bool ProjectFirmwareShots(const QDir& dir) {
         gui::UpdateDialog* update = rig.window->updateDialog();
         if (!update) return false;
         ok &= SaveShot(*update, dir, "TfrmUpdate-" + code);
+        // The question before the update, as a box like the window's own; Yes.
+        rig.window->messages().SetPresenter([&](gui::MessageKind kind, const QString& text) {
+            if (kind != gui::MessageKind::Question) return true;
+            QMessageBox box(QMessageBox::Question, rig.window->windowTitle(), text,
+                            QMessageBox::Yes | QMessageBox::No, rig.window.get());
+            box.show();
+            ok &= SaveShot(box, dir, "UpdateConfirmation-" + code);
+            return true;
+        });
         rig.volumes.HoldWrite(120);  // partway through the image, after the boot loader came up
         update->findChild<QPushButton*>("btnStartIAP")->click();
         ok &= rig.WaitForHeldWrite();

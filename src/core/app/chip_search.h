@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ struct ChipSearchTexts {
     std::string caption;
     std::string nameLabel;  // label of lbeChipFindContent
     std::string note;       // lbNote
+    std::string chooseRow;  // lbNote after Enter without a chosen row
     std::array<std::string, 4> columnTitles;  // ChipName, NOTE, ManufName, ChipType
     std::string resultPrefix;
 };
@@ -47,9 +49,19 @@ public:
     // reads as empty texts, so the frame's type list loses its selection.
     bool Select(const ChipFrameContext& frame, size_t row) const;
 
+    // The row Enter and Select take: after a search, the row whose name
+    // equals the search text in any letter case; the row the person moved to
+    // (keys or mouse) replaces it. None after a search without such a row
+    // and after detection's candidates: the person must choose.
+    std::optional<size_t> ChosenRow() const { return chosen_; }
+    void ChooseRow(size_t row) {
+        if (row < results_.size()) chosen_ = row;
+    }
+
 private:
     std::vector<ChipRow> results_;
     std::string countText_ = " ";
+    std::optional<size_t> chosen_;
 };
 
 }  // namespace tq

@@ -7,6 +7,7 @@
 #include "core/chipdb/chip_database.h"
 #include "core/device/commands.h"
 #include "core/app/session.h"
+#include "core/texts/text_catalogue.h"
 
 namespace tq {
 
@@ -178,7 +179,8 @@ bool ChooseListItem(const ChipFrameContext& frame, ChipList list, int index) {
 }
 
 bool TypeListText(const ChipFrameContext& frame, ChipList list, const std::string& text) {
-    if (Refused(frame, list == ChipList::Name ? &text : nullptr)) return false;
+    if (list == ChipList::Name) return TypeChipName(frame, text);
+    if (Refused(frame)) return false;
     ChipListState& state = frame.Window.ChipFrame[list];
     const auto found = std::find(state.items.begin(), state.items.end(), text);
     state.index = found == state.items.end() ? -1 : static_cast<int>(found - state.items.begin());
@@ -192,7 +194,30 @@ bool SelectChipByName(const ChipFrameContext& frame, const std::string& name) {
     if (Refused(frame, &name)) return false;
     const std::vector<ChipRow> rows = frame.Operation.Chip.database().ChipRowQuery(name);
     if (rows.empty()) return false;
-    const ChipRow& row = rows.front();
+    PutNamedChip(frame, rows.front());
+    return true;
+}
+
+bool TypeChipName(const ChipFrameContext& frame, const std::string& text) {
+    const std::vector<ChipRow> rows = frame.Operation.Chip.database().ChipRowQuery(text);
+    if (rows.empty()) {
+        // A chip of zeros would leave nothing to read or write: keep the chip.
+        if (!frame.Operation.Busy.Running) {
+            const std::string& kept = frame.Operation.Chip.PrjInfo.ChipName;
+            const int language = frame.Operation.Texts.Language;
+            frame.Operation.Views.messages->ShowWarning(
+                kept.empty() ? Text(language, TextId::ChipNameNotInDatabaseNoneKept, {text})
+                             : Text(language, TextId::ChipNameNotInDatabase, {text, kept}));
+        }
+        for (ChipList list : {ChipList::Type, ChipList::Manufacturer, ChipList::Name}) Show(frame, list);
+        return false;
+    }
+    if (Refused(frame, &rows.front().ChipName)) return false;
+    PutNamedChip(frame, rows.front());
+    return true;
+}
+
+void PutNamedChip(const ChipFrameContext& frame, const ChipRow& row) {
     if (FindListItem(frame, ChipList::Type, row.ChipType)) {
         FillManufacturerList(frame, row.ChipType);
         if (FindListItem(frame, ChipList::Manufacturer, row.ManufName)) {
@@ -208,7 +233,6 @@ bool SelectChipByName(const ChipFrameContext& frame, const std::string& name) {
         Show(frame, ChipList::Name);
     }
     ApplyChipName(frame);
-    return true;
 }
 
 bool SelectChipInFrame(const ChipFrameContext& frame, const std::string& type, const std::string& manufacturer,

@@ -52,6 +52,13 @@ bool TypeListText(const ChipFrameContext& frame, ChipList list, const std::strin
 // no chip has that name or an operation runs.
 bool SelectChipByName(const ChipFrameContext& frame, const std::string& name);
 
+// A name typed into the name list (TypeListText for ChipList::Name): a name
+// the database holds, in any letter case, selects that chip as
+// SelectChipByName does; any other name is refused with a warning that names
+// the chip that stays selected, and the lists show what they held. False
+// when refused or while an operation runs.
+bool TypeChipName(const ChipFrameContext& frame, const std::string& text);
+
 // Puts a chip into the frame (search and detection): finds the type, fills
 // and searches the maker list, fills and searches the name list, then runs
 // the name change handler. Stops at the first list that lacks the text,
@@ -85,6 +92,8 @@ void FillManufacturerList(const ChipFrameContext& frame, const std::string& type
 // Fills the name list for a type and maker, by capacity (or unsorted, as
 // start-up does).
 void FillNameList(const ChipFrameContext& frame, const std::string& type, const std::string& manufacturer, bool byCapacity = true);
+// SelectChipByName's steps for a row of the database.
+void PutNamedChip(const ChipFrameContext& frame, const ChipRow& row);
 // SelectChipInFrame's steps, for a caller that has already claimed the frame.
 bool PutChipInFrame(const ChipFrameContext& frame, const std::string& type, const std::string& manufacturer,
                     const std::string& name);

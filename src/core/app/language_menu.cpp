@@ -1,33 +1,38 @@
 #include "core/app/language_menu.h"
 
 #include "core/operations/operation_context.h"
+#include "core/buffer/caption_text.h"
+#include "core/texts/status_line.h"
 #include "core/chipdb/chip_database.h"
 #include "core/device/commands.h"
 
 namespace tq {
 
-LanguageApplied LoadLanguage(OperationContext& context, std::string_view openFileName) {
+LanguageApplied LoadLanguage(OperationContext& context) {
     LanguageApplied applied;
     applied.menuChecks[static_cast<size_t>(LanguageMenuItem(context.Texts.Language))] = true;
     applied.captions = ReadLanguageTexts(context.Texts, context.Device.DevInf.DbVersion);
     const Dev_Language_Struct& texts = context.Texts.DevLanguage;
     applied.applicationTitle = texts.MainSoftWareInfo;
-    applied.windowCaption = texts.MainSoftWareInfo + "    " + std::string(openFileName);
+    applied.windowCaption = BufferCaption(context.Buffer);
 
     StatusBarView& statusBar = *context.Views.statusBar;
-    statusBar.SetPanelText(2, context.Device.Link.Uart.Connected ? texts.DevConStaOnline : texts.DevConStaOffline);
+    // Connected, the panel keeps naming the firmware version in the new language.
+    statusBar.SetPanelText(2, context.Device.Link.Uart.Connected
+                                  ? OnlineStatusText(context.Texts, context.Device.DevInf.FwVersion)
+                                  : texts.DevConStaOffline);
     statusBar.SetPanelText(0, "");
     return applied;
 }
 
-LanguageApplied ChooseLanguage(OperationContext& context, int32_t language, std::string_view openFileName) {
+LanguageApplied ChooseLanguage(OperationContext& context, int32_t language) {
     if (context.Busy.Running) {
         LanguageApplied refused;
         refused.refused = true;
         return refused;
     }
     context.Texts.Language = language;
-    LanguageApplied applied = LoadLanguage(context, openFileName);
+    LanguageApplied applied = LoadLanguage(context);
     for (size_t item = 0; item < applied.menuChecks.size(); ++item)
         applied.menuChecks[item] = static_cast<int>(item) == LanguageMenuItem(language);
     // Only the M500 platform shows texts of its own; its reply is not needed.

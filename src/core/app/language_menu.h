@@ -16,7 +16,7 @@ struct OperationContext;
 
 // What a front-end applies after the texts were loaded.
 struct LanguageApplied {
-    std::string windowCaption;     // title, four blanks, the open dialog's file name
+    std::string windowCaption;     // title, four blanks, what the buffer holds
     std::string applicationTitle;  // the title alone
     // Check marks of the language menu items CN, TC, EN: true sets a mark,
     // false clears it, empty leaves the item as it is.
@@ -28,14 +28,15 @@ struct LanguageApplied {
 };
 
 // Reads every text of the current language into DevLanguage, composes the
-// title with DbVersion, shows the connection text in status panel 2 and
-// empties panel 0. openFileName is the open-file dialog's current file name.
-LanguageApplied LoadLanguage(OperationContext& context, std::string_view openFileName);
+// title with DbVersion and the caption with what the buffer holds, shows the
+// connection text (with the firmware version while connected) in status
+// panel 2 and empties panel 0.
+LanguageApplied LoadLanguage(OperationContext& context);
 
 // Makes `language` (0 Simplified Chinese, 1 Traditional Chinese, 2 English)
 // the program's language, as its menu item does: marks that item only,
 // reloads the texts and tells a connected "M500" programmer (command 0x14).
 // Refused (nothing changes) while an operation, download or update runs.
-LanguageApplied ChooseLanguage(OperationContext& context, int32_t language, std::string_view openFileName);
+LanguageApplied ChooseLanguage(OperationContext& context, int32_t language);
 
 }  // namespace tq

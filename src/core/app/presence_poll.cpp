@@ -6,6 +6,7 @@
 #include "core/operations/operation_display.h"
 #include "core/app/session.h"
 #include "core/texts/language.h"
+#include "core/texts/status_line.h"
 #include "core/texts/text_catalogue.h"
 
 namespace tq {
@@ -19,10 +20,7 @@ void ShowOffline(Session& session) {
 }
 
 void ShowOnline(Session& session) {
-    const Dev_Language_Struct& texts = session.Texts.DevLanguage;
-    session.Views.statusBar->SetPanelText(2, Text(session.Texts.Language, TextId::ConnectedWithVersion,
-                                                  {texts.DevConStaOnline, texts.DevConVersion,
-                                                   session.Device.DevInf.FwVersion}));
+    session.Views.statusBar->SetPanelText(2, OnlineStatusText(session.Texts, session.Device.DevInf.FwVersion));
     session.Views.chipFrame->SetOfflineProjectMenuVisible(false);
     session.Views.progress->SetLabelText("Conn");
     session.Views.progress->SetState(ProgressState::Normal);

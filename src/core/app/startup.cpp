@@ -27,7 +27,7 @@ StartupResult RunStartup(Session& session, const StartupOptions& options) {
         result.openDialogFolder = session.Device.DevInf.FilePath;
         session.Chip.PrjInfo.ChannelSelector = 0;
         // The version is read after the texts, so the first title has none.
-        result.language = LoadLanguage(session.Operation, "");
+        result.language = LoadLanguage(session.Operation);
         session.Device.DevInf.DbVersion = session.Chip.Database->VersionQuery();
         CheckDefaultModel(session.Device.DevInf);
         result.chipTypes = session.Chip.Database->TypeListQuery(session.Device.DevInf.DefaultModel);

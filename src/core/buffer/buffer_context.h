@@ -10,6 +10,7 @@
 
 #include "core/buffer/buffer_geometry.h"
 #include "core/buffer/buffer_history.h"
+#include "core/buffer/caption_view.h"
 #include "core/buffer/buffer_record.h"
 #include "core/buffer/hex_view_state.h"
 #include "core/buffer/buffer_selection.h"
@@ -51,6 +52,10 @@ struct BufferContext {
     std::optional<StorageSum> KnownStorageSum;
     // What the last find matched; the hex view selects these bytes.
     BufferSelection Selection;
+    // What the buffer holds, for the caption (caption_text.h), and where the
+    // caption is shown: null until a front-end with a caption sets it.
+    BufferHolding Holding;
+    CaptionView* Caption = nullptr;
 
     // While a chip operation, download or update runs, nothing may change
     // the buffer: the commands that would are refused.

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/buffer/buffer_undo.h"
+#include "core/buffer/caption_text.h"
 #include "core/buffer/hex_view_model.h"
 
 namespace tq {
@@ -14,16 +15,13 @@ uint32_t CheckSum32(uint32_t initial, const uint8_t* bytes, size_t count) {
     return sum;
 }
 
-std::string CheckSumText(uint32_t sum, CheckSumForm form) {
+std::string CheckSumText(uint32_t sum) {
     char text[32];
-    std::snprintf(text, sizeof text, form == CheckSumForm::WithHex0x ? "CheckSum:0x%08XH" : "CheckSum:%08XH",
-                  static_cast<unsigned>(sum));
+    std::snprintf(text, sizeof text, "CheckSum:0x%08X", static_cast<unsigned>(sum));
     return text;
 }
 
-void ShowCheckSum(BufferContext& buffer, uint32_t sum, CheckSumForm form) {
-    buffer.Views.statusBar->SetPanelText(1, CheckSumText(sum, form));
-}
+void ShowCheckSum(BufferContext& buffer, uint32_t sum) { buffer.Views.statusBar->SetPanelText(1, CheckSumText(sum)); }
 
 uint32_t StorageBound(const BufferContext& buffer) {
     return static_cast<uint32_t>(std::min<uint64_t>(buffer.Geometry.capacity, buffer.RamFile.Data.size()));
@@ -38,7 +36,7 @@ uint32_t StorageCheckSum(BufferContext& buffer) {
     return known->sum;
 }
 
-void ShowStorageCheckSum(BufferContext& buffer) { ShowCheckSum(buffer, StorageCheckSum(buffer), CheckSumForm::Plain); }
+void ShowStorageCheckSum(BufferContext& buffer) { ShowCheckSum(buffer, StorageCheckSum(buffer)); }
 
 void AdjustStorageSum(BufferContext& buffer, uint32_t offset, uint8_t before, uint8_t after) {
     if (offset < StorageBound(buffer) && buffer.KnownStorageSum) buffer.KnownStorageSum->sum += after - before;
@@ -64,7 +62,8 @@ void ReplaceBufferStorage(BufferContext& buffer, uint32_t capacity) {
 void NewChipBuffer(BufferContext& buffer, uint32_t capacity) {
     ReplaceBufferStorage(buffer, capacity);
     const auto& data = buffer.RamFile.Data;
-    ShowCheckSum(buffer, CheckSum32(0, data.data(), data.size()), CheckSumForm::Plain);
+    ShowCheckSum(buffer, CheckSum32(0, data.data(), data.size()));
+    SetBufferHolding(buffer, {});
 }
 
 }  // namespace tq

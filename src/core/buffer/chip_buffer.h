@@ -13,12 +13,9 @@ namespace tq {
 // initial + the sum of `count` unsigned bytes, modulo 2^32.
 uint32_t CheckSum32(uint32_t initial, const uint8_t* bytes, size_t count);
 
-enum class CheckSumForm {
-    Plain,     // "CheckSum:" + 8 digits + "H": chip selection, edit, fill, import
-    WithHex0x  // "CheckSum:0x" + 8 digits + "H": after the open command
-};
-std::string CheckSumText(uint32_t sum, CheckSumForm form);
-void ShowCheckSum(BufferContext& buffer, uint32_t sum, CheckSumForm form);
+// "CheckSum:0x0000FF00": one notation wherever a checksum is shown.
+std::string CheckSumText(uint32_t sum);
+void ShowCheckSum(BufferContext& buffer, uint32_t sum);
 
 // The chip's Capacity as a bound on the storage: never more than what is
 // allocated (a chip chosen while the chip frame sat in the project dialog
@@ -29,7 +26,7 @@ uint32_t StorageBound(const BufferContext& buffer);
 // and then kept up to date by the edits (KnownStorageSum).
 uint32_t StorageCheckSum(BufferContext& buffer);
 
-// StorageCheckSum shown in the plain form.
+// StorageCheckSum shown in status panel 1.
 void ShowStorageCheckSum(BufferContext& buffer);
 
 // Byte `offset` changed from `before` to `after`: the kept sum follows.
@@ -43,7 +40,8 @@ void ReplaceBufferStorage(BufferContext& buffer, uint32_t capacity);
 // of the buffer and redraws: after a new image arrived in the buffer.
 void ResetHexViewToTop(BufferContext& buffer);
 
-// A new 0xFF buffer of `capacity` bytes and its checksum in status panel 1.
+// A new 0xFF buffer of `capacity` bytes and its checksum in status panel 1;
+// it holds no file any more, and the caption says so.
 void NewChipBuffer(BufferContext& buffer, uint32_t capacity);
 
 }  // namespace tq

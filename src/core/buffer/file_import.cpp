@@ -21,8 +21,6 @@ void ImportFromDialog(BufferContext& buffer, FileEditDialog& dialog, CaptionView
     }
     LoadOptions options;
     options.ramStartAddr = *start;
-    options.reportOverCapacity = false;
-    options.checkSumForm = CheckSumForm::Plain;
     options.undoable = true;
     std::string error;
     if (!LoadIntoBuffer(buffer, buffer.OpenDialog.FileName, options, &caption, error))

@@ -1,10 +1,13 @@
 #include "core/buffer/file_open_save.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "core/texts/status_line.h"
 #include "core/texts/text_catalogue.h"
+#include "core/base/number_text.h"
 #include "core/buffer/buffer_undo.h"
+#include "core/buffer/caption_text.h"
 #include "core/buffer/image_formats.h"
 
 namespace fs = std::filesystem;
@@ -27,9 +30,22 @@ ConversionProgress ShowReading(BufferContext& buffer) {
     };
 }
 
+std::string AddressText(uint64_t address) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%llX", static_cast<unsigned long long>(address));
+    return text;
+}
+
 }  // namespace
 
 fs::path TempFolder(const BufferContext& buffer) { return buffer.Texts.TempFolder; }
+
+std::string FileCutText(int32_t language, const std::string& path, uint64_t total, uint32_t start, uint32_t kept,
+                        uint64_t firstLeftOut) {
+    return Text(language, TextId::FileCutToChip,
+                {path, std::to_string(total), HexText(start, 1), std::to_string(kept), AddressText(firstLeftOut),
+                 std::to_string(total - kept)});
+}
 
 bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const LoadOptions& options,
                     CaptionView* caption, std::string& error) {
@@ -38,8 +54,10 @@ bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const 
         return false;
     }
     // The whole size counts, not its low 32 bits: a file of 4 GiB and more
-    // is longer than any chip and cut like one.
-    const uint32_t bound = StorageBound(buffer);
+    // is longer than any chip and cut like one. A chip written from the start
+    // address has only the bytes from there to its end.
+    const uint32_t storage = StorageBound(buffer);
+    const uint32_t bound = storage - std::min(options.ramStartAddr, storage);
     ImageReadOptions reading;
     reading.keepBytes = bound;
     reading.progress = ShowReading(buffer);
@@ -59,9 +77,17 @@ bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const 
         for (const std::string& warning : report.warnings) error += "\n" + warning;
         return false;
     }
+    // Nothing of the file would fit from a start at or past the chip's end.
+    if (options.ramStartAddr != 0 && options.ramStartAddr >= storage) {
+        error = Text(buffer.Texts.Language, TextId::StartAddressBeyondChip,
+                     {HexText(options.ramStartAddr, 1), std::to_string(storage)});
+        return false;
+    }
     const auto length = static_cast<uint32_t>(std::min<uint64_t>(report.imageSize, bound));
+    std::vector<std::string> warnings;
     if (report.imageSize > bound && options.reportOverCapacity)
-        buffer.Views.messages->ShowMessage(StatusLine(buffer.clock, Text(buffer.Texts.Language, TextId::FileOverCapacity)));
+        warnings.push_back(FileCutText(buffer.Texts.Language, chosenPath, report.imageSize, options.ramStartAddr, bound,
+                                       report.imageAddress + bound));
 
     Ram_File_Info_Struct& ram = buffer.RamFile;
     if (options.undoable) RecordRangeBeforeEdit(buffer, 0, length);
@@ -69,10 +95,11 @@ bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const 
     buffer.Geometry.startAddress = options.ramStartAddr;
     ram.FileOpened = 1;
     ram.FileName = chosenPath;
-    if (caption) caption->SetCaption(buffer.Texts.DevLanguage.MainSoftWareInfo + "    " + chosenPath);
+    SetBufferHolding(buffer, {BufferHolding::Source::File, chosenPath, report.imageSize, length, report.imageAddress},
+                     caption);
     ram.DataLen = length;
     ram.FileCheckSum = CheckSum32(0, ram.Data.data(), length);
-    ShowCheckSum(buffer, ram.FileCheckSum, options.checkSumForm);
+    ShowCheckSum(buffer, ram.FileCheckSum);
     if (options.undoable)
         buffer.Selection = {};  // the import replaced what the last find matched
     else
@@ -82,6 +109,11 @@ bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const 
     if (!report.warnings.empty()) {
         std::string text = chosenPath;
         for (const std::string& warning : report.warnings) text += "\n" + warning;
+        warnings.push_back(text);
+    }
+    if (!warnings.empty()) {
+        std::string text = warnings.front();
+        for (size_t i = 1; i < warnings.size(); ++i) text += "\n\n" + warnings[i];
         buffer.Views.messages->ShowWarning(text);
     }
     return true;
@@ -136,10 +168,14 @@ void SaveBufferAs(BufferContext& buffer) {
         Text(buffer.Texts.Language, TextId::SaveBufferTitle), SaveFileFilters(), "", "");
     if (chosen.empty()) return;
     std::string error;
-    if (!SaveBufferFile(buffer, SavePath(chosen), error))
+    const std::string path = SavePath(chosen);
+    if (!SaveBufferFile(buffer, path, error)) {
         buffer.Views.messages->ShowError(error);
-    else
-        MarkBufferSaved(buffer);
+        return;
+    }
+    MarkBufferSaved(buffer);
+    const uint32_t length = std::min<uint32_t>(buffer.RamFile.DataLen, static_cast<uint32_t>(buffer.RamFile.Data.size()));
+    SetBufferHolding(buffer, {BufferHolding::Source::File, path, length, length});
 }
 
 }  // namespace tq

@@ -17,21 +17,28 @@ namespace tq {
 // The program folder's temp folder, where the open dialog starts after a cancel.
 std::filesystem::path TempFolder(const BufferContext& buffer);
 
+// What is left out of a file of `total` bytes when only `kept` fit the chip
+// from `start`: how many bytes from which address of the file.
+std::string FileCutText(int32_t language, const std::string& path, uint64_t total, uint32_t start, uint32_t kept,
+                        uint64_t firstLeftOut);
+
 // How a file arrives in the buffer: the open command and the import differ
-// in the start address, the message on an over-long file and the checksum form.
+// in the start address; the command line says itself what does not fit.
 struct LoadOptions {
     uint32_t ramStartAddr = 0;
-    bool reportOverCapacity = true;  // message box before a longer-than-chip file is cut
-    CheckSumForm checkSumForm = CheckSumForm::WithHex0x;
+    bool reportOverCapacity = true;  // a warning says what of a longer-than-chip file is left out
     // An import can be undone; an opened file starts the buffer's history afresh.
     bool undoable = false;
 };
 
-// Reads the chosen file in the format its extension names, puts at most the
-// chip's capacity of its image into the buffer from offset 0 and shows it from the
-// top: DataLen, RamStartAddr, FileName, FileOpened, FileCheckSum, the checksum
-// text and the caption (when given) change only when everything was read.
-// False with `error` naming the file that failed; the buffer is then untouched.
+// Reads the chosen file in the format its extension names, puts as much of
+// its image as fits the chip from the start address into the buffer from
+// offset 0 and shows it from the top: DataLen, RamStartAddr, FileName,
+// FileOpened, FileCheckSum, Holding (how much of the file is kept), the
+// checksum text and the caption (on `caption`, else the buffer's own) change
+// only when everything was read. False with `error` naming the file that
+// failed, or the start address when it lies at or past the chip's end; the
+// buffer is then untouched.
 bool LoadIntoBuffer(BufferContext& buffer, const std::string& chosenPath, const LoadOptions& options,
                     CaptionView* caption, std::string& error);
 
@@ -53,7 +60,8 @@ std::string SavePath(const std::string& chosenPath);
 // extension names, replacing the file whole. False with `error` naming the file on failure.
 bool SaveBufferFile(const BufferContext& buffer, const std::filesystem::path& path, std::string& error);
 
-// Save: runs the save dialog and writes the buffer; errors go to the message view.
+// Save: runs the save dialog and writes the buffer; errors go to the message
+// view. The buffer then holds the saved file, and the caption names it.
 void SaveBufferAs(BufferContext& buffer);
 
 }  // namespace tq

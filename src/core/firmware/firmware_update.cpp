@@ -15,6 +15,7 @@
 #include "core/firmware/firmware_package.h"
 #include "core/operations/operation_context.h"
 #include "core/operations/operation_display.h"
+#include "core/texts/status_line.h"
 #include "core/texts/text_catalogue.h"
 
 namespace tq {
@@ -55,6 +56,17 @@ std::string DisplayName(const std::string& path) {
     return name;
 }
 
+// Asks before the first frame of an update goes out; a No says in status
+// panel 0 (and the dialog's log) that nothing was changed.
+bool ConfirmUpdate(OperationContext& context, FirmwareUpdateViews views, const std::string& path,
+                   const std::string& version) {
+    if (context.Views.messages->AskYesNo(FirmwareQuestion(context, path, version))) return true;
+    const std::string declined = FirmwareText(context, TextId::FirmwareUpdateDeclined);
+    views.status.SetPanelText(0, declined);
+    views.dialog.AddLogLine(declined);
+    return false;
+}
+
 // The boot command; an unanswered one says so in status panel 0.
 void SendBootCommand(OperationContext& context, StatusBarView& status) {
     if (EnterBoot(context.Device.Link) != CommandResult::Ok)
@@ -82,9 +94,7 @@ private:
 };
 
 void ShowOnlineVersion(OperationContext& context, StatusBarView& status) {
-    const Dev_Language_Struct& texts = context.Texts.DevLanguage;
-    status.SetPanelText(2, Text(context.Texts.Language, TextId::ConnectedWithVersion,
-                                {texts.DevConStaOnline, texts.DevConVersion, context.Device.DevInf.FwVersion}));
+    status.SetPanelText(2, OnlineStatusText(context.Texts, context.Device.DevInf.FwVersion));
 }
 
 void SendIapDone(DeviceLink& link) {
@@ -192,8 +202,8 @@ std::string NewestImageFor(const OperationContext& context, const std::string& f
     for (const std::string& name : names) {
         if (name.substr(0, 4) != platform) continue;
         dialog.AddLogLine(name);
-        const std::string digits = name.size() >= 11 ? name.substr(5, 6) : std::string();
-        if (digits.size() != 6 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        const std::string digits = ImageNameVersion(name);
+        if (digits.empty()) {
             dialog.AddLogLine(FirmwareText(context, TextId::FirmwareImageVersionInvalid, {name}));
             continue;
         }
@@ -247,10 +257,12 @@ FirmwareUpdateResult UpdateFirmwareWith(OperationContext& context, FirmwareUpdat
         status.SetPanelText(0, FirmwareText(context, TextId::FirmwarePackageUnreadable, {path}));
         return FirmwareUpdateResult::PackageUnreadable;
     }
-    if (!IsPackageForThisProgrammer(ParseVersionRecord(record))) {
+    const PackageVersion packageVersion = ParseVersionRecord(record);
+    if (!IsPackageForThisProgrammer(packageVersion)) {
         status.SetPanelText(0, FirmwareText(context, TextId::FirmwarePackageMalformed));
         return FirmwareUpdateResult::PackageError;
     }
+    if (!ConfirmUpdate(context, views, path, packageVersion.ver)) return FirmwareUpdateResult::Declined;
 
     SendBootCommand(context, status);  // the update goes on after an unanswered boot command
     if (!locate(kImageEntryName, offset, length)) return failure;
@@ -266,6 +278,20 @@ FirmwareUpdateResult UpdateFirmwareWith(OperationContext& context, FirmwareUpdat
     return downloaded ? FirmwareUpdateResult::Updated : FirmwareUpdateResult::DownloadFailed;
 }
 }  // namespace
+
+std::string FirmwareQuestion(const OperationContext& context, const std::string& path, const std::string& version) {
+    const std::string& model = context.Device.DevInf.Model;
+    return FirmwareText(context, TextId::FirmwareConfirmUpdate,
+                        {DisplayName(path), model.empty() ? kPackageModel : model,
+                         version.empty() ? FirmwareText(context, TextId::FirmwareVersionUnknown) : version});
+}
+
+std::string ImageNameVersion(const std::string& path) {
+    const std::string name = DisplayName(path);
+    const std::string digits = name.size() >= 11 ? name.substr(5, 6) : std::string();
+    const bool valid = digits.size() == 6 && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return valid ? digits : std::string();
+}
 
 int DownloadImage(OperationContext& context, FirmwareUpdateViews views, uint32_t offset, uint32_t length,
                   const std::string& path) {
@@ -332,6 +358,8 @@ FirmwareUpdateResult RunBootModeUpdate(OperationContext& context, FirmwareUpdate
         dialog.AddLogLine(FirmwareText(context, TextId::FirmwareImageMalformed));
         return FirmwareUpdateResult::PackageError;
     }
+
+    if (!ConfirmUpdate(context, views, path, ImageNameVersion(path))) return FirmwareUpdateResult::Declined;
 
     PollTimerPause timer(context);
     auto timeout = [&] {

@@ -44,7 +44,17 @@ enum class FirmwareUpdateResult {
     NoAnswer,           // the programmer did not answer the version query
     Timeout,            // the programmer did not leave or come back in time
     Busy,               // another operation, download or update holds the session: nothing done
+    Declined,           // the person answered No to the question before the update: nothing sent
 };
+
+// The question asked before anything is sent: the package's file name, the
+// programmer's model, the version the package carries (or "unknown") and
+// "do not unplug the programmer".
+std::string FirmwareQuestion(const OperationContext& context, const std::string& path, const std::string& version);
+
+// The version an update image's file name carries: the six digits after the
+// platform code ("M500_010203.iap"), or empty.
+std::string ImageNameVersion(const std::string& path);
 
 // Where an update shows itself: status panel 0 (each stage, the block
 // progress, a failure) and panel 2 (the new version), and the update log and
@@ -62,8 +72,10 @@ int DownloadImage(OperationContext& context, FirmwareUpdateViews views, uint32_t
                   const std::string& path);
 
 // Updates the firmware from a .tqmv package while the programmer runs its
-// firmware: boot command, image, check, new version. An empty path is
-// Cancelled. Every message goes to status panel 0.
+// firmware: once the package is checked, asks (the message view's yes/no
+// question, FirmwareQuestion with the package's version record), then boot
+// command, image, check, new version. An empty path is Cancelled, a No is
+// Declined. Every message goes to status panel 0.
 FirmwareUpdateResult UpdateFirmware(OperationContext& context, FirmwareUpdateViews views, const std::string& package);
 // The same with the package asked for once the programmer is known to be
 // connected (the main window's menu item and tool button).
@@ -77,9 +89,11 @@ FirmwareUpdateResult ChooseAndUpdateFirmware(OperationContext& context, Firmware
 FirmwareUpdateResult UpdateFirmwareFromFolder(OperationContext& context, FirmwareUpdateViews views, bool bootReady,
                                               FileDialogView& files);
 
-// The dialog's update with the package already chosen: boot command, wait
-// for the programmer to come back in boot mode, download, wait for it to
-// restart, read the new version. startTick is when the update began.
+// The dialog's update with the package already chosen: once the image is
+// found in it, asks as UpdateFirmware does (the version from the file name;
+// a No is Declined and logged), then boot command, wait for the programmer
+// to come back in boot mode, download, wait for it to restart, read the new
+// version. startTick is when the update began.
 FirmwareUpdateResult RunBootModeUpdate(OperationContext& context, FirmwareUpdateViews views, const std::string& path,
                                        bool bootReady, uint32_t startTick);
 

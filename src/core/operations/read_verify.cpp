@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/buffer/buffer_undo.h"
+#include "core/buffer/caption_text.h"
 #include "core/device/commands.h"
 #include "core/operations/operation_context.h"
 #include "core/operations/write.h"
@@ -85,6 +86,7 @@ int ReadOnChannel(OperationContext& operation, uint8_t channel) {
     buffer.DataLen = capacity;
     buffer.ViewTop = 0;
     ForgetBufferHistory(operation.Buffer);
+    TakeChipRead(operation.Buffer, operation.Chip.PrjInfo.ChipName);
     operation.Views.hexView->Redraw();
 
     const std::string line = TimedStatusLine(operation, operation.Texts.DevLanguage.LogChipReadSuccess, elapsed);

@@ -52,7 +52,7 @@ TEST(BusyGuard, WhileAProcedureRunsTheOthersAndEveryBufferChangeAreRefused) {
     SwapBufferBytePairs(session.Buffer);
     EXPECT_FALSE(ApplyHexKey(session.Buffer, hexText, HexSelection{0, 1}, 'A').byteChanged);
     DropFiles(session.Buffer, dialog, {image});
-    EXPECT_TRUE(ChooseLanguage(session.Operation, 2, "").refused);
+    EXPECT_TRUE(ChooseLanguage(session.Operation, 2).refused);
     EXPECT_FALSE(SelectChipByName(session, "GD25Q64"));
 
     EXPECT_EQ(session.Buffer.RamFile.Data, bufferBefore);

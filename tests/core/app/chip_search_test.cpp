@@ -77,6 +77,27 @@ TEST_F(ChipSearchTest, SelectStopsWhenTheTypeIsNotListed) {
     EXPECT_EQ(session.Chip.PrjInfo.ChipName, "24C02");
 }
 
+TEST_F(ChipSearchTest, EnterTakesTheRowNamedExactlyOrTheRowMovedTo) {
+    // A part of a name chooses nothing, however many rows it lists.
+    ASSERT_TRUE(search.Search(session, "GD25Q"));
+    ASSERT_GE(search.Results().size(), 3u);
+    EXPECT_FALSE(search.ChosenRow().has_value());
+    search.ChooseRow(2);
+    EXPECT_EQ(search.ChosenRow(), 2u);
+    search.ChooseRow(search.Results().size());  // past the rows: no change
+    EXPECT_EQ(search.ChosenRow(), 2u);
+
+    // The whole name in any letter case chooses its row.
+    ASSERT_TRUE(search.Search(session, "gd25q64"));
+    ASSERT_TRUE(search.ChosenRow().has_value());
+    EXPECT_EQ(search.Results()[*search.ChosenRow()].ChipName, "GD25Q64");
+    ASSERT_TRUE(search.Select(session, *search.ChosenRow()));
+    EXPECT_EQ(session.Chip.PrjInfo.ChipName, "GD25Q64");
+
+    search.ShowCandidates(db().IdQuery("EF4017"), 2);
+    EXPECT_FALSE(search.ChosenRow().has_value());
+}
+
 TEST_F(ChipSearchTest, DetectionCandidatesBecomeTheResults) {
     search.ShowCandidates(db().IdQuery("EF4017"), 2);
     ASSERT_GE(search.Results().size(), 2u);

@@ -4,6 +4,7 @@
 
 #include "core/buffer/hex_navigation.h"
 #include "support/chip_frame_rig.h"
+#include "support/expect.h"
 
 namespace tq {
 namespace {
@@ -101,25 +102,31 @@ TEST_F(ChipSelectionTest, OtpFieldShowsOnlyForChipsWithOtp) {
     EXPECT_EQ(frame.otpSize, "1KB");
 }
 
-TEST_F(ChipSelectionTest, TypingAnUnknownNameSelectsAChipOfZeros) {
+TEST_F(ChipSelectionTest, TypedNamesSelectKnownChipsAndRefuseUnknownOnes) {
     ASSERT_TRUE(Connect());
     Pick("SPI FLASH", "GIGADEVICE", "GD25Q64");
+    session.Buffer.RamFile.Data[3] = 0x12;
     ClearRecords();
-    ASSERT_TRUE(TypeListText(session, ChipList::Name, "NOSUCHCHIP"));
+    // An unknown name keeps the chip, its buffer and the lists, and says so.
+    EXPECT_FALSE(TypeListText(session, ChipList::Name, "NOSUCHCHIP"));
     const Prj_Info_Struct& prj = session.Chip.PrjInfo;
-    EXPECT_EQ(prj.ChipName, "NOSUCHCHIP");
-    EXPECT_EQ(prj.ChipTypeCode, 0);
-    EXPECT_EQ(prj.Capacity, 0u);
-    EXPECT_EQ(prj.BlockSize, 0);
-    EXPECT_EQ(prj.PageSize, 0);
-    EXPECT_EQ(lists().name.index, -1);
-    EXPECT_EQ(frame.capacity, "0B");
-    EXPECT_EQ(frame.voltage, "3.3V");
-    EXPECT_TRUE(session.Buffer.RamFile.Data.empty());
-    ASSERT_EQ(SelectFrames(), 1u);
-    EXPECT_EQ(sim.selection()->capacity, 0u);
-    EXPECT_EQ(sim.selection()->chipType, 0);
-    EXPECT_EQ(sim.selection()->pageSize, 0);
+    EXPECT_EQ(prj.ChipName, "GD25Q64");
+    EXPECT_EQ(prj.Capacity, 8388608u);
+    EXPECT_EQ(session.Buffer.RamFile.Data[3], 0x12);
+    EXPECT_EQ(frame.lists[ChipList::Name].text, "GD25Q64");
+    ASSERT_EQ(messages.warnings.size(), 1u);
+    EXPECT_SAYS(messages.warnings[0], "NOSUCHCHIP");
+    EXPECT_SAYS(messages.warnings[0], "GD25Q64");
+    EXPECT_EQ(SelectFrames(), 0u);
+
+    // A known name in other letter case selects the chip as stored, and the
+    // lists follow it to its type and maker.
+    ASSERT_TRUE(TypeListText(session, ChipList::Name, "24c02"));
+    EXPECT_EQ(prj.ChipName, "24C02");
+    EXPECT_EQ(lists().type.text, "24 EEPROM");
+    EXPECT_EQ(lists().name.text, "24C02");
+    EXPECT_EQ(session.Buffer.RamFile.Data.size(), 256u);
+    EXPECT_EQ(messages.warnings.size(), 1u);
 }
 
 TEST_F(ChipSelectionTest, ReselectingTheSameChipKeepsTheBufferButTellsTheProgrammerAgain) {

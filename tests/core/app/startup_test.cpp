@@ -113,7 +113,7 @@ TEST_F(StartupTest, TheLastChipComesBackThroughTheFrame) {
     EXPECT_EQ(s.Chip.PrjInfo.ChipName, "24C02");
     EXPECT_EQ(s.Chip.PrjInfo.Capacity, 256u);
     EXPECT_EQ(s.Buffer.RamFile.Data, std::vector<uint8_t>(256, 0xFF));
-    EXPECT_EQ(statusBar.panels[1], "CheckSum:0000FF00H");
+    EXPECT_EQ(statusBar.panels[1], "CheckSum:0x0000FF00");
 }
 
 TEST_F(StartupTest, ARestoreThatStopsKeepsTheRememberedChip) {

@@ -16,9 +16,9 @@ TEST(CheckSum32, SumsUnsignedBytesFromTheInitialValueModulo2To32) {
     EXPECT_EQ(CheckSum32(0xFFFFFF00u, bytes, 3), 0x80u);  // wraps
 }
 
-TEST(CheckSumText, HasEightUppercaseDigitsInBothForms) {
-    EXPECT_EQ(CheckSumText(0xFF00, CheckSumForm::Plain), "CheckSum:0000FF00H");
-    EXPECT_EQ(CheckSumText(0xABCDEF12u, CheckSumForm::WithHex0x), "CheckSum:0xABCDEF12H");
+TEST(CheckSumText, IsOneNotationOf0xAndEightUppercaseDigits) {
+    EXPECT_EQ(CheckSumText(0xFF00), "CheckSum:0x0000FF00");
+    EXPECT_EQ(CheckSumText(0xABCDEF12u), "CheckSum:0xABCDEF12");
 }
 
 TEST(NewChipBuffer, Gives256BytesOfFFWithItsChecksumAndResetsTheCounters) {
@@ -35,7 +35,7 @@ TEST(NewChipBuffer, Gives256BytesOfFFWithItsChecksumAndResetsTheCounters) {
     EXPECT_EQ(ram.Data, std::vector<uint8_t>(256, 0xFF));
     EXPECT_EQ(ram.DataLen, 256u);
     EXPECT_EQ(ram.ViewTop, 0u);
-    EXPECT_EQ(t.CheckSumPanel(), "CheckSum:0000FF00H");
+    EXPECT_EQ(t.CheckSumPanel(), "CheckSum:0x0000FF00");
     EXPECT_EQ(t.hexView.scrollMaximum, 256u);
     EXPECT_EQ(t.hexView.scrollPosition, 0u);
     EXPECT_EQ(t.hexView.redraws, 1);
@@ -59,7 +59,7 @@ TEST(NewChipBuffer, DoesNothingWhileTheChipFrameSitsInTheProjectDialog) {
     // Every bound on the storage keeps to what is allocated.
     EXPECT_EQ(StorageBound(t.session.Buffer), 256u);
     ShowStorageCheckSum(t.session.Buffer);
-    EXPECT_EQ(t.CheckSumPanel(), "CheckSum:0000FE13H");
+    EXPECT_EQ(t.CheckSumPanel(), "CheckSum:0x0000FE13");
 
     t.session.Window.ChipFrameInProjectDialog = false;
     t.SelectChip(1024);

@@ -5,6 +5,7 @@
 #include "core/buffer/hex_view_model.h"
 #include "core/buffer/tool_dialog.h"
 #include "support/buffer_session.h"
+#include "support/expect.h"
 #include "support/hex_records.h"
 
 namespace tq {
@@ -48,7 +49,7 @@ TEST_F(ImportFixture, OkLoadsTheFileAtTheTypedStartAddress) {
         uint32_t ramStart;
         const char* firstAddress;
     };
-    const Case cases[] = {{"00000000", 0, "000000 "}, {"8000", 0x8000, "008000 "}};
+    const Case cases[] = {{"00000000", 0, "000000 "}, {"0800", 0x800, "000800 "}};
     const std::vector<uint8_t> bytes = Counting(0x21, 1024);
     const std::string path = t.folder.Write("drop.bin", bytes).string();
     for (const Case& c : cases) {
@@ -64,7 +65,7 @@ TEST_F(ImportFixture, OkLoadsTheFileAtTheTypedStartAddress) {
         EXPECT_EQ(t.session.Buffer.RamFile.FileName, path);
         EXPECT_EQ(t.session.Buffer.RamFile.FileOpened, 1);
         EXPECT_EQ(BuildHexPage(t.session.Buffer).addressLines.front(), c.firstAddress);
-        EXPECT_EQ(t.CheckSumPanel(), CheckSumText(CheckSum32(0, bytes.data(), bytes.size()), CheckSumForm::Plain));
+        EXPECT_EQ(t.CheckSumPanel(), CheckSumText(CheckSum32(0, bytes.data(), bytes.size())));
         EXPECT_EQ(t.caption.captions.back(), "Programmer  V1    " + path);
         EXPECT_EQ(t.hexView.scrollMaximum, 1024u);
     }
@@ -82,13 +83,26 @@ TEST_F(ImportFixture, ADroppedHexFileIsImportedFromItsImageInMemory) {
     EXPECT_EQ(t.caption.captions.back(), "Programmer  V1    " + path);
 }
 
-TEST_F(ImportFixture, ALongerFileIsCutSilently) {
+TEST_F(ImportFixture, WhatDoesNotFitFromTheStartAddressIsLeftOutAfterAWarning) {
     t.SelectChip(256);
-    DropFiles(t.session.Buffer, dialog, {t.folder.Write("big.bin", Counting(0, 300)).string()});
+    t.session.Texts.Language = 2;
+    const std::string path = t.folder.Write("big.bin", Counting(0, 300)).string();
+    DropFiles(t.session.Buffer, dialog, {path});
+    dialog.Field1.text = "40";
     Ok();
-    EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 256u);
-    EXPECT_TRUE(t.messages.messages.empty());
-    EXPECT_TRUE(t.messages.errors.empty());
+    EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 0xC0u);  // 256 - 0x40
+    ASSERT_EQ(t.messages.warnings.size(), 1u);
+    EXPECT_SAYS(t.messages.warnings[0], "the 108 bytes from file address 0xC0 on are left out");
+    EXPECT_EQ(t.caption.captions.back(), "Programmer  V1    " + path + " (first 192 of 300 bytes)");
+
+    // A start at the chip's end leaves nothing to load: refused, nothing changes.
+    DropFiles(t.session.Buffer, dialog, {path});
+    dialog.Field1.text = "100";
+    Ok();
+    ASSERT_EQ(t.messages.errors.size(), 1u);
+    EXPECT_SAYS(t.messages.errors[0], "0x100");
+    EXPECT_EQ(t.session.Chip.PrjInfo.RamStartAddr, 0x40u);
+    EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 0xC0u);
 }
 
 TEST_F(ImportFixture, CancelABadStartOrAnUnreadableFileChangeNothing) {

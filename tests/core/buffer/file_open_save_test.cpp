@@ -8,6 +8,7 @@
 #include "core/buffer/buffer_tools.h"
 #include "core/buffer/hex_view_model.h"
 #include "support/buffer_session.h"
+#include "support/expect.h"
 #include "support/hex_records.h"
 
 namespace tq {
@@ -68,7 +69,7 @@ TEST_F(FileFixture, OpeningA100ByteFileOnA256ByteChip) {
     EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), ram.Data.begin()));
     EXPECT_EQ(std::vector<uint8_t>(ram.Data.begin() + 100, ram.Data.end()), std::vector<uint8_t>(156, 0xFF));
     const uint32_t sum = CheckSum32(0, bytes.data(), bytes.size());
-    EXPECT_EQ(t.CheckSumPanel(), CheckSumText(sum, CheckSumForm::WithHex0x));
+    EXPECT_EQ(t.CheckSumPanel(), CheckSumText(sum));
     EXPECT_EQ(ram.FileCheckSum, sum);
     EXPECT_EQ(ram.FileName, path);
     EXPECT_EQ(ram.FileOpened, 1);
@@ -92,25 +93,26 @@ TEST_F(FileFixture, OpeningA100ByteFileOnA256ByteChip) {
     EXPECT_EQ(t.fileDialog.opens[0].filters[4].pattern, "*.srec *.s19 *.s28 *.s37");
 }
 
-TEST_F(FileFixture, AFileLongerThanTheChipIsCutAfterAMessage) {
-    const std::pair<int, const char*> languages[] = {
-        {0, "文件长度超过了芯片容量!\r超出部分将被忽略，注意确认！"},
-        {1, "文件長度超過了芯片容量!\r超出部分將被忽略，注意確認！"},
-        {2, "The selected file is bigger than the chip capacity! Please check!"},
-    };
+TEST_F(FileFixture, AFileLongerThanTheChipIsCutAfterAWarningThatSaysWhatIsLeftOut) {
     const std::vector<uint8_t> bytes = Counting(0, 300);
     const std::string path = Write("big.bin", bytes);
-    for (const auto& [language, text] : languages) {
+    const std::pair<int, const char*> captions[] = {
+        {0, "（仅前 256 字节，共 300 字节）"}, {1, "（僅前 256 位元組，共 300 位元組）"}, {2, " (first 256 of 300 bytes)"}};
+    for (const auto& [language, part] : captions) {
         t.session.Texts.Language = language;
-        t.messages.messages.clear();
+        t.messages.warnings.clear();
         Open(path);
-        ASSERT_EQ(t.messages.messages.size(), 1u);
-        const std::string& shown = t.messages.messages[0];
-        EXPECT_TRUE(std::regex_match(shown.substr(0, 9), std::regex("[0-2][0-9]:[0-5][0-9]:[0-5][0-9] ")));
-        EXPECT_EQ(shown.substr(9), text);
+        ASSERT_EQ(t.messages.warnings.size(), 1u);
+        for (const char* fact : {"300", "256", "44", "0x100"}) EXPECT_SAYS(t.messages.warnings[0], fact);
+        EXPECT_EQ(t.caption.captions.back(), "Programmer  V1    " + path + part);
         EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 256u);
         EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 256, t.session.Buffer.RamFile.Data.begin()));
     }
+    EXPECT_EQ(t.messages.warnings[0], path + " holds 300 bytes, but the chip holds only 256 bytes from start address "
+                                             "0x0: the 44 bytes from file address 0x100 on are left out of the buffer.");
+    // A file that fits names itself alone.
+    Open(Write("small.bin", Counting(0, 16)));
+    EXPECT_EQ(t.caption.captions.back(), "Programmer  V1    " + (data / "small.bin").string());
 }
 
 TEST_F(FileFixture, HexAndCapFilesAreReadInMemoryWithoutScratchFiles) {
@@ -283,7 +285,7 @@ TEST_F(FileFixture, LoadDataFileLoadsLikeOpenWithoutDialogs) {
     ASSERT_TRUE(LoadDataFile(t.session.Buffer, Write("a.hex", hexText), error)) << error;
     EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 8u);
     EXPECT_EQ(t.session.Buffer.RamFile.Data[7], 0x17);
-    EXPECT_EQ(t.CheckSumPanel(), CheckSumText(CheckSum32(0, Counting(0x10, 8).data(), 8), CheckSumForm::WithHex0x));
+    EXPECT_EQ(t.CheckSumPanel(), CheckSumText(CheckSum32(0, Counting(0x10, 8).data(), 8)));
     EXPECT_TRUE(t.fileDialog.opens.empty());
     EXPECT_TRUE(t.caption.captions.empty());
 
@@ -293,7 +295,9 @@ TEST_F(FileFixture, LoadDataFileLoadsLikeOpenWithoutDialogs) {
 
     ASSERT_TRUE(LoadDataFile(t.session.Buffer, Write("big.bin", Counting(0, 1000)), error));
     EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 256u);
-    EXPECT_EQ(t.messages.messages.size(), 1u);
+    EXPECT_EQ(t.messages.warnings.size(), 1u);
+    EXPECT_EQ(t.session.Buffer.Holding.kept, 256u);
+    EXPECT_EQ(t.session.Buffer.Holding.total, 1000u);
 }
 
 TEST_F(FileFixture, BeforeAnyChipNothingIsLoadedOrSaved) {
@@ -302,7 +306,7 @@ TEST_F(FileFixture, BeforeAnyChipNothingIsLoadedOrSaved) {
     std::string error;
     ASSERT_TRUE(LoadDataFile(fresh.session.Buffer, Write("x.bin", Counting(0, 10)), error));
     EXPECT_EQ(fresh.session.Buffer.RamFile.DataLen, 0u);
-    EXPECT_EQ(fresh.messages.messages.size(), 1u);
+    EXPECT_EQ(fresh.messages.warnings.size(), 1u);
     EXPECT_TRUE(FillBuffer(fresh.session.Buffer, 0, 16, 0x00));
     EXPECT_EQ(fresh.session.Buffer.RamFile.DataLen, 0u);
     ASSERT_TRUE(SaveBufferFile(fresh.session.Buffer, data / "empty.bin", error));

@@ -69,7 +69,7 @@ TEST_F(HexEditFixture, TypingAThen5On3CGivesA5AndMovesToTheNextByte) {
     EXPECT_EQ(r.selection, (HexSelection{TextPosition({0x3D, Nibble::High}), 1}));
     EXPECT_EQ(text.substr(TextPosition({0x3C, Nibble::High}), 3), "A5 ");
     EXPECT_EQ(Sum(), before + 0xA5 - 0x3C);
-    EXPECT_EQ(t.CheckSumPanel(), CheckSumText(Sum(), CheckSumForm::Plain));
+    EXPECT_EQ(t.CheckSumPanel(), CheckSumText(Sum()));
 }
 
 TEST_F(HexEditFixture, TheLastDigitOfARowAdvancesToTheNextRow) {
@@ -93,7 +93,7 @@ TEST_F(HexEditFixture, KeysThatCannotEditChangeNothing) {
     EXPECT_TRUE(r.handled);
     EXPECT_FALSE(r.byteChanged);
     EXPECT_EQ(r.selection, (HexSelection{3, 1}));
-    EXPECT_EQ(t.CheckSumPanel(), "CheckSum:00007F80H");
+    EXPECT_EQ(t.CheckSumPanel(), "CheckSum:0x00007F80");
     // A line break or a position past the text is no digit either.
     EXPECT_FALSE(ApplyHexKey(t.session.Buffer, text, {48, 1}, '7').byteChanged);
     EXPECT_FALSE(ApplyHexKey(t.session.Buffer, text, {text.size() + 3, 1}, '7').byteChanged);

@@ -88,7 +88,7 @@ TEST_F(ToolDialogFixture, FillWithTheDefaultsClearsTheWholeChip) {
     EXPECT_FALSE(dialog.Visible);
     EXPECT_EQ(t.session.Buffer.RamFile.Data, std::vector<uint8_t>(0x200, 0x00));
     EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 0x200u);
-    EXPECT_EQ(t.CheckSumPanel(), "CheckSum:00000000H");
+    EXPECT_EQ(t.CheckSumPanel(), "CheckSum:0x00000000");
 }
 
 TEST_F(ToolDialogFixture, TheRandomBoxDisablesTheValueAndFillsRandomBytes) {

@@ -93,6 +93,8 @@ struct Bench {
         sim.reenumeration = reenumeration;
         session.Views.statusBar = &bar;
         session.Views.fileDialog = &files;
+        session.Views.messages = &messages;
+        messages.answer = true;
         connected = ConnectProgrammer(session.Device) == ConnectResult::Connected;
     }
     std::vector<uint8_t> CommandsAfterConnect() const {
@@ -101,6 +103,7 @@ struct Bench {
     SimProgrammer sim;
     Session session;
     testing::RecordingStatusBar bar;
+    testing::RecordingMessages messages;
     bool connected = false;
 };
 
@@ -121,6 +124,7 @@ struct UpdateFixture : ::testing::Test {
 
     void SetUp() override {
         session.Views.messages = &messages;
+        messages.answer = true;  // the question before every update
         session.Views.statusBar = &status;
         session.Views.progress = &progress;
         session.Views.fileDialog = &files;
@@ -299,6 +303,31 @@ TEST_F(UpdateFixture, ACancelledChoiceOrAMissingProgrammerSendsNothing) {
     EXPECT_EQ(messages.warnings, std::vector<std::string>{"没有设备连接！\r请检查确认！"});
 }
 
+TEST_F(UpdateFixture, BothWaysAskFirstAndANoSendsNothing) {
+    Connect();
+    session.Texts.Language = 2;
+    messages.answer = false;
+    files.answer = WritePackage(FirmwarePackage(SampleImage(300)));
+    EXPECT_EQ(ChooseAndUpdateFirmware(session.Operation, {*session.Views.statusBar, dialog}, *session.Views.fileDialog),
+              FirmwareUpdateResult::Declined);
+    ASSERT_EQ(messages.questions.size(), 1u);
+    for (const std::string& fact : {std::string("update.tqmv"), session.Device.DevInf.Model, std::string("Version in the package: 001"),
+                                    std::string("Do not unplug the programmer")})
+        EXPECT_NE(messages.questions[0].find(fact), std::string::npos) << fact;
+    EXPECT_EQ(status.panels[0], "Firmware update cancelled: nothing on the programmer was changed.");
+
+    std::filesystem::create_directories(folder.path() / "iap");
+    ASSERT_TRUE(FirmwarePackage(SampleImage(300)).WriteTo((folder.path() / "iap" / "TQM7-000205.iap").string()));
+    EXPECT_EQ(UpdateFirmwareFromFolder(session.Operation, {*session.Views.statusBar, dialog}, false, *session.Views.fileDialog),
+              FirmwareUpdateResult::Declined);
+    ASSERT_EQ(messages.questions.size(), 2u);
+    EXPECT_NE(messages.questions[1].find("TQM7-000205.iap"), std::string::npos);
+    EXPECT_NE(messages.questions[1].find("Version in the package: 000205"), std::string::npos);
+    EXPECT_TRUE(dialog.Has("Firmware update cancelled: nothing on the programmer was changed."));
+    EXPECT_TRUE(CommandsAfterConnect().empty());
+    EXPECT_TRUE(session.Device.PollEnabled);
+}
+
 TEST_F(UpdateFixture, APackageThatCannotBeReadIsNamedAndNothingIsSent) {
     Connect();
     files.answer = folder.File("gone.tqmv");
@@ -354,8 +383,11 @@ TEST(UpdateRejected, ARejectedImageIsAFailureAndTheVersionIsStillRead) {
     volumes.volumes = {testing::ProgrammerVolume()};
     Session session(volumes, clock, folder.path());
     testing::RecordingStatusBar status;
+    testing::RecordingMessages messages;
+    messages.answer = true;
     ScriptedFileDialog files;
     NullUpdateDialogView dialog;
+    session.Views.messages = &messages;
     session.Views.statusBar = &status;
     session.Views.fileDialog = &files;
     ASSERT_TRUE(session.Device.Link.FindDeviceDrive());

@@ -40,7 +40,7 @@ TEST(LanguageRules, FileMenuItemAndCatalogueTextByIndex) {
 }
 
 TEST_F(LanguageTest, WithoutAFileEveryTextTakesItsDefault) {
-    const LanguageApplied applied = LoadLanguage(s.Operation, "");
+    const LanguageApplied applied = LoadLanguage(s.Operation);
     ASSERT_EQ(LanguageFields().size(), 49u);
     for (const LanguageField& field : LanguageFields()) {
         const std::string expected =
@@ -55,15 +55,17 @@ TEST_F(LanguageTest, WithoutAFileEveryTextTakesItsDefault) {
 }
 
 TEST_F(LanguageTest, TitleCarriesTheVersionOnceItIsKnown) {
-    const LanguageApplied first = LoadLanguage(s.Operation, "");
+    const LanguageApplied first = LoadLanguage(s.Operation);
     EXPECT_EQ(s.Texts.DevLanguage.MainSoftWareInfo, "Varden HVR Series Programmer  ");
     EXPECT_EQ(first.applicationTitle, "Varden HVR Series Programmer  ");
     EXPECT_EQ(first.windowCaption, "Varden HVR Series Programmer      ");
 
     s.Device.DevInf.DbVersion = "V0.1.0";
-    const LanguageApplied later = ChooseLanguage(s.Operation, 1, "D:\\a.bin");
+    // The caption names what the buffer holds, in the new language.
+    s.Buffer.Holding = {BufferHolding::Source::File, "D:\\a.bin", 10, 4};
+    const LanguageApplied later = ChooseLanguage(s.Operation, 1);
     EXPECT_EQ(s.Texts.DevLanguage.MainSoftWareInfo, "Varden HVR Series Programmer  V0.1.0");
-    EXPECT_EQ(later.windowCaption, "Varden HVR Series Programmer  V0.1.0    D:\\a.bin");
+    EXPECT_EQ(later.windowCaption, "Varden HVR Series Programmer  V0.1.0    D:\\a.bin（僅前 4 位元組，共 10 位元組）");
     EXPECT_EQ(s.Texts.Language, 1);
 }
 
@@ -76,7 +78,7 @@ TEST_F(LanguageTest, ReadsTheFileOfTheLanguage) {
                     "[AboutMenu]\nAbout=About\n");
     folder.WriteGbk("CN.ini", "[Log]\nLogChipErase=擦除中\n");
     s.Texts.Language = 5;
-    const LanguageApplied applied = LoadLanguage(s.Operation, "");
+    const LanguageApplied applied = LoadLanguage(s.Operation);
     EXPECT_EQ(applied.menuChecks[0], std::nullopt);  // the loader only sets the mark of its item
     EXPECT_EQ(applied.menuChecks[1], std::nullopt);
     EXPECT_EQ(applied.menuChecks[2], true);
@@ -96,21 +98,23 @@ TEST_F(LanguageTest, ReadsTheFileOfTheLanguage) {
 TEST_F(LanguageTest, StatusPanelsFollowTheConnection) {
     statusBar.panels[0] = "12:00:00 something";
     statusBar.panels[2] = "设备已连接V1.0";
-    LoadLanguage(s.Operation, "");
+    LoadLanguage(s.Operation);
     EXPECT_EQ(statusBar.panels[2], "设备离线");
     EXPECT_EQ(statusBar.panels[0], "");
+    // Connected, the firmware version stays in the panel.
     s.Device.Link.Uart.Connected = 1;
-    LoadLanguage(s.Operation, "");
-    EXPECT_EQ(statusBar.panels[2], "设备已连接");
+    s.Device.DevInf.FwVersion = "V2.5";
+    LoadLanguage(s.Operation);
+    EXPECT_EQ(statusBar.panels[2], "设备已连接    设备版本:V2.5");
 }
 
 TEST_F(LanguageTest, MenuItemsMarkOnlyTheirOwnItem) {
-    const LanguageApplied en = ChooseLanguage(s.Operation, 2, "");
+    const LanguageApplied en = ChooseLanguage(s.Operation, 2);
     EXPECT_EQ(s.Texts.Language, 2);
     EXPECT_EQ(en.menuChecks[0], false);
     EXPECT_EQ(en.menuChecks[1], false);
     EXPECT_EQ(en.menuChecks[2], true);
-    const LanguageApplied cn = ChooseLanguage(s.Operation, 0, "");
+    const LanguageApplied cn = ChooseLanguage(s.Operation, 0);
     EXPECT_EQ(s.Texts.Language, 0);
     EXPECT_EQ(cn.menuChecks[0], true);
     EXPECT_EQ(cn.menuChecks[2], false);
@@ -132,7 +136,7 @@ TEST(LanguageNotice, OnlyAConnectedM500IsTold) {
         if (c.connect) {
             ASSERT_EQ(ConnectProgrammer(session.Device), ConnectResult::Connected);
         }
-        ChooseLanguage(session.Operation, 1, "");
+        ChooseLanguage(session.Operation, 1);
         EXPECT_EQ(sim.language(), c.told) << c.model << " connected " << c.connect;
     }
 }
