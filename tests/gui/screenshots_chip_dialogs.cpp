@@ -43,9 +43,9 @@ bool ChipDialogShots(const QDir& dir) {
 
         rig.window->findChild<QPushButton*>("sbChipFind")->click();
         if (auto* edit = rig.window->findChild<QLineEdit*>("lbeChipFindContent")) {
-            edit->setText("W25Q64");
-            QKeyEvent release(QEvent::KeyRelease, Qt::Key_4, Qt::NoModifier, "4");
-            QCoreApplication::sendEvent(edit, &release);  // a key released searches
+            edit->setText("W25Q6");
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_4, Qt::NoModifier, "4");
+            QCoreApplication::sendEvent(edit, &press);  // a typed key searches
             rig.WaitIdle();
         }
         shoot("TfrmChipFind");
