@@ -77,11 +77,13 @@ struct Parameters {
     }
 };
 
+// PCT parts are SST silicon under another order code and take the same flags.
 int64_t SpiFlags(const std::string& name) {
     const auto starts = [&](std::string_view prefix) { return name.starts_with(prefix); };
-    const bool aai = (starts("SST25VF0") && name.back() == 'B') || starts("SST25WF");
-    const bool protectedAtPowerUp = starts("SST25") || starts("AT25DF") || starts("AT26DF") || starts("AT25DL");
-    return (aai ? 0x01 : 0) | (starts("SST26") ? 0x02 : 0) | (protectedAtPowerUp ? 0x04 : 0);
+    const bool sst25 = starts("SST25") || starts("PCT25");
+    const bool aai = ((starts("SST25VF0") || starts("PCT25VF0")) && name.back() == 'B') || starts("SST25WF");
+    const bool protectedAtPowerUp = sst25 || starts("AT25DF") || starts("AT26DF") || starts("AT25DL");
+    return (aai ? 0x01 : 0) | (starts("SST26") || starts("PCT26") ? 0x02 : 0) | (protectedAtPowerUp ? 0x04 : 0);
 }
 
 Parameters ExpectedParameters(const ChipRow& row) {
@@ -90,7 +92,7 @@ Parameters ExpectedParameters(const ChipRow& row) {
     const std::string& type = row.ChipType;
     if (type == "SPI FLASH") {
         const int64_t estimate = std::clamp<int64_t>(size * 2500 / (1 << 20), 1000, 190000);  // 312.5 ms per Mbit
-        return {4096, size > (16 << 20) ? 4 : 3, SpiFlags(row.ChipName), row.ManufName == "SST" ? 50 : estimate};
+        return {4096, size > (16 << 20) ? 4 : 3, SpiFlags(row.ChipName), row.ManufName == "SST" || row.ManufName == "PCT" ? 50 : estimate};
     }
     if (type == "45 EEPROM") {
         const int64_t nominalMbit = size / 33 * 32 * 8 >> 20;
