@@ -231,7 +231,7 @@ def covered(p, ours_by_family):
             if exact.match(n):
                 return row
             # our row names the part with a package or variant suffix after a dash
-            if "-" in ours and norm(ours.split("-")[0]) == key:
+            if "-" in ours and norm(ours.split("-")[0]) == key and (not p["id"] or row["ChipID"] in ("", p["id"])):
                 return row
             # one name is the other plus an order-code tail (N25Q128A / N25Q128A11, GD25Q64CSIG / GD25Q64C)
             # on the same silicon; a single letter is a revision, not a tail
