@@ -243,9 +243,9 @@ def covered(p, ours_by_family):
 
 
 # --- adding the missing parts as rows of ours -----------------------------------------------
-PEER_SOURCE = {"flashrom": "flashrom", "IMSProg": "bigbigmdm/IMSProg IMSProg_programmer/database/IMSProg.Dat",
+PEER_SOURCE = {"datasheet": "datasheet:", "flashrom": "flashrom", "IMSProg": "bigbigmdm/IMSProg IMSProg_programmer/database/IMSProg.Dat",
                "AsProgrammer": "nofeletru/UsbAsp-flash chiplist.xml", "ufprog": "hackpascal/ufprog flash/spi-nor"}
-FACT_ORDER = ("flashrom", "ufprog", "IMSProg", "AsProgrammer")  # whose ID and size win when peers differ
+FACT_ORDER = ("datasheet", "flashrom", "ufprog", "IMSProg", "AsProgrammer")  # whose ID and size win when peers differ
 
 # Families that only run at 1.8 V (top of the supply range below 2.5 V), by order-code pattern.
 LOW_SUPPLY = re.compile(r"^(W\d\d[A-Z]+\d+[A-Z]*W(-|$)|MX(25|66|77)U|IS25W[PQJEX]|MT(25Q|35X)U|XM25(QU|LU|RU)|"
@@ -408,7 +408,7 @@ def add_missing(chips_path, sources_path, missing):
         if kind in (E24, E25, E93, E95):
             mv = 5000
         else:
-            explicit = [p["mv"] for p in parts if p["mv"] in (1800, 3300) and p["peer"] in ("flashrom", "IMSProg")]
+            explicit = [p["mv"] for p in parts if p["mv"] in (1800, 3300) and p["peer"] in ("datasheet", "flashrom", "IMSProg")]
             marked = any(re.search(r"1\.8V", p["name"]) for p in parts)
             if explicit:
                 mv = explicit[0]
@@ -454,6 +454,8 @@ def add_missing(chips_path, sources_path, missing):
         source = "%s%s '%s'" % (PEER_SOURCE[first["peer"]], (" " + where) if where else "", first["name"])
         if len(peers) > 1:
             source += "; also in " + "+".join(peers[1:])
+        if first["peer"] == "datasheet":
+            source = "datasheet: " + first["where"]
         source = source.replace(",", " ")
         if first["peer"] == "ufprog":
             source = source.replace("flash/spi-nor", "flash/spi-nor/" + first["where"])
