@@ -414,8 +414,6 @@ def add_missing(chips_path, sources_path, missing):
                 mv = explicit[0]
             elif marked or LOW_SUPPLY.match(name):
                 mv = 1800
-            elif chip_id and chip_id in by_id:
-                mv = int(by_id[chip_id][0]["Voltage"])
             elif chip_id and re.match(r"20BB|0B60", chip_id):
                 mv = 1800
             else:
