@@ -2,12 +2,17 @@
 """Lists serial-memory parts that other programmers' public chip tables know and data/chips.csv lacks.
 
     tools/chip_crosscheck.py --flashrom DIR --imsprog FILE.Dat --asprogrammer chiplist.xml --ufprog DIR
-                             [--chips data/chips.csv] [--missing] [--json OUT]
+                             [--chips data/chips.csv] [--missing] [--json OUT] [--add]
+
+DIR for flashrom is a checkout of flashrom/flashrom (flashchips/, include/flashchips.h); FILE.Dat
+is IMSProg_programmer/database/IMSProg.Dat of bigbigmdm/IMSProg; chiplist.xml is the one of
+nofeletru/UsbAsp-flash; DIR for ufprog is a checkout of hackpascal/ufprog (flash/spi-nor/).
 
 Each peer table is read into (name, type, ID, size, page, supply) facts. A peer part counts as
-present when a row of ours carries its name, or its name followed by a package or variant
-suffix (W25Q16JV covers W25Q16JV-IQ), or matches its wildcards (W25Q64JV-.Q, W25Q16*W).
-NAND, parallel, LPC/FWH and other bus types fit none of our chip types and are not counted.
+present when a row of ours carries its name, its name with a package or order-code tail on the
+same ID and size (W25Q16JV: W25Q16JV-IQ), matches its wildcards (W25Q64JV-.Q, W25Q16*W), or is
+named by a row's source. NAND, parallel, LPC/FWH and other bus types fit none of our chip types
+and are not counted. --add appends the missing parts as rows (see add_missing).
 """
 import argparse
 import csv
@@ -201,8 +206,10 @@ def alternatives(name):
 
 
 def matcher(peer_name):
-    pattern = norm(re.sub(r"(?<=[A-Z0-9])x", "*", peer_name).replace("_", "*")).replace(".", "[A-Z0-9]?").replace("*", "[A-Z0-9]*")
-    return re.compile(pattern + "$")
+    """A peer name as a pattern over normalised names: '.' one optional character, '_', '*' and a
+    lower-case x (ufprog's N25Q016Ax3) any run of them."""
+    wild = norm(re.sub(r"(?<=[A-Z0-9])x", "*", peer_name).replace("_", "*"))
+    return re.compile(wild.replace(".", "[A-Z0-9]?").replace("*", "[A-Z0-9]*") + "$")
 
 
 WILDCARD = re.compile(r"[._*]|(?<=[A-Z0-9])x")
