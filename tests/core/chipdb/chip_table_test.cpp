@@ -123,6 +123,21 @@ std::string CapacityText(const ChipRow& row) {
     return std::to_string(bits) + "bit";
 }
 
+// The capacity a flash ID's last byte names, or 0 where the maker codes it
+// otherwise. Most makers give 2^n bytes for n = 0x10..0x1F, go on at 64 MiB
+// with 0x20..0x22, and Macronix and ESMT code low-voltage parts as 0x30 + n - 0x10.
+// Atmel, SST, Spansion, Sanyo, Intel, AMIC and makers with a continuation
+// code (7F..) use codes of their own.
+int64_t CapacityNamedById(const std::string& id) {
+    static const std::set<std::string> ownCodes = {"1F", "BF", "01", "62", "89", "37", "7F"};
+    if (id.size() != 6 || ownCodes.count(id.substr(0, 2))) return 0;
+    const int density = std::stoi(id.substr(4), nullptr, 16);
+    if (density >= 0x10 && density <= 0x1F) return int64_t{1} << density;
+    if (density >= 0x20 && density <= 0x22) return int64_t{64} << 20 << (density - 0x20);
+    if (density >= 0x30 && density <= 0x3C) return int64_t{1} << (density - 0x20);
+    return 0;
+}
+
 // A source names a datasheet or one of the public chip tables the list draws on.
 bool NamesAKnownSource(const std::string& source) {
     static const char* const kinds[] = {"datasheet", "flashrom",  "UsbAsp-flash", "IMSProg", "ufprog",
@@ -178,6 +193,10 @@ TEST(ChipTable, ShippedListIsConsistent) {
         EXPECT_EQ(row.Adder, "Varden") << name;
         EXPECT_TRUE(NamesAKnownSource(sources[name])) << name << " has no datasheet or chip table as source";
         if (row.ChipType != "SWD ARM") EXPECT_EQ(row.Note, CapacityText(row)) << name;
+        // (W25M parts stack two dies behind one die's ID)
+        if (row.ChipType == "SPI FLASH" && CapacityNamedById(row.ChipID) != 0 && !name.starts_with("W25M")) {
+            EXPECT_EQ(row.Capacity, CapacityNamedById(row.ChipID)) << name << ": capacity against its ID " << row.ChipID;
+        }
         sources.erase(name);
         const bool detectable = FamilyNamed(row.ChipType).detects;
         if (detectable || !row.ChipID.empty()) {
