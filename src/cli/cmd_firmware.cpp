@@ -70,7 +70,7 @@ std::string FailureText(int32_t language, FirmwareUpdateResult result, const std
         case FirmwareUpdateResult::NoAnswer: return text(TextId::FirmwareCliNoVersionAnswer);
         case FirmwareUpdateResult::Timeout: return text(TextId::FirmwareCliNoRestart);
         case FirmwareUpdateResult::Busy: return text(TextId::FirmwareCliBusy);
-        case FirmwareUpdateResult::Declined: return text(TextId::FirmwareUpdateDeclined);
+        case FirmwareUpdateResult::Declined: return text(TextId::FirmwareCliDeclined);
         case FirmwareUpdateResult::Updated: break;
     }
     return text(TextId::FirmwareCliFailed);

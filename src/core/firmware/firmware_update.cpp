@@ -56,14 +56,20 @@ std::string DisplayName(const std::string& path) {
     return name;
 }
 
-// Asks before the first frame of an update goes out; a No says in status
-// panel 0 (and the dialog's log) that nothing was changed.
-bool ConfirmUpdate(OperationContext& context, FirmwareUpdateViews views, const std::string& path,
-                   const std::string& version) {
-    if (context.Views.messages->AskYesNo(FirmwareQuestion(context, path, version))) return true;
-    const std::string declined = FirmwareText(context, TextId::FirmwareUpdateDeclined);
-    views.status.SetPanelText(0, declined);
-    views.dialog.AddLogLine(declined);
+// Asks before the first frame of an update goes out; a No says where the
+// update reports (status panel 0, or the update dialog's log) that nothing
+// was changed.
+bool AskBeforeUpdate(OperationContext& context, const std::string& path, const std::string& version) {
+    return context.Views.messages->AskYesNo(FirmwareQuestion(context, path, version));
+}
+bool ConfirmUpdate(OperationContext& context, StatusBarView& status, const std::string& path, const std::string& version) {
+    if (AskBeforeUpdate(context, path, version)) return true;
+    status.SetPanelText(0, FirmwareText(context, TextId::FirmwareUpdateDeclined));
+    return false;
+}
+bool ConfirmUpdate(OperationContext& context, UpdateDialogView& log, const std::string& path, const std::string& version) {
+    if (AskBeforeUpdate(context, path, version)) return true;
+    log.AddLogLine(FirmwareText(context, TextId::FirmwareUpdateDeclined));
     return false;
 }
 
@@ -228,8 +234,6 @@ FirmwareUpdateResult UpdateFirmwareWith(OperationContext& context, FirmwareUpdat
     const std::string path = choosePackage();
     if (path.empty()) return FirmwareUpdateResult::Cancelled;
 
-    context.Views.progress->SetMaximum(100);
-    context.Views.progress->SetPosition(0);
     PollTimerPause timer(context);
     timer.Pause();
     const uint32_t startTick = context.clock().TickCount();
@@ -262,7 +266,9 @@ FirmwareUpdateResult UpdateFirmwareWith(OperationContext& context, FirmwareUpdat
         status.SetPanelText(0, FirmwareText(context, TextId::FirmwarePackageMalformed));
         return FirmwareUpdateResult::PackageError;
     }
-    if (!ConfirmUpdate(context, views, path, packageVersion.ver)) return FirmwareUpdateResult::Declined;
+    if (!ConfirmUpdate(context, views.status, path, packageVersion.ver)) return FirmwareUpdateResult::Declined;
+    context.Views.progress->SetMaximum(100);
+    context.Views.progress->SetPosition(0);
 
     SendBootCommand(context, status);  // the update goes on after an unanswered boot command
     if (!locate(kImageEntryName, offset, length)) return failure;
@@ -359,7 +365,7 @@ FirmwareUpdateResult RunBootModeUpdate(OperationContext& context, FirmwareUpdate
         return FirmwareUpdateResult::PackageError;
     }
 
-    if (!ConfirmUpdate(context, views, path, ImageNameVersion(path))) return FirmwareUpdateResult::Declined;
+    if (!ConfirmUpdate(context, views.dialog, path, ImageNameVersion(path))) return FirmwareUpdateResult::Declined;
 
     PollTimerPause timer(context);
     auto timeout = [&] {
