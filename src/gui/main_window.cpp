@@ -62,6 +62,7 @@ MainWindow::MainWindow(Session& session, SimProgrammer* simulator, QWidget* pare
     BuildLayout();
     BuildMenus();
     WireViews();
+    FollowChipFrameCounters();
     BuildBufferDialogs();
     connect(worker_, &SessionWorker::idleChanged, this, [this](bool idle) {
         if (idle && busy_) SetBusy(false, Kind::Command);
@@ -213,10 +214,9 @@ bool MainWindow::RunCommand(Kind kind, Job job) {
     // change resets them, an operation counts itself).
     worker_->Post([this, job = std::move(job)](Session& s) -> GuiStep {
         GuiStep step = job(s);
-        const QString counters = Q(AutoCounterText(s.Device.DevInf));
-        return [this, step = std::move(step), counters] {
+        return [step = std::move(step), counters = ShowCountersStep(s)] {
             if (step) step();
-            status_->SetCounters(counters);
+            counters();
         };
     });
     return true;

@@ -165,6 +165,9 @@ private:
     void MenuAddChipClick();
     void MenuAutoSelClick();
     void OpenChipSearch(const std::vector<ChipRow>& candidates);
+    // The run counters as the session holds them, for the window's thread.
+    GuiStep ShowCountersStep(const Session& session);
+    void FollowChipFrameCounters();
     ChipFindDialog& ChipFind();
     UserChipDialogWidget& UserChips();
     void SelectLanguage(int index);

@@ -14,8 +14,10 @@
 #include "core/texts/text_catalogue.h"
 #include "gui/auto_options_dialog.h"
 #include "gui/chip_find_dialog.h"
+#include "gui/chip_frame_widget.h"
 #include "gui/hard_info_dialog.h"
 #include "gui/main_window.h"
+#include "gui/status_panels.h"
 #include "gui/user_chip_dialog.h"
 
 namespace tq::gui {
@@ -24,6 +26,20 @@ namespace {
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
+
+// --- Run counters ---
+
+GuiStep MainWindow::ShowCountersStep(const Session& session) {
+    return [this, counters = Q(AutoCounterText(session.Device.DevInf))] { status_->SetCounters(counters); };
+}
+
+// A chip chosen in the frame's lists starts its counters afresh; the status
+// bar follows once the worker has handled the choice.
+void MainWindow::FollowChipFrameCounters() {
+    const auto refresh = [this] { worker_->Post([this](Session& s) { return ShowCountersStep(s); }); };
+    connect(chipFrame_, &ChipFrameWidget::itemChosen, this, refresh);
+    connect(chipFrame_, &ChipFrameWidget::textTyped, this, refresh);
+}
 
 // --- Chip search ---
 

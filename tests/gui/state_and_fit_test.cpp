@@ -139,11 +139,19 @@ TEST(StateAndFit, ChecksumTitleAndVersionFollowEveryCommand) {
     EXPECT_TRUE(rig.window->windowTitle().endsWith("    " + Q(saved)));
     EXPECT_TRUE(rig.Panel(2).endsWith(version)) << rig.Panel(2).toStdString();
 
-    // Another chip: a blank buffer, no file in the title.
-    ASSERT_TRUE(SelectChipByName(*rig.session, "24C04"));
+    // An auto run counts; another chip chosen in the list starts the counters
+    // afresh, blanks the buffer and leaves no file in the title.
+    rig.Trigger("MenuAuto");
+    EXPECT_TRUE(rig.window->statusPanels().Counters().contains("Suc:1")) << rig.window->statusPanels().Counters().toStdString();
+    QComboBox* names = rig.window->chipFrame().combo(ChipList::Name);
+    const int other = names->findText("24C04");
+    ASSERT_GE(other, 0);
+    emit names->activated(other);
     rig.WaitIdle();
+    EXPECT_EQ(rig.session->Chip.PrjInfo.ChipName, "24C04");
     EXPECT_FALSE(rig.window->windowTitle().contains("saved.bin"));
     EXPECT_EQ(rig.Panel(1), "CheckSum:0x0001FE00");
+    EXPECT_TRUE(rig.window->statusPanels().Counters().contains("Suc:0")) << rig.window->statusPanels().Counters().toStdString();
 }
 
 }  // namespace
