@@ -83,6 +83,12 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     if (args.noVerify) prj.Verify = 0;
 
     const OperationOutcome outcome = RunOperation(session.Operation, command);
+    if (session.Device.EraseRunning) {
+        // A stopped erase goes on in the programmer, and the next process
+        // would not know of it: wait for its end here (Ctrl-C again quits).
+        OperationScope scope(session.Operation);
+        AwaitRunningErase(session.Operation);
+    }
     context.views().FinishBar();
     if (outcome == OperationOutcome::Succeeded) {
         if (command == ChipCommand::BlankCheck)
