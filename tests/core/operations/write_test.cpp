@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <numeric>
 
 #include "core/device/commands.h"
@@ -165,17 +166,25 @@ TEST(Write, TheLastShortBlockGoesOutPaddedWithFF) {
     EXPECT_TRUE(std::all_of(writes[2].begin() + 36, writes[2].begin() + 264, [](uint8_t b) { return b == 0xFF; }));
 }
 
+// Writes a pattern of `size` bytes into a chip of `type`, with `duringWrite`
+// run at every wait of the clock.
+OperationOutcome WriteWhile(OperationRig& rig, uint8_t type, uint32_t size, const std::function<void()>& duringWrite) {
+    rig.UseChip(type, size);
+    rig.LoadBuffer(Pattern(size));
+    if (!rig.Connect()) return OperationOutcome::NotConnected;
+    rig.ClearRecords();
+    rig.clock.SetEventHook(duringWrite);
+    const OperationOutcome outcome = WriteImage(rig.session.Operation);
+    rig.clock.SetEventHook(nullptr);
+    return outcome;
+}
+
 TEST(Write, AStopSendsTheAbortBlockAndSaysHowFarTheWriteGot) {
     OperationRig rig;
-    rig.UseChip(2, 4096);
-    rig.LoadBuffer(Pattern(4096));
-    ASSERT_TRUE(rig.Connect());
-    rig.ClearRecords();
-    rig.clock.SetEventHook([&] {
-        if (!rig.Blocks('>').empty()) RequestStop(rig.session.Operation);
-    });
-    EXPECT_EQ(WriteImage(rig.session.Operation), OperationOutcome::Stopped);
-    rig.clock.SetEventHook(nullptr);
+    EXPECT_EQ(WriteWhile(rig, 2, 4096, [&] {
+                  if (!rig.Blocks('>').empty()) RequestStop(rig.session.Operation);
+              }),
+              OperationOutcome::Stopped);
     EXPECT_EQ(rig.Blocks('>'), (std::vector<uint32_t>{2048, 10}));
     EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 3, 100}));
     EXPECT_EQ(rig.status.panels[0], "10:42:07 用户在写入 2048 / 4096 字节后停止；芯片中只有部分数据。");
@@ -189,15 +198,10 @@ TEST(Write, AStopSendsTheAbortBlockAndSaysHowFarTheWriteGot) {
 // by asking the socket afterwards, and named as the cause.
 TEST(Write, AChipTakenOutMidWriteIsNamedAsTheCause) {
     OperationRig rig;
-    rig.UseChip(1, 65536);
-    rig.LoadBuffer(Pattern(65536));
-    ASSERT_TRUE(rig.Connect());
-    rig.ClearRecords();
-    rig.clock.SetEventHook([&] {
-        if (rig.Blocks('>').size() == 3) rig.sim.RequestChipRemoval();
-    });
-    EXPECT_EQ(WriteImage(rig.session.Operation), OperationOutcome::Failed);
-    rig.clock.SetEventHook(nullptr);
+    EXPECT_EQ(WriteWhile(rig, 1, 65536, [&] {
+                  if (rig.Blocks('>').size() == 3) rig.sim.RequestChipRemoval();
+              }),
+              OperationOutcome::Failed);
     EXPECT_EQ(rig.status.panels[0], "10:42:07 芯片在操作过程中被取出插座；结果无效。");
     for (const std::string& line : rig.status.history0) EXPECT_EQ(line.find("写入成功"), std::string::npos);
     EXPECT_EQ(rig.progress.state, ProgressState::Error);
