@@ -162,9 +162,11 @@ OperationOutcome AwaitRunningErase(OperationContext& operation) {
             ProgressView& progress = *operation.Views.progress;
             progress.SetState(ProgressState::Normal);
             progress.SetLabelColour(LabelColour::WindowText);
-            progress.SetMaximum(running->limitMs);
+            // How long the chip takes is not known here: a busy bar, and the
+            // seconds the erase has run so far beside it.
+            progress.SetMaximum(0);
+            progress.SetPosition(0);
         }
-        operation.Views.progress->SetPosition(elapsed);
         operation.Views.progress->SetLabelText(FormatSeconds(elapsed) + "s");
         if (WaitUnlessStopped(operation, kPollWait10us)) {
             TakeStopRequest(operation);
