@@ -80,8 +80,8 @@ bool LoadFileForCommand(CliContext& context, const std::string& file, uint32_t s
         context.Fail(Text(language, TextId::CliFileDoesNotFit, {file, total, HexText(start, 1), kept, leftOut}));
         return false;
     }
-    context.err << Text(language, TextId::CliFileTruncated, {file, kept, HexText(static_cast<uint32_t>(held.address + held.kept), 1), leftOut})
-                << '\n';
+    const std::string firstLeftOut = HexText(static_cast<uint32_t>(held.address + held.kept), 1);
+    context.err << Text(language, TextId::CliFileTruncated, {file, kept, firstLeftOut, leftOut}) << '\n';
     return true;
 }
 

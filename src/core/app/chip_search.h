@@ -30,7 +30,7 @@ class ChipSearch {
 public:
     // Opening the dialog blanks the result count; the search text and the
     // last results stay from the previous opening.
-    void Open() { countText_ = " "; }
+    void Open() { countText_.assign(1, ' '); }
 
     // A key released in the search edit: a non-empty text searches again
     // (rows whose name contains it, by capacity). An empty text keeps the
