@@ -42,7 +42,7 @@ bool ChooseMaker(const ChipFrameContext& frame);
 bool ChooseChipName(const ChipFrameContext& frame);
 
 // A person picks item `index` of a list, or types `text` into it; the list's
-// change handler runs with the new text.
+// change handler runs with the new text (a typed chip name: TypeChipName).
 bool ChooseListItem(const ChipFrameContext& frame, ChipList list, int index);
 bool TypeListText(const ChipFrameContext& frame, ChipList list, const std::string& text);
 
