@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/texts/status_line.h"
 #include "core/texts/text_catalogue.h"
 #include "core/base/number_text.h"
 #include "core/buffer/buffer_undo.h"
