@@ -76,7 +76,7 @@ protected:
         const int ascent = view_.fontMetrics().ascent();
         painter.fillRect(QRect(0, 0, this->width(), line + kTop), palette.color(QPalette::Active, QPalette::Button));
         painter.setPen(palette.color(QPalette::Active, QPalette::ButtonText));
-        painter.drawText(kPadding, kTop + ascent, header_);  // the only text that is shaped
+        view_.DrawCells(painter, kTop + ascent, header_.toStdString(), 0, static_cast<size_t>(header_.size()));
 
         const HexPage& page = view_.page_;
         const std::vector<std::string>& lines =

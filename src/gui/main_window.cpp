@@ -98,6 +98,7 @@ void MainWindow::BuildLayout() {
     column->addWidget(findChild<QWidget*>("ToolBarRow"));
 
     auto* body = new QHBoxLayout;
+    body->setSpacing(4);  // with the 16-column hex view, the Chinese window fits an 800-pixel screen
     auto* left = new QVBoxLayout;
     chipFrame_ = new ChipFrameWidget(central);
     // Never narrower than its boxes and captions need.

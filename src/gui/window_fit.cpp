@@ -11,9 +11,11 @@
 namespace tq::gui {
 
 WindowFit::WindowFit(QMainWindow& window, QWidget& content)
-    : QObject(&window), window_(window), content_(content) {
-    content_.installEventFilter(this);
-    window_.installEventFilter(this);
+    : QObject(&window), window_(window), content_(content), status_(*window.statusBar()) {
+    // The scroll area's viewport hears when the content's own size hints change.
+    for (QObject* watched : {static_cast<QObject*>(&content_), static_cast<QObject*>(content_.parentWidget()),
+                             static_cast<QObject*>(&window_), static_cast<QObject*>(&status_)})
+        if (watched) watched->installEventFilter(this);
 }
 
 QRect WindowFit::FreeArea() const {
@@ -30,8 +32,11 @@ QRect WindowFit::FreeArea() const {
 void WindowFit::UpdateMinimum() {
     pending_ = false;
     const QSize content = content_.minimumSizeHint().expandedTo(content_.minimumSize());
-    const int chrome = window_.menuBar()->sizeHint().height() + window_.statusBar()->sizeHint().height();
-    QSize need(std::max(content.width(), window_.statusBar()->minimumSizeHint().width()), content.height() + chrome);
+    // The bars as they are now or as they ask to be, whichever is taller (a
+    // status line in Chinese makes its bar taller than an empty one).
+    const int chrome = std::max(window_.menuBar()->height(), window_.menuBar()->sizeHint().height()) +
+                       std::max(status_.height(), status_.sizeHint().height());
+    QSize need(std::max(content.width(), status_.minimumSizeHint().width()), content.height() + chrome);
     const QRect free = FreeArea();
     if (free.isValid()) need = need.boundedTo(free.size());
     window_.setMinimumSize(need);
@@ -56,9 +61,10 @@ void WindowFit::Place(QSize wanted) {
 }
 
 bool WindowFit::eventFilter(QObject* watched, QEvent* event) {
-    // After the content's layout has settled, its minimum is the new one. A
+    // After the content's or the status bar's layout has settled, the minimum is the new one. A
     // layout never shown yet sends no request: showing counts as one.
-    const bool changed = (watched == &content_ && event->type() == QEvent::LayoutRequest) ||
+    const bool changed = (watched != &window_ && event->type() == QEvent::LayoutRequest) ||
+                         (watched == &status_ && event->type() == QEvent::Resize) ||
                          (watched == &window_ && event->type() == QEvent::Show);
     if (changed && !pending_) {
         pending_ = true;

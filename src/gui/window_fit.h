@@ -32,6 +32,7 @@ private:
 
     QMainWindow& window_;
     QWidget& content_;
+    QWidget& status_;  // the window's status bar
     bool pending_ = false;
 };
 
