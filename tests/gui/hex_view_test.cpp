@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
+#include <QLineEdit>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <algorithm>
@@ -11,6 +13,7 @@
 #include "core/app/chip_selection.h"
 #include "core/buffer/chip_buffer.h"
 #include "core/buffer/file_open_save.h"
+#include "gui/file_edit_dialog.h"
 #include "gui/hex_view_widget.h"
 #include "gui_rig.h"
 
@@ -179,6 +182,36 @@ TEST(HexView, ASelectionIsCopiedAsHexTextOrBytesAndPastedOverTheBufferWithUndo) 
     rig.WaitIdle();
     EXPECT_EQ(rig.Byte(0x40), 0x40);
     EXPECT_FALSE(rig.window->windowTitle().startsWith("*"));
+}
+
+TEST(HexView, FillDropsTheFindHighlightGoToPutsTheCaretOnItsByteAndAMissIsSaid) {
+    HexViewRig rig;
+    auto dialog = [&](const char* command, const std::vector<QString>& fields) {
+        rig.Trigger(command);
+        auto* form = rig.window->findChild<gui::FileEditForm*>("TfrmFileEdit");
+        for (size_t i = 0; i < fields.size(); ++i) {
+            auto* field = form->findChild<QLineEdit*>(QString("lbeInputValue%1").arg(i + 1));
+            field->clear();
+            QTest::keyClicks(field, fields[i]);
+        }
+        form->findChild<QPushButton*>("btnFileInportOK")->click();
+        rig.WaitIdle();
+    };
+    dialog("MenuBufferFind", {"4243"});
+    ASSERT_EQ(rig.session->Buffer.Selection, (BufferSelection{0x42, 2}));
+    dialog("MenuBufferFill", {"40", "8", "00"});
+    EXPECT_EQ(rig.session->Buffer.Selection, BufferSelection{});
+
+    dialog("MenuBufferGoto", {"2A5"});
+    const uint32_t row = rig.view.rowBytes();
+    EXPECT_EQ(rig.view.page().viewTop, 0x2A5 / row * row);
+    EXPECT_EQ(rig.view.selection(), (HexSelection{0x2A5 % row * 3, 1}));  // the caret on the byte's first digit
+
+    dialog("MenuBufferFind", {"4243"});  // from the view's top
+    ASSERT_EQ(rig.session->Buffer.Selection, (BufferSelection{0x342, 2}));
+    dialog("MenuBufferFind", {"4342"});  // counting bytes never go down
+    EXPECT_EQ(rig.session->Buffer.Selection, BufferSelection{});  // the old match is not shown as this one's
+    EXPECT_TRUE(rig.Panel(0).contains("43 42")) << rig.Panel(0).toStdString();
 }
 
 }  // namespace

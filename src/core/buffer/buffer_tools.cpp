@@ -86,6 +86,8 @@ HexSelection ShowMatch(BufferContext& buffer, uint32_t match) {
 
 std::optional<HexSelection> ShowSearch(BufferContext& buffer, std::optional<uint32_t> match) {
     if (match) return ShowMatch(buffer, *match);
+    buffer.Selection = {};  // an older match highlighted now would pass for this search's
+    RedrawHexView(buffer);
     const Ram_File_Info_Struct& ram = buffer.RamFile;
     const std::string pattern = HexBytesText(ram.FindPattern.data(), ram.FindLen);
     buffer.Views.statusBar->SetPanelText(0, Text(buffer.Texts.Language, TextId::FindNotFound, {pattern}));

@@ -37,11 +37,11 @@ std::optional<uint32_t> SearchBuffer(const Ram_File_Info_Struct& record);
 // Searches for the pattern already in FindPattern / FindLen, as a new search.
 // On a match: FindPos, the view on its row, a redraw, and the selection that
 // covers the matched cells in the hex column (without the trailing space).
-// No match says so in the status line.
+// No match says so in the status line and drops the selection.
 std::optional<HexSelection> FindPatternFromView(BufferContext& buffer);
 
 // Find next: the occurrence after FindPos; without a pattern nothing at all,
-// without a further match the status line says so.
+// without a further match the status line says so and the selection goes.
 std::optional<HexSelection> FindNextMatch(BufferContext& buffer);
 
 // Exchanges bytes i and i + 1 for i = 0, 2, 4 ... below DataLen; an odd last
