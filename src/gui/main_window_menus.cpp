@@ -99,7 +99,8 @@ void MainWindow::BuildMenus() {
     bar->addAction(actions_.value("MenuPrjOffline"));
 
     QMenu* hardware = menu("MenuHardWare");
-    AddAction(hardware, "MenuHardInfo", &MainWindow::MenuHardInfoClick)->setIcon(s->standardIcon(QStyle::SP_DriveHDIcon));
+    // Drawn as vectors: the style's drive icon has no pixmap for scale 2.
+    AddAction(hardware, "MenuHardInfo", &MainWindow::MenuHardInfoClick)->setIcon(QIcon(":/tqprog/hardware_info.svg"));
     AddAction(hardware, "MenuFirmUpdate", &MainWindow::MenuFirmUpdateClick)
         ->setIcon(s->standardIcon(QStyle::SP_BrowserReload));
     AddAction(hardware, "MenuFirmUpdateFolder", &MainWindow::MenuFirmUpdateFolderClick);

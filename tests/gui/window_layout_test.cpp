@@ -88,5 +88,17 @@ TEST(WindowLayout, TheWindowIsSizedAndPlacedWithinTheScreensFreeArea) {
     EXPECT_GE(rig.window->geometry().top(), free.top());  // the menu bar is on the screen
 }
 
+TEST(WindowLayout, EveryToolButtonIconHasPixelsForScale2) {
+    GuiRig rig;
+    ASSERT_TRUE(rig.Start());
+    for (QToolButton* button : rig.window->findChildren<QToolButton*>()) {
+        if (button->icon().isNull()) continue;
+        // At scale 2 the icon has twice the pixels it has at scale 1, not the same ones enlarged.
+        const QSize size = button->iconSize();
+        EXPECT_GE(button->icon().pixmap(size, 2.0).width(), 2 * button->icon().pixmap(size, 1.0).width() - 1)
+            << button->objectName().toStdString();
+    }
+}
+
 }  // namespace
 }  // namespace tq::testing
