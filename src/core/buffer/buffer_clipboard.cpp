@@ -83,6 +83,10 @@ std::optional<std::vector<uint8_t>> CopySelection(BufferContext& buffer) {
         Say(buffer, TextId::NothingToCopy);
         return std::nullopt;
     }
+    if (count > kMaxCopyBytes) {
+        Say(buffer, TextId::CopyTooLarge, {std::to_string(count), std::to_string(kMaxCopyBytes >> 20)});
+        return std::nullopt;
+    }
     const auto from = ram.Data.begin() + static_cast<std::ptrdiff_t>(first);
     std::vector<uint8_t> bytes(from, from + static_cast<std::ptrdiff_t>(count));
     Say(buffer, TextId::CopiedBytes, {std::to_string(count)});

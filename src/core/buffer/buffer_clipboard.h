@@ -22,8 +22,13 @@ std::string HexBytesText(const uint8_t* bytes, size_t count);
 // a character that is no hex digit or a group with an odd digit count.
 std::optional<std::vector<uint8_t>> ParseHexBytes(std::string_view text);
 
+// The most bytes one copy takes: as hex text they are three times as many
+// characters, and a whole large chip would swamp the clipboard.
+inline constexpr uint32_t kMaxCopyBytes = 16u << 20;
+
 // The selected bytes, or the caret's byte when nothing is selected. The
-// status line says how many were copied, or that nothing was selected.
+// status line says how many were copied, or that nothing was selected, or
+// that the selection is larger than kMaxCopyBytes (nothing is copied).
 std::optional<std::vector<uint8_t>> CopySelection(BufferContext& buffer);
 
 // Writes `bytes` over the buffer from the selection's first byte, else the

@@ -171,6 +171,10 @@ TEST_F(UndoFixture, CopyTakesTheSelectionOrTheCaretsByte) {
     buffer.Selection = {0x3E6, 10};  // past DataLen: only the bytes that are there
     EXPECT_EQ(CopySelection(buffer), (std::vector<uint8_t>{0xE6, 0xE7}));
     EXPECT_SAYS(t.statusBar.panels[0], "2");
+    t.SelectChip(kMaxCopyBytes + 1);
+    SelectWholeBuffer(buffer);
+    EXPECT_EQ(CopySelection(buffer), std::nullopt);  // too large for the clipboard, and said so
+    EXPECT_SAYS(t.statusBar.panels[0], std::to_string(kMaxCopyBytes + 1));
 }
 
 TEST_F(UndoFixture, PasteOverwritesAtTheCaretAsOneUndoStepAndStopsAtTheChipsEnd) {
