@@ -125,7 +125,6 @@ void MainWindow::BuildMenus() {
     if (simulator_) {
         simulatorMenu_ = new SimulatorMenu(*simulator_, *worker_, *status_, this);
         bar->addMenu(simulatorMenu_);
-        busyDisabled_ << simulatorMenu_;
     }
 
     QMenu* help = menu("MenuHelp");
