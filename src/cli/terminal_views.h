@@ -21,7 +21,8 @@ public:
     void SetLanguage(int32_t language) { language_ = language; }
 
     // MessageView: boxes become lines; questions are answered "no" because
-    // nobody can answer them in a script.
+    // nobody can answer them in a script. Save / Discard / Cancel takes the
+    // interface's default, which turns that "no" into Cancel: nothing is lost.
     void ShowMessage(const std::string& text) override;
     void ShowWarning(const std::string& text) override;
     void ShowError(const std::string& text) override;

@@ -15,10 +15,9 @@ namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-// The capacity text of a row: its note, or its size for a chip without one
-// (user chips carry no note).
+// The capacity text of a row, in the notation of every other window.
 QString CapacityText(const ChipRow& row) {
-    return Q(row.Note.empty() ? FormatSize(row.Capacity > 0 ? static_cast<uint64_t>(row.Capacity) : 0) : row.Note);
+    return Q(tq::CapacityText(row.Capacity > 0 ? static_cast<uint64_t>(row.Capacity) : 0));
 }
 
 constexpr int kColumnWidths[4] = {150, 80, 130, 125};

@@ -95,7 +95,7 @@ void ChooseAndOpenFile(BufferContext& buffer, CaptionView& caption, const TextLo
     if (buffer.Locked() || !ConfirmDiscardEdits(buffer)) return;
     OpenDialogState& dialog = buffer.OpenDialog;
     dialog.Title = texts("FileInport", "ODTitle", Text(buffer.Texts.Language, TextId::OpenFileTitle));
-    dialog.Filters = OpenFileFilters();
+    dialog.Filters = OpenFileFilters(buffer.Texts.Language);
     const std::string chosen =
         buffer.Views.fileDialog->ChooseOpenFile(dialog.Title, dialog.Filters, dialog.InitialFolder, dialog.FileName);
     if (chosen.empty()) {
@@ -131,15 +131,17 @@ bool SaveBufferFile(const BufferContext& buffer, const fs::path& path, std::stri
     return false;
 }
 
-void SaveBufferAs(BufferContext& buffer) {
+bool SaveBufferAs(BufferContext& buffer) {
     const std::string chosen = buffer.Views.fileDialog->ChooseSaveFile(
         Text(buffer.Texts.Language, TextId::SaveBufferTitle), SaveFileFilters(), "", "");
-    if (chosen.empty()) return;
+    if (chosen.empty()) return false;
     std::string error;
-    if (!SaveBufferFile(buffer, SavePath(chosen), error))
+    if (!SaveBufferFile(buffer, SavePath(chosen), error)) {
         buffer.Views.messages->ShowError(error);
-    else
-        MarkBufferSaved(buffer);
+        return false;
+    }
+    MarkBufferSaved(buffer);
+    return true;
 }
 
 }  // namespace tq

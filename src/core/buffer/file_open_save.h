@@ -53,7 +53,8 @@ std::string SavePath(const std::string& chosenPath);
 // extension names, replacing the file whole. False with `error` naming the file on failure.
 bool SaveBufferFile(const BufferContext& buffer, const std::filesystem::path& path, std::string& error);
 
-// Save: runs the save dialog and writes the buffer; errors go to the message view.
-void SaveBufferAs(BufferContext& buffer);
+// Save: runs the save dialog and writes the buffer; errors go to the message
+// view. True when the buffer was written.
+bool SaveBufferAs(BufferContext& buffer);
 
 }  // namespace tq
