@@ -75,6 +75,8 @@ std::string OutcomeMessage(int32_t language, ChipCommand command, OperationOutco
             return Text(language, TextId::CliNoData);
         case OperationOutcome::DoesNotFit:
             return Text(language, TextId::CliDoesNotFit);
+        case OperationOutcome::Stopped:
+            return Text(language, TextId::CliOperationStopped);
         case OperationOutcome::Declined:
         case OperationOutcome::Failed: break;
     }
@@ -105,6 +107,7 @@ int OutcomeStatus(OperationOutcome outcome) {
         case OperationOutcome::NotConnected: return kExitNoProgrammer;
         case OperationOutcome::EmptySocket: return kExitEmptySocket;
         case OperationOutcome::NoChipSelected: return kExitUnknownChip;
+        case OperationOutcome::Stopped: return kExitStopped;
         case OperationOutcome::Busy:
         case OperationOutcome::NothingSelected:
         case OperationOutcome::NoData:

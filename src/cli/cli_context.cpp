@@ -197,7 +197,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         context.Fail(Text(context.Language(), TextId::CliDatabaseError, {error.what()}));
     }
     context.KeepSimulatorState();
-    if (StopWasRequested())
+    // An operation that ended as stopped has said so with its own line.
+    if (StopWasRequested() && context.exitCode != kExitStopped)
         context.Fail(Text(context.Language(), TextId::CliStoppedByCtrlC), kExitStopped);
     return context.exitCode;
 }

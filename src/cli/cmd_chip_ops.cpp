@@ -28,6 +28,7 @@ namespace tq {
 namespace {
 
 struct OperationArgs {
+    std::string name;  // the command as typed
     std::string file;
     bool noErase = false;
     bool noWrite = false;
@@ -83,6 +84,12 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     if (args.noVerify) prj.Verify = 0;
 
     const OperationOutcome outcome = RunOperation(session.Operation, command);
+    if (session.Device.EraseRunning) {
+        // A stopped erase goes on in the programmer, and the next process
+        // would not know of it: wait for its end here (Ctrl-C again quits).
+        OperationScope scope(session.Operation);
+        AwaitRunningErase(session.Operation);
+    }
     context.views().FinishBar();
     if (outcome == OperationOutcome::Succeeded) {
         if (command == ChipCommand::BlankCheck)
@@ -95,6 +102,13 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
             }
             context.out << Text(language, TextId::CliSavedTo) << args.file << '\n';
         }
+    }
+    // A failure with the link gone is the link's: "not blank" or "differs"
+    // would name a cause that did not happen. (The write's own line, that
+    // the programmer did not take all the data, is true as it stands.)
+    if (outcome == OperationOutcome::Failed && !session.Device.Link.Uart.Connected && command != ChipCommand::Write) {
+        context.Fail(Text(language, TextId::CliLinkLostDuringOperation, {args.name}), kExitNoProgrammer);
+        return;
     }
     ReportOutcome(context, command, outcome);
 }
@@ -120,6 +134,7 @@ void RegisterChipOperationCommands(CLI::App& app, CliContext& context) {
     };
     for (const Entry& entry : entries) {
         auto args = std::make_shared<OperationArgs>();
+        args->name = entry.name;
         CLI::App* command = app.add_subcommand(entry.name, entry.description);
         if (entry.fileHelp) command->add_option("FILE", args->file, entry.fileHelp)->required();
         if (entry.command == ChipCommand::Auto) {

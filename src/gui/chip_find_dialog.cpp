@@ -1,5 +1,6 @@
 #include "gui/chip_find_dialog.h"
 
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -108,15 +109,14 @@ ChipFindDialog::ChipFindDialog(QWidget* parent) : QDialog(parent) {
     searchRow->addWidget(contentLabel_);
     searchRow->addWidget(content_, 1);
     searchRow->addWidget(result_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(select_);
-    buttons->addWidget(cancel_);
+    auto* buttons = new QDialogButtonBox(this);  // the platform's order
+    buttons->addButton(select_, QDialogButtonBox::AcceptRole);
+    buttons->addButton(cancel_, QDialogButtonBox::RejectRole);
     auto* column = new QVBoxLayout(this);
     column->addLayout(searchRow);
     column->addWidget(note_);
     column->addWidget(grid_, 1);
-    column->addLayout(buttons);
+    column->addWidget(buttons);
     resize(547, 329);
 }
 

@@ -124,7 +124,6 @@ void MainWindow::BuildMenus() {
     if (simulator_) {
         simulatorMenu_ = new SimulatorMenu(*simulator_, *worker_, *status_, this);
         bar->addMenu(simulatorMenu_);
-        busyDisabled_ << simulatorMenu_;
     }
 
     // The log panel: shown or hidden here, saved as text; neither touches the session.

@@ -63,10 +63,13 @@ void ProgressIndicator::ShowNotConnected() {
 }
 
 // The error state paints the bar red whatever its colour, as the native
-// control does; the colour itself is kept for the next normal state.
+// control does, and the stopped state amber (neither passed nor failed); the
+// colour itself is kept for the next normal state.
 void ProgressIndicator::Restyle() {
-    const BarColour c = state_ == ProgressState::Error ? kBarRed : colour_;
+    constexpr BarColour kBarAmber{230, 150, 0};
+    const BarColour c = state_ == ProgressState::Error ? kBarRed : state_ == ProgressState::Stopped ? kBarAmber : colour_;
     bar_->setProperty("errorState", state_ == ProgressState::Error);
+    bar_->setProperty("stoppedState", state_ == ProgressState::Stopped);
     bar_->setStyleSheet(QString("QProgressBar { border: 1px solid palette(mid); background: palette(base); }"
                                 "QProgressBar::chunk { background-color: rgb(%1,%2,%3); }")
                             .arg(c.r)

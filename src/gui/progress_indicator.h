@@ -1,5 +1,6 @@
 // The progress bar pbDLChip1 and the label labelCh1 beside it: green bar
-// while working, red or error state after a failure, "N%", "ERROR", "Conn".
+// while working, red or error state after a failure, amber after a stop,
+// "N%", "ERROR", "Conn".
 #pragma once
 
 #include <QLabel>

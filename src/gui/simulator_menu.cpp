@@ -79,18 +79,18 @@ void SimulatorMenu::InsertChipNamed(const std::string& name) {
     });
 }
 
+// Taking the chip out and pulling the plug act at once, also in the middle
+// of an operation the worker is running: the simulator sees them before its
+// next transfer, and the operation says what it met.
 void SimulatorMenu::RemoveChip() {
+    simulator_.RequestChipRemoval();
+    status_.SetPanelText(0, Say(TextId::SimulatorSocketEmpty).toStdString());
     worker_.Post([this](Session&) -> GuiStep {
         simulator_.RemoveChip();
-        return [this] { status_.SetPanelText(0, Say(TextId::SimulatorSocketEmpty).toStdString()); };
-    });
-}
-
-void SimulatorMenu::SetAttached(bool attached) {
-    worker_.Post([this, attached](Session&) -> GuiStep {
-        simulator_.attached = attached;
         return {};
     });
 }
+
+void SimulatorMenu::SetAttached(bool attached) { simulator_.attached = attached; }
 
 }  // namespace tq::gui

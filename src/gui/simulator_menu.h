@@ -2,7 +2,9 @@
 // frame, or any chip of the database, into the simulated socket, takes it
 // out, and unplugs or plugs in the simulated programmer, so every state can
 // be shown without hardware.
-// The simulator is touched on the worker only, like the rest of the session.
+// The simulator is touched on the worker only, like the rest of the session,
+// except the plug and the chip's removal: those are atomic and act at once,
+// so they can be used while an operation runs.
 #pragma once
 
 #include <QMenu>

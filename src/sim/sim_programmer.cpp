@@ -88,11 +88,14 @@ SimProgrammer::~SimProgrammer() = default;
 Volumes& SimProgrammer::volumes() { return *volumes_; }
 
 void SimProgrammer::InsertChip(const SimChip& chip) {
+    removalRequested_ = false;
     chip_ = chip;
     chipMemory_.assign(chip.capacity, 0xFF);
 }
 
 void SimProgrammer::RemoveChip() {
+    removalRequested_ = false;
+    erasing_ = false;
     chip_.reset();
     chipMemory_.clear();
 }
@@ -115,6 +118,7 @@ void SimProgrammer::Restart() {
 // Counts one transfer; false once the drive has been pulled. A transfer
 // that arrives while the chip is still storing a block waits for it.
 bool SimProgrammer::CountTransfer() {
+    if (removalRequested_.exchange(false)) RemoveChip();
     if (!Present()) return false;
     const uint64_t now = clock_.NowMicros();
     if (busyUntil_ > now) clock_.WaitMicros(busyUntil_ - now);
@@ -213,6 +217,8 @@ void SimProgrammer::AcceptWriteBlock(const uint8_t* data, size_t length) {
     // Flash programming only clears bits; EEPROMs (and DataFlash, with its
     // page erase) overwrite.
     const bool flash = FamilyOfCode(streamType_).simProgramsLikeFlash;
+    // A chip busy erasing ignores what it is sent, as a real one does.
+    if (target == &chipMemory_ && Erasing()) target = nullptr;
     for (uint64_t done = 0; target && done < count;) {
         const Span span = SpanAt(*target, streamAddress_ + done, count - done);
         if (span.length == 0) break;
@@ -253,6 +259,8 @@ void SimProgrammer::StartErase() {
     eraseDoneAt_ = clock_.NowMicros() + static_cast<uint64_t>(chip_ ? chip_->eraseTimeMs : 0) * 1000;
     if (chip_) std::fill(chipMemory_.begin(), chipMemory_.end(), 0xFF);
 }
+
+bool SimProgrammer::Erasing() const { return erasing_ && clock_.NowMicros() < eraseDoneAt_; }
 
 bool SimProgrammer::EraseFinished() {
     if (!erasing_) return true;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -74,11 +75,18 @@ public:
     SimIdentity identity;
     SimFaults faults;
     uint32_t exchangeFileSize = 4096;  // a shorter file makes the host pre-extend it
-    bool attached = true;              // plugged in (also see the fault windows)
+    // Plugged in (also see the fault windows). Atomic: a front-end may pull
+    // the plug from its own thread while an operation runs.
+    std::atomic<bool> attached = true;
 
     // The socket.
     void InsertChip(const SimChip& chip);  // memory starts erased (0xFF)
     void RemoveChip();
+    // Takes the chip out from another thread while an operation runs: it
+    // leaves the socket before the next transfer.
+    void RequestChipRemoval() { removalRequested_ = true; }
+    // True while a polled erase started by 0x32 is still running.
+    bool Erasing() const;
     const SimChip* chip() const { return chip_ ? &*chip_ : nullptr; }
     std::vector<uint8_t>& chipMemory() { return chipMemory_; }
     // Made on first use: most runs never touch its 16 MiB.
@@ -171,6 +179,7 @@ private:
     Clock& clock_;
     std::unique_ptr<SimVolumes> volumes_;
     std::optional<SimChip> chip_;
+    std::atomic<bool> removalRequested_ = false;
     std::vector<uint8_t> chipMemory_;
     std::vector<uint8_t> storage_;
     std::vector<uint16_t> indicatorLog_;

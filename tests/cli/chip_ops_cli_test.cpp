@@ -108,7 +108,7 @@ TEST_F(ChipOpsCli, FailuresNameTheirCauseAndEndWithTheirStatus) {
          "tqprog-cli: no chip selected: name one with -c NAME\n", ""},
         // The chip starts erased: a random file differs at its first byte.
         {{"--simulator", "--lang", "2", "-c", "GD25Q64", "verify", image}, kExitFailed,
-         "tqprog-cli: the verify failed: the chip differs from the file\n", " Verify error, please try again. Time used:"},
+         "tqprog-cli: the verify failed: the chip differs from the file\n", " Verify failed at 0x000000: expected 0x"},
         {{"--device", folder.File("no-programmer"), "--lang", "2", "-c", "GD25Q64", "erase"}, kExitNoProgrammer,
          "tqprog-cli: no programmer found (no removable 4608-byte volume holding Write.Temp)\n", ""},
         {{"--device", folder.File("no-programmer"), "--lang", "2", "selfcheck"}, kExitNoProgrammer,

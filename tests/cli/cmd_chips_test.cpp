@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 #include <vector>
 
@@ -71,11 +72,12 @@ TEST_F(ChipsCommandTest, ListsEveryChipSortedBySize) {
     EXPECT_GE(lines.size(), 402u);  // header, 400 chips or more, count
     uint64_t previous = 0;
     for (size_t i = 1; i + 1 < lines.size(); ++i) {
-        // The size is the first field ending in B after the type and maker.
+        // The size is the first field of digits and a unit after the type and maker.
         std::istringstream fields(lines[i]);
         std::string field, size;
-        while (fields >> field)
-            if (field.back() == 'B' && std::isdigit(static_cast<unsigned char>(field.front()))) size = field;
+        // (digits and a unit only: names such as 24LC01B and IDs such as 7F9D7B also end in B)
+        while (size.empty() && fields >> field)
+            if (std::regex_match(field, std::regex("[0-9]+[KMG]?B"))) size = field;
         ASSERT_FALSE(size.empty()) << lines[i];
         EXPECT_GE(SizeOf(size), previous) << lines[i];
         previous = SizeOf(size);

@@ -101,6 +101,30 @@ TEST_F(SimFixture, EepromsOverwriteAndThePolledEraseTakesTheChipsTime) {
     EXPECT_EQ(BlankCheck(link, 0, ChipType::Eeprom45, 0, 101), CommandResult::NotBlank);
 }
 
+// Data sent while the chip is still erasing is not stored (the host must
+// wait for the erase's end); after it, the same write is. A removal asked
+// for from another thread takes effect before the next transfer.
+TEST_F(SimFixture, AChipBusyErasingIgnoresWritesAndARequestedRemovalComesFirst) {
+    sim.InsertChip(SimChip{"F", 1, 4096, 0, true, 3000});
+    Connect();
+    Select(1, 4096);
+    EXPECT_EQ(SendErase(link, 0, ChipType::SpiFlash, 0), CommandResult::EraseBusy);
+    Write(ChipType::SpiFlash, 0, std::vector<uint8_t>(16, 0x12));
+    EXPECT_TRUE(sim.Erasing());
+    EXPECT_EQ(sim.chipMemory()[0], 0xFF);
+    clock.Advance(3000000);
+    EXPECT_FALSE(sim.Erasing());
+    Write(ChipType::SpiFlash, 0, std::vector<uint8_t>(16, 0x12));
+    EXPECT_EQ(sim.chipMemory()[0], 0x12);
+
+    sim.RequestChipRemoval();
+    EXPECT_NE(sim.chip(), nullptr);  // not before the programmer is next asked
+    uint8_t first = 0, second = 0;
+    ChipPresence(link, ChipType::SpiFlash, first, second);
+    EXPECT_EQ(sim.chip(), nullptr);
+    EXPECT_EQ(first, 1);
+}
+
 TEST_F(SimFixture, AChipDrivenWithAnotherAlgorithmReadsFFAndKeepsItsBytes) {
     const struct {
         const char* what;

@@ -58,12 +58,16 @@ StatusKind KindOfStatusLine(const TextContext& texts, std::string_view line) {
                 {&L::LogChipCheckCommError, &L::LogChipCheckError, &L::LogChipEraseChipErr, &L::LogChipEraseCommError,
                  &L::LogChipWriteChipErr, &L::LogChipWriteCommError, &L::LogChipWriteFileError, &L::LogChipReadError,
                  &L::LogChipVerifyError, &L::LogChipDetectError, &L::LogStaError},
-                {TextId::NoChipInSocket, TextId::SelfCheckNoAnswer}))
+                {TextId::NoChipInSocket, TextId::SelfCheckNoAnswer, TextId::VerifyDifference, TextId::VerifyNotErasedHint,
+                 TextId::VerifyTransferFailed, TextId::BlankCheckTransferFailed, TextId::EraseDidNotEnd,
+                 TextId::RunningEraseDidNotEnd, TextId::ChipLeftSocket}))
         return StatusKind::Failure;
     if (SaysAny(texts, line,
                 {&L::LogChipBankFalse, &L::LogChipDetectUnknown, &L::LogChipDetectNULL, &L::LogChipMassStop,
                  &L::LogChipMassAutoStop},
-                {TextId::AutoRunNoStep}))
+                {TextId::AutoRunNoStep, TextId::WriteStoppedAfter, TextId::ReadStoppedAfter, TextId::VerifyStoppedAfter,
+                 TextId::BlankCheckStoppedAfter, TextId::EraseStoppedAfter, TextId::EraseWaitStopped,
+                 TextId::RunningEraseWaitStopped}))
         return StatusKind::Warning;
     if (SaysAny(texts, line,
                 {&L::LogChipEraseSuccess, &L::LogChipWriteSuccess, &L::LogChipReadSuccess, &L::LogChipVerifySuccess,

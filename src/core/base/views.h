@@ -35,7 +35,8 @@ public:
     virtual void SetPanelText(int panel, const std::string& text) = 0;
 };
 
-enum class ProgressState { Normal, Error };
+// Stopped: the person ended the operation before its end (neither passed nor failed).
+enum class ProgressState { Normal, Error, Stopped };
 enum class LabelColour { WindowText, Red };
 struct BarColour {
     uint8_t r, g, b;

@@ -1,10 +1,24 @@
 // The device context: the link to the programmer and what it said about itself.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
+#include "core/base/chip_type.h"
 #include "core/device/identity_record.h"
 #include "core/device/link.h"
 
 namespace tq {
+
+// A polled erase the host stopped waiting for: the programmer goes on
+// erasing by itself until it answers "finished" to the poll, at the latest
+// `limitMs` after `startTick`. Nothing may be sent to the chip before then.
+struct RunningErase {
+    uint8_t channel = 0;
+    ChipType type = ChipType::None;
+    uint32_t startTick = 0;
+    uint32_t limitMs = 0;
+};
 
 class DeviceContext {
 public:
@@ -17,6 +31,8 @@ public:
     // The presence poll timer (TimerScan); the firmware update turns it off
     // for its duration.
     bool PollEnabled = true;
+    // Set while an erase the host no longer waits for may still be running.
+    std::optional<RunningErase> EraseRunning;
 
     Clock& clock() { return Link.clock(); }
 };

@@ -28,6 +28,7 @@ OperationOutcome RunAutoSequence(OperationContext& operation) {
             return image;
     }
 
+    if (const OperationOutcome wait = AwaitRunningErase(operation); wait != OperationOutcome::Succeeded) return wait;
     Indicate(operation, IndicatorCode::AutoRunStart);
     if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
 
@@ -36,6 +37,12 @@ OperationOutcome RunAutoSequence(OperationContext& operation) {
     const uint32_t start = operation.clock().TickCount();
     const uint8_t channel = prj.ChannelSelector;
     int result = kOpSuccess;
+    // A stopped step has said how far it got; the run counts as failed.
+    const auto stopped = [&] {
+        Indicate(operation, IndicatorCode::FinishedWithError);
+        ++device.FailCount;
+        return OperationOutcome::Stopped;
+    };
 
     if (prj.Erase) {
         const uint32_t eraseStart = operation.clock().TickCount();
@@ -43,6 +50,7 @@ OperationOutcome RunAutoSequence(OperationContext& operation) {
         result = EraseOnChannel(operation, channel);
         const uint32_t eraseElapsed = ElapsedSince(operation, eraseStart);
         Indicate(operation, result == kOpSuccess ? IndicatorCode::Passed : IndicatorCode::Failed);
+        if (result == kOpStopped) return stopped();
         if (result != kOpSuccess) {
             // A failed erase ends the run; it shows why, as the erase command would.
             ShowEraseResult(operation, result, eraseElapsed);
@@ -52,6 +60,7 @@ OperationOutcome RunAutoSequence(OperationContext& operation) {
     }
     if (prj.Write) {
         result = WriteOnChannel(operation, channel);
+        if (result == kOpStopped) return stopped();
         if (result != kOpSuccess) {
             ++device.FailCount;
             return OperationOutcome::Failed;
@@ -62,6 +71,7 @@ OperationOutcome RunAutoSequence(OperationContext& operation) {
         ShowStatus(operation, StatusLine(operation.clock(), operation.Texts.DevLanguage.LogChipVerifyChip));
         result = VerifyOnChannel(operation, channel);
         Indicate(operation, result == kOpSuccess ? IndicatorCode::Passed : IndicatorCode::Failed);
+        if (result == kOpStopped) return stopped();
     }
 
     const Dev_Language_Struct& texts = operation.Texts.DevLanguage;

@@ -30,6 +30,7 @@ enum class OperationOutcome {
     NoData,           // write, verify or auto with an empty buffer; a line says so, nothing sent
     DoesNotFit,       // the image reaches past the chip's end; a line says how far, nothing sent
     Declined,         // the person kept the buffer's unsaved edits: nothing read
+    Stopped,          // the person stopped it; its line says how far it got
 };
 
 // Reads one text of the current language file: (section, key, fallback).
@@ -42,6 +43,33 @@ inline constexpr int kOpStopped = 0x55;  // the user's stop request ended it
 inline constexpr int kOpFailed = 0xFF;   // (255) failed: timeout, mismatch, stop inside WriteOnChannel
 // A transfer to or from the drive failed (link dropped, nothing moved).
 inline constexpr int kOpTransferFailed = 0xFE;
+// The chip left the socket while the operation ran (its line is shown).
+inline constexpr int kOpChipRemoved = 0xFD;
+
+// What a routine was doing when it ended early, for the line that says so.
+enum class ChipWork { Erase, BlankCheck, Write, Read, Verify };
+
+// The outcome a front-end gets for a routine's result code.
+OperationOutcome OutcomeOfResult(int result);
+
+// Waits like Clock::Wait10us but returns as soon as a stop is requested
+// (true then; the request stays raised for the caller to take).
+bool WaitUnlessStopped(OperationContext& operation, uint32_t wait10us);
+// Takes a raised stop request: true when the person asked to stop.
+bool TakeStopRequest(OperationContext& operation);
+
+// A stopped operation: panel 0 says how far it got and what that leaves,
+// the bar shows its stopped state. Returns kOpStopped.
+int ShowStopped(OperationContext& operation, ChipWork work, uint32_t done, uint32_t total);
+// After a stream ended: asks whether the chip is still in the socket. When
+// it is not, says so (bar in error) and returns false.
+bool ChipStayedInSocket(OperationContext& operation);
+
+// Before anything goes to the chip: an erase the host stopped waiting for
+// may still run. Polls until it ends, showing so; Stopped when the person
+// stops the wait, Failed when it does not end in time or the link is lost
+// (either said), Succeeded when the chip may be used.
+OperationOutcome AwaitRunningErase(OperationContext& operation);
 
 // Claims the session for one operation; refused while another holds it.
 // Releasing also drops a stop request nobody acted on, so a stale request
@@ -90,6 +118,8 @@ void ResetProgressLabel(OperationContext& operation);
 void ShowProgress(OperationContext& operation, uint32_t position, uint32_t maximum);
 // Bar in error state, labelCh1 red with the given text ("ERROR" or "Error").
 void ShowProgressFailure(OperationContext& operation, const std::string& label);
+// Bar in its stopped state, labelCh1 saying so.
+void ShowProgressStopped(OperationContext& operation);
 
 // The Stop button: raises the stop request of the running operation.
 // Returns false (and raises nothing) when no operation runs.

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "core/buffer/buffer_undo.h"
+#include "core/base/number_text.h"
 #include "core/device/commands.h"
+#include "core/texts/text_catalogue.h"
 #include "core/operations/operation_context.h"
 #include "core/operations/write.h"
 
@@ -21,6 +23,36 @@ uint32_t BlockFor(const TransferBlock& rule, uint16_t pageSize) {
     if (pageSize == 0) return kAreaSize;
     const uint32_t fitting = std::min<uint32_t>(rule.pages, kAreaSize / pageSize);
     return fitting == 0 ? kAreaSize : fitting * pageSize;
+}
+
+// Ends a read whose result must not count (its line is shown already).
+int ReadEndedEarly(OperationContext& operation, int result) {
+    Indicate(operation, IndicatorCode::Failed);
+    Indicate(operation, IndicatorCode::Finished);
+    return result;
+}
+
+// Where the chip first differs from the buffer in one compared block of
+// `count` bytes from `address`. A flash chip whose bytes only lack bits of
+// the data was programmed over old data: the text says to erase first.
+std::string DifferenceLine(OperationContext& operation, const uint8_t* expected, const uint8_t* read, uint32_t count,
+                           uint32_t address) {
+    uint32_t first = count, differing = 0;
+    bool onlyClearedBits = true;
+    for (uint32_t i = 0; i < count; ++i) {
+        if (expected[i] == read[i]) continue;
+        if (first == count) first = i;
+        ++differing;
+        if ((read[i] & ~expected[i]) != 0) onlyClearedBits = false;
+    }
+    const int language = operation.Texts.Language;
+    const auto hex = [](uint32_t value, int digits) { return "0x" + HexText(value, digits); };
+    std::string line = Text(language, TextId::VerifyDifference,
+                            {hex(address + first, 6), hex(expected[first], 2), hex(read[first], 2),
+                             std::to_string(differing), std::to_string(count), hex(address, 6)});
+    if (onlyClearedBits && FamilyOf(operation.Chip.PrjInfo).simProgramsLikeFlash)
+        line += " " + Text(language, TextId::VerifyNotErasedHint);
+    return StatusLine(operation.clock(), line);
 }
 
 int ReadFailed(OperationContext& operation) {
@@ -62,6 +94,10 @@ int ReadOnChannel(OperationContext& operation, uint8_t channel) {
 
     int retries = 0;
     for (uint32_t offset = 0; offset < capacity;) {
+        if (TakeStopRequest(operation)) {
+            SendAbortBlock(link);
+            return ReadEndedEarly(operation, ShowStopped(operation, ChipWork::Read, offset, capacity));
+        }
         block = std::min(block, capacity - offset);
         link.Wait1us(1);
         if (link.DeviceRead(link.ReceiveArea(), block) == 0) return ReadFailed(operation);
@@ -79,6 +115,8 @@ int ReadOnChannel(OperationContext& operation, uint8_t channel) {
         if (pause10us != 0) link.Wait10us(pause10us);
     }
     const uint32_t elapsed = ElapsedSince(operation, start);
+    // An empty socket reads as 0xFF: such bytes must not replace the buffer.
+    if (!ChipStayedInSocket(operation)) return ReadEndedEarly(operation, kOpChipRemoved);
 
     Ram_File_Info_Struct& buffer = operation.Buffer.RamFile;
     buffer.Data = std::move(chip);
@@ -101,7 +139,9 @@ int VerifyOnChannel(OperationContext& operation, uint8_t channel) {
     const Ram_File_Info_Struct& buffer = operation.Buffer.RamFile;
     const uint32_t length = std::min({buffer.DataLen, prj.Capacity, static_cast<uint32_t>(buffer.Data.size())});
 
-    auto mismatch = [&] {
+    auto transferFailed = [&](uint32_t done) {
+        ShowStatus(operation, StatusLine(operation.clock(), Text(operation.Texts.Language, TextId::VerifyTransferFailed,
+                                                                 {std::to_string(done), std::to_string(length)})));
         ShowProgressFailure(operation, "Error");
         return kOpFailed;
     };
@@ -115,19 +155,28 @@ int VerifyOnChannel(OperationContext& operation, uint8_t channel) {
     // chip must not send the programmer reading past the chip's end.
     SendReadHeader(link, channel, ChipTypeOf(prj), prj.RamStartAddr, length,
                    static_cast<uint16_t>(block));
-    if (!link.Uart.Connected) return mismatch();
+    if (!link.Uart.Connected) return transferFailed(0);
 
     for (uint32_t offset = 0; offset < length;) {
-        if (uint8_t raised = 1; operation.Busy.StopRequest.compare_exchange_strong(raised, 0)) {
-            return kOpStopped;
-        }
+        if (TakeStopRequest(operation)) return ShowStopped(operation, ChipWork::Verify, offset, length);
         block = std::min(block, prj.Capacity - offset);
         link.Wait1us(1);
         // A block that did not arrive leaves old bytes in the receive area:
         // it counts as a difference, never as a match.
-        if (link.DeviceRead(link.ReceiveArea(), block) == 0) return mismatch();
+        if (link.DeviceRead(link.ReceiveArea(), block) == 0) return transferFailed(offset);
         block = std::min(block, length - offset);
-        if (std::memcmp(buffer.Data.data() + offset, link.ReceiveArea(), block) != 0) return mismatch();
+        const uint8_t* expected = buffer.Data.data() + offset;
+        if (std::memcmp(expected, link.ReceiveArea(), block) != 0) {
+            // Described before the socket is asked: its answer lands in the
+            // receive area. An empty socket reads as 0xFF: that, not the
+            // data, is the cause then.
+            const std::string line = DifferenceLine(operation, expected, link.ReceiveArea(), block, prj.RamStartAddr + offset);
+            if (ChipStayedInSocket(operation)) {
+                ShowStatus(operation, line);
+                ShowProgressFailure(operation, "Error");
+            }
+            return kOpFailed;
+        }
         offset += block;
         ShowProgress(operation, offset, buffer.DataLen);
     }
@@ -138,11 +187,11 @@ OperationOutcome ReadChip(OperationContext& operation) {
     OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
+    if (const OperationOutcome wait = AwaitRunningErase(operation); wait != OperationOutcome::Succeeded) return wait;
     if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
     if (!ChipSelected(operation)) return OperationOutcome::NoChipSelected;
     if (!ConfirmDiscardEdits(operation.Buffer)) return OperationOutcome::Declined;
-    return ReadOnChannel(operation, operation.Chip.PrjInfo.ChannelSelector) == kOpSuccess ? OperationOutcome::Succeeded
-                                                                             : OperationOutcome::Failed;
+    return OutcomeOfResult(ReadOnChannel(operation, operation.Chip.PrjInfo.ChannelSelector));
 }
 
 OperationOutcome VerifyChip(OperationContext& operation) {
@@ -150,6 +199,7 @@ OperationOutcome VerifyChip(OperationContext& operation) {
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
     if (const OperationOutcome image = CheckImageFitsChip(operation); image != OperationOutcome::Succeeded) return image;
+    if (const OperationOutcome wait = AwaitRunningErase(operation); wait != OperationOutcome::Succeeded) return wait;
     if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
 
     const Dev_Language_Struct& texts = operation.Texts.DevLanguage;
@@ -162,12 +212,13 @@ OperationOutcome VerifyChip(OperationContext& operation) {
     const uint32_t elapsed = ElapsedSince(operation, start);
 
     const bool equal = result == kOpSuccess;
-    const std::string line = TimedStatusLine(operation, equal ? texts.LogChipVerifySuccess : texts.LogChipVerifyError, elapsed);
     Indicate(operation, equal ? IndicatorCode::Passed : IndicatorCode::Failed);
-    operation.Views.progress->SetState(equal ? ProgressState::Normal : ProgressState::Error);
     Indicate(operation, equal ? IndicatorCode::Finished : IndicatorCode::FinishedWithError);
-    ShowStatus(operation, line);
-    return equal ? OperationOutcome::Succeeded : OperationOutcome::Failed;
+    // A stop or a failure has said what happened where it happened.
+    if (!equal) return OutcomeOfResult(result);
+    operation.Views.progress->SetState(ProgressState::Normal);
+    ShowStatus(operation, TimedStatusLine(operation, texts.LogChipVerifySuccess, elapsed));
+    return OperationOutcome::Succeeded;
 }
 
 }  // namespace tq

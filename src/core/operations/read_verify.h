@@ -22,12 +22,14 @@ uint32_t ReadBlockSize(const Prj_Info_Struct& prj);
 uint32_t VerifyBlockSize(const Prj_Info_Struct& prj);
 
 // Reads the whole chip. The buffer takes the chip's bytes only when every
-// block arrived: 0 read, kOpFailed a block was never delivered or the drive
-// was lost (the read error line is shown and the buffer is unchanged).
+// block arrived from a chip still in the socket: 0 read, kOpFailed a block
+// was never delivered or the drive was lost, kOpStopped, kOpChipRemoved
+// (each line shown, the buffer unchanged).
 int ReadOnChannel(OperationContext& operation, uint8_t channel);
 
 // Compares the chip from RamStartAddr with the buffer: 0 equal, 255 at the
-// first difference or a block that did not arrive, 0x55 stopped.
+// first difference (its address and bytes shown) or a block that did not
+// arrive, 0x55 stopped (how far shown).
 int VerifyOnChannel(OperationContext& operation, uint8_t channel);
 
 OperationOutcome ReadChip(OperationContext& operation);

@@ -79,9 +79,9 @@ int StreamWrite(OperationContext& operation, uint8_t channel, ChipType chipType)
     const uint8_t* data = operation.Buffer.RamFile.Data.data();
     uint32_t offset = 0;
     for (uint32_t remaining = length; remaining > 0;) {
-        if (uint8_t raised = 1; operation.Busy.StopRequest.compare_exchange_strong(raised, 0)) {
+        if (TakeStopRequest(operation)) {
             SendAbortBlock(link);
-            return kOpStopped;
+            return ShowStopped(operation, ChipWork::Write, offset, length);
         }
         uint32_t sent;
         if (remaining >= block) {
@@ -99,15 +99,18 @@ int StreamWrite(OperationContext& operation, uint8_t channel, ChipType chipType)
         if (paced) link.Wait10us(20000);
     }
     if (paced) link.Wait10us(50000);
-    ShowStatus(operation, TimedStatusLine(operation, texts.LogChipWriteSuccess, ElapsedSince(operation, start)));
+    const uint32_t elapsed = ElapsedSince(operation, start);
+    // The stream is unanswered: a chip taken out meanwhile took nothing.
+    if (!ChipStayedInSocket(operation)) return kOpChipRemoved;
+    ShowStatus(operation, TimedStatusLine(operation, texts.LogChipWriteSuccess, elapsed));
     return kOpSuccess;
 }
 
 int WriteOnChannel(OperationContext& operation, uint8_t channel) {
     Indicate(operation, IndicatorCode::Working);
-    if (StreamWrite(operation, channel, ChipTypeOf(operation.Chip.PrjInfo)) != kOpSuccess) {
+    if (const int result = StreamWrite(operation, channel, ChipTypeOf(operation.Chip.PrjInfo)); result != kOpSuccess) {
         Indicate(operation, IndicatorCode::Failed);
-        return kOpFailed;
+        return result == kOpStopped ? kOpStopped : kOpFailed;
     }
     Indicate(operation, IndicatorCode::Passed);
     return kOpSuccess;
@@ -118,10 +121,11 @@ OperationOutcome WriteImage(OperationContext& operation) {
     if (!scope.claimed()) return OperationOutcome::Busy;
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
     if (const OperationOutcome image = CheckImageFitsChip(operation); image != OperationOutcome::Succeeded) return image;
+    if (const OperationOutcome wait = AwaitRunningErase(operation); wait != OperationOutcome::Succeeded) return wait;
     if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
     const int result = WriteOnChannel(operation, operation.Chip.PrjInfo.ChannelSelector);
     Indicate(operation, IndicatorCode::Finished);
-    return result == kOpSuccess ? OperationOutcome::Succeeded : OperationOutcome::Failed;
+    return OutcomeOfResult(result);
 }
 
 }  // namespace tq

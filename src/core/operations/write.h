@@ -26,9 +26,10 @@ uint32_t WriteLength(const OperationContext& operation);
 OperationOutcome CheckImageFitsChip(OperationContext& operation);
 
 // The write stream: 0 written, 0x55 stopped (the abort block was sent),
-// kOpTransferFailed the drive took no data (the failure line is shown).
+// kOpTransferFailed the drive took no data, kOpChipRemoved the socket was
+// found empty afterwards (each with its line shown).
 int StreamWrite(OperationContext& operation, uint8_t channel, ChipType chipType);
-// Indicator codes around the stream: 0 written, 0xFF stopped or failed.
+// Indicator codes around the stream: 0 written, 0x55 stopped, 0xFF failed.
 int WriteOnChannel(OperationContext& operation, uint8_t channel);
 
 OperationOutcome WriteImage(OperationContext& operation);

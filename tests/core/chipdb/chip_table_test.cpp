@@ -77,11 +77,13 @@ struct Parameters {
     }
 };
 
+// PCT parts are SST silicon under another order code and take the same flags.
 int64_t SpiFlags(const std::string& name) {
     const auto starts = [&](std::string_view prefix) { return name.starts_with(prefix); };
-    const bool aai = (starts("SST25VF0") && name.back() == 'B') || starts("SST25WF");
-    const bool protectedAtPowerUp = starts("SST25") || starts("AT25DF") || starts("AT26DF") || starts("AT25DL");
-    return (aai ? 0x01 : 0) | (starts("SST26") ? 0x02 : 0) | (protectedAtPowerUp ? 0x04 : 0);
+    const bool sst25 = starts("SST25") || starts("PCT25");
+    const bool aai = ((starts("SST25VF0") || starts("PCT25VF0")) && name.back() == 'B') || starts("SST25WF");
+    const bool protectedAtPowerUp = sst25 || starts("AT25DF") || starts("AT26DF") || starts("AT25DL");
+    return (aai ? 0x01 : 0) | (starts("SST26") || starts("PCT26") ? 0x02 : 0) | (protectedAtPowerUp ? 0x04 : 0);
 }
 
 Parameters ExpectedParameters(const ChipRow& row) {
@@ -90,7 +92,7 @@ Parameters ExpectedParameters(const ChipRow& row) {
     const std::string& type = row.ChipType;
     if (type == "SPI FLASH") {
         const int64_t estimate = std::clamp<int64_t>(size * 2500 / (1 << 20), 1000, 190000);  // 312.5 ms per Mbit
-        return {4096, size > (16 << 20) ? 4 : 3, SpiFlags(row.ChipName), row.ManufName == "SST" ? 50 : estimate};
+        return {4096, size > (16 << 20) ? 4 : 3, SpiFlags(row.ChipName), row.ManufName == "SST" || row.ManufName == "PCT" ? 50 : estimate};
     }
     if (type == "45 EEPROM") {
         const int64_t nominalMbit = size / 33 * 32 * 8 >> 20;
@@ -108,6 +110,40 @@ Parameters ExpectedParameters(const ChipRow& row) {
     }
     if (type == "93 EEPROM") return {16, size <= 128 ? 7 : size <= 512 ? 9 : 11, 8, 0};
     return {1024, row.ChipPara, row.ChipPara1, 40};  // SWD ARM: core and controller are per target
+}
+
+// The capacity text the search grid shows: the nominal size in bits (a
+// DataFlash without its extra bytes per page).
+std::string CapacityText(const ChipRow& row) {
+    const int64_t bytes = row.ChipType == "45 EEPROM" ? row.Capacity / 33 * 32 : row.Capacity;
+    const int64_t bits = bytes * 8;
+    for (const auto& [unit, scale] : {std::pair{"Gbit", int64_t{1} << 30}, {"Mbit", 1 << 20}, {"Kbit", 1 << 10}}) {
+        if (bits >= scale) return std::to_string(bits / scale) + unit;
+    }
+    return std::to_string(bits) + "bit";
+}
+
+// The capacity a flash ID's last byte names, or 0 where the maker codes it
+// otherwise. Most makers give 2^n bytes for n = 0x10..0x1F, go on at 64 MiB
+// with 0x20..0x22, and Macronix and ESMT code low-voltage parts as 0x30 + n - 0x10.
+// Atmel, SST, Spansion, Sanyo, Intel, AMIC and makers with a continuation
+// code (7F..) use codes of their own.
+int64_t CapacityNamedById(const std::string& id) {
+    static const std::set<std::string> ownCodes = {"1F", "BF", "01", "62", "89", "37", "7F"};
+    if (id.size() != 6 || ownCodes.count(id.substr(0, 2))) return 0;
+    const int density = std::stoi(id.substr(4), nullptr, 16);
+    if (density >= 0x10 && density <= 0x1F) return int64_t{1} << density;
+    if (density >= 0x20 && density <= 0x22) return int64_t{64} << 20 << (density - 0x20);
+    if (density >= 0x30 && density <= 0x3C) return int64_t{1} << (density - 0x20);
+    return 0;
+}
+
+// A source names a datasheet or one of the public chip tables the list draws on.
+bool NamesAKnownSource(const std::string& source) {
+    static const char* const kinds[] = {"datasheet", "flashrom",  "UsbAsp-flash", "IMSProg", "ufprog",
+                                        "SNANDer",   "u-boot",    "Linux",        "nuttx",   "BusPirate"};
+    return std::any_of(std::begin(kinds), std::end(kinds),
+                       [&](const char* kind) { return source.find(kind) != std::string::npos; });
 }
 
 // Source of each shipped row, from data/chip-sources.csv.
@@ -131,7 +167,7 @@ TEST(ChipTable, ShippedListIsConsistent) {
     if (!std::filesystem::exists(data / "chips.csv")) GTEST_SKIP() << data << " is not in this checkout";
     const ChipTable table = ReadChipTable(data / "chips.csv");
     std::map<std::string, std::string> sources = ReadSources(data / "chip-sources.csv");
-    EXPECT_GE(table.rows.size(), 1000u);
+    EXPECT_GE(table.rows.size(), 1500u);
 
     // Supply voltages each type may carry.
     const std::map<std::string, std::set<int64_t>> voltages = {
@@ -155,7 +191,12 @@ TEST(ChipTable, ShippedListIsConsistent) {
         EXPECT_EQ((Parameters{row.BlockSize, row.ChipPara, row.ChipPara1, row.EraseTime}), ExpectedParameters(row))
             << name;
         EXPECT_EQ(row.Adder, "Varden") << name;
-        EXPECT_FALSE(sources[name].empty()) << name << " has no source";
+        EXPECT_TRUE(NamesAKnownSource(sources[name])) << name << " has no datasheet or chip table as source";
+        if (row.ChipType != "SWD ARM") EXPECT_EQ(row.Note, CapacityText(row)) << name;
+        // (W25M parts stack two dies behind one die's ID)
+        if (row.ChipType == "SPI FLASH" && CapacityNamedById(row.ChipID) != 0 && !name.starts_with("W25M")) {
+            EXPECT_EQ(row.Capacity, CapacityNamedById(row.ChipID)) << name << ": capacity against its ID " << row.ChipID;
+        }
         sources.erase(name);
         const bool detectable = FamilyNamed(row.ChipType).detects;
         if (detectable || !row.ChipID.empty()) {

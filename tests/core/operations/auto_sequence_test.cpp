@@ -113,6 +113,21 @@ TEST(AutoSequence, CountersAddUpOverRuns) {
     EXPECT_EQ(AutoCounterText(rig.session.Device.DevInf), "Suc:2  Fal:1");
 }
 
+// A stop in the write step ends the run with the write's stop line, the bar
+// in its stopped state and the run counted as failed.
+TEST(AutoSequence, AStoppedRunSaysHowFarItGotAndCountsAsFailed) {
+    AutoRig rig(0, 1, 1, true);
+    ASSERT_TRUE(rig.Connect());
+    rig.clock.SetEventHook([&] {
+        if (!rig.Blocks('>').empty()) RequestStop(rig.session.Operation);
+    });
+    EXPECT_EQ(RunAutoSequence(rig.session.Operation), OperationOutcome::Stopped);
+    rig.clock.SetEventHook(nullptr);
+    EXPECT_EQ(rig.status.panels[0], "10:42:07 用户在写入 2048 / 4096 字节后停止；芯片中只有部分数据。");
+    EXPECT_EQ(rig.progress.state, ProgressState::Stopped);
+    EXPECT_EQ(AutoCounterText(rig.session.Device.DevInf), "Suc:0  Fal:1");
+}
+
 TEST(AutoSequence, AFailedEraseOrWriteEndsTheRunWithItsOwnLineAndNoVerdict) {
     const struct {
         const char* name;
@@ -122,7 +137,7 @@ TEST(AutoSequence, AFailedEraseOrWriteEndsTheRunWithItsOwnLineAndNoVerdict) {
         const char* line;
         std::vector<uint16_t> indicators;
     } cases[] = {
-        {"erase never ends", 1, 250000, {}, "10:42:07 擦除错误！请先选择芯片型号！201.02秒", {50, 1, 3}},
+        {"erase never ends", 1, 250000, {}, "10:42:07 擦除失败：芯片在 201.02 秒内没有报告擦除结束。", {50, 1, 3}},
         // 0x38, indicators 50 and 1, header, then the drive is gone
         {"drive removed during the write", 0, 0, 2 + 2 + 2 + 1, "10:42:07 写入通讯错误，请重试.", {50, 1}},
     };

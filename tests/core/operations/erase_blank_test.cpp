@@ -6,6 +6,7 @@
 #include <set>
 
 #include "core/device/commands.h"
+#include "core/operations/write.h"
 #include "support/operation_rig.h"
 
 namespace tq {
@@ -70,7 +71,7 @@ TEST(PolledErase, AChipThatNeverFinishesFailsAfterAHundredPolls) {
     rig.ClearRecords();
     EXPECT_EQ(EraseChip(rig.session.Operation), OperationOutcome::Failed);
     EXPECT_EQ(rig.Frames(0x32).size(), 101u);
-    EXPECT_EQ(rig.status.panels[0], "10:42:07 擦除错误！请先选择芯片型号！201.02秒");
+    EXPECT_EQ(rig.status.panels[0], "10:42:07 擦除失败：芯片在 201.02 秒内没有报告擦除结束。");
     EXPECT_EQ(rig.progress.labels.back(), "ERROR");
     EXPECT_EQ(rig.progress.labels[rig.progress.labels.size() - 2], "100%");
     EXPECT_EQ(rig.progress.state, ProgressState::Error);
@@ -78,7 +79,7 @@ TEST(PolledErase, AChipThatNeverFinishesFailsAfterAHundredPolls) {
     EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 3, 100}));
 }
 
-TEST(PolledErase, AStopWaitsForTheChipAndIsReportedAtTheEnd) {
+TEST(PolledErase, AStopEndsTheWaitAtOnceAndSaysTheProgrammerGoesOnErasing) {
     OperationRig rig;
     rig.UseChip(1, 65536, 0, 5000);
     ASSERT_TRUE(rig.Connect());
@@ -86,12 +87,59 @@ TEST(PolledErase, AStopWaitsForTheChipAndIsReportedAtTheEnd) {
     rig.clock.SetEventHook([&] {
         if (rig.clock.NowMicros() > 3'000'000) RequestStop(rig.session.Operation);
     });
-    rig.session.Busy.Running = true;  // as inside the erase command
-    EXPECT_EQ(EraseOnChannel(rig.session.Operation, 0), kOpStopped);
-    rig.session.Busy.Running = false;
+    EXPECT_EQ(EraseChip(rig.session.Operation), OperationOutcome::Stopped);
     rig.clock.SetEventHook(nullptr);
-    EXPECT_EQ(EraseModes(rig), (std::vector<uint8_t>{0, 1, 1, 1}));  // not interrupted
+    EXPECT_EQ(EraseModes(rig), (std::vector<uint8_t>{0, 1}));  // no poll after the stop
+    EXPECT_LT(rig.clock.NowMicros(), 3'300'000u);               // nor the rest of the 2 s wait
+    EXPECT_EQ(rig.status.panels[0], "10:42:07 已停止等待擦除：编程器会自行完成擦除，下一个命令会等它完成。");
+    EXPECT_EQ(rig.progress.state, ProgressState::Stopped);
+    EXPECT_EQ(rig.progress.label, "已停止");
+    EXPECT_TRUE(rig.session.Device.EraseRunning.has_value());
     EXPECT_EQ(rig.session.Busy.StopRequest, 0);
+}
+
+// After a stopped erase the programmer is still erasing: the next command
+// waits for its end (saying so) and only then sends data; when the erase
+// does not end in time, or the person stops the wait, nothing is sent.
+TEST(PolledErase, ACommandAfterAStoppedEraseWaitsForItsEndOrIsRefused) {
+    const struct {
+        const char* name;
+        uint32_t eraseTimeMs;
+        bool stopTheWait;
+        OperationOutcome outcome;
+        const char* lastLine;
+    } cases[] = {
+        {"erase ends", 5000, false, OperationOutcome::Succeeded, nullptr},
+        {"erase never ends", 250000, false, OperationOutcome::Failed,
+         "10:42:07 编程器仍在擦除芯片，200 秒内没有结束；没有发送任何内容。"},
+        {"wait stopped", 250000, true, OperationOutcome::Stopped, "10:42:07 用户停止了等待擦除完成；没有发送任何内容。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OperationRig rig;
+        rig.UseChip(1, 4096, 0, c.eraseTimeMs);
+        ASSERT_TRUE(rig.Connect());
+        rig.clock.SetEventHook([&] {
+            if (rig.clock.NowMicros() > 1'000'000) RequestStop(rig.session.Operation);
+        });
+        ASSERT_EQ(EraseChip(rig.session.Operation), OperationOutcome::Stopped);
+        rig.clock.SetEventHook(nullptr);
+        rig.LoadBuffer(std::vector<uint8_t>(4096, 0x5A));
+        rig.ClearRecords();
+        if (c.stopTheWait) rig.clock.SetEventHook([&] { RequestStop(rig.session.Operation); });
+
+        EXPECT_EQ(WriteImage(rig.session.Operation), c.outcome);
+        rig.clock.SetEventHook(nullptr);
+        ASSERT_FALSE(rig.status.history0.empty());
+        EXPECT_EQ(rig.status.history0.front(), "10:42:07 编程器仍在擦除芯片，等待擦除完成...");
+        if (c.lastLine) {
+            EXPECT_EQ(rig.status.panels[0], c.lastLine);
+            EXPECT_TRUE(rig.Frames(0x35).empty());  // nothing went into the running erase
+        } else {
+            EXPECT_EQ(rig.sim.chipMemory(), std::vector<uint8_t>(4096, 0x5A));
+            EXPECT_FALSE(rig.session.Device.EraseRunning.has_value());
+        }
+    }
 }
 
 TEST(PolledErase, ALostDriveEndsTheEraseAtOnceWithTheCommunicationError) {
@@ -182,6 +230,8 @@ TEST(FillErase, AStopSendsTheAbortBlockSoTheProgrammerLeavesTheStream) {
     rig.session.Busy.Running = false;
     rig.clock.SetEventHook(nullptr);
     EXPECT_EQ(rig.Blocks('>'), (std::vector<uint32_t>{2048, 10}));
+    EXPECT_EQ(rig.status.panels[0], "10:42:07 用户在擦除 2048 / 8192 字节后停止；芯片只擦除了一部分。");
+    EXPECT_EQ(rig.progress.state, ProgressState::Stopped);
     // The programmer answers commands again.
     EXPECT_EQ(SetIndicator(rig.session.Device.Link, IndicatorCode::Passed), CommandResult::Ok);
 }

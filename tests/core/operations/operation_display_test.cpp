@@ -186,13 +186,13 @@ TEST(OperationGuard, ACommandStartedInsideARunningOneIsRefusedWhileStopStaysReac
         EXPECT_EQ(rig.sim.commandLog().size(), framesBefore);  // the refused ones sent nothing
         stopAccepted = RequestStop(rig.session.Operation);
     });
-    EXPECT_EQ(EraseChip(rig.session.Operation), OperationOutcome::Failed);  // the stop is reported at the end
+    EXPECT_EQ(EraseChip(rig.session.Operation), OperationOutcome::Stopped);
     rig.clock.SetEventHook(nullptr);
     EXPECT_EQ(inner, std::vector<OperationOutcome>(4, OperationOutcome::Busy));
     EXPECT_TRUE(stopAccepted);
     EXPECT_FALSE(rig.session.Busy.Running);
     EXPECT_EQ(rig.session.Busy.StopRequest, 0);
-    EXPECT_EQ(rig.progress.label, "ERROR");
+    EXPECT_EQ(rig.progress.label, "已停止");
 }
 
 TEST(OperationGuard, AStopWithNothingRunningDoesNotEndTheNextCommand) {

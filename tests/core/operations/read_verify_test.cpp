@@ -162,26 +162,47 @@ TEST(ReadFaults, AReadThatCannotCompleteFailsAndKeepsTheBuffer) {
     }
 }
 
-TEST(Verify, FailsAtTheFirstDifferenceWithError) {
-    OperationRig rig;
-    rig.UseChip(1, 65536);
-    FillChip(rig);
-    std::vector<uint8_t> image = rig.sim.chipMemory();
-    image[5] ^= 0x01;
-    rig.LoadBuffer(image);
-    ASSERT_TRUE(rig.Connect());
-    rig.ClearRecords();
-    EXPECT_EQ(VerifyChip(rig.session.Operation), OperationOutcome::Failed);
-    EXPECT_EQ(rig.Blocks('<').size(), 1u);
-    EXPECT_EQ(rig.status.history0,
-              (std::vector<std::string>{"10:42:07 校验芯片", "10:42:07 校验错误，请重试！0.00秒"}));
-    EXPECT_EQ(rig.progress.label, "Error");
-    EXPECT_EQ(rig.progress.labelColour, LabelColour::Red);
-    EXPECT_EQ(rig.progress.state, ProgressState::Error);
-    EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 1, 3, 200}));
-    // The unfinished stream does not confuse the next command.
-    EXPECT_EQ(CheckBlank(rig.session.Operation), OperationOutcome::Failed);
-    EXPECT_EQ(rig.session.Chip.PrjInfo.SocketStatus[0], 0);
+// A difference names its first address, the bytes there and how many of
+// the block differ. Bytes that only lack bits of the data are what
+// programming a flash over old data leaves: only then is erasing suggested.
+TEST(Verify, NamesTheFirstDifferenceAndSuggestsErasingAFlashWrittenOverData) {
+    const std::string hint = " 读出的数据只少了应有的位：写入前芯片没有擦除。请先擦除，再写入。";
+    const struct {
+        const char* name;
+        uint8_t type;
+        uint8_t chipAt5, imageAt5;  // byte 9: the chip 0x00, the image 0x81
+        std::string line;
+    } cases[] = {
+        {"flash, bits only cleared", 1, 0x10, 0x3C,
+         "10:42:07 校验失败：地址 0x000005 应为 0x3C，读出 0x10；从 0x000000 起的 4096 字节中有 2 字节不同。" + hint},
+        {"flash, a bit the data lacks", 1, 0x11, 0x3C,
+         "10:42:07 校验失败：地址 0x000005 应为 0x3C，读出 0x11；从 0x000000 起的 4096 字节中有 2 字节不同。"},
+        {"EEPROM, bits only cleared", 2, 0x10, 0x3C,
+         "10:42:07 校验失败：地址 0x000005 应为 0x3C，读出 0x10；从 0x000000 起的 4096 字节中有 2 字节不同。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OperationRig rig;
+        rig.UseChip(c.type, 4096);
+        FillChip(rig);
+        std::vector<uint8_t>& chip = rig.sim.chipMemory();
+        std::vector<uint8_t> image = chip;
+        chip[5] = c.chipAt5;
+        image[5] = c.imageAt5;
+        chip[9] = 0x00;
+        image[9] = 0x81;
+        rig.LoadBuffer(image);
+        ASSERT_TRUE(rig.Connect());
+        rig.ClearRecords();
+        EXPECT_EQ(VerifyChip(rig.session.Operation), OperationOutcome::Failed);
+        EXPECT_EQ(rig.status.panels[0], c.line);
+        EXPECT_EQ(rig.progress.label, "Error");
+        EXPECT_EQ(rig.progress.state, ProgressState::Error);
+        EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 1, 3, 200}));
+        // The unfinished stream does not confuse the next command.
+        EXPECT_EQ(CheckBlank(rig.session.Operation), OperationOutcome::Failed);
+        EXPECT_EQ(rig.session.Chip.PrjInfo.SocketStatus[0], 0);
+    }
 }
 
 TEST(Verify, ComparesTheBufferWithTheChipFromItsStartAddress) {
@@ -226,34 +247,50 @@ TEST(Verify, ComparesTheBufferWithTheChipFromItsStartAddress) {
     }
 }
 
-TEST(Verify, AStopEndsTheComparison) {
-    OperationRig rig;
-    rig.UseChip(1, 65536);
-    FillChip(rig);
-    rig.LoadBuffer(rig.sim.chipMemory());
-    ASSERT_TRUE(rig.Connect());
-    rig.clock.SetEventHook([&] {
-        if (rig.Blocks('<').size() == 1) RequestStop(rig.session.Operation);  // while fetching the second
-    });
-    rig.session.Busy.Running = true;  // as inside the verify command
-    EXPECT_EQ(VerifyOnChannel(rig.session.Operation, 0), kOpStopped);
-    rig.session.Busy.Running = false;
-    rig.clock.SetEventHook(nullptr);
-    EXPECT_EQ(rig.Blocks('<').size(), 2u);
-    EXPECT_EQ(rig.session.Busy.StopRequest, 0);
+// A stopped read or verify says how far it got, puts the bar in its stopped
+// state and leaves the buffer as it was.
+TEST(ReadVerify, AStopSaysHowFarTheReadOrVerifyGot) {
+    const struct {
+        const char* name;
+        OperationOutcome (*run)(OperationContext&);
+        const char* line;
+    } cases[] = {
+        {"read", &ReadChip, "10:42:07 用户在读取 8192 / 65536 字节后停止；缓冲区没有改变。"},
+        {"verify", &VerifyChip, "10:42:07 用户在校验 8192 / 65536 字节后停止；已比较的部分相同，其余没有校验。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OperationRig rig;
+        rig.UseChip(1, 65536);
+        FillChip(rig);
+        rig.LoadBuffer(rig.sim.chipMemory());
+        const std::vector<uint8_t> before = rig.session.Buffer.RamFile.Data;
+        ASSERT_TRUE(rig.Connect());
+        rig.clock.SetEventHook([&] {
+            if (rig.Blocks('<').size() == 1) RequestStop(rig.session.Operation);  // seen after the second block
+        });
+        EXPECT_EQ(c.run(rig.session.Operation), OperationOutcome::Stopped);
+        rig.clock.SetEventHook(nullptr);
+        EXPECT_EQ(rig.status.panels[0], c.line);
+        EXPECT_EQ(rig.progress.state, ProgressState::Stopped);
+        EXPECT_EQ(rig.session.Buffer.RamFile.Data, before);
+        EXPECT_EQ(rig.session.Busy.StopRequest, 0);
+    }
 }
 
 // A block that did not arrive must not be compared: the receive area would
 // still hold the previous block, which here equals the buffer's next block.
+// The line says the link broke off and after how many bytes.
 TEST(VerifyFaults, ABlockThatDidNotArriveIsADifference) {
     const struct {
         const char* name;
         std::function<void(SimFaults&)> fault;
         std::vector<uint16_t> indicators;
+        const char* done;
     } cases[] = {
-        {"drive removed at the second block", [](SimFaults& f) { f.removeAfterTransfers = 2 + 2 + 2 + 1 + 1; }, {1, 1}},
-        {"drive removed at the header", [](SimFaults& f) { f.removeAfterTransfers = 2 + 2 + 2; }, {1, 1}},
-        {"indicator unanswered", [](SimFaults& f) { f.silentCommands = {0x20}; }, {}},
+        {"drive removed at the second block", [](SimFaults& f) { f.removeAfterTransfers = 2 + 2 + 2 + 1 + 1; }, {1, 1}, "4096"},
+        {"drive removed at the header", [](SimFaults& f) { f.removeAfterTransfers = 2 + 2 + 2; }, {1, 1}, "0"},
+        {"indicator unanswered", [](SimFaults& f) { f.silentCommands = {0x20}; }, {}, "0"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -269,7 +306,8 @@ TEST(VerifyFaults, ABlockThatDidNotArriveIsADifference) {
         c.fault(rig.sim.faults);
 
         EXPECT_EQ(VerifyChip(rig.session.Operation), OperationOutcome::Failed);
-        EXPECT_EQ(rig.status.panels[0], "10:42:07 校验错误，请重试！0.00秒");
+        EXPECT_EQ(rig.status.panels[0], std::string("10:42:07 校验失败：与编程器的通讯在 ") + c.done +
+                                            " / 8192 字节时中断（编程器被拔出或没有应答）。");
         EXPECT_EQ(rig.progress.state, ProgressState::Error);
         EXPECT_EQ(rig.progress.label, "Error");
         EXPECT_EQ(rig.progress.labelColour, LabelColour::Red);

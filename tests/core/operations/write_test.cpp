@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <numeric>
 
 #include "core/device/commands.h"
@@ -158,29 +159,52 @@ TEST(Write, TheLastShortBlockGoesOutPaddedWithFF) {
 
     EXPECT_EQ(StreamWrite(session.Operation, 0, ChipType::Eeprom45), kOpSuccess);
     const auto& writes = volumes.drive.writes;
-    ASSERT_EQ(writes.size(), 3u);  // header, two blocks of one sector each
+    ASSERT_EQ(writes.size(), 4u);  // header, two blocks of one sector each, the socket question after them
     const std::vector<uint8_t>& data = session.Buffer.RamFile.Data;
     EXPECT_TRUE(std::equal(data.begin(), data.begin() + 264, writes[1].begin()));
     EXPECT_TRUE(std::equal(data.begin() + 264, data.begin() + 300, writes[2].begin()));
     EXPECT_TRUE(std::all_of(writes[2].begin() + 36, writes[2].begin() + 264, [](uint8_t b) { return b == 0xFF; }));
 }
 
-TEST(Write, AStopSendsTheAbortBlockAndKeepsTheLengthLine) {
-    OperationRig rig;
-    rig.UseChip(2, 4096);
-    rig.LoadBuffer(Pattern(4096));
-    ASSERT_TRUE(rig.Connect());
+// Writes a pattern of `size` bytes into a chip of `type`, with `duringWrite`
+// run at every wait of the clock.
+OperationOutcome WriteWhile(OperationRig& rig, uint8_t type, uint32_t size, const std::function<void()>& duringWrite) {
+    rig.UseChip(type, size);
+    rig.LoadBuffer(Pattern(size));
+    if (!rig.Connect()) return OperationOutcome::NotConnected;
     rig.ClearRecords();
-    rig.clock.SetEventHook([&] {
-        if (!rig.Blocks('>').empty()) RequestStop(rig.session.Operation);
-    });
-    EXPECT_EQ(WriteImage(rig.session.Operation), OperationOutcome::Failed);
+    rig.clock.SetEventHook(duringWrite);
+    const OperationOutcome outcome = WriteImage(rig.session.Operation);
     rig.clock.SetEventHook(nullptr);
+    return outcome;
+}
+
+TEST(Write, AStopSendsTheAbortBlockAndSaysHowFarTheWriteGot) {
+    OperationRig rig;
+    EXPECT_EQ(WriteWhile(rig, 2, 4096, [&] {
+                  if (!rig.Blocks('>').empty()) RequestStop(rig.session.Operation);
+              }),
+              OperationOutcome::Stopped);
     EXPECT_EQ(rig.Blocks('>'), (std::vector<uint32_t>{2048, 10}));
     EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 3, 100}));
-    EXPECT_EQ(rig.status.panels[0], "10:42:07 写入芯片，文件名：写入长度：4096");
+    EXPECT_EQ(rig.status.panels[0], "10:42:07 用户在写入 2048 / 4096 字节后停止；芯片中只有部分数据。");
+    EXPECT_EQ(rig.progress.state, ProgressState::Stopped);
+    EXPECT_EQ(rig.progress.label, "已停止");
     EXPECT_EQ(rig.session.Busy.StopRequest, 0);
     EXPECT_EQ(SetIndicator(rig.session.Device.Link, IndicatorCode::Passed), CommandResult::Ok);  // the programmer left the stream
+}
+
+// The write stream is unanswered: a chip taken out in the middle is found
+// by asking the socket afterwards, and named as the cause.
+TEST(Write, AChipTakenOutMidWriteIsNamedAsTheCause) {
+    OperationRig rig;
+    EXPECT_EQ(WriteWhile(rig, 1, 65536, [&] {
+                  if (rig.Blocks('>').size() == 3) rig.sim.RequestChipRemoval();
+              }),
+              OperationOutcome::Failed);
+    EXPECT_EQ(rig.status.panels[0], "10:42:07 芯片在操作过程中被取出插座；结果无效。");
+    for (const std::string& line : rig.status.history0) EXPECT_EQ(line.find("写入成功"), std::string::npos);
+    EXPECT_EQ(rig.progress.state, ProgressState::Error);
 }
 
 // The drive vanishes after `transfers` more transfers, or the first
