@@ -21,7 +21,7 @@ QString CapacityText(const ChipRow& row) {
     return Q(tq::CapacityText(row.Capacity > 0 ? static_cast<uint64_t>(row.Capacity) : 0));
 }
 
-constexpr int kColumnWidths[4] = {150, 80, 130, 125};
+constexpr int kColumnWidths[4] = {140, 125, 120, 115};  // the capacity holds "128 MiB (1024 Mbit)"
 
 }  // namespace
 
