@@ -1,9 +1,12 @@
 #include "gui/hex_view_widget.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFontDatabase>
-#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QGlyphRun>
 #include <QPainter>
 #include <QTimer>
@@ -11,8 +14,10 @@
 #include <algorithm>
 
 #include "core/app/session.h"
+#include "core/buffer/buffer_clipboard.h"
 #include "core/buffer/buffer_undo.h"
 #include "core/buffer/hex_navigation.h"
+#include "core/texts/text_catalogue.h"
 #include "gui/session_worker.h"
 
 namespace tq::gui {
@@ -21,25 +26,45 @@ namespace {
 constexpr int kPadding = 4;      // inside each column, left of the text
 constexpr int kTop = 1;          // above the header: 24 rows fit the window's first size
 constexpr int kWheelRows = 3;    // rows per wheel notch
+constexpr int kFrame = 2;        // the focus frame around the columns
+constexpr int kSpacing = 1;      // between the columns
+constexpr int kAddressChars = 9;
+const char* const kBytesMime = "application/octet-stream";
+
+// The hex column's header: each byte's offset within the row over its cell.
+QString HexHeader(uint32_t rowBytes) {
+    QString header;
+    for (uint32_t i = 0; i < rowBytes; ++i)
+        header += rowBytes <= 16 ? QString::number(i, 16).toUpper() + "  "
+                                 : QString::number(i, 16).toUpper().rightJustified(2, '0') + ' ';
+    return header.trimmed();
+}
+
+// Bytes edited since the last file, drawn in this colour on a light tint.
+const QColor kChangedText(176, 0, 0);
+const QColor kChangedTint(255, 224, 178);
 }  // namespace
 
 // One column: its header on the first line, the page's lines below it.
 class HexColumn final : public QWidget {
 public:
     enum class Kind { Address, Hex, Ascii };
-    HexColumn(HexViewWidget& view, Kind kind, const char* name, const char* header, int chars)
-        : QWidget(&view), view_(view), kind_(kind), header_(header), chars_(chars) {
+    HexColumn(HexViewWidget& view, Kind kind, const char* name, QString header)
+        : QWidget(&view), view_(view), kind_(kind), header_(std::move(header)) {
         setObjectName(name);
         setFocusProxy(&view);
         setAttribute(Qt::WA_OpaquePaintEvent);
-        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     }
     Kind kind() const { return kind_; }
     QString header() const { return header_; }
-    QSize sizeHint() const override {
-        return {view_.CharWidth() * chars_ + 2 * kPadding, view_.LineHeight() * int(kHexPageRows + 1) + kTop};
+    void setHeader(QString header) {
+        header_ = std::move(header);
+        update();
     }
-    QSize minimumSizeHint() const override { return {sizeHint().width(), view_.LineHeight() * 3}; }
+    // Characters of one row of `rowBytes` bytes in this column.
+    int Chars(uint32_t rowBytes) const {
+        return kind_ == Kind::Address ? kAddressChars : kind_ == Kind::Hex ? int(rowBytes) * 3 : int(rowBytes);
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -51,24 +76,28 @@ protected:
         const int ascent = view_.fontMetrics().ascent();
         painter.fillRect(QRect(0, 0, this->width(), line + kTop), palette.color(QPalette::Active, QPalette::Button));
         painter.setPen(palette.color(QPalette::Active, QPalette::ButtonText));
-        painter.drawText(kPadding, kTop + ascent, header_);  // the only text that is shaped
+        view_.DrawCells(painter, kTop + ascent, header_.toStdString(), 0, static_cast<size_t>(header_.size()));
 
         const HexPage& page = view_.page_;
         const std::vector<std::string>& lines =
             kind_ == Kind::Address ? page.addressLines : kind_ == Kind::Hex ? page.hexLines : page.asciiLines;
         const HexSelection selection = view_.selection_;
+        const uint32_t rowBytes = page.rowBytes;
         // The caret's character in the hex column, its byte's cell in the text column.
         int markRow = -1, markColumn = 0;
         if (selection.length > 0 && kind_ != Kind::Address) {
-            const HexCursor cursor = CursorAt(selection.start);
-            markRow = static_cast<int>(cursor.byteInView / kHexRowBytes);
-            markColumn = kind_ == Kind::Hex ? static_cast<int>(selection.start % kHexLineStride)
-                                            : static_cast<int>(cursor.byteInView % kHexRowBytes);
+            const HexCursor cursor = CursorAt(selection.start, rowBytes);
+            markRow = static_cast<int>(cursor.byteInView / rowBytes);
+            markColumn = kind_ == Kind::Hex ? static_cast<int>(selection.start % HexLineStride(rowBytes))
+                                            : static_cast<int>(cursor.byteInView % rowBytes);
         }
         const QColor text = palette.color(QPalette::Active, QPalette::Text);
         for (size_t row = 0; row < lines.size(); ++row) {
             const int top = kTop + line * static_cast<int>(row + 1);
             if (top > height()) break;
+            const std::vector<std::pair<size_t, size_t>> changed = ChangedCells(row);
+            for (const auto& [first, count] : changed)
+                painter.fillRect(QRect(kPadding + int(first) * width, top, int(count) * width, line), kChangedTint);
             if (kind_ != Kind::Address) PaintFound(painter, row, top, line, width);
             if (static_cast<int>(row) == markRow) {
                 const QRect cell(kPadding + markColumn * width, top, width, line);
@@ -76,20 +105,39 @@ protected:
             }
             painter.setPen(text);
             view_.DrawCells(painter, top + ascent, lines[row], 0, lines[row].size());
+            painter.setPen(kChangedText);
+            for (const auto& [first, count] : changed) view_.DrawCells(painter, top + ascent, lines[row], first, count);
             if (static_cast<int>(row) == markRow && markColumn < static_cast<int>(lines[row].size())) {
                 painter.setPen(palette.color(QPalette::Active, QPalette::HighlightedText));
                 view_.DrawCells(painter, top + ascent, lines[row], static_cast<size_t>(markColumn), 1);
             }
         }
     }
-    // The bytes of the last find's match that sit on `row`, lightly shaded.
+    // The cells of `row` that show bytes edited since the last file: runs of
+    // (first character, characters) in this column's line.
+    std::vector<std::pair<size_t, size_t>> ChangedCells(size_t row) const {
+        std::vector<std::pair<size_t, size_t>> cells;
+        if (kind_ == Kind::Address) return cells;
+        const HexPage& page = view_.page_;
+        const uint64_t rowStart = uint64_t{row} * page.rowBytes, rowEnd = rowStart + page.rowBytes;
+        const size_t cellsPerByte = kind_ == Kind::Hex ? 3 : 1;
+        for (const ByteRange& run : page.changed) {
+            const uint64_t first = std::max<uint64_t>(run.offset, rowStart);
+            const uint64_t end = std::min<uint64_t>(uint64_t{run.offset} + run.count, rowEnd);
+            if (first < end)
+                cells.emplace_back((first - rowStart) * cellsPerByte,
+                                   (end - first) * cellsPerByte - (kind_ == Kind::Hex ? 1 : 0));  // not the last space
+        }
+        return cells;
+    }
+    // The selected bytes (a find's match or the person's) that sit on `row`, lightly shaded.
     void PaintFound(QPainter& painter, size_t row, int top, int line, int width) const {
         const BufferSelection& found = view_.found_;
         const HexPage& page = view_.page_;
         if (found.Length == 0) return;
-        const uint64_t rowStart = uint64_t{page.viewTop} + row * kHexRowBytes;
+        const uint64_t rowStart = uint64_t{page.viewTop} + row * page.rowBytes;
         const uint64_t first = std::max<uint64_t>(found.Offset, rowStart);
-        const uint64_t end = std::min<uint64_t>(uint64_t{found.Offset} + found.Length, rowStart + kHexRowBytes);
+        const uint64_t end = std::min<uint64_t>(uint64_t{found.Offset} + found.Length, rowStart + page.rowBytes);
         if (first >= end) return;
         const int cellsPerByte = kind_ == Kind::Hex ? 3 : 1;
         const int from = static_cast<int>(first - rowStart) * cellsPerByte;
@@ -100,14 +148,14 @@ protected:
     }
     void mousePressEvent(QMouseEvent* event) override {
         view_.setFocus(Qt::MouseFocusReason);
-        if (event->button() == Qt::LeftButton) view_.ColumnClicked(this, event->pos());
+        if (event->button() == Qt::LeftButton)
+            view_.ColumnClicked(this, event->pos(), event->modifiers() & Qt::ShiftModifier);
     }
 
 private:
     HexViewWidget& view_;
     Kind kind_;
     QString header_;
-    int chars_;
 };
 
 HexViewWidget::HexViewWidget(Session& session, SessionWorker& worker, QWidget* parent)
@@ -117,19 +165,15 @@ HexViewWidget::HexViewWidget(Session& session, SessionWorker& worker, QWidget* p
     font.setPointSize(9);
     setFont(font);
     setFocusPolicy(Qt::StrongFocus);
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(1);
-    address_ = new HexColumn(*this, HexColumn::Kind::Address, "reDownFileAddr", "ADDR", 9);
-    hex_ = new HexColumn(*this, HexColumn::Kind::Hex, "reDownFile", "0  1  2  3  4  5  6  7  8  9  A  B  C  D  E  F", 48);
-    ascii_ = new HexColumn(*this, HexColumn::Kind::Ascii, "reDownFileAscii", "ASCII", 16);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    // The columns are placed by hand (PlaceColumns): their widths follow the
+    // bytes per row, which the view's width decides, never the other way round.
+    address_ = new HexColumn(*this, HexColumn::Kind::Address, "reDownFileAddr", "ADDR");
+    hex_ = new HexColumn(*this, HexColumn::Kind::Hex, "reDownFile", HexHeader(kHexRowBytes));
+    ascii_ = new HexColumn(*this, HexColumn::Kind::Ascii, "reDownFileAscii", "ASCII");
     scrollBar_ = new QScrollBar(Qt::Vertical, this);
     scrollBar_->setObjectName("sbDownFile");
     scrollBar_->setRange(0, 0);
-    for (QWidget* column : {static_cast<QWidget*>(address_), static_cast<QWidget*>(hex_), static_cast<QWidget*>(ascii_)})
-        row->addWidget(column);
-    row->addWidget(scrollBar_);
-    row->addStretch(1);
     // The engine hears of a new size once the resizing has settled.
     resized_ = new QTimer(this);
     resized_->setSingleShot(true);
@@ -137,7 +181,7 @@ HexViewWidget::HexViewWidget(Session& session, SessionWorker& worker, QWidget* p
     connect(resized_, &QTimer::timeout, this, &HexViewWidget::TellRows);
     connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int value) {
         if (showing_) return;
-        const uint32_t position = static_cast<uint32_t>(value) * kHexRowBytes;
+        const uint32_t position = static_cast<uint32_t>(value) * page_.rowBytes;
         Post([position](BufferContext& buffer) { ScrollHexView(buffer, position); });
     });
 
@@ -159,6 +203,76 @@ HexViewWidget::HexViewWidget(Session& session, SessionWorker& worker, QWidget* p
         addAction(action);
         historyActions_ << action;
     }
+
+    // The clipboard: its keys act while the view has the keyboard, so the
+    // window's text fields keep their own Ctrl+C and Ctrl+V.
+    const struct {
+        const char* name;
+        QKeySequence keys;
+        std::function<void()> step;
+    } edits[] = {
+        {"MenuBufferCopyHex", QKeySequence::Copy, [this] { Copy(false); }},
+        {"MenuBufferCopyBytes", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), [this] { Copy(true); }},
+        {"MenuBufferPaste", QKeySequence::Paste, [this] { Paste(); }},
+        {"MenuBufferSelectAll", QKeySequence::SelectAll,
+         [this] { Post([](BufferContext& buffer) { SelectWholeBuffer(buffer); }); }},
+    };
+    for (const auto& [name, keys, step] : edits) {
+        auto* action = new QAction(this);
+        action->setObjectName(name);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(action, &QAction::triggered, this, step);
+        addAction(action);
+        editActions_ << action;
+    }
+    Retranslate(0);
+}
+
+QList<QAction*> HexViewWidget::AddEditItems(QMenu* menu) {
+    if (menu) {
+        menu->addSeparator();
+        menu->addActions(editActions_);
+    }
+    return editActions_;
+}
+
+void HexViewWidget::Retranslate(int language) {
+    const TextId texts[] = {TextId::CopyHexCommand, TextId::CopyBytesCommand, TextId::PasteCommand,
+                            TextId::SelectAllCommand};
+    for (int i = 0; i < editActions_.size(); ++i)
+        editActions_[i]->setText(QString::fromStdString(Text(language, texts[i])));
+}
+
+void HexViewWidget::Copy(bool asBytes) {
+    if (!isEnabled()) return;
+    worker_.Post([asBytes](Session& session) -> GuiStep {
+        const std::optional<std::vector<uint8_t>> bytes = CopySelection(session.Buffer);
+        if (!bytes) return {};
+        // Hex text always, so a text editor takes it too; the raw bytes beside it on request.
+        QString text = QString::fromStdString(HexBytesText(bytes->data(), bytes->size()));
+        QByteArray raw = asBytes ? QByteArray(reinterpret_cast<const char*>(bytes->data()),
+                                              static_cast<qsizetype>(bytes->size()))
+                                 : QByteArray();
+        return [text = std::move(text), raw = std::move(raw), asBytes] {
+            auto* data = new QMimeData;
+            data->setText(text);
+            if (asBytes) data->setData(kBytesMime, raw);
+            QApplication::clipboard()->setMimeData(data);
+        };
+    });
+}
+
+void HexViewWidget::Paste() {
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    if (!data) return;
+    if (data->hasFormat(kBytesMime)) {
+        const QByteArray raw = data->data(kBytesMime);
+        std::vector<uint8_t> bytes(raw.begin(), raw.end());
+        Post([bytes = std::move(bytes)](BufferContext& buffer) { PasteBytes(buffer, bytes); });
+        return;
+    }
+    Post([text = data->text().toStdString()](BufferContext& buffer) { PasteHexText(buffer, text); });
 }
 
 int HexViewWidget::LineHeight() const { return fontMetrics().height(); }
@@ -197,8 +311,10 @@ HexViewWidget::Picture HexViewWidget::TakePicture(const BufferContext& buffer) {
     picture.page = BuildHexPage(buffer);
     picture.selection = CaretSelection(buffer, picture.page);
     picture.found = buffer.Selection;
-    picture.scrollMaximum = static_cast<int>(LastScrollTop(buffer.RamFile.DataLen, buffer.HexView.rows) / kHexRowBytes);
-    picture.scrollValue = static_cast<int>(buffer.RamFile.ViewTop / kHexRowBytes);
+    const HexViewState& view = buffer.HexView;
+    picture.scrollMaximum =
+        static_cast<int>(LastScrollTop(buffer.RamFile.DataLen, view.rows, view.rowBytes) / view.rowBytes);
+    picture.scrollValue = static_cast<int>(buffer.RamFile.ViewTop / view.rowBytes);
     return picture;
 }
 
@@ -221,8 +337,9 @@ void HexViewWidget::Show(const Picture& picture) {
 }
 
 QPoint HexViewWidget::HexCharPoint(size_t textPosition) const {
-    const int row = static_cast<int>(textPosition / kHexLineStride);
-    const int column = static_cast<int>(textPosition % kHexLineStride);
+    const size_t stride = HexLineStride(page_.rowBytes);
+    const int row = static_cast<int>(textPosition / stride);
+    const int column = static_cast<int>(textPosition % stride);
     return {kPadding + column * CharWidth() + CharWidth() / 2, kTop + (row + 1) * LineHeight() + LineHeight() / 2};
 }
 
@@ -234,18 +351,19 @@ void HexViewWidget::Post(std::function<void(BufferContext&)> step, bool evenWhil
     });
 }
 
-void HexViewWidget::ColumnClicked(const HexColumn* column, QPoint point) {
+void HexViewWidget::ColumnClicked(const HexColumn* column, QPoint point, bool extend) {
     const int row = (point.y() - kTop) / LineHeight() - 1;
     if (row < 0 || column->kind() == HexColumn::Kind::Address) return;
     const int character = std::max(0, (point.x() - kPadding) / CharWidth());
     // The hex text's position under the point: a point past a row's end is
     // its line break, so the click takes the next row's first digit. A
     // click in the text column takes its byte's high digit.
+    const uint32_t rowBytes = page_.rowBytes;
     const size_t inRow = column->kind() == HexColumn::Kind::Hex
-                             ? std::min<size_t>(static_cast<size_t>(character), kHexRowChars)
-                             : std::min<size_t>(static_cast<size_t>(character), kHexRowBytes - 1) * 3;
-    const size_t position = static_cast<size_t>(row) * kHexLineStride + inRow;
-    Post([position](BufferContext& buffer) { ClickHexText(buffer, position); });
+                             ? std::min<size_t>(static_cast<size_t>(character), size_t{rowBytes} * 3)
+                             : std::min<size_t>(static_cast<size_t>(character), rowBytes - 1) * 3;
+    const size_t position = static_cast<size_t>(row) * HexLineStride(rowBytes) + inRow;
+    Post([position, extend](BufferContext& buffer) { ClickHexText(buffer, position, extend); });
 }
 
 void HexViewWidget::keyPressEvent(QKeyEvent* event) {
@@ -259,6 +377,18 @@ void HexViewWidget::keyPressEvent(QKeyEvent* event) {
         Post([](BufferContext& buffer) { RedoBufferEdit(buffer); });
         return;
     }
+    // The clipboard's keys, also when they arrive as plain keys rather than shortcuts.
+    const std::pair<QKeySequence::StandardKey, int> edits[] = {
+        {QKeySequence::Copy, 0}, {QKeySequence::Paste, 2}, {QKeySequence::SelectAll, 3}};
+    if (control && (modifiers & Qt::ShiftModifier) && event->key() == Qt::Key_C) {
+        editActions_[1]->trigger();
+        return;
+    }
+    for (const auto& [key, index] : edits)
+        if (event->matches(key)) {
+            editActions_[index]->trigger();
+            return;
+        }
     const QString text = event->text();
     if (text.size() == 1 && !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
         const char key = text.at(0).toUpper().toLatin1();
@@ -283,7 +413,8 @@ void HexViewWidget::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
-    Post([move = *move](BufferContext& buffer) { MoveHexCaret(buffer, move); });
+    const bool extend = modifiers & Qt::ShiftModifier;
+    Post([move = *move, extend](BufferContext& buffer) { MoveHexCaret(buffer, move, extend); });
 }
 
 void HexViewWidget::wheelEvent(QWheelEvent* event) {
@@ -292,17 +423,81 @@ void HexViewWidget::wheelEvent(QWheelEvent* event) {
     Post([rows = -notches * kWheelRows](BufferContext& buffer) { ScrollHexRows(buffer, rows); });
 }
 
+int HexViewWidget::WidthFor(uint32_t rowBytes) const {
+    int width = 2 * kFrame + scrollBar_->sizeHint().width() + 3 * kSpacing;
+    for (const HexColumn* column : {address_, hex_, ascii_}) width += column->Chars(rowBytes) * CharWidth() + 2 * kPadding;
+    return width;
+}
+
+QSize HexViewWidget::sizeHint() const {
+    return {WidthFor(kHexRowBytes), LineHeight() * int(kHexPageRows + 1) + kTop + 2 * kFrame};
+}
+
+// Never narrower than 16 bytes a row: the 16 columns and the text column stay whole.
+QSize HexViewWidget::minimumSizeHint() const { return {WidthFor(kHexRowBytes), LineHeight() * 4 + kTop + 2 * kFrame}; }
+
+void HexViewWidget::PlaceColumns() {
+    // The most bytes per row (in steps of 8) whose columns fit the width.
+    const int spare = width() - WidthFor(0);
+    rowBytes_ = RowBytesForWidth(static_cast<uint32_t>(std::max(0, spare / std::max(1, CharWidth()))));
+    const int inner = height() - 2 * kFrame;
+    int x = kFrame;
+    for (HexColumn* column : {address_, hex_, ascii_}) {
+        const int width = column->Chars(rowBytes_) * CharWidth() + 2 * kPadding;
+        column->setGeometry(x, kFrame, width, inner);
+        x += width + kSpacing;
+    }
+    hex_->setHeader(HexHeader(rowBytes_));
+    const int barWidth = scrollBar_->sizeHint().width();
+    scrollBar_->setGeometry(width() - kFrame - barWidth, kFrame, barWidth, inner);
+}
+
 void HexViewWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    PlaceColumns();
     resized_->start();
 }
 
+void HexViewWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QPalette& colours = palette();
+    // The frame says where the keys go: strong while the view has them.
+    const bool focused = hasFocus();
+    const int frame = focused ? kFrame : 1;
+    painter.fillRect(rect(), colours.color(QPalette::Active, focused ? QPalette::Highlight : QPalette::Mid));
+    painter.fillRect(rect().adjusted(frame, frame, -frame, -frame), colours.color(QPalette::Active, QPalette::Base));
+}
+
+void HexViewWidget::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+    // The caret shows at once, on the first byte in view, when there is none yet.
+    Post([](BufferContext& buffer) {
+        if (!buffer.HexView.hasCaret && buffer.RamFile.DataLen > 0) PlaceHexCaret(buffer, buffer.RamFile.ViewTop);
+    });
+}
+
+void HexViewWidget::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+void HexViewWidget::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addActions(historyActions_);
+    menu.addSeparator();
+    menu.addActions(editActions_);
+    menu.exec(event->globalPos());
+}
+
 void HexViewWidget::TellRows() {
-    const int available = height() - kTop - LineHeight();  // below the header
+    const int available = height() - 2 * kFrame - kTop - LineHeight();  // below the header
     const uint32_t rows = static_cast<uint32_t>(std::max(1, available / LineHeight()));
-    if (rows == rows_) return;
+    const uint32_t rowBytes = rowBytes_;
+    if (rows == rows_ && rowBytes == toldRowBytes_) return;
     rows_ = rows;
-    Post([rows](BufferContext& buffer) { SetHexPageRows(buffer, rows); }, true);
+    toldRowBytes_ = rowBytes;
+    Post([rows, rowBytes](BufferContext& buffer) { SetHexPageShape(buffer, rows, rowBytes); }, true);
 }
 
 }  // namespace tq::gui

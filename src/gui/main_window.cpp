@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -33,6 +34,7 @@
 #include "gui/socket_picture.h"
 #include "gui/status_panels.h"
 #include "gui/user_manual.h"
+#include "gui/window_fit.h"
 
 namespace tq::gui {
 namespace {
@@ -84,10 +86,9 @@ MainWindow::MainWindow(Session& session, SimProgrammer* simulator, QWidget* pare
         messages_->Present(MessageKind::Error,
                            databaseError ? Q(Text(language_, TextId::GuiDatabaseError, {text.toStdString()})) : text);
     });
-    // The specified client area, 800 x 513 below the menu bar, centred.
-    resize(800, 513 + menuBar()->sizeHint().height());
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    for (QAction* item : hexView_->AddEditItems(findChild<QMenu*>("MenuBuffer"))) busyDisabled_ << item;
+    // The first size, 800 x 513 below the menu bar, centred on the screen and within it.
+    fit_->Place(QSize(800, 513 + menuBar()->sizeHint().height()));
 }
 
 MainWindow::~MainWindow() {
@@ -98,16 +99,23 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::BuildLayout() {
-    auto* central = new QWidget(this);
+    // The content scrolls only where the screen is smaller than it needs.
+    auto* area = new QScrollArea(this);
+    area->setObjectName("ContentArea");
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    auto* central = new QWidget(area);
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(6, 4, 6, 2);
     BuildToolBar();  // adds itself to the central layout below
     column->addWidget(findChild<QWidget*>("ToolBarRow"));
 
     auto* body = new QHBoxLayout;
+    body->setSpacing(4);  // with the 16-column hex view, the Chinese window fits an 800-pixel screen
     auto* left = new QVBoxLayout;
     chipFrame_ = new ChipFrameWidget(central);
-    chipFrame_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    // Never narrower than its boxes and captions need.
+    chipFrame_->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
     left->addWidget(chipFrame_);
     socketPinout_ = new SocketPictureWidget("imgSocketPinout", ":/tqprog/socket_pinout.svg", central);
     socket18V_ = new SocketPictureWidget("imgSocket18V", ":/tqprog/socket_18v.svg", central);
@@ -125,7 +133,9 @@ void MainWindow::BuildLayout() {
         SetTitle(caption_);
     });
     column->addLayout(body, 1);
-    setCentralWidget(central);
+    area->setWidget(central);
+    setCentralWidget(area);
+    fit_ = new WindowFit(*this, *central);
 
     connect(chipFrame_, &ChipFrameWidget::itemChosen, this, [this](ChipList list, int index) {
         worker_->Post([list, index](Session& s) -> GuiStep {
@@ -272,6 +282,7 @@ void MainWindow::ApplyLanguage(const LanguageApplied& applied) {
     // Undo and Redo have no captions in the language files.
     actions_.value("MenuBufferUndo")->setText(Q(Text(language_, TextId::UndoCommand)) + "(&U)");
     actions_.value("MenuBufferRedo")->setText(Q(Text(language_, TextId::RedoCommand)) + "(&R)");
+    hexView_->Retranslate(language_);
     RetranslateProjectFirmware();
 }
 

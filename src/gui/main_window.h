@@ -45,6 +45,7 @@ class UpdateDialog;
 class SocketPictureWidget;
 class StatusPanels;
 class SimulatorMenu;
+class WindowFit;
 
 // The window's views as the session worker reaches them.
 struct WorkerViews {
@@ -190,6 +191,7 @@ private:
     SocketPictureWidget* socketPinout_;
     SocketPictureWidget* socket18V_;
     SimulatorMenu* simulatorMenu_ = nullptr;
+    WindowFit* fit_ = nullptr;  // the window's minimum and place on the screen
     ProjectDialog* projectDialog_ = nullptr;
     UpdateDialog* updateDialog_ = nullptr;
     FileEditForm* fileEdit_ = nullptr;

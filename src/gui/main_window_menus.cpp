@@ -28,7 +28,8 @@ QToolButton* MainWindow::AddToolButton(QLayout* group, const char* name, const c
     auto* button = new QToolButton(this);
     button->setObjectName(name);
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    button->setMinimumWidth(0);
+    // Never narrower than its caption, never spread out: the window's minimum follows.
+    button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     QAction* action = actions_.value(actionName);
     button->setIcon(action->icon());
     connect(button, &QToolButton::clicked, action, &QAction::trigger);
@@ -99,7 +100,8 @@ void MainWindow::BuildMenus() {
     bar->addAction(actions_.value("MenuPrjOffline"));
 
     QMenu* hardware = menu("MenuHardWare");
-    AddAction(hardware, "MenuHardInfo", &MainWindow::MenuHardInfoClick)->setIcon(s->standardIcon(QStyle::SP_DriveHDIcon));
+    // Drawn as vectors: the style's drive icon has no pixmap for scale 2.
+    AddAction(hardware, "MenuHardInfo", &MainWindow::MenuHardInfoClick)->setIcon(QIcon(":/tqprog/hardware_info.svg"));
     AddAction(hardware, "MenuFirmUpdate", &MainWindow::MenuFirmUpdateClick)
         ->setIcon(s->standardIcon(QStyle::SP_BrowserReload));
     AddAction(hardware, "MenuFirmUpdateFolder", &MainWindow::MenuFirmUpdateFolderClick);
@@ -175,7 +177,7 @@ void MainWindow::BuildToolBar() {
     row->setObjectName("ToolBarRow");
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(3);  // the English captions must fit the 800-pixel window
+    layout->setSpacing(3);
     const std::vector<std::pair<const char*, std::vector<const char*>>> groups{
         {"gbToolFile", {"sbOpenFile", "sbSaveFile"}},
         {"gbToolBuffer", {"sbBufferFill", "sbSwitch"}},
@@ -193,9 +195,9 @@ void MainWindow::BuildToolBar() {
             auto* anchor = new QObject(group);
             anchor->setObjectName(QString("ToolGroupOf_") + button);
         }
-        layout->addWidget(group, static_cast<int>(buttons.size()));
+        layout->addWidget(group);
     }
-    layout->addStretch(0);
+    layout->addStretch(1);  // a wider window leaves the groups packed at the left
 }
 
 }  // namespace tq::gui

@@ -31,9 +31,14 @@ bool SaveShot(QWidget& widget, const QDir& dir, const QString& name);
 
 using ScreenshotSet = std::function<bool(const QDir& dir)>;
 std::vector<ScreenshotSet>& ScreenshotSets();
+// Sets taken by a second run at scale factor 2 on a 1280 x 800 screen (the
+// factor must be chosen before the application starts).
+std::vector<ScreenshotSet>& ScaledScreenshotSets();
 
 struct ScreenshotSetRegistration {
-    explicit ScreenshotSetRegistration(ScreenshotSet set) { ScreenshotSets().push_back(std::move(set)); }
+    explicit ScreenshotSetRegistration(ScreenshotSet set, bool scaled = false) {
+        (scaled ? ScaledScreenshotSets() : ScreenshotSets()).push_back(std::move(set));
+    }
 };
 
 }  // namespace tq::testing
@@ -42,3 +47,5 @@ struct ScreenshotSetRegistration {
 #define TQ_SCREENSHOT_CONCAT(a, b) TQ_SCREENSHOT_CONCAT2(a, b)
 #define TQ_SCREENSHOTS(function) \
     static const ::tq::testing::ScreenshotSetRegistration TQ_SCREENSHOT_CONCAT(screenshotSet_, __LINE__){function}
+#define TQ_SCALED_SCREENSHOTS(function) \
+    static const ::tq::testing::ScreenshotSetRegistration TQ_SCREENSHOT_CONCAT(screenshotSet_, __LINE__){function, true}

@@ -1,7 +1,11 @@
 // tqprog-screenshots DIR: pictures of the windows in the three languages, for
 // review by eye. Files: <objectName>-<cn|tc|en>[-<state>].png. Each
-// screenshots_*.cpp adds its set.
+// screenshots_*.cpp adds its set. The scaled sets are taken by a second run of
+// this program ("DIR --scale2") that it starts itself.
 #include <QApplication>
+#include <QProcess>
+#include <QTemporaryFile>
+#include <cstring>
 #include <iostream>
 
 #include "gui/gui_font.h"
@@ -24,12 +28,39 @@ std::vector<ScreenshotSet>& ScreenshotSets() {
     return sets;
 }
 
+std::vector<ScreenshotSet>& ScaledScreenshotSets() {
+    static std::vector<ScreenshotSet> sets;
+    return sets;
+}
+
+namespace {
+
+// Runs this program again at scale factor 2 on an offscreen 1280 x 800 screen.
+bool RunScaled(const QString& program, const QString& dir) {
+    QTemporaryFile screen;
+    if (!screen.open()) return false;
+    screen.write(R"({"screens": [{"name": "scaled", "x": 0, "y": 0, "width": 1280, "height": 800,
+                  "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    screen.flush();
+    QProcess run;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + screen.fileName());
+    environment.insert("QT_SCALE_FACTOR", "2");
+    run.setProcessEnvironment(environment);
+    run.setProcessChannelMode(QProcess::ForwardedChannels);
+    run.start(program, {dir, "--scale2"});
+    return run.waitForFinished(300000) && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0;
+}
+
+}  // namespace
+
 }  // namespace tq::testing
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const bool scaled = argc == 3 && std::strcmp(argv[2], "--scale2") == 0;
     QApplication app(argc, argv);
-    if (argc != 2) {
+    if (argc != 2 && !scaled) {
         std::cerr << "usage: tqprog-screenshots DIR\n";
         return 2;
     }
@@ -37,6 +68,9 @@ int main(int argc, char** argv) {
     const QDir dir(QString::fromLocal8Bit(argv[1]));
     if (!QDir().mkpath(dir.path())) return 1;
     bool ok = true;
-    for (const tq::testing::ScreenshotSet& set : tq::testing::ScreenshotSets()) ok &= set(dir);
+    for (const tq::testing::ScreenshotSet& set :
+         scaled ? tq::testing::ScaledScreenshotSets() : tq::testing::ScreenshotSets())
+        ok &= set(dir);
+    if (!scaled) ok &= tq::testing::RunScaled(QCoreApplication::applicationFilePath(), dir.absolutePath());
     return ok ? 0 : 1;
 }

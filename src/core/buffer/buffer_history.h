@@ -13,6 +13,13 @@
 
 namespace tq {
 
+// A run of bytes: `count` bytes from buffer offset `offset`.
+struct ByteRange {
+    uint32_t offset = 0;
+    uint32_t count = 0;
+    bool operator==(const ByteRange&) const = default;
+};
+
 struct BufferEdit {
     enum class Kind : uint8_t { Bytes, SwapPairs };
     Kind kind = Kind::Bytes;
@@ -39,6 +46,11 @@ public:
 
     // Whether the buffer differs from the last file opened, read or saved.
     bool Modified() const { return !clean_ || *clean_ != done_.size(); }
+    // The bytes within [from, to) that the changes between now and the last
+    // file touched, merged into runs in order. A byte changed and changed
+    // back still counts. Once the file's state has left the history, the
+    // changes still kept count.
+    std::vector<ByteRange> ChangedSinceClean(uint64_t from, uint64_t to) const;
     // The buffer now equals a file (saved); undo and redo stay possible.
     void MarkClean() { clean_ = done_.size(); }
     // A new image (chip change, chip read, opened file): nothing to undo.

@@ -6,8 +6,12 @@
 #include <random>
 #include <utility>
 
+#include "core/base/number_text.h"
+#include "core/buffer/buffer_clipboard.h"
+#include "core/buffer/buffer_texts.h"
 #include "core/buffer/buffer_undo.h"
 #include "core/buffer/chip_buffer.h"
+#include "core/buffer/hex_navigation.h"
 #include "core/buffer/hex_view_model.h"
 
 namespace tq {
@@ -41,15 +45,16 @@ bool FillBuffer(BufferContext& buffer, uint32_t start, uint32_t count, uint8_t v
         std::memset(bytes, value, count);
     }
     ShowStorageCheckSum(buffer);
-    ram.ViewTop = start & ~(kHexRowBytes - 1);
+    buffer.Selection = {};
+    ram.ViewTop = RowStart(start, buffer.HexView.rowBytes);
     RedrawHexView(buffer);
     return true;
 }
 
 bool JumpBuffer(BufferContext& buffer, uint32_t offset) {
     if (offset >= buffer.RamFile.DataLen) return false;
-    buffer.RamFile.ViewTop = offset & ~(kHexRowBytes - 1);
-    RedrawHexView(buffer);
+    buffer.RamFile.ViewTop = RowStart(offset, buffer.HexView.rowBytes);
+    PlaceHexCaret(buffer, offset);
     return true;
 }
 
@@ -74,9 +79,19 @@ namespace {
 HexSelection ShowMatch(BufferContext& buffer, uint32_t match) {
     Ram_File_Info_Struct& ram = buffer.RamFile;
     ram.FindPos = static_cast<int32_t>(match);
-    ram.ViewTop = match & ~(kHexRowBytes - 1);
+    ram.ViewTop = RowStart(match, buffer.HexView.rowBytes);
     RedrawHexView(buffer);
     return HexSelection{(match - ram.ViewTop) * 3, size_t{ram.FindLen} * 3 - 1};
+}
+
+std::optional<HexSelection> ShowSearch(BufferContext& buffer, std::optional<uint32_t> match) {
+    if (match) return ShowMatch(buffer, *match);
+    buffer.Selection = {};  // an older match highlighted now would pass for this search's
+    RedrawHexView(buffer);
+    const Ram_File_Info_Struct& ram = buffer.RamFile;
+    const std::string pattern = HexBytesText(ram.FindPattern.data(), ram.FindLen);
+    buffer.Views.statusBar->SetPanelText(0, Text(buffer.Texts.Language, TextId::FindNotFound, {pattern}));
+    return std::nullopt;
 }
 
 }  // namespace
@@ -85,9 +100,7 @@ std::optional<HexSelection> FindPatternFromView(BufferContext& buffer) {
     Ram_File_Info_Struct& ram = buffer.RamFile;
     ram.FindPos = -1;
     if (ram.FindLen == 0) return std::nullopt;
-    const std::optional<uint32_t> match = SearchBuffer(ram);
-    if (!match) return std::nullopt;
-    return ShowMatch(buffer, *match);
+    return ShowSearch(buffer, SearchBuffer(ram));
 }
 
 std::optional<HexSelection> FindNextMatch(BufferContext& buffer) {
@@ -96,9 +109,7 @@ std::optional<HexSelection> FindNextMatch(BufferContext& buffer) {
         ram.FindPos = -1;
         return std::nullopt;
     }
-    const std::optional<uint32_t> match = SearchBuffer(ram);
-    if (!match) return std::nullopt;
-    return ShowMatch(buffer, *match);
+    return ShowSearch(buffer, SearchBuffer(ram));
 }
 
 void SwapBufferBytePairs(BufferContext& buffer) {

@@ -18,12 +18,15 @@ RandomByteSource SeededRandomBytes();
 
 // Fills `count` bytes from `start` with `value`, or with a new random byte
 // each when `random` is given; grows DataLen to the end of the range, all
-// within the chip's capacity and the storage. Shows the checksum and moves
-// the view to `start`. False (nothing changed) when start lies beyond them.
+// within the chip's capacity and the storage. Shows the checksum, moves
+// the view to `start` and drops the selection (the filled bytes are no
+// longer what a find matched). False (nothing changed) when start lies
+// beyond them.
 bool FillBuffer(BufferContext& buffer, uint32_t start, uint32_t count, uint8_t value,
                 const RandomByteSource* random = nullptr);
 
-// Shows the row holding `offset`; false (nothing changed) at or beyond DataLen.
+// Shows the row holding `offset` at the top with the caret on that byte;
+// false (nothing changed) at or beyond DataLen.
 bool JumpBuffer(BufferContext& buffer, uint32_t offset);
 
 // The next offset below DataLen where FindPattern's FindLen bytes occur,
@@ -34,9 +37,11 @@ std::optional<uint32_t> SearchBuffer(const Ram_File_Info_Struct& record);
 // Searches for the pattern already in FindPattern / FindLen, as a new search.
 // On a match: FindPos, the view on its row, a redraw, and the selection that
 // covers the matched cells in the hex column (without the trailing space).
+// No match says so in the status line and drops the selection.
 std::optional<HexSelection> FindPatternFromView(BufferContext& buffer);
 
-// Find next: the occurrence after FindPos; nothing at all without a pattern or a match.
+// Find next: the occurrence after FindPos; without a pattern nothing at all,
+// without a further match the status line says so and the selection goes.
 std::optional<HexSelection> FindNextMatch(BufferContext& buffer);
 
 // Exchanges bytes i and i + 1 for i = 0, 2, 4 ... below DataLen; an odd last

@@ -20,14 +20,15 @@ int DigitValue(char c) {
 
 }  // namespace
 
-HexCursor CursorAt(size_t position) {
-    const size_t row = position / kHexLineStride;
-    const size_t column = position % kHexLineStride;
-    return HexCursor{static_cast<uint32_t>(row * kHexRowBytes + column / 3), static_cast<Nibble>(column % 3)};
+HexCursor CursorAt(size_t position, uint32_t rowBytes) {
+    const size_t stride = HexLineStride(rowBytes);
+    const size_t row = position / stride;
+    const size_t column = position % stride;
+    return HexCursor{static_cast<uint32_t>(row * rowBytes + column / 3), static_cast<Nibble>(column % 3)};
 }
 
-size_t TextPosition(HexCursor cursor) {
-    return cursor.byteInView / kHexRowBytes * kHexLineStride + cursor.byteInView % kHexRowBytes * 3 +
+size_t TextPosition(HexCursor cursor, uint32_t rowBytes) {
+    return cursor.byteInView / rowBytes * HexLineStride(rowBytes) + cursor.byteInView % rowBytes * 3 +
            static_cast<size_t>(cursor.nibble);
 }
 
@@ -48,7 +49,7 @@ HexKeyResult ApplyHexKey(BufferContext& buffer, std::string& hexText, HexSelecti
 
     Ram_File_Info_Struct& ram = buffer.RamFile;
     const size_t position = selection.start;
-    const HexCursor cursor = CursorAt(position);
+    const HexCursor cursor = CursorAt(position, buffer.HexView.rowBytes);
     const uint64_t offset = uint64_t{ram.ViewTop} + cursor.byteInView;
     // Only a digit of a byte the page shows is edited; anything else (a
     // separating space, a line break, a stale position) changes nothing.

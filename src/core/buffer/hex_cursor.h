@@ -1,7 +1,8 @@
 // Where a position in the hex column's text falls, and the two editing rules
 // of the hex view: selecting a digit by click and typing a nibble over it.
-// Positions count one character per line break: a row is 48 characters
-// ("XX " 16 times) plus its break, so row r starts at position r * 49.
+// Positions count one character per line break: a row of n bytes is 3n
+// characters ("XX " n times) plus its break, so with 16 bytes per row, row r
+// starts at position r * 49.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +15,7 @@ namespace tq {
 
 inline constexpr size_t kHexRowChars = 48;
 inline constexpr size_t kHexLineStride = kHexRowChars + 1;
+inline constexpr size_t HexLineStride(uint32_t rowBytes) { return size_t{rowBytes} * 3 + 1; }
 
 enum class Nibble : uint8_t { High = 0, Low = 1, Space = 2 };
 
@@ -24,8 +26,8 @@ struct HexCursor {
     bool operator==(const HexCursor&) const = default;
 };
 
-HexCursor CursorAt(size_t position);
-size_t TextPosition(HexCursor cursor);
+HexCursor CursorAt(size_t position, uint32_t rowBytes = kHexRowBytes);
+size_t TextPosition(HexCursor cursor, uint32_t rowBytes = kHexRowBytes);
 
 // A selection in the hex column's text; length 0 is a bare caret.
 struct HexSelection {
@@ -48,7 +50,7 @@ struct HexKeyResult {
     uint32_t offset = 0;      // buffer offset of the changed byte
 };
 
-// A key pressed in the hex view. With a digit selected, "0".."9" and "A".."F"
+// A key pressed in the hex view (rows as wide as buffer.HexView says). With a digit selected, "0".."9" and "A".."F"
 // replace that nibble in the buffer and in `hexText`, move the selection to
 // the next digit and show the checksum of the storage. A selection that does
 // not start on a digit of a shown byte changes nothing but still advances.

@@ -17,16 +17,21 @@ namespace tq {
 enum class HexMove { Left, Right, Up, Down, PageUp, PageDown, RowStart, RowEnd, First, Last };
 
 // The largest ViewTop the scroll bar reaches (its maximum, in bytes).
-uint32_t LastScrollTop(uint32_t dataLen, uint32_t rows);
+uint32_t LastScrollTop(uint32_t dataLen, uint32_t rows, uint32_t rowBytes = kHexRowBytes);
 
 // The hex column's selection for the caret when `page` shows it; else none.
 HexSelection CaretSelection(const BufferContext& buffer, const HexPage& page);
 
 // The view has room for `rows` rows now (at least one).
 void SetHexPageRows(BufferContext& buffer, uint32_t rows);
+// The view has room for `rows` rows of `rowBytes` bytes now; the caret's
+// byte stays in view. Addresses, caret keys, clicks and scrolling follow.
+void SetHexPageShape(BufferContext& buffer, uint32_t rows, uint32_t rowBytes);
 
-// A click at `position` of the page's hex text selects the digit there or the next one.
-void ClickHexText(BufferContext& buffer, size_t position);
+// A click at `position` of the page's hex text selects the digit there or
+// the next one. With `extend` (Shift held) the bytes from where the caret
+// was to the clicked one become the selection.
+void ClickHexText(BufferContext& buffer, size_t position, bool extend = false);
 
 // A key typed with the caret on a digit: the nibble changes as ApplyHexKey
 // says, and the caret moves on, past the page's end into the next row.
@@ -34,8 +39,13 @@ void ClickHexText(BufferContext& buffer, size_t position);
 bool TypeHexKey(BufferContext& buffer, char key);
 
 // Caret keys: nibble left and right, row up and down, a page, the row's
-// first and last byte, the buffer's first and last byte.
-void MoveHexCaret(BufferContext& buffer, HexMove move);
+// first and last byte, the buffer's first and last byte. With `extend`
+// (Shift held) the selection runs from where it began to the caret's byte;
+// without, a move drops the selection.
+void MoveHexCaret(BufferContext& buffer, HexMove move, bool extend = false);
+
+// Every byte below DataLen selected.
+void SelectWholeBuffer(BufferContext& buffer);
 
 // The wheel: the view moves by `rows` rows (negative: up); the caret stays.
 void ScrollHexRows(BufferContext& buffer, int rows);

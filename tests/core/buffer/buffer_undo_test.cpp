@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "core/app/chip_selection.h"
+#include "core/buffer/buffer_clipboard.h"
 #include "core/buffer/buffer_tools.h"
 #include "core/buffer/file_import.h"
 #include "core/buffer/file_open_save.h"
 #include "core/buffer/hex_navigation.h"
+#include "core/buffer/hex_view_model.h"
 #include "core/buffer/tool_dialog.h"
 #include "support/buffer_session.h"
+#include "support/expect.h"
 #include "support/hex_records.h"
 
 namespace tq {
@@ -157,6 +160,81 @@ TEST(BufferHistory, DropsTheOldestChangesBeyondItsBudget) {
     EXPECT_TRUE(history.Modified());
     history.Undo();
     EXPECT_TRUE(history.Modified());
+}
+
+// Paste, the change marks, and what fill, Go To and find show.
+TEST_F(UndoFixture, CopyTakesTheSelectionOrTheCaretsByte) {
+    EXPECT_EQ(CopySelection(buffer), std::nullopt);  // neither
+    EXPECT_FALSE(t.statusBar.panels[0].empty());
+    PlaceHexCaret(buffer, 0x40);
+    EXPECT_EQ(CopySelection(buffer), (std::vector<uint8_t>{0x40}));
+    buffer.Selection = {0x3E6, 10};  // past DataLen: only the bytes that are there
+    EXPECT_EQ(CopySelection(buffer), (std::vector<uint8_t>{0xE6, 0xE7}));
+    EXPECT_SAYS(t.statusBar.panels[0], "2");
+    t.SelectChip(kMaxCopyBytes + 1);
+    SelectWholeBuffer(buffer);
+    EXPECT_EQ(CopySelection(buffer), std::nullopt);  // too large for the clipboard, and said so
+    EXPECT_SAYS(t.statusBar.panels[0], std::to_string(kMaxCopyBytes + 1));
+}
+
+TEST_F(UndoFixture, PasteOverwritesAtTheCaretAsOneUndoStepAndStopsAtTheChipsEnd) {
+    PlaceHexCaret(buffer, 0x10);
+    ASSERT_TRUE(PasteHexText(buffer, "DE AD BE EF"));
+    EXPECT_EQ(std::vector<uint8_t>(ram.Data.begin() + 0x0F, ram.Data.begin() + 0x15),
+              (std::vector<uint8_t>{0x0F, 0xDE, 0xAD, 0xBE, 0xEF, 0x14}));
+    EXPECT_EQ(buffer.HexView.caretOffset, 0x14u);
+    EXPECT_SAYS(t.statusBar.panels[0], "00000010");
+    ASSERT_TRUE(UndoBufferEdit(buffer));
+    EXPECT_EQ(ram.Data[0x10], 0x10);
+    EXPECT_EQ(ram.Data[0x13], 0x13);
+    EXPECT_FALSE(buffer.History.Modified());
+
+    // Near the end of the 1024-byte chip: DataLen grows, the rest is left out and said so.
+    PlaceHexCaret(buffer, 998);
+    ASSERT_TRUE(PasteBytes(buffer, std::vector<uint8_t>(40, 0x5A)));
+    EXPECT_EQ(ram.DataLen, 1024u);
+    EXPECT_EQ(ram.Data[1023], 0x5A);
+    EXPECT_SAYS(t.statusBar.panels[0], "14");  // 40 - 26 bytes left out
+
+    EXPECT_FALSE(PasteHexText(buffer, "12 3"));
+    EXPECT_EQ(t.messages.errors.size(), 1u);
+}
+
+TEST_F(UndoFixture, EditedBytesAreMarkedUntilSavedAndUndoneEditsAreNot) {
+    PlaceHexCaret(buffer, 0x21);
+    ASSERT_TRUE(PasteHexText(buffer, "00 00"));
+    FillBuffer(buffer, 0x30, 3, 0x77);
+    ram.ViewTop = 0;
+    EXPECT_EQ(BuildHexPage(buffer).changed, (std::vector<ByteRange>{{0x21, 2}, {0x30, 3}}));
+    ram.ViewTop = 0x20;  // counted from the page's top
+    EXPECT_EQ(BuildHexPage(buffer).changed, (std::vector<ByteRange>{{0x01, 2}, {0x10, 3}}));
+    ram.ViewTop = 0;
+    ASSERT_TRUE(UndoBufferEdit(buffer));
+    EXPECT_EQ(BuildHexPage(buffer).changed, (std::vector<ByteRange>{{0x21, 2}}));
+    MarkBufferSaved(buffer);
+    EXPECT_TRUE(BuildHexPage(buffer).changed.empty());
+    ASSERT_TRUE(UndoBufferEdit(buffer));  // back behind the saved state: differs again
+    EXPECT_EQ(BuildHexPage(buffer).changed, (std::vector<ByteRange>{{0x21, 2}}));
+    SwapBufferBytePairs(buffer);
+    EXPECT_EQ(BuildHexPage(buffer).changed.size(), 1u);
+    EXPECT_EQ(BuildHexPage(buffer).changed[0].offset, 0u);
+}
+
+TEST_F(UndoFixture, FillDropsTheFindsSelectionGoToPlacesTheCaretAndAMissIsSaid) {
+    buffer.Selection = {0x42, 1};  // a find's match
+    ASSERT_TRUE(FillBuffer(buffer, 0x40, 8, 0));
+    EXPECT_EQ(buffer.Selection, BufferSelection{});
+
+    ASSERT_TRUE(JumpBuffer(buffer, 0x123));
+    EXPECT_TRUE(buffer.HexView.hasCaret);
+    EXPECT_EQ(buffer.HexView.caretOffset, 0x123u);
+    EXPECT_EQ(ram.ViewTop, 0x120u);
+
+    ram.FindPattern[0] = 0x42;
+    ram.FindPattern[1] = 0x41;  // counting bytes never go down
+    ram.FindLen = 2;
+    EXPECT_EQ(FindPatternFromView(buffer), std::nullopt);
+    EXPECT_SAYS(t.statusBar.panels[0], "42 41");
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/base/number_text.h"
+
 #include "support/buffer_session.h"
 
 namespace tq {
@@ -84,6 +86,52 @@ TEST_F(NavigationFixture, ClicksWheelAndAGrownPage) {
     const HexPage page = BuildHexPage(buffer);
     EXPECT_EQ(page.hexLines.size(), 40u);
     EXPECT_EQ(CaretSelection(buffer, page), (HexSelection{49 * 2 + 3, 1}));
+}
+
+TEST_F(NavigationFixture, RowsAsWideAsTheViewAllowsCarryAddressesCaretAndClicks) {
+    // A row holds 4 characters per byte beside the address column.
+    const struct {
+        uint32_t characters, rowBytes;
+    } widths[] = {{0, 8}, {63, 8}, {64, 16}, {100, 24}, {128, 32}, {1000, 64}};
+    for (const auto& w : widths) EXPECT_EQ(RowBytesForWidth(w.characters), w.rowBytes) << w.characters;
+
+    for (uint32_t rowBytes : {8u, 24u, 32u}) {
+        SCOPED_TRACE(rowBytes);
+        buffer.RamFile.ViewTop = 0;
+        PlaceHexCaret(buffer, 5);
+        SetHexPageShape(buffer, 10, rowBytes);
+        HexPage page = BuildHexPage(buffer);
+        EXPECT_EQ(page.hexLines[0].size(), rowBytes * 3);
+        EXPECT_EQ(page.addressLines[1], HexText(rowBytes, 6) + " ");
+        MoveHexCaret(buffer, HexMove::Down);
+        EXPECT_EQ(buffer.HexView.caretOffset, 5 + rowBytes);
+        MoveHexCaret(buffer, HexMove::RowEnd);
+        EXPECT_EQ(buffer.HexView.caretOffset, 2 * rowBytes - 1);
+        // The second row's third byte, clicked in the hex text.
+        ClickHexText(buffer, HexLineStride(rowBytes) + 2 * 3);
+        EXPECT_EQ(buffer.HexView.caretOffset, rowBytes + 2);
+        page = BuildHexPage(buffer);
+        EXPECT_EQ(CaretSelection(buffer, page), (HexSelection{HexLineStride(rowBytes) + 6, 1}));
+        ScrollHexRows(buffer, 1000);  // the last page still ends with byte 999
+        EXPECT_EQ(buffer.RamFile.ViewTop % rowBytes, 0u);
+        EXPECT_EQ(BuildHexPage(buffer).viewTop + BuildHexPage(buffer).shownBytes, 1000u);
+    }
+}
+
+TEST_F(NavigationFixture, ShiftWithCaretKeysOrAClickSelectsAndAPlainMoveDropsIt) {
+    PlaceHexCaret(buffer, 0x12);
+    MoveHexCaret(buffer, HexMove::Down, true);
+    EXPECT_EQ(buffer.Selection, (BufferSelection{0x12, 17}));
+    MoveHexCaret(buffer, HexMove::Up, true);
+    MoveHexCaret(buffer, HexMove::Left, true);
+    MoveHexCaret(buffer, HexMove::Left, true);  // to the byte before: the anchor stays the far end
+    EXPECT_EQ(buffer.Selection, (BufferSelection{0x11, 2}));
+    ClickHexText(buffer, 49 * 3 + 4 * 3, true);
+    EXPECT_EQ(buffer.Selection, (BufferSelection{0x12, 0x34 - 0x12 + 1}));
+    MoveHexCaret(buffer, HexMove::Right);
+    EXPECT_EQ(buffer.Selection, BufferSelection{});
+    SelectWholeBuffer(buffer);
+    EXPECT_EQ(buffer.Selection, (BufferSelection{0, 1000}));
 }
 
 }  // namespace
