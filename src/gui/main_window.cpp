@@ -306,11 +306,15 @@ void MainWindow::ApplyCaption(const QString& control, const QString& text) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     Guard("close", [&] {
         if (!worker_->Idle()) {
-            // Never destroy the session under the worker: stop first.
-            const QString ask = Q(Text(language_, TextId::StopRunningOperation));
-            // Yes: stop, and close once the operation has ended (see idleChanged).
-            closeWhenIdle_ = messages_->Present(MessageKind::Question, ask);
-            if (closeWhenIdle_) sbStopClick();
+            // Never destroy the session under the worker: stop first, and
+            // close once the worker is idle (see idleChanged). A step the
+            // person did not start (a poll, the view's layout) ends by
+            // itself: nothing to ask.
+            closeWhenIdle_ = true;
+            if (busy_) {
+                closeWhenIdle_ = messages_->Present(MessageKind::Question, Q(Text(language_, TextId::StopRunningOperation)));
+                if (closeWhenIdle_) sbStopClick();
+            }
             event->ignore();
             return;
         }

@@ -52,6 +52,22 @@ TEST(LogAndClose, ClosingDuringAWriteStopsItOnYesAndThenCloses) {
     }
 }
 
+// A step the person did not start (here a presence poll) asks nothing:
+// the window closes once it has ended.
+TEST(LogAndClose, ClosingDuringAPollStepClosesAfterItWithoutAQuestion) {
+    GuiRig rig;
+    ASSERT_TRUE(rig.Start("GD25Q64"));
+    rig.window->show();
+    rig.window->TimerForMassProduct();
+    EXPECT_FALSE(rig.window->close());  // not under the running step
+    rig.WaitIdle();
+    QElapsedTimer waited;
+    waited.start();
+    while (rig.window->isVisible() && waited.elapsed() < 2000) QCoreApplication::processEvents();
+    EXPECT_FALSE(rig.window->isVisible());
+    EXPECT_TRUE(rig.messages.empty());
+}
+
 // Every status line goes to the log with its time, coloured by how it ended;
 // the log shows and hides from the View menu, saves as text and is shown
 // again in the next run when it was shown at the end of this one.
