@@ -30,7 +30,9 @@ public:
     }
     Answers answers() const { return answers_; }
 
-    // MessageView: boxes become lines; questions are answered as SetAnswers says.
+    // MessageView: boxes become lines; questions are answered as SetAnswers
+    // says. Save / Discard / Cancel takes the interface's default, which turns
+    // a "no" into Cancel: nothing is lost.
     void ShowMessage(const std::string& text) override;
     void ShowWarning(const std::string& text) override;
     void ShowError(const std::string& text) override;

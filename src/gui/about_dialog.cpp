@@ -1,5 +1,6 @@
 #include "gui/about_dialog.h"
 
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -50,7 +51,9 @@ AboutDialog::AboutDialog(QWidget* parent, const std::filesystem::path& programFo
     auto* ok = new QPushButton(QString::fromStdString(Text(language, TextId::AboutOk)), this);
     ok->setObjectName("btnOK");
     ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(ok, QDialogButtonBox::AcceptRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     auto* text = new QVBoxLayout;
     text->addWidget(version);
@@ -61,7 +64,7 @@ AboutDialog::AboutDialog(QWidget* parent, const std::filesystem::path& programFo
     top->addLayout(text, 1);
     auto* column = new QVBoxLayout(this);
     column->addLayout(top);
-    column->addWidget(ok, 0, Qt::AlignRight);
+    column->addWidget(buttons);
     setMinimumWidth(380);
 }
 

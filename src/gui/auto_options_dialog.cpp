@@ -1,9 +1,12 @@
 #include "gui/auto_options_dialog.h"
 
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "core/texts/text_catalogue.h"
 #include "gui/dialog_placement.h"
+#include "gui/main_window.h"
 
 namespace tq::gui {
 
@@ -22,6 +25,10 @@ AutoOptionsDialog::AutoOptionsDialog(QWidget* parent) : QDialog(parent) {
         boxes_[i] = box;
     }
     box(AutoOption::IdCheck)->hide();
+    buttons_ = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    column->addSpacing(6);
+    column->addWidget(buttons_);
 }
 
 void AutoOptionsDialog::Open(const AutoSelDialog& dialog) {
@@ -34,6 +41,8 @@ void AutoOptionsDialog::Open(const AutoSelDialog& dialog) {
         boxes_[i]->setText(QString::fromStdString(*boxes[i].first));
         boxes_[i]->setChecked(boxes[i].second);
     }
+    if (const auto* window = qobject_cast<const MainWindow*>(parentWidget()))
+        buttons_->button(QDialogButtonBox::Close)->setText(QString::fromStdString(Text(window->language(), TextId::CloseCommand)));
     // Wide enough for the caption in the title bar, whatever the language.
     const int titleWidth = fontMetrics().horizontalAdvance(windowTitle()) + 120;
     setFixedSize(sizeHint().expandedTo(QSize(std::max(240, titleWidth), 0)));

@@ -1,10 +1,11 @@
 // The auto options dialog TfrmAutoSel: a box for each step of the automatic
 // sequence (erase, write, verify; the ID check box stays hidden). A click
-// sets its option at once; there is no OK button.
+// sets its option at once, so its one button closes it.
 #pragma once
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <array>
 
 #include "core/operations/auto_sequence.h"
@@ -29,6 +30,7 @@ signals:
 
 private:
     std::array<QCheckBox*, 4> boxes_{};
+    QDialogButtonBox* buttons_;
 };
 
 }  // namespace tq::gui

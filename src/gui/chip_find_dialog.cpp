@@ -1,5 +1,6 @@
 #include "gui/chip_find_dialog.h"
 
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -16,13 +17,12 @@ namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-// The capacity text of a row: its note, or its size for a chip without one
-// (user chips carry no note).
+// The capacity text of a row, in the notation of every other window.
 QString CapacityText(const ChipRow& row) {
-    return Q(row.Note.empty() ? FormatSize(row.Capacity > 0 ? static_cast<uint64_t>(row.Capacity) : 0) : row.Note);
+    return Q(tq::CapacityText(row.Capacity > 0 ? static_cast<uint64_t>(row.Capacity) : 0));
 }
 
-constexpr int kColumnWidths[4] = {150, 80, 130, 125};
+constexpr int kColumnWidths[4] = {140, 125, 120, 115};  // the capacity holds "128 MiB (1024 Mbit)"
 
 }  // namespace
 
@@ -117,15 +117,14 @@ ChipFindDialog::ChipFindDialog(QWidget* parent) : QDialog(parent) {
     searchRow->addWidget(contentLabel_);
     searchRow->addWidget(content_, 1);
     searchRow->addWidget(result_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(select_);
-    buttons->addWidget(cancel_);
+    auto* buttons = new QDialogButtonBox(this);  // the platform's order
+    buttons->addButton(select_, QDialogButtonBox::AcceptRole);
+    buttons->addButton(cancel_, QDialogButtonBox::RejectRole);
     auto* column = new QVBoxLayout(this);
     column->addLayout(searchRow);
     column->addWidget(note_);
     column->addWidget(grid_, 1);
-    column->addLayout(buttons);
+    column->addWidget(buttons);
     resize(547, 329);
 }
 

@@ -7,6 +7,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "gui/dialog_placement.h"
 
 namespace tq::gui {
 
@@ -93,7 +94,7 @@ QComboBox* ChipFrameWidget::MakeList(ChipList list, const char* name) {
 QLineEdit* ChipFrameWidget::MakeReadOnly(const char* name, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
-    edit->setReadOnly(true);
+    ShowAsReadOnly(*edit);
     return edit;
 }
 

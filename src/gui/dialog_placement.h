@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QScreen>
 #include <QWidget>
 
@@ -29,6 +30,17 @@ inline void ShowDialog(QWidget& dialog, bool onScreen = false) {
         dialog.show();
     }
     dialog.activateWindow();
+}
+
+// A field that shows a value the person cannot change: read only, on the
+// dialog's ground instead of the white of a field to type into, and left out
+// of the Tab order (a click still selects its text for copying).
+inline void ShowAsReadOnly(QLineEdit& field) {
+    field.setReadOnly(true);
+    field.setFocusPolicy(Qt::ClickFocus);
+    QPalette look = field.palette();
+    look.setColor(QPalette::Base, look.color(QPalette::Window));
+    field.setPalette(look);
 }
 
 }  // namespace tq::gui

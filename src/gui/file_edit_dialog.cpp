@@ -1,5 +1,6 @@
 #include "gui/file_edit_dialog.h"
 
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 
@@ -28,18 +29,18 @@ FileEditForm::FileEditForm(QWidget* window) : QDialog(window) {
     random_ = new QCheckBox(this);
     random_->setObjectName("chkInputValueRandom");
     grid->addWidget(random_, 2, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
+    // OK and Cancel in the platform's order.
+    auto* buttons = new QDialogButtonBox(this);
     ok_ = new QPushButton(this);
     ok_->setObjectName("btnFileInportOK");
     ok_->setDefault(true);
     cancel_ = new QPushButton(this);
     cancel_->setObjectName("btnFileInportCancel");
-    buttons->addWidget(ok_);
-    buttons->addWidget(cancel_);
+    buttons->addButton(ok_, QDialogButtonBox::AcceptRole);
+    buttons->addButton(cancel_, QDialogButtonBox::RejectRole);
     // The fields at the top, the buttons at the bottom.
     grid->setRowStretch(3, 1);
-    grid->addLayout(buttons, 4, 0, 1, 3);
+    grid->addWidget(buttons, 4, 0, 1, 3);
     grid->setColumnStretch(1, 1);
 
     connect(random_, &QCheckBox::clicked, this, [this](bool checked) {

@@ -80,6 +80,9 @@ public:
     void ShowWarning(const std::string& text) override { Tell(&MessageView::ShowWarning, text); }
     void ShowError(const std::string& text) override { Tell(&MessageView::ShowError, text); }
     bool AskYesNo(const std::string& text) override { return Ask(&MessageView::AskYesNo, text); }
+    SaveChoice AskSaveDiscardCancel(const std::string& text) override {
+        return Ask(&MessageView::AskSaveDiscardCancel, text);
+    }
 };
 
 template <>
@@ -94,6 +97,10 @@ public:
                                const std::string& initialFolder, const std::string& initialName) override {
         return Ask(&FileDialogView::ChooseSaveFile, title, filters, initialFolder, initialName);
     }
+    void SetRememberedFilter(const std::string& pattern) override {
+        Tell(&FileDialogView::SetRememberedFilter, pattern);
+    }
+    std::string RememberedFilter() override { return Ask(&FileDialogView::RememberedFilter); }
 };
 
 template <>

@@ -1,8 +1,11 @@
 #include "gui/hard_info_dialog.h"
 
 #include <QFormLayout>
+#include <QPushButton>
 
+#include "core/texts/text_catalogue.h"
 #include "gui/dialog_placement.h"
+#include "gui/main_window.h"
 
 namespace tq::gui {
 
@@ -15,12 +18,16 @@ HardInfoDialog::HardInfoDialog(QWidget* parent) : QDialog(parent) {
     for (size_t i = 0; i < fields_.size(); ++i) {
         fields_[i] = new QLineEdit(this);
         fields_[i]->setObjectName(names[i]);
-        fields_[i]->setReadOnly(true);
+        ShowAsReadOnly(*fields_[i]);
+        fields_[i]->setFrame(false);
         fields_[i]->setMinimumWidth(200);
         labels_[i] = new QLabel(this);
         labels_[i]->setObjectName(QString(names[i]) + ".EditLabel");
         form->addRow(labels_[i], fields_[i]);
     }
+    buttons_ = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    form->addRow(buttons_);
     form->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -32,6 +39,8 @@ void HardInfoDialog::Open(const HardInfoTexts& info) {
         fields_[i]->setText(QString::fromStdString(lines[i]->text));
         fields_[i]->setCursorPosition(0);
     }
+    if (const auto* window = qobject_cast<const MainWindow*>(parentWidget()))
+        buttons_->button(QDialogButtonBox::Close)->setText(QString::fromStdString(Text(window->language(), TextId::CloseCommand)));
     ShowDialog(*this);
 }
 

@@ -57,6 +57,13 @@ MainWindow::MainWindow(Session& session, SimProgrammer* simulator, QWidget* pare
     messages_ = new MessageBoxes(this);
     status_ = new StatusPanels(statusBar());
     statusBar()->setObjectName("StatusBar");
+    logPanel_ = new LogPanel(*messages_, this);
+    addDockWidget(Qt::BottomDockWidgetArea, logPanel_);
+    logPanel_->hide();  // until the settings say it was shown
+    // A few lines high when it appears; the hex view keeps the rest.
+    connect(logPanel_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible && !logPanel_->isFloating()) resizeDocks({logPanel_}, {110}, Qt::Vertical);
+    });
     timerScan_ = new QTimer(this);
     timerScan_->setObjectName("TimerScan");
     timerScan_->setInterval(2000);
@@ -68,6 +75,12 @@ MainWindow::MainWindow(Session& session, SimProgrammer* simulator, QWidget* pare
     BuildBufferDialogs();
     connect(worker_, &SessionWorker::idleChanged, this, [this](bool idle) {
         if (idle && busy_) SetBusy(false, Kind::Command);
+        // Queued: the job's own step has run and its messages are shown first.
+        if (idle && closeWhenIdle_) QTimer::singleShot(0, this, [this] {
+            if (!worker_->Idle()) return;  // a poll step came between: wait for its end
+            closeWhenIdle_ = false;
+            close();
+        });
     });
     connect(worker_, &SessionWorker::jobFailed, this, [this](const QString& what, bool databaseError) {
         const QString text = what.isEmpty() ? Q(Text(language_, TextId::UnknownError)) : what;
@@ -147,7 +160,8 @@ void MainWindow::BuildLayout() {
 void MainWindow::WireViews() {
     workerViews_.reset(new WorkerViews{
         Marshalled<MessageView>(*messages_), Marshalled<FileDialogView>(*messages_),
-        Marshalled<StatusBarView>(*status_), Marshalled<ProgressView>(*progress_),
+        LoggedStatusBar(*status_, *status_, *logPanel_, session_.Texts, session_.clock()),
+        Marshalled<ProgressView>(*progress_),
         Marshalled<HexView>(*hexView_, session_.Buffer), Marshalled<ChipFrameView>(*chipFrame_),
         Marshalled<CaptionView>(*this)});
     session_.Views.messages = &workerViews_->messages;
@@ -181,6 +195,7 @@ bool MainWindow::Start(const StartFunction& start) {
     else
         progress_->ShowNotConnected();
     status_->SetCounters(Q(AutoCounterText(session_.Device.DevInf)));
+    logPanel_->setVisible(session_.Window.LogPanelShown);
     timerScan_->start();
     return true;
 }
@@ -261,6 +276,9 @@ void MainWindow::ShowSocketPicture(tq::SocketPicture picture) {
 
 void MainWindow::ApplyLanguage(const LanguageApplied& applied) {
     title_ = Q(applied.applicationTitle);
+    messages_->SetLanguage(language_);
+    logPanel_->Retranslate(language_);
+    RetranslateViewMenu();
     SetTitle(Q(applied.windowCaption));
     QGuiApplication::setApplicationDisplayName(QString());
     const char* items[3] = {"Menu_Settings_Lang_CN", "Menu_Settings_Lang_TC", "Menu_Settings_Lang_EN"};
@@ -298,9 +316,15 @@ void MainWindow::ApplyCaption(const QString& control, const QString& text) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     Guard("close", [&] {
         if (!worker_->Idle()) {
-            // Never destroy the session under the worker: stop first.
-            const QString ask = Q(Text(language_, TextId::StopRunningOperation));
-            if (messages_->Present(MessageKind::Question, ask)) sbStopClick();
+            // Never destroy the session under the worker: stop first, and
+            // close once the worker is idle (see idleChanged). A step the
+            // person did not start (a poll, the view's layout) ends by
+            // itself: nothing to ask.
+            closeWhenIdle_ = true;
+            if (busy_) {
+                closeWhenIdle_ = messages_->Present(MessageKind::Question, Q(Text(language_, TextId::StopRunningOperation)));
+                if (closeWhenIdle_) sbStopClick();
+            }
             event->ignore();
             return;
         }
@@ -312,6 +336,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             event->ignore();
             return;
         }
+        session_.Window.LogPanelShown = logPanel_->isVisible();
         CloseMainWindow(session_);
         event->accept();
     });

@@ -20,6 +20,7 @@
 #include "core/buffer/caption_view.h"
 #include "core/chipdb/chip_row.h"
 #include "gui/gui_thread_views.h"
+#include "gui/log_panel.h"
 #include "gui/message_boxes.h"
 #include "gui/session_worker.h"
 
@@ -50,7 +51,7 @@ class WindowFit;
 struct WorkerViews {
     Marshalled<MessageView> messages;
     Marshalled<FileDialogView> fileDialog;
-    Marshalled<StatusBarView> statusBar;
+    LoggedStatusBar statusBar;
     Marshalled<ProgressView> progress;
     Marshalled<HexView> hexView;
     Marshalled<ChipFrameView> chipFrame;
@@ -78,9 +79,11 @@ public:
     SessionWorker& worker() { return *worker_; }
     MessageBoxes& messages() { return *messages_; }
     StatusPanels& statusPanels() { return *status_; }
+    LogPanel& logPanel() { return *logPanel_; }
     ProgressIndicator& progress() { return *progress_; }
     ChipFrameWidget& chipFrame() { return *chipFrame_; }
     bool busy() const { return busy_; }
+    int language() const { return language_; }  // as last applied
     QTimer* timerScan() const { return timerScan_; }
 
     // The commands by control name: menu items (QAction) and tool buttons.
@@ -174,6 +177,9 @@ private:
     void SelectLanguage(int index);
     void Menu_AboutClick();
     void sbHelpClick();
+    // The View menu: the log panel (main_window_menus.cpp).
+    void SaveLogClick();
+    void RetranslateViewMenu();
 
     Session& session_;
     SimProgrammer* simulator_;
@@ -181,6 +187,7 @@ private:
     std::unique_ptr<WorkerViews> workerViews_;  // what the session's views point at
     MessageBoxes* messages_;
     StatusPanels* status_;
+    LogPanel* logPanel_;
     ProgressIndicator* progress_;
     ChipFrameWidget* chipFrame_;
     HexViewWidget* hexView_;
@@ -203,6 +210,7 @@ private:
     QToolButton* stopButton_ = nullptr;
     QMenu* languageMenu_ = nullptr;
     bool busy_ = false;
+    bool closeWhenIdle_ = false;  // "stop it?" was answered yes while closing
     bool modified_ = false;     // the buffer differs from the last file opened, read or saved
     QString caption_;           // the caption without the modified marker
     int language_ = 0;          // the session's Language, as last applied

@@ -5,6 +5,7 @@
 #include <QMenuBar>
 #include <QStyle>
 
+#include "core/texts/text_catalogue.h"
 #include "gui/hex_view_widget.h"
 #include "gui/main_window.h"
 #include "gui/simulator_menu.h"
@@ -127,6 +128,15 @@ void MainWindow::BuildMenus() {
         bar->addMenu(simulatorMenu_);
     }
 
+    // The log panel: shown or hidden here, saved as text; neither touches the session.
+    QMenu* view = menu("MenuView");
+    QAction* showLog = logPanel_->toggleViewAction();
+    showLog->setObjectName("MenuViewLog");
+    view->addAction(showLog);
+    actions_.insert("MenuViewLog", showLog);
+    AddAction(view, "MenuSaveLog", &MainWindow::SaveLogClick);
+    busyDisabled_.removeOne(actions_.value("MenuSaveLog"));
+
     QMenu* help = menu("MenuHelp");
     AddAction(help, "MenuDataSheet", &MainWindow::sbHelpClick, QKeySequence::HelpContents)
         ->setIcon(s->standardIcon(QStyle::SP_MessageBoxQuestion));
@@ -152,6 +162,13 @@ void MainWindow::BuildMenus() {
     stopButton_ = findChild<QToolButton*>("sbStop");
     busyDisabled_.removeOne(stopButton_);
     stopButton_->hide();
+}
+
+void MainWindow::SaveLogClick() { logPanel_->SaveLog(); }
+
+void MainWindow::RetranslateViewMenu() {
+    findChild<QMenu*>("MenuView")->setTitle(QString::fromStdString(Text(language_, TextId::ViewMenuTitle)) + "(&V)");
+    actions_.value("MenuSaveLog")->setText(QString::fromStdString(Text(language_, TextId::SaveLogCommand)) + "(&S)");
 }
 
 // Five group boxes along the top; BuildMenus puts the buttons into them.

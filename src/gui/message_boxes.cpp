@@ -5,8 +5,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStringList>
+
+#include "core/texts/text_catalogue.h"
 
 namespace tq::gui {
 namespace {
@@ -14,11 +17,28 @@ namespace {
 // The engine's texts break lines with a lone CR.
 QString Displayed(const std::string& text) { return QString::fromStdString(text).replace('\r', '\n'); }
 
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+QString OneFilter(const FileFilter& filter) { return Q(filter.description) + " (" + Q(filter.pattern) + ")"; }
+
 QString FilterText(const std::vector<FileFilter>& filters) {
     QStringList parts;
-    for (const FileFilter& f : filters)
-        parts << QString::fromStdString(f.description) + " (" + QString::fromStdString(f.pattern) + ")";
+    for (const FileFilter& f : filters) parts << OneFilter(f);
     return parts.join(";;");
+}
+
+// The dialog's filter text whose pattern is `pattern`; the first without one.
+QString OfferedFilter(const std::vector<FileFilter>& filters, const QString& pattern) {
+    for (const FileFilter& f : filters)
+        if (Q(f.pattern) == pattern) return OneFilter(f);
+    return filters.empty() ? QString() : OneFilter(filters.front());
+}
+
+// The pattern of the filter text the dialog ended with; `kept` when it is none of them.
+QString PatternOf(const QString& selected, const std::vector<FileFilter>& filters, const QString& kept) {
+    for (const FileFilter& f : filters)
+        if (OneFilter(f) == selected) return Q(f.pattern);
+    return kept;
 }
 
 // A name typed without extension takes a HEX or S-record filter's first one,
@@ -37,26 +57,51 @@ QString WithFilterExtension(const QString& chosen, const QString& selectedFilter
 
 MessageBoxes::MessageBoxes(QWidget* window) : QObject(window), window_(window) {
     presenter_ = [this](MessageKind kind, const QString& text) {
-        const QString title = window_->windowTitle();
         // Over the dialog the person works in, which may stay on top of the window.
         QWidget* parent = QApplication::activeWindow() ? QApplication::activeWindow() : window_;
-        switch (kind) {
-            case MessageKind::Information: QMessageBox::information(parent, title, text); return true;
-            case MessageKind::Warning: QMessageBox::warning(parent, title, text); return true;
-            case MessageKind::Error: QMessageBox::critical(parent, title, text); return true;
-            case MessageKind::Question:
-                return QMessageBox::question(parent, title, text) == QMessageBox::Yes;
+        // The platform's icon for each kind; buttons in the person's language.
+        const QMessageBox::Icon icons[] = {QMessageBox::Information, QMessageBox::Warning, QMessageBox::Critical,
+                                           QMessageBox::Question};
+        QMessageBox box(icons[static_cast<int>(kind)], window_->windowTitle(), text, QMessageBox::NoButton, parent);
+        if (kind != MessageKind::Question) {
+            box.addButton(Q(Text(language_, TextId::OkCommand)), QMessageBox::AcceptRole);
+            box.exec();
+            return true;
         }
-        return false;
+        QPushButton* yes = box.addButton(Q(Text(language_, TextId::YesCommand)), QMessageBox::YesRole);
+        box.addButton(Q(Text(language_, TextId::NoCommand)), QMessageBox::NoRole);
+        box.setDefaultButton(yes);
+        box.exec();
+        return box.clickedButton() == yes;
+    };
+    saveChoicePresenter_ = [this](const QString& text) {
+        QWidget* parent = QApplication::activeWindow() ? QApplication::activeWindow() : window_;
+        QMessageBox box(QMessageBox::Question, window_->windowTitle(), text,
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+        box.button(QMessageBox::Save)->setText(Q(Text(language_, TextId::SaveCommand)));
+        box.button(QMessageBox::Discard)->setText(Q(Text(language_, TextId::DiscardCommand)));
+        box.button(QMessageBox::Cancel)->setText(Q(Text(language_, TextId::CancelCommand)));
+        box.setDefaultButton(QMessageBox::Save);
+        box.setEscapeButton(QMessageBox::Cancel);
+        const int answer = box.exec();
+        return answer == QMessageBox::Save ? SaveChoice::Save
+               : answer == QMessageBox::Discard ? SaveChoice::Discard
+                                                : SaveChoice::Cancel;
     };
     filePresenter_ = [this](bool save, const QString& title, const QString& filter, const QString& folder,
                             const QString& name) {
         // The remembered name may be a whole path (the temp folder's test.bin).
         const QString start = name.isEmpty() ? folder : QDir(folder).filePath(name);
-        if (!save) return QFileDialog::getOpenFileName(window_, title, start, filter);
-        QString selected;
-        const QString chosen = QFileDialog::getSaveFileName(window_, title, start, filter, &selected);
-        return WithFilterExtension(chosen, selected);
+        if (!save) return QFileDialog::getOpenFileName(window_, title, start, filter, &selectedFilter_);
+        const QString chosen = QFileDialog::getSaveFileName(window_, title, start, filter, &selectedFilter_);
+        return WithFilterExtension(chosen, selectedFilter_);
+    };
+}
+
+void MessageBoxes::SetPresenter(MessagePresenter presenter) {
+    presenter_ = std::move(presenter);
+    saveChoicePresenter_ = [this](const QString& text) {
+        return presenter_(MessageKind::Question, text) ? SaveChoice::Discard : SaveChoice::Cancel;
     };
 }
 
@@ -78,14 +123,19 @@ bool MessageBoxes::AskYesNo(const std::string& text) {
     return Present(MessageKind::Question, Displayed(text));
 }
 
+SaveChoice MessageBoxes::AskSaveDiscardCancel(const std::string& text) { return saveChoicePresenter_(Displayed(text)); }
+
 std::string MessageBoxes::ChooseFile(bool save, const std::string& title, const std::vector<FileFilter>& filters,
                                      const std::string& folder, const std::string& name) {
     // The save dialog is given no place: it starts where the last save went.
     const bool again = save && folder.empty() && name.empty();
+    // The filter chosen last is offered when this dialog lists it, else the first.
+    selectedFilter_ = OfferedFilter(filters, rememberedFilter_);
     const QString chosen = filePresenter_(save, QString::fromStdString(title), FilterText(filters),
                                           QString::fromStdString(folder),
                                           again ? lastSaved_ : QString::fromStdString(name));
     if (save && !chosen.isEmpty()) lastSaved_ = chosen;
+    if (!chosen.isEmpty()) rememberedFilter_ = PatternOf(selectedFilter_, filters, rememberedFilter_);
     return chosen.toStdString();
 }
 

@@ -17,6 +17,8 @@ enum class MessageKind { Information, Warning, Error, Question };
 
 // Shows a box; for a question returns true for yes.
 using MessagePresenter = std::function<bool(MessageKind, const QString& text)>;
+// Asks Save / Discard / Cancel.
+using SaveChoicePresenter = std::function<SaveChoice(const QString& text)>;
 // Shows an open (save = false) or save dialog; empty when cancelled.
 using FilePresenter = std::function<QString(bool save, const QString& title, const QString& filter,
                                             const QString& folder, const QString& name)>;
@@ -30,23 +32,38 @@ public:
     void ShowWarning(const std::string& text) override;
     void ShowError(const std::string& text) override;
     bool AskYesNo(const std::string& text) override;
+    SaveChoice AskSaveDiscardCancel(const std::string& text) override;
     std::string ChooseOpenFile(const std::string& title, const std::vector<FileFilter>& filters,
                                const std::string& initialFolder, const std::string& initialName) override;
     std::string ChooseSaveFile(const std::string& title, const std::vector<FileFilter>& filters,
                                const std::string& initialFolder, const std::string& initialName) override;
+    void SetRememberedFilter(const std::string& pattern) override { rememberedFilter_ = QString::fromStdString(pattern); }
+    std::string RememberedFilter() override { return rememberedFilter_.toStdString(); }
 
     // On the window's thread.
     bool Present(MessageKind kind, const QString& text);
-    void SetPresenter(MessagePresenter presenter) { presenter_ = std::move(presenter); }
+    // The buttons' language.
+    void SetLanguage(int language) { language_ = language; }
+    // Replaces how boxes are shown; a question's Save / Discard / Cancel then
+    // follows its yes (discard) or no (cancel) until SetSaveChoicePresenter.
+    void SetPresenter(MessagePresenter presenter);
+    void SetSaveChoicePresenter(SaveChoicePresenter presenter) { saveChoicePresenter_ = std::move(presenter); }
     void SetFilePresenter(FilePresenter presenter) { filePresenter_ = std::move(presenter); }
+    // The filter a file dialog opens with (one of the dialog's filter
+    // texts); a presenter may change it as the person's choice.
+    QString& selectedFilter() { return selectedFilter_; }
 
 private:
     std::string ChooseFile(bool save, const std::string& title, const std::vector<FileFilter>& filters,
                            const std::string& folder, const std::string& name);
 
     QWidget* window_;
+    int language_ = 0;
     MessagePresenter presenter_;
+    SaveChoicePresenter saveChoicePresenter_;
     FilePresenter filePresenter_;
+    QString rememberedFilter_;  // the pattern of the filter chosen last
+    QString selectedFilter_;
     QString lastSaved_;  // where the last save went, for a save dialog given no place
 };
 

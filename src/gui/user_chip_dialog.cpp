@@ -1,5 +1,6 @@
 #include "gui/user_chip_dialog.h"
 
+#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -40,7 +41,7 @@ UserChipDialogWidget::UserChipDialogWidget(QWidget* parent) : QDialog(parent) {
     // Every change of the text, chosen or typed, shows the algorithm's capacity.
     connect(algorithm_, &QComboBox::currentTextChanged, this, [this](const QString& text) { emit algorithmChanged(text); });
     capacity_ = LabelledEdit("lbeCapcity", capacityLabel_);
-    capacity_->setReadOnly(true);
+    ShowAsReadOnly(*capacity_);  // follows the algorithm
     maker_ = LabelledEdit("lbeManauf", makerLabel_);
 
     auto* form = new QFormLayout;
@@ -69,12 +70,15 @@ UserChipDialogWidget::UserChipDialogWidget(QWidget* parent) : QDialog(parent) {
     close_->setObjectName("btnClose");
     close_->setAutoDefault(false);
     connect(close_, &QPushButton::clicked, this, &QDialog::hide);
-    commands->addWidget(close_, 1, 2);
+    // Close apart from the commands, where the platform puts it.
+    auto* closing = new QDialogButtonBox(this);
+    closing->addButton(close_, QDialogButtonBox::RejectRole);
 
     auto* right = new QVBoxLayout;
     right->addLayout(form);
     right->addStretch(1);
     right->addLayout(commands);
+    right->addWidget(closing);
     auto* left = new QVBoxLayout;
     left->addWidget(count_);
     left->addWidget(list_, 1);

@@ -22,20 +22,20 @@ TEST(DetectCli, NamesTheOnlyChipWithTheIdListsSeveralAndFailsWithoutAnId) {
     const Case cases[] = {
         {{"--sim-chip", "GD25Q64", "detect"},
          0,
-         " 检测并识别到芯片，型号：GD25Q64 容量：8MB\n",
+         " 检测并识别到芯片，型号：GD25Q64 容量：8 MiB (64 Mbit)\n",
          "芯片名称  类型       厂商        容量  ID\n"
          "GD25Q64   SPI FLASH  GIGADEVICE  8MB   C84017\n",
          ""},
         // 4-byte-address parts above 16 MiB, 1.8 V and 3.3 V.
         {{"--sim-chip", "XM25RU256C", "--lang", "2", "detect"},
          0,
-         " Chip detected and identified, model:XM25RU256C Capacity:32MB\n",
+         " Chip detected and identified, model:XM25RU256C Capacity:32 MiB (256 Mbit)\n",
          "Chip name   Type       Maker  Size  ID\n"
          "XM25RU256C  SPI FLASH  XMC    32MB  204419\n",
          ""},
         {{"--sim-chip", "MX77L25650F", "--lang", "2", "detect"},
          0,
-         " Chip detected and identified, model:MX77L25650F Capacity:32MB\n",
+         " Chip detected and identified, model:MX77L25650F Capacity:32 MiB (256 Mbit)\n",
          "Chip name    Type       Maker     Size  ID\n"
          "MX77L25650F  SPI FLASH  MACRONIX  32MB  C27519\n",
          ""},

@@ -68,7 +68,7 @@ TEST(UserChipsCli, AUserChipIsDetectedLikeAnyOther) {
               0);
     const CliResult run = folder.RunSimulated({"--sim-chip", "MY25Q64", "--lang", "2", "detect"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_SAYS(run.err, " Chip detected and identified, model:MY25Q64 Capacity:8MB\n");
+    EXPECT_SAYS(run.err, " Chip detected and identified, model:MY25Q64 Capacity:8 MiB (64 Mbit)\n");
 }
 
 // Exported from one program folder, imported into another: the same rows; a

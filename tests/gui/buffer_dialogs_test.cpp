@@ -12,9 +12,11 @@
 #include <QUrl>
 
 #include "core/app/chip_selection.h"
+#include "core/app/settings.h"
 #include "gui/file_combin_dialog.h"
 #include "gui/file_edit_dialog.h"
 #include "gui_rig.h"
+#include "support/expect.h"
 #include "support/scratch_folder.h"
 
 namespace tq::testing {
@@ -205,6 +207,81 @@ TEST(BufferDialogs, TwoFilesMergeWithTheGapFilled) {
     EXPECT_EQ(ReadBytes(out), expected);
     ASSERT_EQ(rig.messages.size(), 1u);
     EXPECT_EQ(rig.messages[0], "文件合并完成！");
+}
+
+// Edits no file holds, then Open: Save writes them through the save dialog
+// and goes on to open, Discard opens at once, Cancel keeps everything.
+TEST(BufferDialogs, UnsavedEditsAskSaveDiscardOrCancelBeforeAnOpen) {
+    struct Case {
+        SaveChoice answer;
+        bool saved, opened;
+    };
+    const Case cases[] = {{SaveChoice::Save, true, true}, {SaveChoice::Discard, false, true},
+                          {SaveChoice::Cancel, false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.answer));
+        DialogRig rig;
+        ASSERT_TRUE(rig.Start());  // 24C02: 256 bytes of FF
+        ScratchFolder files;
+        const auto image = files.Write("image.bin", std::vector<uint8_t>(256, 0x5A));
+        const auto saved = files / "edits.bin";
+        std::vector<QString> asked;
+        rig.window->messages().SetSaveChoicePresenter([&](const QString& text) {
+            asked.push_back(text);
+            return c.answer;
+        });
+        rig.window->messages().SetFilePresenter([&](bool save, const QString&, const QString&, const QString&,
+                                                    const QString&) {
+            return QString::fromStdString((save ? saved : image).string());
+        });
+        rig.Trigger("MenuBufferFill");
+        rig.Ok({"0", "10", "AB"});
+        rig.Trigger("Menu_File_Open");
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_TRUE(asked[0].contains("保存")) << asked[0].toStdString();
+        EXPECT_EQ(std::filesystem::exists(saved), c.saved);
+        if (c.saved) {
+            EXPECT_EQ(ReadBytes(saved).at(0x0F), 0xAB);
+        }
+        EXPECT_EQ(rig.ram().Data[0], c.opened ? 0x5A : 0xAB);
+        EXPECT_EQ(rig.window->windowTitle().startsWith("*"), !c.opened);
+    }
+}
+
+// The open dialog lists every supported extension first and opens, the next
+// time and in the next run, with the filter the person chose last.
+TEST(BufferDialogs, TheOpenDialogOffersAllSupportedFilesAndRemembersTheFilterChosen) {
+    DialogRig rig;
+    ASSERT_TRUE(rig.Start());
+    ScratchFolder files;
+    const auto image = files.Write("image.hex", ":0100000042BD\n:00000001FF\n");
+    std::vector<QString> offered, preselected;
+    QString choice;
+    rig.window->messages().SetFilePresenter([&](bool, const QString&, const QString& filter, const QString&,
+                                                const QString&) {
+        offered.push_back(filter);
+        preselected.push_back(rig.window->messages().selectedFilter());
+        rig.window->messages().selectedFilter() = choice;  // the person picks a filter
+        return QString::fromStdString(image.string());
+    });
+    choice = "Hex File (*.hex)";
+    rig.Trigger("Menu_File_Open");
+    ASSERT_EQ(offered.size(), 1u);
+    EXPECT_TRUE(offered[0].startsWith("所有支持的文件 (*.bin *.cap *.hex")) << offered[0].toStdString();
+    EXPECT_EQ(preselected[0], offered[0].section(";;", 0, 0));
+    EXPECT_EQ(rig.ram().Data[0], 0x42);
+
+    rig.Trigger("Menu_File_Open");
+    EXPECT_EQ(preselected.back(), "Hex File (*.hex)");
+
+    // The next run reads it from the settings.
+    ASSERT_TRUE(SaveSettings(*rig.session));
+    EXPECT_SAYS(rig.folder.ReadGbk("dev.ini"), "*.hex");
+    rig.window->messages().SetRememberedFilter("*.*");
+    LoadSettings(*rig.session);
+    rig.WaitIdle();
+    rig.Trigger("Menu_File_Open");
+    EXPECT_EQ(preselected.back(), "Hex File (*.hex)");
 }
 
 }  // namespace

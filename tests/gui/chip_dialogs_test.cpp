@@ -4,16 +4,21 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QMenuBar>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QApplication>
 #include <QTest>
+#include <map>
 
 #include "core/app/chip_selection.h"
 #include "core/buffer/file_open_save.h"
 #include "core/chipdb/chip_database.h"
 #include "core/device/command_code.h"
 #include "gui/auto_options_dialog.h"
+#include "gui/hard_info_dialog.h"
 #include "gui/chip_find_dialog.h"
 #include "gui/chip_frame_widget.h"
 #include "gui/user_chip_dialog.h"
@@ -193,6 +198,71 @@ TEST(ChipDialogs, WhileAWriteRunsTheDialogsRefuseWithAMessage) {
     rig.WaitIdle();
     EXPECT_EQ(rig.session->Chip.PrjInfo.ChipName, "GD25Q64");
     EXPECT_TRUE(search->findChild<QPushButton*>("Button3")->isEnabled());
+}
+
+// The dialogs without buttons get one that closes them; values that cannot
+// be typed over do not look like fields to type into.
+TEST(ChipDialogs, TheAutoOptionsAndHardwareDialogsCloseByAButtonAndShowValuesReadOnly) {
+    GuiRig rig;
+    ASSERT_TRUE(rig.Start("24C02"));
+    rig.Poll();
+    for (const char* command : {"MenuAutoSel", "MenuHardInfo"}) {
+        SCOPED_TRACE(command);
+        rig.Trigger(command);
+        QWidget* dialog = QApplication::activeModalWidget();
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->isVisible() && (top->objectName() == "TfrmAutoSel" || top->objectName() == "TfrmHardInfo"))
+                dialog = top;
+        ASSERT_TRUE(dialog);
+        auto* buttons = dialog->findChild<QDialogButtonBox*>();
+        ASSERT_TRUE(buttons);
+        QPushButton* close = buttons->button(QDialogButtonBox::Close);
+        ASSERT_TRUE(close);
+        EXPECT_EQ(close->text(), "关闭");
+        for (auto* field : dialog->findChildren<QLineEdit*>()) {
+            EXPECT_TRUE(field->isReadOnly()) << field->objectName().toStdString();
+            EXPECT_EQ(field->palette().color(QPalette::Base), field->palette().color(QPalette::Window));
+        }
+        close->click();
+        EXPECT_FALSE(dialog->isVisible());
+    }
+    rig.Trigger("MenuAddChip");
+    auto* capacity = Find<QLineEdit>(rig, "lbeCapcity");
+    EXPECT_TRUE(capacity->isReadOnly());
+    EXPECT_EQ(capacity->palette().color(QPalette::Base), capacity->palette().color(QPalette::Window));
+}
+
+// In every menu, in every language, Alt and a letter reach one command only;
+// the title and the About box name the same product.
+TEST(ChipDialogs, MnemonicsAreUniqueInEveryMenuAndOneProductNameIsShown) {
+    GuiRig rig;
+    ASSERT_TRUE(rig.Start());
+    for (const char* language : {"Menu_Settings_Lang_CN", "Menu_Settings_Lang_TC", "Menu_Settings_Lang_EN"}) {
+        rig.Trigger(language);
+        std::vector<QList<QAction*>> rows{rig.window->menuBar()->actions()};
+        for (QMenu* menu : rig.window->findChildren<QMenu*>()) rows.push_back(menu->actions());
+        for (const QList<QAction*>& row : rows) {
+            std::map<QChar, QString> seen;
+            for (QAction* action : row) {
+                const QString text = action->menu() ? action->menu()->title() : action->text();
+                const int amp = text.indexOf('&');
+                if (amp < 0 || amp + 1 >= text.size()) continue;
+                const QChar key = text.at(amp + 1).toUpper();
+                EXPECT_FALSE(seen.count(key)) << language << ": " << text.toStdString() << " and "
+                                              << seen[key].toStdString();
+                seen[key] = text;
+            }
+        }
+        rig.Trigger("Menu_About");
+        QLabel* about = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == "TfrmAbout" && top->isVisible()) about = top->findChild<QLabel*>("lableSoftVer");
+        ASSERT_TRUE(about);
+        const QString product = about->text().section(' ', 0, 0);
+        EXPECT_TRUE(rig.window->windowTitle().startsWith(product)) << rig.window->windowTitle().toStdString();
+        about->window()->close();  // deletes itself on close
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 }  // namespace

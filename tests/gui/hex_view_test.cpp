@@ -114,7 +114,7 @@ TEST(HexView, ExitAsksBeforeUnsavedEditsAreLost) {
     rig.answerYes = false;
     EXPECT_FALSE(rig.window->close());
     ASSERT_EQ(rig.messages.size(), 1u);
-    EXPECT_TRUE(rig.messages[0].contains("Discard") || rig.messages[0].contains("放弃"));
+    EXPECT_TRUE(rig.messages[0].contains("Save") || rig.messages[0].contains("保存"));
     rig.answerYes = true;
     EXPECT_TRUE(rig.window->close());
 }

@@ -22,7 +22,7 @@ TEST(MainWindow, AFirstRunRestores24C02AndShowsTheNotConnectedState) {
     ASSERT_TRUE(rig.Start());
     EXPECT_EQ(List(rig, ChipList::Type)->currentText(), "24 EEPROM");
     EXPECT_EQ(List(rig, ChipList::Name)->currentText(), "24C02");
-    EXPECT_EQ(rig.window->findChild<QLabel*>("ledtChipValue")->text(), "256B");
+    EXPECT_EQ(rig.window->findChild<QLabel*>("ledtChipValue")->text(), "256 B (2 Kbit)");
     EXPECT_EQ(rig.Label(), "ERROR");
     EXPECT_TRUE(rig.window->action("MenuPrjOffline")->isVisible());
 }
@@ -60,7 +60,7 @@ TEST(MainWindow, ChoosingATypeCascadesAndATypedNameCountsOnlyWhenFinished) {
     emit name->lineEdit()->editingFinished();
     rig.WaitIdle();
     EXPECT_EQ(rig.session->Chip.PrjInfo.ChipName, "GD25Q64");
-    EXPECT_EQ(rig.window->findChild<QLabel*>("ledtChipValue")->text(), "8MB");
+    EXPECT_EQ(rig.window->findChild<QLabel*>("ledtChipValue")->text(), "8 MiB (64 Mbit)");
 }
 
 // A command clicked while a poll step talks to the programmer runs after it

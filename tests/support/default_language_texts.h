@@ -7,7 +7,7 @@
 namespace tq::testing {
 
 inline void FillDefaultLanguageTexts(Dev_Language_Struct& t) {
-    t.MainSoftWareInfo = "Varden HVR Series Programmer";
+    t.MainSoftWareInfo = "TQM7300B Programmer";
     t.OK = "确定";
     t.Cancel = "取消";
     t.Select = "选择";

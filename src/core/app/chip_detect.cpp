@@ -90,7 +90,7 @@ DetectResult Detect(const ChipFrameContext& frame, bool fromFrame) {
     if (!PutChipInFrame(frame, first.ChipType, first.ManufName, first.ChipName)) return result;
     if (!fromFrame) {
         const Dev_Language_Struct& texts = frame.Operation.Texts.DevLanguage;
-        const std::string size = FormatSize(frame.Operation.Chip.PrjInfo.Capacity);
+        const std::string size = CapacityText(frame.Operation.Chip.PrjInfo.Capacity);
         ShowStatus(frame.Operation, StatusLine(frame.Operation.clock(), texts.LogChipDetect + first.ChipName + " " +
                                                     texts.LogChipDetectCapcity + size));
     }

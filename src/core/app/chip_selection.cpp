@@ -122,7 +122,7 @@ void ApplyChipName(const ChipFrameContext& frame) {
     ChipFrameView& view = frame.View;
 
     CopyChipParameters(row, prj);
-    view.SetCapacityText(FormatSize(SizeOf(row.Capacity)));
+    view.SetCapacityText(CapacityText(SizeOf(row.Capacity)));
     view.SetPageSizeText(FormatSize(SizeOf(row.PageSize)));
     if (row.OTPSize >= 1) view.SetOtpSizeText(FormatSize(SizeOf(row.OTPSize)));
     view.SetOtpSizeVisible(prj.OTPSize != 0);

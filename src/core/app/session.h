@@ -25,6 +25,8 @@ struct WindowState {
     // True while the chip selection frame sits in the offline project dialog:
     // choosing a chip there must leave the buffer alone.
     bool ChipFrameInProjectDialog = false;
+    // The log panel is shown; kept in the settings between runs.
+    bool LogPanelShown = false;
 };
 
 class Session {

@@ -16,6 +16,10 @@ constexpr size_t kModelBytes = 9;
 
 std::string Number(int32_t value) { return " " + std::to_string(value); }
 
+constexpr const char* kOwnSection = "tqprog";
+constexpr const char* kFileFilterKey = "LastFileFilter";
+constexpr const char* kLogPanelKey = "LogPanel";
+
 }  // namespace
 
 void LoadSettings(Session& session, int32_t defaultLanguage) {
@@ -36,6 +40,10 @@ void LoadSettings(Session& session, int32_t defaultLanguage) {
     dev.DefaultModel = file.ReadString("PrjInfo", "defaultMode", kDefaultModel, kModelBytes);
     dev.SuccessCount = 0;
     dev.FailCount = 0;
+    // Our own key, in a section of our own: the file dialogs' last filter.
+    const std::string filter = file.ReadString(kOwnSection, kFileFilterKey, "", kPathBytes);
+    if (!filter.empty()) session.Views.fileDialog->SetRememberedFilter(filter);
+    session.Window.LogPanelShown = file.ReadInt(kOwnSection, kLogPanelKey, 0) != 0;
 }
 
 bool SaveSettings(Session& session) {
@@ -55,6 +63,11 @@ bool SaveSettings(Session& session) {
         file.WriteString("PrjInfo", "Verify", Number(prj.Verify));
         file.WriteString("PrjInfo", "ChipName", prj.ChipName);
         file.WriteString("PrjInfo", "defaultMode", dev.DefaultModel);
+        const std::string filter = session.Views.fileDialog->RememberedFilter();
+        if (!filter.empty()) file.WriteString(kOwnSection, kFileFilterKey, filter);
+        // Written once the panel has been shown: a file of a run without it stays as it was.
+        if (session.Window.LogPanelShown || !file.ReadString(kOwnSection, kLogPanelKey, "", kPathBytes).empty())
+            file.WriteString(kOwnSection, kLogPanelKey, Number(session.Window.LogPanelShown ? 1 : 0));
         failure = file.Save();
     }
     if (failure.empty()) return true;

@@ -9,6 +9,10 @@
 
 namespace tq {
 
+// The answer to "the buffer holds unsaved edits": save them first, lose
+// them, or keep everything as it is and do nothing.
+enum class SaveChoice { Save, Discard, Cancel };
+
 // Modal message boxes.
 class MessageView {
 public:
@@ -17,6 +21,11 @@ public:
     virtual void ShowWarning(const std::string& text) = 0;  // warning box with OK
     virtual void ShowError(const std::string& text) = 0;    // the application's error box
     virtual bool AskYesNo(const std::string& text) = 0;     // confirmation; true = yes
+    // Save / Discard / Cancel. A view that can only ask yes or no offers
+    // discarding: yes discards, no cancels.
+    virtual SaveChoice AskSaveDiscardCancel(const std::string& text) {
+        return AskYesNo(text) ? SaveChoice::Discard : SaveChoice::Cancel;
+    }
 };
 
 // The main window's status bar: panel 0 status lines, 1 checksum, 2 connection.
@@ -82,6 +91,10 @@ public:
                                        const std::string& initialFolder, const std::string& initialName) = 0;
     virtual std::string ChooseSaveFile(const std::string& title, const std::vector<FileFilter>& filters,
                                        const std::string& initialFolder, const std::string& initialName) = 0;
+    // The filter the person chose last (its pattern, "*.hex"), offered first
+    // the next time a dialog lists it; the settings keep it between runs.
+    virtual void SetRememberedFilter(const std::string& pattern) { (void)pattern; }
+    virtual std::string RememberedFilter() { return {}; }
 };
 
 // Views that show nothing: the default until a front-end plugs its own in.

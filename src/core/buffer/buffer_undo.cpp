@@ -6,6 +6,7 @@
 #include "core/buffer/buffer_texts.h"
 #include "core/buffer/buffer_tools.h"
 #include "core/buffer/chip_buffer.h"
+#include "core/buffer/file_open_save.h"
 #include "core/buffer/hex_navigation.h"
 #include "core/buffer/hex_view_model.h"
 
@@ -116,7 +117,12 @@ void MarkBufferSaved(BufferContext& buffer) {
 
 bool ConfirmDiscardEdits(BufferContext& buffer) {
     if (!buffer.History.Modified()) return true;
-    return buffer.Views.messages->AskYesNo(Text(buffer.Texts.Language, TextId::DiscardUnsavedEdits));
+    switch (buffer.Views.messages->AskSaveDiscardCancel(Text(buffer.Texts.Language, TextId::SaveUnsavedEdits))) {
+        case SaveChoice::Save: return SaveBufferAs(buffer);  // a cancelled or failed save keeps everything
+        case SaveChoice::Discard: return true;
+        case SaveChoice::Cancel: return false;
+    }
+    return false;
 }
 
 }  // namespace tq

@@ -34,8 +34,9 @@ void ForgetBufferHistory(BufferContext& buffer);
 // The buffer was written to a file and equals it now.
 void MarkBufferSaved(BufferContext& buffer);
 
-// Before a command throws away edits that no file holds: true when there
-// are none or the person agrees to lose them.
+// Before a command throws away edits that no file holds: asks Save /
+// Discard / Cancel. True when there are none, when the person saved them
+// (through the save dialog) or agreed to lose them; false keeps everything.
 bool ConfirmDiscardEdits(BufferContext& buffer);
 
 }  // namespace tq

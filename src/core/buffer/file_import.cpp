@@ -8,7 +8,7 @@ namespace tq {
 
 void DropFiles(BufferContext& buffer, FileEditDialog& dialog, const std::vector<std::string>& paths) {
     if (paths.empty() || buffer.Locked()) return;
-    buffer.OpenDialog.Filters = OpenFileFilters();
+    buffer.OpenDialog.Filters = OpenFileFilters(buffer.Texts.Language);
     buffer.OpenDialog.FileName = paths.back();
     PrepareImportDialog(buffer, dialog);
 }

@@ -126,7 +126,7 @@ void ChooseAndOpenFile(BufferContext& buffer, CaptionView& caption, const TextLo
     if (buffer.Locked() || !ConfirmDiscardEdits(buffer)) return;
     OpenDialogState& dialog = buffer.OpenDialog;
     dialog.Title = texts("FileInport", "ODTitle", Text(buffer.Texts.Language, TextId::OpenFileTitle));
-    dialog.Filters = OpenFileFilters();
+    dialog.Filters = OpenFileFilters(buffer.Texts.Language);
     const std::string chosen =
         buffer.Views.fileDialog->ChooseOpenFile(dialog.Title, dialog.Filters, dialog.InitialFolder, dialog.FileName);
     if (chosen.empty()) {
@@ -162,19 +162,20 @@ bool SaveBufferFile(const BufferContext& buffer, const fs::path& path, std::stri
     return false;
 }
 
-void SaveBufferAs(BufferContext& buffer) {
+bool SaveBufferAs(BufferContext& buffer) {
     const std::string chosen = buffer.Views.fileDialog->ChooseSaveFile(
         Text(buffer.Texts.Language, TextId::SaveBufferTitle), SaveFileFilters(), "", "");
-    if (chosen.empty()) return;
+    if (chosen.empty()) return false;
     std::string error;
     const std::string path = SavePath(chosen);
     if (!SaveBufferFile(buffer, path, error)) {
         buffer.Views.messages->ShowError(error);
-        return;
+        return false;
     }
     MarkBufferSaved(buffer);
     const uint32_t length = std::min<uint32_t>(buffer.RamFile.DataLen, static_cast<uint32_t>(buffer.RamFile.Data.size()));
     SetBufferHolding(buffer, {BufferHolding::Source::File, path, length, length});
+    return true;
 }
 
 }  // namespace tq

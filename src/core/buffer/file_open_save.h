@@ -61,7 +61,8 @@ std::string SavePath(const std::string& chosenPath);
 bool SaveBufferFile(const BufferContext& buffer, const std::filesystem::path& path, std::string& error);
 
 // Save: runs the save dialog and writes the buffer; errors go to the message
-// view. The buffer then holds the saved file, and the caption names it.
-void SaveBufferAs(BufferContext& buffer);
+// view. True when the buffer was written; the buffer then holds the saved
+// file, and the caption names it.
+bool SaveBufferAs(BufferContext& buffer);
 
 }  // namespace tq

@@ -129,6 +129,14 @@ std::vector<FileFilter> OpenFileFilters() {
     return filters;
 }
 
+std::vector<FileFilter> OpenFileFilters(int32_t language) {
+    std::vector<FileFilter> filters = OpenFileFilters();
+    std::string every;
+    for (const ImageFormatRow& row : kFormats) every += (every.empty() ? "" : " ") + FilterPattern(row.extensions);
+    filters.insert(filters.begin(), {Text(language, TextId::AllSupportedFiles), every});
+    return filters;
+}
+
 std::vector<FileFilter> SaveFileFilters() {
     std::vector<FileFilter> filters;
     for (const ImageFormatRow& row : kFormats)

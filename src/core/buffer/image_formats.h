@@ -97,6 +97,9 @@ bool IsBinaryFormat(const ImageFormatRow& format);
 // dialog's (the formats offered for saving, binary first, then all files).
 std::vector<FileFilter> OpenFileFilters();
 std::vector<FileFilter> SaveFileFilters();
+// The open dialogs' filters a person sees: "All supported files" with every
+// format's extensions first, then those of OpenFileFilters().
+std::vector<FileFilter> OpenFileFilters(int32_t language);
 
 // Reads the file in the format its extension names.
 ConversionReport ReadImageFile(const std::filesystem::path& path, const ImageReadOptions& options, Image& image);

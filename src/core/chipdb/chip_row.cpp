@@ -28,6 +28,32 @@ std::string FormatSize(uint64_t bytes) {
     return std::to_string(bytes) + "B";
 }
 
+namespace {
+
+// `value` / `unit` with at most one decimal, dropped when it is 0: "8", "1.5".
+// Cut, never rounded up: a size is never shown larger than it is.
+std::string Scaled(uint64_t value, uint64_t unit) {
+    const uint64_t tenths = value * 10 / unit;
+    std::string text = std::to_string(tenths / 10);
+    if (tenths % 10 != 0) text += "." + std::to_string(tenths % 10);
+    return text;
+}
+
+// The largest of the units that `value` reaches, with its name.
+std::string InUnits(uint64_t value, const char* const (&names)[3], uint64_t step) {
+    if (value >= step * step) return Scaled(value, step * step) + " " + names[2];
+    if (value >= step) return Scaled(value, step) + " " + names[1];
+    return std::to_string(value) + " " + names[0];
+}
+
+}  // namespace
+
+std::string CapacityText(uint64_t bytes) {
+    static const char* const byteUnits[3] = {"B", "KiB", "MiB"};
+    static const char* const bitUnits[3] = {"bit", "Kbit", "Mbit"};
+    return InUnits(bytes, byteUnits, 1024) + " (" + InUnits(bytes * 8, bitUnits, 1024) + ")";
+}
+
 bool IsWellFormedChipId(std::string_view id) {
     if (id.size() != 6) return false;
     for (char c : id)

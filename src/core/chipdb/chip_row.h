@@ -80,6 +80,10 @@ void CopyChipParameters(const ChipRow& row, Prj_Info_Struct& prj);
 // 8388608 -> "8MB", 2048 -> "2KB", 1536 -> "1KB", 256 -> "256B".
 std::string FormatSize(uint64_t bytes);
 
+// A chip's capacity as every window shows it: bytes in binary units and bits,
+// 8388608 -> "8 MiB (64 Mbit)", 256 -> "256 B (2 Kbit)", 1536 -> "1.5 KiB (12 Kbit)".
+std::string CapacityText(uint64_t bytes);
+
 // An ID in the form detection looks up: 6 upper-case hexadecimal digits.
 bool IsWellFormedChipId(std::string_view id);
 

@@ -34,7 +34,7 @@ void ProjectEditor::Open() {
 }
 
 bool ProjectEditor::ChooseDataFile(FileDialogView& files, MessageView& messages) {
-    const std::string path = files.ChooseOpenFile("", OpenFileFilters(), "", "");
+    const std::string path = files.ChooseOpenFile("", OpenFileFilters(context_.Texts.Language), "", "");
     return !path.empty() && tq::ChooseDataFile(context_, messages, log_, plan, path);
 }
 

@@ -8,7 +8,7 @@ namespace tq {
 namespace {
 
 const LanguageField kLanguageFields[] = {
-    {"Setting", "MainSoftWareInfo", "Varden HVR Series Programmer", kLanguageTextBytes, &Dev_Language_Struct::MainSoftWareInfo},
+    {"Setting", "MainSoftWareInfo", "TQM7300B Programmer", kLanguageTextBytes, &Dev_Language_Struct::MainSoftWareInfo},
     {"Button", "OK", "确定", kLanguageTextBytes, &Dev_Language_Struct::OK},
     {"Button", "Cancel", "取消", kLanguageTextBytes, &Dev_Language_Struct::Cancel},
     {"Button", "Select", "选择", kLanguageTextBytes, &Dev_Language_Struct::Select},
@@ -90,7 +90,7 @@ const DirectCaption kDirectCaptions[] = {
     {"ProgramMenu", "BtnRead", "读出", "sbRead", ""},
     {"ProgramMenu", "Verify", "校验", "MenuVerify", "(&V)"},
     {"ProgramMenu", "BtnVerify", "校验", "sbVerify", ""},
-    {"ProgramMenu", "AddChip", "添加芯片", "MenuAddChip", "(&A)"},
+    {"ProgramMenu", "AddChip", "添加芯片", "MenuAddChip", "(&C)"},
     {"ProgramMenu", "Mass", "批量烧录", "MenuMess", "(&M)"},
     {"ProgramMenu", "BtnMass", "批量", "sbMess", ""},
     {"ProgramMenu", "BtnStop", "停止", "sbStop", ""},

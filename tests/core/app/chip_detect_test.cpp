@@ -36,7 +36,7 @@ TEST_F(ChipDetectTest, MainWindowDetection) {
         std::string line;                // panel 0
         std::vector<std::string> boxes;  // message boxes
     };
-    const std::string found = "10:42:07 检测并识别到芯片，型号：GD25Q64 容量：8MB";
+    const std::string found = "10:42:07 检测并识别到芯片，型号：GD25Q64 容量：8 MiB (64 Mbit)";
     const std::string unknown = "10:42:07 检测到芯片，但未识别出芯片型号.芯片ID：ABCDEF";
     const Case cases[] = {
         {"ID 00 C8 40 17", 0x00C84017, {}, {}, {}, DetectStatus::Selected, "GD25Q64", found, {}},

@@ -56,12 +56,12 @@ TEST_F(ChipSelectionTest, NameChangeShowsAndSendsTheChipParameters) {
         ChipSelection sent;
     };
     const Case cases[] = {
-        {"SPI FLASH", "GIGADEVICE", "GD25Q64", "8MB", "256B", "3.3V", SocketPicture::Pinout,
+        {"SPI FLASH", "GIGADEVICE", "GD25Q64", "8 MiB (64 Mbit)", "256B", "3.3V", SocketPicture::Pinout,
          {1, 0, 3, 0, 256, 8388608}},
-        {"SPI FLASH", "WINBOND", "W25Q20BW", "256KB", "256B", "1.8V", SocketPicture::Socket18V,
+        {"SPI FLASH", "WINBOND", "W25Q20BW", "256 KiB (2 Mbit)", "256B", "1.8V", SocketPicture::Socket18V,
          {1, 0, 3, 0, 256, 262144}},
-        {"24 EEPROM", "GENERIC", "24C02", "256B", "8B", "5.0V", SocketPicture::Pinout, {2, 2, 1, 0, 8, 256}},
-        {"45 EEPROM", "ATMEL", "AT45DB011D", "132KB", "264B", "3.3V", SocketPicture::Pinout,
+        {"24 EEPROM", "GENERIC", "24C02", "256 B (2 Kbit)", "8B", "5.0V", SocketPicture::Pinout, {2, 2, 1, 0, 8, 256}},
+        {"45 EEPROM", "ATMEL", "AT45DB011D", "132 KiB (1 Mbit)", "264B", "3.3V", SocketPicture::Pinout,
          {4, 0, 3, 9, 264, 135168}},
     };
     ASSERT_TRUE(Connect());

@@ -40,7 +40,7 @@ TEST_F(StartupTest, FirstRunWithoutSettings) {
     EXPECT_EQ(s.Chip.PrjInfo.ChannelSelector, 0);
     EXPECT_EQ(s.Chip.PrjInfo.ChipName, "24C02");
     // The texts were loaded before the version was read.
-    EXPECT_EQ(result.language.applicationTitle, "Varden HVR Series Programmer  ");
+    EXPECT_EQ(result.language.applicationTitle, "TQM7300B Programmer  ");
     EXPECT_EQ(s.Device.DevInf.DbVersion, "V0.1.0");
     EXPECT_EQ(result.chipTypes.types.size(), 7u);
     EXPECT_EQ(statusBar.panels[2], "设备离线");

@@ -26,7 +26,7 @@ TEST_F(ImportFixture, TheLastDroppedFileIsOfferedInImportMode) {
     t.session.Chip.PrjInfo.RamStartAddr = 0x1234;
     DropFiles(t.session.Buffer, dialog, {"/a/first.bin", "/a/second.hex", "/a/third.bin"});
     EXPECT_EQ(t.session.Buffer.OpenDialog.FileName, "/a/third.bin");
-    EXPECT_EQ(t.session.Buffer.OpenDialog.Filters.size(), 6u);  // the open command's, S-records included
+    EXPECT_EQ(t.session.Buffer.OpenDialog.Filters.size(), 7u);  // the open command's, S-records included
     EXPECT_EQ(dialog.Mode, 0);
     EXPECT_TRUE(dialog.Visible);
     EXPECT_EQ(dialog.Caption, "文件导入缓存区编辑");

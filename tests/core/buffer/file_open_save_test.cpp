@@ -87,10 +87,12 @@ TEST_F(FileFixture, OpeningA100ByteFileOnA256ByteChip) {
 
     ASSERT_EQ(t.fileDialog.opens.size(), 1u);
     EXPECT_EQ(t.fileDialog.opens[0].title, "选择打开的文件");
-    ASSERT_EQ(t.fileDialog.opens[0].filters.size(), 6u);
-    EXPECT_EQ(t.fileDialog.opens[0].filters[3].description, "Rom File");
-    EXPECT_EQ(t.fileDialog.opens[0].filters[3].pattern, "*.rom");
-    EXPECT_EQ(t.fileDialog.opens[0].filters[4].pattern, "*.srec *.s19 *.s28 *.s37");
+    ASSERT_EQ(t.fileDialog.opens[0].filters.size(), 7u);
+    EXPECT_EQ(t.fileDialog.opens[0].filters[0].description, "所有支持的文件");  // every format's files first
+    EXPECT_EQ(t.fileDialog.opens[0].filters[0].pattern, "*.bin *.cap *.hex *.rom *.srec *.s19 *.s28 *.s37");
+    EXPECT_EQ(t.fileDialog.opens[0].filters[4].description, "Rom File");
+    EXPECT_EQ(t.fileDialog.opens[0].filters[4].pattern, "*.rom");
+    EXPECT_EQ(t.fileDialog.opens[0].filters[5].pattern, "*.srec *.s19 *.s28 *.s37");
 }
 
 TEST_F(FileFixture, AFileLongerThanTheChipIsCutAfterAWarningThatSaysWhatIsLeftOut) {

@@ -28,6 +28,14 @@ TEST(ChipRow, SizeTexts) {
     for (const auto& [bytes, text] : cases) EXPECT_EQ(FormatSize(bytes), text) << bytes;
 }
 
+TEST(ChipRow, CapacityTextsGiveBinaryBytesAndBits) {
+    const std::pair<uint64_t, const char*> cases[] = {
+        {8388608, "8 MiB (64 Mbit)"}, {65536, "64 KiB (512 Kbit)"}, {1536, "1.5 KiB (12 Kbit)"},
+        {256, "256 B (2 Kbit)"},      {16, "16 B (128 bit)"},       {1048575, "1023.9 KiB (7.9 Mbit)"},
+    };
+    for (const auto& [bytes, text] : cases) EXPECT_EQ(CapacityText(bytes), text) << bytes;
+}
+
 TEST(ChipRow, CopyCutsEachValueToItsField) {
     ChipRow row;
     row.ChipType = "45 EEPROM";

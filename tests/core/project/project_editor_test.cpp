@@ -79,13 +79,13 @@ TEST_F(ProjectEditorTest, ChoosingADataFileRecordsItsNameLengthAndChecksumInTheL
     EXPECT_EQ(offline.FileLen, 4096u);
     EXPECT_EQ(offline.Crc32, ProjectCrc(bytes.data(), bytes.size()));
     EXPECT_EQ(editor.plan.name, "fw.bin");
-    // The open dialog's filters: every format of the table, then all files.
+    // The open dialog's filters: all supported files, every format of the table, then all files.
     const auto Offered = [](const std::vector<FileFilter>& filters) {
         std::string offered;
         for (const FileFilter& filter : filters) offered += filter.description + " " + filter.pattern + ";";
         return offered;
     };
-    EXPECT_EQ(Offered(s.fileDialog.filtersSeen.back()), Offered(OpenFileFilters()));
+    EXPECT_EQ(Offered(s.fileDialog.filtersSeen.back()), Offered(OpenFileFilters(s.session.Texts.Language)));
     EXPECT_SAYS(Offered(OpenFileFilters()), "Hex File *.hex;");
 }
 

@@ -56,16 +56,16 @@ TEST_F(LanguageTest, WithoutAFileEveryTextTakesItsDefault) {
 
 TEST_F(LanguageTest, TitleCarriesTheVersionOnceItIsKnown) {
     const LanguageApplied first = LoadLanguage(s.Operation);
-    EXPECT_EQ(s.Texts.DevLanguage.MainSoftWareInfo, "Varden HVR Series Programmer  ");
-    EXPECT_EQ(first.applicationTitle, "Varden HVR Series Programmer  ");
-    EXPECT_EQ(first.windowCaption, "Varden HVR Series Programmer      ");
+    EXPECT_EQ(s.Texts.DevLanguage.MainSoftWareInfo, "TQM7300B Programmer  ");
+    EXPECT_EQ(first.applicationTitle, "TQM7300B Programmer  ");
+    EXPECT_EQ(first.windowCaption, "TQM7300B Programmer      ");
 
     s.Device.DevInf.DbVersion = "V0.1.0";
     // The caption names what the buffer holds, in the new language.
     s.Buffer.Holding = {BufferHolding::Source::File, "D:\\a.bin", 10, 4};
     const LanguageApplied later = ChooseLanguage(s.Operation, 1);
-    EXPECT_EQ(s.Texts.DevLanguage.MainSoftWareInfo, "Varden HVR Series Programmer  V0.1.0");
-    EXPECT_EQ(later.windowCaption, "Varden HVR Series Programmer  V0.1.0    D:\\a.bin（僅前 4 位元組，共 10 位元組）");
+    EXPECT_EQ(s.Texts.DevLanguage.MainSoftWareInfo, "TQM7300B Programmer  V0.1.0");
+    EXPECT_EQ(later.windowCaption, "TQM7300B Programmer  V0.1.0    D:\\a.bin（僅前 4 位元組，共 10 位元組）");
     EXPECT_EQ(s.Texts.Language, 1);
 }
 
