@@ -1,6 +1,9 @@
 #include "gui/progress_indicator.h"
 
 #include <QHBoxLayout>
+#include <algorithm>
+
+#include "core/texts/text_catalogue.h"
 
 namespace tq::gui {
 
@@ -10,7 +13,13 @@ ProgressIndicator::ProgressIndicator(QWidget* parent) : QWidget(parent) {
     bar_->setTextVisible(false);
     label_ = new QLabel(this);
     label_->setObjectName("labelCh1");
-    label_->setMinimumWidth(label_->fontMetrics().horizontalAdvance("ERROR") + 8);
+    // Room for the widest word the label shows, in any language, so that
+    // "STOPPED" is never cut off at the window's minimum size.
+    int widest = label_->fontMetrics().horizontalAdvance("ERROR");
+    for (int language = 0; language < 3; ++language)
+        widest = std::max(widest, label_->fontMetrics().horizontalAdvance(
+                                      QString::fromStdString(Text(language, TextId::StoppedBarLabel))));
+    label_->setMinimumWidth(widest + 8);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(bar_, 1);

@@ -72,6 +72,12 @@ std::string QueryResult::FieldText(size_t column) const {
     return {};
 }
 
+std::string QueryResult::TakeText(size_t column) {
+    if (current_ < records_.size())
+        if (auto* text = std::get_if<std::string>(&records_[current_][column])) return std::move(*text);
+    return FieldText(column);
+}
+
 int64_t QueryResult::FieldInt(size_t column) const {
     const Value* value = Field(column);
     if (!value) return 0;
@@ -91,7 +97,7 @@ std::vector<ChipRow> ReadChipRows(QueryResult& result) {
     rows.reserve(static_cast<size_t>(result.Count()));
     for (int i = 0; i < result.Count(); ++i, result.QueryNext()) {
         ChipRow& row = rows.emplace_back();
-        for (size_t c = 0; c < texts.size(); ++c) row.*kChipTextColumns[c].member = result.FieldText(texts[c]);
+        for (size_t c = 0; c < texts.size(); ++c) row.*kChipTextColumns[c].member = result.TakeText(texts[c]);
         for (size_t c = 0; c < numbers.size(); ++c) row.*kChipNumberColumns[c].member = result.FieldInt(numbers[c]);
     }
     return rows;
@@ -163,6 +169,7 @@ QueryResult ChipDatabase::QueryOpen(std::string_view statement, const std::vecto
     int rc;
     while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
         std::vector<QueryResult::Value> record;
+        record.reserve(columns.size());
         for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
             switch (sqlite3_column_type(raw, i)) {
             case SQLITE_INTEGER: record.emplace_back(static_cast<int64_t>(sqlite3_column_int64(raw, i))); break;

@@ -54,6 +54,9 @@ public:
     size_t ColumnIndex(std::string_view column) const;
     std::string FieldText(size_t column) const;
     int64_t FieldInt(size_t column) const;
+    // FieldText for a reader that reads each field once: a text is moved
+    // out of the record, which then holds an empty one.
+    std::string TakeText(size_t column);
 
 private:
     const Value* Field(size_t column) const;
@@ -63,7 +66,8 @@ private:
     size_t current_ = 0;
 };
 
-// The records of a result, from the current one on, as chip rows.
+// The records of a result, from the current one on, as chip rows (their
+// texts are moved out of the result).
 std::vector<ChipRow> ReadChipRows(QueryResult& result);
 
 // The chip types a platform offers, or why none could be listed.
