@@ -11,6 +11,8 @@ ProgressIndicator::ProgressIndicator(QWidget* parent) : QWidget(parent) {
     bar_ = new QProgressBar(this);
     bar_->setObjectName("pbDLChip1");
     bar_->setTextVisible(false);
+    // The bar takes what the column leaves; it never widens the window.
+    bar_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     label_ = new QLabel(this);
     label_->setObjectName("labelCh1");
     // Room for the widest word the label shows, in any language, so that

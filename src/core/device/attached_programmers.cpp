@@ -8,7 +8,7 @@ namespace tq {
 std::vector<AttachedProgrammer> ListAttachedProgrammers(DeviceContext& device) {
     std::vector<AttachedProgrammer> programmers;
     for (const DeviceLink::DeviceDrive& drive : device.Link.DeviceDrives()) {
-        AttachedProgrammer programmer{drive.root, drive.exchangeFile, false, {}};
+        AttachedProgrammer programmer{drive.root, drive.exchangeFile, false, {}, {}};
         DeviceContext probe(device.Link.volumes(), device.clock());
         probe.Link.SetTrace(device.Link.trace());
         probe.Link.Uart.ReadPath = drive.exchangeFile;
