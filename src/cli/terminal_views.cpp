@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "core/base/transfer_estimate.h"
 #include "core/texts/text_catalogue.h"
 
 namespace tq {
@@ -77,28 +78,6 @@ void TerminalViews::SetMaximum(uint32_t maximum) {
     drawnPercent_ = -1;
 }
 
-namespace {
-
-std::string Rate(double bytesPerSecond) {
-    char text[32];
-    if (bytesPerSecond >= 1024.0 * 1024.0)
-        std::snprintf(text, sizeof text, "%.1f MiB/s", bytesPerSecond / (1024.0 * 1024.0));
-    else if (bytesPerSecond >= 1024.0)
-        std::snprintf(text, sizeof text, "%.1f KiB/s", bytesPerSecond / 1024.0);
-    else
-        std::snprintf(text, sizeof text, "%.0f B/s", bytesPerSecond);
-    return text;
-}
-
-std::string MinutesSeconds(double seconds) {
-    const auto whole = static_cast<long>(seconds + 0.5);
-    char text[32];
-    std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
-    return text;
-}
-
-}  // namespace
-
 std::string TerminalViews::BarLine(uint32_t position, uint32_t maximum, double seconds, int32_t language) {
     constexpr int kWidth = 30;
     const double fraction = maximum == 0 || position >= maximum ? 1.0 : static_cast<double>(position) / maximum;
@@ -111,8 +90,8 @@ std::string TerminalViews::BarLine(uint32_t position, uint32_t maximum, double s
     const double done = position >= maximum ? maximum : position;
     if (seconds <= 0 || done <= 0) return line;
     const double perSecond = done / seconds;
-    if (maximum >= 1024) line += "  " + Rate(perSecond);
-    line += "  " + Text(language, TextId::CliTimeLeft, {MinutesSeconds((maximum - done) / perSecond)});
+    if (maximum >= 1024) line += "  " + FormatByteRate(perSecond);
+    line += "  " + Text(language, TextId::CliTimeLeft, {FormatMinutesSeconds((maximum - done) / perSecond)});
     return line;
 }
 

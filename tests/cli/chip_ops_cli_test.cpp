@@ -2,6 +2,7 @@
 // programmer on the real clock: one random 8 MiB image through auto, verify
 // and read in separate runs sharing one --sim-state folder, and every way
 // a command fails with its message and exit status.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -180,6 +181,13 @@ TEST_F(ChipOpsCli, AStateFolderThatCannotBeWrittenFailsTheRun) {
         folder.RunSimulated({"--lang", "2", "--sim-state", folder.File("not-a-folder"), "--sim-chip", "none", "-c", "GD25Q64", "info"});
     EXPECT_NE(run.status, 0);
     EXPECT_NE(run.err.find("--sim-state: the simulated memories were not kept: "), std::string::npos) << run.err;
+}
+
+TEST_F(ChipOpsCli, AReadEndsSayingHowFastTheBytesCame) {
+    const CliResult read =
+        folder.RunSimulated({"--sim-chip", "GD25Q64", "-c", "GD25Q64", "read", folder.File("out.bin")});
+    ASSERT_EQ(read.status, 0) << read.err;
+    EXPECT_THAT(read.err, ::testing::ContainsRegex(" 读取芯片，成功！共耗时[0-9.]+秒  [0-9]+\\.[0-9] [KM]iB/s\n"));
 }
 
 }  // namespace

@@ -9,12 +9,16 @@
 #include <atomic>
 #include <cstdint>
 
+#include "core/base/transfer_estimate.h"
+
 namespace tq {
 
 struct BusyState {
     std::atomic<bool> Running{false};
     // 0 none, 1 requested by the user, 2 seen by a running polled erase.
     std::atomic<uint8_t> StopRequest{0};
+    // The running transfer's time left and speed (the worker thread only).
+    TransferEstimate Transfer;
 };
 
 }  // namespace tq

@@ -2,16 +2,20 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "core/texts/text_catalogue.h"
 #include "core/base/number_text.h"
+#include "core/base/transfer_estimate.h"
 #include "core/device/commands.h"
 #include "core/operations/operation_context.h"
 
 namespace tq {
 
 OperationScope::OperationScope(OperationContext& operation)
-    : operation_(operation), claimed_(!operation.Busy.Running.exchange(true)) {}
+    : operation_(operation), claimed_(!operation.Busy.Running.exchange(true)) {
+    if (claimed_) operation.Busy.Transfer.Clear();
+}
 
 OperationScope::~OperationScope() {
     if (!claimed_) return;
@@ -22,7 +26,12 @@ OperationScope::~OperationScope() {
 uint32_t ElapsedSince(OperationContext& operation, uint32_t startTick) { return operation.clock().TickCount() - startTick; }
 
 std::string TimedStatusLine(OperationContext& operation, const std::string& text, uint32_t milliseconds) {
-    return StatusLine(operation.clock(), text + FormatSeconds(milliseconds) + operation.Texts.DevLanguage.LogOperatTime);
+    std::string line = text + FormatSeconds(milliseconds) + operation.Texts.DevLanguage.LogOperatTime;
+    // A transfer that just ended says how fast it went, once.
+    TransferEstimate& transfer = operation.Busy.Transfer;
+    if (transfer.AverageRate() > 0) line += "  " + FormatByteRate(transfer.AverageRate());
+    transfer.Clear();
+    return StatusLine(operation.clock(), line);
 }
 
 void ShowStatus(OperationContext& operation, const std::string& line) { operation.Views.statusBar->SetPanelText(0, line); }
@@ -57,13 +66,19 @@ void ResetProgressLabel(OperationContext& operation) {
     progress.SetState(ProgressState::Normal);
     progress.SetLabelColour(LabelColour::WindowText);
     progress.SetLabelText("0%");
+    operation.Busy.Transfer.Start(operation.clock().NowMicros());
 }
 
 void ShowProgress(OperationContext& operation, uint32_t position, uint32_t maximum) {
     const uint32_t shown = std::min(position, maximum);
     operation.Views.progress->SetPosition(shown);
     const uint64_t percent = maximum == 0 ? 100 : static_cast<uint64_t>(shown) * 100 / maximum;
-    operation.Views.progress->SetLabelText(std::to_string(percent) + "%");
+    TransferEstimate& transfer = operation.Busy.Transfer;
+    transfer.Update(operation.clock().NowMicros(), position, maximum);
+    std::string label = std::to_string(percent) + "%";
+    if (const std::optional<double> left = transfer.SecondsLeft())
+        label = Text(operation.Texts.Language, TextId::ProgressWithTimeLeft, {label, FormatMinutesSeconds(*left)});
+    operation.Views.progress->SetLabelText(label);
 }
 
 void ShowProgressFailure(OperationContext& operation, const std::string& label) {

@@ -90,7 +90,8 @@ private:
 // Milliseconds since a TickCount reading (wrap-safe).
 uint32_t ElapsedSince(OperationContext& operation, uint32_t startTick);
 
-// "hh:mm:ss " + text + seconds + LogOperatTime.
+// "hh:mm:ss " + text + seconds + LogOperatTime, and the speed of a byte
+// transfer that just ended.
 std::string TimedStatusLine(OperationContext& operation, const std::string& text, uint32_t milliseconds);
 // Puts a line into status panel 0.
 void ShowStatus(OperationContext& operation, const std::string& line);
@@ -113,7 +114,8 @@ void Indicate(OperationContext& operation, IndicatorCode code);
 // labelCh1 and pbDLChip1 at the start of a transfer: bar normal, label in
 // the window-text colour showing "0%".
 void ResetProgressLabel(OperationContext& operation);
-// Bar position plus "N%" in labelCh1. The position shown never passes the
+// Bar position plus "N%" in labelCh1, and the time left once there is
+// enough progress to judge it. The position shown never passes the
 // maximum (a padded last block moves further than the bytes it carries).
 void ShowProgress(OperationContext& operation, uint32_t position, uint32_t maximum);
 // Bar in error state, labelCh1 red with the given text ("ERROR" or "Error").
