@@ -172,6 +172,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     RegisterDetectCommand(app, context);
     RegisterUserChipCommands(app, context);
     RegisterDevicesCommand(app, context);
+    RegisterChecksumCommand(app, context);
     try {
         app.parse(argc, argv);
         if (version) {

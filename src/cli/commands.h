@@ -19,5 +19,6 @@ void RegisterChipOperationCommands(CLI::App& app, CliContext& context);
 void RegisterDetectCommand(CLI::App& app, CliContext& context);
 void RegisterUserChipCommands(CLI::App& app, CliContext& context);
 void RegisterDevicesCommand(CLI::App& app, CliContext& context);
+void RegisterChecksumCommand(CLI::App& app, CliContext& context);
 
 }  // namespace tq

@@ -22,6 +22,7 @@ ProgressIndicator::ProgressIndicator(QWidget* parent) : QWidget(parent) {
         widest = std::max(widest, label_->fontMetrics().horizontalAdvance(
                                       QString::fromStdString(Text(language, TextId::StoppedBarLabel))));
     label_->setMinimumWidth(widest + 8);
+    label_->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);  // its whole text, always
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(bar_, 1);

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QToolButton>
 
@@ -9,6 +10,7 @@
 #include "core/buffer/file_open_save.h"
 #include "core/texts/language.h"
 #include "gui/chip_frame_widget.h"
+#include "gui/log_panel.h"
 #include "gui/simulator_menu.h"
 #include "gui_rig.h"
 
@@ -124,11 +126,15 @@ TEST(MainWindow, OperationsShowTheirStatusLineBarAndLabel) {
     const struct {
         const char* button;
         const char* line;
-    } cases[] = {{"sbErase", "Erase succeeded"}, {"sbWrite", "Write"}, {"sbVerify", "Verif"}};
+        bool sums;  // the image's CRC-32 and SHA-256 follow the result
+    } cases[] = {{"sbErase", "Erase succeeded", false}, {"sbWrite", "Write", true}, {"sbVerify", "Verif", true}};
     for (const auto& c : cases) {
         rig.window->findChild<QToolButton*>(c.button)->click();
         rig.WaitIdle();
-        EXPECT_NE(rig.Panel(0).indexOf(c.line, 0, Qt::CaseInsensitive), -1) << c.button << ": " << rig.Panel(0).toStdString();
+        QListWidget& log = rig.window->logPanel().lines();
+        const QString result = log.item(log.count() - (c.sums ? 2 : 1))->text();
+        EXPECT_NE(result.indexOf(c.line, 0, Qt::CaseInsensitive), -1) << c.button << ": " << result.toStdString();
+        EXPECT_EQ(rig.Panel(0).contains("Image CRC-32 "), c.sums) << c.button << ": " << rig.Panel(0).toStdString();
         EXPECT_EQ(rig.Label(), "100%") << c.button;
         EXPECT_EQ(rig.window->progress().bar()->value(), rig.window->progress().bar()->maximum()) << c.button;
     }

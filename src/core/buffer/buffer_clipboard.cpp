@@ -12,13 +12,6 @@
 namespace tq {
 namespace {
 
-int DigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 bool IsSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ',' || c == ';'; }
 
 void Say(BufferContext& buffer, TextId id, std::initializer_list<std::string_view> values = {}) {
@@ -57,7 +50,7 @@ std::optional<std::vector<uint8_t>> ParseHexBytes(std::string_view text) {
         if (group.size() > 2 && group[0] == '0' && (group[1] == 'x' || group[1] == 'X')) group.remove_prefix(2);
         if (group.size() % 2 != 0) return std::nullopt;
         for (size_t d = 0; d < group.size(); d += 2) {
-            const int high = DigitValue(group[d]), low = DigitValue(group[d + 1]);
+            const int high = HexDigitValue(group[d]), low = HexDigitValue(group[d + 1]);
             if (high < 0 || low < 0) return std::nullopt;
             bytes.push_back(static_cast<uint8_t>(high << 4 | low));
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/base/number_text.h"
 #include "core/buffer/buffer_undo.h"
 #include "core/buffer/chip_buffer.h"
 #include "core/buffer/hex_view_model.h"
@@ -12,11 +13,6 @@ namespace tq {
 namespace {
 
 bool IsHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
-
-int DigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    return std::toupper(static_cast<unsigned char>(c)) - 'A' + 10;
-}
 
 }  // namespace
 
@@ -57,7 +53,7 @@ HexKeyResult ApplyHexKey(BufferContext& buffer, std::string& hexText, HexSelecti
                               IsHexDigit(hexText[position]) &&
                               offset < std::min<uint64_t>(ram.DataLen, ram.Data.size());
     if (onShownDigit) {
-        const int value = DigitValue(key);
+        const int value = HexDigitValue(key);
         uint8_t& byte = ram.Data[offset];
         const uint8_t before = byte;
         byte = cursor.nibble == Nibble::High ? static_cast<uint8_t>((byte & 0x0F) + value * 16)

@@ -2,20 +2,10 @@
 
 #include <algorithm>
 
+#include "core/base/number_text.h"
 #include "core/buffer/buffer_texts.h"
 
 namespace tq {
-
-namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-}  // namespace
 
 std::string InvalidHexText(const BufferContext& buffer, const std::string& text) {
     return Text(buffer.Texts.Language, TextId::HexNumberRefused, {text});
@@ -24,8 +14,8 @@ std::string InvalidHexText(const BufferContext& buffer, const std::string& text)
 bool ReadFindPattern(const std::string& text, std::array<uint8_t, 256>& pattern, uint16_t& length) {
     length = static_cast<uint16_t>(std::min<size_t>(text.size() / 2, pattern.size()));
     for (size_t i = 0; i < length; ++i) {
-        const int high = HexValue(text[2 * i]);
-        const int low = HexValue(text[2 * i + 1]);
+        const int high = HexDigitValue(text[2 * i]);
+        const int low = HexDigitValue(text[2 * i + 1]);
         if (high < 0 || low < 0) return false;
         pattern[i] = static_cast<uint8_t>(high << 4 | low);
     }

@@ -131,6 +131,7 @@ int ReadOnChannel(OperationContext& operation, uint8_t channel) {
     Indicate(operation, IndicatorCode::Finished);
     Indicate(operation, IndicatorCode::Passed);
     ShowStatus(operation, line);
+    ShowImageDigests(operation);
     return kOpSuccess;
 }
 
@@ -220,6 +221,7 @@ OperationOutcome VerifyChip(OperationContext& operation) {
     if (!equal) return OutcomeOfResult(result);
     operation.Views.progress->SetState(ProgressState::Normal);
     ShowStatus(operation, TimedStatusLine(operation, texts.LogChipVerifySuccess, elapsed));
+    ShowImageDigests(operation);
     return OperationOutcome::Succeeded;
 }
 

@@ -6,6 +6,7 @@
 #include "core/base/number_text.h"
 #include "core/device/commands.h"
 #include "core/operations/operation_context.h"
+#include "core/buffer/image_digests.h"
 
 namespace tq {
 
@@ -103,6 +104,7 @@ int StreamWrite(OperationContext& operation, uint8_t channel, ChipType chipType)
     // The stream is unanswered: a chip taken out meanwhile took nothing.
     if (!ChipStayedInSocket(operation)) return kOpChipRemoved;
     ShowStatus(operation, TimedStatusLine(operation, texts.LogChipWriteSuccess, elapsed));
+    ShowImageDigests(operation);
     return kOpSuccess;
 }
 
@@ -126,6 +128,12 @@ OperationOutcome WriteImage(OperationContext& operation) {
     const int result = WriteOnChannel(operation, operation.Chip.PrjInfo.ChannelSelector);
     Indicate(operation, IndicatorCode::Finished);
     return OutcomeOfResult(result);
+}
+
+void ShowImageDigests(OperationContext& operation) {
+    const std::string text =
+        DigestStatusText(operation.Texts.Language, operation.Buffer.RamFile.Data.data(), WriteLength(operation));
+    ShowStatus(operation, StatusLine(operation.clock(), text));
 }
 
 }  // namespace tq

@@ -18,6 +18,9 @@ struct Prj_Info_Struct;
 uint32_t WriteBlockSize(const Prj_Info_Struct& prj);
 // Bytes a write sends: the buffer's length, cut to the chip and to the storage.
 uint32_t WriteLength(const OperationContext& operation);
+// One status line with the CRC-32 and SHA-256 of the image a read, write
+// or verify just handled: its first WriteLength bytes of the buffer.
+void ShowImageDigests(OperationContext& operation);
 
 // The test made before a write or verify sends anything: the buffer holds
 // data and, from the start address on, all of it fits the chip. Otherwise

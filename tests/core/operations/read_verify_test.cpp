@@ -6,6 +6,9 @@
 #include "core/buffer/buffer_undo.h"
 
 #include "core/operations/erase_blank.h"
+#include "core/operations/write.h"
+#include "core/buffer/image_digests.h"
+#include "support/expect.h"
 #include "support/operation_rig.h"
 
 namespace tq {
@@ -78,7 +81,9 @@ TEST(Read, ReplacesTheBufferWithTheWholeChip) {
         EXPECT_EQ(rig.session.Buffer.RamFile.DataLen, c.capacity);
         EXPECT_EQ(rig.session.Buffer.RamFile.ViewTop, 0u);
         EXPECT_EQ(rig.hexView.redraws, 1);
-        EXPECT_EQ(rig.status.history0, (std::vector<std::string>{"10:42:07 读取芯片", c.line}));
+        const std::vector<uint8_t>& chip = rig.sim.chipMemory();
+        EXPECT_EQ(rig.status.history0, (std::vector<std::string>{"10:42:07 读取芯片", c.line,
+                                                                 "10:42:07 " + DigestStatusText(0, chip.data(), chip.size())}));
         EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 100, 0}));
         EXPECT_EQ(rig.progress.label, "100%");
         EXPECT_EQ(rig.progress.colour, kBarGreen);
@@ -241,7 +246,10 @@ TEST(Verify, ComparesTheBufferWithTheChipFromItsStartAddress) {
         EXPECT_EQ(FrameBe32(header, 8), c.start);
         EXPECT_EQ(FrameBe32(header, 12), c.headerLength);
         EXPECT_EQ(FrameBe16(header, 16), c.headerBlock);
-        EXPECT_EQ(rig.status.panels[0], "10:42:07 校验芯片，成功！共耗时0.00秒");
+        // The result, then the image's sums.
+        ASSERT_GE(rig.status.history0.size(), 2u);
+        EXPECT_EQ(rig.status.history0.end()[-2], "10:42:07 校验芯片，成功！共耗时0.00秒");
+        EXPECT_SAYS(rig.status.panels[0], "10:42:07 映像校验：CRC-32 ");
         EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 1, 0, 100}));
         EXPECT_EQ(rig.progress.state, ProgressState::Normal);
     }
@@ -315,6 +323,36 @@ TEST(VerifyFaults, ABlockThatDidNotArriveIsADifference) {
         EXPECT_EQ(rig.session.Buffer.RamFile.Data, image);
         EXPECT_EQ(rig.session.Buffer.RamFile.DataLen, 8192u);
     }
+}
+
+}  // namespace
+}  // namespace tq
+
+namespace tq {
+namespace {
+
+TEST(ImageDigestLine, WriteVerifyAndReadEachLogTheImageCrcAndSha256AfterTheirResult) {
+    OperationRig rig;
+    rig.session.Texts.Language = 2;
+    rig.UseChip(2, 256);
+    const std::string digits = "123456789";
+    rig.LoadBuffer(std::vector<uint8_t>(digits.begin(), digits.end()));
+    ASSERT_TRUE(rig.Connect());
+    const std::string digitsLine =
+        "10:42:07 Image CRC-32 cbf43926, SHA-256 15e2b0d3c33891ebb0f1ef609ec419420c20e320ce94c65fbc8c3312448eb225";
+    ASSERT_EQ(WriteImage(rig.session.Operation), OperationOutcome::Succeeded);
+    EXPECT_EQ(rig.status.history0.back(), digitsLine);
+    ASSERT_EQ(VerifyChip(rig.session.Operation), OperationOutcome::Succeeded);
+    EXPECT_EQ(rig.status.history0.back(), digitsLine);
+    const size_t before = rig.status.history0.size();
+    ASSERT_EQ(ReadChip(rig.session.Operation), OperationOutcome::Succeeded);
+    // The whole chip, read: the result line, then its sums.
+    const std::vector<uint8_t>& chip = rig.sim.chipMemory();
+    const ImageDigests digests = DigestsOf(chip.data(), chip.size());
+    ASSERT_EQ(rig.status.history0.size(), before + 3);
+    EXPECT_SAYS(rig.status.history0[before + 1], rig.session.Texts.DevLanguage.LogChipReadSuccess);
+    EXPECT_EQ(rig.status.history0[before + 2], "10:42:07 Image CRC-32 " + Crc32Hex(digests.crc32) + ", SHA-256 " +
+                                                   DigestHex(digests.sha256.data(), digests.sha256.size()));
 }
 
 }  // namespace

@@ -1,0 +1,72 @@
+#include "core/buffer/image_digests.h"
+
+#include <openssl/evp.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "core/buffer/chip_buffer.h"
+#include "core/texts/text_catalogue.h"
+
+namespace tq {
+
+namespace {
+
+// Small enough that each block is still in L2 when the next digest reads it.
+constexpr size_t kDigestBlock = 64 * 1024;
+
+using DigestContext = std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)>;
+
+// No context when `kind` is not wanted.
+DigestContext StartDigest(const EVP_MD* kind) {
+    DigestContext context(kind ? EVP_MD_CTX_new() : nullptr, &EVP_MD_CTX_free);
+    if (context) EVP_DigestInit_ex(context.get(), kind, nullptr);
+    return context;
+}
+
+}  // namespace
+
+ImageDigests DigestsOf(const uint8_t* bytes, size_t count, unsigned which) {
+    ImageDigests digests;
+    const DigestContext md5 = StartDigest(which & kDigestMd5 ? EVP_md5() : nullptr);
+    const DigestContext sha256 = StartDigest(which & kDigestSha256 ? EVP_sha256() : nullptr);
+    uLong crc = crc32(0L, Z_NULL, 0);
+    for (size_t at = 0; at < count; at += kDigestBlock) {
+        const size_t length = std::min(kDigestBlock, count - at);
+        const uint8_t* block = bytes + at;
+        if (which & kDigestCrc32) crc = crc32(crc, block, static_cast<uInt>(length));
+        if (which & kDigestSum) digests.sum = CheckSum32(digests.sum, block, length);
+        if (md5) EVP_DigestUpdate(md5.get(), block, length);
+        if (sha256) EVP_DigestUpdate(sha256.get(), block, length);
+    }
+    digests.crc32 = static_cast<uint32_t>(crc);
+    if (md5) EVP_DigestFinal_ex(md5.get(), digests.md5.data(), nullptr);
+    if (sha256) EVP_DigestFinal_ex(sha256.get(), digests.sha256.data(), nullptr);
+    return digests;
+}
+
+std::string DigestHex(const uint8_t* digest, size_t size) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(size * 2);
+    for (size_t i = 0; i < size; ++i) {
+        text += kDigits[digest[i] >> 4];
+        text += kDigits[digest[i] & 15];
+    }
+    return text;
+}
+
+std::string Crc32Hex(uint32_t crc) {
+    const uint8_t bigEndian[4] = {static_cast<uint8_t>(crc >> 24), static_cast<uint8_t>(crc >> 16),
+                                  static_cast<uint8_t>(crc >> 8), static_cast<uint8_t>(crc)};
+    return DigestHex(bigEndian, 4);
+}
+
+std::string DigestStatusText(int32_t language, const uint8_t* bytes, size_t count) {
+    const ImageDigests digests = DigestsOf(bytes, count, kDigestCrc32 | kDigestSha256);
+    return Text(language, TextId::ImageDigestsLine,
+                {Crc32Hex(digests.crc32), DigestHex(digests.sha256.data(), digests.sha256.size())});
+}
+
+}  // namespace tq
