@@ -46,7 +46,9 @@ TEST(LogAndClose, ClosingDuringAWriteStopsItOnYesAndThenCloses) {
         EXPECT_EQ(rig.window->isVisible(), !yes);
         QListWidget& log = rig.window->logPanel().lines();
         // A finished write's result line is followed by the image's sums.
-        if (!yes) EXPECT_TRUE(log.item(log.count() - 1)->text().contains("CRC-32"));
+        if (!yes) {
+            EXPECT_TRUE(log.item(log.count() - 1)->text().contains("CRC-32"));
+        }
         const QColor last = log.item(log.count() - (yes ? 1 : 2))->foreground().color();
         EXPECT_EQ(last, yes ? QColor(176, 112, 0) : QColor(0, 128, 0));  // stopped amber, finished green
         EXPECT_EQ(rig.sim.chipMemory()[256 * 1024 - 1] == 0x11, !yes);  // No: the write went to its end

@@ -43,9 +43,13 @@ TEST(WindowLayout, AtItsSmallestSizeNoCaptionIsCutAndTheHexViewKeeps16Columns) {
         }
         gui::ChipFrameWidget& frame = rig.window->chipFrame();
         for (QComboBox* box : frame.findChildren<QComboBox*>())
-            if (box->isVisible()) EXPECT_GE(box->width(), box->minimumSizeHint().width());
+            if (box->isVisible()) {
+                EXPECT_GE(box->width(), box->minimumSizeHint().width());
+            }
         for (QLabel* label : frame.findChildren<QLabel*>())
-            if (label->isVisible()) EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+            if (label->isVisible()) {
+                EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+            }
         gui::HexViewWidget& view = rig.window->hexView();
         EXPECT_EQ(view.rowBytes(), 16u);
         EXPECT_EQ(view.page().hexLines.front().size(), 16u * 3);
@@ -75,7 +79,9 @@ TEST(WindowLayout, AWideWindowGivesTheHexViewMoreBytesPerRowAndLeavesTheToolButt
     const int spare = view.findChild<QWidget*>("sbDownFile")->geometry().left() - ascii->geometry().right();
     EXPECT_LT(spare, 8 * 4 * view.fontMetrics().horizontalAdvance('0'));
     for (QGroupBox* group : rig.window->findChildren<QGroupBox*>())
-        if (group->objectName().startsWith("gbTool")) EXPECT_EQ(group->width(), group->sizeHint().width());
+        if (group->objectName().startsWith("gbTool")) {
+            EXPECT_EQ(group->width(), group->sizeHint().width());
+        }
 }
 
 TEST(WindowLayout, TheWindowIsSizedAndPlacedWithinTheScreensFreeArea) {
