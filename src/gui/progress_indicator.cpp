@@ -15,12 +15,15 @@ ProgressIndicator::ProgressIndicator(QWidget* parent) : QWidget(parent) {
     bar_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     label_ = new QLabel(this);
     label_->setObjectName("labelCh1");
-    // Room for the widest word the label shows, in any language, so that
-    // "STOPPED" is never cut off at the window's minimum size.
+    // Room for the widest text the label shows, in any language ("STOPPED",
+    // a percentage with the time left), so none is cut at the window's
+    // minimum size; the bar takes what is left of the column.
     int widest = label_->fontMetrics().horizontalAdvance("ERROR");
-    for (int language = 0; language < 3; ++language)
-        widest = std::max(widest, label_->fontMetrics().horizontalAdvance(
-                                      QString::fromStdString(Text(language, TextId::StoppedBarLabel))));
+    for (int language = 0; language < 3; ++language) {
+        for (const std::string& text : {Text(language, TextId::StoppedBarLabel),
+                                        Text(language, TextId::ProgressWithTimeLeft, {"100%", "88:88"})})
+            widest = std::max(widest, label_->fontMetrics().horizontalAdvance(QString::fromStdString(text)));
+    }
     label_->setMinimumWidth(widest + 8);
     label_->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);  // its whole text, always
     auto* row = new QHBoxLayout(this);
