@@ -70,7 +70,7 @@ uint32_t ReadBlockSize(const Prj_Info_Struct& prj) { return BlockFor(FamilyOf(pr
 
 uint32_t VerifyBlockSize(const Prj_Info_Struct& prj) { return BlockFor(FamilyOf(prj).verifyBlock, prj.PageSize); }
 
-int ReadOnChannel(OperationContext& operation, uint8_t channel) {
+int ReadChipImage(OperationContext& operation, uint8_t channel, std::vector<uint8_t>& chip, uint32_t* elapsedMs) {
     Prj_Info_Struct& prj = operation.Chip.PrjInfo;
     DeviceLink& link = operation.Device.Link;
     ProgressView& progress = *operation.Views.progress;
@@ -86,9 +86,7 @@ int ReadOnChannel(OperationContext& operation, uint8_t channel) {
     progress.SetPosition(0);
     progress.SetBarColour(kBarGreen);
 
-    // The chip's bytes go into new storage; the buffer is replaced only once
-    // every block has arrived, so a failed read loses nothing.
-    std::vector<uint8_t> chip(capacity, 0xFF);
+    chip.assign(capacity, 0xFF);
     uint32_t block = std::min(ReadBlockSize(prj), capacity);
     SendReadHeader(link, channel, type, 0, capacity, static_cast<uint16_t>(block));
     if (!link.Uart.Connected) return ReadFailed(operation);
@@ -115,13 +113,22 @@ int ReadOnChannel(OperationContext& operation, uint8_t channel) {
         ShowProgress(operation, offset, capacity);
         if (pause10us != 0) link.Wait10us(pause10us);
     }
-    const uint32_t elapsed = ElapsedSince(operation, start);
-    // An empty socket reads as 0xFF: such bytes must not replace the buffer.
+    if (elapsedMs != nullptr) *elapsedMs = ElapsedSince(operation, start);
+    // An empty socket reads as 0xFF: such bytes are not the chip's.
     if (!ChipStayedInSocket(operation)) return ReadEndedEarly(operation, kOpChipRemoved);
+    return kOpSuccess;
+}
+
+int ReadOnChannel(OperationContext& operation, uint8_t channel) {
+    // The chip's bytes go into new storage; the buffer is replaced only once
+    // every block has arrived, so a failed read loses nothing.
+    std::vector<uint8_t> chip;
+    uint32_t elapsed = 0;
+    if (const int result = ReadChipImage(operation, channel, chip, &elapsed); result != kOpSuccess) return result;
 
     Ram_File_Info_Struct& buffer = operation.Buffer.RamFile;
+    buffer.DataLen = static_cast<uint32_t>(chip.size());
     buffer.Data = std::move(chip);
-    buffer.DataLen = capacity;
     buffer.ViewTop = 0;
     ForgetBufferHistory(operation.Buffer);
     TakeChipRead(operation.Buffer, operation.Chip.PrjInfo.ChipName);
@@ -195,6 +202,20 @@ OperationOutcome ReadChip(OperationContext& operation) {
     if (!ChipSelected(operation)) return OperationOutcome::NoChipSelected;
     if (!ConfirmDiscardEdits(operation.Buffer)) return OperationOutcome::Declined;
     return OutcomeOfResult(ReadOnChannel(operation, operation.Chip.PrjInfo.ChannelSelector));
+}
+
+OperationOutcome CopyChip(OperationContext& operation, std::vector<uint8_t>& chip) {
+    OperationScope scope(operation);
+    if (!scope.claimed()) return OperationOutcome::Busy;
+    if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
+    if (const OperationOutcome wait = AwaitRunningErase(operation); wait != OperationOutcome::Succeeded) return wait;
+    if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
+    if (!ChipSelected(operation)) return OperationOutcome::NoChipSelected;
+    const int result = ReadChipImage(operation, operation.Chip.PrjInfo.ChannelSelector, chip);
+    if (result != kOpSuccess) return OutcomeOfResult(result);
+    Indicate(operation, IndicatorCode::Finished);
+    Indicate(operation, IndicatorCode::Passed);
+    return OperationOutcome::Succeeded;
 }
 
 OperationOutcome VerifyChip(OperationContext& operation) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "core/operations/operation_display.h"
 
@@ -26,6 +27,13 @@ uint32_t VerifyBlockSize(const Prj_Info_Struct& prj);
 // was never delivered or the drive was lost, kOpStopped, kOpChipRemoved
 // (each line shown, the buffer unchanged).
 int ReadOnChannel(OperationContext& operation, uint8_t channel);
+// The transfer under every read: the whole chip into `chip` (resized to the
+// capacity), the bar showing progress, the buffer untouched. 0 read, or the
+// failure, stop or removal code with its line shown. It says nothing on
+// success: the caller says what the bytes were for. `elapsedMs`, when given,
+// takes the transfer's time.
+int ReadChipImage(OperationContext& operation, uint8_t channel, std::vector<uint8_t>& chip,
+                  uint32_t* elapsedMs = nullptr);
 
 // Compares the chip from RamStartAddr with the buffer: 0 equal, 255 at the
 // first difference (its address and bytes shown) or a block that did not
@@ -34,5 +42,9 @@ int VerifyOnChannel(OperationContext& operation, uint8_t channel);
 
 OperationOutcome ReadChip(OperationContext& operation);
 OperationOutcome VerifyChip(OperationContext& operation);
+// Reads the chip into `chip` for a compare, a backup or a second look,
+// with the same checks a read makes; the buffer is untouched. The caller
+// says the result.
+OperationOutcome CopyChip(OperationContext& operation, std::vector<uint8_t>& chip);
 
 }  // namespace tq
