@@ -173,6 +173,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     RegisterUserChipCommands(app, context);
     RegisterDevicesCommand(app, context);
     RegisterChecksumCommand(app, context);
+    RegisterCompareCommand(app, context);
     try {
         app.parse(argc, argv);
         if (version) {

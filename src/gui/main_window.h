@@ -27,6 +27,7 @@
 namespace tq {
 class Session;
 class SimProgrammer;
+struct CompareDocument;
 }  // namespace tq
 
 namespace tq::gui {
@@ -34,6 +35,7 @@ namespace tq::gui {
 class AutoOptionsDialog;
 class ChipFindDialog;
 class ChipFrameWidget;
+class CompareView;
 class HexViewWidget;
 class FileCombinForm;
 class FileEditForm;
@@ -180,6 +182,12 @@ private:
     // The View menu: the log panel (main_window_menus.cpp).
     void SaveLogClick();
     void RetranslateViewMenu();
+    // Buffer > Compare with Chip / with File (compare_commands.cpp).
+    void MenuBufferCompareChipClick();
+    void MenuBufferCompareFileClick();
+    void RetranslateCompareMenu();
+    void ShowCompare(const std::shared_ptr<CompareDocument>& document, int language);
+    CompareView* compareView_ = nullptr;
 
     Session& session_;
     SimProgrammer* simulator_;

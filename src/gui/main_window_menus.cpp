@@ -73,6 +73,9 @@ void MainWindow::BuildMenus() {
         actions_.insert(step->objectName(), step);
         busyDisabled_ << step;
     }
+    buffer->addSeparator();
+    AddAction(buffer, "MenuBufferCompareChip", &MainWindow::MenuBufferCompareChipClick);
+    AddAction(buffer, "MenuBufferCompareFile", &MainWindow::MenuBufferCompareFileClick);
 
     QMenu* program = menu("MenuProgram");
     AddAction(program, "MenuAuto", &MainWindow::sbAutoClick, Qt::Key_F11)->setIcon(s->standardIcon(QStyle::SP_MediaPlay));
