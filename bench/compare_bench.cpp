@@ -11,6 +11,7 @@
 #include "core/app/session.h"
 #include "core/buffer/image_compare.h"
 #include "core/buffer/compare_summary.h"
+#include "core/device/commands.h"
 #include "core/device/presence.h"
 #include "core/operations/compare_chip.h"
 #include "core/operations/read_verify.h"
@@ -72,6 +73,9 @@ struct ChipBench {
         sim.chipMemory() = buffer;
         for (size_t i = 0; i < kChipBytes; i += 65536) sim.chipMemory()[i] ^= 1;
         if (ConnectProgrammer(session.Device) != ConnectResult::Connected) throw std::runtime_error("no simulated programmer");
+        // The programmer drives a chip only once it was told of it, as a chip choice does.
+        SelectChip(session.Device.Link, ChipSelection{static_cast<uint8_t>(prj.ChipTypeCode), prj.VoltageCode,
+                                                      prj.ChipPara, prj.ChipPara1, prj.PageSize, prj.Capacity});
     }
 };
 
