@@ -4,18 +4,14 @@
 // what the compare adds to the read.
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <random>
 #include <vector>
 
-#include "core/app/session.h"
 #include "core/buffer/image_compare.h"
 #include "core/buffer/compare_summary.h"
-#include "core/device/commands.h"
-#include "core/device/presence.h"
 #include "core/operations/compare_chip.h"
 #include "core/operations/read_verify.h"
-#include "sim/sim_programmer.h"
+#include "simulated_chip_bench.h"
 
 namespace tq {
 namespace {
@@ -52,30 +48,11 @@ BENCHMARK(CompareImages256MiB)->ArgName("spacing")->Arg(0)->Arg(1 << 20)->Arg(1 
 
 constexpr uint32_t kChipBytes = 8u * 1024 * 1024;
 
-// A connected session with an 8 MiB SPI flash holding what the buffer holds
-// but for one byte in every 64 KiB.
-struct ChipBench {
-    VirtualClock clock;
-    SimProgrammer sim{clock};
-    Session session{sim.volumes(), clock, std::filesystem::temp_directory_path()};
-
-    ChipBench() {
-        sim.InsertChip(SimChip{"BENCH", 1, kChipBytes, 0, true, 0});
-        Prj_Info_Struct& prj = session.Chip.PrjInfo;
-        prj.ChipTypeCode = 1;
-        prj.Capacity = kChipBytes;
-        prj.BlockSize = 256;
-        std::vector<uint8_t>& buffer = session.Buffer.RamFile.Data;
-        buffer.resize(kChipBytes);
-        std::mt19937 random(7);
-        for (uint8_t& b : buffer) b = static_cast<uint8_t>(random());
-        session.Buffer.RamFile.DataLen = kChipBytes;
-        sim.chipMemory() = buffer;
+// The chip holds what the buffer holds but for one byte in every 64 KiB.
+struct ChipBench : SimulatedChipBench {
+    ChipBench() : SimulatedChipBench(kChipBytes) {
+        sim.chipMemory() = session.Buffer.RamFile.Data;
         for (size_t i = 0; i < kChipBytes; i += 65536) sim.chipMemory()[i] ^= 1;
-        if (ConnectProgrammer(session.Device) != ConnectResult::Connected) throw std::runtime_error("no simulated programmer");
-        // The programmer drives a chip only once it was told of it, as a chip choice does.
-        SelectChip(session.Device.Link, ChipSelection{static_cast<uint8_t>(prj.ChipTypeCode), prj.VoltageCode,
-                                                      prj.ChipPara, prj.ChipPara1, prj.PageSize, prj.Capacity});
     }
 };
 
