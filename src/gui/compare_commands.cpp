@@ -62,8 +62,8 @@ void MainWindow::ShowCompare(const std::shared_ptr<CompareDocument>& document, i
 }
 
 void MainWindow::RetranslateCompareMenu() {
-    actions_.value("MenuBufferCompareChip")->setText(QString::fromStdString(Text(language_, TextId::CompareWithChipCommand)));
-    actions_.value("MenuBufferCompareFile")->setText(QString::fromStdString(Text(language_, TextId::CompareWithFileCommand)));
+    actions_.value("MenuBufferCompareChip")->setText(QString::fromStdString(Text(language_, TextId::CompareWithChipCommand)) + "(&C)");
+    actions_.value("MenuBufferCompareFile")->setText(QString::fromStdString(Text(language_, TextId::CompareWithFileCommand)) + "(&L)");
     if (compareView_) compareView_->Retranslate(language_);
 }
 

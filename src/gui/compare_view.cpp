@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
@@ -88,6 +89,14 @@ void ComparePane::resizeEvent(QResizeEvent* event) {
     rowBytes_ = viewport()->width() >= sixteen ? 16 : 8;
     UpdateScrollRange();
     verticalScrollBar()->setValue(int(shown / rowBytes_));
+}
+
+void ComparePane::keyPressEvent(QKeyEvent* event) {
+    // The arrows and Page Up/Down scroll as in any scroll area; Home and End go to the ends.
+    QScrollBar* bar = verticalScrollBar();
+    if (event->key() == Qt::Key_Home) return bar->setValue(bar->minimum());
+    if (event->key() == Qt::Key_End) return bar->setValue(bar->maximum());
+    QAbstractScrollArea::keyPressEvent(event);
 }
 
 void ComparePane::MarkDifference(uint64_t offset) {
@@ -200,6 +209,7 @@ CompareView::CompareView(MessageBoxes& messages, QWidget* parent) : QDialog(pare
     summary_ = new QLabel(this);
     summary_->setObjectName("compareSummary");
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    summary_->setWordWrap(true);
     next_ = new QAction(style()->standardIcon(QStyle::SP_ArrowDown), QString(), this);
     next_->setObjectName("compareNext");
     next_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Down));
