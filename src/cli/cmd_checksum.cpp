@@ -6,9 +6,7 @@
 // read command reads it. --from/--to sum a part; --json prints one object.
 #include <CLI/CLI.hpp>
 #include <memory>
-#include <optional>
 #include <ostream>
-#include <vector>
 
 #include "cli/chip_command.h"
 #include "cli/cli_context.h"
@@ -16,10 +14,7 @@
 #include "cli/json_text.h"
 #include "cli/terminal_views.h"
 #include "core/base/number_text.h"
-#include "core/buffer/chip_buffer.h"
-#include "core/buffer/image_digests.h"
-#include "core/buffer/image_formats.h"
-#include "core/operations/read_verify.h"
+#include "core/app/checksum_request.h"
 
 namespace tq {
 
@@ -34,22 +29,25 @@ struct ChecksumArgs {
 };
 
 // The lines are for scripts: the same in every language.
-void PrintDigests(CliContext& context, const ChecksumArgs& args, const std::string& source, const uint8_t* bytes,
-                  size_t size) {
-    std::string error;
-    const std::optional<SumRange> range = ParseSumRange(context.Language(), args.from, args.to, size, error);
-    if (!range) {
-        context.Fail(error, kExitUsage);
+void PrintReport(CliContext& context, const ChecksumArgs& args, const ChecksumReport& report) {
+    for (const std::string& warning : report.warnings) context.err << "warning: " << warning << '\n';
+    if (!report.ok) {
+        if (report.chipRead != OperationOutcome::Succeeded) {
+            ReportOutcome(context, ChipCommand::Read, report.chipRead);
+            return;
+        }
+        // A range outside the image is a usage fault; an unreadable file is not.
+        context.Fail(report.error, report.imageSize != 0 ? kExitUsage : 1);
         return;
     }
-    const DigestTexts sums = TextsOf(DigestsOf(bytes + range->first, range->count));
-    const std::string first = "0x" + HexText(static_cast<uint32_t>(range->first), 6);
-    const std::string last = "0x" + HexText(static_cast<uint32_t>(range->first + range->count - 1), 6);
+    const std::string first = "0x" + HexText(static_cast<uint32_t>(report.range.first), 6);
+    const std::string last = "0x" + HexText(static_cast<uint32_t>(report.range.first + report.range.count - 1), 6);
+    const DigestTexts& sums = report.sums;
     if (args.json) {
-        context.out << JsonObject({{"source", JsonString(source)},
+        context.out << JsonObject({{"source", JsonString(report.source)},
                                    {"first", JsonString(first)},
                                    {"last", JsonString(last)},
-                                   {"bytes", std::to_string(range->count)},
+                                   {"bytes", std::to_string(report.range.count)},
                                    {"crc32", JsonString(sums.crc32)},
                                    {"md5", JsonString(sums.md5)},
                                    {"sha256", JsonString(sums.sha256)},
@@ -57,48 +55,27 @@ void PrintDigests(CliContext& context, const ChecksumArgs& args, const std::stri
                     << '\n';
         return;
     }
-    context.out << source << ": " << range->count << " bytes, " << first << "-" << last << '\n'
+    context.out << report.source << ": " << report.range.count << " bytes, " << first << "-" << last << '\n'
                 << "CRC-32:   " << sums.crc32 << '\n'
                 << "MD5:      " << sums.md5 << '\n'
                 << "SHA-256:  " << sums.sha256 << '\n'
                 << "CheckSum: " << sums.sum << '\n';
 }
 
-void SumFile(CliContext& context, const ChecksumArgs& args) {
-    FileImage image;
-    ImageReadOptions reading;
-    reading.language = context.Language();
-    const ConversionReport report = image.Read(args.file, reading);
-    for (const std::string& warning : report.warnings) context.err << "warning: " << warning << '\n';
-    if (!report.ok) {
-        context.Fail(report.error);
-        return;
+void Sum(CliContext& context, const ChecksumArgs& args) {
+    ChecksumRequest request{SumSource::File, args.file, args.from, args.to};
+    if (args.chip) {
+        request.source = SumSource::Chip;
+        if (!ConnectForCommand(context) || !SelectGivenChip(context)) return;
+    } else if (!args.bufferFile.empty()) {
+        // The chip-sized buffer the file makes, as the desktop program's status bar sums it.
+        request.source = SumSource::Buffer;
+        if (!SelectGivenChip(context) || !LoadFileForCommand(context, args.bufferFile, 0, false)) return;
     }
-    const auto bytes = image.span().bytes;
-    PrintDigests(context, args, args.file, bytes.data(), bytes.size());
-}
-
-// The whole chip-sized buffer, as the desktop program's status bar sums it.
-void SumBuffer(CliContext& context, const ChecksumArgs& args) {
-    if (!SelectGivenChip(context)) return;
-    Session& session = context.session();
-    if (!LoadFileForCommand(context, args.bufferFile, 0, false)) return;
-    const Ram_File_Info_Struct& buffer = session.Buffer.RamFile;
-    PrintDigests(context, args, args.bufferFile + " (" + session.Chip.PrjInfo.ChipName + ")", buffer.Data.data(),
-                 StorageBound(session.Buffer));
-}
-
-void SumChip(CliContext& context, const ChecksumArgs& args) {
-    if (!ConnectForCommand(context) || !SelectGivenChip(context)) return;
-    Session& session = context.session();
-    std::vector<uint8_t> chip;
-    const OperationOutcome outcome = CopyChip(session.Operation, chip);
-    context.views().FinishBar();
-    if (outcome != OperationOutcome::Succeeded) {
-        ReportOutcome(context, ChipCommand::Read, outcome);
-        return;
-    }
-    PrintDigests(context, args, session.Chip.PrjInfo.ChipName, chip.data(), chip.size());
+    ChecksumReport report = ComputeChecksums(context.session(), request);
+    if (args.chip) context.views().FinishBar();
+    if (request.source == SumSource::Buffer) report.source = args.bufferFile + " (" + context.session().Chip.PrjInfo.ChipName + ")";
+    PrintReport(context, args, report);
 }
 
 }  // namespace
@@ -116,14 +93,7 @@ void RegisterChecksumCommand(CLI::App& app, CliContext& context) {
     checksum->add_option("--from", args->from, "First address to sum, hex (default: the start)");
     checksum->add_option("--to", args->to, "Last address to sum, hex, inclusive (default: the end)");
     checksum->add_flag("--json", args->json, "Print one JSON object");
-    checksum->callback([&context, args] {
-        if (args->chip)
-            SumChip(context, *args);
-        else if (!args->bufferFile.empty())
-            SumBuffer(context, *args);
-        else
-            SumFile(context, *args);
-    });
+    checksum->callback([&context, args] { Sum(context, *args); });
 }
 
 }  // namespace tq
