@@ -311,7 +311,13 @@ void CompareView::ChooseFile(bool sideA) {
         messages_.ChooseOpenFile(Text(language_, TextId::CompareChooseFile), OpenFileFilters(language_), "", "");
     if (path.empty()) return;
     std::string error;
-    if (!LoadCompareSide(document_, sideA, path, language_, error)) {
+    bool loaded = false;
+    try {  // a slot lets no exception into the event loop (a file too large for memory)
+        loaded = LoadCompareSide(document_, sideA, path, language_, error);
+    } catch (const std::exception& e) {
+        error = path + ": " + e.what();
+    }
+    if (!loaded) {
         messages_.ShowError(error);
         return;
     }
