@@ -40,6 +40,7 @@ class HexViewWidget;
 class FileCombinForm;
 class FileEditForm;
 class HardInfoDialog;
+class ChecksumDialog;
 class UserChipDialogWidget;
 class ProgressIndicator;
 class ProjectDialog;
@@ -182,6 +183,9 @@ private:
     // The View menu: the log panel (main_window_menus.cpp).
     void SaveLogClick();
     void RetranslateViewMenu();
+    // The Checksums dialog (main_window_checksums.cpp).
+    void MenuBufferChecksumsClick();
+    void ComputeChecksumsClick();
     // Buffer > Compare with Chip / with File (compare_commands.cpp).
     void MenuBufferCompareChipClick();
     void MenuBufferCompareFileClick();
@@ -211,6 +215,7 @@ private:
     UserChipDialogWidget* userChips_ = nullptr;
     AutoOptionsDialog* autoOptions_ = nullptr;
     HardInfoDialog* hardInfo_ = nullptr;
+    ChecksumDialog* checksums_ = nullptr;
     QTimer* timerScan_;
     QHash<QString, QAction*> actions_;
     QList<QObject*> busyDisabled_;  // commands off while busy

@@ -76,6 +76,7 @@ void MainWindow::BuildMenus() {
     buffer->addSeparator();
     AddAction(buffer, "MenuBufferCompareChip", &MainWindow::MenuBufferCompareChipClick);
     AddAction(buffer, "MenuBufferCompareFile", &MainWindow::MenuBufferCompareFileClick);
+    AddAction(buffer, "MenuBufferChecksums", &MainWindow::MenuBufferChecksumsClick);
 
     QMenu* program = menu("MenuProgram");
     AddAction(program, "MenuAuto", &MainWindow::sbAutoClick, Qt::Key_F11)->setIcon(s->standardIcon(QStyle::SP_MediaPlay));
