@@ -8,7 +8,7 @@
 namespace tq {
 
 void AddBackupOptions(CLI::App& command, BackupArgs& args, bool write, const TextPicker& usage) {
-    CLI::Option* backup = command.add_option("--backup", args.folder, usage(TextId::CliBackupHelp));
+    CLI::Option* backup = command.add_option("--backup", args.folder, usage(TextId::CliBackupHelp))->type_name("DIR");
     command.add_flag("--no-backup", args.noBackup, usage(TextId::CliNoBackupHelp))->excludes(backup);
     if (!write) return;
     CLI::Option* eraseFirst = command.add_flag("--erase-first", args.eraseFirst, usage(TextId::CliEraseFirstHelp));
