@@ -3,10 +3,13 @@
 // CRC-32 and loads into the buffer, the caption naming it.
 #include <gtest/gtest.h>
 
+#include <QListWidget>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "core/buffer/image_digests.h"
 #include "gui/backups_dialog.h"
+#include "gui/log_panel.h"
 #include "gui_rig.h"
 #include "support/expect.h"
 
@@ -35,6 +38,13 @@ TEST(Backups, AWriteOverDataAsksFirstLeavesABackupAndTheListLoadsIt) {
     EXPECT_EQ(rig.sim.chipMemory()[0x10], 0x11);      // erased first, then written
     EXPECT_EQ(rig.sim.chipMemory()[0x1000], 0xFF);
 
+    // The log names the backup, in green as a step that worked.
+    gui::LogPanel& log = rig.window->logPanel();
+    const QStringList lines = log.Texts();
+    const auto saved = std::find_if(lines.begin(), lines.end(), [](const QString& line) { return line.contains("芯片已备份到 "); });
+    ASSERT_NE(saved, lines.end());
+    EXPECT_EQ(log.lines().item(static_cast<int>(saved - lines.begin()))->foreground().color(), QColor(0, 128, 0));
+
     rig.Trigger("MenuBackups");
     gui::BackupsDialog* dialog = rig.window->backupsDialog();
     ASSERT_TRUE(dialog && dialog->isVisible());
@@ -43,6 +53,7 @@ TEST(Backups, AWriteOverDataAsksFirstLeavesABackupAndTheListLoadsIt) {
     EXPECT_EQ(row->text(0), "GD25Q64");
     EXPECT_EQ(row->text(2), "8388608");
     EXPECT_EQ(row->text(3).toStdString(), Crc32Hex(DigestsOf(old.data(), old.size()).crc32));
+    EXPECT_TRUE(saved->contains(row->toolTip(0))) << saved->toStdString();  // the file it names
 
     dialog->loadButton()->click();
     rig.WaitIdle();
