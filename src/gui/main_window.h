@@ -39,6 +39,7 @@ class HexViewWidget;
 class FileCombinForm;
 class FileEditForm;
 class HardInfoDialog;
+class ChecksumDialog;
 class UserChipDialogWidget;
 class ProgressIndicator;
 class ProjectDialog;
@@ -188,6 +189,9 @@ private:
     void RetranslateBackupMenus();
     // The Options menu's checks as the settings read at start-up say.
     void ShowGuardOptions();
+    // The Checksums dialog (main_window_checksums.cpp).
+    void MenuBufferChecksumsClick();
+    void ComputeChecksumsClick();
 
     Session& session_;
     SimProgrammer* simulator_;
@@ -212,6 +216,7 @@ private:
     AutoOptionsDialog* autoOptions_ = nullptr;
     HardInfoDialog* hardInfo_ = nullptr;
     BackupsDialog* backups_ = nullptr;
+    ChecksumDialog* checksums_ = nullptr;
     QTimer* timerScan_;
     QHash<QString, QAction*> actions_;
     QList<QObject*> busyDisabled_;  // commands off while busy
