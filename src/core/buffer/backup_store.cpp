@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "core/base/atomic_write.h"
+#include "core/platform/local_time.h"
 #include "core/buffer/buffer_undo.h"
 #include "core/buffer/file_open_save.h"
 #include "core/buffer/image_digests.h"
@@ -45,13 +46,7 @@ bool IsLowerHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'
 }  // namespace
 
 BackupTime LocalBackupTime() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
+    const std::tm local = LocalCalendarTime(std::chrono::system_clock::to_time_t(std::chrono::system_clock::now()));
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
 }
 
