@@ -138,6 +138,7 @@ private:
     void sbWriteClick();
     void sbReadClick();
     void sbVerifyClick();
+    void MenuReadTwiceClick();
     void sbDetectClick();
     void sbChipDetectClick();
     void sbChipFindClick();

@@ -19,6 +19,7 @@ std::string Number(int32_t value) { return " " + std::to_string(value); }
 constexpr const char* kOwnSection = "tqprog";
 constexpr const char* kFileFilterKey = "LastFileFilter";
 constexpr const char* kLogPanelKey = "LogPanel";
+constexpr const char* kVerifyTwiceKey = "AutoVerifyTwice";
 
 }  // namespace
 
@@ -44,6 +45,7 @@ void LoadSettings(Session& session, int32_t defaultLanguage) {
     const std::string filter = file.ReadString(kOwnSection, kFileFilterKey, "", kPathBytes);
     if (!filter.empty()) session.Views.fileDialog->SetRememberedFilter(filter);
     session.Window.LogPanelShown = file.ReadInt(kOwnSection, kLogPanelKey, 0) != 0;
+    prj.VerifyTwice = static_cast<uint8_t>(file.ReadInt(kOwnSection, kVerifyTwiceKey, 0) != 0);
 }
 
 bool SaveSettings(Session& session) {
@@ -68,6 +70,9 @@ bool SaveSettings(Session& session) {
         // Written once the panel has been shown: a file of a run without it stays as it was.
         if (session.Window.LogPanelShown || !file.ReadString(kOwnSection, kLogPanelKey, "", kPathBytes).empty())
             file.WriteString(kOwnSection, kLogPanelKey, Number(session.Window.LogPanelShown ? 1 : 0));
+        // Like the log panel's key: written once the option has been set.
+        if (prj.VerifyTwice || !file.ReadString(kOwnSection, kVerifyTwiceKey, "", kPathBytes).empty())
+            file.WriteString(kOwnSection, kVerifyTwiceKey, Number(prj.VerifyTwice));
         failure = file.Save();
     }
     if (failure.empty()) return true;

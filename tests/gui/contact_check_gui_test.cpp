@@ -1,0 +1,63 @@
+// The contact check in the window: Read Twice reports the flaky addresses
+// or a stable chip in the log, and the Simulator menu makes bytes flaky.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QListWidget>
+
+#include "gui/log_panel.h"
+#include "gui_rig.h"
+
+namespace tq::testing {
+namespace {
+
+QString LogText(GuiRig& rig) {
+    QListWidget& log = rig.window->logPanel().lines();
+    QString text;
+    for (int i = 0; i < log.count(); ++i) text += log.item(i)->text() + "\n";
+    return text;
+}
+
+TEST(ContactCheckWindow, ReadTwiceNamesTheFlakyAddressesOrSaysStable) {
+    const struct {
+        std::set<uint32_t> flaky;
+        const char* says;
+        const char* label;
+    } cases[] = {
+        {{}, "Both reads are identical: the contact is stable. CRC-32 ", "100%"},
+        // Seed 2: the second read of a flaky byte has bit 7 flipped.
+        {{0x5000}, "  0x005000: first read FF, second read 7F", "ERROR"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says);
+        GuiRig rig;
+        ASSERT_TRUE(rig.StartWithGD25Q64Selected());
+        rig.Trigger("Menu_Settings_Lang_EN");
+        rig.sim.faults.flakyAddresses = c.flaky;
+        rig.sim.faults.flakySeed = 2;
+        rig.Trigger("MenuReadTwice");
+        EXPECT_TRUE(LogText(rig).contains(c.says)) << LogText(rig).toStdString();
+        EXPECT_EQ(rig.Label(), c.label);
+    }
+}
+
+TEST(ContactCheckWindow, TheSimulatorMenuMakesAFewAddressesFlakyAndClearsThem) {
+    GuiRig rig;
+    ASSERT_TRUE(rig.StartWithGD25Q64Selected());
+    rig.Trigger("Menu_Settings_Lang_EN");
+    rig.window->findChild<QAction*>("MenuSimFlaky")->trigger();
+    rig.WaitIdle();
+    ASSERT_EQ(rig.sim.faults.flakyAddresses.size(), 3u);
+    for (uint32_t address : rig.sim.faults.flakyAddresses) {
+        EXPECT_LT(address, rig.sim.chip()->capacity);
+        EXPECT_TRUE(rig.Panel(0).contains(QString("0x%1").arg(address, 6, 16, QChar('0')).toUpper().replace("0X", "0x")))
+            << rig.Panel(0).toStdString();
+    }
+    rig.window->findChild<QAction*>("MenuSimSteady")->trigger();
+    rig.WaitIdle();
+    EXPECT_TRUE(rig.sim.faults.flakyAddresses.empty());
+    EXPECT_EQ(rig.Panel(0), "Simulator: every address reads reliably");
+}
+
+}  // namespace
+}  // namespace tq::testing
