@@ -104,8 +104,8 @@ void TerminalViews::SetPosition(uint32_t position) {
     if (percent == drawnPercent_ && now - drawnMicros_ < 250000) return;
     drawnPercent_ = percent;
     drawnMicros_ = now;
-    const double rate = estimate_.Rate() > 0 ? estimate_.Rate() : estimate_.AverageRate();
-    const std::string line = BarLine(position_, maximum_, rate, estimate_.SecondsLeft(), language_);
+    // The smoothed rate, taken from half a second on: a burst at the start is no pace.
+    const std::string line = BarLine(position_, maximum_, estimate_.Rate(), estimate_.SecondsLeft(), language_);
     err_ << '\r' << line << "\x1b[K" << std::flush;  // clear what a longer line left behind
     barShown_ = true;
 }

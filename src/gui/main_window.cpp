@@ -289,7 +289,7 @@ void MainWindow::ApplyLanguage(const LanguageApplied& applied) {
         if (applied.menuChecks[i]) actions_.value(items[i])->setChecked(*applied.menuChecks[i]);
     }
     if (simulatorMenu_) simulatorMenu_->Retranslate(language_);
-    actions_.value("MenuReadTwice")->setText(Q(Text(language_, TextId::ReadTwiceCommand)));
+    actions_.value("MenuReadTwice")->setText(Q(Text(language_, TextId::ReadTwiceCommand)) + "(&I)");
     for (const AppliedCaption& caption : applied.captions) ApplyCaption(Q(caption.control), Q(caption.text));
     // Undo and Redo have no captions in the language files.
     actions_.value("MenuBufferUndo")->setText(Q(Text(language_, TextId::UndoCommand)) + "(&U)");
