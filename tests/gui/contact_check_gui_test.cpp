@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QListWidget>
 
+#include "core/buffer/file_open_save.h"
 #include "gui/log_panel.h"
 #include "gui_rig.h"
 
@@ -39,6 +41,28 @@ TEST(ContactCheckWindow, ReadTwiceNamesTheFlakyAddressesOrSaysStable) {
         EXPECT_TRUE(LogText(rig).contains(c.says)) << LogText(rig).toStdString();
         EXPECT_EQ(rig.Label(), c.label);
     }
+}
+
+// The auto options' new box: ticked, the auto run reads the chip again
+// after its verify and fails, naming the byte that read differently.
+TEST(ContactCheckWindow, VerifyTwiceTickedInTheAutoOptionsFailsARunWhoseSecondReadDiffers) {
+    GuiRig rig;
+    ASSERT_TRUE(rig.StartWithGD25Q64Selected());
+    rig.Trigger("Menu_Settings_Lang_EN");
+    rig.folder.WriteBytes("image.bin", std::string(4096, '\x5A'));
+    std::string error;
+    ASSERT_TRUE(LoadDataFile(rig.session->Buffer, (rig.folder.path() / "image.bin").string(), error)) << error;
+    rig.Trigger("MenuAutoSel");
+    QCheckBox* twice = rig.window->findChild<QCheckBox*>("chkAutoSelVerifyTwice");
+    ASSERT_NE(twice, nullptr);
+    EXPECT_EQ(twice->text(), "Verify twice (compare two reads)");
+    twice->click();
+    rig.WaitIdle();
+    rig.sim.faults.flakyAddresses = {0x10};
+    rig.sim.faults.flakySeed = 2;  // the first read of the byte is right, the second has bit 7 flipped
+    rig.Trigger("MenuAuto");
+    EXPECT_TRUE(LogText(rig).contains("  0x000010: first read 5A, second read DA")) << LogText(rig).toStdString();
+    EXPECT_EQ(rig.Label(), "ERROR");
 }
 
 TEST(ContactCheckWindow, TheSimulatorMenuMakesAFewAddressesFlakyAndClearsThem) {
