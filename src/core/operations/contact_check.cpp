@@ -32,17 +32,39 @@ void ShowLines(OperationContext& operation, const std::vector<std::string>& line
     for (const std::string& line : lines) ShowStatus(operation, StatusLine(operation.clock(), line));
 }
 
+// What a read needs before its first frame, in the order a read checks it.
+OperationOutcome ReadyToRead(OperationContext& operation) {
+    if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
+    const OperationOutcome wait = AwaitRunningErase(operation);
+    if (wait != OperationOutcome::Succeeded) return wait;
+    if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
+    return ChipSelected(operation) ? OperationOutcome::Succeeded : OperationOutcome::NoChipSelected;
+}
+
 }  // namespace
 
 ContactCheck ReadChipTwice(OperationContext& operation) {
     ContactCheck check;
-    check.outcome = CopyChip(operation, check.first);
-    if (check.outcome != OperationOutcome::Succeeded) return check;
-    ShowStatus(operation, StatusLine(operation.clock(), Text(operation.Texts.Language, TextId::ReadTwiceSecondRead)));
-    check.outcome = CopyChip(operation, check.second);
-    if (check.outcome != OperationOutcome::Succeeded) return check;
+    // One claim for both reads: a stop between them is not lost.
+    OperationScope scope(operation);
+    if (!scope.claimed()) {
+        check.outcome = OperationOutcome::Busy;
+        return check;
+    }
+    if ((check.outcome = ReadyToRead(operation)) != OperationOutcome::Succeeded) return check;
+    const uint8_t channel = operation.Chip.PrjInfo.ChannelSelector;
+    for (std::vector<uint8_t>* image : {&check.first, &check.second}) {
+        if (image == &check.second)
+            ShowStatus(operation, StatusLine(operation.clock(), Text(operation.Texts.Language, TextId::ReadTwiceSecondRead)));
+        if (const int result = ReadChipImage(operation, channel, *image); result != kOpSuccess) {
+            check.outcome = OutcomeOfResult(result);
+            return check;
+        }
+    }
     check.difference = CompareImages(check.first.data(), check.first.size(), check.second.data(), check.second.size(),
                                      kReportedDifferenceRuns);
+    Indicate(operation, IndicatorCode::Finished);
+    Indicate(operation, check.difference.equal() ? IndicatorCode::Passed : IndicatorCode::Failed);
     return check;
 }
 
@@ -76,7 +98,6 @@ OperationOutcome CheckContact(OperationContext& operation) {
         operation.Views.progress->SetState(ProgressState::Normal);
         return OperationOutcome::Succeeded;
     }
-    Indicate(operation, IndicatorCode::Failed);
     ShowProgressFailure(operation, "ERROR");
     return OperationOutcome::Failed;
 }
