@@ -54,6 +54,37 @@ TEST(ReadTwice, ReportsStableWithTheCrcOrTheAddressesThatDiffer) {
     }
 }
 
+// Stop pressed as the second read begins: the check ends there, says how
+// far that read got, and gives no verdict.
+TEST(ReadTwice, AStopDuringTheSecondReadEndsTheCheckWithoutAReport) {
+    struct StopAtSecondRead final : ProgressView {
+        OperationContext* operation = nullptr;
+        int reads = 0;
+        void SetMaximum(uint32_t) override {
+            if (++reads == 2) RequestStop(*operation);
+        }
+        void SetPosition(uint32_t) override {}
+        void SetState(ProgressState) override {}
+        void SetBarColour(BarColour) override {}
+        void SetLabelText(const std::string&) override {}
+        void SetLabelColour(LabelColour) override {}
+    };
+    OperationRig rig;
+    rig.session.Texts.Language = 2;
+    rig.UseChip(1, 4096);
+    StopAtSecondRead progress;
+    progress.operation = &rig.session.Operation;
+    rig.session.Views.progress = &progress;
+    ASSERT_TRUE(rig.Connect());
+    rig.ClearRecords();
+    const ContactCheck check = ReadChipTwice(rig.session.Operation);
+    EXPECT_EQ(check.outcome, OperationOutcome::Stopped);
+    EXPECT_TRUE(ContactReport(2, check).empty());
+    ASSERT_FALSE(rig.status.history0.empty());
+    EXPECT_EQ(rig.status.history0.back().find("10:42:07 Read stopped by the user after 0 of 4096 bytes"), 0u)
+        << rig.status.history0.back();
+}
+
 TEST(ReadTwice, ANoisyChipListsTheFirstRangesAndCountsTheRest) {
     std::vector<uint8_t> first(64, 0), second(64, 0);
     for (size_t at = 0; at < 60; at += 6) second[at] = 0xFF;  // ten ranges of one byte
