@@ -52,9 +52,11 @@ _tqprog_cli() {
         case $command in
             info | detect) options+=" --json" ;;
             chips) options+=" --type --maker --types --platform --json" ;;
-            write | verify) options+=" --truncate" ;;
+            erase) options+=" --backup --no-backup" ;;
+            write) options+=" --truncate --backup --no-backup --erase-first --write-over" ;;
+            verify) options+=" --truncate" ;;
             read) options+=" --truncate --twice -o --output" ;;
-            auto) options+=" --no-erase --no-write --no-verify --truncate" ;;
+            auto) options+=" --no-erase --no-write --no-verify --truncate --backup --no-backup" ;;
             merge) options+=" --fill" ;;
             firmware) options+=" --wait-boot --yes" ;;
             user-chips) options+=" --algorithm --maker --id" ;;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <ostream>
 
+#include "cli/backup_options.h"
 #include "cli/chip_command.h"
 #include "core/texts/text_catalogue.h"
 #include "cli/cli_context.h"
@@ -37,6 +38,7 @@ struct OperationArgs {
     bool noWrite = false;
     bool noVerify = false;
     bool truncate = false;  // write, verify, auto: use the part of FILE that fits the chip
+    BackupArgs backup;      // erase, write, auto
     bool twice = false;     // read: the contact check
     std::string output;     // read --twice -o: where a stable image goes
 };
@@ -87,6 +89,7 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     if (args.noErase) prj.Erase = 0;
     if (args.noWrite) prj.Write = 0;
     if (args.noVerify) prj.Verify = 0;
+    ApplyBackupArgs(session.Operation.Guard, args.backup);
 
     const OperationOutcome outcome = RunOperation(session.Operation, command);
     if (session.Device.EraseRunning) {
@@ -113,6 +116,11 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     // the programmer did not take all the data, is true as it stands.)
     if (outcome == OperationOutcome::Failed && !session.Device.Link.Uart.Connected && command != ChipCommand::Write) {
         context.Fail(Text(language, TextId::CliLinkLostDuringOperation, {args.name}), kExitNoProgrammer);
+        return;
+    }
+    // Write's only refusal: the range holds data and nobody can be asked.
+    if (command == ChipCommand::Write && outcome == OperationOutcome::Declined) {
+        context.Fail(Text(language, TextId::CliWriteNotBlank));
         return;
     }
     ReportOutcome(context, command, outcome);
@@ -188,6 +196,10 @@ void RegisterChipOperationCommands(CLI::App& app, CliContext& context) {
             command->add_flag("--no-write", args->noWrite, "Leave out the write step");
             command->add_flag("--no-verify", args->noVerify, "Leave out the verify step");
         }
+        if (entry.command == ChipCommand::Erase || entry.command == ChipCommand::Write ||
+            entry.command == ChipCommand::Auto)
+            AddBackupOptions(*command, args->backup, entry.command == ChipCommand::Write,
+                             TextPicker(context.usageLanguage));
         const ChipCommand which = entry.command;
         command->callback([&context, which, args] {
             if (which == ChipCommand::Read && args->twice) return RunReadTwice(context, *args);

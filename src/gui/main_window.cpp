@@ -197,6 +197,7 @@ bool MainWindow::Start(const StartFunction& start) {
         progress_->ShowNotConnected();
     status_->SetCounters(Q(AutoCounterText(session_.Device.DevInf)));
     logPanel_->setVisible(session_.Window.LogPanelShown);
+    ShowGuardOptions();
     timerScan_->start();
     return true;
 }
@@ -297,6 +298,7 @@ void MainWindow::ApplyLanguage(const LanguageApplied& applied) {
     actions_.value("MenuBufferChecksums")->setText(Q(Text(language_, TextId::ChecksumsCommand)));
     hexView_->Retranslate(language_);
     RetranslateProjectFirmware();
+    RetranslateBackupMenus();
 }
 
 void MainWindow::ApplyCaption(const QString& control, const QString& text) {
