@@ -4,7 +4,7 @@ _tqprog_cli() {
     _init_completion || return
 
     local globals="--simulator --device --trace --program-dir --lang -c --chip --start --sim-chip --sim-state
-                   --sim-erase-ms --version --help"
+                   --sim-erase-ms --sim-flaky --version --help"
     local commands="info chips project firmware convert merge erase blank write read verify auto selfcheck
                     detect user-chips"
 
@@ -24,7 +24,7 @@ _tqprog_cli() {
             COMPREPLY=($(compgen -W "$names none" -- "$cur"))
             return
             ;;
-        --start | --sim-erase-ms | --fill | --limit | --serial | --id | --maker | --type | --platform | --name)
+        --start | --sim-erase-ms | --sim-flaky | --fill | --limit | --serial | --id | --maker | --type | --platform | --name)
             return
             ;;
     esac
@@ -33,7 +33,7 @@ _tqprog_cli() {
     local i command="" sub=""
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
-            --device | --program-dir | --lang | -c | --chip | --start | --sim-chip | --sim-state | --sim-erase-ms)
+            --device | --program-dir | --lang | -c | --chip | --start | --sim-chip | --sim-state | --sim-erase-ms | --sim-flaky)
                 ((i++))
                 ;;
             -*) ;;
@@ -55,6 +55,7 @@ _tqprog_cli() {
             erase) options+=" --backup --no-backup" ;;
             write) options+=" --truncate --backup --no-backup --erase-first --write-over" ;;
             verify) options+=" --truncate" ;;
+            read) options+=" --truncate --twice -o --output" ;;
             auto) options+=" --no-erase --no-write --no-verify --truncate --backup --no-backup" ;;
             merge) options+=" --fill" ;;
             firmware) options+=" --wait-boot --yes" ;;

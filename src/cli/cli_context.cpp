@@ -10,6 +10,7 @@
 #include "cli/interrupt.h"
 #include "cli/terminal_views.h"
 #include "core/app/session_assembly.h"
+#include "core/app/simulator_setup.h"
 #include "core/texts/language.h"
 #include "core/texts/text_catalogue.h"
 #include "core/texts/system_language.h"
@@ -53,7 +54,7 @@ Session& CliContext::session() {
     frontEnd.device = options.device;
     frontEnd.programDir = options.programDir;
     if (options.language >= 0) frontEnd.language = options.language;
-    frontEnd.sim = SimulatorOptions{options.chip, options.simChip, options.simState, options.simEraseMs};
+    frontEnd.sim = SimulatorOptions{options.chip, options.simChip, options.simState, options.simEraseMs, options.simFlaky};
     parts_->assembly = std::make_unique<SessionAssembly>(frontEnd);
     Session& session = parts_->assembly->session();
     TerminalViews& terminal = views();
@@ -159,6 +160,17 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     app.add_option("--sim-state", o.simState, usage(TextId::CliOptionSimState))->needs(simulator);
     app.add_option("--sim-erase-ms", o.simEraseMs, usage(TextId::CliOptionSimEraseMs))
         ->check(CLI::NonNegativeNumber)
+        ->needs(simulator);
+    app.add_option_function<std::string>(
+           "--sim-flaky",
+           [&o, &context](const std::string& text) {
+               std::string refused;
+               const std::optional<std::vector<uint32_t>> addresses = ParseAddressList(text, refused);
+               if (!addresses)
+                   throw CLI::ValidationError(Text(context.usageLanguage, TextId::HexOptionRefused, {"--sim-flaky", refused}));
+               o.simFlaky = *addresses;
+           },
+           usage(TextId::CliOptionSimFlaky))
         ->needs(simulator);
     // Global options may also follow the command: "auto image.bin -c GD25Q64".
     app.fallthrough();

@@ -7,6 +7,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/app/session.h"
 
@@ -31,6 +32,7 @@ struct GlobalOptions {
     std::string simChip;     // --sim-chip NAME|none; empty: the -c chip
     std::string simState;    // --sim-state DIR
     int simEraseMs = -1;     // --sim-erase-ms MS; -1: the chip's EraseTime
+    std::vector<uint32_t> simFlaky;  // --sim-flaky ADDR[,ADDR...]
 };
 
 class CliContext {

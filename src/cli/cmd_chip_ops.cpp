@@ -2,6 +2,7 @@
 // command would run it, after connecting and selecting the chip named with -c:
 //   erase | blank | write FILE | read FILE | verify FILE | selfcheck
 //   auto FILE [--no-erase] [--no-write] [--no-verify]
+//   read --twice [-o FILE]: the contact check, its report on stdout
 // FILE may be a binary image, an Intel HEX or a CAP file (loaded as the open
 // command loads it); read writes a binary image. The status lines of panel 0
 // are printed as they appear; the exit status tells how the operation ended.
@@ -18,6 +19,8 @@
 #include "core/texts/language.h"
 #include "core/base/number_text.h"
 #include "core/buffer/file_open_save.h"
+#include "core/buffer/image_formats.h"
+#include "core/operations/contact_check.h"
 #include "core/operations/auto_sequence.h"
 #include "core/operations/erase_blank.h"
 #include "core/operations/hardware_info.h"
@@ -36,7 +39,14 @@ struct OperationArgs {
     bool noVerify = false;
     bool truncate = false;  // write, verify, auto: use the part of FILE that fits the chip
     BackupArgs backup;      // erase, write, auto
+    bool twice = false;     // read: the contact check
+    std::string output;     // read --twice -o: where a stable image goes
 };
+
+// read --twice: 0 the reads agree, 1 they differ, 2 a read did not complete;
+// no programmer, an empty socket, an unknown chip and a stop keep their statuses.
+constexpr int kExitReadsDiffer = 1;
+constexpr int kExitReadIncomplete = 2;
 
 bool TakesFile(ChipCommand command) {
     return command == ChipCommand::Write || command == ChipCommand::Verify || command == ChipCommand::Auto;
@@ -116,6 +126,35 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     ReportOutcome(context, command, outcome);
 }
 
+void RunReadTwice(CliContext& context, const OperationArgs& args) {
+    if (!ConnectForCommand(context) || !SelectGivenChip(context)) return;
+    Session& session = context.session();
+    const int32_t language = session.Texts.Language;
+    const ContactCheck check = ReadChipTwice(session.Operation);
+    context.views().FinishBar();
+    if (check.outcome == OperationOutcome::Failed) {
+        context.Fail(OutcomeMessage(language, ChipCommand::Read, check.outcome), kExitReadIncomplete);
+        return;
+    }
+    if (check.outcome != OperationOutcome::Succeeded) {
+        ReportOutcome(context, ChipCommand::Read, check.outcome);
+        return;
+    }
+    for (const std::string& line : ContactReport(language, check)) context.out << line << '\n';
+    if (!check.stable()) {
+        context.exitCode = kExitReadsDiffer;
+        return;
+    }
+    // Only an image both reads agree on is worth keeping.
+    if (args.output.empty()) return;
+    std::string error;
+    if (!WriteImageFile(args.output, ImageSpan{0, check.first}, Durability::Synced, error, language)) {
+        context.Fail(error, kExitReadIncomplete);
+        return;
+    }
+    context.out << Text(language, TextId::CliSavedTo) << args.output << '\n';
+}
+
 }  // namespace
 
 void RegisterChipOperationCommands(CLI::App& app, CliContext& context) {
@@ -140,7 +179,15 @@ void RegisterChipOperationCommands(CLI::App& app, CliContext& context) {
         args->name = entry.name;
         CLI::App* command = app.add_subcommand(entry.name, entry.description);
         if (entry.fileHelp) {
-            command->add_option("FILE", args->file, entry.fileHelp)->required();
+            CLI::Option* file = command->add_option("FILE", args->file, entry.fileHelp);
+            if (entry.command == ChipCommand::Read) {
+                // A contact check needs no file: with --twice, FILE gives way to -o.
+                const TextPicker usage(context.usageLanguage);
+                CLI::Option* twice = command->add_flag("--twice", args->twice, usage(TextId::CliReadTwiceOption))->excludes(file);
+                command->add_option("-o,--output", args->output, usage(TextId::CliReadTwiceOutput))->needs(twice);
+            } else {
+                file->required();
+            }
             command->add_flag("--truncate", args->truncate,
                               "Use only the part of FILE that fits the chip from --start (else such a file is refused)");
         }
@@ -154,7 +201,12 @@ void RegisterChipOperationCommands(CLI::App& app, CliContext& context) {
             AddBackupOptions(*command, args->backup, entry.command == ChipCommand::Write,
                              TextPicker(context.usageLanguage));
         const ChipCommand which = entry.command;
-        command->callback([&context, which, args] { RunChipOperation(context, which, *args); });
+        command->callback([&context, which, args] {
+            if (which == ChipCommand::Read && args->twice) return RunReadTwice(context, *args);
+            if (which == ChipCommand::Read && args->file.empty())
+                return void(context.Fail(Text(context.Language(), TextId::CliReadNeedsFile), kExitUsage));
+            RunChipOperation(context, which, *args);
+        });
     }
 }
 

@@ -74,11 +74,12 @@ void TerminalViews::PrintLine(const std::string& line) {
 void TerminalViews::SetMaximum(uint32_t maximum) {
     maximum_ = maximum;
     position_ = 0;
-    startMicros_ = clock_ ? clock_->NowMicros() : 0;
+    estimate_.Start(clock_ ? clock_->NowMicros() : 0);
     drawnPercent_ = -1;
 }
 
-std::string TerminalViews::BarLine(uint32_t position, uint32_t maximum, double seconds, int32_t language) {
+std::string TerminalViews::BarLine(uint32_t position, uint32_t maximum, double rate, std::optional<double> secondsLeft,
+                                   int32_t language) {
     constexpr int kWidth = 30;
     const double fraction = maximum == 0 || position >= maximum ? 1.0 : static_cast<double>(position) / maximum;
     const auto filled = static_cast<size_t>(fraction * kWidth);
@@ -87,11 +88,9 @@ std::string TerminalViews::BarLine(uint32_t position, uint32_t maximum, double s
     char number[16];
     std::snprintf(number, sizeof number, "%3d%%", percent);
     line += number;
-    const double done = position >= maximum ? maximum : position;
-    if (seconds <= 0 || done <= 0) return line;
-    const double perSecond = done / seconds;
-    if (maximum >= 1024) line += "  " + FormatByteRate(perSecond);
-    line += "  " + Text(language, TextId::CliTimeLeft, {FormatMinutesSeconds((maximum - done) / perSecond)});
+    if (rate <= 0) return line;
+    if (maximum >= 1024) line += "  " + FormatByteRate(rate);
+    if (secondsLeft) line += "  " + Text(language, TextId::CliTimeLeft, {FormatMinutesSeconds(*secondsLeft)});
     return line;
 }
 
@@ -99,12 +98,14 @@ void TerminalViews::SetPosition(uint32_t position) {
     position_ = position;
     if (!interactive_ || maximum_ == 0) return;
     const uint64_t now = clock_ ? clock_->NowMicros() : 0;
+    estimate_.Update(now, position_, maximum_);
     const int percent = position_ >= maximum_ ? 100 : static_cast<int>(uint64_t{position_} * 100 / maximum_);
     // Redraw when the percentage moves or every quarter second, not per block.
     if (percent == drawnPercent_ && now - drawnMicros_ < 250000) return;
     drawnPercent_ = percent;
     drawnMicros_ = now;
-    const std::string line = BarLine(position_, maximum_, (now - startMicros_) / 1e6, language_);
+    // The smoothed rate, taken from half a second on: a burst at the start is no pace.
+    const std::string line = BarLine(position_, maximum_, estimate_.Rate(), estimate_.SecondsLeft(), language_);
     err_ << '\r' << line << "\x1b[K" << std::flush;  // clear what a longer line left behind
     barShown_ = true;
 }

@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 #include "core/platform/clock.h"
+#include "core/base/transfer_estimate.h"
 #include "core/base/views.h"
 
 namespace tq {
@@ -60,8 +62,10 @@ public:
     // Ends a bar still on screen with a line break (after an operation).
     void FinishBar() { EndBar(); }
 
-    // The bar line for a position: "[####      ]  40%  1.2 MiB/s  0:03 left".
-    static std::string BarLine(uint32_t position, uint32_t maximum, double seconds, int32_t language);
+    // The bar line for a position at a rate (units per second, 0 unknown)
+    // with the time left when known: "[####      ]  40%  1.2 MiB/s  0:03 left".
+    static std::string BarLine(uint32_t position, uint32_t maximum, double rate, std::optional<double> secondsLeft,
+                               int32_t language);
 
 private:
     void EndBar();
@@ -77,7 +81,8 @@ private:
     std::string lastLine_;  // the last status line printed
     uint32_t maximum_ = 0;
     uint32_t position_ = 0;
-    uint64_t startMicros_ = 0;
+    // Smoothed like the desktop program's bar, so the time left does not jump with every block.
+    TransferEstimate estimate_;
     uint64_t drawnMicros_ = 0;  // when the bar was last drawn
     int drawnPercent_ = -1;
     bool barShown_ = false;

@@ -15,7 +15,8 @@ AutoOptionsDialog::AutoOptionsDialog(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(24, 14, 24, 14);
-    const char* names[4] = {"chkAutoSelIdCheck", "chkAutoSelErase", "chkAutoSelWrite", "chkAutoSelVerify"};
+    const char* names[5] = {"chkAutoSelIdCheck", "chkAutoSelErase", "chkAutoSelWrite", "chkAutoSelVerify",
+                            "chkAutoSelVerifyTwice"};
     for (size_t i = 0; i < boxes_.size(); ++i) {
         auto* box = new QCheckBox(this);
         box->setObjectName(names[i]);
@@ -33,10 +34,11 @@ AutoOptionsDialog::AutoOptionsDialog(QWidget* parent) : QDialog(parent) {
 
 void AutoOptionsDialog::Open(const AutoSelDialog& dialog) {
     setWindowTitle(QString::fromStdString(dialog.title));
-    const std::pair<const std::string*, bool> boxes[4] = {{&dialog.idCheckCaption, dialog.idCheck},
+    const std::pair<const std::string*, bool> boxes[5] = {{&dialog.idCheckCaption, dialog.idCheck},
                                                           {&dialog.eraseCaption, dialog.erase},
                                                           {&dialog.writeCaption, dialog.write},
-                                                          {&dialog.verifyCaption, dialog.verify}};
+                                                          {&dialog.verifyCaption, dialog.verify},
+                                                          {&dialog.verifyTwiceCaption, dialog.verifyTwice}};
     for (size_t i = 0; i < boxes_.size(); ++i) {
         boxes_[i]->setText(QString::fromStdString(*boxes[i].first));
         boxes_[i]->setChecked(boxes[i].second);

@@ -1,5 +1,5 @@
 // The auto options dialog TfrmAutoSel: a box for each step of the automatic
-// sequence (erase, write, verify; the ID check box stays hidden). A click
+// sequence (erase, write, verify, verify twice; the ID check box stays hidden). A click
 // sets its option at once, so its one button closes it.
 #pragma once
 
@@ -12,7 +12,7 @@
 
 namespace tq::gui {
 
-enum class AutoOption { IdCheck, Erase, Write, Verify };
+enum class AutoOption { IdCheck, Erase, Write, Verify, VerifyTwice };
 
 class AutoOptionsDialog final : public QDialog {
     Q_OBJECT
@@ -29,7 +29,7 @@ signals:
     void optionClicked(tq::gui::AutoOption option, bool checked);
 
 private:
-    std::array<QCheckBox*, 4> boxes_{};
+    std::array<QCheckBox*, 5> boxes_{};
     QDialogButtonBox* buttons_;
 };
 

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 
+#include "core/app/simulator_setup.h"
 #include "core/texts/system_language.h"
 #include "core/texts/text_catalogue.h"
 
@@ -41,7 +42,8 @@ std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString
     const QCommandLineOption simChip("sim-chip", say(TextId::GuiOptionSimChip), "NAME");
     const QCommandLineOption simState("sim-state", say(TextId::GuiOptionSimState), "DIR");
     const QCommandLineOption simErase("sim-erase-ms", say(TextId::GuiOptionSimEraseMs), "MS");
-    parser.addOptions({simulator, device, programDir, lang, trace, simChip, simState, simErase});
+    const QCommandLineOption simFlaky("sim-flaky", say(TextId::GuiOptionSimFlaky), "ADDR[,ADDR...]");
+    parser.addOptions({simulator, device, programDir, lang, trace, simChip, simState, simErase, simFlaky});
     parser.addPositionalArgument("file", say(TextId::GuiArgumentFile), "[file]");
     if (!parser.parse(arguments)) {
         error = parser.errorText();
@@ -76,7 +78,7 @@ std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString
         }
         o.language = n;
     }
-    if (!o.simulator && (parser.isSet(simChip) || parser.isSet(simState) || parser.isSet(simErase))) {
+    if (!o.simulator && (parser.isSet(simChip) || parser.isSet(simState) || parser.isSet(simErase) || parser.isSet(simFlaky))) {
         error = say(TextId::GuiSimOptionsNeedSimulator);
         exitCode = 2;
         return std::nullopt;
@@ -91,6 +93,16 @@ std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString
             exitCode = 2;
             return std::nullopt;
         }
+    }
+    if (parser.isSet(simFlaky)) {
+        std::string refused;
+        const auto addresses = ParseAddressList(parser.value(simFlaky).toStdString(), refused);
+        if (!addresses) {
+            error = QString::fromStdString(Text(language, TextId::HexOptionRefused, {"--sim-flaky", refused}));
+            exitCode = 2;
+            return std::nullopt;
+        }
+        o.sim.flakyAddresses = *addresses;
     }
     return options;
 }

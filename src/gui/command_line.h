@@ -1,6 +1,6 @@
 // The desktop program's command line: the same global options as the
 // command-line front-end (--simulator, --device, --program-dir, --lang,
-// --trace, --sim-chip, --sim-state, --sim-erase-ms), and a data file to open.
+// --trace, --sim-chip, --sim-state, --sim-erase-ms, --sim-flaky), and a data file to open.
 #pragma once
 
 #include <QStringList>

@@ -19,6 +19,7 @@
 #include "core/buffer/buffer_undo.h"
 #include "core/buffer/file_open_save.h"
 #include "core/operations/auto_sequence.h"
+#include "core/operations/contact_check.h"
 #include "core/operations/erase_blank.h"
 #include "core/operations/hardware_info.h"
 #include "core/operations/read_verify.h"
@@ -290,6 +291,7 @@ void MainWindow::ApplyLanguage(const LanguageApplied& applied) {
         if (applied.menuChecks[i]) actions_.value(items[i])->setChecked(*applied.menuChecks[i]);
     }
     if (simulatorMenu_) simulatorMenu_->Retranslate(language_);
+    actions_.value("MenuReadTwice")->setText(Q(Text(language_, TextId::ReadTwiceCommand)) + "(&I)");
     for (const AppliedCaption& caption : applied.captions) ApplyCaption(Q(caption.control), Q(caption.text));
     // Undo and Redo have no captions in the language files.
     actions_.value("MenuBufferUndo")->setText(Q(Text(language_, TextId::UndoCommand)) + "(&U)");
@@ -391,6 +393,7 @@ void MainWindow::sbEraseClick() { RunCommand(Kind::Operation, OperationJob(statu
 void MainWindow::sbWriteClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::WriteImage)); }
 void MainWindow::sbReadClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::ReadChip)); }
 void MainWindow::sbVerifyClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::VerifyChip)); }
+void MainWindow::MenuReadTwiceClick() { RunCommand(Kind::Operation, OperationJob(status_, &tq::CheckContact)); }
 
 void MainWindow::sbDetectClick() {
     RunCommand(Kind::Operation, [](Session& s) -> GuiStep {

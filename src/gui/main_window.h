@@ -143,6 +143,7 @@ private:
     void sbWriteClick();
     void sbReadClick();
     void sbVerifyClick();
+    void MenuReadTwiceClick();
     void sbDetectClick();
     void sbChipDetectClick();
     void sbChipFindClick();

@@ -158,7 +158,7 @@ void MainWindow::MenuAutoSelClick() {
             // The boxes are off while a command runs, so this applies at once.
             worker_->Post([option, checked](Session& s) -> GuiStep {
                 AutoSteps steps = AutoStepsOf(s.Chip.PrjInfo);
-                bool* const box[] = {&steps.idCheck, &steps.erase, &steps.write, &steps.verify};
+                bool* const box[] = {&steps.idCheck, &steps.erase, &steps.write, &steps.verify, &steps.verifyTwice};
                 *box[static_cast<int>(option)] = checked;
                 SetAutoSteps(s.Chip.PrjInfo, steps);
                 return {};
@@ -169,7 +169,8 @@ void MainWindow::MenuAutoSelClick() {
         const LanguageFile file(s.Texts);
         const AutoSelDialog dialog =
             tq::DescribeAutoOptions(s.Chip.PrjInfo, [&file](const std::string& section, const std::string& key,
-                                                      const std::string& fallback) { return file.Text(section, key, fallback); });
+                                                      const std::string& fallback) { return file.Text(section, key, fallback); },
+                                    s.Texts.Language);
         return [this, dialog] { autoOptions_->Open(dialog); };
     });
 }

@@ -88,6 +88,7 @@ void MainWindow::BuildMenus() {
     AddAction(program, "MenuRead", &MainWindow::sbReadClick, Qt::Key_F8)->setIcon(s->standardIcon(QStyle::SP_ArrowUp));
     AddAction(program, "MenuVerify", &MainWindow::sbVerifyClick, Qt::Key_F9)
         ->setIcon(s->standardIcon(QStyle::SP_DialogApplyButton));
+    AddAction(program, "MenuReadTwice", &MainWindow::MenuReadTwiceClick);
     AddAction(program, "MenuChipDetect", &MainWindow::sbDetectClick, Qt::Key_F12)
         ->setIcon(s->standardIcon(QStyle::SP_FileDialogContentsView));
     stopAction_ = AddAction(program, "MenuStop", &MainWindow::sbStopClick, Qt::Key_Escape);

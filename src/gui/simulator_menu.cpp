@@ -2,10 +2,12 @@
 
 #include <QInputDialog>
 #include <algorithm>
+#include <random>
 #include <QStringList>
 
 #include "core/app/session.h"
 #include "core/app/simulator_setup.h"
+#include "core/base/number_text.h"
 #include "core/texts/text_catalogue.h"
 #include "gui/session_worker.h"
 #include "gui/status_panels.h"
@@ -22,6 +24,9 @@ SimulatorMenu::SimulatorMenu(SimProgrammer& simulator, SessionWorker& worker, St
     addSeparator();
     addAction(QString(), this, [this] { SetAttached(false); })->setObjectName("MenuSimUnplug");
     addAction(QString(), this, [this] { SetAttached(true); })->setObjectName("MenuSimPlug");
+    addSeparator();
+    addAction(QString(), this, &SimulatorMenu::MakeAddressesFlaky)->setObjectName("MenuSimFlaky");
+    addAction(QString(), this, &SimulatorMenu::ClearFlakyAddresses)->setObjectName("MenuSimSteady");
     Retranslate(language_);
 }
 
@@ -36,7 +41,9 @@ void SimulatorMenu::Retranslate(int language) {
                                                     {"MenuSimInsertAnyChip", TextId::SimulatorInsertAny},
                                                     {"MenuSimRemoveChip", TextId::SimulatorRemoveChip},
                                                     {"MenuSimUnplug", TextId::SimulatorUnplug},
-                                                    {"MenuSimPlug", TextId::SimulatorPlug}};
+                                                    {"MenuSimPlug", TextId::SimulatorPlug},
+                                                    {"MenuSimFlaky", TextId::SimulatorMakeFlaky},
+                                                    {"MenuSimSteady", TextId::SimulatorClearFlaky}};
     for (const auto& [name, id] : items)
         if (QAction* item = findChild<QAction*>(name)) item->setText(Say(id));
 }
@@ -92,5 +99,29 @@ void SimulatorMenu::RemoveChip() {
 }
 
 void SimulatorMenu::SetAttached(bool attached) { simulator_.attached = attached; }
+
+void SimulatorMenu::MakeAddressesFlaky() {
+    worker_.Post([this](Session&) -> GuiStep {
+        const SimChip* chip = simulator_.chip();
+        if (!chip || chip->capacity == 0) return [this] { status_.SetPanelText(0, Say(TextId::SimulatorSocketEmpty).toStdString()); };
+        std::random_device entropy;
+        std::mt19937 draws(entropy());
+        std::string named;
+        for (int i = 0; i < 3; ++i) {
+            const uint32_t address = draws() % chip->capacity;
+            simulator_.faults.flakyAddresses.insert(address);
+            named += (named.empty() ? "0x" : ", 0x") + HexText(address, 6);
+        }
+        simulator_.faults.flakySeed = draws();
+        return [this, named] { status_.SetPanelText(0, Say(TextId::SimulatorFlakyAt, named).toStdString()); };
+    });
+}
+
+void SimulatorMenu::ClearFlakyAddresses() {
+    worker_.Post([this](Session&) -> GuiStep {
+        simulator_.faults.flakyAddresses.clear();
+        return [this] { status_.SetPanelText(0, Say(TextId::SimulatorFlakyCleared).toStdString()); };
+    });
+}
 
 }  // namespace tq::gui

@@ -1,7 +1,7 @@
 // With --simulator: a "Simulator" menu that puts the chip selected in the
 // frame, or any chip of the database, into the simulated socket, takes it
-// out, and unplugs or plugs in the simulated programmer, so every state can
-// be shown without hardware.
+// out, unplugs or plugs in the simulated programmer and makes some bytes read
+// unreliably, so every state can be shown without hardware.
 // The simulator is touched on the worker only, like the rest of the session,
 // except the plug and the chip's removal: those are atomic and act at once,
 // so they can be used while an operation runs.
@@ -32,6 +32,10 @@ public:
     void InsertChipNamed(const std::string& name);
     void RemoveChip();
     void SetAttached(bool attached);
+    // A few random addresses of the socket's chip read unreliably from now
+    // on (a bad contact to show the contact check); or none again.
+    void MakeAddressesFlaky();
+    void ClearFlakyAddresses();
     // Names the menu and its items in `language`; later status texts follow it.
     void Retranslate(int language);
 

@@ -160,6 +160,28 @@ void SimProgrammer::MarkNotDelivered(uint8_t* data, size_t length) const {
     std::memcpy(data + at, kNotDeliveredMarker, sizeof kNotDeliveredMarker);
 }
 
+void SimProgrammer::Unsettle(uint8_t* data, uint64_t address, uint64_t count) {
+    if (faults.flakyAddresses.empty() || chipMemory_.empty()) return;
+    if (flakySeedTaken_ != faults.flakySeed) {
+        flakyDraws_.seed(faults.flakySeed);
+        flakySeedTaken_ = faults.flakySeed;
+    }
+    const uint64_t size = chipMemory_.size();
+    // The chip's addresses wrap at its size, as its memory does: a block is
+    // at most two stretches of it.
+    for (uint64_t done = 0; done < count;) {
+        const uint64_t from = (address + done) % size;
+        const uint64_t length = std::min(count - done, size - from);
+        for (auto it = faults.flakyAddresses.lower_bound(static_cast<uint32_t>(from));
+             it != faults.flakyAddresses.end() && *it < from + length; ++it) {
+            // The engine's raw output, not a distribution: the same with every library.
+            const uint32_t draw = flakyDraws_();
+            if (draw & 1u) data[done + (*it - from)] ^= static_cast<uint8_t>(1u << ((draw >> 1) & 7u));
+        }
+        done += length;
+    }
+}
+
 bool SimProgrammer::HostRead(uint8_t* data, size_t length) {
     if (!CountTransfer() || FaultHere(faults.failTransferAt)) return false;
     const bool dropped = FaultHere(faults.dropAnswerAt);
@@ -179,6 +201,7 @@ bool SimProgrammer::HostRead(uint8_t* data, size_t length) {
             std::memcpy(data + done, source->data() + span.at, span.length);
             done += span.length;
         }
+        if (source == &chipMemory_) Unsettle(data, streamAddress_, wanted);
         streamAddress_ += count;
         streamRemaining_ -= count;
         if (streamRemaining_ == 0) stream_ = Stream::None;

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -49,6 +50,11 @@ struct SimFaults {
     std::vector<std::pair<uint64_t, uint64_t>> absentWindows;
     // What 0x38 reports for sockets 1 and 2 instead of the socket's real state.
     std::optional<std::array<uint8_t, 2>> socketStates;
+    // Chip addresses that read unreliably (a weak cell, a bad contact): each
+    // read of one flips a random bit of it about half the time, drawn from
+    // flakySeed so a test sees the same reads every run.
+    std::set<uint32_t> flakyAddresses;
+    uint32_t flakySeed = 1;
 };
 
 // Restarts that re-enumerate: after 0xF0 (into the boot loader) and after
@@ -175,6 +181,8 @@ private:
     bool CountTransfer();
     bool FaultHere(const std::optional<uint64_t>& at) const { return at && *at == transfers_; }
     void MarkNotDelivered(uint8_t* data, size_t length) const;
+    // Flips bits of the flaky addresses among `count` bytes read from chip address `address`.
+    void Unsettle(uint8_t* data, uint64_t address, uint64_t count);
 
     Clock& clock_;
     std::unique_ptr<SimVolumes> volumes_;
@@ -198,6 +206,8 @@ private:
     uint8_t streamChannel_ = 0, streamType_ = 0;
     uint32_t streamAddress_ = 0, streamRemaining_ = 0;
     uint16_t streamBlock_ = 0;
+    std::mt19937 flakyDraws_;
+    std::optional<uint32_t> flakySeedTaken_;
     uint32_t streamBlockIndex_ = 0;
 
     // End of the EEPROM write cycles of the last block stored (clock, us).

@@ -21,6 +21,7 @@ constexpr const char* kFileFilterKey = "LastFileFilter";
 constexpr const char* kLogPanelKey = "LogPanel";
 constexpr const char* kBackupKey = "BackupBeforeOverwrite";
 constexpr const char* kBlankCheckKey = "BlankCheckBeforeWrite";
+constexpr const char* kVerifyTwiceKey = "AutoVerifyTwice";
 
 // An on/off key of our own, written once it differs from its default or is there already.
 void WriteSwitch(ProfileFile& file, const char* key, bool value, bool byDefault) {
@@ -55,6 +56,7 @@ void LoadSettings(Session& session, int32_t defaultLanguage) {
     // Both on unless turned off: a chip's old contents are worth a copy.
     session.Operation.Guard.backup = file.ReadInt(kOwnSection, kBackupKey, 1) != 0;
     session.Operation.Guard.blankBeforeWrite = file.ReadInt(kOwnSection, kBlankCheckKey, 1) != 0;
+    prj.VerifyTwice = static_cast<uint8_t>(file.ReadInt(kOwnSection, kVerifyTwiceKey, 0) != 0);
 }
 
 bool SaveSettings(Session& session) {
@@ -81,6 +83,7 @@ bool SaveSettings(Session& session) {
             file.WriteString(kOwnSection, kLogPanelKey, Number(session.Window.LogPanelShown ? 1 : 0));
         WriteSwitch(file, kBackupKey, session.Operation.Guard.backup, true);
         WriteSwitch(file, kBlankCheckKey, session.Operation.Guard.blankBeforeWrite, true);
+        WriteSwitch(file, kVerifyTwiceKey, prj.VerifyTwice != 0, false);
         failure = file.Save();
     }
     if (failure.empty()) return true;

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/base/chip_family.h"
+#include "core/base/number_text.h"
 #include "core/chipdb/chip_database.h"
 #include "core/chipdb/chip_row.h"
 #include "sim/sim_programmer.h"
@@ -43,6 +44,22 @@ SimChip SimChipFromRow(const ChipRow& row) {
     return chip;
 }
 
+std::optional<std::vector<uint32_t>> ParseAddressList(std::string_view text, std::string& refused) {
+    std::vector<uint32_t> addresses;
+    for (size_t from = 0; from <= text.size();) {
+        const size_t comma = std::min(text.find(',', from), text.size());
+        const std::string_view part = text.substr(from, comma - from);
+        const std::optional<uint32_t> address = ParseHexNumber(part);
+        if (!address) {
+            refused = std::string(part);
+            return std::nullopt;
+        }
+        addresses.push_back(*address);
+        from = comma + 1;
+    }
+    return addresses;
+}
+
 bool SetUpSimulator(SimProgrammer& simulator, ChipDatabase& database, const SimulatorOptions& options,
                     std::string& error) {
     const bool explicitChip = !options.socketChip.empty();
@@ -59,6 +76,7 @@ bool SetUpSimulator(SimProgrammer& simulator, ChipDatabase& database, const Simu
             simulator.InsertChip(chip);
         }
     }
+    simulator.faults.flakyAddresses.insert(options.flakyAddresses.begin(), options.flakyAddresses.end());
     if (options.stateFolder.empty()) return true;
     if (!simulator.LoadState(options.stateFolder, error)) {
         error = "--sim-state: " + error;

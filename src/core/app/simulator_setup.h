@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "sim/sim_chip.h"
 
@@ -21,7 +23,12 @@ struct SimulatorOptions {
     std::string socketChip;   // --sim-chip NAME|none; empty: `chip`
     std::string stateFolder;  // --sim-state DIR; empty: nothing kept
     int eraseMs = -1;         // --sim-erase-ms MS; -1: the chip's EraseTime
+    std::vector<uint32_t> flakyAddresses;  // --sim-flaky ADDR[,ADDR...]: chip addresses that read unreliably
 };
+
+// "1F00,0x2000": the addresses of --sim-flaky, each as the hex number parser
+// takes it. None when a part is not such a number; `refused` then holds it.
+std::optional<std::vector<uint32_t>> ParseAddressList(std::string_view text, std::string& refused);
 
 // The chip as the simulator models it, from its database row: the type
 // code, the capacity, the ID detection reads (a row's six hex digits, or the

@@ -40,7 +40,9 @@ void TransferEstimate::Update(uint64_t nowMicros, uint64_t done, uint64_t total)
 std::optional<double> TransferEstimate::SecondsLeft() const {
     if (!started_ || done_ <= startDone_ || done_ >= total_) return std::nullopt;
     const bool longEnough = nowMicros_ - startMicros_ >= kFirstEstimateMicros;
-    const bool farEnough = (done_ - startDone_) * 100 >= total_;
+    // A programmer takes its first blocks into its own buffer at once: 1 %
+    // in the first moments says nothing of the pace yet.
+    const bool farEnough = (done_ - startDone_) * 100 >= total_ && nowMicros_ - startMicros_ >= kSampleMicros;
     if (!longEnough && !farEnough) return std::nullopt;
     // Before the first sample, the average so far is all there is.
     const double rate = rateTaken_ ? rate_ : AverageRate();

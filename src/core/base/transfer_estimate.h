@@ -23,8 +23,8 @@ public:
     bool Started() const { return started_; }
     // Smoothed units per second; 0 before any progress.
     double Rate() const { return rate_; }
-    // Seconds left, once a second has passed or 1 % is done; none before
-    // (too little to go on) or when finished.
+    // Seconds left, once a second has passed or 1 % is done after half a
+    // second; none before (too little to go on) or when finished.
     std::optional<double> SecondsLeft() const;
     // What the whole transfer achieved up to the last update: units per second.
     double AverageRate() const;

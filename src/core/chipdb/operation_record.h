@@ -32,6 +32,9 @@ struct ChipFacts {
 struct OperationOptions {
     uint8_t IdCheck = 0, Erase = 0, Write = 0, Verify = 0;
     uint32_t RamStartAddr = 0;
+    // The verify step reads the chip a second time and fails when the reads
+    // differ. Kept in the settings only: the project file has no field for it.
+    uint8_t VerifyTwice = 0;
 };
 
 // What an offline project stores besides the chip and the steps: its data

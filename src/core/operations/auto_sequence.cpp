@@ -2,8 +2,10 @@
 
 #include <vector>
 
+#include "core/base/transfer_estimate.h"
 #include "core/texts/text_catalogue.h"
 #include "core/operations/chip_backup.h"
+#include "core/operations/contact_check.h"
 #include "core/operations/erase_blank.h"
 #include "core/operations/read_verify.h"
 #include "core/operations/write.h"
@@ -78,17 +80,24 @@ OperationOutcome RunAutoSequence(OperationContext& operation) {
         Indicate(operation, IndicatorCode::Working);
         ShowStatus(operation, StatusLine(operation.clock(), operation.Texts.DevLanguage.LogChipVerifyChip));
         result = VerifyOnChannel(operation, channel);
+        if (result == kOpSuccess && prj.VerifyTwice) result = VerifyAgain(operation, channel);
         Indicate(operation, result == kOpSuccess ? IndicatorCode::Passed : IndicatorCode::Failed);
         if (result == kOpStopped) return stopped();
     }
 
     const Dev_Language_Struct& texts = operation.Texts.DevLanguage;
-    const std::string line =
-        StatusLine(operation.clock(),
-                   Text(language, TextId::AutoRunVerdict,
-                        {Text(language, TextId::AutoRunTitle),
-                         result == kOpSuccess ? texts.LogStaSuccess : texts.LogStaError, texts.LogOperatTimeTitle,
-                         FormatSeconds(ElapsedSince(operation, start)), texts.LogOperatTime}));
+    const uint32_t elapsed = ElapsedSince(operation, start);
+    std::string verdict = Text(language, TextId::AutoRunVerdict,
+                               {Text(language, TextId::AutoRunTitle),
+                                result == kOpSuccess ? texts.LogStaSuccess : texts.LogStaError, texts.LogOperatTimeTitle,
+                                FormatSeconds(elapsed), texts.LogOperatTime});
+    if (result == kOpSuccess && elapsed > 0) {
+        // The whole run's pace: every byte written and read back, over its whole time.
+        const uint64_t moved = uint64_t{WriteLength(operation)} * ((prj.Write ? 1 : 0) + (prj.Verify ? 1 : 0)) +
+                               (prj.Verify && prj.VerifyTwice ? prj.Capacity : 0);
+        if (moved > 0) verdict += "  " + FormatByteRate(static_cast<double>(moved) * 1000.0 / elapsed);
+    }
+    const std::string line = StatusLine(operation.clock(), verdict);
     if (result != kOpSuccess) {
         Indicate(operation, IndicatorCode::FinishedWithError);
         ++device.FailCount;
@@ -102,7 +111,7 @@ OperationOutcome RunAutoSequence(OperationContext& operation) {
     return result == kOpSuccess ? OperationOutcome::Succeeded : OperationOutcome::Failed;
 }
 
-AutoSelDialog DescribeAutoOptions(const OperationOptions& options, const LanguageTextLookup& lookup) {
+AutoSelDialog DescribeAutoOptions(const OperationOptions& options, const LanguageTextLookup& lookup, int32_t language) {
     auto text = [&](const char* key, const char* fallback) { return lookup("AutoSel", key, fallback); };
     AutoSelDialog dialog;
     dialog.title = text("AutoSelTitle", "自动选项");
@@ -115,11 +124,13 @@ AutoSelDialog DescribeAutoOptions(const OperationOptions& options, const Languag
     dialog.erase = steps.erase;
     dialog.write = steps.write;
     dialog.verify = steps.verify;
+    dialog.verifyTwiceCaption = Text(language, TextId::VerifyTwiceCaption);
+    dialog.verifyTwice = steps.verifyTwice;
     return dialog;
 }
 
 AutoSteps AutoStepsOf(const OperationOptions& options) {
-    return {options.IdCheck != 0, options.Erase != 0, options.Write != 0, options.Verify != 0};
+    return {options.IdCheck != 0, options.Erase != 0, options.Write != 0, options.Verify != 0, options.VerifyTwice != 0};
 }
 
 void SetAutoSteps(OperationOptions& options, const AutoSteps& steps) {
@@ -127,6 +138,7 @@ void SetAutoSteps(OperationOptions& options, const AutoSteps& steps) {
     options.Erase = steps.erase ? 1 : 0;
     options.Write = steps.write ? 1 : 0;
     options.Verify = steps.verify ? 1 : 0;
+    options.VerifyTwice = steps.verifyTwice ? 1 : 0;
 }
 
 std::string AutoCounterText(const Dev_Inf_Struct& device) {

@@ -20,12 +20,16 @@ struct AutoSelDialog {
     std::string title;
     std::string idCheckCaption, eraseCaption, writeCaption, verifyCaption;
     bool idCheck = false, erase = false, write = false, verify = false;  // the box for IdCheck stays hidden
+    std::string verifyTwiceCaption;
+    bool verifyTwice = false;
 };
-AutoSelDialog DescribeAutoOptions(const OperationOptions& options, const LanguageTextLookup& lookup);
+// The verify-twice box is the program's own: its caption is in `language`.
+AutoSelDialog DescribeAutoOptions(const OperationOptions& options, const LanguageTextLookup& lookup, int32_t language);
 
 // The steps the automatic sequence runs, as the operation record keeps them.
 struct AutoSteps {
     bool idCheck = false, erase = false, write = false, verify = false;
+    bool verifyTwice = false;
 };
 AutoSteps AutoStepsOf(const OperationOptions& options);
 // Takes effect at once (a ticked box of the dialog is stored as 1).

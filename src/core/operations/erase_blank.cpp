@@ -74,6 +74,7 @@ int FillErase(OperationContext& operation, uint8_t channel) {
     const uint32_t block = std::min(prj.Capacity, kFillBlock);
     operation.Views.progress->SetMaximum(prj.Capacity);
     operation.Views.progress->SetPosition(0);
+    ResetProgressLabel(operation);
     SendWriteHeader(link, channel, type, 0, prj.Capacity, static_cast<uint16_t>(block));
     if (!link.Uart.Connected) return kOpTransferFailed;
 
@@ -87,10 +88,12 @@ int FillErase(OperationContext& operation, uint8_t channel) {
         std::memset(link.SendArea(), 0xFF, block);
         if (link.DeviceWrite(link.SendArea(), block) == 0) return kOpTransferFailed;
         written += block;
-        operation.Views.progress->SetPosition(std::min(written, prj.Capacity));
+        ShowProgress(operation, written, prj.Capacity);
         if (pause10us != 0) link.Wait10us(pause10us);
     }
     link.Wait10us(30000);
+    // The bar showed the time left; the erase's line names no speed, as a polled erase has none.
+    operation.Busy.Transfer.Clear();
     return kOpSuccess;
 }
 
@@ -177,6 +180,7 @@ OperationOutcome CheckBlank(OperationContext& operation) {
     progress.SetMaximum(prj.Capacity);
     progress.SetPosition(0);
     progress.SetBarColour(kBarGreen);
+    ResetProgressLabel(operation);
     for (uint32_t address = 0; address < prj.Capacity;) {
         if (TakeStopRequest(operation)) {
             Indicate(operation, IndicatorCode::Failed);
@@ -186,7 +190,7 @@ OperationOutcome CheckBlank(OperationContext& operation) {
         const uint32_t length = std::min(prj.Capacity - address, kBlankCheckRange);
         const CommandResult result = BlankCheck(link, prj.ChannelSelector, type, address, length);
         address += length;
-        progress.SetPosition(address);
+        ShowProgress(operation, address, prj.Capacity);
         if (result != CommandResult::Ok) {
             progress.SetBarColour(kBarRed);
             // No answer is no verdict on the chip: say the link failed instead.

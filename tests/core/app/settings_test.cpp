@@ -68,6 +68,7 @@ TEST_F(SettingsTest, SavesEveryValueInOrderAndFormat) {
     s.Window.LogPanelShown = true;
     s.Operation.Guard.backup = false;           // turned off: written
     s.Operation.Guard.blankBeforeWrite = true;  // as by default: not written
+    s.Chip.PrjInfo.VerifyTwice = 1;
     ASSERT_TRUE(SaveSettings(s));
     EXPECT_EQ(s.Device.DevInf.FilePath, "D:\\images\\");
     EXPECT_EQ(folder.ReadGbk("dev.ini"),
@@ -75,7 +76,7 @@ TEST_F(SettingsTest, SavesEveryValueInOrderAndFormat) {
               "[SystemOption]\nLanguage= 2\nFilePath=D:\\images\\\nFile=D:\\images\\固件.bin\n"
               "[PrjInfo]\nRamStartAddr= -1\nIdCheck= 1\nErase= 0\nWrite= 1\nVerify= 0\n"
               "ChipName=GD25Q64\ndefaultMode=M500\n"
-              "[tqprog]\nLogPanel= 1\nBackupBeforeOverwrite= 0\n");
+              "[tqprog]\nLogPanel= 1\nBackupBeforeOverwrite= 0\nAutoVerifyTwice= 1\n");
     EXPECT_TRUE(messages.errors.empty());
 
     // Read back by the next run.
@@ -88,6 +89,7 @@ TEST_F(SettingsTest, SavesEveryValueInOrderAndFormat) {
     EXPECT_TRUE(next->Window.LogPanelShown);
     EXPECT_FALSE(next->Operation.Guard.backup);
     EXPECT_TRUE(next->Operation.Guard.blankBeforeWrite);
+    EXPECT_EQ(next->Chip.PrjInfo.VerifyTwice, 1);
 }
 
 TEST_F(SettingsTest, NoFileLoadedSavesAnEmptyFolderThatStaysEmpty) {

@@ -281,9 +281,9 @@ TEST(BlankCheck, AsksInRangesOfAtMost33792Bytes) {
         EXPECT_EQ(rig.progress.position, c.position);
         EXPECT_EQ(rig.progress.colour, c.colour);
         EXPECT_EQ(rig.Indicators(), c.indicators);
-        // The outcome shows only on the bar.
+        // The outcome shows only on the bar; its label shows only how far the check got.
         EXPECT_TRUE(rig.status.history0.empty());
-        EXPECT_TRUE(rig.progress.labels.empty());
+        for (const std::string& label : rig.progress.labels) EXPECT_NE(label.find('%'), std::string::npos) << label;
     }
 }
 
@@ -321,6 +321,39 @@ TEST(BlankCheck, AMissingAnswerCountsAsNotBlank) {
     rig.sim.faults.silentCommands = {0x37};
     EXPECT_EQ(CheckBlank(rig.session.Operation), OperationOutcome::Failed);
     EXPECT_EQ(rig.progress.colour, kBarRed);
+}
+
+}  // namespace
+}  // namespace tq
+
+namespace tq {
+namespace {
+
+// A fill erase and a blank check say on the bar how long they still take,
+// as a read and a write do.
+TEST(EraseAndBlankProgress, TheBarShowsTheTimeLeft) {
+    const struct {
+        const char* what;
+        uint8_t type;
+        uint32_t capacity;
+        OperationOutcome (*run)(OperationContext&);
+    } cases[] = {
+        {"fill erase, 93 EEPROM", 5, 16384, &EraseChip},
+        {"blank check, SPI flash", 1, 16u * 1024 * 1024, &CheckBlank},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::OperationRig rig;
+        rig.session.Texts.Language = 2;
+        rig.UseChip(c.type, c.capacity);
+        ASSERT_TRUE(rig.Connect());
+        EXPECT_EQ(c.run(rig.session.Operation), OperationOutcome::Succeeded);
+        const auto& labels = rig.progress.labels;
+        EXPECT_NE(std::find_if(labels.begin(), labels.end(),
+                               [](const std::string& label) { return label.find(" left") != std::string::npos; }),
+                  labels.end())
+            << ::testing::PrintToString(labels);
+    }
 }
 
 }  // namespace
