@@ -160,6 +160,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     app.add_option("--sim-erase-ms", o.simEraseMs, usage(TextId::CliOptionSimEraseMs))
         ->check(CLI::NonNegativeNumber)
         ->needs(simulator);
+    app.add_option("--production-db", o.productionDb, usage(TextId::CliOptionProductionDb));
+    app.add_flag("--no-production-log", o.noProductionLog, usage(TextId::CliOptionNoProductionLog));
     // Global options may also follow the command: "auto image.bin -c GD25Q64".
     app.fallthrough();
     RegisterInfoCommand(app, context);
@@ -173,6 +175,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     RegisterUserChipCommands(app, context);
     RegisterDevicesCommand(app, context);
     RegisterChecksumCommand(app, context);
+    RegisterLogCommands(app, context);
     try {
         app.parse(argc, argv);
         if (version) {

@@ -31,6 +31,8 @@ struct GlobalOptions {
     std::string simChip;     // --sim-chip NAME|none; empty: the -c chip
     std::string simState;    // --sim-state DIR
     int simEraseMs = -1;     // --sim-erase-ms MS; -1: the chip's EraseTime
+    std::string productionDb;     // --production-db LOCATION; empty: the setting, else the default file
+    bool noProductionLog = false; // --no-production-log
 };
 
 class CliContext {
