@@ -2,17 +2,6 @@
 
 namespace tq {
 
-std::optional<SerialStamp> StampOfProject(const ProjectSettings& project) {
-    if (!project.SnEn) return std::nullopt;
-    SerialStamp stamp;
-    stamp.address = project.SnAddr;
-    // The project file counts anything but 1 or 2 as 4 bytes.
-    stamp.length = project.SnLen == 1 || project.SnLen == 2 ? project.SnLen : 4;
-    stamp.littleEndian = project.SnEndian == 1;
-    stamp.first = project.SnValue;
-    return stamp;
-}
-
 bool ValueFits(const SerialStamp& stamp, uint64_t value) {
     return stamp.length >= 8 || value >> (8 * stamp.length) == 0;
 }

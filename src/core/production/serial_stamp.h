@@ -3,11 +3,9 @@
 // value), plus the step between two chips.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <vector>
-
-#include "core/chipdb/operation_record.h"
 
 namespace tq {
 
@@ -18,10 +16,6 @@ struct SerialStamp {
     uint64_t first = 0;
     uint64_t step = 1;
 };
-
-// The stamp an offline project's settings describe, step 1; none when the
-// project has serial numbers off.
-std::optional<SerialStamp> StampOfProject(const ProjectSettings& project);
 
 // Why a stamp cannot be applied, checked before a number is taken.
 enum class StampProblem { None, BadLength, BeyondImage, FirstTooWide, ZeroStep };
