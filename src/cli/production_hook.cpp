@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <filesystem>
 #include <ostream>
 
 #include "cli/cli_context.h"
@@ -67,7 +68,11 @@ std::string LedgerLocation(const CliContext& context) {
         ChooseProgramFolders(FolderEnvironment::FromProcess(context.options.programDir));
     const std::string set = ProfileFile::Load(folders.settings / kSettingsFileName)
                                 .ReadString("tqprog", kProductionDbKey, "", 1024);
-    return set.empty() ? (folders.data / kLedgerFileName).string() : set;
+    if (!set.empty()) return set;
+    // An installed program's data folder may not be there yet when the log is the first thing asked for.
+    std::error_code ignored;
+    std::filesystem::create_directories(folders.data, ignored);
+    return (folders.data / kLedgerFileName).string();
 }
 
 std::string LedgerFailureText(int32_t language, const LedgerError& error) {
