@@ -1,7 +1,9 @@
-// `checksum FILE` and `checksum --chip`: CRC-32, MD5, SHA-256 and the
-// program's own byte sum of a file's image (a HEX or S-record file as the
-// image it describes, any other file as its bytes) or of the chip named with
-// -c, read as the read command reads it. --json prints one object instead.
+// `checksum FILE`, `checksum --buffer FILE` and `checksum --chip`: CRC-32,
+// MD5, SHA-256 and the program's own byte sum of a file's image (a HEX or
+// S-record file as the image it describes, any other file as its bytes), of
+// the chip-sized buffer that file makes for the chip named with -c (what the
+// chip holds after an erase and a write of it), or of that chip, read as the
+// read command reads it. --from/--to sum a part; --json prints one object.
 #include <CLI/CLI.hpp>
 #include <memory>
 #include <ostream>
@@ -12,10 +14,7 @@
 #include "cli/json_text.h"
 #include "cli/terminal_views.h"
 #include "core/base/number_text.h"
-#include "core/buffer/image_digests.h"
-#include "core/buffer/image_formats.h"
-#include "core/operations/read_verify.h"
-#include "core/operations/write.h"
+#include "core/app/checksum_request.h"
 
 namespace tq {
 
@@ -23,60 +22,60 @@ namespace {
 
 struct ChecksumArgs {
     std::string file;
+    std::string bufferFile;
     bool chip = false;
     bool json = false;
+    std::string from, to;
 };
 
 // The lines are for scripts: the same in every language.
-void PrintDigests(CliContext& context, const ChecksumArgs& args, const std::string& source, const uint8_t* bytes,
-                  size_t count) {
-    const ImageDigests digests = DigestsOf(bytes, count);
-    const std::string crc = Crc32Hex(digests.crc32);
-    const std::string md5 = DigestHex(digests.md5.data(), digests.md5.size());
-    const std::string sha256 = DigestHex(digests.sha256.data(), digests.sha256.size());
-    const std::string sum = "0x" + HexText(digests.sum, 8);
+void PrintReport(CliContext& context, const ChecksumArgs& args, const ChecksumReport& report) {
+    for (const std::string& warning : report.warnings) context.err << "warning: " << warning << '\n';
+    if (!report.ok) {
+        if (report.chipRead != OperationOutcome::Succeeded) {
+            ReportOutcome(context, ChipCommand::Read, report.chipRead);
+            return;
+        }
+        // A range outside the image is a usage fault; an unreadable file is not.
+        context.Fail(report.error, report.imageSize != 0 ? kExitUsage : 1);
+        return;
+    }
+    const std::string first = "0x" + HexText(static_cast<uint32_t>(report.range.first), 6);
+    const std::string last = "0x" + HexText(static_cast<uint32_t>(report.range.first + report.range.count - 1), 6);
+    const DigestTexts& sums = report.sums;
     if (args.json) {
-        context.out << JsonObject({{"source", JsonString(source)},
-                                   {"bytes", std::to_string(count)},
-                                   {"crc32", JsonString(crc)},
-                                   {"md5", JsonString(md5)},
-                                   {"sha256", JsonString(sha256)},
-                                   {"checksum", JsonString(sum)}})
+        context.out << JsonObject({{"source", JsonString(report.source)},
+                                   {"first", JsonString(first)},
+                                   {"last", JsonString(last)},
+                                   {"bytes", std::to_string(report.range.count)},
+                                   {"crc32", JsonString(sums.crc32)},
+                                   {"md5", JsonString(sums.md5)},
+                                   {"sha256", JsonString(sums.sha256)},
+                                   {"checksum", JsonString(sums.sum)}})
                     << '\n';
         return;
     }
-    context.out << source << ": " << count << " bytes\n"
-                << "CRC-32:   " << crc << '\n'
-                << "MD5:      " << md5 << '\n'
-                << "SHA-256:  " << sha256 << '\n'
-                << "CheckSum: " << sum << '\n';
+    context.out << report.source << ": " << report.range.count << " bytes, " << first << "-" << last << '\n'
+                << "CRC-32:   " << sums.crc32 << '\n'
+                << "MD5:      " << sums.md5 << '\n'
+                << "SHA-256:  " << sums.sha256 << '\n'
+                << "CheckSum: " << sums.sum << '\n';
 }
 
-void SumFile(CliContext& context, const ChecksumArgs& args) {
-    FileImage image;
-    ImageReadOptions reading;
-    reading.language = context.Language();
-    const ConversionReport report = image.Read(args.file, reading);
-    for (const std::string& warning : report.warnings) context.err << "warning: " << warning << '\n';
-    if (!report.ok) {
-        context.Fail(report.error);
-        return;
+void Sum(CliContext& context, const ChecksumArgs& args) {
+    ChecksumRequest request{SumSource::File, args.file, args.from, args.to};
+    if (args.chip) {
+        request.source = SumSource::Chip;
+        if (!ConnectForCommand(context) || !SelectGivenChip(context)) return;
+    } else if (!args.bufferFile.empty()) {
+        // The chip-sized buffer the file makes, as the desktop program's status bar sums it.
+        request.source = SumSource::Buffer;
+        if (!SelectGivenChip(context) || !LoadFileForCommand(context, args.bufferFile, 0, false)) return;
     }
-    const auto bytes = image.span().bytes;
-    PrintDigests(context, args, args.file, bytes.data(), bytes.size());
-}
-
-void SumChip(CliContext& context, const ChecksumArgs& args) {
-    if (!ConnectForCommand(context) || !SelectGivenChip(context)) return;
-    Session& session = context.session();
-    const OperationOutcome outcome = ReadChip(session.Operation);
-    context.views().FinishBar();
-    if (outcome != OperationOutcome::Succeeded) {
-        ReportOutcome(context, ChipCommand::Read, outcome);
-        return;
-    }
-    const Ram_File_Info_Struct& buffer = session.Buffer.RamFile;
-    PrintDigests(context, args, session.Chip.PrjInfo.ChipName, buffer.Data.data(), WriteLength(session.Operation));
+    ChecksumReport report = ComputeChecksums(context.session(), request);
+    if (args.chip) context.views().FinishBar();
+    if (request.source == SumSource::Buffer) report.source = args.bufferFile + " (" + context.session().Chip.PrjInfo.ChipName + ")";
+    PrintReport(context, args, report);
 }
 
 }  // namespace
@@ -85,12 +84,16 @@ void RegisterChecksumCommand(CLI::App& app, CliContext& context) {
     CLI::App* checksum =
         app.add_subcommand("checksum", "CRC-32, MD5, SHA-256 and the byte sum of a file's image or of the chip");
     auto args = std::make_shared<ChecksumArgs>();
-    CLI::Option_group* source = checksum->add_option_group("source", "What to sum: FILE or --chip");
+    CLI::Option_group* source = checksum->add_option_group("source", "What to sum: FILE, --buffer FILE or --chip");
     source->add_option("FILE", args->file, "File to sum; HEX and S-record files give their image, any other its bytes");
+    source->add_option("--buffer", args->bufferFile,
+                       "The chip-sized buffer FILE makes for the chip named with -c (0xFF after its image)");
     source->add_flag("--chip", args->chip, "Read the chip named with -c and sum it");
     source->require_option(1);
+    checksum->add_option("--from", args->from, "First address to sum, hex (default: the start)");
+    checksum->add_option("--to", args->to, "Last address to sum, hex, inclusive (default: the end)");
     checksum->add_flag("--json", args->json, "Print one JSON object");
-    checksum->callback([&context, args] { args->chip ? SumChip(context, *args) : SumFile(context, *args); });
+    checksum->callback([&context, args] { Sum(context, *args); });
 }
 
 }  // namespace tq

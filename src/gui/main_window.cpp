@@ -292,6 +292,7 @@ void MainWindow::ApplyLanguage(const LanguageApplied& applied) {
     // Undo and Redo have no captions in the language files.
     actions_.value("MenuBufferUndo")->setText(Q(Text(language_, TextId::UndoCommand)) + "(&U)");
     actions_.value("MenuBufferRedo")->setText(Q(Text(language_, TextId::RedoCommand)) + "(&R)");
+    actions_.value("MenuBufferChecksums")->setText(Q(Text(language_, TextId::ChecksumsCommand)));
     hexView_->Retranslate(language_);
     RetranslateProjectFirmware();
 }

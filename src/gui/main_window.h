@@ -38,6 +38,7 @@ class HexViewWidget;
 class FileCombinForm;
 class FileEditForm;
 class HardInfoDialog;
+class ChecksumDialog;
 class UserChipDialogWidget;
 class ProgressIndicator;
 class ProjectDialog;
@@ -180,6 +181,9 @@ private:
     // The View menu: the log panel (main_window_menus.cpp).
     void SaveLogClick();
     void RetranslateViewMenu();
+    // The Checksums dialog (main_window_checksums.cpp).
+    void MenuBufferChecksumsClick();
+    void ComputeChecksumsClick();
 
     Session& session_;
     SimProgrammer* simulator_;
@@ -203,6 +207,7 @@ private:
     UserChipDialogWidget* userChips_ = nullptr;
     AutoOptionsDialog* autoOptions_ = nullptr;
     HardInfoDialog* hardInfo_ = nullptr;
+    ChecksumDialog* checksums_ = nullptr;
     QTimer* timerScan_;
     QHash<QString, QAction*> actions_;
     QList<QObject*> busyDisabled_;  // commands off while busy

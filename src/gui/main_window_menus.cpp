@@ -73,6 +73,8 @@ void MainWindow::BuildMenus() {
         actions_.insert(step->objectName(), step);
         busyDisabled_ << step;
     }
+    buffer->addSeparator();
+    AddAction(buffer, "MenuBufferChecksums", &MainWindow::MenuBufferChecksumsClick);
 
     QMenu* program = menu("MenuProgram");
     AddAction(program, "MenuAuto", &MainWindow::sbAutoClick, Qt::Key_F11)->setIcon(s->standardIcon(QStyle::SP_MediaPlay));

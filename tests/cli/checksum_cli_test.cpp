@@ -46,5 +46,28 @@ TEST(ChecksumCommand, SumsAFileImageOrTheChipAndFailsOnAFileItCannotRead) {
     EXPECT_EQ(from(chip.out), from(file.out));
 }
 
+// A part of an image, and the chip-sized buffer a file makes: after an auto
+// run of the file, the chip's sums are the buffer's.
+TEST(ChecksumCommand, SumsARangeAndTheBufferTheChipWillHold) {
+    testing::SimCliFolder folder;
+    folder.WriteBytes("digits.bin", "xx123456789");
+    const CliResult part = folder.Run({"checksum", "--from", "2", "--to", "A", folder.File("digits.bin")});
+    EXPECT_THAT(part, testing::ExitedWith(0));
+    EXPECT_SAYS(part.out, "9 bytes, 0x000002-0x00000A");
+    EXPECT_SAYS(part.out, "CRC-32:   cbf43926");
+    const CliResult outside = folder.Run({"--lang", "2", "checksum", "--to", "B", folder.File("digits.bin")});
+    EXPECT_THAT(outside, testing::ExitedWith(2));
+    EXPECT_SAYS(outside.err, "not inside the image 0x000000–0x00000A");
+
+    const std::string state = folder.File("S");
+    ASSERT_EQ(folder.RunSimulated({"--sim-state", state, "-c", "24C02", "auto", folder.File("digits.bin")}).status, 0);
+    const CliResult chip = folder.RunSimulated({"--sim-state", state, "-c", "24C02", "checksum", "--chip", "--json"});
+    const CliResult buffer = folder.Run({"-c", "24C02", "checksum", "--json", "--buffer", folder.File("digits.bin")});
+    EXPECT_THAT(buffer, testing::ExitedWith(0));
+    EXPECT_SAYS(buffer.out, "\"bytes\": 256");
+    const auto from = [](const std::string& json) { return json.substr(json.find("\"first\"")); };
+    EXPECT_EQ(from(chip.out), from(buffer.out));
+}
+
 }  // namespace
 }  // namespace tq

@@ -81,10 +81,10 @@ TEST(OperationFeedback, AStoppedEraseIsFinishedByTheProgrammerAndTheNextCommandW
     EXPECT_TRUE(Says(rig, "still erasing the chip; waiting")) << rig.Panel(0).toStdString();
     rig.volumes.Release();
     rig.WaitIdle();
-    // The result, then the image's sums.
+    // The image's sums, then the result, which the status bar keeps.
     QListWidget& log = rig.window->logPanel().lines();
-    EXPECT_TRUE(log.item(log.count() - 2)->text().contains("Write succeeded")) << log.item(log.count() - 2)->text().toStdString();
-    EXPECT_TRUE(Says(rig, "Image CRC-32 ")) << rig.Panel(0).toStdString();
+    EXPECT_TRUE(log.item(log.count() - 2)->text().contains("Image CRC-32 ")) << log.item(log.count() - 2)->text().toStdString();
+    EXPECT_TRUE(Says(rig, "Write succeeded")) << rig.Panel(0).toStdString();
     EXPECT_EQ(std::vector<uint8_t>(rig.sim.chipMemory().begin(), rig.sim.chipMemory().begin() + 4096),
               std::vector<uint8_t>(4096, 0x5A));
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "core/base/number_text.h"
 #include "core/buffer/chip_buffer.h"
 #include "core/texts/text_catalogue.h"
 
@@ -67,6 +68,36 @@ std::string DigestStatusText(int32_t language, const uint8_t* bytes, size_t coun
     const ImageDigests digests = DigestsOf(bytes, count, kDigestCrc32 | kDigestSha256);
     return Text(language, TextId::ImageDigestsLine,
                 {Crc32Hex(digests.crc32), DigestHex(digests.sha256.data(), digests.sha256.size())});
+}
+
+DigestTexts TextsOf(const ImageDigests& digests) {
+    return {Crc32Hex(digests.crc32), DigestHex(digests.md5.data(), digests.md5.size()),
+            DigestHex(digests.sha256.data(), digests.sha256.size()), "0x" + HexText(digests.sum, 8)};
+}
+
+std::optional<SumRange> ParseSumRange(int32_t language, const std::string& from, const std::string& to,
+                                      uint64_t imageSize, std::string& error) {
+    const auto address = [&](const std::string& text, uint64_t fallback) -> std::optional<uint64_t> {
+        if (text.empty()) return fallback;
+        if (const std::optional<uint32_t> value = ParseHexNumber(text)) return *value;
+        error = Text(language, TextId::SumAddressNotHex, {text});
+        return std::nullopt;
+    };
+    if (imageSize == 0) {
+        error = Text(language, TextId::SumImageEmpty);
+        return std::nullopt;
+    }
+    const std::optional<uint64_t> first = address(from, 0);
+    if (!first) return std::nullopt;
+    const std::optional<uint64_t> last = address(to, imageSize - 1);
+    if (!last) return std::nullopt;
+    if (*first > *last || *last >= imageSize) {
+        error = Text(language, TextId::SumRangeOutside,
+                     {"0x" + HexText(static_cast<uint32_t>(*first), 6), "0x" + HexText(static_cast<uint32_t>(*last), 6),
+                      "0x" + HexText(static_cast<uint32_t>(imageSize - 1), 6)});
+        return std::nullopt;
+    }
+    return SumRange{*first, *last - *first + 1};
 }
 
 }  // namespace tq

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tq {
@@ -31,5 +32,25 @@ std::string Crc32Hex(uint32_t crc);
 // The status line's text after a read, write or verify: CRC-32 and SHA-256
 // of `count` bytes.
 std::string DigestStatusText(int32_t language, const uint8_t* bytes, size_t count);
+
+// The four figures as a person copies them: lower-case hex, the byte sum
+// as 0x and eight digits. The same in every language, for scripts too.
+struct DigestTexts {
+    std::string crc32, md5, sha256, sum;
+};
+DigestTexts TextsOf(const ImageDigests& digests);
+
+// The part of an image to sum: [first, first + count).
+struct SumRange {
+    uint64_t first = 0;
+    uint64_t count = 0;
+};
+
+// The range a person typed as hex addresses, `to` inclusive; an empty `from`
+// is the image's start, an empty `to` its end. nullopt with `error` set (in
+// `language`) when a text is not hex, the range is backwards or leaves the
+// image of `imageSize` bytes.
+std::optional<SumRange> ParseSumRange(int32_t language, const std::string& from, const std::string& to,
+                                      uint64_t imageSize, std::string& error);
 
 }  // namespace tq

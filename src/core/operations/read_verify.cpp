@@ -137,8 +137,8 @@ int ReadOnChannel(OperationContext& operation, uint8_t channel) {
     const std::string line = TimedStatusLine(operation, operation.Texts.DevLanguage.LogChipReadSuccess, elapsed);
     Indicate(operation, IndicatorCode::Finished);
     Indicate(operation, IndicatorCode::Passed);
-    ShowStatus(operation, line);
     ShowImageDigests(operation);
+    ShowStatus(operation, line);
     return kOpSuccess;
 }
 
@@ -241,8 +241,8 @@ OperationOutcome VerifyChip(OperationContext& operation) {
     // A stop or a failure has said what happened where it happened.
     if (!equal) return OutcomeOfResult(result);
     operation.Views.progress->SetState(ProgressState::Normal);
-    ShowStatus(operation, TimedStatusLine(operation, texts.LogChipVerifySuccess, elapsed));
     ShowImageDigests(operation);
+    ShowStatus(operation, TimedStatusLine(operation, texts.LogChipVerifySuccess, elapsed));
     return OperationOutcome::Succeeded;
 }
 

@@ -103,8 +103,9 @@ int StreamWrite(OperationContext& operation, uint8_t channel, ChipType chipType)
     const uint32_t elapsed = ElapsedSince(operation, start);
     // The stream is unanswered: a chip taken out meanwhile took nothing.
     if (!ChipStayedInSocket(operation)) return kOpChipRemoved;
-    ShowStatus(operation, TimedStatusLine(operation, texts.LogChipWriteSuccess, elapsed));
+    // The figures first: the verdict is the line the status bar keeps.
     ShowImageDigests(operation);
+    ShowStatus(operation, TimedStatusLine(operation, texts.LogChipWriteSuccess, elapsed));
     return kOpSuccess;
 }
 

@@ -82,8 +82,9 @@ TEST(Read, ReplacesTheBufferWithTheWholeChip) {
         EXPECT_EQ(rig.session.Buffer.RamFile.ViewTop, 0u);
         EXPECT_EQ(rig.hexView.redraws, 1);
         const std::vector<uint8_t>& chip = rig.sim.chipMemory();
-        EXPECT_EQ(rig.status.history0, (std::vector<std::string>{"10:42:07 读取芯片", c.line,
-                                                                 "10:42:07 " + DigestStatusText(0, chip.data(), chip.size())}));
+        EXPECT_EQ(rig.status.history0, (std::vector<std::string>{"10:42:07 读取芯片",
+                                                                 "10:42:07 " + DigestStatusText(0, chip.data(), chip.size()),
+                                                                 c.line}));
         EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 100, 0}));
         EXPECT_EQ(rig.progress.label, "100%");
         EXPECT_EQ(rig.progress.colour, kBarGreen);
@@ -246,10 +247,10 @@ TEST(Verify, ComparesTheBufferWithTheChipFromItsStartAddress) {
         EXPECT_EQ(FrameBe32(header, 8), c.start);
         EXPECT_EQ(FrameBe32(header, 12), c.headerLength);
         EXPECT_EQ(FrameBe16(header, 16), c.headerBlock);
-        // The result, then the image's sums.
+        // The image's sums, then the result the panel keeps.
         ASSERT_GE(rig.status.history0.size(), 2u);
-        EXPECT_THAT(rig.status.history0.end()[-2], ::testing::MatchesRegex("10:42:07 校验芯片，成功！共耗时0\\.00秒  [0-9]+\\.[0-9] [KM]iB/s"));
-        EXPECT_SAYS(rig.status.panels[0], "10:42:07 映像校验：CRC-32 ");
+        EXPECT_THAT(rig.status.panels[0], ::testing::MatchesRegex("10:42:07 校验芯片，成功！共耗时0\\.00秒  [0-9]+\\.[0-9] [KM]iB/s"));
+        EXPECT_SAYS(rig.status.history0.end()[-2], "10:42:07 映像校验：CRC-32 ");
         EXPECT_EQ(rig.Indicators(), (std::vector<uint16_t>{1, 1, 0, 100}));
         EXPECT_EQ(rig.progress.state, ProgressState::Normal);
     }
@@ -331,7 +332,7 @@ TEST(VerifyFaults, ABlockThatDidNotArriveIsADifference) {
 namespace tq {
 namespace {
 
-TEST(ImageDigestLine, WriteVerifyAndReadEachLogTheImageCrcAndSha256AfterTheirResult) {
+TEST(ImageDigestLine, WriteVerifyAndReadEachLogTheImageCrcAndSha256BeforeTheirResult) {
     OperationRig rig;
     rig.session.Texts.Language = 2;
     rig.UseChip(2, 256);
@@ -341,17 +342,17 @@ TEST(ImageDigestLine, WriteVerifyAndReadEachLogTheImageCrcAndSha256AfterTheirRes
     const std::string digitsLine =
         "10:42:07 Image CRC-32 cbf43926, SHA-256 15e2b0d3c33891ebb0f1ef609ec419420c20e320ce94c65fbc8c3312448eb225";
     ASSERT_EQ(WriteImage(rig.session.Operation), OperationOutcome::Succeeded);
-    EXPECT_EQ(rig.status.history0.back(), digitsLine);
+    EXPECT_EQ(rig.status.history0.end()[-2], digitsLine);
     ASSERT_EQ(VerifyChip(rig.session.Operation), OperationOutcome::Succeeded);
-    EXPECT_EQ(rig.status.history0.back(), digitsLine);
+    EXPECT_EQ(rig.status.history0.end()[-2], digitsLine);
     const size_t before = rig.status.history0.size();
     ASSERT_EQ(ReadChip(rig.session.Operation), OperationOutcome::Succeeded);
-    // The whole chip, read: the result line, then its sums.
+    // The whole chip, read: its sums, then the result line.
     const std::vector<uint8_t>& chip = rig.sim.chipMemory();
     const ImageDigests digests = DigestsOf(chip.data(), chip.size());
     ASSERT_EQ(rig.status.history0.size(), before + 3);
-    EXPECT_SAYS(rig.status.history0[before + 1], rig.session.Texts.DevLanguage.LogChipReadSuccess);
-    EXPECT_EQ(rig.status.history0[before + 2], "10:42:07 Image CRC-32 " + Crc32Hex(digests.crc32) + ", SHA-256 " +
+    EXPECT_SAYS(rig.status.history0[before + 2], rig.session.Texts.DevLanguage.LogChipReadSuccess);
+    EXPECT_EQ(rig.status.history0[before + 1], "10:42:07 Image CRC-32 " + Crc32Hex(digests.crc32) + ", SHA-256 " +
                                                    DigestHex(digests.sha256.data(), digests.sha256.size()));
 }
 

@@ -123,10 +123,10 @@ TEST(Write, BlockSizesAndPacesFollowTheChipType) {
         EXPECT_EQ(FrameBe32(header, 12), c.length);
         EXPECT_EQ(FrameBe16(header, 16), c.headerBlock);
         EXPECT_EQ(rig.Blocks('>'), c.blocks);
-        // The result, then the image's sums.
+        // The image's sums, then the result the panel keeps.
         ASSERT_GE(rig.status.history0.size(), 2u);
-        EXPECT_EQ(rig.status.history0.end()[-2], c.line);
-        EXPECT_SAYS(rig.status.panels[0], "10:42:07 映像校验：CRC-32 ");
+        EXPECT_SAYS(rig.status.history0.end()[-2], "10:42:07 映像校验：CRC-32 ");
+        EXPECT_EQ(rig.status.panels[0], c.line);
         EXPECT_EQ(rig.progress.label, "100%");
         EXPECT_EQ(rig.progress.position, c.length);
         const std::vector<uint8_t>& chip = rig.sim.chipMemory();
