@@ -14,11 +14,18 @@ namespace {
 // Any number taken for the schema lock; the same in every process.
 constexpr const char* kSchemaLock = "SELECT pg_advisory_xact_lock(2418240601)";
 
+// libpq's message without its closing line break (the caller ends the line).
+std::string MessageOf(const PGconn* db) {
+    std::string message = PQerrorMessage(db);
+    while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+    return message;
+}
+
 class PostgresConnection final : public SqlConnection {
 public:
     explicit PostgresConnection(const std::string& location) : db_(PQconnectdb(location.c_str())) {
         if (PQstatus(db_) != CONNECTION_OK) {
-            const std::string why = PQerrorMessage(db_);
+            const std::string why = MessageOf(db_);
             PQfinish(db_);
             throw LedgerError(LedgerError::Kind::Failed, why);
         }
@@ -37,7 +44,7 @@ public:
         } clear{result};
         const ExecStatusType status = PQresultStatus(result);
         if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
-            throw LedgerError(LedgerError::Kind::Failed, PQerrorMessage(db_));
+            throw LedgerError(LedgerError::Kind::Failed, MessageOf(db_));
         std::vector<SqlRow> rows(static_cast<size_t>(PQntuples(result)));
         for (int r = 0; r < PQntuples(result); ++r)
             for (int c = 0; c < PQnfields(result); ++c)
