@@ -63,7 +63,7 @@ struct Station {
 };
 
 void FourStationsOneKilled(const std::string& location) {
-    OpenProductionLedger(location);  // the schema, made once before the line starts
+    // The stations start together: the first to come creates the schema, the others wait for it.
     std::vector<Station> stations;
     for (int i = 0; i < kStations; ++i) {
         std::vector<std::string> args = {location, "line", std::to_string(kNumbersEach)};
