@@ -52,8 +52,10 @@ _tqprog_cli() {
         case $command in
             info | detect) options+=" --json" ;;
             chips) options+=" --type --maker --types --platform --json" ;;
-            write | verify) options+=" --truncate" ;;
-            auto) options+=" --no-erase --no-write --no-verify --truncate" ;;
+            erase) options+=" --backup --no-backup" ;;
+            write) options+=" --truncate --backup --no-backup --erase-first --write-over" ;;
+            verify) options+=" --truncate" ;;
+            auto) options+=" --no-erase --no-write --no-verify --truncate --backup --no-backup" ;;
             merge) options+=" --fill" ;;
             firmware) options+=" --wait-boot --yes" ;;
             user-chips) options+=" --algorithm --maker --id" ;;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <ostream>
 
+#include "cli/backup_options.h"
 #include "cli/chip_command.h"
 #include "core/texts/text_catalogue.h"
 #include "cli/cli_context.h"
@@ -36,6 +37,7 @@ struct OperationArgs {
     bool noVerify = false;
     bool truncate = false;  // write, verify, auto: use the part of FILE that fits the chip
     SerialOptions serial;   // auto: a number from the ledger in each chip
+    BackupArgs backup;      // erase, write, auto
 };
 
 bool TakesFile(ChipCommand command) {
@@ -79,6 +81,7 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     if (args.noErase) prj.Erase = 0;
     if (args.noWrite) prj.Write = 0;
     if (args.noVerify) prj.Verify = 0;
+    ApplyBackupArgs(session.Operation.Guard, args.backup);
 
     ProductionRun production;
     if (!production.Prepare(context, command, args.serial)) return;
@@ -108,6 +111,11 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     // the programmer did not take all the data, is true as it stands.)
     if (outcome == OperationOutcome::Failed && !session.Device.Link.Uart.Connected && command != ChipCommand::Write) {
         context.Fail(Text(language, TextId::CliLinkLostDuringOperation, {args.name}), kExitNoProgrammer);
+        return;
+    }
+    // Write's only refusal: the range holds data and nobody can be asked.
+    if (command == ChipCommand::Write && outcome == OperationOutcome::Declined) {
+        context.Fail(Text(language, TextId::CliWriteNotBlank));
         return;
     }
     ReportOutcome(context, command, outcome);
@@ -147,6 +155,10 @@ void RegisterChipOperationCommands(CLI::App& app, CliContext& context) {
             command->add_flag("--no-verify", args->noVerify, "Leave out the verify step");
             AddSerialOptions(*command, args->serial);
         }
+        if (entry.command == ChipCommand::Erase || entry.command == ChipCommand::Write ||
+            entry.command == ChipCommand::Auto)
+            AddBackupOptions(*command, args->backup, entry.command == ChipCommand::Write,
+                             TextPicker(context.usageLanguage));
         const ChipCommand which = entry.command;
         command->callback([&context, which, args] { RunChipOperation(context, which, *args); });
     }

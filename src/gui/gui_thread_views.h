@@ -83,6 +83,7 @@ public:
     SaveChoice AskSaveDiscardCancel(const std::string& text) override {
         return Ask(&MessageView::AskSaveDiscardCancel, text);
     }
+    NotBlankChoice AskNotBlank(const std::string& text) override { return Ask(&MessageView::AskNotBlank, text); }
 };
 
 template <>

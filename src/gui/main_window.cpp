@@ -196,6 +196,7 @@ bool MainWindow::Start(const StartFunction& start) {
         progress_->ShowNotConnected();
     status_->SetCounters(Q(AutoCounterText(session_.Device.DevInf)));
     logPanel_->setVisible(session_.Window.LogPanelShown);
+    ShowGuardOptions();
     timerScan_->start();
     return true;
 }
@@ -295,6 +296,7 @@ void MainWindow::ApplyLanguage(const LanguageApplied& applied) {
     actions_.value("MenuBufferChecksums")->setText(Q(Text(language_, TextId::ChecksumsCommand)));
     hexView_->Retranslate(language_);
     RetranslateProjectFirmware();
+    RetranslateBackupMenus();
 }
 
 void MainWindow::ApplyCaption(const QString& control, const QString& text) {

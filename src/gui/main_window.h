@@ -32,6 +32,7 @@ class SimProgrammer;
 namespace tq::gui {
 
 class AutoOptionsDialog;
+class BackupsDialog;
 class ChipFindDialog;
 class ChipFrameWidget;
 class HexViewWidget;
@@ -91,6 +92,7 @@ public:
     QAction* action(const QString& name) const { return actions_.value(name); }
     // The offline project and firmware update dialogs, once first opened.
     ProjectDialog* projectDialog() const { return projectDialog_; }
+    BackupsDialog* backupsDialog() const { return backups_; }
     UpdateDialog* updateDialog() const { return updateDialog_; }
 
 signals:
@@ -181,6 +183,12 @@ private:
     // The View menu: the log panel (main_window_menus.cpp).
     void SaveLogClick();
     void RetranslateViewMenu();
+    // Backups and the blank check before writing (main_window_backups.cpp).
+    void BuildOptionsMenu();
+    void MenuBackupsClick();
+    void RetranslateBackupMenus();
+    // The Options menu's checks as the settings read at start-up say.
+    void ShowGuardOptions();
     // The Checksums dialog (main_window_checksums.cpp).
     void MenuBufferChecksumsClick();
     void ComputeChecksumsClick();
@@ -207,6 +215,7 @@ private:
     UserChipDialogWidget* userChips_ = nullptr;
     AutoOptionsDialog* autoOptions_ = nullptr;
     HardInfoDialog* hardInfo_ = nullptr;
+    BackupsDialog* backups_ = nullptr;
     ChecksumDialog* checksums_ = nullptr;
     QTimer* timerScan_;
     QHash<QString, QAction*> actions_;

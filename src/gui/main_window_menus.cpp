@@ -55,6 +55,7 @@ void MainWindow::BuildMenus() {
     AddAction(file, "Menu_File_SaveAs", &MainWindow::Menu_File_SaveAsClick,
               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     AddAction(file, "Menu_File_MenuMerge", &MainWindow::Menu_File_MenuMergeClick);
+    AddAction(file, "MenuBackups", &MainWindow::MenuBackupsClick);
     file->addSeparator();
     QAction* exit = AddAction(file, "Menu_File_Exit", &MainWindow::Menu_File_ExitClick, QKeySequence(Qt::CTRL | Qt::Key_Q));
     busyDisabled_.removeOne(exit);  // closing asks to stop first
@@ -129,6 +130,8 @@ void MainWindow::BuildMenus() {
         simulatorMenu_ = new SimulatorMenu(*simulator_, *worker_, *status_, this);
         bar->addMenu(simulatorMenu_);
     }
+
+    BuildOptionsMenu();
 
     // The log panel: shown or hidden here, saved as text; neither touches the session.
     QMenu* view = menu("MenuView");

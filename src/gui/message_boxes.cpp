@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include "core/texts/text_catalogue.h"
+#include "gui/backups_dialog.h"
 
 namespace tq::gui {
 namespace {
@@ -88,6 +89,12 @@ MessageBoxes::MessageBoxes(QWidget* window) : QObject(window), window_(window) {
                : answer == QMessageBox::Discard ? SaveChoice::Discard
                                                 : SaveChoice::Cancel;
     };
+    notBlankPresenter_ = [this](const QString& text) {
+        QWidget* parent = QApplication::activeWindow() ? QApplication::activeWindow() : window_;
+        const std::unique_ptr<QMessageBox> box = MakeNotBlankBox(parent, window_->windowTitle(), text, language_);
+        box->exec();
+        return NotBlankAnswerOf(*box);
+    };
     filePresenter_ = [this](bool save, const QString& title, const QString& filter, const QString& folder,
                             const QString& name) {
         // The remembered name may be a whole path (the temp folder's test.bin).
@@ -102,6 +109,9 @@ void MessageBoxes::SetPresenter(MessagePresenter presenter) {
     presenter_ = std::move(presenter);
     saveChoicePresenter_ = [this](const QString& text) {
         return presenter_(MessageKind::Question, text) ? SaveChoice::Discard : SaveChoice::Cancel;
+    };
+    notBlankPresenter_ = [this](const QString& text) {
+        return presenter_(MessageKind::Question, text) ? NotBlankChoice::EraseFirst : NotBlankChoice::Cancel;
     };
 }
 
@@ -124,6 +134,8 @@ bool MessageBoxes::AskYesNo(const std::string& text) {
 }
 
 SaveChoice MessageBoxes::AskSaveDiscardCancel(const std::string& text) { return saveChoicePresenter_(Displayed(text)); }
+
+NotBlankChoice MessageBoxes::AskNotBlank(const std::string& text) { return notBlankPresenter_(Displayed(text)); }
 
 std::string MessageBoxes::ChooseFile(bool save, const std::string& title, const std::vector<FileFilter>& filters,
                                      const std::string& folder, const std::string& name) {

@@ -19,6 +19,8 @@ enum class MessageKind { Information, Warning, Error, Question };
 using MessagePresenter = std::function<bool(MessageKind, const QString& text)>;
 // Asks Save / Discard / Cancel.
 using SaveChoicePresenter = std::function<SaveChoice(const QString& text)>;
+// Asks Erase first / Write anyway / Cancel.
+using NotBlankPresenter = std::function<NotBlankChoice(const QString& text)>;
 // Shows an open (save = false) or save dialog; empty when cancelled.
 using FilePresenter = std::function<QString(bool save, const QString& title, const QString& filter,
                                             const QString& folder, const QString& name)>;
@@ -33,6 +35,7 @@ public:
     void ShowError(const std::string& text) override;
     bool AskYesNo(const std::string& text) override;
     SaveChoice AskSaveDiscardCancel(const std::string& text) override;
+    NotBlankChoice AskNotBlank(const std::string& text) override;
     std::string ChooseOpenFile(const std::string& title, const std::vector<FileFilter>& filters,
                                const std::string& initialFolder, const std::string& initialName) override;
     std::string ChooseSaveFile(const std::string& title, const std::vector<FileFilter>& filters,
@@ -48,6 +51,9 @@ public:
     // follows its yes (discard) or no (cancel) until SetSaveChoicePresenter.
     void SetPresenter(MessagePresenter presenter);
     void SetSaveChoicePresenter(SaveChoicePresenter presenter) { saveChoicePresenter_ = std::move(presenter); }
+    // Like Save / Discard / Cancel, the question before writing over data
+    // follows a replaced presenter's yes (erase first) or no (cancel).
+    void SetNotBlankPresenter(NotBlankPresenter presenter) { notBlankPresenter_ = std::move(presenter); }
     void SetFilePresenter(FilePresenter presenter) { filePresenter_ = std::move(presenter); }
     // The filter a file dialog opens with (one of the dialog's filter
     // texts); a presenter may change it as the person's choice.
@@ -61,6 +67,7 @@ private:
     int language_ = 0;
     MessagePresenter presenter_;
     SaveChoicePresenter saveChoicePresenter_;
+    NotBlankPresenter notBlankPresenter_;
     FilePresenter filePresenter_;
     QString rememberedFilter_;  // the pattern of the filter chosen last
     QString selectedFilter_;

@@ -64,6 +64,7 @@ TEST(OperationFeedback, AStoppedEraseIsFinishedByTheProgrammerAndTheNextCommandW
     SimChip slow = *rig.sim.chip();
     slow.eraseTimeMs = 30000;
     rig.sim.InsertChip(slow);
+    rig.Trigger("MenuOptionBackup");  // off: the frames counted below are the erase's own
 
     rig.volumes.HoldWrite(3);  // the frame that starts the erase (after the socket and indicator)
     Click(rig, "sbErase");
@@ -95,6 +96,8 @@ TEST(OperationFeedback, AVerifyFailureNamesTheAddressTheBytesAndTheMissingErase)
     GuiRig rig;
     Bench(rig, std::string(4096, '\xF5'));
     std::fill(rig.sim.chipMemory().begin() + 16, rig.sim.chipMemory().begin() + 32, 0x0F);
+    // Asked before writing over that data, the person writes anyway.
+    rig.window->messages().SetNotBlankPresenter([](const QString&) { return NotBlankChoice::WriteAnyway; });
     Click(rig, "sbWrite");
     rig.WaitIdle();
     Click(rig, "sbVerify");

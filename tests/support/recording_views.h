@@ -19,6 +19,11 @@ public:
         questions.push_back(text);
         return answer;
     }
+    NotBlankChoice notBlankAnswer = NotBlankChoice::Cancel;
+    NotBlankChoice AskNotBlank(const std::string& text) override {
+        questions.push_back(text);
+        return notBlankAnswer;
+    }
 };
 
 class RecordingStatusBar final : public StatusBarView {

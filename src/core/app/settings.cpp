@@ -19,6 +19,14 @@ std::string Number(int32_t value) { return " " + std::to_string(value); }
 constexpr const char* kOwnSection = "tqprog";
 constexpr const char* kFileFilterKey = "LastFileFilter";
 constexpr const char* kLogPanelKey = "LogPanel";
+constexpr const char* kBackupKey = "BackupBeforeOverwrite";
+constexpr const char* kBlankCheckKey = "BlankCheckBeforeWrite";
+
+// An on/off key of our own, written once it differs from its default or is there already.
+void WriteSwitch(ProfileFile& file, const char* key, bool value, bool byDefault) {
+    if (value != byDefault || !file.ReadString(kOwnSection, key, "", kPathBytes).empty())
+        file.WriteString(kOwnSection, key, Number(value ? 1 : 0));
+}
 
 }  // namespace
 
@@ -44,6 +52,9 @@ void LoadSettings(Session& session, int32_t defaultLanguage) {
     const std::string filter = file.ReadString(kOwnSection, kFileFilterKey, "", kPathBytes);
     if (!filter.empty()) session.Views.fileDialog->SetRememberedFilter(filter);
     session.Window.LogPanelShown = file.ReadInt(kOwnSection, kLogPanelKey, 0) != 0;
+    // Both on unless turned off: a chip's old contents are worth a copy.
+    session.Operation.Guard.backup = file.ReadInt(kOwnSection, kBackupKey, 1) != 0;
+    session.Operation.Guard.blankBeforeWrite = file.ReadInt(kOwnSection, kBlankCheckKey, 1) != 0;
 }
 
 bool SaveSettings(Session& session) {
@@ -68,6 +79,8 @@ bool SaveSettings(Session& session) {
         // Written once the panel has been shown: a file of a run without it stays as it was.
         if (session.Window.LogPanelShown || !file.ReadString(kOwnSection, kLogPanelKey, "", kPathBytes).empty())
             file.WriteString(kOwnSection, kLogPanelKey, Number(session.Window.LogPanelShown ? 1 : 0));
+        WriteSwitch(file, kBackupKey, session.Operation.Guard.backup, true);
+        WriteSwitch(file, kBlankCheckKey, session.Operation.Guard.blankBeforeWrite, true);
         failure = file.Save();
     }
     if (failure.empty()) return true;

@@ -60,19 +60,19 @@ StatusKind KindOfStatusLine(const TextContext& texts, std::string_view line) {
                  &L::LogChipVerifyError, &L::LogChipDetectError, &L::LogStaError},
                 {TextId::NoChipInSocket, TextId::SelfCheckNoAnswer, TextId::VerifyDifference, TextId::VerifyNotErasedHint,
                  TextId::VerifyTransferFailed, TextId::BlankCheckTransferFailed, TextId::EraseDidNotEnd,
-                 TextId::RunningEraseDidNotEnd, TextId::ChipLeftSocket}))
+                 TextId::RunningEraseDidNotEnd, TextId::ChipLeftSocket, TextId::BackupNotSaved}))
         return StatusKind::Failure;
     if (SaysAny(texts, line,
                 {&L::LogChipBankFalse, &L::LogChipDetectUnknown, &L::LogChipDetectNULL, &L::LogChipMassStop,
                  &L::LogChipMassAutoStop},
                 {TextId::AutoRunNoStep, TextId::WriteStoppedAfter, TextId::ReadStoppedAfter, TextId::VerifyStoppedAfter,
                  TextId::BlankCheckStoppedAfter, TextId::EraseStoppedAfter, TextId::EraseWaitStopped,
-                 TextId::RunningEraseWaitStopped}))
+                 TextId::RunningEraseWaitStopped, TextId::BackupReadEnded, TextId::WriteCancelledNotBlank}))
         return StatusKind::Warning;
     if (SaysAny(texts, line,
                 {&L::LogChipEraseSuccess, &L::LogChipWriteSuccess, &L::LogChipReadSuccess, &L::LogChipVerifySuccess,
                  &L::LogChipBankTrue, &L::LogChipCheckOK, &L::LogChipDetect, &L::LogStaSuccess},
-                {TextId::SelfCheckPassed}))
+                {TextId::SelfCheckPassed, TextId::BackupSaved}))
         return StatusKind::Success;
     return StatusKind::Plain;
 }

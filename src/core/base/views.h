@@ -13,6 +13,10 @@ namespace tq {
 // them, or keep everything as it is and do nothing.
 enum class SaveChoice { Save, Discard, Cancel };
 
+// The answer to "the range to be written is not blank": erase the chip
+// first, write over the data anyway, or write nothing.
+enum class NotBlankChoice { EraseFirst, WriteAnyway, Cancel };
+
 // Modal message boxes.
 class MessageView {
 public:
@@ -25,6 +29,11 @@ public:
     // discarding: yes discards, no cancels.
     virtual SaveChoice AskSaveDiscardCancel(const std::string& text) {
         return AskYesNo(text) ? SaveChoice::Discard : SaveChoice::Cancel;
+    }
+    // Erase first / Write anyway / Cancel. A view that can only ask yes or
+    // no offers the safe way: yes erases first, no cancels.
+    virtual NotBlankChoice AskNotBlank(const std::string& text) {
+        return AskYesNo(text) ? NotBlankChoice::EraseFirst : NotBlankChoice::Cancel;
     }
 };
 

@@ -1,6 +1,9 @@
 #include "core/operations/auto_sequence.h"
 
+#include <vector>
+
 #include "core/texts/text_catalogue.h"
+#include "core/operations/chip_backup.h"
 #include "core/operations/erase_blank.h"
 #include "core/operations/read_verify.h"
 #include "core/operations/write.h"
@@ -31,6 +34,11 @@ OperationOutcome RunAutoSequence(OperationContext& operation) {
     if (const OperationOutcome wait = AwaitRunningErase(operation); wait != OperationOutcome::Succeeded) return wait;
     Indicate(operation, IndicatorCode::AutoRunStart);
     if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
+    if (prj.Erase || prj.Write) {
+        std::vector<uint8_t> backup;
+        if (const OperationOutcome guard = BackUpBeforeOverwrite(operation, backup); guard != OperationOutcome::Succeeded)
+            return guard;
+    }
 
     ProgressView& progress = *operation.Views.progress;
     progress.SetLabelColour(LabelColour::WindowText);

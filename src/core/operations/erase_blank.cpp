@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "core/device/commands.h"
+#include "core/operations/chip_backup.h"
 #include "core/operations/operation_context.h"
 #include "core/texts/text_catalogue.h"
 
@@ -137,6 +139,9 @@ OperationOutcome EraseChip(OperationContext& operation) {
     if (!ChipSelected(operation)) return OperationOutcome::NoChipSelected;
     if (const OperationOutcome wait = AwaitRunningErase(operation); wait != OperationOutcome::Succeeded) return wait;
     if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
+    std::vector<uint8_t> backup;
+    if (const OperationOutcome guard = BackUpBeforeOverwrite(operation, backup); guard != OperationOutcome::Succeeded)
+        return guard;
 
     operation.Views.progress->SetLabelColour(LabelColour::WindowText);
     const uint32_t start = operation.clock().TickCount();

@@ -5,6 +5,7 @@
 #include "core/buffer/buffer_context.h"
 #include "core/chipdb/chip_context.h"
 #include "core/device/device_context.h"
+#include "core/operations/chip_backup.h"
 
 namespace tq {
 
@@ -15,6 +16,8 @@ struct OperationContext {
     TextContext& Texts;
     ViewSet& Views;
     BusyState& Busy;
+    // Backup and blank check before a chip's contents are lost.
+    OverwriteGuard Guard{};
 
     Clock& clock() { return Device.clock(); }
 };

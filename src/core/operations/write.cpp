@@ -7,6 +7,7 @@
 #include "core/device/commands.h"
 #include "core/operations/operation_context.h"
 #include "core/buffer/image_digests.h"
+#include "core/operations/blank_before_write.h"
 
 namespace tq {
 
@@ -126,6 +127,7 @@ OperationOutcome WriteImage(OperationContext& operation) {
     if (const OperationOutcome image = CheckImageFitsChip(operation); image != OperationOutcome::Succeeded) return image;
     if (const OperationOutcome wait = AwaitRunningErase(operation); wait != OperationOutcome::Succeeded) return wait;
     if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
+    if (const OperationOutcome guard = PrepareChipForWrite(operation); guard != OperationOutcome::Succeeded) return guard;
     const int result = WriteOnChannel(operation, operation.Chip.PrjInfo.ChannelSelector);
     Indicate(operation, IndicatorCode::Finished);
     return OutcomeOfResult(result);

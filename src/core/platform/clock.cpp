@@ -1,4 +1,5 @@
 #include "core/platform/clock.h"
+#include "core/platform/local_time.h"
 
 #include <algorithm>
 #include <chrono>
@@ -18,13 +19,7 @@ void Clock::WaitMicros(uint64_t micros) {
 }
 
 TimeOfDay Clock::LocalTimeOfDay() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
+    const std::tm local = LocalCalendarTime(std::time(nullptr));
     return TimeOfDay{local.tm_hour, local.tm_min, local.tm_sec};
 }
 

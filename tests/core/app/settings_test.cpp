@@ -66,6 +66,8 @@ TEST_F(SettingsTest, SavesEveryValueInOrderAndFormat) {
     s.Device.DevInf.DefaultModel = "M500";
     s.DebugOption.comDebugDly = 99;  // never written
     s.Window.LogPanelShown = true;
+    s.Operation.Guard.backup = false;           // turned off: written
+    s.Operation.Guard.blankBeforeWrite = true;  // as by default: not written
     ASSERT_TRUE(SaveSettings(s));
     EXPECT_EQ(s.Device.DevInf.FilePath, "D:\\images\\");
     EXPECT_EQ(folder.ReadGbk("dev.ini"),
@@ -73,7 +75,7 @@ TEST_F(SettingsTest, SavesEveryValueInOrderAndFormat) {
               "[SystemOption]\nLanguage= 2\nFilePath=D:\\images\\\nFile=D:\\images\\固件.bin\n"
               "[PrjInfo]\nRamStartAddr= -1\nIdCheck= 1\nErase= 0\nWrite= 1\nVerify= 0\n"
               "ChipName=GD25Q64\ndefaultMode=M500\n"
-              "[tqprog]\nLogPanel= 1\n");
+              "[tqprog]\nLogPanel= 1\nBackupBeforeOverwrite= 0\n");
     EXPECT_TRUE(messages.errors.empty());
 
     // Read back by the next run.
@@ -84,6 +86,8 @@ TEST_F(SettingsTest, SavesEveryValueInOrderAndFormat) {
     EXPECT_EQ(next->Buffer.RamFile.FileName, "D:\\images\\固件.bin");
     EXPECT_EQ(next->DebugOption.comDebugDly, 10);
     EXPECT_TRUE(next->Window.LogPanelShown);
+    EXPECT_FALSE(next->Operation.Guard.backup);
+    EXPECT_TRUE(next->Operation.Guard.blankBeforeWrite);
 }
 
 TEST_F(SettingsTest, NoFileLoadedSavesAnEmptyFolderThatStaysEmpty) {
