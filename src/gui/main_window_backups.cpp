@@ -1,4 +1,4 @@
-// The Options menu's backup and blank-check switches and the backups list.
+// The Program menu's backup and blank-check switches and the backups list.
 #include <QMenuBar>
 
 #include "core/app/session.h"
@@ -25,8 +25,9 @@ void PostGuardSwitch(SessionWorker& worker, bool OverwriteGuard::*which, bool on
 }  // namespace
 
 void MainWindow::BuildOptionsMenu() {
-    QMenu* options = menuBar()->addMenu(QString());
-    options->setObjectName("MenuOptions");
+    // Beside the operations they change: a menu of their own would crowd the bar.
+    QMenu* options = findChild<QMenu*>("MenuProgram");
+    options->addSeparator();
     const std::pair<const char*, bool OverwriteGuard::*> switches[] = {
         {"MenuOptionBackup", &OverwriteGuard::backup},
         {"MenuOptionBlankCheck", &OverwriteGuard::blankBeforeWrite},
@@ -54,9 +55,8 @@ void MainWindow::ShowGuardOptions() {
 
 void MainWindow::RetranslateBackupMenus() {
     const auto text = [this](TextId id) { return Q(Text(language_, id)); };
-    findChild<QMenu*>("MenuOptions")->setTitle(text(TextId::OptionsMenuTitle) + "(&T)");
-    actions_.value("MenuOptionBackup")->setText(text(TextId::OptionBackupBeforeOverwrite) + "(&B)");
-    actions_.value("MenuOptionBlankCheck")->setText(text(TextId::OptionBlankCheckBeforeWrite) + "(&C)");
+    actions_.value("MenuOptionBackup")->setText(text(TextId::OptionBackupBeforeOverwrite) + "(&U)");
+    actions_.value("MenuOptionBlankCheck")->setText(text(TextId::OptionBlankCheckBeforeWrite) + "(&N)");
     actions_.value("MenuBackups")->setText(text(TextId::BackupsCommand) + "(&B)");
 }
 
