@@ -14,34 +14,15 @@
 #include "core/operations/write.h"
 #include "core/app/session.h"
 #include "sim/sim_programmer.h"
+#include "simulated_chip_bench.h"
 
 namespace tq {
 namespace {
 
 constexpr uint32_t kImageBytes = 16u * 1024 * 1024;
 
-// A connected session with a 16 MiB SPI flash in the socket and a full buffer.
-struct SimulatedBench {
-    VirtualClock clock;
-    SimProgrammer sim{clock};
-    Session session{sim.volumes(), clock, std::filesystem::temp_directory_path()};
-
-    SimulatedBench() {
-        sim.InsertChip(SimChip{"BENCH", 1, kImageBytes, 0, true, 0});
-        Prj_Info_Struct& prj = session.Chip.PrjInfo;
-        prj.ChipTypeCode = 1;
-        prj.Capacity = kImageBytes;
-        prj.BlockSize = 256;
-        session.Buffer.RamFile.Data.resize(kImageBytes);
-        std::mt19937 random(7);
-        for (uint8_t& b : session.Buffer.RamFile.Data) b = static_cast<uint8_t>(random());
-        session.Buffer.RamFile.DataLen = kImageBytes;
-        if (ConnectProgrammer(session.Device) != ConnectResult::Connected) throw std::runtime_error("no simulated programmer");
-    }
-};
-
 void Write16MiB(benchmark::State& state) {
-    SimulatedBench bench;
+    SimulatedChipBench bench(kImageBytes);
     for (auto _ : state)
         if (WriteImage(bench.session.Operation) != OperationOutcome::Succeeded) state.SkipWithError("write failed");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kImageBytes);
@@ -49,7 +30,7 @@ void Write16MiB(benchmark::State& state) {
 BENCHMARK(Write16MiB)->Unit(benchmark::kMillisecond);
 
 void Read16MiB(benchmark::State& state) {
-    SimulatedBench bench;
+    SimulatedChipBench bench(kImageBytes);
     for (auto _ : state)
         if (ReadChip(bench.session.Operation) != OperationOutcome::Succeeded) state.SkipWithError("read failed");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kImageBytes);

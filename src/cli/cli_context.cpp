@@ -176,6 +176,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     RegisterDevicesCommand(app, context);
     RegisterChecksumCommand(app, context);
     RegisterLogCommands(app, context);
+    RegisterCompareCommand(app, context);
     try {
         app.parse(argc, argv);
         if (version) {

@@ -21,5 +21,6 @@ void RegisterUserChipCommands(CLI::App& app, CliContext& context);
 void RegisterDevicesCommand(CLI::App& app, CliContext& context);
 void RegisterChecksumCommand(CLI::App& app, CliContext& context);
 void RegisterLogCommands(CLI::App& app, CliContext& context);
+void RegisterCompareCommand(CLI::App& app, CliContext& context);
 
 }  // namespace tq

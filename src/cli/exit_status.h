@@ -11,6 +11,8 @@ inline constexpr int kExitNoProgrammer = 3;   // no programmer found, or it does
 inline constexpr int kExitEmptySocket = 4;    // no chip in the socket
 inline constexpr int kExitUnknownChip = 5;    // no chip named, or a name the database lacks
 inline constexpr int kExitInUse = 6;          // another process is using the programmer
+// compare: a file or the chip could not be read (1 means the images differ)
+inline constexpr int kExitCompareError = 2;
 inline constexpr int kExitStopped = 130;      // stopped with Ctrl-C (128 + SIGINT)
 
 }  // namespace tq

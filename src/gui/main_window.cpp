@@ -280,6 +280,7 @@ void MainWindow::ApplyLanguage(const LanguageApplied& applied) {
     messages_->SetLanguage(language_);
     logPanel_->Retranslate(language_);
     RetranslateViewMenu();
+    RetranslateCompareMenu();
     SetTitle(Q(applied.windowCaption));
     QGuiApplication::setApplicationDisplayName(QString());
     const char* items[3] = {"Menu_Settings_Lang_CN", "Menu_Settings_Lang_TC", "Menu_Settings_Lang_EN"};

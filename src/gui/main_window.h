@@ -27,6 +27,7 @@
 namespace tq {
 class Session;
 class SimProgrammer;
+struct CompareDocument;
 }  // namespace tq
 
 namespace tq::gui {
@@ -35,6 +36,7 @@ class AutoOptionsDialog;
 class BackupsDialog;
 class ChipFindDialog;
 class ChipFrameWidget;
+class CompareView;
 class HexViewWidget;
 class FileCombinForm;
 class FileEditForm;
@@ -192,6 +194,12 @@ private:
     // The Checksums dialog (main_window_checksums.cpp).
     void MenuBufferChecksumsClick();
     void ComputeChecksumsClick();
+    // Buffer > Compare with Chip / with File (compare_commands.cpp).
+    void MenuBufferCompareChipClick();
+    void MenuBufferCompareFileClick();
+    void RetranslateCompareMenu();
+    void ShowCompare(const std::shared_ptr<CompareDocument>& document, int language);
+    CompareView* compareView_ = nullptr;
 
     Session& session_;
     SimProgrammer* simulator_;

@@ -75,6 +75,8 @@ void MainWindow::BuildMenus() {
         busyDisabled_ << step;
     }
     buffer->addSeparator();
+    AddAction(buffer, "MenuBufferCompareChip", &MainWindow::MenuBufferCompareChipClick);
+    AddAction(buffer, "MenuBufferCompareFile", &MainWindow::MenuBufferCompareFileClick);
     AddAction(buffer, "MenuBufferChecksums", &MainWindow::MenuBufferChecksumsClick);
 
     QMenu* program = menu("MenuProgram");

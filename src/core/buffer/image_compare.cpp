@@ -29,7 +29,8 @@ public:
 
     void Close() {
         if (!open_) return;
-        ++result_.runCount;
+        if (result_.runCount++ == 0) result_.firstDiffering = runStart_;
+        result_.lastDiffering = runEnd_ - 1;
         if (result_.runs.size() < maxRuns_) result_.runs.push_back({runStart_, runEnd_ - runStart_});
         open_ = false;
     }

@@ -19,6 +19,8 @@ struct ImageDifference {
     uint64_t differingBytes = 0;   // every differing byte, runs kept or not
     uint64_t runCount = 0;         // every run, kept or not
     std::vector<DifferenceRun> runs;  // the first `maxRuns` runs, in address order
+    uint64_t firstDiffering = 0;   // offsets of the first and last differing byte,
+    uint64_t lastDiffering = 0;    // kept even when the runs are not
     bool equal() const { return differingBytes == 0; }
 };
 
