@@ -2,6 +2,7 @@
 # Installs the Debian 12 packages the build and the tests need (only what is missing).
 set -euo pipefail
 packages=(build-essential cmake pkg-config libsqlite3-dev zlib1g-dev libssl-dev libcli11-dev
+          libpq-dev postgresql  # the production ledger on a shared server, and its test server
           libgtest-dev libgmock-dev libbenchmark-dev binutils
           qt6-base-dev qt6-svg-dev fonts-noto-cjk  # the desktop program and its CJK font
           libfuse3-dev fuse3  # tqprog-simdrive: the simulated programmer as a mounted drive

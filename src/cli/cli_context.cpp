@@ -172,6 +172,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
            },
            usage(TextId::CliOptionSimFlaky))
         ->needs(simulator);
+    app.add_option("--production-db", o.productionDb, usage(TextId::CliOptionProductionDb));
+    app.add_flag("--no-production-log", o.noProductionLog, usage(TextId::CliOptionNoProductionLog));
     // Global options may also follow the command: "auto image.bin -c GD25Q64".
     app.fallthrough();
     RegisterInfoCommand(app, context);
@@ -185,6 +187,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     RegisterUserChipCommands(app, context);
     RegisterDevicesCommand(app, context);
     RegisterChecksumCommand(app, context);
+    RegisterLogCommands(app, context);
     RegisterCompareCommand(app, context);
     try {
         app.parse(argc, argv);

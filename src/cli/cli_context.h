@@ -33,6 +33,8 @@ struct GlobalOptions {
     std::string simState;    // --sim-state DIR
     int simEraseMs = -1;     // --sim-erase-ms MS; -1: the chip's EraseTime
     std::vector<uint32_t> simFlaky;  // --sim-flaky ADDR[,ADDR...]
+    std::string productionDb;     // --production-db LOCATION; empty: the setting, else the default file
+    bool noProductionLog = false; // --no-production-log
 };
 
 class CliContext {

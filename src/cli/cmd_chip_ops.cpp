@@ -15,6 +15,7 @@
 #include "core/texts/text_catalogue.h"
 #include "cli/cli_context.h"
 #include "cli/commands.h"
+#include "cli/production_hook.h"
 #include "cli/terminal_views.h"
 #include "core/texts/language.h"
 #include "core/base/number_text.h"
@@ -38,6 +39,7 @@ struct OperationArgs {
     bool noWrite = false;
     bool noVerify = false;
     bool truncate = false;  // write, verify, auto: use the part of FILE that fits the chip
+    SerialOptions serial;   // auto: a number from the ledger in each chip
     BackupArgs backup;      // erase, write, auto
     bool twice = false;     // read: the contact check
     std::string output;     // read --twice -o: where a stable image goes
@@ -91,6 +93,8 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     if (args.noVerify) prj.Verify = 0;
     ApplyBackupArgs(session.Operation.Guard, args.backup);
 
+    ProductionRun production;
+    if (!production.Prepare(context, command, args.serial)) return;
     const OperationOutcome outcome = RunOperation(session.Operation, command);
     if (session.Device.EraseRunning) {
         // A stopped erase goes on in the programmer, and the next process
@@ -99,6 +103,7 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
         AwaitRunningErase(session.Operation);
     }
     context.views().FinishBar();
+    production.Finish(context, command, outcome);
     if (outcome == OperationOutcome::Succeeded) {
         if (command == ChipCommand::BlankCheck)
             context.out << Text(language, TextId::CliChipBlank) << '\n';
@@ -195,6 +200,7 @@ void RegisterChipOperationCommands(CLI::App& app, CliContext& context) {
             command->add_flag("--no-erase", args->noErase, "Leave out the erase step");
             command->add_flag("--no-write", args->noWrite, "Leave out the write step");
             command->add_flag("--no-verify", args->noVerify, "Leave out the verify step");
+            AddSerialOptions(*command, args->serial);
         }
         if (entry.command == ChipCommand::Erase || entry.command == ChipCommand::Write ||
             entry.command == ChipCommand::Auto)

@@ -3,8 +3,11 @@
 //   project download DATAFILE -c CHIP [--name NAME] [--mode manual|auto|machine]
 //       [--id-check] [--no-erase] [--no-write] [--no-verify]
 //       [--serial ADDR:VALUE:BYTES:big|little] [--limit N]
+//       [--all [--job NAME]]: to every attached programmer; with --serial
+//       each gets its own range of --limit numbers from the ledger
 // The step options default to those of the settings, like the editor's.
 #include <CLI/CLI.hpp>
+#include <charconv>
 #include <memory>
 #include <ostream>
 #include <sstream>
@@ -17,6 +20,10 @@
 #include "core/project/project_download.h"
 #include "core/project/project_editor.h"
 #include "core/project/project_file.h"
+#include "cli/production_hook.h"
+#include "core/base/number_text.h"
+#include "core/device/attached_programmers.h"
+#include "core/production/station_name.h"
 
 namespace tq {
 namespace {
@@ -31,6 +38,8 @@ struct DownloadOptions {
     bool noVerify = false;
     std::string serial;
     std::string limit;
+    bool all = false;  // every attached programmer, each with its own serial range
+    std::string job = "default";
 };
 
 // The download's stages on the terminal: each stage on its own line, each new state or
@@ -131,6 +140,83 @@ void Download(CliContext& context, const DownloadOptions& options) {
         context.Fail(Text(language, TextId::ProjectDownloadFailed));
 }
 
+// --all: the project in every attached programmer, one after the other,
+// each through a session of its own. With serial numbers each programmer
+// gets the next --limit numbers of the job, recorded in the ledger before
+// its download, so two programmers never write the same number; a failed
+// download keeps its range, void. One programmer failing stops no other.
+void DownloadToAll(CliContext& context, const DownloadOptions& options) {
+    Session& session = context.session();
+    const int32_t language = session.Texts.Language;
+    ProjectPlan serial;
+    if (!options.serial.empty() && !ParseSerial(options.serial, serial)) {
+        context.Fail(Text(language, TextId::ProjectSerialOptionMalformed, {options.serial}));
+        return;
+    }
+    const std::optional<uint32_t> first = ParseHexNumber(serial.serialValue);
+    uint32_t limit = 0;
+    const char* end = options.limit.data() + options.limit.size();
+    const auto parsed = std::from_chars(options.limit.data(), end, limit);
+    const bool limitGiven = !options.limit.empty() && parsed.ec == std::errc() && parsed.ptr == end;
+    if (serial.serialNumbers && (!first || !limitGiven || limit == 0 || limit > 0xFFFF)) {
+        context.Fail(Text(language, TextId::ProjectAllNeedsRange), kExitUsage);
+        return;
+    }
+    std::vector<AttachedProgrammer> programmers;
+    for (const AttachedProgrammer& p : ListAttachedProgrammers(session.Device))
+        if (p.answered) programmers.push_back(p);
+    if (programmers.empty()) {
+        context.Fail(Text(language, TextId::DevicesNoneAnswers), kExitNoProgrammer);
+        return;
+    }
+    int stored = 0;
+    try {
+        const std::unique_ptr<ProductionLedger> ledger =
+            serial.serialNumbers ? OpenProductionLedger(LedgerLocation(context)) : nullptr;
+        for (const AttachedProgrammer& programmer : programmers) {
+            DownloadOptions own = options;
+            RunRecord run;
+            run.time = LedgerTimeNow();
+            run.station = StationName();
+            run.programmer = programmer.identity.SerialNo;
+            run.chip = context.options.chip;
+            run.job = options.job;
+            run.steps = "project";
+            bool fits = true;
+            uint64_t last = 0;
+            if (ledger) {
+                const SerialAllocation taken =
+                    ledger->AllocateSerials(options.job, *first, 1, limit, {run.station, run.programmer, run.time});
+                run.serial = taken.first;
+                run.allocationId = taken.id;
+                last = taken.first + taken.count - 1;
+                run.message = Text(language, TextId::ProjectAllRange, {std::to_string(taken.first), std::to_string(last)});
+                fits = ValueFits(SerialStamp{0, serial.serialBytes, false, 0, 1}, last);
+                own.serial = serial.serialAddress + ":" + HexText(static_cast<uint32_t>(taken.first), 8) + ":" +
+                             std::to_string(serial.serialBytes) + ":" + (serial.serialLittleEndian ? "little" : "big");
+            }
+            context.out << Text(language, TextId::ProjectAllProgrammer, {programmer.root, programmer.identity.SerialNo})
+                        << run.message << '\n';
+            CliContext one(context.out, context.err);
+            one.options = context.options;
+            one.options.device = programmer.root;
+            if (fits)
+                Download(one, own);
+            else
+                one.Fail(Text(language, TextId::SerialTooWide, {std::to_string(last), std::to_string(serial.serialBytes)}));
+            run.result = one.exitCode == 0 ? RunResult::Passed : RunResult::Failed;
+            stored += one.exitCode == 0 ? 1 : 0;
+            if (context.exitCode == 0) context.exitCode = one.exitCode;
+            if (ledger) ledger->RecordRun(run);
+        }
+    } catch (const LedgerError& error) {
+        context.Fail(LedgerFailureText(language, error));
+        return;
+    }
+    context.out << Text(language, TextId::ProjectAllStored, {std::to_string(stored), std::to_string(programmers.size())})
+                << '\n';
+}
+
 }  // namespace
 
 void RegisterProjectCommands(CLI::App& app, CliContext& context) {
@@ -149,8 +235,16 @@ void RegisterProjectCommands(CLI::App& app, CliContext& context) {
     download->add_flag("--no-verify", options->noVerify, "Leave out the verify step");
     download->add_option("--serial", options->serial,
                          "Serial numbers: hexadecimal address and first value, 1, 2 or 4 bytes, big or little endian");
-    download->add_option("--limit", options->limit, "Program at most N chips (kept to 16 bits)");
-    download->callback([&context, options] { Download(context, *options); });
+    download->add_option("--limit,--count-limit", options->limit, "Program at most N chips (kept to 16 bits)");
+    download->add_flag("--all", options->all,
+                       "Store it in every attached programmer; with --serial each gets its own range of --limit numbers");
+    download->add_option("--job", options->job, "With --all: the ledger job the serial ranges are taken from");
+    download->callback([&context, options] {
+        if (options->all)
+            DownloadToAll(context, *options);
+        else
+            Download(context, *options);
+    });
 }
 
 }  // namespace tq

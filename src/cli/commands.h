@@ -20,6 +20,7 @@ void RegisterDetectCommand(CLI::App& app, CliContext& context);
 void RegisterUserChipCommands(CLI::App& app, CliContext& context);
 void RegisterDevicesCommand(CLI::App& app, CliContext& context);
 void RegisterChecksumCommand(CLI::App& app, CliContext& context);
+void RegisterLogCommands(CLI::App& app, CliContext& context);
 void RegisterCompareCommand(CLI::App& app, CliContext& context);
 
 }  // namespace tq
