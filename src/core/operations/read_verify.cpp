@@ -193,13 +193,24 @@ int VerifyOnChannel(OperationContext& operation, uint8_t channel) {
     return kOpSuccess;
 }
 
-OperationOutcome ReadChip(OperationContext& operation) {
-    OperationScope scope(operation);
-    if (!scope.claimed()) return OperationOutcome::Busy;
+namespace {
+
+// What every read checks once it holds the programmer: the link, a running
+// erase, the socket and the chip choice. Succeeded when the read may go.
+OperationOutcome ReadMayStart(OperationContext& operation) {
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
     if (const OperationOutcome wait = AwaitRunningErase(operation); wait != OperationOutcome::Succeeded) return wait;
     if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
     if (!ChipSelected(operation)) return OperationOutcome::NoChipSelected;
+    return OperationOutcome::Succeeded;
+}
+
+}  // namespace
+
+OperationOutcome ReadChip(OperationContext& operation) {
+    OperationScope scope(operation);
+    if (!scope.claimed()) return OperationOutcome::Busy;
+    if (const OperationOutcome ready = ReadMayStart(operation); ready != OperationOutcome::Succeeded) return ready;
     if (!ConfirmDiscardEdits(operation.Buffer)) return OperationOutcome::Declined;
     return OutcomeOfResult(ReadOnChannel(operation, operation.Chip.PrjInfo.ChannelSelector));
 }
@@ -207,10 +218,7 @@ OperationOutcome ReadChip(OperationContext& operation) {
 OperationOutcome CopyChip(OperationContext& operation, std::vector<uint8_t>& chip) {
     OperationScope scope(operation);
     if (!scope.claimed()) return OperationOutcome::Busy;
-    if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
-    if (const OperationOutcome wait = AwaitRunningErase(operation); wait != OperationOutcome::Succeeded) return wait;
-    if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
-    if (!ChipSelected(operation)) return OperationOutcome::NoChipSelected;
+    if (const OperationOutcome ready = ReadMayStart(operation); ready != OperationOutcome::Succeeded) return ready;
     const int result = ReadChipImage(operation, operation.Chip.PrjInfo.ChannelSelector, chip);
     if (result != kOpSuccess) return OutcomeOfResult(result);
     Indicate(operation, IndicatorCode::Finished);
