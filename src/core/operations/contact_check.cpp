@@ -32,15 +32,6 @@ void ShowLines(OperationContext& operation, const std::vector<std::string>& line
     for (const std::string& line : lines) ShowStatus(operation, StatusLine(operation.clock(), line));
 }
 
-// What a read needs before its first frame, in the order a read checks it.
-OperationOutcome ReadyToRead(OperationContext& operation) {
-    if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
-    const OperationOutcome wait = AwaitRunningErase(operation);
-    if (wait != OperationOutcome::Succeeded) return wait;
-    if (CheckSocket(operation) != SocketCheck::ChipPresent) return OperationOutcome::EmptySocket;
-    return ChipSelected(operation) ? OperationOutcome::Succeeded : OperationOutcome::NoChipSelected;
-}
-
 }  // namespace
 
 ContactCheck ReadChipTwice(OperationContext& operation) {
@@ -51,7 +42,7 @@ ContactCheck ReadChipTwice(OperationContext& operation) {
         check.outcome = OperationOutcome::Busy;
         return check;
     }
-    if ((check.outcome = ReadyToRead(operation)) != OperationOutcome::Succeeded) return check;
+    if ((check.outcome = ReadMayStart(operation)) != OperationOutcome::Succeeded) return check;
     const uint8_t channel = operation.Chip.PrjInfo.ChannelSelector;
     for (std::vector<uint8_t>* image : {&check.first, &check.second}) {
         if (image == &check.second)

@@ -193,10 +193,6 @@ int VerifyOnChannel(OperationContext& operation, uint8_t channel) {
     return kOpSuccess;
 }
 
-namespace {
-
-// What every read checks once it holds the programmer: the link, a running
-// erase, the socket and the chip choice. Succeeded when the read may go.
 OperationOutcome ReadMayStart(OperationContext& operation) {
     if (!RequireConnected(operation)) return OperationOutcome::NotConnected;
     if (const OperationOutcome wait = AwaitRunningErase(operation); wait != OperationOutcome::Succeeded) return wait;
@@ -204,8 +200,6 @@ OperationOutcome ReadMayStart(OperationContext& operation) {
     if (!ChipSelected(operation)) return OperationOutcome::NoChipSelected;
     return OperationOutcome::Succeeded;
 }
-
-}  // namespace
 
 OperationOutcome ReadChip(OperationContext& operation) {
     OperationScope scope(operation);

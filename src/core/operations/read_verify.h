@@ -40,6 +40,10 @@ int ReadChipImage(OperationContext& operation, uint8_t channel, std::vector<uint
 // arrive, 0x55 stopped (how far shown).
 int VerifyOnChannel(OperationContext& operation, uint8_t channel);
 
+// What every read checks once it holds the programmer: the link, a running
+// erase, the socket and the chip choice. Succeeded when the read may go.
+OperationOutcome ReadMayStart(OperationContext& operation);
+
 OperationOutcome ReadChip(OperationContext& operation);
 OperationOutcome VerifyChip(OperationContext& operation);
 // Reads the chip into `chip` for a compare, a backup or a second look,
