@@ -94,6 +94,19 @@ std::string Srec(const std::string& hexBytes, char type) {
     return std::string("S") + type + count + hexBytes + tail + "\n";
 }
 
+// Found by fuzzing: records out of order spanning more than the largest image
+// made the naming walk copy the first records into an image never allocated.
+TEST(ImageFormats, SrecReaderRefusesAnImageTooWideWithoutPlacingItsRecords) {
+    ScratchFolder folder;
+    const auto source = folder.Write("in.srec", Srec("19000000AABB", '3') + Srec("00000000CC", '3') +
+                                                    Srec("30000000DD", '3') + "S70500000000FA\n");
+    const auto destination = folder.Write("out.bin", "old");
+    const ConversionReport report = SrecToBin(source, destination);
+    EXPECT_FALSE(report.ok);
+    EXPECT_SAYS(report.error, "line 3: data at 0x30000000 lies beyond the largest image");
+    EXPECT_EQ(std::filesystem::file_size(destination), 0u);
+}
+
 TEST(ImageFormats, SrecReaderPlacesRecordsAndNamesTheLineOfABadOne) {
     ScratchFolder folder;
     const std::string header = "S0030000FC\n";
