@@ -89,14 +89,8 @@ int open(const char* path, int flags, ...) {
     Point(Writing(flags) && Inside(path));
     return NEXT(open)(path, flags, mode);
 }
-int open64(const char* path, int flags, ...) {
-    va_list rest;
-    va_start(rest, flags);
-    const mode_t mode = (flags & O_CREAT) ? va_arg(rest, mode_t) : 0;
-    va_end(rest);
-    Point(Writing(flags) && Inside(path));
-    return NEXT(open64)(path, flags, mode);
-}
+// The same call on a 64-bit system.
+int open64(const char* path, int flags, ...) __attribute__((alias("open")));
 int openat(int dir, const char* path, int flags, ...) {
     va_list rest;
     va_start(rest, flags);
@@ -109,10 +103,7 @@ FILE* fopen(const char* path, const char* mode) {
     Point(std::strpbrk(mode, "wa+") != nullptr && Inside(path));
     return NEXT(fopen)(path, mode);
 }
-FILE* fopen64(const char* path, const char* mode) {
-    Point(std::strpbrk(mode, "wa+") != nullptr && Inside(path));
-    return NEXT(fopen64)(path, mode);
-}
+FILE* fopen64(const char* path, const char* mode) __attribute__((alias("fopen")));
 ssize_t write(int fd, const void* data, size_t size) {
     Point(DescriptorInside(fd));
     return NEXT(write)(fd, data, size);
