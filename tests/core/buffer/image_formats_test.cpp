@@ -125,7 +125,9 @@ TEST(ImageFormats, TheLargestImageIsTheCallersToTheByte) {
         const auto destination = folder / "out.bin";
         const ConversionReport report = c.hex ? HexToBin(source, destination, kLimit) : SrecToBin(source, destination, kLimit);
         EXPECT_EQ(report.ok, c.errorPart == nullptr) << report.error;
-        if (c.errorPart) EXPECT_SAYS(report.error, c.errorPart);
+        if (c.errorPart) {
+            EXPECT_SAYS(report.error, c.errorPart);
+        }
         EXPECT_EQ(std::filesystem::file_size(destination), c.errorPart ? 0u : kLimit);
     }
 }
