@@ -40,17 +40,21 @@ run_target() {
   local t=$1 time=$2 work=build-fuzz/corpus/$1
   shift 2
   mkdir -p "$work"
+  # CPU seconds too: under nice on a busy machine the wall-clock rate says little.
+  local timed=()
+  [ -x /usr/bin/time ] && timed=(/usr/bin/time -f '%U %S' -o build-fuzz/time-"$t")
   # The committed seeds are read, never written: new inputs land in $work.
-  "$@" build-fuzz/bin/fuzz_"$t" -max_total_time="$time" "${options[@]}" \
+  "$@" "${timed[@]}" build-fuzz/bin/fuzz_"$t" -max_total_time="$time" "${options[@]}" \
     -artifact_prefix=build-fuzz/findings/"$t"- "$work" fuzz/corpus/"$t" >build-fuzz/fuzz-"$t".log 2>&1
 }
 
 # The summary line of target $1 from its log; verdict $2.
 summary_line() {
-  local log=build-fuzz/fuzz-$1.log runs rate
+  local log=build-fuzz/fuzz-$1.log runs rate cpu
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
-  printf 'fuzz: %-8s %10s runs %7s exec/s  %s' "$1" "${runs:-?}" "${rate:-?}" "$2"
+  cpu=$(awk -v runs="${runs:-0}" 'NF == 2 && $1 + $2 > 0 { printf "%d", runs / ($1 + $2) }' build-fuzz/time-"$1" 2>/dev/null)
+  printf 'fuzz: %-8s %10s runs %7s exec/s %7s per CPU second  %s' "$1" "${runs:-?}" "${rate:-?}" "${cpu:-?}" "$2"
 }
 
 passed=0 failed=0 summary=()
