@@ -62,7 +62,10 @@ static int DescriptorInside(int fd) {
     const ssize_t length = readlink(link, target, sizeof target - 1);
     if (length <= 0) return 0;
     target[length] = 0;
-    return strncmp(target, watched, watchedLength) == 0;
+    // The folder itself counts too: its flush after a rename is a point.
+    const size_t folderLength = watchedLength - 1;  // without the trailing '/'
+    return strncmp(target, watched, watchedLength) == 0 ||
+           (static_cast<size_t>(length) == folderLength && strncmp(target, watched, folderLength) == 0);
 }
 
 // One point at which a kill may land.
