@@ -105,6 +105,9 @@ std::string OutcomeMessage(int32_t language, ChipCommand command, OperationOutco
         case OperationOutcome::Stopped:
             return Text(language, TextId::CliOperationStopped);
         case OperationOutcome::Declined:
+            // A write's only refusal: the range holds data and nobody can be asked.
+            if (command == ChipCommand::Write) return Text(language, TextId::CliWriteNotBlank);
+            break;
         case OperationOutcome::Failed: break;
     }
     switch (command) {

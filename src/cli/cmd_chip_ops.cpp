@@ -10,6 +10,7 @@
 #include <memory>
 #include <ostream>
 
+#include "cli/auto_all.h"
 #include "cli/backup_options.h"
 #include "cli/chip_command.h"
 #include "core/texts/text_catalogue.h"
@@ -43,6 +44,7 @@ struct OperationArgs {
     BackupArgs backup;      // erase, write, auto
     bool twice = false;     // read: the contact check
     std::string output;     // read --twice -o: where a stable image goes
+    bool all = false;       // auto --all: every attached programmer at once
 };
 
 // read --twice: 0 the reads agree, 1 they differ, 2 a read did not complete;
@@ -123,11 +125,6 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
         context.Fail(Text(language, TextId::CliLinkLostDuringOperation, {args.name}), kExitNoProgrammer);
         return;
     }
-    // Write's only refusal: the range holds data and nobody can be asked.
-    if (command == ChipCommand::Write && outcome == OperationOutcome::Declined) {
-        context.Fail(Text(language, TextId::CliWriteNotBlank));
-        return;
-    }
     ReportOutcome(context, command, outcome);
 }
 
@@ -201,6 +198,7 @@ void RegisterChipOperationCommands(CLI::App& app, CliContext& context) {
             command->add_flag("--no-write", args->noWrite, "Leave out the write step");
             command->add_flag("--no-verify", args->noVerify, "Leave out the verify step");
             AddSerialOptions(*command, args->serial);
+            command->add_flag("--all", args->all, TextPicker(context.usageLanguage)(TextId::CliAutoAllOption));
         }
         if (entry.command == ChipCommand::Erase || entry.command == ChipCommand::Write ||
             entry.command == ChipCommand::Auto)
@@ -209,6 +207,9 @@ void RegisterChipOperationCommands(CLI::App& app, CliContext& context) {
         const ChipCommand which = entry.command;
         command->callback([&context, which, args] {
             if (which == ChipCommand::Read && args->twice) return RunReadTwice(context, *args);
+            if (which == ChipCommand::Auto && args->all)
+                return RunAutoOnAll(context, {args->file, args->truncate, args->noErase, args->noWrite, args->noVerify,
+                                              args->serial, args->backup});
             if (which == ChipCommand::Read && args->file.empty())
                 return void(context.Fail(Text(context.Language(), TextId::CliReadNeedsFile), kExitUsage));
             RunChipOperation(context, which, *args);
