@@ -10,7 +10,6 @@
 #include "core/app/production_line.h"
 #include "core/app/session_assembly.h"
 #include "core/app/simulated_line.h"
-#include "core/base/number_text.h"
 #include "core/texts/text_catalogue.h"
 
 namespace tq {
@@ -36,10 +35,7 @@ void RunAutoOnAll(CliContext& context, const AutoAllArgs& args) {
     Session& session = context.session();
     const int32_t language = session.Texts.Language;
     std::optional<uint32_t> start;
-    if (context.options.startGiven && !(start = ParseHexNumber(context.options.start))) {
-        context.Fail(Text(language, TextId::HexOptionRefused, {"--start", context.options.start}), kExitUsage);
-        return;
-    }
+    if (!ReadStartOption(context, start)) return;
     if (!SelectGivenChip(context)) return;
     Prj_Info_Struct& prj = session.Chip.PrjInfo;
     if (start && *start >= prj.Capacity) {

@@ -74,10 +74,7 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     Session& session = context.session();
     const int32_t language = session.Texts.Language;
     std::optional<uint32_t> start;
-    if (context.options.startGiven && !(start = ParseHexNumber(context.options.start))) {
-        context.Fail(Text(language, TextId::HexOptionRefused, {"--start", context.options.start}), kExitUsage);
-        return;
-    }
+    if (!ReadStartOption(context, start)) return;
     if (!ConnectForCommand(context)) return;
     if (command != ChipCommand::SelfCheck && !SelectGivenChip(context)) return;
     Prj_Info_Struct& prj = session.Chip.PrjInfo;

@@ -132,14 +132,14 @@ ProductionWindow::ProductionWindow(SessionWorker& mainWorker, MessageBoxes& file
     top->addWidget(stop_);
     top->addWidget(status_, 1);
 
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
-    panelArea_ = new QWidget(scroll);
+    scroll_ = new QScrollArea(this);
+    scroll_->setWidgetResizable(true);
+    panelArea_ = new QWidget(scroll_);
     auto* grid = new QGridLayout(panelArea_);
     grid->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     none_ = new QLabel(panelArea_);
     grid->addWidget(none_, 0, 0);
-    scroll->setWidget(panelArea_);
+    scroll_->setWidget(panelArea_);
 
     logBox_ = new QGroupBox(this);
     auto* logLayout = new QVBoxLayout(logBox_);
@@ -172,7 +172,7 @@ ProductionWindow::ProductionWindow(SessionWorker& mainWorker, MessageBoxes& file
     logLayout->addWidget(table_);
 
     auto* splitter = new QSplitter(Qt::Vertical, this);
-    splitter->addWidget(scroll);
+    splitter->addWidget(scroll_);
     splitter->addWidget(logBox_);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
@@ -191,7 +191,7 @@ ProductionWindow::ProductionWindow(SessionWorker& mainWorker, MessageBoxes& file
     paint_.setInterval(250);
     connect(&paint_, &QTimer::timeout, this, &ProductionWindow::ShowStations);
     Retranslate(language_);
-    resize(960, 680);
+    resize(1000, 760);
 }
 
 ProductionWindow::~ProductionWindow() {
@@ -308,6 +308,14 @@ void ProductionWindow::ShowStations() {
         panels_[i]->Show(stations[i], language_);
         running = running || stations[i].state == StationState::Running;
         idle = idle || (stations[i].answered && stations[i].state != StationState::Running);
+    }
+    // A whole row of panels, as their texts make them, stays in sight above the log; more rows scroll.
+    if (!panels_.empty()) {
+        grid->activate();
+        const QMargins margins = grid->contentsMargins();
+        const int oneRow = panels_.front()->sizeHint().height() + margins.top() + margins.bottom();
+        scroll_->setMinimumHeight(std::min(panelArea_->sizeHint().height(), oneRow + grid->spacing()) +
+                                  2 * scroll_->frameWidth() + 4);
     }
     start_->setEnabled(idle);
     stop_->setEnabled(running);

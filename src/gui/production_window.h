@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QScrollArea>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QThreadPool>
@@ -98,6 +99,7 @@ private:
     QPushButton* start_;
     QPushButton* stop_;
     QLabel* status_;
+    QScrollArea* scroll_;
     QWidget* panelArea_;
     QLabel* none_;
     std::vector<StationPanel*> panels_;
