@@ -108,6 +108,9 @@ struct ProductionLine::Station {
     StationSnapshot shown;
     std::thread thread;
     std::atomic<bool> running{false};
+    // Kept for the whole run: the session's own request is cleared by every
+    // step that ends before the auto sequence begins.
+    std::atomic<bool> stopAsked{false};
 
     int32_t language() const { return session->Texts.Language; }
     StationSnapshot Copy() const {
@@ -243,7 +246,7 @@ size_t ProductionLine::StartAll(const LineJob& job) {
     for (std::unique_ptr<Station>& station : stations_) {
         if (!Join(*station) || !station->session->Chip.Database || !station->Copy().answered) continue;
         station->running = true;
-        station->session->Busy.StopRequest = 0;  // here, so a Stop right after the start is not lost
+        station->stopAsked = false;
         station->progress.maximum_ = 0;
         station->progress.position_ = 0;
         station->Show([&](StationSnapshot& s) {
@@ -263,7 +266,10 @@ size_t ProductionLine::StartAll(const LineJob& job) {
 void ProductionLine::StopAll() {
     std::lock_guard lock(mutex_);
     for (std::unique_ptr<Station>& station : stations_)
-        if (station->running) station->session->Busy.StopRequest = 1;
+        if (station->running) {
+            station->stopAsked = true;
+            station->session->Busy.StopRequest = 1;
+        }
 }
 
 bool ProductionLine::Running() const {
@@ -370,8 +376,10 @@ void ProductionLine::Run(Station& station, const LineJob& job) {
         }
         if (go) {
             run.imageSha256 = WrittenImageDigest(session.Operation);
-            // A stopped erase goes on in the programmer: the next run waits for its end.
-            outcome = RunAutoSequence(session.Operation);
+            // A stop asked for before the sequence began ends the run before anything is sent;
+            // a stopped erase goes on in the programmer, and the next run waits for its end.
+            session.Busy.StopRequest = station.stopAsked ? 1 : 0;
+            outcome = station.stopAsked ? OperationOutcome::Stopped : RunAutoSequence(session.Operation);
             if (outcome == OperationOutcome::Succeeded) {
                 ended = StationState::Passed;
             } else {

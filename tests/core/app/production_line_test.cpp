@@ -154,17 +154,22 @@ TEST(ProductionLine, ProgrammersJoinAndLeaveAsTheyArePluggedAndPulled) {
 }
 
 TEST(ProductionLine, StopAllEndsEveryRunAsStopped) {
-    LineRig rig(2, 60000);  // an erase that would take a minute
-    rig.line->Refresh();
-    ASSERT_EQ(rig.line->StartAll(LineRig::Job(0x200)), 2u);
-    EXPECT_TRUE(rig.line->Running());
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    rig.line->StopAll();
-    rig.line->Wait();
-    EXPECT_FALSE(rig.line->Running());
-    for (const StationSnapshot& station : rig.line->Snapshot()) {
-        EXPECT_EQ(station.state, StationState::Failed);
-        EXPECT_EQ(station.reason, Text(kEnglish, TextId::CliOperationStopped));
+    // At once (before the sequence begins: the steps before it must not lose
+    // the request) and in the middle of an erase that would take a minute.
+    for (const int afterMs : {0, 100}) {
+        SCOPED_TRACE(afterMs);
+        LineRig rig(2, 60000);
+        rig.line->Refresh();
+        ASSERT_EQ(rig.line->StartAll(LineRig::Job(0x200)), 2u);
+        EXPECT_TRUE(rig.line->Running());
+        std::this_thread::sleep_for(std::chrono::milliseconds(afterMs));
+        rig.line->StopAll();
+        rig.line->Wait();
+        EXPECT_FALSE(rig.line->Running());
+        for (const StationSnapshot& station : rig.line->Snapshot()) {
+            EXPECT_EQ(station.state, StationState::Failed);
+            EXPECT_EQ(station.reason, Text(kEnglish, TextId::CliOperationStopped));
+        }
     }
 }
 
