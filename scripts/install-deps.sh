@@ -7,6 +7,7 @@ packages=(build-essential cmake pkg-config libsqlite3-dev zlib1g-dev libssl-dev 
           qt6-base-dev qt6-svg-dev fonts-noto-cjk  # the desktop program and its CJK font
           libfuse3-dev fuse3  # tqprog-simdrive: the simulated programmer as a mounted drive
           clang libclang-rt-14-dev)  # the fuzz targets: clang and its libFuzzer runtime
+packages+=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev tcl wine wine64 zip nsis)  # the Windows build, its tests under Wine, its zip and installer
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -1,7 +1,12 @@
 #include "cli/interrupt.h"
 
+#ifdef _WIN32
+#define NOMINMAX
+#include <windows.h>
+#endif
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstring>
@@ -28,16 +33,29 @@ void OnInterrupt(int) {
     [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, noticeText, noticeLength);
 }
 
+#ifdef _WIN32
+// Windows calls this on a thread of its own for Ctrl-C and Ctrl-Break.
+BOOL WINAPI OnConsoleControl(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+    OnInterrupt(SIGINT);
+    return TRUE;
+}
+#endif
+
 }  // namespace
 
 void WatchInterrupts(BusyState& busy, const std::string& notice) {
     noticeLength = std::min(notice.size(), sizeof noticeText);
     std::memcpy(noticeText, notice.data(), noticeLength);
     watched.store(&busy);
+#ifdef _WIN32
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+#else
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
+#endif
 }
 
 bool StopWasRequested() { return stopRequested.load(); }

@@ -1,7 +1,5 @@
 #include "sim/sim_programmer.h"
 
-#include <openssl/evp.h>
-
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -11,6 +9,7 @@
 #include "core/device/command_code.h"
 #include "core/device/commands.h"
 #include "core/device/frame.h"
+#include "core/platform/digest.h"
 
 namespace tq {
 
@@ -450,11 +449,13 @@ void SimProgrammer::OnIapData(Payload p) {
 void SimProgrammer::OnIapVerify(Payload p) {
     if (p.length < 20) return;
     const uint32_t count = Be32(p.bytes);
-    uint8_t digest[16] = {};
-    unsigned int digestLength = 0;
-    const bool accepted = count <= image_.size() &&
-                          EVP_Digest(image_.data(), count, digest, &digestLength, EVP_md5(), nullptr) == 1 &&
-                          std::memcmp(digest, p.bytes + 4, 16) == 0;
+    bool accepted = false;
+    if (count <= image_.size()) {
+        Digest md5(DigestKind::Md5);
+        md5.Update(image_.data(), count);
+        const std::vector<uint8_t> digest = md5.Finish();
+        accepted = md5.ok() && std::memcmp(digest.data(), p.bytes + 4, 16) == 0;
+    }
     imageAccepted_ = accepted;
     Answer(accepted ? 0 : 1, nullptr, 0);
 }

@@ -151,7 +151,7 @@ TEST_F(ChipsCommandTest, MissingDatabaseEndsTheRun) {
     std::filesystem::remove(folder / "login.dat");
     const CliRun run = Run({"chips"});
     EXPECT_NE(run.status, 0);
-    EXPECT_EQ(run.err, "tqprog-cli: >>> 数据库文件 " + folder.path().string() + "/login.dat不存在！\n");
+    EXPECT_EQ(run.err, "tqprog-cli: >>> 数据库文件 " + (folder / "login.dat").string() + "不存在！\n");
     EXPECT_TRUE(run.out.empty());
 }
 

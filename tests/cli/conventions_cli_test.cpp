@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "cli/exit_status.h"
+#include "support/environment.h"
 #include "support/expect.h"
 #include "support/sim_cli_folder.h"
 
@@ -86,7 +87,9 @@ TEST(CliConventions, WithoutALanguageSettingTheLocaleChoosesAndTheSettingOrLangW
         LocaleGuard() {
             if (const char* value = std::getenv("LC_ALL")) saved = value;
         }
-        ~LocaleGuard() { saved ? ::setenv("LC_ALL", saved->c_str(), 1) : ::unsetenv("LC_ALL"); }
+        ~LocaleGuard() {
+            saved ? testing::SetEnvironment("LC_ALL", saved->c_str()) : testing::UnsetEnvironment("LC_ALL");
+        }
     } guard;
     struct Case {
         const char* locale;
@@ -104,12 +107,12 @@ TEST(CliConventions, WithoutALanguageSettingTheLocaleChoosesAndTheSettingOrLangW
         std::filesystem::remove(folder / "dev.ini");
         if (!c.devIni.empty()) folder.WriteBytes("dev.ini", c.devIni);
         SCOPED_TRACE(c.locale);
-        ::setenv("LC_ALL", c.locale, 1);
+        testing::SetEnvironment("LC_ALL", c.locale);
         const CliResult run = folder.Run(c.args);
         EXPECT_SAYS(run.out, c.count);
     }
     // Traditional Chinese names its columns its own way.
-    ::setenv("LC_ALL", "zh_HK.UTF-8", 1);
+    testing::SetEnvironment("LC_ALL", "zh_HK.UTF-8");
     EXPECT_NE(folder.Run({"chips", "GD25Q64"}).out.find("晶片名稱"), std::string::npos);
 }
 

@@ -2,12 +2,15 @@
 // the test ends, plus small helpers to put bytes in files and read them back.
 #pragma once
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,9 +20,19 @@ namespace tq::testing {
 class ScratchFolder {
 public:
     ScratchFolder() {
+#ifdef _WIN32
+        // No mkdtemp: a random name, taken only when the folder is new.
+        std::random_device random;
+        for (int attempt = 0; path_.empty(); ++attempt) {
+            const auto candidate = std::filesystem::temp_directory_path() / ("tqprog-test-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate)) path_ = candidate;
+            if (attempt > 100) std::abort();
+        }
+#else
         std::string pattern = (std::filesystem::temp_directory_path() / "tqprog-test-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) std::abort();
         path_ = pattern;
+#endif
     }
     ~ScratchFolder() {
         std::error_code ignored;

@@ -1,6 +1,10 @@
 #include "core/app/program_folders.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <system_error>
@@ -23,11 +27,40 @@ std::string Environment(const char* name) {
     return value ? value : "";
 }
 
+#ifdef _WIN32
+fs::path ExecutableFolder() {
+    std::wstring exe(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
+        if (length == 0) return fs::current_path();
+        if (length < exe.size()) return fs::path(exe.substr(0, length)).parent_path();
+        exe.resize(exe.size() * 2);
+    }
+}
+
+// Windows reports a folder under Program Files as writable to everyone; only
+// creating a file there tells.
+bool FolderIsWritable(const fs::path& folder) {
+    const fs::path probe = folder / (".tqprog-probe-" + std::to_string(GetCurrentProcessId()));
+    const HANDLE handle = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(handle);
+    return true;
+}
+
+unsigned long ProcessId() { return GetCurrentProcessId(); }
+#else
 fs::path ExecutableFolder() {
     std::error_code ec;
     const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     return ec ? fs::current_path() : exe.parent_path();
 }
+
+bool FolderIsWritable(const fs::path& folder) { return ::access(folder.c_str(), W_OK) == 0; }
+
+unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
+#endif
 
 // An XDG base folder: the variable when it holds an absolute path (a relative
 // one is ignored, as the XDG base directory rules require), else the default
@@ -39,7 +72,7 @@ fs::path BaseFolder(const std::string& variable, const std::string& home, const 
 
 bool HoldsWritableDatabase(const fs::path& folder) {
     std::error_code ec;
-    return fs::exists(folder / kDatabaseFileName, ec) && ::access(folder.c_str(), W_OK) == 0;
+    return fs::exists(folder / kDatabaseFileName, ec) && FolderIsWritable(folder);
 }
 
 std::string DatabaseVersion(const fs::path& file) { return ChipDatabase::Open(file)->VersionQuery(); }
@@ -49,7 +82,7 @@ std::string DatabaseVersion(const fs::path& file) { return ChipDatabase::Open(fi
 void CopyDatabase(const fs::path& shipped, const fs::path& target, bool keepUserChips) {
     // A name of this process's own: programs started together each build
     // their copy and the last rename wins whole.
-    const fs::path fresh = target.string() + ".new-" + std::to_string(::getpid());
+    const fs::path fresh = target.string() + ".new-" + std::to_string(ProcessId());
     try {
         fs::remove(fresh);
         fs::copy_file(shipped, fresh);
@@ -81,6 +114,11 @@ FolderEnvironment FolderEnvironment::FromProcess(const std::string& programDir) 
     environment.xdgDataHome = Environment("XDG_DATA_HOME");
     environment.xdgCacheHome = Environment("XDG_CACHE_HOME");
     environment.home = Environment("HOME");
+    environment.appData = Environment("APPDATA");
+    environment.localAppData = Environment("LOCALAPPDATA");
+#ifdef _WIN32
+    environment.windowsLayout = true;
+#endif
     return environment;
 }
 
@@ -88,6 +126,13 @@ ProgramFolders ChooseProgramFolders(const FolderEnvironment& e) {
     if (!e.programDir.empty()) return PortableFolders(e.programDir);
     if (!e.tqprogHome.empty()) return PortableFolders(e.tqprogHome);
     if (HoldsWritableDatabase(e.executableFolder)) return PortableFolders(e.executableFolder);
+    if (e.windowsLayout) {
+        // Without a profile (a service account) the executable's folder is all there is.
+        if (e.appData.empty()) return PortableFolders(e.executableFolder);
+        const fs::path local = e.localAppData.empty() ? e.appData : e.localAppData;
+        return {e.executableFolder, fs::path(e.appData) / "tqprog", fs::path(e.appData) / "tqprog",
+                local / "tqprog" / "temp", true};
+    }
     ProgramFolders folders;
     folders.installed = true;
     folders.program = (e.executableFolder / TQPROG_SHARE_FROM_BIN).lexically_normal();

@@ -6,7 +6,10 @@
 //             folder next to bin/, read only, and this user's files in the
 //             XDG folders: dev.ini in $XDG_CONFIG_HOME/tqprog, login.dat
 //             (copied from the shipped one) in $XDG_DATA_HOME/tqprog, temp/
-//             in $XDG_CACHE_HOME/tqprog.
+//             in $XDG_CACHE_HOME/tqprog. On Windows the shipped files lie
+//             beside the executable (the installer's folder), dev.ini and
+//             login.dat in %APPDATA%\tqprog (they roam with the user),
+//             temp\ in %LOCALAPPDATA%\tqprog.
 #pragma once
 
 #include <filesystem>
@@ -31,6 +34,8 @@ struct FolderEnvironment {
     std::string tqprogHome;                  // TQPROG_HOME
     std::filesystem::path executableFolder;
     std::string xdgConfigHome, xdgDataHome, xdgCacheHome, home;
+    std::string appData, localAppData;  // %APPDATA%, %LOCALAPPDATA%
+    bool windowsLayout = false;         // installed by Windows conventions
 
     static FolderEnvironment FromProcess(const std::string& programDir);
 };

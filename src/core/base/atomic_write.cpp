@@ -4,7 +4,9 @@
 #include <system_error>
 #include <utility>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,10 +20,11 @@ constexpr std::size_t kDirectWrite = std::size_t{64} << 10;
 std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
     std::filesystem::path temp = target;
 #ifdef _WIN32
-    temp += ".tmp";
+    const int process = ::_getpid();
 #else
-    temp += ".tmp" + std::to_string(::getpid());  // two processes never share one
+    const int process = ::getpid();
 #endif
+    temp += ".tmp" + std::to_string(process);  // two processes never share one
     return temp;
 }
 }  // namespace

@@ -2,6 +2,7 @@
 // and the project file hold GBK (code page 936) on disk. The conversion uses
 // GB18030, the superset of GBK, so that GBK files read exactly and no text
 // the program writes is lost (characters outside GBK keep their 4-byte form).
+// iconv converts on Linux, the system's code page 54936 on Windows.
 #pragma once
 
 #include <cstddef>

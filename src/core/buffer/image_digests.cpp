@@ -1,6 +1,5 @@
 #include "core/buffer/image_digests.h"
 
-#include <openssl/evp.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -8,6 +7,7 @@
 
 #include "core/base/number_text.h"
 #include "core/buffer/chip_buffer.h"
+#include "core/platform/digest.h"
 #include "core/texts/text_catalogue.h"
 
 namespace tq {
@@ -17,33 +17,35 @@ namespace {
 // Small enough that each block is still in L2 when the next digest reads it.
 constexpr size_t kDigestBlock = 64 * 1024;
 
-using DigestContext = std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)>;
+// None when `kind` is not wanted.
+std::unique_ptr<Digest> StartDigest(bool wanted, DigestKind kind) {
+    return wanted ? std::make_unique<Digest>(kind) : nullptr;
+}
 
-// No context when `kind` is not wanted.
-DigestContext StartDigest(const EVP_MD* kind) {
-    DigestContext context(kind ? EVP_MD_CTX_new() : nullptr, &EVP_MD_CTX_free);
-    if (context) EVP_DigestInit_ex(context.get(), kind, nullptr);
-    return context;
+template <size_t N>
+void FinishInto(Digest& digest, std::array<uint8_t, N>& out) {
+    const std::vector<uint8_t> bytes = digest.Finish();
+    std::copy(bytes.begin(), bytes.end(), out.begin());
 }
 
 }  // namespace
 
 ImageDigests DigestsOf(const uint8_t* bytes, size_t count, unsigned which) {
     ImageDigests digests;
-    const DigestContext md5 = StartDigest(which & kDigestMd5 ? EVP_md5() : nullptr);
-    const DigestContext sha256 = StartDigest(which & kDigestSha256 ? EVP_sha256() : nullptr);
+    const std::unique_ptr<Digest> md5 = StartDigest(which & kDigestMd5, DigestKind::Md5);
+    const std::unique_ptr<Digest> sha256 = StartDigest(which & kDigestSha256, DigestKind::Sha256);
     uLong crc = crc32(0L, Z_NULL, 0);
     for (size_t at = 0; at < count; at += kDigestBlock) {
         const size_t length = std::min(kDigestBlock, count - at);
         const uint8_t* block = bytes + at;
         if (which & kDigestCrc32) crc = crc32(crc, block, static_cast<uInt>(length));
         if (which & kDigestSum) digests.sum = CheckSum32(digests.sum, block, length);
-        if (md5) EVP_DigestUpdate(md5.get(), block, length);
-        if (sha256) EVP_DigestUpdate(sha256.get(), block, length);
+        if (md5) md5->Update(block, length);
+        if (sha256) sha256->Update(block, length);
     }
     digests.crc32 = static_cast<uint32_t>(crc);
-    if (md5) EVP_DigestFinal_ex(md5.get(), digests.md5.data(), nullptr);
-    if (sha256) EVP_DigestFinal_ex(sha256.get(), digests.sha256.data(), nullptr);
+    if (md5) FinishInto(*md5, digests.md5);
+    if (sha256) FinishInto(*sha256, digests.sha256);
     return digests;
 }
 

@@ -10,12 +10,12 @@
 
 namespace tq {
 
-void AlignedBytes::Free::operator()(uint8_t* p) const { std::free(p); }
+// Aligned operator new rather than aligned_alloc, which Windows lacks.
+void AlignedBytes::Free::operator()(uint8_t* p) const { ::operator delete(p, std::align_val_t{kAreaSize}); }
 
 void AlignedBytes::Resize(size_t size) {
     const size_t rounded = std::max<size_t>(kAreaSize, (size + kAreaSize - 1) / kAreaSize * kAreaSize);
-    auto* p = static_cast<uint8_t*>(std::aligned_alloc(kAreaSize, rounded));
-    if (!p) throw std::bad_alloc();
+    auto* p = static_cast<uint8_t*>(::operator new(rounded, std::align_val_t{kAreaSize}));
     std::memset(p, 0, rounded);
     data_.reset(p);
     size_ = size;

@@ -130,19 +130,13 @@ bool IsPackageForThisProgrammer(const PackageVersion& version) {
     return version.dev == kPackageModel && version.ver == kPackageFormatVersion;
 }
 
-ImageDigest::ImageDigest() : context_(EVP_MD_CTX_new()) {
-    ok_ = context_ && EVP_DigestInit_ex(context_.get(), EVP_md5(), nullptr) == 1;
-}
-
-void ImageDigest::Update(const uint8_t* bytes, size_t count) {
-    if (ok_) ok_ = EVP_DigestUpdate(context_.get(), bytes, count) == 1;
-}
+ImageDigest::ImageDigest() : digest_(DigestKind::Md5) {}
 
 std::array<uint8_t, 16> ImageDigest::Final() {
-    std::array<uint8_t, 16> digest{};
-    unsigned int length = 0;
-    if (ok_) ok_ = EVP_DigestFinal_ex(context_.get(), digest.data(), &length) == 1 && length == digest.size();
-    return digest;
+    const std::vector<uint8_t> digest = digest_.Finish();
+    std::array<uint8_t, 16> out{};
+    std::copy(digest.begin(), digest.end(), out.begin());
+    return out;
 }
 
 }  // namespace tq

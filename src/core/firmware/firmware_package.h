@@ -4,14 +4,14 @@
 // package is for) and "iap.bin" (the image sent to the programmer).
 #pragma once
 
-#include <openssl/evp.h>
-
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "core/platform/digest.h"
 
 namespace tq {
 
@@ -72,17 +72,13 @@ bool IsPackageForThisProgrammer(const PackageVersion& version);
 class ImageDigest {
 public:
     ImageDigest();
-    // False when libcrypto offers no MD5 (a FIPS-only build, for example).
-    bool ok() const { return ok_; }
-    void Update(const uint8_t* bytes, size_t count);
+    // False when the platform offers no MD5 (a FIPS-only build, for example).
+    bool ok() const { return digest_.ok(); }
+    void Update(const uint8_t* bytes, size_t count) { digest_.Update(bytes, count); }
     std::array<uint8_t, 16> Final();
 
 private:
-    struct FreeContext {
-        void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
-    };
-    std::unique_ptr<EVP_MD_CTX, FreeContext> context_;
-    bool ok_ = false;
+    Digest digest_;
 };
 
 }  // namespace tq

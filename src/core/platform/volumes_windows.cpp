@@ -2,8 +2,10 @@
 // at), removable drives only; the exchange file is opened without buffering.
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
+#include "core/platform/exchange_claim.h"
 #include "core/platform/system_volumes.h"
 
 namespace tq {
@@ -26,8 +28,12 @@ public:
     }
     bool Read(uint8_t* data, size_t length) override {
         DWORD done = 0;
-        return SetFilePointer(handle_, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
-               ReadFile(handle_, data, static_cast<DWORD>(length), &done, nullptr);
+        if (SetFilePointer(handle_, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+            !ReadFile(handle_, data, static_cast<DWORD>(length), &done, nullptr))
+            return false;
+        // Past the end of a short file there is nothing: the rest reads as zero.
+        if (done < length) std::memset(data + done, 0, length - done);
+        return true;
     }
 
 private:
@@ -71,6 +77,9 @@ public:
             return nullptr;
         }
         return std::make_unique<WindowsExchangeFile>(handle);
+    }
+    std::unique_ptr<DeviceClaim> ClaimExchangeFile(const std::string& path, std::string& holder) override {
+        return ClaimExchangeFileOnDisk(path, holder);
     }
 };
 

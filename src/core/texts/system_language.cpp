@@ -1,6 +1,11 @@
 #include "core/texts/system_language.h"
 
 #include <cstdlib>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace tq {
 
@@ -22,8 +27,17 @@ std::string_view MessagesLocale(const char* lcAll, const char* lcMessages, const
 }
 
 int32_t SystemLanguage() {
-    return LanguageForLocale(
-        MessagesLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")));
+    std::string_view locale = MessagesLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+#ifdef _WIN32
+    // Windows sets none of them: its user locale ("zh-TW") says it.
+    std::string name;
+    wchar_t wide[LOCALE_NAME_MAX_LENGTH] = {};
+    if (locale.empty() && GetUserDefaultLocaleName(wide, LOCALE_NAME_MAX_LENGTH) > 0) {
+        for (const wchar_t* c = wide; *c; ++c) name += static_cast<char>(*c < 0x80 ? *c : '?');
+        locale = name;
+    }
+#endif
+    return LanguageForLocale(locale);
 }
 
 }  // namespace tq

@@ -18,6 +18,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
+void ExpectSameFolders(const ProgramFolders& got, const ProgramFolders& expected) {
+    EXPECT_EQ(got.program, expected.program);
+    EXPECT_EQ(got.settings, expected.settings);
+    EXPECT_EQ(got.data, expected.data);
+    EXPECT_EQ(got.temp, expected.temp);
+    EXPECT_EQ(got.installed, expected.installed);
+}
+
 TEST(ProgramFolders, PortableWhenNamedOrBesideAWritableDatabaseElseInstalledInTheXdgFolders) {
     testing::ProgramFolder portable;  // a build's bin folder: login.dat beside the executable
     portable.CopyFromBin("login.dat");
@@ -40,11 +48,42 @@ TEST(ProgramFolders, PortableWhenNamedOrBesideAWritableDatabaseElseInstalledInTh
     for (const Case& c : cases) {
         const ProgramFolders got = ChooseProgramFolders(c.environment);
         SCOPED_TRACE(c.environment.executableFolder.string() + " " + c.environment.programDir);
-        EXPECT_EQ(got.program, c.expected.program);
-        EXPECT_EQ(got.settings, c.expected.settings);
-        EXPECT_EQ(got.data, c.expected.data);
-        EXPECT_EQ(got.temp, c.expected.temp);
-        EXPECT_EQ(got.installed, c.expected.installed);
+        ExpectSameFolders(got, c.expected);
+    }
+}
+
+TEST(ProgramFolders, InstalledByWindowsRulesKeepsShippedFilesBesideTheExecutableAndTheUsersInAppData) {
+    testing::ProgramFolder portable;
+    portable.CopyFromBin("login.dat");
+    testing::ProgramFolder installed;  // Program Files: no login.dat of the user's beside the executable
+    const fs::path exe = installed.path();
+    struct Case {
+        std::string appData, localAppData;
+        fs::path executableFolder;
+        ProgramFolders expected;
+    };
+    const Case cases[] = {
+        {"C:/Users/u/AppData/Roaming", "C:/Users/u/AppData/Local", exe,
+         {exe, fs::path("C:/Users/u/AppData/Roaming") / "tqprog", fs::path("C:/Users/u/AppData/Roaming") / "tqprog",
+          fs::path("C:/Users/u/AppData/Local") / "tqprog" / "temp", true}},
+        // No local profile folder: the roaming one holds temp too.
+        {"C:/R", "", exe, {exe, fs::path("C:/R") / "tqprog", fs::path("C:/R") / "tqprog",
+                           fs::path("C:/R") / "tqprog" / "temp", true}},
+        // No profile at all (a service account): the executable's folder.
+        {"", "C:/L", exe, PortableFolders(exe)},
+        // A writable login.dat beside the executable is a portable copy.
+        {"C:/R", "C:/L", portable.path(), PortableFolders(portable.path())},
+    };
+    for (const Case& c : cases) {
+        FolderEnvironment environment;
+        environment.executableFolder = c.executableFolder;
+        environment.appData = c.appData;
+        environment.localAppData = c.localAppData;
+        environment.home = "/home/u";
+        environment.windowsLayout = true;
+        const ProgramFolders got = ChooseProgramFolders(environment);
+        SCOPED_TRACE(c.executableFolder.string() + " APPDATA=" + c.appData + " LOCALAPPDATA=" + c.localAppData);
+        ExpectSameFolders(got, c.expected);
     }
 }
 

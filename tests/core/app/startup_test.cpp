@@ -24,7 +24,7 @@ TEST_F(StartupTest, MissingDatabaseEndsStartUp) {
     folder.WriteGbk("dev.ini", "[SystemOption]\nLanguage=2\n");
     const StartupResult result = RunStartup(s);
     EXPECT_EQ(result.outcome, StartupOutcome::DatabaseMissing);
-    EXPECT_EQ(result.message, ">>> 数据库文件 " + folder.path().string() + "/login.dat不存在！");
+    EXPECT_EQ(result.message, ">>> 数据库文件 " + (folder / "login.dat").string() + "不存在！");
     EXPECT_EQ(s.Chip.Database, nullptr);
     EXPECT_EQ(s.Device.DevInf.DefaultModel, "");  // no later step ran
     EXPECT_EQ(s.Texts.DevLanguage.OK, "");

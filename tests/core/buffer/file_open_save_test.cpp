@@ -113,8 +113,9 @@ TEST_F(FileFixture, AFileLongerThanTheChipIsCutAfterAWarningThatSaysWhatIsLeftOu
     EXPECT_EQ(t.messages.warnings[0], path + " holds 300 bytes, but the chip holds only 256 bytes from start address "
                                              "0x0: the 44 bytes from file address 0x100 on are left out of the buffer.");
     // A file that fits names itself alone.
-    Open(Write("small.bin", Counting(0, 16)));
-    EXPECT_EQ(t.caption.captions.back(), "Programmer  V1    " + (data / "small.bin").string());
+    const std::string small = Write("small.bin", Counting(0, 16));
+    Open(small);
+    EXPECT_EQ(t.caption.captions.back(), "Programmer  V1    " + small);
 }
 
 TEST_F(FileFixture, HexAndCapFilesAreReadInMemoryWithoutScratchFiles) {

@@ -233,9 +233,11 @@ TEST_F(ChipDatabaseTest, QueryResultReadsRecordsInOrder) {
 }
 
 TEST(ChipDatabaseOpening, MissingFileMessage) {
-    EXPECT_EQ(MissingDatabaseMessage(0, "/opt/tq"), ">>> 数据库文件 /opt/tq/login.dat不存在！");
+    // The folder and the file name are joined with the system's separator.
+    const std::string file = "/opt/tq" + std::string(1, std::filesystem::path::preferred_separator) + "login.dat";
+    EXPECT_EQ(MissingDatabaseMessage(0, "/opt/tq"), ">>> 数据库文件 " + file + "不存在！");
     EXPECT_EQ(MissingDatabaseMessage(0, "/opt/tq/"), ">>> 数据库文件 /opt/tq/login.dat不存在！");
-    EXPECT_EQ(MissingDatabaseMessage(2, "/opt/tq"), "The chip database /opt/tq/login.dat does not exist.");
+    EXPECT_EQ(MissingDatabaseMessage(2, "/opt/tq"), "The chip database " + file + " does not exist.");
     testing::ProgramFolder folder;
     EXPECT_THROW(ChipDatabase::Open(folder / "login.dat"), DatabaseError);  // never created by opening
     EXPECT_FALSE(std::filesystem::exists(folder / "login.dat"));
