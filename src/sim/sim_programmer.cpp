@@ -544,6 +544,11 @@ bool SimProgrammer::LoadState(const std::filesystem::path& folder, std::string& 
 bool SimProgrammer::SaveState(const std::filesystem::path& folder, std::string& error) const {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
+    // Said even when nothing needs keeping: the next run would find nothing.
+    if (!std::filesystem::is_directory(folder, ec)) {
+        error = "cannot make the folder " + folder.string();
+        return false;
+    }
     auto save = [&](const std::filesystem::path& file, const std::vector<uint8_t>& bytes) -> bool {
         error = WriteFileAtomically(file, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         return error.empty();
