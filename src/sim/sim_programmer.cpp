@@ -123,8 +123,20 @@ SimProgrammer::DrawnFault SimProgrammer::DrawRandomFault() {
     if (kinds.empty()) return DrawnFault::None;
     const Kind kind = kinds[faultDraws_() % kinds.size()];
     const uint64_t away = (1 + faultDraws_() % std::max<uint32_t>(randomFaults.maxAbsentMs, 1)) * 1000ull;
+    // A failed transfer is a USB error: the device is reset, as a pulled
+    // and replugged one is, and forgets the stream it was in and the answer
+    // it held. (Without that, a write stream broken off by the host is never
+    // ended: the host drops the link before it could send the abort block,
+    // and sends none when it connects again.)
+    const auto reset = [this] {
+        stream_ = Stream::None;
+        answerReady_ = false;
+    };
     switch (kind) {
-    case Fail: ++faultCounts_.failedTransfers; return DrawnFault::FailTransfer;
+    case Fail:
+        ++faultCounts_.failedTransfers;
+        reset();
+        return DrawnFault::FailTransfer;
     case Drop: ++faultCounts_.droppedAnswers; return DrawnFault::DropAnswer;
     case ChipOut:
         ++faultCounts_.chipsTakenOut;
@@ -136,6 +148,7 @@ SimProgrammer::DrawnFault SimProgrammer::DrawRandomFault() {
     case Pull:
         // This transfer is the first the pulled drive does not see.
         ++faultCounts_.drivesPulled;
+        reset();
         pulledUntil_ = clock_.NowMicros() + away;
         return DrawnFault::FailTransfer;
     }

@@ -146,6 +146,9 @@ private:
                                          ": the auto run said it passed but the chip does not hold the image:\n" + run.out);
             } else {
                 ++p.failed;
+                // As an operator would: wait until a chip or drive a fault
+                // took away is back (300 ms at most), not fail the next runs too.
+                std::this_thread::sleep_for(350ms);
             }
             if (!p.drive->daemon().Running()) p.findings.push_back("the drive process ended: " + p.drive->daemon().err());
             if (cycle == options_.warmUpCycles) p.warm = Measure(p.drive->daemon().pid());
