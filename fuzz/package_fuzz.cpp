@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(e.offset == Be24(raw + 26) && e.length == Be24(raw + 29), "offset and length are the slot's");
         const bool inside = uint64_t{e.offset} + e.length <= size;
         Check(e.insideFile == inside, "inside the file exactly when the file holds the data");
-        if (i >= 8) continue;  // reading every entry costs a file open each
+        if (i >= 2) continue;  // reading every entry costs a file open each
         std::vector<uint8_t> bytes;
         const bool read = tq::ReadPackageBytes(path, e.offset, e.length, bytes);
         Check(read == inside, "entry data is read exactly when the file holds it");

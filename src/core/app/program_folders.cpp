@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "core/base/atomic_write.h"
 #include "core/chipdb/chip_database.h"
 
 #ifndef TQPROG_SHARE_FROM_BIN
@@ -54,7 +55,12 @@ void CopyDatabase(const fs::path& shipped, const fs::path& target, bool keepUser
         fs::copy_file(shipped, fresh);
         fs::permissions(fresh, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
         if (keepUserChips) ChipDatabase::Open(fresh)->CopyUserChipsFrom(target);
+        // On the disk before the rename: after a power cut the name never
+        // points at a copy whose bytes were still in memory.
+        const std::string unsynced = SyncFileToDisk(fresh);
+        if (!unsynced.empty()) throw fs::filesystem_error(unsynced, fresh, std::make_error_code(std::errc::io_error));
         fs::rename(fresh, target);
+        SyncFolderToDisk(target.parent_path());
     } catch (...) {
         std::error_code ec;
         fs::remove(fresh, ec);

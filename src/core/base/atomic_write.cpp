@@ -5,6 +5,7 @@
 #include <utility>
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -100,6 +101,7 @@ bool ReplacingFile::Commit() {
         return false;
     }
     committed_ = true;
+    if (durability_ == Durability::Synced) SyncFolderToDisk(target_.parent_path());
     return true;
 }
 
@@ -107,6 +109,32 @@ bool ReplacingFile::CommitEmpty() {
     Discard();
     error_.clear();
     return Open() && Commit();
+}
+
+std::string SyncFileToDisk(const std::filesystem::path& file) {
+#ifndef _WIN32
+    errno = 0;
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return "cannot open " + file.string() + ": " + std::generic_category().message(errno);
+    const bool synced = ::fsync(fd) == 0;
+    const int code = errno;
+    ::close(fd);
+    if (!synced) return "cannot flush " + file.string() + ": " + std::generic_category().message(code);
+#else
+    (void)file;
+#endif
+    return {};
+}
+
+void SyncFolderToDisk(const std::filesystem::path& folder) {
+#ifndef _WIN32
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+#else
+    (void)folder;
+#endif
 }
 
 std::string WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {

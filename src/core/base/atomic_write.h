@@ -28,7 +28,8 @@ public:
     // exists). False with error() set when it cannot.
     bool Open();
     bool Write(const void* data, std::size_t size);
-    // Flushes the temporary file (to the disk when Synced) and renames it over the target.
+    // Flushes the temporary file (to the disk when Synced) and renames it over
+    // the target (then, when Synced, puts the folder's new entry on the disk too).
     bool Commit();
     // Leaves the target empty instead, whatever was written so far: what a
     // conversion that failed part-way promises.
@@ -49,6 +50,14 @@ private:
     std::string error_;
     bool committed_ = false;
 };
+
+// Puts a file written by other means (a copy) on the disk before it is
+// renamed into place. Empty on success, else what failed, naming the file.
+std::string SyncFileToDisk(const std::filesystem::path& file);
+// Puts the folder's entries, a rename just made in it, on the disk; without
+// it a power cut can bring back the old name. Best effort: the rename has
+// been made whatever this answers.
+void SyncFolderToDisk(const std::filesystem::path& folder);
 
 // The whole of `bytes` as the new contents of path. Returns an empty text on
 // success, else what failed.

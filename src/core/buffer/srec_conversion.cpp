@@ -219,7 +219,8 @@ ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Ima
                                                             HexAddressText(base, 8)});
                 return false;
             }
-            std::memcpy(bytes.data() + (record.address - base), record.data, record.count);
+            // Too wide: nothing was allocated, the walk only looks for the record to name.
+            if (fits) std::memcpy(bytes.data() + (record.address - base), record.data, record.count);
             return true;
         });
         if (!placing.ok) {

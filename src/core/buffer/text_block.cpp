@@ -1,5 +1,6 @@
 #include "core/buffer/text_block.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -13,6 +14,9 @@ constexpr std::size_t kBlockSize = std::size_t{256} << 10;
 // One block being filled, one being written, one ready: the two sides
 // rarely wait for each other, and the blocks stay in the processor's cache.
 constexpr std::size_t kBlocks = 3;
+// The first block starts small and grows with the text: a short file never
+// pays for zeroing a large block.
+constexpr std::size_t kFirstBlockSize = std::size_t{4} << 10;
 }  // namespace
 
 // Full blocks wait in order for the sink's thread; it hands them back empty.
@@ -82,7 +86,7 @@ private:
     std::thread thread_;  // last: it starts once the rest is set up
 };
 
-TextBlock::TextBlock(const ByteSink& sink) : sink_(sink), block_(kBlockSize) {}
+TextBlock::TextBlock(const ByteSink& sink) : sink_(sink), block_(kFirstBlockSize) {}
 
 TextBlock::~TextBlock() = default;
 
@@ -94,6 +98,8 @@ void TextBlock::HandOver() {
 }
 
 char* TextBlock::Reserve(std::size_t count) {
+    if (block_.size() - used_ < count && block_.size() < kBlockSize)
+        block_.resize(std::max(used_ + count, std::min(block_.size() * 4, kBlockSize)));
     if (block_.size() - used_ < count) {
         HandOver();
         if (block_.size() < count) block_.resize(count);

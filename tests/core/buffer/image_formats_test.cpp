@@ -11,6 +11,7 @@
 #include "core/buffer/srec_conversion.h"
 #include "support/buffer_session.h"
 #include "support/expect.h"
+#include "support/hex_records.h"
 #include "support/scratch_folder.h"
 
 namespace tq {
@@ -18,6 +19,10 @@ namespace {
 
 using testing::ReadBytes;
 using testing::ScratchFolder;
+using testing::Counting;
+using testing::DataRecord;
+using testing::EndRecord;
+using testing::LinearAddressRecord;
 
 bool HaveObjcopy() { return std::system("objcopy --version >/dev/null 2>&1") == 0; }
 
@@ -92,6 +97,52 @@ std::string Srec(const std::string& hexBytes, char type) {
     char count[4];
     std::snprintf(count, sizeof count, "%02X", static_cast<unsigned>(bytes.size() + 1));
     return std::string("S") + type + count + hexBytes + tail + "\n";
+}
+
+// The fuzz targets read with a small largest image; the limit is the
+// readers' parameter and holds to the byte for both text formats.
+TEST(ImageFormats, TheLargestImageIsTheCallersToTheByte) {
+    constexpr uint64_t kLimit = uint64_t{1} << 20;
+    const std::string hexUpTo = DataRecord(0, {0x11}) + LinearAddressRecord(0x000F) + DataRecord(0xFFF0, Counting(0, 16));
+    const std::string srecUpTo = Srec("0000000011", '3') + Srec("000FFFFF22", '3');
+    const struct {
+        const char* name;
+        std::string text;
+        bool hex;
+        const char* errorPart;  // null: converts to an image of exactly the limit
+    } cases[] = {
+        {"HEX up to the limit", hexUpTo + EndRecord(), true, nullptr},
+        {"HEX one byte past", hexUpTo + LinearAddressRecord(0x0010) + DataRecord(0, {0x33}) + EndRecord(), true,
+         "line 5: data at 0x00100000 lies beyond the largest image of 1 MiB from 0x00000000"},
+        {"S-record up to the limit", srecUpTo + "S70500000000FA\n", false, nullptr},
+        {"S-record one byte past", srecUpTo + Srec("0010000033", '3') + "S70500000000FA\n", false,
+         "line 3: data at 0x00100000 lies beyond the largest image of 1 MiB from 0x00000000"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder folder;
+        const auto source = folder.Write(c.hex ? "in.hex" : "in.srec", c.text);
+        const auto destination = folder / "out.bin";
+        const ConversionReport report = c.hex ? HexToBin(source, destination, kLimit) : SrecToBin(source, destination, kLimit);
+        EXPECT_EQ(report.ok, c.errorPart == nullptr) << report.error;
+        if (c.errorPart) {
+            EXPECT_SAYS(report.error, c.errorPart);
+        }
+        EXPECT_EQ(std::filesystem::file_size(destination), c.errorPart ? 0u : kLimit);
+    }
+}
+
+// Found by fuzzing: records out of order spanning more than the largest image
+// made the naming walk copy the first records into an image never allocated.
+TEST(ImageFormats, SrecReaderRefusesAnImageTooWideWithoutPlacingItsRecords) {
+    ScratchFolder folder;
+    const auto source = folder.Write("in.srec", Srec("19000000AABB", '3') + Srec("00000000CC", '3') +
+                                                    Srec("30000000DD", '3') + "S70500000000FA\n");
+    const auto destination = folder.Write("out.bin", "old");
+    const ConversionReport report = SrecToBin(source, destination);
+    EXPECT_FALSE(report.ok);
+    EXPECT_SAYS(report.error, "line 3: data at 0x30000000 lies beyond the largest image");
+    EXPECT_EQ(std::filesystem::file_size(destination), 0u);
 }
 
 TEST(ImageFormats, SrecReaderPlacesRecordsAndNamesTheLineOfABadOne) {
