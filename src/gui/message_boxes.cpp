@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStringList>
@@ -54,6 +55,19 @@ QString WithFilterExtension(const QString& chosen, const QString& selectedFilter
     return chosen + "." + extension;
 }
 
+// Runs `box` to its end and reads the answer. A box is shown over the
+// dialog the person works in; should that dialog close and be deleted
+// meanwhile, it takes the box with it: then nothing was answered.
+template <typename Answer, typename Read>
+Answer RunBox(QMessageBox* made, Read read, Answer unanswered) {
+    const QPointer<QMessageBox> box(made);
+    const int code = box->exec();
+    if (!box) return unanswered;
+    const Answer answer = read(*box, code);
+    delete box.data();
+    return answer;
+}
+
 }  // namespace
 
 MessageBoxes::MessageBoxes(QWidget* window) : QObject(window), window_(window) {
@@ -63,37 +77,38 @@ MessageBoxes::MessageBoxes(QWidget* window) : QObject(window), window_(window) {
         // The platform's icon for each kind; buttons in the person's language.
         const QMessageBox::Icon icons[] = {QMessageBox::Information, QMessageBox::Warning, QMessageBox::Critical,
                                            QMessageBox::Question};
-        QMessageBox box(icons[static_cast<int>(kind)], window_->windowTitle(), text, QMessageBox::NoButton, parent);
+        auto* box = new QMessageBox(icons[static_cast<int>(kind)], window_->windowTitle(), text, QMessageBox::NoButton, parent);
         if (kind != MessageKind::Question) {
-            box.addButton(Q(Text(language_, TextId::OkCommand)), QMessageBox::AcceptRole);
-            box.exec();
-            return true;
+            box->addButton(Q(Text(language_, TextId::OkCommand)), QMessageBox::AcceptRole);
+            return RunBox(box, [](QMessageBox&, int) { return true; }, true);
         }
-        QPushButton* yes = box.addButton(Q(Text(language_, TextId::YesCommand)), QMessageBox::YesRole);
-        box.addButton(Q(Text(language_, TextId::NoCommand)), QMessageBox::NoRole);
-        box.setDefaultButton(yes);
-        box.exec();
-        return box.clickedButton() == yes;
+        QPushButton* yes = box->addButton(Q(Text(language_, TextId::YesCommand)), QMessageBox::YesRole);
+        box->addButton(Q(Text(language_, TextId::NoCommand)), QMessageBox::NoRole);
+        box->setDefaultButton(yes);
+        return RunBox(box, [yes](QMessageBox& shown, int) { return shown.clickedButton() == yes; }, false);
     };
     saveChoicePresenter_ = [this](const QString& text) {
         QWidget* parent = QApplication::activeWindow() ? QApplication::activeWindow() : window_;
-        QMessageBox box(QMessageBox::Question, window_->windowTitle(), text,
-                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
-        box.button(QMessageBox::Save)->setText(Q(Text(language_, TextId::SaveCommand)));
-        box.button(QMessageBox::Discard)->setText(Q(Text(language_, TextId::DiscardCommand)));
-        box.button(QMessageBox::Cancel)->setText(Q(Text(language_, TextId::CancelCommand)));
-        box.setDefaultButton(QMessageBox::Save);
-        box.setEscapeButton(QMessageBox::Cancel);
-        const int answer = box.exec();
-        return answer == QMessageBox::Save ? SaveChoice::Save
-               : answer == QMessageBox::Discard ? SaveChoice::Discard
-                                                : SaveChoice::Cancel;
+        auto* box = new QMessageBox(QMessageBox::Question, window_->windowTitle(), text,
+                                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+        box->button(QMessageBox::Save)->setText(Q(Text(language_, TextId::SaveCommand)));
+        box->button(QMessageBox::Discard)->setText(Q(Text(language_, TextId::DiscardCommand)));
+        box->button(QMessageBox::Cancel)->setText(Q(Text(language_, TextId::CancelCommand)));
+        box->setDefaultButton(QMessageBox::Save);
+        box->setEscapeButton(QMessageBox::Cancel);
+        return RunBox(
+            box,
+            [](QMessageBox&, int answer) {
+                return answer == QMessageBox::Save      ? SaveChoice::Save
+                       : answer == QMessageBox::Discard ? SaveChoice::Discard
+                                                        : SaveChoice::Cancel;
+            },
+            SaveChoice::Cancel);
     };
     notBlankPresenter_ = [this](const QString& text) {
         QWidget* parent = QApplication::activeWindow() ? QApplication::activeWindow() : window_;
-        const std::unique_ptr<QMessageBox> box = MakeNotBlankBox(parent, window_->windowTitle(), text, language_);
-        box->exec();
-        return NotBlankAnswerOf(*box);
+        return RunBox(MakeNotBlankBox(parent, window_->windowTitle(), text, language_).release(),
+                      [](QMessageBox& shown, int) { return NotBlankAnswerOf(shown); }, NotBlankChoice::Cancel);
     };
     filePresenter_ = [this](bool save, const QString& title, const QString& filter, const QString& folder,
                             const QString& name) {

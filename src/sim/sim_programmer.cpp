@@ -88,15 +88,70 @@ Volumes& SimProgrammer::volumes() { return *volumes_; }
 
 void SimProgrammer::InsertChip(const SimChip& chip) {
     removalRequested_ = false;
+    chipBackAt_.reset();
     chip_ = chip;
     chipMemory_.assign(chip.capacity, 0xFF);
 }
 
 void SimProgrammer::RemoveChip() {
     removalRequested_ = false;
+    chipBackAt_.reset();
     erasing_ = false;
+    if (chip_) {
+        takenOut_ = std::move(chip_);
+        takenOutMemory_ = std::move(chipMemory_);
+    }
     chip_.reset();
     chipMemory_.clear();
+}
+
+SimProgrammer::DrawnFault SimProgrammer::DrawRandomFault() {
+    if (randomFaults.perMillion == 0) return DrawnFault::None;
+    if (faultSeedTaken_ != randomFaults.seed) {
+        faultDraws_.seed(randomFaults.seed);
+        faultSeedTaken_ = randomFaults.seed;
+    }
+    // The engine's raw output, not a distribution: the same with every library.
+    if (faultDraws_() % 1000000u >= randomFaults.perMillion) return DrawnFault::None;
+    enum Kind { Fail, Drop, ChipOut, Pull };
+    std::vector<Kind> kinds;
+    if (randomFaults.failTransfer) kinds.push_back(Fail);
+    if (randomFaults.dropAnswer) kinds.push_back(Drop);
+    if (randomFaults.takeChipOut) kinds.push_back(ChipOut);
+    if (randomFaults.pullDrive) kinds.push_back(Pull);
+    if (kinds.empty()) return DrawnFault::None;
+    const Kind kind = kinds[faultDraws_() % kinds.size()];
+    const uint64_t away = (1 + faultDraws_() % std::max<uint32_t>(randomFaults.maxAbsentMs, 1)) * 1000ull;
+    // A failed transfer is a USB error: the device is reset, as a pulled
+    // and replugged one is, and forgets the stream it was in and the answer
+    // it held. (Without that, a write stream broken off by the host is never
+    // ended: the host drops the link before it could send the abort block,
+    // and sends none when it connects again.)
+    const auto reset = [this] {
+        stream_ = Stream::None;
+        answerReady_ = false;
+    };
+    switch (kind) {
+    case Fail:
+        ++faultCounts_.failedTransfers;
+        reset();
+        return DrawnFault::FailTransfer;
+    case Drop: ++faultCounts_.droppedAnswers; return DrawnFault::DropAnswer;
+    case ChipOut:
+        ++faultCounts_.chipsTakenOut;
+        if (chip_) {
+            RemoveChip();
+            chipBackAt_ = clock_.NowMicros() + away;
+        }
+        return DrawnFault::None;
+    case Pull:
+        // This transfer is the first the pulled drive does not see.
+        ++faultCounts_.drivesPulled;
+        reset();
+        pulledUntil_ = clock_.NowMicros() + away;
+        return DrawnFault::FailTransfer;
+    }
+    return DrawnFault::None;
 }
 
 bool SimProgrammer::Present() {
@@ -105,6 +160,7 @@ bool SimProgrammer::Present() {
     for (const auto& [from, to] : faults.absentWindows)
         if (now >= from && now < to) return false;
     if (restartWindow_ && now >= restartWindow_->first && now < restartWindow_->second) return false;
+    if (now < pulledUntil_) return false;
     return true;
 }
 
@@ -118,6 +174,14 @@ void SimProgrammer::Restart() {
 // that arrives while the chip is still storing a block waits for it.
 bool SimProgrammer::CountTransfer() {
     if (removalRequested_.exchange(false)) RemoveChip();
+    if (chipBackAt_ && clock_.NowMicros() >= *chipBackAt_ && takenOut_) {
+        // Back in the socket as it left it.
+        chip_ = std::move(takenOut_);
+        chipMemory_ = std::move(takenOutMemory_);
+        takenOut_.reset();
+        takenOutMemory_.clear();
+        chipBackAt_.reset();
+    }
     if (!Present()) return false;
     const uint64_t now = clock_.NowMicros();
     if (busyUntil_ > now) clock_.WaitMicros(busyUntil_ - now);
@@ -134,6 +198,8 @@ bool SimProgrammer::CountTransfer() {
 
 bool SimProgrammer::HostWrite(const uint8_t* data, size_t length) {
     if (!CountTransfer() || FaultHere(faults.failTransferAt)) return false;
+    const DrawnFault drawn = DrawRandomFault();
+    if (drawn == DrawnFault::FailTransfer) return false;
     if (stream_ == Stream::Write) {
         if (length >= sizeof kAbortBlock && std::memcmp(data, kAbortBlock, sizeof kAbortBlock) == 0) {
             stream_ = Stream::None;
@@ -150,7 +216,7 @@ bool SimProgrammer::HostWrite(const uint8_t* data, size_t length) {
     // (a verify that met a difference); its answer must not be stream data.
     stream_ = Stream::None;
     HandleFrame(data, length);
-    if (FaultHere(faults.dropAnswerAt)) answerReady_ = false;
+    if (FaultHere(faults.dropAnswerAt) || drawn == DrawnFault::DropAnswer) answerReady_ = false;
     return true;
 }
 
@@ -183,7 +249,9 @@ void SimProgrammer::Unsettle(uint8_t* data, uint64_t address, uint64_t count) {
 
 bool SimProgrammer::HostRead(uint8_t* data, size_t length) {
     if (!CountTransfer() || FaultHere(faults.failTransferAt)) return false;
-    const bool dropped = FaultHere(faults.dropAnswerAt);
+    const DrawnFault drawn = DrawRandomFault();
+    if (drawn == DrawnFault::FailTransfer) return false;
+    const bool dropped = FaultHere(faults.dropAnswerAt) || drawn == DrawnFault::DropAnswer;
     if (stream_ == Stream::Read) {
         const uint32_t count = std::min<uint32_t>(streamBlock_, streamRemaining_);
         std::memset(data, 0xFF, length);
@@ -241,6 +309,7 @@ void SimProgrammer::AcceptWriteBlock(const uint8_t* data, size_t length) {
     const bool flash = FamilyOfCode(streamType_).simProgramsLikeFlash;
     // A chip busy erasing ignores what it is sent, as a real one does.
     if (target == &chipMemory_ && Erasing()) target = nullptr;
+    if (faults.forgetWrites) target = nullptr;
     for (uint64_t done = 0; target && done < count;) {
         const Span span = SpanAt(*target, streamAddress_ + done, count - done);
         if (span.length == 0) break;
@@ -481,17 +550,27 @@ bool SimProgrammer::LoadState(const std::filesystem::path& folder, std::string& 
         return true;
     };
     if (chip_ && !load(folder / ("chip-" + chip_->name + ".bin"), chipMemory_)) return false;
-    return load(folder / "storage.bin", storage());
+    // The storage is made only when there is something to load into it.
+    std::error_code ec;
+    return !std::filesystem::exists(folder / "storage.bin", ec) || load(folder / "storage.bin", storage());
 }
 
 bool SimProgrammer::SaveState(const std::filesystem::path& folder, std::string& error) const {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
+    // Said even when nothing needs keeping: the next run would find nothing.
+    if (!std::filesystem::is_directory(folder, ec)) {
+        error = "cannot make the folder " + folder.string();
+        return false;
+    }
     auto save = [&](const std::filesystem::path& file, const std::vector<uint8_t>& bytes) -> bool {
         error = WriteFileAtomically(file, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         return error.empty();
     };
     if (chip_ && !save(folder / ("chip-" + chip_->name + ".bin"), chipMemory_)) return false;
+    // A chip out of the socket for a moment is kept as it left.
+    if (!chip_ && chipBackAt_ && takenOut_ && !save(folder / ("chip-" + takenOut_->name + ".bin"), takenOutMemory_))
+        return false;
     // Storage nobody touched is as erased as the file it would leave.
     return storage_.empty() || save(folder / "storage.bin", storage_);
 }

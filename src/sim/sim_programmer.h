@@ -55,6 +55,30 @@ struct SimFaults {
     // flakySeed so a test sees the same reads every run.
     std::set<uint32_t> flakyAddresses;
     uint32_t flakySeed = 1;
+    // A programmer that lies: written blocks are taken but never stored
+    // (to show that a check of the chip after a success catches it).
+    bool forgetWrites = false;
+};
+
+// Faults drawn at random for long runs: each transfer, with the chance
+// perMillion in a million, meets one of them, picked evenly among those on.
+struct SimRandomFaults {
+    uint32_t perMillion = 0;
+    uint32_t seed = 1;
+    bool failTransfer = true;  // the transfer fails at the drive
+    bool dropAnswer = true;    // the transfer runs but its answer is lost
+    bool takeChipOut = true;   // the chip leaves the socket for a while and comes back unchanged
+    bool pullDrive = true;     // the drive is absent for a while and comes back
+    uint32_t maxAbsentMs = 300;  // how long a chip or the drive stays away, at most
+};
+
+// How many faults of each kind were drawn so far.
+struct SimFaultCounts {
+    uint64_t failedTransfers = 0;
+    uint64_t droppedAnswers = 0;
+    uint64_t chipsTakenOut = 0;
+    uint64_t drivesPulled = 0;
+    uint64_t Total() const { return failedTransfers + droppedAnswers + chipsTakenOut + drivesPulled; }
 };
 
 // Restarts that re-enumerate: after 0xF0 (into the boot loader) and after
@@ -80,6 +104,8 @@ public:
 
     SimIdentity identity;
     SimFaults faults;
+    SimRandomFaults randomFaults;
+    const SimFaultCounts& faultCounts() const { return faultCounts_; }
     uint32_t exchangeFileSize = 4096;  // a shorter file makes the host pre-extend it
     // Plugged in (also see the fault windows). Atomic: a front-end may pull
     // the plug from its own thread while an operation runs.
@@ -95,6 +121,10 @@ public:
     bool Erasing() const;
     const SimChip* chip() const { return chip_ ? &*chip_ : nullptr; }
     std::vector<uint8_t>& chipMemory() { return chipMemory_; }
+    // The chip last taken out and what it held then: a chip keeps its data
+    // out of the socket. Empty until one has been taken out.
+    const std::optional<SimChip>& takenOutChip() const { return takenOut_; }
+    const std::vector<uint8_t>& takenOutMemory() const { return takenOutMemory_; }
     // Made on first use: most runs never touch its 16 MiB.
     std::vector<uint8_t>& storage() {
         if (storage_.empty()) storage_.assign(kStorageBytes, 0xFF);
@@ -111,6 +141,10 @@ public:
     // Frames in the order they arrived (command codes), for protocol tests.
     const std::vector<uint8_t>& commandLog() const { return commandLog_; }
     uint64_t transferCount() const { return transfers_; }
+
+    // The drive is gone until the program restarts (a pulled drive, not a
+    // moment's absence).
+    bool PulledForGood() const { return !attached || removedForGood_; }
 
     // Boot mode and firmware image.
     bool bootMode() const { return bootMode_; }
@@ -222,6 +256,18 @@ private:
     std::vector<uint8_t> image_;
     uint64_t transfers_ = 0;
     bool removedForGood_ = false;
+    std::optional<SimChip> takenOut_;
+    std::vector<uint8_t> takenOutMemory_;
+    // Random faults: the draws, what was drawn, and when a chip taken out
+    // by one comes back and a drive pulled by one is back (clock, us).
+    std::mt19937 faultDraws_;
+    std::optional<uint32_t> faultSeedTaken_;
+    SimFaultCounts faultCounts_;
+    std::optional<uint64_t> chipBackAt_;
+    uint64_t pulledUntil_ = 0;
+    enum class DrawnFault { None, FailTransfer, DropAnswer };
+    // Draws this transfer's random fault; the chip and drive kinds act at once.
+    DrawnFault DrawRandomFault();
     std::optional<std::pair<uint64_t, uint64_t>> restartWindow_;  // drive absent in [from, to) us
     void Restart();
 };

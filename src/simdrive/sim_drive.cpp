@@ -42,7 +42,9 @@ struct SimDrive::Operations {
         if (std::strcmp(path, kExchangePath) != 0) return -ENOENT;
         st->st_mode = S_IFREG | 0644;
         st->st_nlink = 1;
-        st->st_size = DriveOfRequest().file_->Size();
+        SimDrive& drive = DriveOfRequest();
+        const std::lock_guard lock(drive.mutex_);
+        st->st_size = drive.file_->Size();
         st->st_blksize = kSectorSize;
         st->st_blocks = (st->st_size + 511) / 512;
         return 0;
@@ -67,6 +69,7 @@ struct SimDrive::Operations {
     // the file's first transfer ends there, as at the end of a file.
     static int Read(const char*, char* buffer, size_t size, off_t offset, fuse_file_info*) {
         SimDrive& drive = DriveOfRequest();
+        const std::lock_guard lock(drive.mutex_);
         const int64_t fileSize = drive.file_->Size();
         if (offset != 0 || fileSize <= 0) return 0;
         const size_t count = std::min<size_t>(size, static_cast<size_t>(fileSize));
@@ -78,6 +81,7 @@ struct SimDrive::Operations {
     static int Write(const char*, const char* data, size_t size, off_t offset, fuse_file_info*) {
         if (offset != 0) return -EIO;
         SimDrive& drive = DriveOfRequest();
+        const std::lock_guard lock(drive.mutex_);
         const bool done = drive.file_->Write(reinterpret_cast<const uint8_t*>(data), size);
         drive.AfterTransfer();
         return done ? static_cast<int>(size) : -EIO;
@@ -87,6 +91,7 @@ struct SimDrive::Operations {
     // 512-byte blocks, nothing free.
     static int StatFs(const char*, struct statvfs* vfs) {
         SimDrive& drive = DriveOfRequest();
+        const std::lock_guard lock(drive.mutex_);
         const VolumeInfo volume = drive.programmer_.volumes().Describe(drive.programmer_.VolumeRoot());
         std::memset(vfs, 0, sizeof *vfs);
         vfs->f_bsize = kSectorSize;
@@ -115,8 +120,9 @@ SimDrive::~SimDrive() = default;
 
 void SimDrive::AfterTransfer() {
     ++transfers_;
-    // Unplugged (a fault switch): the volume goes away, as a pulled drive's does.
-    if (!programmer_.Present()) fuse_exit(fuse_get_context()->fuse);
+    // Unplugged (a fault switch): the volume goes away, as a pulled drive's
+    // does. A moment's absence keeps the mount: the drive comes back.
+    if (programmer_.PulledForGood()) fuse_exit(fuse_get_context()->fuse);
 }
 
 bool SimDrive::Serve(const std::string& mountPoint, std::string& error) {

@@ -6,7 +6,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace tq {
@@ -29,6 +31,12 @@ public:
     // Transfers served so far (reads and writes of Write.Temp).
     uint64_t transfers() const { return transfers_; }
 
+    // Runs `look` on the programmer from another thread, between transfers.
+    void BetweenTransfers(const std::function<void()>& look) {
+        const std::lock_guard lock(mutex_);
+        look();
+    }
+
 private:
     struct Operations;
     // Counts a transfer; ends serving once the programmer has been unplugged.
@@ -37,6 +45,7 @@ private:
     SimProgrammer& programmer_;
     std::unique_ptr<ExchangeFile> file_;
     uint64_t transfers_ = 0;
+    std::mutex mutex_;  // the FUSE requests against BetweenTransfers
 };
 
 }  // namespace tq

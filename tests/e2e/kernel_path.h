@@ -104,6 +104,7 @@ public:
     }
     std::string out() const { return ReadText(out_); }
     std::string err() const { return ReadText(err_); }
+    pid_t pid() const { return pid_; }
 
 private:
     pid_t pid_ = -1;
