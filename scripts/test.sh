@@ -11,6 +11,8 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
 bash scripts/fuzz.sh all 8
+# The Debian package made from that build, checked as distributions check it.
+bash scripts/package-check.sh build
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTQPROG_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j"$jobs")
