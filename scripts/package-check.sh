@@ -67,7 +67,7 @@ echo "package-check: lintian, appstreamcli and desktop-file-validate found no is
 # runs a command in the root the package was installed into.
 try_programs() {
     echo "== installed files"
-    run sh -c 'command -v tqprog tqprog-cli; ls /usr/share/man/man1/tqprog*.1.gz /usr/share/doc/tqprog'
+    run sh -c 'command -v tqprog; command -v tqprog-cli; ls /usr/share/man/man1/tqprog*.1.gz /usr/share/doc/tqprog'
     echo "== tqprog-cli --version"
     run tqprog-cli --version
     echo "== tqprog --version"
@@ -93,7 +93,8 @@ fi
 
 command -v debootstrap >/dev/null || { echo "--fresh-root: debootstrap is not installed"; exit 1; }
 root=$(mktemp -d /var/tmp/tqprog-root.XXXXXX)
-trap 'rm -rf "$unpacked"; umount "$root/proc" 2>/dev/null || true; rm -rf "$root"' EXIT
+chmod 755 "$root"  # the root folder of the new system: its user must get in
+trap 'rm -rf "$unpacked"; umount "$root/proc" 2>/dev/null || true; rm -rf "$root" "$root.log"' EXIT
 echo "== debootstrap --variant=minbase bookworm $root"
 debootstrap --variant=minbase bookworm "$root" >"$root.log" 2>&1 || { tail -20 "$root.log"; exit 1; }
 mount -t proc proc "$root/proc"
