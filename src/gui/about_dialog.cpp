@@ -51,6 +51,9 @@ AboutDialog::AboutDialog(QWidget* parent, const std::filesystem::path& programFo
     auto* licence = new QLabel(QString::fromStdString(Text(language, TextId::LicenceNotice)), this);
     licence->setObjectName("lblLicence");
     licence->setWordWrap(true);
+    // Wrapped labels of a known width: their height is then reckoned for the
+    // lines they really take, and the dialog grows to hold them all.
+    for (QLabel* wrapped : {notice, licence}) wrapped->setFixedWidth(400);
     auto* ok = new QPushButton(QString::fromStdString(Text(language, TextId::AboutOk)), this);
     ok->setObjectName("btnOK");
     ok->setDefault(true);
