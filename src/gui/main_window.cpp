@@ -300,6 +300,8 @@ void MainWindow::ApplyLanguage(const LanguageApplied& applied) {
     hexView_->Retranslate(language_);
     RetranslateProjectFirmware();
     RetranslateBackupMenus();
+    actions_.value("MenuProduction")->setText(Q(Text(language_, TextId::ProductionCommand)) + "(&P)");
+    emit languageApplied(language_);
 }
 
 void MainWindow::ApplyCaption(const QString& control, const QString& text) {
