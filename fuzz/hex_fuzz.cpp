@@ -87,21 +87,27 @@ void Structured(const uint8_t* data, size_t size) {
     // Offset 0 is the first data record's address plus the upper address of
     // an extended record met before it (none: offset 0 is address 0).
     const int64_t base = placed.empty() || firstUpper < 0 ? 0 : firstUpper + placed[0].own;
-    int64_t total = 0, reach = 0;
+    int64_t reach = 0;
     bool below = false;
     for (const Placed& p : placed) {
-        total += static_cast<int64_t>(p.bytes.size());
         if (p.address < base) below = true;
         else reach = std::max<int64_t>(reach, p.address - base + static_cast<int64_t>(p.bytes.size()));
     }
     const Converted got = Convert(text, "structured");
     if (below) return Check(!got.ok && got.image.empty(), "a record below the image start fails the conversion");
     if (reach > static_cast<int64_t>(kImageLimit)) return Check(!got.ok, "an image past the limit fails the conversion");
-    std::vector<uint8_t> model(static_cast<size_t>(std::max(reach, total)), 0xFF);
+    std::vector<uint8_t> model(static_cast<size_t>(reach), 0xFF);
+    std::vector<bool> given(model.size());
+    bool differ = false;  // two records give one address different bytes
     for (const Placed& p : placed)
-        std::copy(p.bytes.begin(), p.bytes.end(), model.begin() + (p.address - base));
-    // Every record at its place, the later one over an earlier; gaps 0xFF; never
-    // shorter than the sum of the byte counts.
+        for (size_t i = 0; i < p.bytes.size(); ++i) {
+            const auto offset = static_cast<size_t>(p.address - base) + i;
+            differ = differ || (given[offset] && model[offset] != p.bytes[i]);
+            model[offset] = p.bytes[i];
+            given[offset] = true;
+        }
+    if (differ) return Check(!got.ok, "records that disagree about a byte fail the conversion");
+    // Every record at its place, gaps 0xFF, up to the end of the highest.
     Check(got.ok && got.image == model, "every record lands at its place");
 }
 

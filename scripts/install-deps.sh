@@ -6,6 +6,7 @@ packages=(build-essential cmake pkg-config libsqlite3-dev zlib1g-dev libssl-dev 
           libgtest-dev libgmock-dev libbenchmark-dev binutils
           qt6-base-dev qt6-svg-dev fonts-noto-cjk  # the desktop program and its CJK font
           libfuse3-dev fuse3  # tqprog-simdrive: the simulated programmer as a mounted drive
+          srecord lintian appstream desktop-file-utils  # HEX/S-record conformance; the package's checks
           clang libclang-rt-14-dev)  # the fuzz targets: clang and its libFuzzer runtime
 packages+=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev tcl wine wine64 zip nsis)  # the Windows build, its tests under Wine, its zip and installer
 missing=()

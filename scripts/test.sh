@@ -11,6 +11,8 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
 bash scripts/fuzz.sh all 5
+# The Debian package made from that build, checked as distributions check it.
+bash scripts/package-check.sh build
 # The Windows build (MinGW) and its tests under Wine, through a Wine drive too.
 bash scripts/windows/ci-step.sh
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTQPROG_SANITIZE=ON >/dev/null

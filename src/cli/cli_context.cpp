@@ -194,7 +194,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         if (version) {
             out << "tqprog-cli " << TQPROG_VERSION << '\n'
                 << Text(context.Language(), TextId::CliDatabaseVersion, {DatabaseVersionText(o, context.Language())})
-                << '\n';
+                << '\n'
+                << Text(context.Language(), TextId::LicenceNotice) << '\n';
             return kExitOk;
         }
         if (app.get_subcommands().empty())

@@ -48,6 +48,12 @@ AboutDialog::AboutDialog(QWidget* parent, const std::filesystem::path& programFo
     auto* notice = new QLabel(QString::fromStdString(Text(language, TextId::AboutNotice)), this);
     notice->setObjectName("LinkLabel1");
     notice->setWordWrap(true);
+    auto* licence = new QLabel(QString::fromStdString(Text(language, TextId::LicenceNotice)), this);
+    licence->setObjectName("lblLicence");
+    licence->setWordWrap(true);
+    // Wrapped labels of a known width: their height is then reckoned for the
+    // lines they really take, and the dialog grows to hold them all.
+    for (QLabel* wrapped : {notice, licence}) wrapped->setFixedWidth(400);
     auto* ok = new QPushButton(QString::fromStdString(Text(language, TextId::AboutOk)), this);
     ok->setObjectName("btnOK");
     ok->setDefault(true);
@@ -58,6 +64,7 @@ AboutDialog::AboutDialog(QWidget* parent, const std::filesystem::path& programFo
     auto* text = new QVBoxLayout;
     text->addWidget(version);
     text->addWidget(notice);
+    text->addWidget(licence);
     text->addStretch(1);
     auto* top = new QHBoxLayout;
     top->addWidget(picture, 0, Qt::AlignTop);

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     // Answered before the application connects to a display.
     for (int i = 1; i < argc; ++i)
         if (std::string_view(argv[i]) == "--version" || std::string_view(argv[i]) == "-v") {
-            std::cout << "tqprog " << TQPROG_VERSION << '\n';
+            std::cout << "tqprog " << TQPROG_VERSION << '\n' << tq::Text(2, tq::TextId::LicenceNotice) << '\n';
             return 0;
         }
     QElapsedTimer started;

@@ -91,7 +91,7 @@ TEST_F(ChipOpsCli, FailuresNameTheirCauseAndEndWithTheirStatus) {
     const std::string image = RandomImage("image.bin", 4096);
     RandomImage("64.bin", 64);
     folder.WriteBytes("empty.bin", "");
-    folder.WriteBytes("noend.hex", ":0400000001020304F2\n");
+    folder.WriteBytes("noend.hex", ":020000040800F2\n");  // no data record and no end record
     struct Case {
         std::vector<std::string> args;
         int status;

@@ -15,12 +15,13 @@ namespace {
 
 using testing::CliResult;
 
-TEST(CliConventions, VersionNamesTheProgramAndTheChipDatabase) {
+TEST(CliConventions, VersionNamesTheProgramTheChipDatabaseAndTheLicence) {
     testing::SimCliFolder folder;
     const CliResult run = folder.Run({"--version"});
     EXPECT_EQ(run.status, kExitOk) << run.err;
     EXPECT_EQ(run.out.rfind("tqprog-cli 0.", 0), 0u) << run.out;
     EXPECT_SAYS(run.out, "\n芯片数据库 V1.0.0 (" + folder.File("login.dat") + ")\n");
+    EXPECT_SAYS(run.out, "GPL-3.0-or-later");
     EXPECT_EQ(run.err, "");
 }
 

@@ -55,7 +55,8 @@ TEST(ConvertCommand, ConvertsByTheSourceExtension) {
         {"image.cap", std::string(cap.begin(), cap.end()), 0, {1, 2, 3}, nullptr},
         {"image.hex.bin", hex, 1, {}, "都是二进制映像：无需转换"},
         {"noext", hex, 1, {}, "无需转换"},
-        {"broken.hex", hex.substr(0, hex.size() - 12), 1, {}, "不含映像"},
+        {"no-end.hex", hex.substr(0, hex.size() - 12), 0, Counting(0, 32), nullptr},
+        {"broken.hex", testing::LinearAddressRecord(0x0800), 1, {}, "不含映像"},
         {"short.cap", std::string(2000, 'x'), 1, {}, "不含映像"},
         {"below.hex",
          testing::LinearAddressRecord(0x0800) + testing::DataRecord(0x10, Counting(0, 16)) +
@@ -81,6 +82,9 @@ TEST(ConvertCommand, ConvertsByTheSourceExtension) {
     // The reason for an empty image is printed.
     const CliRun broken = RunTool(folder, {"convert", (folder / "broken.hex").string(), (folder / "out.bin").string()});
     EXPECT_SAYS(broken.err, "warning: 没有文件结束记录");
+    // A file without its end record converts, with a warning that it may be cut short.
+    const CliRun noEnd = RunTool(folder, {"convert", (folder / "no-end.hex").string(), (folder / "out.bin").string()});
+    EXPECT_SAYS(noEnd.err, "warning: 没有结束记录（01），文件可能不完整");
 }
 
 // bin -> hex -> s37 -> srec -> bin keeps the bytes and the address; CAP is read only.

@@ -260,6 +260,9 @@ TEST(ChipDialogs, MnemonicsAreUniqueInEveryMenuAndOneProductNameIsShown) {
         ASSERT_TRUE(about);
         const QString product = about->text().section(' ', 0, 0);
         EXPECT_TRUE(rig.window->windowTitle().startsWith(product)) << rig.window->windowTitle().toStdString();
+        const QLabel* licence = about->window()->findChild<QLabel*>("lblLicence");
+        ASSERT_TRUE(licence);
+        EXPECT_TRUE(licence->text().contains("GPL-3.0-or-later")) << licence->text().toStdString();
         about->window()->close();  // deletes itself on close
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }

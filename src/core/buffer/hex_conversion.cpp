@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -14,24 +15,29 @@
 #include "core/buffer/hex_digits.h"
 #include "core/buffer/source_text.h"
 #include "core/buffer/image_formats.h"
+#include "core/buffer/record_coverage.h"
 #include "core/texts/text_catalogue.h"
 
 // How this converter treats input the format leaves open:
-// - A line is everything up to its line feed, however long. Only the
-//   characters a record needs are read (':' + 8 + two per data byte; 13 for
-//   an extended address record); anything after them, the checksum and a
-//   carriage return included, is never looked at. Records of up to 255 data
-//   bytes are therefore read whole.
+// - A line ends with a line feed, a carriage return or both, however long
+//   it is; blank lines are skipped. Only the characters a record needs are
+//   read (':' + 8 + two per data byte; 13 for an extended address record);
+//   anything after them, the checksum included, is never looked at. Records
+//   of up to 255 data bytes are therefore read whole.
 // - A record whose needed characters include one that is not a hex digit, or
 //   whose line ends before them, is skipped and reported; it places no byte,
 //   adds nothing to the length and does not fix the image start.
 // - Every data record lands at its place: the image reaches to the end of the
-//   highest record (never shorter than the sum of the byte counts), and bytes
-//   no record covers are 0xFF. A data record that cannot be placed, below the
-//   image start or beyond the largest image from it, fails the conversion
-//   with its line and address: no byte is dropped or misplaced silently.
+//   highest record, and bytes no record covers are 0xFF. A data record that
+//   cannot be placed, below the image start or beyond the largest image from
+//   it, fails the conversion with its line and address: no byte is dropped
+//   or misplaced silently. Records over the same address must agree: the
+//   same bytes again are accepted, different ones fail the conversion naming
+//   both lines, since either could be the one meant.
 // - The first end-of-file record ends the conversion. Anything after it is
-//   ignored; when that is more than blank space, a warning says so.
+//   ignored; when that is more than blank space, a warning says so. Without
+//   one the data is loaded with a warning that the file may be cut short;
+//   when its last line is a record cut short, the conversion fails on it.
 // - Record types other than 00, 01, 02 and 04 are ignored; types above 05,
 //   which the format does not define, are reported.
 
@@ -99,6 +105,8 @@ public:
     uint8_t* Span(std::size_t offset, std::size_t end);
     // Cuts the image to `size` bytes or extends it with uncovered ones.
     void Resize(std::size_t size);
+    // A byte already written.
+    uint8_t At(uint64_t offset) const { return bytes_[static_cast<std::size_t>(offset)]; }
     // Hands the bytes over; the image is empty afterwards.
     std::vector<uint8_t> Take() { return std::move(bytes_); }
 
@@ -133,7 +141,7 @@ void ImageBytes::Reserve(std::size_t end) {
     bytes_.reserve(static_cast<std::size_t>(std::max<uint64_t>(end, std::min(wanted, limit_))));
 }
 
-enum class LineResult { Continue, NotARecord, End, Unplaceable };
+enum class LineResult { Continue, NotARecord, End, Unplaceable, Conflict };
 
 // Decodes records one line at a time into the image.
 class HexImage {
@@ -142,6 +150,17 @@ public:
         : limit_(limit), text_(text), warnings_(warnings), image_(std::min(limit, expected), limit) {}
 
     LineResult Line(std::string_view line, uint64_t lineNumber);
+    // Only looks for the first data record over `address`, placing nothing.
+    void Probe(uint64_t address) { probe_ = address; }
+    // The line of that record; 0 while none was met.
+    uint64_t probeLine() const { return probeLine_; }
+    // The address two records give different bytes for, once Line said Conflict.
+    uint64_t conflict() const { return conflict_; }
+    // Whether the last record read was skipped, and why: a file that ends on
+    // one was likely cut short in it.
+    bool endsOnSkippedRecord() const { return lastRecord_ != 0 && lastSkipped_ == lastRecord_; }
+    const std::string& lastSkipReason() const { return lastSkipReason_; }
+    uint64_t lastRecordLine() const { return lastRecord_; }
     // Adds the summary of skipped records beyond the ones reported singly.
     void SummariseSkips();
     // The image as written: up to the end of the highest record.
@@ -150,6 +169,8 @@ public:
     const std::string& unplaced() const { return unplaced_; }
     // The address of image offset 0.
     uint64_t base() const { return base_; }
+    // Whether any data record was placed.
+    bool placedAny() const { return baseFixed_; }
 
     void Warn(const std::string& text) { warnings_.push_back(text); }
 
@@ -165,8 +186,8 @@ private:
     std::string unplaced_;
     std::vector<std::string>& warnings_;
     ImageBytes image_;
+    RecordCoverage coverage_;
     uint64_t upper_ = 0;
-    uint64_t total_ = 0;
     uint64_t reach_ = 0;  // one past the highest offset any data record covered
     uint64_t base_ = 0;
     bool baseFixed_ = false;
@@ -174,15 +195,26 @@ private:
     bool pendingSet_ = false;
     uint64_t pending_ = 0;
     std::size_t recordWarnings_ = 0;
+    std::optional<uint64_t> probe_;
+    uint64_t probeLine_ = 0;
+    uint64_t conflict_ = 0;
+    bool conflicted_ = false;
+    uint64_t lastSkipped_ = 0;
+    uint64_t lastRecord_ = 0;
+    std::string lastSkipReason_;
 };
 
 void HexImage::Skip(uint64_t lineNumber, TextId why, std::initializer_list<std::string_view> values) {
+    lastSkipped_ = lineNumber;
+    lastSkipReason_ = text_(why, values);
     if (recordWarnings_++ < kMaxRecordWarnings)
-        Warn(text_(TextId::ImageRecordSkipped, {std::to_string(lineNumber), text_(why, values)}));
+        Warn(text_(TextId::ImageRecordSkipped, {std::to_string(lineNumber), lastSkipReason_}));
 }
 
 LineResult HexImage::Line(std::string_view line, uint64_t lineNumber) {
-    if (line.empty() || line[0] != ':') return LineResult::NotARecord;
+    if (line.empty() || line[0] != ':')
+        return IsBlank(line.data(), line.data() + line.size()) ? LineResult::Continue : LineResult::NotARecord;
+    lastRecord_ = lineNumber;
     if (line.back() == '\r') line.remove_suffix(1);
     uint8_t head[4];
     if (line.size() < 9) {
@@ -197,6 +229,7 @@ LineResult HexImage::Line(std::string_view line, uint64_t lineNumber) {
     switch (type) {
         case 0x00:
             DataRecord(line, head[0], static_cast<uint64_t>(head[1]) << 8 | head[2], lineNumber);
+            if (conflicted_) return LineResult::Conflict;
             return unplaced_.empty() ? LineResult::Continue : LineResult::Unplaceable;
         case 0x01:
             return LineResult::End;
@@ -251,6 +284,10 @@ bool HexImage::Place(uint64_t recordAddress, const char* text, std::size_t count
         baseFixed_ = true;
     }
     const uint64_t address = upper_ + recordAddress;
+    if (probe_) {
+        if (probeLine_ == 0 && address <= *probe_ && *probe_ - address < count) probeLine_ = lineNumber;
+        return true;
+    }
     const auto atLine = [&](const std::string& why) {
         return text_(TextId::ImageLineSays, {std::to_string(lineNumber), why});
     };
@@ -264,10 +301,29 @@ bool HexImage::Place(uint64_t recordAddress, const char* text, std::size_t count
                                  {HexAddressText(address, 8), std::to_string(limit_ >> 20), HexAddressText(base_, 8)}));
         return false;
     }
-    total_ += count;
-    reach_ = std::max(reach_, offset + count);
-    if (count == 0) return true;
     const auto start = static_cast<std::size_t>(offset);
+    if (start < reach_) {
+        // Over addresses an earlier record may have given: the bytes must agree.
+        uint8_t bytes[255];
+        DecodeHexDigits(text, count, bytes);
+        const std::optional<uint64_t> differs =
+            coverage_.Add(offset, offset + count, [&](uint64_t from, uint64_t to) -> std::optional<uint64_t> {
+                for (uint64_t at = from; at < to; ++at)
+                    if (image_.At(at) != bytes[at - offset]) return at;
+                return std::nullopt;
+            });
+        if (differs) {
+            conflicted_ = true;
+            conflict_ = base_ + *differs;
+            return false;
+        }
+        reach_ = std::max(reach_, offset + count);
+        if (count > 0) std::memcpy(image_.Span(start, start + count), bytes, count);
+        return true;
+    }
+    coverage_.Add(offset, offset + count, [](uint64_t, uint64_t) { return std::optional<uint64_t>(); });
+    reach_ = offset + count;
+    if (count == 0) return true;
     DecodeHexDigits(text, count, image_.Span(start, start + count));
     return true;
 }
@@ -279,9 +335,7 @@ void HexImage::SummariseSkips() {
 
 ImageBytes& HexImage::Finish() {
     SummariseSkips();
-    // Overlapping records make the sum of the byte counts the longer one,
-    // but never past the largest image a file may make.
-    image_.Resize(static_cast<std::size_t>(std::min(std::max(reach_, total_), limit_)));
+    image_.Resize(static_cast<std::size_t>(std::min(reach_, limit_)));
     return image_;
 }
 
@@ -315,19 +369,35 @@ ConversionReport ReadIntelHex(SourceFile& file, const ImageReadOptions& options,
     LineReader lines(text, options.progress);
     const LineResult result = DecodeLines(lines, decoder);
     if (options.progress) options.progress(text.size(), text.size());
-    if (result == LineResult::Unplaceable) {
+    const auto fail = [&](const std::string& why) {
         report.ok = false;
-        report.error = file.path().string() + ": " + decoder.unplaced();
+        report.error = file.path().string() + ": " + why;
         return report;
+    };
+    if (result == LineResult::Unplaceable) return fail(decoder.unplaced());
+    if (result == LineResult::Conflict) {
+        // The earlier record over that address is found by reading the lines again.
+        std::vector<std::string> unused;
+        HexImage probe(options.maxImageBytes, 0, unused, says);
+        probe.Probe(decoder.conflict());
+        LineReader again(text, {});
+        DecodeLines(again, probe);
+        return fail(says(TextId::ImageOverlapDiffers, {std::to_string(probe.probeLine()),
+                                                       std::to_string(lines.lineNumber()),
+                                                       HexAddressText(decoder.conflict(), 8)}));
     }
-    if (result != LineResult::End) {
+    const bool cutShort = result == LineResult::Continue && decoder.placedAny();
+    if (cutShort && decoder.endsOnSkippedRecord())
+        return fail(says(TextId::ImageLineSays, {std::to_string(decoder.lastRecordLine()), decoder.lastSkipReason()}));
+    if (result != LineResult::End && !cutShort) {
         decoder.SummariseSkips();
         decoder.Warn(EmptyImageReason(result, lines.lineNumber(), says));
         report.leftEmpty = true;
         return report;
     }
+    if (cutShort) decoder.Warn(says(TextId::ImageEndRecordMissing, {"01"}));
     // Records after the end-of-file record are ignored; say so when there are any.
-    if (!lines.RestIsBlank())
+    if (!cutShort && !lines.RestIsBlank())
         decoder.Warn(says(TextId::HexAfterEndRecord, {std::to_string(lines.lineNumber())}));
     image.bytes = decoder.Finish().Take();
     image.address = report.imageAddress = decoder.base();

@@ -60,10 +60,13 @@ inline uint32_t DecodeWord(uint64_t word) {
 }
 
 // Whether any of the eight characters is a line feed.
-inline bool HasLineFeed(uint64_t word) {
-    const uint64_t zeroAtFeed = word ^ EachByte('\n');
-    return ((zeroAtFeed - EachByte(0x01)) & ~zeroAtFeed & EachByte(0x80)) != 0;
+inline bool HasByte(uint64_t word, char value) {
+    const uint64_t zeroAt = word ^ EachByte(static_cast<uint8_t>(value));
+    return ((zeroAt - EachByte(0x01)) & ~zeroAt & EachByte(0x80)) != 0;
 }
+
+// A line feed or a carriage return: either ends a line.
+inline bool HasLineEnd(uint64_t word) { return HasByte(word, '\n') || HasByte(word, '\r'); }
 
 inline void StoreBytes(uint32_t bytes, std::size_t count, uint8_t* out) {
     if (std::endian::native == std::endian::little && count == 4) {
@@ -188,42 +191,52 @@ inline int HexPairValue(const char* text) {
     return high < 0 || low < 0 ? -1 : high << 4 | low;
 }
 
+// Lines end with a line feed, a carriage return and a line feed, or a
+// carriage return alone. A line's length counts the carriage return before
+// a line feed but not a lone one: the character after the line is the one
+// that ends it.
+
 // Where a record of `expected` characters at `text` ends if its line ends
-// right after it (line feed, or carriage return and line feed): the line's
-// length without its line feed, 0 when the characters there are no line end.
-// Only a guess: the record's own characters are not searched for a line feed.
+// right after it: the line's length, 0 when the characters there are no
+// line end. Only a guess: the record's own characters are not searched.
 inline std::size_t GuessedLineLength(const char* text, std::size_t available, std::size_t expected) {
-    if (expected + 1 >= available) return 0;
+    if (expected >= available) return 0;
     if (text[expected] == '\n') return expected;
-    return text[expected] == '\r' && text[expected + 1] == '\n' ? expected + 1 : 0;
+    if (text[expected] != '\r') return 0;
+    return expected + 1 < available && text[expected + 1] == '\n' ? expected + 1 : expected;
 }
 
-// The length of the line at `text` up to its line feed (all `available`
-// characters when there is none). Where a sound record of `expected`
-// characters would end is looked at first, so that in a file of sound
-// records no search is needed; the answer is the same either way.
+// The length of the line at `text` (all `available` characters when no line
+// end follows). Where a sound record of `expected` characters would end is
+// looked at first, so that in a file of sound records no search is needed;
+// the answer is the same either way.
 inline std::size_t LineLength(const char* text, std::size_t available, std::size_t expected = 0) {
     using namespace hex_words;
     if (const std::size_t end = GuessedLineLength(text, available, expected); end > 0) {
-        bool feed = false;
+        bool ends = false;
         std::size_t i = 0;
 #ifdef TQ_HEX_DIGITS_SSE2
-        if (end >= 16) {
-            const auto feeds = [text](std::size_t at) {
+        if (expected >= 16) {
+            const auto lineEnds = [text](std::size_t at) {
                 const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
-                return _mm_movemask_epi8(_mm_cmpeq_epi8(chars, _mm_set1_epi8('\n'))) != 0;
+                return _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chars, _mm_set1_epi8('\n')),
+                                                      _mm_cmpeq_epi8(chars, _mm_set1_epi8('\r')))) != 0;
             };
-            for (; i + 16 <= end; i += 16) feed |= feeds(i);
-            feed |= feeds(end - 16);  // the last sixteen, overlapping
-            i = end;
+            for (; i + 16 <= expected; i += 16) ends |= lineEnds(i);
+            ends |= lineEnds(expected - 16);  // the last sixteen, overlapping
+            i = expected;
         }
 #endif
-        for (; i + 8 <= end; i += 8) feed |= HasLineFeed(LoadWord(text + i));
-        if (i < end) feed |= HasLineFeed(LoadPartialWord(text + i, end - i));
-        if (!feed) return end;
+        for (; i + 8 <= expected; i += 8) ends |= HasLineEnd(LoadWord(text + i));
+        if (i < expected) ends |= HasLineEnd(LoadPartialWord(text + i, expected - i));
+        if (!ends) return end;
     }
     const auto* lineFeed = static_cast<const char*>(std::memchr(text, '\n', available));
-    return lineFeed ? static_cast<std::size_t>(lineFeed - text) : available;
+    const std::size_t feedAt = lineFeed ? static_cast<std::size_t>(lineFeed - text) : available;
+    const auto* carriageReturn = static_cast<const char*>(std::memchr(text, '\r', feedAt));
+    if (!carriageReturn) return feedAt;
+    const auto returnAt = static_cast<std::size_t>(carriageReturn - text);
+    return returnAt + 1 == feedAt ? feedAt : returnAt;
 }
 
 // The two upper-case digits of every byte value, first digit first.

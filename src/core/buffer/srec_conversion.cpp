@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/buffer/hex_digits.h"
+#include "core/buffer/record_coverage.h"
 #include "core/buffer/source_text.h"
 #include "core/texts/text_catalogue.h"
 
@@ -152,6 +154,31 @@ private:
 
 bool IsDataRecord(const Record& record) { return record.type >= 1 && record.type <= 3; }
 
+// Adds a record's addresses to those covered; where it repeats covered ones,
+// the first address whose byte differs from the one the image holds there
+// (bytes[0] is address `base`), and then nothing is added.
+std::optional<uint64_t> Cover(RecordCoverage& coverage, const Record& record, const std::vector<uint8_t>& bytes,
+                              uint64_t base) {
+    return coverage.Add(record.address, record.address + record.count,
+                        [&](uint64_t from, uint64_t to) -> std::optional<uint64_t> {
+                            for (uint64_t at = from; at < to; ++at)
+                                if (bytes[at - base] != record.data[at - record.address]) return at;
+                            return std::nullopt;
+                        });
+}
+
+// The line of the first data record over `address`.
+uint64_t FirstLineOver(RecordWalk& walk, uint64_t address) {
+    uint64_t found = 0;
+    ConversionReport unused;
+    walk.Walk(unused, [&](const Record& record, uint64_t lineNumber, std::string&) {
+        if (!IsDataRecord(record) || address < record.address || address - record.address >= record.count) return true;
+        found = lineNumber;
+        return false;
+    });
+    return found;
+}
+
 }  // namespace
 
 // Records in rising order, the usual case, are placed as they are checked,
@@ -169,7 +196,15 @@ ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Ima
     bytes.reserve(static_cast<std::size_t>(std::min<uint64_t>(text.size() / 2, options.maxImageBytes)));
     uint64_t dataRecords = 0, placed = 0, base = UINT64_MAX, end = 0;
     bool inPlace = true;
-    const bool checked = walk.Walk(report, [&](const Record& record, uint64_t, std::string& why) {
+    RecordCoverage coverage;
+    std::optional<uint64_t> conflict;  // an address two records give different bytes for
+    uint64_t conflictLine = 0;
+    const auto differ = [&](uint64_t address, uint64_t lineNumber) {
+        conflict = address;
+        conflictLine = lineNumber;
+        return false;
+    };
+    const bool checked = walk.Walk(report, [&](const Record& record, uint64_t lineNumber, std::string& why) {
         if (IsDataRecord(record)) {
             if (record.address + record.count > uint64_t{1} << 32) {
                 why = says(TextId::SrecPast32Bits);
@@ -181,6 +216,7 @@ ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Ima
             if (placed++ == 0) base = record.address;
             inPlace = inPlace && record.address >= base && record.address + record.count - base <= options.maxImageBytes;
             if (inPlace) {
+                if (const auto at = Cover(coverage, record, bytes, base)) return differ(*at, lineNumber);
                 const auto offset = static_cast<std::size_t>(record.address - base);
                 // Grown a megabyte at a time within the reserved memory (a call per record costs more
                 // than the records); cut to the image's end below.
@@ -198,7 +234,17 @@ ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Ima
         return true;
     });
     if (options.progress) options.progress(text.size(), text.size());
-    if (!checked || !walk.ended() || placed == 0) {
+    // Names both lines that give the address different bytes.
+    const auto refuseConflict = [&]() {
+        bytes.clear();
+        report.ok = false;
+        report.error = file.path().string() + ": " +
+                       says(TextId::ImageOverlapDiffers, {std::to_string(FirstLineOver(walk, *conflict)),
+                                                          std::to_string(conflictLine), HexAddressText(*conflict, 8)});
+        return report;
+    };
+    if (conflict) return refuseConflict();
+    if (!checked || placed == 0) {
         bytes.clear();
         if (checked) {
             report.warnings.push_back(says(walk.ended() ? TextId::SrecNoDataRecords : TextId::SrecNoEndRecord));
@@ -206,12 +252,14 @@ ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Ima
         }
         return report;
     }
+    if (!walk.ended()) report.warnings.push_back(says(TextId::ImageEndRecordMissing, {"S7/S8/S9"}));
     if (!inPlace) {
         // Too wide an image is never allocated: the walk stops at the first record beyond it.
         const bool fits = end - base <= options.maxImageBytes;
         bytes.assign(fits ? static_cast<std::size_t>(end - base) : 0, 0xFF);
         ConversionReport placing;
-        walk.Walk(placing, [&](const Record& record, uint64_t, std::string& why) {
+        RecordCoverage coveredAgain;
+        walk.Walk(placing, [&](const Record& record, uint64_t lineNumber, std::string& why) {
             if (!IsDataRecord(record) || record.count == 0) return true;
             if (record.address + record.count - base > options.maxImageBytes) {
                 why = says(TextId::ImageDataBeyondLargest, {HexAddressText(record.address, 8),
@@ -220,9 +268,12 @@ ConversionReport ReadSrec(SourceFile& file, const ImageReadOptions& options, Ima
                 return false;
             }
             // Too wide: nothing was allocated, the walk only looks for the record to name.
-            if (fits) std::memcpy(bytes.data() + (record.address - base), record.data, record.count);
+            if (!fits) return true;
+            if (const auto at = Cover(coveredAgain, record, bytes, base)) return differ(*at, lineNumber);
+            std::memcpy(bytes.data() + (record.address - base), record.data, record.count);
             return true;
         });
+        if (conflict) return refuseConflict();
         if (!placing.ok) {
             bytes.clear();
             report.ok = false;

@@ -150,6 +150,17 @@ TEST_F(FileFixture, HexAndCapFilesAreReadInMemoryWithoutScratchFiles) {
     EXPECT_FALSE(std::filesystem::exists(t.folder / "temp"));  // nothing was written on the way
 }
 
+TEST_F(FileFixture, AHexFileWithoutItsEndRecordLoadsAfterAWarningThatItMayBeCutShort) {
+    t.session.Texts.Language = 2;
+    const std::string path = Write("noend.hex", std::string(":0400000001020304F2\n"));
+    Open(path);
+    ASSERT_TRUE(t.messages.errors.empty()) << t.messages.errors[0];
+    EXPECT_EQ(t.session.Buffer.RamFile.DataLen, 4u);
+    EXPECT_EQ(t.session.Buffer.RamFile.Data[3], 4);
+    ASSERT_EQ(t.messages.warnings.size(), 1u);
+    EXPECT_EQ(t.messages.warnings[0], path + "\nno end record (01): the file may be cut short; the data it holds was loaded");
+}
+
 TEST_F(FileFixture, AFileThatYieldsNoDataIsRefusedAndChangesNothing) {
     const struct {
         const char* name;
@@ -158,7 +169,7 @@ TEST_F(FileFixture, AFileThatYieldsNoDataIsRefusedAndChangesNothing) {
     } cases[] = {
         {"empty.bin", "", "The file holds no data: "},
         {"short.cap", std::string(100, '\x11'), "The file holds no data: "},
-        {"noend.hex", ":0400000001020304F2\n", "The file holds no data: "},
+        {"noend.hex", ":020000040800F2\n", "The file holds no data: "},
         {"text.hex", "hello\n:00000001FF\n", "The file holds no data: "},
     };
     t.session.Texts.Language = 2;

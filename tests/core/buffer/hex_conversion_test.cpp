@@ -85,10 +85,18 @@ TEST(HexToBin, ConvertsRecordsByTheImageRules) {
              EndRecord(),
          bytes0To1F, nullptr},
         {"empty data record fixes the base", DataRecord(0, {}) + twoRecords + EndRecord(), bytes0To1F, nullptr},
-        {"no end record", twoRecords, {}, "no end-of-file record"},
+        {"no end record loads what it has", twoRecords, bytes0To1F, "no end record (01): the file may be cut short"},
+        {"no data and no end record", LinearAddressRecord(0x0800), {}, "no end-of-file record"},
         {"line without ':' before the end", lowHalf + "garbage\n" + highHalf + EndRecord(), {},
          "line 2 does not start with ':'"},
-        {"empty line before the end", twoRecords + "\n" + EndRecord(), {}, "line 3 does not start with ':'"},
+        {"blank and whitespace-only lines skipped", lowHalf + "\n \t\r\n" + highHalf + "\n" + EndRecord(), bytes0To1F,
+         nullptr},
+        {"carriage returns alone end lines", lowHalf.substr(0, lowHalf.size() - 1) + "\r" +
+                                                   highHalf.substr(0, highHalf.size() - 1) + "\r\r" + EndRecord(),
+         bytes0To1F, nullptr},
+        {"a record repeated with the same bytes", lowHalf + highHalf + lowHalf + EndRecord(), bytes0To1F, nullptr},
+        {"a record over part of two others with their bytes",
+         twoRecords + DataRecord(0x0008, Counting(0x08, 16)) + EndRecord(), bytes0To1F, nullptr},
         {"empty file", "", {}, "no end-of-file record"},
         {"only an end record", EndRecord(), {}, nullptr},
         // Type 02: the segment value times 16 is the upper address.
@@ -251,19 +259,20 @@ TEST(HexToBin, LinesLongerThanAReadChunkAreReadByTheirRecord) {
     }
 }
 
-// Whether an end-of-file record (':', 8 hex digits, type 01) comes before
-// the end of the text and before any line that does not start with ':'.
-bool EndRecordComesFirst(const std::string& text) {
+// Whether a line that is no record, nor blank, comes before any end-of-file
+// record (':', 8 hex digits, type 01). Lines end with LF, CR LF or CR.
+bool LineThatIsNoRecordBeforeTheEnd(const std::string& text) {
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
+        std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string::npos) end = text.size();
         const std::string line = text.substr(start, end - start);
-        if (line.empty() || line[0] != ':') return false;
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        if (line.find_first_not_of(" \t\x1A") == std::string::npos) continue;
+        if (line[0] != ':') return true;
         if (line.size() >= 9 && std::all_of(line.begin() + 1, line.begin() + 9, [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }) &&
             line.compare(7, 2, "01") == 0)
-            return true;
-        start = end + 1;
+            return false;
     }
     return false;
 }
@@ -322,9 +331,9 @@ TEST(HexToBin, SurvivesRandomAndMutatedLines) {
         const ConversionReport report = HexToBin(source, destination, kFuzzImageLimit);
         ASSERT_TRUE(std::filesystem::exists(destination));
         const std::vector<uint8_t> image = ReadBytes(destination);
-        // A record that cannot be placed fails the whole conversion, naming its line.
+        // A record that cannot be placed fails the whole conversion, naming its line (or both lines).
         if (!report.ok) {
-            EXPECT_NE(report.error.find(": line "), std::string::npos) << report.error;
+            EXPECT_NE(report.error.find(": line"), std::string::npos) << report.error;
             EXPECT_TRUE(image.empty());
         }
         EXPECT_LE(image.size(), kFuzzImageLimit);
@@ -335,8 +344,8 @@ TEST(HexToBin, SurvivesRandomAndMutatedLines) {
         const ConversionReport again = HexToBin(source, folder / "again.bin", kFuzzImageLimit);
         EXPECT_EQ(again.warnings, report.warnings);
         EXPECT_TRUE(ReadBytes(folder / "again.bin") == image);
-        // Without an end record before the first line that is no record, nothing is written.
-        if (!EndRecordComesFirst(text)) {
+        // A line that is no record before the end record: nothing is written.
+        if (LineThatIsNoRecordBeforeTheEnd(text)) {
             EXPECT_TRUE(image.empty());
         }
         if (!image.empty()) ++nonEmptyImages;
@@ -370,6 +379,12 @@ TEST(HexToBin, ARecordThatCannotBePlacedFailsTheConversionNamingIt) {
          LinearAddressRecord(0x0800) + DataRecord(0x0010, Counting(0, 16)) + DataRecord(0x0000, Counting(0xA0, 16)) +
              EndRecord(),
          "line 3: data at 0x08000000 lies below the image start 0x08000010"},
+        {"overlapping records with different bytes",
+         DataRecord(0x0000, Counting(0, 16)) + DataRecord(0x0010, Counting(0x10, 16)) +
+             DataRecord(0x0014, Counting(0x14, 4)) + DataRecord(0x000C, Counting(0x4C, 8)) + EndRecord(),
+         "lines 1 and 4 give different bytes at address 0x0000000C"},
+        {"a last record cut short without an end record", DataRecord(0x0000, Counting(0, 16)) + ":10001000AABB",
+         "line 2: data record shorter than its byte count 16"},
         {"2 GiB beyond the start in a file of a few hundred bytes",
          DataRecord(0, Counting(0, 16)) + LinearAddressRecord(0x8000) + DataRecord(0xFFF0, Counting(0x40, 16)) +
              EndRecord(),
