@@ -5,6 +5,7 @@
 #include <QMenuBar>
 #include <QStyle>
 
+#include "core/app/language_menu.h"
 #include "core/texts/text_catalogue.h"
 #include "gui/hex_view_widget.h"
 #include "gui/main_window.h"
@@ -114,10 +115,10 @@ void MainWindow::BuildMenus() {
 
     languageMenu_ = menu("Menu_Language");
     // Named in the current language when the language is applied.
-    const char* languages[3] = {"Menu_Settings_Lang_CN", "Menu_Settings_Lang_TC", "Menu_Settings_Lang_EN"};
-    for (int i = 0; i < 3; ++i) {
+    for (const LanguageMenuEntry& entry : LanguageMenuEntries(language_)) {
+        const int i = entry.language;
         auto* item = new QAction(this);
-        item->setObjectName(languages[i]);
+        item->setObjectName(QString::fromStdString(entry.control));
         item->setCheckable(true);
         connect(item, &QAction::triggered, this, [this, i, item] {
             // The engine moves the check mark; Qt's own toggle must not.
@@ -125,7 +126,7 @@ void MainWindow::BuildMenus() {
             Guard("language", [this, i] { SelectLanguage(i); });
         });
         languageMenu_->addAction(item);
-        actions_.insert(languages[i], item);
+        actions_.insert(item->objectName(), item);
         busyDisabled_ << item;
     }
 
