@@ -123,12 +123,6 @@ int32_t UsageLanguage(const std::vector<std::string>& arguments) {
     return ParseLanguageChoice(OptionBeforeParsing(arguments, "--lang")).value_or(SystemLanguage());
 }
 
-// --lang's help and refusal: the numbers, and the codes of the language files found.
-std::string WithLanguageCodes(int32_t language, TextId id) {
-    const std::string codes = LanguageCodeChoiceText(language);
-    return Text(language, id) + (codes.empty() ? "" : "; " + codes);
-}
-
 }  // namespace
 
 int32_t CliContext::Language() const {

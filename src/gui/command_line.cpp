@@ -23,12 +23,6 @@ int HelpLanguage(const QStringList& arguments) {
     return ParseLanguageChoice(OptionBeforeParsing(Words(arguments), "--lang")).value_or(SystemLanguage());
 }
 
-// --lang's help and refusal: the numbers, and the codes of the language files found.
-QString WithLanguageCodes(int language, TextId id) {
-    const std::string codes = LanguageCodeChoiceText(language);
-    return QString::fromStdString(Text(language, id) + (codes.empty() ? "" : "; " + codes));
-}
-
 }  // namespace
 
 std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString& error, int& exitCode) {
@@ -41,7 +35,7 @@ std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString
     const QCommandLineOption simulator("simulator", say(TextId::GuiOptionSimulator));
     const QCommandLineOption device("device", say(TextId::GuiOptionDevice), "PATH");
     const QCommandLineOption programDir("program-dir", say(TextId::GuiOptionProgramDir), "DIR");
-    const QCommandLineOption lang("lang", WithLanguageCodes(language, TextId::GuiOptionLanguage), "N|CODE");
+    const QCommandLineOption lang("lang", QString::fromStdString(WithLanguageCodes(language, TextId::GuiOptionLanguage)), "N|CODE");
     const QCommandLineOption trace("trace", say(TextId::GuiOptionTrace));
     const QCommandLineOption simChip("sim-chip", say(TextId::GuiOptionSimChip), "NAME");
     const QCommandLineOption simState("sim-state", say(TextId::GuiOptionSimState), "DIR");
@@ -75,7 +69,7 @@ std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString
     if (parser.isSet(lang)) {
         const std::optional<int32_t> chosen = ParseLanguageChoice(parser.value(lang).toStdString());
         if (!chosen) {
-            error = WithLanguageCodes(language, TextId::GuiLanguageValue);
+            error = QString::fromStdString(WithLanguageCodes(language, TextId::GuiLanguageValue));
             exitCode = 2;
             return std::nullopt;
         }

@@ -77,12 +77,12 @@ std::string OptionBeforeParsing(std::span<const std::string> arguments, std::str
     return {};
 }
 
-std::string LanguageCodeChoiceText(int32_t language) {
+std::string WithLanguageCodes(int32_t language, TextId id) {
     const std::shared_ptr<const LanguageSet> languages = InstalledLanguages();
-    if (!languages || languages->languages().empty()) return {};
+    if (!languages || languages->languages().empty()) return Text(language, id);
     std::string codes;
     for (const FurtherLanguage& further : languages->languages()) codes += (codes.empty() ? "" : ", ") + further.code;
-    return Text(language, TextId::LanguageCodeChoice, {codes});
+    return Text(language, id) + Text(language, TextId::LanguageCodeChoice, {codes});
 }
 
 std::string LanguageTemplate(const std::filesystem::path& programFolder) {

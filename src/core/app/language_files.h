@@ -12,6 +12,7 @@
 
 #include "core/app/program_folders.h"
 #include "core/texts/language_set.h"
+#include "core/texts/text_catalogue.h"
 
 namespace tq {
 
@@ -28,9 +29,10 @@ std::vector<std::string> LanguageFileNotes(std::span<const LanguageFileProblem> 
 // language files); empty when absent.
 std::string OptionBeforeParsing(std::span<const std::string> arguments, std::string_view name);
 
-// What --lang takes beyond 0, 1 and 2, for its help and its refusal: "or a
-// language code: de, pt-BR"; empty while no further language is installed.
-std::string LanguageCodeChoiceText(int32_t language);
+// The text of --lang's help or refusal followed by the codes it takes beyond
+// 0, 1 and 2: "...; or a language code: de, pt-BR" (the text alone while no
+// further language is installed).
+std::string WithLanguageCodes(int32_t language, TextId id);
 
 // The English reference a translation starts from, UTF-8: [Language], the
 // caption sections with EN.ini's values (from `programFolder`), and [Texts]
