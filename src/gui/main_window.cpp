@@ -301,6 +301,7 @@ void MainWindow::ApplyLanguage(const LanguageApplied& applied) {
     hexView_->Retranslate(language_);
     RetranslateProjectFirmware();
     RetranslateBackupMenus();
+    ArrangeToolBar();
 }
 
 void MainWindow::ApplyCaption(const QString& control, const QString& text) {

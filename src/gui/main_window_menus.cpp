@@ -1,9 +1,13 @@
 // The main window's menus and tool buttons: names, shortcuts and the
 // handler each calls. Captions come from the language texts.
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStyle>
+#include <QVBoxLayout>
+#include <climits>
 
 #include "core/app/language_menu.h"
 #include "core/texts/text_catalogue.h"
@@ -184,9 +188,15 @@ void MainWindow::RetranslateViewMenu() {
 void MainWindow::BuildToolBar() {
     auto* row = new QWidget(this);
     row->setObjectName("ToolBarRow");
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(3);
+    auto* rows = new QVBoxLayout(row);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(3);
+    for (QHBoxLayout*& line : toolRows_) {
+        line = new QHBoxLayout;
+        line->setSpacing(3);
+        line->addStretch(1);  // a wider window leaves the groups packed at the left
+        rows->addLayout(line);
+    }
     const std::vector<std::pair<const char*, std::vector<const char*>>> groups{
         {"gbToolFile", {"sbOpenFile", "sbSaveFile"}},
         {"gbToolBuffer", {"sbBufferFill", "sbSwitch"}},
@@ -204,9 +214,24 @@ void MainWindow::BuildToolBar() {
             auto* anchor = new QObject(group);
             anchor->setObjectName(QString("ToolGroupOf_") + button);
         }
-        layout->addWidget(group);
+        toolRows_[0]->insertWidget(toolRows_[0]->count() - 1, group);
+        toolGroups_ << group;
     }
-    layout->addStretch(1);  // a wider window leaves the groups packed at the left
+}
+
+void MainWindow::ArrangeToolBar() {
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    // The content's margins and a window frame take the rest of the screen's width.
+    const int room = screen ? screen->availableGeometry().width() - 32 : INT_MAX;
+    int used = 0;
+    for (QGroupBox* group : toolGroups_) {
+        group->layout()->invalidate();
+        used += group->sizeHint().width() + toolRows_[0]->spacing();
+        QHBoxLayout* line = used <= room || group == toolGroups_.front() ? toolRows_[0] : toolRows_[1];
+        if (line->indexOf(group) >= 0) continue;
+        toolRows_[line == toolRows_[0] ? 1 : 0]->removeWidget(group);
+        line->insertWidget(line->count() - 1, group);
+    }
 }
 
 }  // namespace tq::gui

@@ -266,7 +266,10 @@ TEST(ChipDialogs, MnemonicsAreUniqueInEveryMenuAndOneProductNameIsShown) {
             if (top->objectName() == "TfrmAbout" && top->isVisible()) about = top->findChild<QLabel*>("lableSoftVer");
         ASSERT_TRUE(about);
         const QString product = about->text().section(' ', 0, 0);
-        EXPECT_TRUE(rig.window->windowTitle().startsWith(product)) << rig.window->windowTitle().toStdString();
+        // A translation may put its word for "programmer" before the name.
+        EXPECT_TRUE(entry.language < 3 ? rig.window->windowTitle().startsWith(product)
+                                       : rig.window->windowTitle().contains(product))
+            << rig.window->windowTitle().toStdString();
         about->window()->close();  // deletes itself on close
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }

@@ -5,6 +5,7 @@
 
 #include <QMenu>
 
+#include "gui/command_line.h"
 #include "gui_rig.h"
 #include "support/fixture_languages.h"
 
@@ -29,6 +30,31 @@ TEST(FurtherLanguage, ListedAfterTheThreeChosenFromTheMenuAndKeptByItsCode) {
     const std::string settings = rig.folder.ReadGbk("dev.ini");
     EXPECT_NE(settings.find("Language= 2"), std::string::npos) << settings;
     EXPECT_NE(settings.find("LanguageCode=de"), std::string::npos) << settings;
+}
+
+TEST(FurtherLanguage, LangTakesACodeOfAnInstalledLanguage) {
+    const ScopedLanguages languages(LanguagesOf(FixtureLanguageFolder()));  // de 3, pt-BR 4, ru 5
+    struct Case {
+        QStringList arguments;
+        std::optional<int32_t> language;  // empty: refused
+    };
+    const Case cases[] = {
+        {{"tqprog", "--lang", "pt_BR"}, 4}, {{"tqprog", "--lang=de"}, 3}, {{"tqprog", "--lang", "1"}, 1},
+        {{"tqprog", "--lang", "en"}, 2},    {{"tqprog", "--lang", "xx"}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        QString error;
+        int exitCode = 0;
+        const std::optional<gui::GuiOptions> options = gui::ParseCommandLine(c.arguments, error, exitCode);
+        ASSERT_EQ(options.has_value(), c.language.has_value()) << error.toStdString();
+        if (options) {
+            EXPECT_EQ(options->frontEnd.language, c.language);
+        } else {
+            EXPECT_EQ(exitCode, 2);
+            EXPECT_TRUE(error.endsWith("de, pt-BR, ru")) << error.toStdString();
+        }
+    }
 }
 
 }  // namespace

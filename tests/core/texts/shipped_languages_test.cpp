@@ -12,13 +12,14 @@
 namespace tq {
 namespace {
 
-// The key letter of a text: the character after a single '&', or none.
+// The key letters of a text: a '&' before a letter ("&Yes"); "&&" and
+// "erase & write" are plain ampersands.
 std::string Mnemonics(std::string_view text) {
     std::string letters;
     for (size_t i = 0; i + 1 < text.size(); ++i) {
         if (text[i] != '&') continue;
-        if (text[i + 1] != '&') letters += '&';
-        ++i;  // "&&" is a plain ampersand
+        if (text[i + 1] != '&' && text[i + 1] != ' ') letters += '&';
+        ++i;
     }
     return letters;
 }
