@@ -39,6 +39,12 @@ bool ConnectForCommand(CliContext& context) {
     return false;
 }
 
+bool ReadStartOption(CliContext& context, std::optional<uint32_t>& start) {
+    if (!context.options.startGiven || (start = ParseHexNumber(context.options.start))) return true;
+    context.Fail(Text(context.Language(), TextId::HexOptionRefused, {"--start", context.options.start}), kExitUsage);
+    return false;
+}
+
 bool SelectGivenChip(CliContext& context) {
     Session& session = context.session();
     const int32_t language = session.Texts.Language;
@@ -105,6 +111,9 @@ std::string OutcomeMessage(int32_t language, ChipCommand command, OperationOutco
         case OperationOutcome::Stopped:
             return Text(language, TextId::CliOperationStopped);
         case OperationOutcome::Declined:
+            // A write's only refusal: the range holds data and nobody can be asked.
+            if (command == ChipCommand::Write) return Text(language, TextId::CliWriteNotBlank);
+            break;
         case OperationOutcome::Failed: break;
     }
     switch (command) {

@@ -21,6 +21,10 @@ enum class ChipCommand { Erase, BlankCheck, Write, Read, Verify, Auto, SelfCheck
 // set) when there is none, it does not answer, or another process uses it.
 bool ConnectForCommand(CliContext& context);
 
+// --start when given; false (message and usage status set) when it is not
+// a hexadecimal number.
+bool ReadStartOption(CliContext& context, std::optional<uint32_t>& start);
+
 // Selects the chip named with -c as the chip selection does (the buffer
 // becomes a fresh 0xFF image of the chip's size). False (message and status
 // set) without a name or for a name the database lacks.

@@ -10,6 +10,7 @@
 #include <memory>
 #include <ostream>
 
+#include "cli/auto_all.h"
 #include "cli/backup_options.h"
 #include "cli/chip_command.h"
 #include "core/texts/text_catalogue.h"
@@ -43,6 +44,7 @@ struct OperationArgs {
     BackupArgs backup;      // erase, write, auto
     bool twice = false;     // read: the contact check
     std::string output;     // read --twice -o: where a stable image goes
+    bool all = false;       // auto --all: every attached programmer at once
 };
 
 // read --twice: 0 the reads agree, 1 they differ, 2 a read did not complete;
@@ -72,10 +74,7 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     Session& session = context.session();
     const int32_t language = session.Texts.Language;
     std::optional<uint32_t> start;
-    if (context.options.startGiven && !(start = ParseHexNumber(context.options.start))) {
-        context.Fail(Text(language, TextId::HexOptionRefused, {"--start", context.options.start}), kExitUsage);
-        return;
-    }
+    if (!ReadStartOption(context, start)) return;
     if (!ConnectForCommand(context)) return;
     if (command != ChipCommand::SelfCheck && !SelectGivenChip(context)) return;
     Prj_Info_Struct& prj = session.Chip.PrjInfo;
@@ -121,11 +120,6 @@ void RunChipOperation(CliContext& context, ChipCommand command, const OperationA
     // the programmer did not take all the data, is true as it stands.)
     if (outcome == OperationOutcome::Failed && !session.Device.Link.Uart.Connected && command != ChipCommand::Write) {
         context.Fail(Text(language, TextId::CliLinkLostDuringOperation, {args.name}), kExitNoProgrammer);
-        return;
-    }
-    // Write's only refusal: the range holds data and nobody can be asked.
-    if (command == ChipCommand::Write && outcome == OperationOutcome::Declined) {
-        context.Fail(Text(language, TextId::CliWriteNotBlank));
         return;
     }
     ReportOutcome(context, command, outcome);
@@ -201,6 +195,7 @@ void RegisterChipOperationCommands(CLI::App& app, CliContext& context) {
             command->add_flag("--no-write", args->noWrite, "Leave out the write step");
             command->add_flag("--no-verify", args->noVerify, "Leave out the verify step");
             AddSerialOptions(*command, args->serial);
+            command->add_flag("--all", args->all, TextPicker(context.usageLanguage)(TextId::CliAutoAllOption));
         }
         if (entry.command == ChipCommand::Erase || entry.command == ChipCommand::Write ||
             entry.command == ChipCommand::Auto)
@@ -209,6 +204,9 @@ void RegisterChipOperationCommands(CLI::App& app, CliContext& context) {
         const ChipCommand which = entry.command;
         command->callback([&context, which, args] {
             if (which == ChipCommand::Read && args->twice) return RunReadTwice(context, *args);
+            if (which == ChipCommand::Auto && args->all)
+                return RunAutoOnAll(context, {args->file, args->truncate, args->noErase, args->noWrite, args->noVerify,
+                                              args->serial, args->backup});
             if (which == ChipCommand::Read && args->file.empty())
                 return void(context.Fail(Text(context.Language(), TextId::CliReadNeedsFile), kExitUsage));
             RunChipOperation(context, which, *args);

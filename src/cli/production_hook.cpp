@@ -1,18 +1,13 @@
 #include "cli/production_hook.h"
 
 #include <CLI/CLI.hpp>
-#include <algorithm>
-#include <filesystem>
 #include <ostream>
 
 #include "cli/cli_context.h"
+#include "core/app/ledger_location.h"
 #include "core/app/program_folders.h"
-#include "core/app/settings.h"
 #include "core/base/number_text.h"
-#include "core/base/profile_file.h"
-#include "core/buffer/image_digests.h"
-#include "core/operations/write.h"
-#include "core/production/station_name.h"
+#include "core/production/production_run.h"
 #include "core/texts/text_catalogue.h"
 
 namespace tq {
@@ -30,21 +25,7 @@ std::string StepsOf(ChipCommand command, const Prj_Info_Struct& prj) {
         case ChipCommand::Verify: return "verify";
         default: break;
     }
-    std::string steps;
-    for (const auto& [on, name] : {std::pair{prj.IdCheck, "id"}, std::pair{prj.Erase, "erase"},
-                                   std::pair{prj.Write, "write"}, std::pair{prj.Verify, "verify"}})
-        if (on) steps += steps.empty() ? name : std::string(",") + name;
-    return steps;
-}
-
-// The ID a chip of the selected name answers with, from the chip database.
-std::string ChipIdOf(Session& session) {
-    try {
-        const std::vector<ChipRow> rows = session.Chip.database().ChipRowQuery(session.Chip.PrjInfo.ChipName);
-        return rows.empty() ? std::string() : rows.front().ChipID;
-    } catch (const DatabaseError&) {
-        return {};
-    }
+    return AutoStepsText(prj);
 }
 
 }  // namespace
@@ -63,16 +44,8 @@ void AddSerialOptions(CLI::App& command, SerialOptions& options) {
 }
 
 std::string LedgerLocation(const CliContext& context) {
-    if (!context.options.productionDb.empty()) return context.options.productionDb;
-    const ProgramFolders folders =
-        ChooseProgramFolders(FolderEnvironment::FromProcess(context.options.programDir));
-    const std::string set = ProfileFile::Load(folders.settings / kSettingsFileName)
-                                .ReadString("tqprog", kProductionDbKey, "", 1024);
-    if (!set.empty()) return set;
-    // An installed program's data folder may not be there yet when the log is the first thing asked for.
-    std::error_code ignored;
-    std::filesystem::create_directories(folders.data, ignored);
-    return (folders.data / kLedgerFileName).string();
+    return LedgerLocationFor(ChooseProgramFolders(FolderEnvironment::FromProcess(context.options.programDir)),
+                             context.options.productionDb);
 }
 
 std::string LedgerFailureText(int32_t language, const LedgerError& error) {
@@ -86,6 +59,28 @@ std::string LedgerFailureText(int32_t language, const LedgerError& error) {
     return Text(language, TextId::ProductionLedgerFailed, {error.what()});
 }
 
+bool ReadSerialStamp(CliContext& context, const SerialOptions& serial, size_t imageSize, SerialStamp& stamp) {
+    const int32_t language = context.Language();
+    const std::optional<uint32_t> address = ParseHexNumber(serial.address);
+    if (!address) {
+        context.Fail(Text(language, TextId::HexOptionRefused, {"--serial-address", serial.address}), kExitUsage);
+        return false;
+    }
+    stamp = SerialStamp{*address, serial.length, serial.endian == "little", serial.first, serial.step};
+    switch (CheckStamp(stamp, imageSize)) {
+        case StampProblem::None: return true;
+        case StampProblem::FirstTooWide:
+            context.Fail(Text(language, TextId::SerialTooWide, {std::to_string(stamp.first), std::to_string(stamp.length)}),
+                         kExitUsage);
+            return false;
+        default:
+            context.Fail(Text(language, TextId::SerialBeyondImage,
+                              {serial.address, std::to_string(stamp.length), std::to_string(imageSize)}),
+                         kExitUsage);
+            return false;
+    }
+}
+
 bool ProductionRun::Prepare(CliContext& context, ChipCommand command, const SerialOptions& serial) {
     Session& session = context.session();
     const int32_t language = session.Texts.Language;
@@ -97,52 +92,20 @@ bool ProductionRun::Prepare(CliContext& context, ChipCommand command, const Seri
         return false;
     }
     SerialStamp stamp;
-    std::vector<uint8_t>& image = session.Buffer.RamFile.Data;
-    if (numbered) {
-        const std::optional<uint32_t> address = ParseHexNumber(serial.address);
-        if (!address) {
-            context.Fail(Text(language, TextId::HexOptionRefused, {"--serial-address", serial.address}), kExitUsage);
-            return false;
-        }
-        stamp = SerialStamp{*address, serial.length, serial.endian == "little", serial.first, serial.step};
-        switch (CheckStamp(stamp, image.size())) {
-            case StampProblem::None: break;
-            case StampProblem::FirstTooWide:
-                context.Fail(Text(language, TextId::SerialTooWide, {std::to_string(stamp.first), std::to_string(stamp.length)}),
-                             kExitUsage);
-                return false;
-            default:
-                context.Fail(Text(language, TextId::SerialBeyondImage,
-                                  {serial.address, std::to_string(stamp.length), std::to_string(image.size())}),
-                             kExitUsage);
-                return false;
-        }
-    }
-    const Prj_Info_Struct& prj = session.Chip.PrjInfo;
-    run_.time = LedgerTimeNow();
-    run_.station = StationName();
-    run_.programmer = session.Device.DevInf.SerialNo;
-    run_.chip = prj.ChipName;
-    run_.chipId = ChipIdOf(session);
-    run_.job = serial.job;
-    run_.steps = StepsOf(command, prj);
+    if (numbered && !ReadSerialStamp(context, serial, session.Buffer.RamFile.Data.size(), stamp)) return false;
+    run_ = StartRunRecord(session.Operation, serial.job, StepsOf(command, session.Chip.PrjInfo));
     startTick_ = session.clock().TickCount();
     try {
         ledger_ = OpenProductionLedger(LedgerLocation(context));
         if (numbered) {
-            const SerialAllocation taken =
-                ledger_->AllocateSerials(serial.job, stamp.first, stamp.step, 1, {run_.station, run_.programmer, run_.time});
-            run_.serial = taken.first;
-            run_.allocationId = taken.id;
-            if (!StampSerial(image, stamp, taken.first)) {
+            if (TakeSerial(*ledger_, stamp, session.Operation, run_) == SerialTaking::TooWide) {
                 // The job has run past what the length holds: the number is spent, the chip untouched.
-                run_.message = Text(language, TextId::SerialTooWide, {std::to_string(taken.first), std::to_string(stamp.length)});
+                run_.message = Text(language, TextId::SerialTooWide, {std::to_string(*run_.serial), std::to_string(stamp.length)});
                 ledger_->RecordRun(run_);
                 context.Fail(run_.message);
                 return false;
             }
-            session.Buffer.KnownStorageSum.reset();
-            context.out << Text(language, TextId::SerialTaken, {std::to_string(taken.first), serial.job}) << '\n';
+            context.out << Text(language, TextId::SerialTaken, {std::to_string(*run_.serial), serial.job}) << '\n';
         }
     } catch (const LedgerError& error) {
         ledger_.reset();
@@ -154,10 +117,7 @@ bool ProductionRun::Prepare(CliContext& context, ChipCommand command, const Seri
                     << '\n';
     }
     // The bytes the write and verify handle, as their status line gives the digest.
-    if (command != ChipCommand::Erase && !image.empty()) {
-        const size_t length = std::min<size_t>(WriteLength(session.Operation), image.size());
-        run_.imageSha256 = DigestHex(DigestsOf(image.data(), length, kDigestSha256).sha256.data(), 32);
-    }
+    if (command != ChipCommand::Erase) run_.imageSha256 = WrittenImageDigest(session.Operation);
     return true;
 }
 

@@ -36,6 +36,10 @@ void AddSerialOptions(CLI::App& command, SerialOptions& options);
 // setting, else the SQLite file in the user's data folder.
 std::string LedgerLocation(const CliContext& context);
 
+// The stamp the options describe, checked against an image of `imageSize`
+// bytes; false (message and usage status set) when it cannot be applied.
+bool ReadSerialStamp(CliContext& context, const SerialOptions& serial, size_t imageSize, SerialStamp& stamp);
+
 // The ledger's failure in the message language.
 std::string LedgerFailureText(int32_t language, const LedgerError& error);
 

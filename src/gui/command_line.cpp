@@ -41,7 +41,10 @@ std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString
     const QCommandLineOption simState("sim-state", say(TextId::GuiOptionSimState), "DIR");
     const QCommandLineOption simErase("sim-erase-ms", say(TextId::GuiOptionSimEraseMs), "MS");
     const QCommandLineOption simFlaky("sim-flaky", say(TextId::GuiOptionSimFlaky), "ADDR[,ADDR...]");
-    parser.addOptions({simulator, device, programDir, lang, trace, simChip, simState, simErase, simFlaky});
+    const QCommandLineOption production("production", say(TextId::GuiOptionProduction));
+    const QCommandLineOption simProgrammers("sim-programmers", say(TextId::GuiOptionSimProgrammers), "N");
+    parser.addOptions({simulator, device, programDir, lang, trace, simChip, simState, simErase, simFlaky, production,
+                       simProgrammers});
     parser.addPositionalArgument("file", say(TextId::GuiArgumentFile), "[file]");
     if (!parser.parse(arguments)) {
         error = parser.errorText();
@@ -75,7 +78,18 @@ std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString
         }
         o.language = *chosen;
     }
-    if (!o.simulator && (parser.isSet(simChip) || parser.isSet(simState) || parser.isSet(simErase) || parser.isSet(simFlaky))) {
+    options.production = parser.isSet(production);
+    if (parser.isSet(simProgrammers)) {
+        bool ok = false;
+        options.simProgrammers = parser.value(simProgrammers).toInt(&ok);
+        if (!ok || options.simProgrammers < 1 || options.simProgrammers > 16) {
+            error = say(TextId::GuiSimProgrammersValue);
+            exitCode = 2;
+            return std::nullopt;
+        }
+    }
+    if (!o.simulator && (parser.isSet(simChip) || parser.isSet(simState) || parser.isSet(simErase) || parser.isSet(simFlaky) ||
+                         parser.isSet(simProgrammers))) {
         error = say(TextId::GuiSimOptionsNeedSimulator);
         exitCode = 2;
         return std::nullopt;

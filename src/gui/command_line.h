@@ -1,6 +1,7 @@
 // The desktop program's command line: the same global options as the
 // command-line front-end (--simulator, --device, --program-dir, --lang,
-// --trace, --sim-chip, --sim-state, --sim-erase-ms, --sim-flaky), and a data file to open.
+// --trace, --sim-chip, --sim-state, --sim-erase-ms, --sim-flaky), the
+// production view's --production and --sim-programmers, and a data file to open.
 #pragma once
 
 #include <QStringList>
@@ -14,6 +15,8 @@ struct GuiOptions {
     FrontEndOptions frontEnd;
     bool trace = false;
     QString file;  // opened at start as the open command opens it; empty: none
+    bool production = false;  // --production: the production view opens at start
+    int simProgrammers = 1;   // --sim-programmers N: the production view's simulated programmers
 };
 
 // Parses the arguments; nullopt with `error` set (or help shown) when the

@@ -2,16 +2,19 @@
 // shows the main window, and keeps the simulated memories when asked to.
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdlib>
 #include <iostream>
 #include <string_view>
 
 #include "core/app/language_files.h"
 #include "core/app/session.h"
+#include "core/app/simulated_line.h"
 #include "core/texts/text_catalogue.h"
 #include "gui/command_line.h"
 #include "gui/first_paint_timer.h"
 #include "gui/gui_font.h"
 #include "gui/main_window.h"
+#include "gui/production_window.h"
 #include "gui/stderr_trace.h"
 
 int main(int argc, char** argv) {
@@ -50,10 +53,26 @@ int main(int argc, char** argv) {
             return 1;
         for (const std::string& note : tq::LanguageFileNotes(languageProblems, assembly.session().Texts.Language, options->trace))
             std::cerr << "tqprog: " << note << '\n';
+        // The production view's programmers: the simulated ones, or every drive discovery finds.
+        std::unique_ptr<tq::ProgrammerDiscovery> programmers;
+        if (options->frontEnd.simulator) {
+            auto simulated = std::make_unique<tq::SimulatedLine>(static_cast<size_t>(options->simProgrammers));
+            std::string simError;
+            if (!simulated->SetUp(assembly.folders().data, options->frontEnd.sim, simError))
+                std::cerr << "tqprog: " << simError << '\n';
+            programmers = std::move(simulated);
+        } else {
+            const char* extra = std::getenv("TQPROG_DEVICES");
+            programmers = tq::MakeSystemDiscovery(extra ? tq::DeviceListFromText(extra) : std::vector<std::string>{});
+        }
+        auto* production = new tq::gui::ProductionWindow(window.worker(), window.messages(), std::move(programmers),
+                                                         assembly.folders(), window.language(), &window);
+        window.SetProductionWindow(production);
         tq::gui::FirstPaintTimer firstPaint(started);
         if (qEnvironmentVariableIsSet("TQPROG_REPORT_STARTUP")) window.installEventFilter(&firstPaint);
         window.show();
         if (!options->file.isEmpty()) window.OpenFile(options->file);
+        if (options->production) production->show();
         status = QApplication::exec();
     }
     std::string keepError;

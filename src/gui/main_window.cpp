@@ -301,7 +301,9 @@ void MainWindow::ApplyLanguage(const LanguageApplied& applied) {
     hexView_->Retranslate(language_);
     RetranslateProjectFirmware();
     RetranslateBackupMenus();
+    actions_.value("MenuProduction")->setText(Q(Text(language_, TextId::ProductionCommand)) + "(&P)");
     ArrangeToolBar();
+    emit languageApplied(language_);
 }
 
 void MainWindow::ApplyCaption(const QString& control, const QString& text) {

@@ -47,6 +47,7 @@ class ChecksumDialog;
 class UserChipDialogWidget;
 class ProgressIndicator;
 class ProjectDialog;
+class ProductionWindow;
 class UpdateDialog;
 class SocketPictureWidget;
 class StatusPanels;
@@ -99,8 +100,13 @@ public:
     BackupsDialog* backupsDialog() const { return backups_; }
     UpdateDialog* updateDialog() const { return updateDialog_; }
 
+    // The production view the Program menu opens; made once the session is up.
+    void SetProductionWindow(ProductionWindow* window);
+    ProductionWindow* productionWindow() const { return production_; }
+
 signals:
     void busyChanged(bool busy);
+    void languageApplied(int language);
 
 public slots:
     // One presence poll step on the worker, unless something runs.
@@ -143,6 +149,7 @@ private:
     void Menu_File_ExitClick();
     void sbSwitchClick();
     void sbAutoClick();
+    void MenuProductionClick();
     void sbBlankCheckClick();
     void sbEraseClick();
     void sbWriteClick();
@@ -231,6 +238,7 @@ private:
     HardInfoDialog* hardInfo_ = nullptr;
     BackupsDialog* backups_ = nullptr;
     ChecksumDialog* checksums_ = nullptr;
+    ProductionWindow* production_ = nullptr;
     QTimer* timerScan_;
     QHash<QString, QAction*> actions_;
     QList<QObject*> busyDisabled_;  // commands off while busy

@@ -103,6 +103,9 @@ void MainWindow::BuildMenus() {
     program->addSeparator();
     AddAction(program, "MenuAddChip", &MainWindow::MenuAddChipClick);
     AddAction(program, "MenuSelfCheck", &MainWindow::MenuSelfCheckClick);
+    program->addSeparator();
+    // The production view runs programmers of its own: open at any time.
+    busyDisabled_.removeOne(AddAction(program, "MenuProduction", &MainWindow::MenuProductionClick));
 
     AddAction(nullptr, "MenuAutoSel", &MainWindow::MenuAutoSelClick);
     bar->addAction(actions_.value("MenuAutoSel"));

@@ -77,6 +77,9 @@ TEST_F(ProductionCli, EachChipGetsItsOwnNumberAndAFailedOneKeepsItsNumberVoid) {
         EXPECT_EQ(log[i].imageSha256.size(), 64u);
     }
     EXPECT_EQ(log[1].message, "no chip in the socket");
+    // The ID is what the socket answered: none from an empty one.
+    EXPECT_EQ(log[0].chipId, "C22010");
+    EXPECT_EQ(log[1].chipId, "");
     EXPECT_NE(log[0].imageSha256, log[2].imageSha256);  // each image carries its own number
 }
 
@@ -103,6 +106,18 @@ TEST_F(ProductionCli, RefusesANumberThatCannotBeStampedOrKept) {
         folder.RunSimulated({"--no-production-log", "-c", "MX25L512E", "write", image});
     EXPECT_THAT(unlogged, ExitedWith(0));
     EXPECT_TRUE(Log().empty());
+}
+
+// A write refused because the range holds data is logged with that reason.
+TEST_F(ProductionCli, ARefusedWriteIsLoggedWithItsReason) {
+    ASSERT_THAT(Auto("A", {}), ExitedWith(0));
+    const CliResult refused = folder.RunSimulated({"--lang", "2", "--sim-state", folder.File("A"), "-c", "MX25L512E", "write", image});
+    EXPECT_THAT(refused, ExitedWith(1));
+    EXPECT_SAYS(refused.err, "the range to be written is not blank");
+    const std::vector<RunRecord> log = Log();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[1].result, RunResult::Failed);
+    EXPECT_THAT(log[1].message, ::testing::StartsWith("the range to be written is not blank; nothing was written"));
 }
 
 // A CSV a spreadsheet reads back as it was written: texts with commas,
