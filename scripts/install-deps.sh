@@ -5,6 +5,7 @@ packages=(build-essential cmake pkg-config libsqlite3-dev zlib1g-dev libssl-dev 
           libpq-dev postgresql  # the production ledger on a shared server, and its test server
           libgtest-dev libgmock-dev libbenchmark-dev binutils
           qt6-base-dev qt6-svg-dev fonts-noto-cjk  # the desktop program and its CJK font
+          fonts-dejavu-core  # letters the CJK font lacks (Polish, Ukrainian) for the further languages
           libfuse3-dev fuse3  # tqprog-simdrive: the simulated programmer as a mounted drive
           srecord lintian appstream desktop-file-utils  # HEX/S-record conformance; the package's checks
           clang libclang-rt-14-dev)  # the fuzz targets: clang and its libFuzzer runtime

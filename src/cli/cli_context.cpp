@@ -9,6 +9,7 @@
 #include "cli/exit_status.h"
 #include "cli/interrupt.h"
 #include "cli/terminal_views.h"
+#include "core/app/language_files.h"
 #include "core/app/session_assembly.h"
 #include "core/app/simulator_setup.h"
 #include "core/texts/language.h"
@@ -68,6 +69,8 @@ Session& CliContext::session() {
     std::string error;
     if (!parts_->assembly->Start(result, error)) throw StartupFailure{error};
     terminal.SetLanguage(session.Texts.Language);
+    for (const std::string& note : LanguageFileNotes(languageProblems, session.Texts.Language, options.trace))
+        err << "tqprog-cli: " << note << '\n';
     if (catchInterrupts)
         WatchInterrupts(session.Busy, Text(session.Texts.Language, TextId::CliStopping));
     if (result.outcome == StartupOutcome::DatabaseFailed) terminal.ShowError(result.message);
@@ -116,16 +119,8 @@ std::string UnknownCommand(const CLI::App& app, int32_t language) {
 }
 
 // The --lang value on the command line, if any and valid; else the system's language.
-int32_t UsageLanguage(int argc, const char* const* argv) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view word = argv[i];
-        std::string_view value;
-        if (word.substr(0, 7) == "--lang=") value = word.substr(7);
-        else if (word == "--lang" && i + 1 < argc) value = argv[i + 1];
-        else continue;
-        if (value.size() == 1 && value[0] >= '0' && value[0] <= '2') return value[0] - '0';
-    }
-    return SystemLanguage();
+int32_t UsageLanguage(const std::vector<std::string>& arguments) {
+    return ParseLanguageChoice(OptionBeforeParsing(arguments, "--lang")).value_or(SystemLanguage());
 }
 
 }  // namespace
@@ -139,7 +134,11 @@ int32_t CliContext::Language() const {
 int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err, bool catchInterrupts) {
     CliContext context(out, err);
     context.catchInterrupts = catchInterrupts;
-    context.usageLanguage = UsageLanguage(argc, argv);
+    const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
+    // The language files first: --help and every message may speak one of them.
+    context.languageProblems = InstallLanguageFiles(
+        ChooseProgramFolders(FolderEnvironment::FromProcess(OptionBeforeParsing(arguments, "--program-dir"))));
+    context.usageLanguage = UsageLanguage(arguments);
     const TextPicker usage(context.usageLanguage);
     CLI::App app{usage(TextId::CliDescription), "tqprog-cli"};
     app.require_subcommand(0, 1);
@@ -151,7 +150,14 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     app.add_option("--device", o.device, usage(TextId::CliOptionDevice));
     app.add_flag("--trace", o.trace, usage(TextId::CliOptionTrace));
     app.add_option("--program-dir", o.programDir, usage(TextId::CliOptionProgramDir));
-    app.add_option("--lang", o.language, usage(TextId::CliOptionLanguage))->check(CLI::Range(0, 2));
+    app.add_option_function<std::string>(
+        "--lang",
+        [&o, &context](const std::string& text) {
+            const std::optional<int32_t> language = ParseLanguageChoice(text);
+            if (!language) throw CLI::ValidationError(WithLanguageCodes(context.usageLanguage, TextId::GuiLanguageValue));
+            o.language = *language;
+        },
+        WithLanguageCodes(context.usageLanguage, TextId::CliOptionLanguage));
     app.add_option("-c,--chip", o.chip, usage(TextId::CliOptionChip));
     app.add_option("--start", o.start, usage(TextId::CliOptionStart))->each([&o](const std::string&) {
         o.startGiven = true;
@@ -189,6 +195,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     RegisterChecksumCommand(app, context);
     RegisterLogCommands(app, context);
     RegisterCompareCommand(app, context);
+    RegisterLanguageCommand(app, context);
     try {
         app.parse(argc, argv);
         if (version) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/app/session.h"
+#include "core/texts/language_set.h"
 
 namespace CLI {
 class App;
@@ -25,7 +26,7 @@ struct GlobalOptions {
     std::string device;      // --device PATH (or TQPROG_DEVICE)
     bool trace = false;
     std::string programDir;  // --program-dir DIR (or TQPROG_HOME)
-    int language = -1;       // --lang 0|1|2; -1 = the Language setting
+    int language = -1;       // --lang 0|1|2 or a code; -1 = the Language setting
     std::string chip;        // -c/--chip NAME
     std::string start;       // --start HEX (RamStartAddr)
     bool startGiven = false; // --start was on the command line, even empty
@@ -56,6 +57,8 @@ public:
     // The language of --help: --lang when the command line has it, else the
     // system locale's (the Language setting is not read for help).
     int32_t usageLanguage = 2;
+    // The further language files passed over, said once the session starts.
+    std::vector<LanguageFileProblem> languageProblems;
 
     // The session, created on first use with the platform the options name.
     Session& session();

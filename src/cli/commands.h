@@ -22,5 +22,6 @@ void RegisterDevicesCommand(CLI::App& app, CliContext& context);
 void RegisterChecksumCommand(CLI::App& app, CliContext& context);
 void RegisterLogCommands(CLI::App& app, CliContext& context);
 void RegisterCompareCommand(CLI::App& app, CliContext& context);
+void RegisterLanguageCommand(CLI::App& app, CliContext& context);
 
 }  // namespace tq

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 
+#include "core/app/language_files.h"
 #include "core/app/simulator_setup.h"
 #include "core/texts/system_language.h"
 #include "core/texts/text_catalogue.h"
@@ -11,18 +12,15 @@ namespace tq::gui {
 
 namespace {
 
+std::vector<std::string> Words(const QStringList& arguments) {
+    std::vector<std::string> words;
+    for (const QString& argument : arguments) words.push_back(argument.toStdString());
+    return words;
+}
+
 // The help and the refusals speak the language asked for with --lang, else the system's.
 int HelpLanguage(const QStringList& arguments) {
-    for (int i = 0; i < arguments.size(); ++i) {
-        QString value;
-        if (arguments[i].startsWith("--lang=")) value = arguments[i].mid(7);
-        else if (arguments[i] == "--lang" && i + 1 < arguments.size()) value = arguments[i + 1];
-        else continue;
-        bool ok = false;
-        const int n = value.toInt(&ok);
-        if (ok && n >= 0 && n <= 2) return n;
-    }
-    return SystemLanguage();
+    return ParseLanguageChoice(OptionBeforeParsing(Words(arguments), "--lang")).value_or(SystemLanguage());
 }
 
 }  // namespace
@@ -37,7 +35,7 @@ std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString
     const QCommandLineOption simulator("simulator", say(TextId::GuiOptionSimulator));
     const QCommandLineOption device("device", say(TextId::GuiOptionDevice), "PATH");
     const QCommandLineOption programDir("program-dir", say(TextId::GuiOptionProgramDir), "DIR");
-    const QCommandLineOption lang("lang", say(TextId::GuiOptionLanguage), "N");
+    const QCommandLineOption lang("lang", QString::fromStdString(WithLanguageCodes(language, TextId::GuiOptionLanguage)), "N|CODE");
     const QCommandLineOption trace("trace", say(TextId::GuiOptionTrace));
     const QCommandLineOption simChip("sim-chip", say(TextId::GuiOptionSimChip), "NAME");
     const QCommandLineOption simState("sim-state", say(TextId::GuiOptionSimState), "DIR");
@@ -72,14 +70,13 @@ std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString
     }
     if (!files.isEmpty()) options.file = QFileInfo(files.front()).absoluteFilePath();
     if (parser.isSet(lang)) {
-        bool ok = false;
-        const int n = parser.value(lang).toInt(&ok);
-        if (!ok || n < 0 || n > 2) {
-            error = say(TextId::GuiLanguageValue);
+        const std::optional<int32_t> chosen = ParseLanguageChoice(parser.value(lang).toStdString());
+        if (!chosen) {
+            error = QString::fromStdString(WithLanguageCodes(language, TextId::GuiLanguageValue));
             exitCode = 2;
             return std::nullopt;
         }
-        o.language = n;
+        o.language = *chosen;
     }
     options.production = parser.isSet(production);
     if (parser.isSet(simProgrammers)) {

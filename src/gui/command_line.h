@@ -20,7 +20,8 @@ struct GuiOptions {
 };
 
 // Parses the arguments; nullopt with `error` set (or help shown) when the
-// program should end with `exitCode`.
+// program should end with `exitCode`. --lang takes a language code of the
+// installed language files too: install them first.
 std::optional<GuiOptions> ParseCommandLine(const QStringList& arguments, QString& error, int& exitCode);
 
 }  // namespace tq::gui

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <string_view>
 
+#include "core/app/language_files.h"
 #include "core/app/session.h"
 #include "core/app/simulated_line.h"
 #include "core/texts/text_catalogue.h"
@@ -28,6 +29,11 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("tqprog");
     QApplication::setApplicationVersion(TQPROG_VERSION);
+    // The language files first: --help and --lang may name one of them.
+    std::vector<std::string> arguments;
+    for (const QString& argument : app.arguments()) arguments.push_back(argument.toStdString());
+    const std::vector<tq::LanguageFileProblem> languageProblems = tq::InstallLanguageFiles(tq::ChooseProgramFolders(
+        tq::FolderEnvironment::FromProcess(tq::OptionBeforeParsing(arguments, "--program-dir"))));
     QString error;
     int exitCode = 0;
     const std::optional<tq::gui::GuiOptions> options = tq::gui::ParseCommandLine(app.arguments(), error, exitCode);
@@ -45,6 +51,8 @@ int main(int argc, char** argv) {
         tq::gui::MainWindow window(assembly.session(), assembly.simulator());
         if (!window.Start([&](tq::StartupResult& result, std::string& e) { return assembly.Start(result, e); }))
             return 1;
+        for (const std::string& note : tq::LanguageFileNotes(languageProblems, assembly.session().Texts.Language, options->trace))
+            std::cerr << "tqprog: " << note << '\n';
         // The production view's programmers: the simulated ones, or every drive discovery finds.
         std::unique_ptr<tq::ProgrammerDiscovery> programmers;
         if (options->frontEnd.simulator) {

@@ -284,11 +284,12 @@ void MainWindow::ApplyLanguage(const LanguageApplied& applied) {
     RetranslateCompareMenu();
     SetTitle(Q(applied.windowCaption));
     QGuiApplication::setApplicationDisplayName(QString());
-    const char* items[3] = {"Menu_Settings_Lang_CN", "Menu_Settings_Lang_TC", "Menu_Settings_Lang_EN"};
-    const TextId names[3] = {TextId::LanguageSimplifiedChinese, TextId::LanguageTraditionalChinese, TextId::LanguageEnglish};
-    for (int i = 0; i < 3; ++i) {
-        actions_.value(items[i])->setText(Q(Text(language_, names[i])));
-        if (applied.menuChecks[i]) actions_.value(items[i])->setChecked(*applied.menuChecks[i]);
+    for (const LanguageMenuEntry& entry : LanguageMenuEntries(language_)) {
+        QAction* item = actions_.value(Q(entry.control));
+        if (!item) continue;  // a language installed after the menu was built
+        item->setText(Q(entry.text));
+        const auto index = static_cast<size_t>(entry.language);
+        if (index < applied.menuChecks.size() && applied.menuChecks[index]) item->setChecked(*applied.menuChecks[index]);
     }
     if (simulatorMenu_) simulatorMenu_->Retranslate(language_);
     actions_.value("MenuReadTwice")->setText(Q(Text(language_, TextId::ReadTwiceCommand)) + "(&I)");
@@ -301,6 +302,7 @@ void MainWindow::ApplyLanguage(const LanguageApplied& applied) {
     RetranslateProjectFirmware();
     RetranslateBackupMenus();
     actions_.value("MenuProduction")->setText(Q(Text(language_, TextId::ProductionCommand)) + "(&P)");
+    ArrangeToolBar();
     emit languageApplied(language_);
 }
 

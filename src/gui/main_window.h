@@ -6,6 +6,8 @@
 #pragma once
 
 #include <QAction>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHash>
 #include <QLabel>
 #include <QMainWindow>
@@ -122,6 +124,9 @@ private:
     void BuildLayout();
     void BuildMenus();
     void BuildToolBar();
+    // One row of tool groups where the screen is wide enough; the groups that
+    // do not fit (long captions of some languages) move to a second row.
+    void ArrangeToolBar();
     QAction* AddAction(QMenu* menu, const char* name, void (MainWindow::*slot)(),
                        const QKeySequence& shortcut = {});
     QToolButton* AddToolButton(QLayout* group, const char* name, const char* actionName);
@@ -240,6 +245,8 @@ private:
     QAction* stopAction_ = nullptr;
     QToolButton* stopButton_ = nullptr;
     QMenu* languageMenu_ = nullptr;
+    QHBoxLayout* toolRows_[2] = {};
+    QList<QGroupBox*> toolGroups_;
     bool busy_ = false;
     bool closeWhenIdle_ = false;  // "stop it?" was answered yes while closing
     bool modified_ = false;     // the buffer differs from the last file opened, read or saved

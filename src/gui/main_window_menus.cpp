@@ -1,10 +1,15 @@
 // The main window's menus and tool buttons: names, shortcuts and the
 // handler each calls. Captions come from the language texts.
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStyle>
+#include <QVBoxLayout>
+#include <climits>
 
+#include "core/app/language_menu.h"
 #include "core/texts/text_catalogue.h"
 #include "gui/hex_view_widget.h"
 #include "gui/main_window.h"
@@ -117,10 +122,10 @@ void MainWindow::BuildMenus() {
 
     languageMenu_ = menu("Menu_Language");
     // Named in the current language when the language is applied.
-    const char* languages[3] = {"Menu_Settings_Lang_CN", "Menu_Settings_Lang_TC", "Menu_Settings_Lang_EN"};
-    for (int i = 0; i < 3; ++i) {
+    for (const LanguageMenuEntry& entry : LanguageMenuEntries(language_)) {
+        const int i = entry.language;
         auto* item = new QAction(this);
-        item->setObjectName(languages[i]);
+        item->setObjectName(QString::fromStdString(entry.control));
         item->setCheckable(true);
         connect(item, &QAction::triggered, this, [this, i, item] {
             // The engine moves the check mark; Qt's own toggle must not.
@@ -128,7 +133,7 @@ void MainWindow::BuildMenus() {
             Guard("language", [this, i] { SelectLanguage(i); });
         });
         languageMenu_->addAction(item);
-        actions_.insert(languages[i], item);
+        actions_.insert(item->objectName(), item);
         busyDisabled_ << item;
     }
 
@@ -186,9 +191,15 @@ void MainWindow::RetranslateViewMenu() {
 void MainWindow::BuildToolBar() {
     auto* row = new QWidget(this);
     row->setObjectName("ToolBarRow");
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(3);
+    auto* rows = new QVBoxLayout(row);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(3);
+    for (QHBoxLayout*& line : toolRows_) {
+        line = new QHBoxLayout;
+        line->setSpacing(3);
+        line->addStretch(1);  // a wider window leaves the groups packed at the left
+        rows->addLayout(line);
+    }
     const std::vector<std::pair<const char*, std::vector<const char*>>> groups{
         {"gbToolFile", {"sbOpenFile", "sbSaveFile"}},
         {"gbToolBuffer", {"sbBufferFill", "sbSwitch"}},
@@ -206,9 +217,24 @@ void MainWindow::BuildToolBar() {
             auto* anchor = new QObject(group);
             anchor->setObjectName(QString("ToolGroupOf_") + button);
         }
-        layout->addWidget(group);
+        toolRows_[0]->insertWidget(toolRows_[0]->count() - 1, group);
+        toolGroups_ << group;
     }
-    layout->addStretch(1);  // a wider window leaves the groups packed at the left
+}
+
+void MainWindow::ArrangeToolBar() {
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    // The content's margins and a window frame take the rest of the screen's width.
+    const int room = screen ? screen->availableGeometry().width() - 32 : INT_MAX;
+    int used = 0;
+    for (QGroupBox* group : toolGroups_) {
+        group->layout()->invalidate();
+        used += group->sizeHint().width() + toolRows_[0]->spacing();
+        QHBoxLayout* line = used <= room || group == toolGroups_.front() ? toolRows_[0] : toolRows_[1];
+        if (line->indexOf(group) >= 0) continue;
+        toolRows_[line == toolRows_[0] ? 1 : 0]->removeWidget(group);
+        line->insertWidget(line->count() - 1, group);
+    }
 }
 
 }  // namespace tq::gui

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <algorithm>
 
+#include "core/app/language_menu.h"
 #include "core/texts/text_catalogue.h"
 
 namespace tq::gui {
@@ -19,7 +20,8 @@ ProgressIndicator::ProgressIndicator(QWidget* parent) : QWidget(parent) {
     // a percentage with the time left), so none is cut at the window's
     // minimum size; the bar takes what is left of the column.
     int widest = label_->fontMetrics().horizontalAdvance("ERROR");
-    for (int language = 0; language < 3; ++language) {
+    for (const LanguageMenuEntry& entry : LanguageMenuEntries(0)) {
+        const int32_t language = entry.language;
         for (const std::string& text : {Text(language, TextId::StoppedBarLabel),
                                         Text(language, TextId::ProgressWithTimeLeft, {"100%", "88:88"})})
             widest = std::max(widest, label_->fontMetrics().horizontalAdvance(QString::fromStdString(text)));

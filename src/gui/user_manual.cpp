@@ -10,10 +10,11 @@
 
 namespace tq::gui {
 
-// The names of the shipped manual files, not texts: both Chinese languages share one.
+// The names of the shipped manual files, not texts: both Chinese languages
+// share one, every other language reads the English one.
 QString UserManualBaseName(int language) {
-    return language == 2 ? QStringLiteral("TQM7300 High speed programmer user manual")
-                         : QStringLiteral("TQM7300高速编程器用户手册");
+    return language == 0 || language == 1 ? QStringLiteral("TQM7300高速编程器用户手册")
+                                           : QStringLiteral("TQM7300 High speed programmer user manual");
 }
 
 QStringList UserManualCandidates(const QString& programFolder, int language) {

@@ -40,6 +40,13 @@ void WindowFit::UpdateMinimum() {
     const QRect free = FreeArea();
     if (free.isValid()) need = need.boundedTo(free.size());
     window_.setMinimumSize(need);
+    // A minimum that grew (a language with longer captions) widens the window
+    // to the right: move it back so that it stays on the screen.
+    if (!free.isValid()) return;
+    const QRect frame = window_.frameGeometry();
+    const int left = std::max(free.left(), std::min(frame.left(), free.right() - frame.width() + 1));
+    const int top = std::max(free.top(), std::min(frame.top(), free.bottom() - frame.height() + 1));
+    if (left != frame.left() || top != frame.top()) window_.move(left, top);
 }
 
 void WindowFit::Place(QSize wanted) {

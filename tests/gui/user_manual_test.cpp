@@ -12,7 +12,7 @@ TEST(UserManual, TheLanguageChoosesTheFileAndAMissingOneIsNamed) {
         int language;
         const char* file;
     } cases[] = {{0, "TQM7300高速编程器用户手册"}, {2, "TQM7300 High speed programmer user manual"},
-                 {5, "TQM7300高速编程器用户手册"}};
+                 {1, "TQM7300高速编程器用户手册"}, {5, "TQM7300 High speed programmer user manual"}};  // 5: a further language
     ScratchFolder folder;
     const QString path = QString::fromStdString(folder.path().string());
     for (const auto& c : cases) {

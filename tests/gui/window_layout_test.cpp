@@ -12,12 +12,13 @@
 #include "gui/chip_frame_widget.h"
 #include "gui/hex_view_widget.h"
 #include "gui/window_fit.h"
+#include "core/app/language_menu.h"
 #include "gui_rig.h"
+#include "support/fixture_languages.h"
 
 namespace tq::testing {
 namespace {
 
-const char* const kLanguages[3] = {"Menu_Settings_Lang_CN", "Menu_Settings_Lang_TC", "Menu_Settings_Lang_EN"};
 
 // The widget's whole rectangle lies inside the window's visible content.
 bool Inside(QWidget& window, QWidget& widget) {
@@ -26,7 +27,10 @@ bool Inside(QWidget& window, QWidget& widget) {
 }
 
 TEST(WindowLayout, AtItsSmallestSizeNoCaptionIsCutAndTheHexViewKeeps16Columns) {
-    for (const char* language : kLanguages) {
+    // The built-in three and every translation shipped (the fixtures until there are any).
+    const ScopedLanguages languages(ShippedOrFixtureLanguages());
+    for (const LanguageMenuEntry& entry : LanguageMenuEntries(0)) {
+        const char* language = entry.control.c_str();
         SCOPED_TRACE(language);
         GuiRig rig;
         ASSERT_TRUE(rig.StartWithGD25Q64Selected());

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/cli_context.h"
+#include "core/texts/language_set.h"
 
 namespace tq::testing {
 
@@ -16,6 +17,8 @@ struct CliResult {
 };
 
 inline CliResult RunCliCaptured(const std::vector<std::string>& args) {
+    // A run installs the language files it finds; the next test starts without them.
+    const ScopedLanguages restored(InstalledLanguages());
     std::vector<const char*> argv = {"tqprog-cli"};
     for (const std::string& a : args) argv.push_back(a.c_str());
     std::ostringstream out, err;

@@ -5,11 +5,24 @@
 #include "core/texts/status_line.h"
 #include "core/chipdb/chip_database.h"
 #include "core/device/commands.h"
+#include "core/texts/text_catalogue.h"
 
 namespace tq {
 
+std::vector<LanguageMenuEntry> LanguageMenuEntries(int32_t current) {
+    std::vector<LanguageMenuEntry> entries{
+        {"Menu_Settings_Lang_CN", Text(current, TextId::LanguageSimplifiedChinese), 0},
+        {"Menu_Settings_Lang_TC", Text(current, TextId::LanguageTraditionalChinese), 1},
+        {"Menu_Settings_Lang_EN", Text(current, TextId::LanguageEnglish), 2}};
+    if (const std::shared_ptr<const LanguageSet> languages = InstalledLanguages())
+        for (const FurtherLanguage& language : languages->languages())
+            entries.push_back({"Menu_Settings_Lang_" + language.code, language.name, *languages->ValueOf(language.code)});
+    return entries;
+}
+
 LanguageApplied LoadLanguage(OperationContext& context) {
     LanguageApplied applied;
+    applied.menuChecks.resize(LanguageMenuEntries(context.Texts.Language).size());
     applied.menuChecks[static_cast<size_t>(LanguageMenuItem(context.Texts.Language))] = true;
     applied.captions = ReadLanguageTexts(context.Texts, context.Device.DevInf.DbVersion);
     const Dev_Language_Struct& texts = context.Texts.DevLanguage;
@@ -38,7 +51,7 @@ LanguageApplied ChooseLanguage(OperationContext& context, int32_t language) {
     // Only the M500 platform shows texts of its own; its reply is not needed.
     DeviceContext& device = context.Device;
     if (device.Link.Uart.Connected && PlatformCode(device.DevInf.Model) == "M500")
-        SetLanguage(device.Link, static_cast<uint8_t>(language));
+        SetLanguage(device.Link, static_cast<uint8_t>(language >= 0 && language <= 1 ? language : 2));
     return applied;
 }
 

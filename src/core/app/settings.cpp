@@ -1,6 +1,7 @@
 #include "core/app/settings.h"
 
 #include "core/texts/language.h"
+#include "core/texts/system_language.h"
 #include "core/texts/text_catalogue.h"
 #include "core/base/profile_file.h"
 #include "core/base/text_encoding.h"
@@ -22,6 +23,7 @@ constexpr const char* kLogPanelKey = "LogPanel";
 constexpr const char* kBackupKey = "BackupBeforeOverwrite";
 constexpr const char* kBlankCheckKey = "BlankCheckBeforeWrite";
 constexpr const char* kVerifyTwiceKey = "AutoVerifyTwice";
+constexpr const char* kLanguageCodeKey = "LanguageCode";  // a further language, by its code
 
 // An on/off key of our own, written once it differs from its default or is there already.
 void WriteSwitch(ProfileFile& file, const char* key, bool value, bool byDefault) {
@@ -37,7 +39,8 @@ void LoadSettings(Session& session, int32_t defaultLanguage) {
     Prj_Info_Struct& prj = session.Chip.PrjInfo;
     session.DebugOption.comDebugDly = file.ReadInt("DebugOption", "comDebugDly", 5000);
     session.DebugOption.intMsgDleTim = file.ReadInt("DebugOption", "intMsgDleTim", 1000);
-    session.Texts.Language = file.ReadInt("SystemOption", "Language", defaultLanguage);
+    session.Texts.Language = StoredLanguage(file.ReadInt("SystemOption", "Language", defaultLanguage),
+                                            file.ReadString(kOwnSection, kLanguageCodeKey, "", kPathBytes), defaultLanguage);
     dev.FilePath = file.ReadString("SystemOption", "FilePath", "C:", kPathBytes);
     session.Buffer.RamFile.FileName = file.ReadString("SystemOption", "File", "", kPathBytes);
     prj.RamStartAddr = static_cast<uint32_t>(file.ReadInt("PrjInfo", "RamStartAddr", 0));
@@ -65,7 +68,10 @@ bool SaveSettings(Session& session) {
     ProfileFile file = ProfileFile::Load(session.Texts.SettingsFolder / kSettingsFileName);
     std::string failure = file.ReadError();
     if (failure.empty()) {
-        file.WriteString("SystemOption", "Language", Number(session.Texts.Language));
+        const StoredLanguageKeys language = StoredLanguageOf(session.Texts.Language);
+        file.WriteString("SystemOption", "Language", Number(language.number));
+        if (!language.code.empty() || !file.ReadString(kOwnSection, kLanguageCodeKey, "", kPathBytes).empty())
+            file.WriteString(kOwnSection, kLanguageCodeKey, language.code);
         dev.FilePath = FolderOf(session.Buffer.RamFile.FileName);
         file.WriteString("SystemOption", "FilePath", dev.FilePath);
         file.WriteString("SystemOption", "File", session.Buffer.RamFile.FileName);

@@ -152,22 +152,32 @@ ProfileFile LoadLanguageFile(const TextContext& texts) {
     return ProfileFile::Load(texts.ProgramFolder / LanguageFileName(texts.Language));
 }
 
+const FurtherLanguage* FurtherOf(const std::shared_ptr<const LanguageSet>& languages, int32_t language) {
+    return languages ? languages->Find(language) : nullptr;
+}
+
 }  // namespace
 
 const char* LanguageFileName(int32_t language) {
     return language == 0 ? "CN.ini" : language == 1 ? "TC.ini" : "EN.ini";
 }
 
-int LanguageMenuItem(int32_t language) { return language == 0 || language == 1 ? language : 2; }
+int LanguageMenuItem(int32_t language) {
+    if (language == 0 || language == 1) return language;
+    return FurtherOf(InstalledLanguages(), language) ? language : 2;
+}
 
 std::span<const LanguageField> LanguageFields() { return kLanguageFields; }
 std::span<const DirectCaption> DirectCaptions() { return kDirectCaptions; }
 std::span<const DialogText> DialogTexts() { return kDialogTexts; }
 
-LanguageFile::LanguageFile(const TextContext& texts) : file_(LoadLanguageFile(texts)) {}
+LanguageFile::LanguageFile(const TextContext& texts)
+    : file_(LoadLanguageFile(texts)), languages_(InstalledLanguages()), further_(FurtherOf(languages_, texts.Language)) {}
 
 std::string LanguageFile::Text(std::string_view section, std::string_view key, std::string_view fallback,
                                size_t maxBytes) const {
+    if (further_)
+        if (std::optional<std::string> caption = further_->Caption(section, key)) return *caption;
     return file_.ReadString(section, key, fallback, maxBytes);
 }
 
@@ -178,17 +188,16 @@ std::string LanguageFile::Text(std::string_view section, std::string_view key) c
 }
 
 std::vector<AppliedCaption> ReadLanguageTexts(TextContext& context, const std::string& dbVersion) {
-    const ProfileFile file = LoadLanguageFile(context);
+    const LanguageFile file(context);
     Dev_Language_Struct& texts = context.DevLanguage;
     for (const LanguageField& field : kLanguageFields)
-        texts.*field.field = file.ReadString(field.section, field.key, field.fallback, field.maxBytes);
+        texts.*field.field = file.Text(field.section, field.key, field.fallback, field.maxBytes);
     texts.MainSoftWareInfo += "  " + dbVersion;
 
     std::vector<AppliedCaption> captions;
     for (const DirectCaption& caption : kDirectCaptions) {
         captions.push_back(
-            {caption.control,
-             file.ReadString(caption.section, caption.key, caption.fallback, kLanguageTextBytes) + caption.suffix});
+            {caption.control, file.Text(caption.section, caption.key, caption.fallback, kLanguageTextBytes) + caption.suffix});
     }
     return captions;
 }

@@ -14,15 +14,18 @@
 #include <vector>
 
 #include "core/texts/language_texts.h"
+#include "core/texts/language_set.h"
 #include "core/base/profile_file.h"
 
 namespace tq {
 
 struct TextContext;
 
-// "CN.ini", "TC.ini" or "EN.ini" (any value but 0 and 1).
+// "CN.ini", "TC.ini" or "EN.ini" (any value but 0 and 1: a further language
+// reads EN.ini for what its own file lacks).
 const char* LanguageFileName(int32_t language);
-// The language menu item of a language: 0 CN, 1 TC, 2 EN.
+// The language menu item of a language: 0 CN, 1 TC, 2 EN, then the installed
+// further languages at their values; any other value is English's item.
 int LanguageMenuItem(int32_t language);
 
 // Language values are read through 80-byte buffers (120 for four texts).
@@ -60,7 +63,8 @@ struct DialogText {
 std::span<const DialogText> DialogTexts();
 
 // The current language file, read once, for a dialog that reads its labels
-// when it opens.
+// when it opens. A further language's captions come from its own file, and
+// what it lacks from EN.ini, uncut.
 class LanguageFile {
 public:
     explicit LanguageFile(const TextContext& texts);
@@ -72,6 +76,8 @@ public:
 
 private:
     ProfileFile file_;
+    std::shared_ptr<const LanguageSet> languages_;
+    const FurtherLanguage* further_ = nullptr;
 };
 
 // A caption for one control, as the front-end puts it on.

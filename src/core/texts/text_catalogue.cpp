@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "core/texts/language_set.h"
+
 namespace tq {
 namespace {
 
@@ -21,6 +23,12 @@ const Entry& EntryOf(TextId id) { return kEntries[static_cast<size_t>(id)]; }
 
 std::string Text(int32_t language, TextId id) {
     const Entry& entry = EntryOf(id);
+    if (language >= kFirstFurtherLanguage) {
+        const std::shared_ptr<const LanguageSet> languages = InstalledLanguages();
+        const FurtherLanguage* further = languages ? languages->Find(language) : nullptr;
+        const auto index = static_cast<size_t>(id);
+        if (further && index < further->texts.size()) return further->texts[index];
+    }
     return std::string(language == 0 ? entry.cn : language == 1 ? entry.tc : entry.en);
 }
 

@@ -18,7 +18,8 @@ enum class TextId : uint16_t {
 };
 
 // The text of `id` in `language`: 0 Simplified Chinese, 1 Traditional
-// Chinese, any other value English.
+// Chinese, 3 and above an installed further language (language_set.h), any
+// other value English.
 std::string Text(int32_t language, TextId id);
 
 // The same with %1, %2 ... %9 replaced by `values` in order, so that each
