@@ -8,6 +8,7 @@
 #include "cli/exit_status.h"
 #include "core/texts/language_set.h"
 #include "core/texts/text_catalogue.h"
+#include "support/environment.h"
 #include "support/expect.h"
 #include "support/fixture_languages.h"
 #include "support/sim_cli_folder.h"
@@ -32,12 +33,12 @@ struct LocaleScope {
         for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
             const char* value = std::getenv(name);
             saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-            ::unsetenv(name);
+            testing::UnsetEnvironment(name);
         }
-        ::setenv("LANG", lang, 1);
+        testing::SetEnvironment("LANG", lang);
     }
     ~LocaleScope() {
-        for (const auto& [name, value] : saved) value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
+        for (const auto& [name, value] : saved) value ? testing::SetEnvironment(name, value->c_str()) : testing::UnsetEnvironment(name);
     }
 };
 

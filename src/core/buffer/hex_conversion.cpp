@@ -380,7 +380,8 @@ ConversionReport ReadIntelHex(SourceFile& file, const ImageReadOptions& options,
         std::vector<std::string> unused;
         HexImage probe(options.maxImageBytes, 0, unused, says);
         probe.Probe(decoder.conflict());
-        LineReader again(text, {});
+        const ConversionProgress silent;  // the reader keeps a reference: it must outlive it
+        LineReader again(text, silent);
         DecodeLines(again, probe);
         return fail(says(TextId::ImageOverlapDiffers, {std::to_string(probe.probeLine()),
                                                        std::to_string(lines.lineNumber()),
