@@ -344,7 +344,8 @@ void ProductionWindow::ShowLog() {
                     table_->setItem(static_cast<int>(i), c, item);
                 }
             }
-            table_->resizeColumnsToContents();
+            // Every column but the message fits its contents; the message takes the rest.
+            for (int c = 0; c + 1 < table_->columnCount(); ++c) table_->resizeColumnToContents(c);
             rows_->setText(Q(Text(language_, TextId::ProductionLogRows, {std::to_string(rows.size())})));
         };
     });
