@@ -47,8 +47,10 @@ TEST(ProductionWindow, StopAllEndsEveryRunAndSaysSo) {
     ProductionRig line;
     ASSERT_TRUE(line.Start(kEnglish, 60000));  // an erase that would take a minute
     line.view->StartAll();
-    ASSERT_TRUE(line.WaitFor([&] { return line.view->line().Running(); }));
-    line.view->findChild<QPushButton*>("ProductionStopAll")->click();
+    // Stop all is enabled once the window has shown the runs; a click before that is a no-op.
+    QPushButton* stopAll = line.view->findChild<QPushButton*>("ProductionStopAll");
+    ASSERT_TRUE(line.WaitFor([&] { return stopAll->isEnabled(); }));
+    stopAll->click();
     EXPECT_EQ(line.view->status()->text().toStdString(), Text(kEnglish, TextId::ProductionStopping));
     ASSERT_TRUE(line.WaitFor([&] { return !line.view->line().Running(); }));
     line.WaitFor([&] { return line.view->panels()[2]->reason()->text().size() > 0; });
