@@ -10,7 +10,7 @@
 # build-fuzz/findings/. Exits non-zero when any target fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-all_targets=(hex srec cap package ini frame lang csv devini)
+all_targets=(hex srec cap package ini frame lang langfile csv devini)
 mode=${1:-all}
 if ! command -v clang++ >/dev/null; then
   echo "fuzz: skipped, clang++ not found"

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include "core/base/atomic_write.h"
 #include "core/base/text_encoding.h"
@@ -18,21 +19,12 @@ std::string_view Trim(std::string_view text) {
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Compares GBK names without regard to the case of their ASCII letters;
-// the trail byte of a two-byte character is never folded.
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    size_t i = 0;
-    while (i < a.size()) {
-        const size_t length = GbkCharLength(a, i);
-        if (length == 1) {
-            if (Lower(a[i]) != Lower(b[i])) return false;
-        } else if (a.substr(i, length) != b.substr(i, length)) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
+// A GBK name with its ASCII letters folded to lower case; the trail byte of
+// a two-byte character is never folded.
+std::string FoldedName(std::string_view name) {
+    std::string folded(name);
+    for (size_t i = 0; i < folded.size(); i += GbkCharLength(folded, i)) folded[i] = Lower(folded[i]);
+    return folded;
 }
 
 // Position of an ASCII character on a character boundary of a GBK text.
@@ -88,35 +80,51 @@ ProfileFile ProfileFile::Load(const std::filesystem::path& path) {
             crlf = true;
         }
         profile.lines_.push_back(std::move(line));
+        profile.IndexLine(profile.lines_.size() - 1);
         start = end + 1;
     }
     if (!crlf) profile.lineEnd_ = "\n";
     return profile;
 }
 
-std::optional<ProfileFile::KeyLine> ProfileFile::Find(std::string_view section, std::string_view key) const {
-    const std::string wantedSection = Utf8ToGbk(section);
-    const std::string wantedKey = Utf8ToGbk(key);
-    std::optional<KeyLine> found;
-    for (size_t i = 0; i < lines_.size(); ++i) {
-        const std::string_view line = Trim(lines_[i]);
-        if (!line.empty() && line.front() == '[') {
-            if (found) break;  // only the first section of that name counts
-            std::string_view name = line.substr(1);
-            name = Trim(name.substr(0, FindAscii(name, ']')));
-            if (SameName(name, wantedSection)) found = KeyLine{i, std::nullopt, i + 1};
-            continue;
-        }
-        if (!found || line.empty()) continue;
-        found->insertAt = i + 1;
-        const size_t equals = FindAscii(line, '=');
-        if (equals == std::string_view::npos) continue;
-        if (SameName(Trim(line.substr(0, equals)), wantedKey)) {
-            found->keyLine = i;
-            break;
-        }
+void ProfileFile::IndexLine(size_t at) {
+    const std::string_view line = Trim(lines_[at]);
+    if (!line.empty() && line.front() == '[') {
+        std::string_view name = line.substr(1);
+        name = Trim(name.substr(0, FindAscii(name, ']')));
+        std::string folded = FoldedName(name);
+        const bool added = sections_.try_emplace(folded, SectionIndex{at, at + 1, {}}).second;
+        openSection_ = added ? std::optional<std::string>(std::move(folded)) : std::nullopt;
+        return;
     }
-    return found;
+    if (!openSection_ || line.empty()) return;
+    SectionIndex& section = sections_.at(*openSection_);
+    section.insertAt = at + 1;
+    const size_t equals = FindAscii(line, '=');
+    if (equals != std::string_view::npos) section.keys.try_emplace(FoldedName(Trim(line.substr(0, equals))), at);
+}
+
+// A key line added at the end of its section, in front of later sections.
+void ProfileFile::InsertLine(size_t at, std::string line, const std::string& section) {
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+    for (auto& [name, index] : sections_) {
+        if (index.headerLine >= at) ++index.headerLine;
+        if (index.insertAt > at) ++index.insertAt;
+        for (auto& [key, keyLine] : index.keys)
+            if (keyLine >= at) ++keyLine;
+    }
+    std::optional<std::string> open = std::exchange(openSection_, section);
+    IndexLine(at);
+    openSection_ = std::move(open);
+}
+
+std::optional<ProfileFile::KeyLine> ProfileFile::Find(std::string_view section, std::string_view key) const {
+    const auto found = sections_.find(FoldedName(Utf8ToGbk(section)));
+    if (found == sections_.end()) return std::nullopt;
+    const SectionIndex& index = found->second;
+    const auto keyLine = index.keys.find(FoldedName(Utf8ToGbk(key)));
+    if (keyLine == index.keys.end()) return KeyLine{index.headerLine, std::nullopt, index.insertAt};
+    return KeyLine{index.headerLine, keyLine->second, index.insertAt};
 }
 
 std::optional<std::string_view> ProfileFile::RawValue(std::string_view section, std::string_view key) const {
@@ -147,11 +155,13 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
     const std::optional<KeyLine> found = Find(section, key);
     if (!found) {
         lines_.push_back("[" + Utf8ToGbk(section) + "]");
+        IndexLine(lines_.size() - 1);
         lines_.push_back(std::move(line));
+        IndexLine(lines_.size() - 1);
     } else if (found->keyLine) {
-        lines_[*found->keyLine] = std::move(line);
+        lines_[*found->keyLine] = std::move(line);  // the same key, so the index holds
     } else {
-        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(found->insertAt), std::move(line));
+        InsertLine(found->insertAt, std::move(line), FoldedName(Utf8ToGbk(section)));
     }
 }
 

@@ -2,7 +2,7 @@
 // Sections and keys match without regard to case; a missing file, section or
 // key gives the caller's default; a key present with an empty value gives an
 // empty text; blanks around keys and values are dropped. The file is read
-// once into memory, so many keys cost one read. Values are GBK on disk and
+// once into memory and indexed, so many keys cost one read and one pass. Values are GBK on disk and
 // UTF-8 here; a value longer than its limit is cut on a character boundary.
 #pragma once
 
@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tq {
@@ -50,8 +51,21 @@ private:
     std::optional<KeyLine> Find(std::string_view section, std::string_view key) const;
     std::optional<std::string_view> RawValue(std::string_view section, std::string_view key) const;
 
+    // Where each section and key is, by name with its ASCII letters folded.
+    // Only the first section of a name counts, and in it the first key of a
+    // name. Lines are indexed in order as they are added.
+    struct SectionIndex {
+        size_t headerLine;
+        size_t insertAt;
+        std::unordered_map<std::string, size_t> keys;
+    };
+    void IndexLine(size_t line);
+    void InsertLine(size_t at, std::string line, const std::string& section);
+
     std::filesystem::path path_;
     std::vector<std::string> lines_;  // GBK, without line ends
+    std::unordered_map<std::string, SectionIndex> sections_;
+    std::optional<std::string> openSection_;  // the section the next added line belongs to, if it counts
     std::string lineEnd_ = "\r\n";
     std::string readError_;
 };

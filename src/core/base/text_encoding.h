@@ -11,6 +11,14 @@
 
 namespace tq {
 
+// True when every byte is ASCII, which reads the same in GBK and UTF-8: the
+// converters hand such a text back as it is, without asking the system.
+inline bool IsAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
 // GBK bytes to UTF-8. A character cut off at the end (a value that another
 // program truncated inside a character) is dropped; any other invalid byte
 // becomes U+FFFD.

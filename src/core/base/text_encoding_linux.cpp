@@ -26,6 +26,7 @@ public:
     // what to emit instead.
     template <typename OnInvalid>
     std::string Run(std::string_view input, OnInvalid onInvalid) {
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // a fresh start for a handle used before
         std::string output;
         char* in = const_cast<char*>(input.data());
         size_t inLeft = input.size();
@@ -55,7 +56,9 @@ private:
 }  // namespace
 
 std::string GbkToUtf8(std::string_view gbk) {
-    Converter converter("UTF-8", kDiskCodeset);
+    if (IsAscii(gbk)) return std::string(gbk);
+    // Opening a converter costs more than most conversions: one per thread, kept.
+    static thread_local Converter converter("UTF-8", kDiskCodeset);
     return converter.Run(gbk, [](std::string_view rest, bool atEnd) -> std::pair<size_t, std::string> {
         if (atEnd) return {rest.size(), ""};
         return {1, "\xEF\xBF\xBD"};
@@ -63,7 +66,8 @@ std::string GbkToUtf8(std::string_view gbk) {
 }
 
 std::string Utf8ToGbk(std::string_view utf8) {
-    Converter converter(kDiskCodeset, "UTF-8");
+    if (IsAscii(utf8)) return std::string(utf8);
+    static thread_local Converter converter(kDiskCodeset, "UTF-8");
     return converter.Run(utf8, [](std::string_view, bool) -> std::pair<size_t, std::string> { return {1, "?"}; });
 }
 

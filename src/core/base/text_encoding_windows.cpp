@@ -103,6 +103,7 @@ uint32_t Utf8FourByteCodePoint(std::string_view text, size_t pos) {
 }  // namespace
 
 std::string GbkToUtf8(std::string_view gbk) {
+    if (IsAscii(gbk)) return std::string(gbk);
     std::string out;
     std::wstring wide;
     if (ToWide(DiskCodePage(), gbk, wide)) {
@@ -136,6 +137,7 @@ std::string GbkToUtf8(std::string_view gbk) {
 }
 
 std::string Utf8ToGbk(std::string_view utf8) {
+    if (IsAscii(utf8)) return std::string(utf8);
     std::string out;
     std::wstring wide;
     size_t runStart = 0, pos = 0;
