@@ -1,5 +1,6 @@
 #include "gui/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -25,6 +26,7 @@
 #include "core/operations/read_verify.h"
 #include "core/operations/write.h"
 #include "core/texts/language.h"
+#include "gui/gui_font.h"
 #include "core/texts/text_catalogue.h"
 #include "gui/about_dialog.h"
 #include "gui/gui_resources.h"
@@ -277,6 +279,8 @@ void MainWindow::ShowSocketPicture(tq::SocketPicture picture) {
 }
 
 void MainWindow::ApplyLanguage(const LanguageApplied& applied) {
+    // Japanese and Korean draw the characters they share with Chinese in their own forms.
+    if (const QFont font = ProgramFont(language_); font != QApplication::font()) QApplication::setFont(font);
     title_ = Q(applied.applicationTitle);
     messages_->SetLanguage(language_);
     logPanel_->Retranslate(language_);

@@ -36,7 +36,10 @@ void WindowFit::UpdateMinimum() {
     // status line in Chinese makes its bar taller than an empty one).
     const int chrome = std::max(window_.menuBar()->height(), window_.menuBar()->sizeHint().height()) +
                        std::max(status_.height(), status_.sizeHint().height());
-    QSize need(std::max(content.width(), status_.minimumSizeHint().width()), content.height() + chrome);
+    // Every menu in sight: the bar's hint is all its titles in one row, which
+    // a language with long titles makes wider than the content.
+    const int width = std::max({content.width(), status_.minimumSizeHint().width(), window_.menuBar()->sizeHint().width()});
+    QSize need(width, content.height() + chrome);
     const QRect free = FreeArea();
     if (free.isValid()) need = need.boundedTo(free.size());
     window_.setMinimumSize(need);

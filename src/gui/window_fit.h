@@ -16,8 +16,8 @@ public:
     // `content` is what the window's scroll area shows.
     WindowFit(QMainWindow& window, QWidget& content);
 
-    // The window's minimum: what the content, the menu bar and the status bar
-    // need, capped to the screen's free area. Follows the content's layout
+    // The window's minimum: what the content, the menu bar (every title in
+    // one row) and the status bar need, capped to the screen's free area. Follows the content's layout
     // (a language with longer captions asks for more).
     void UpdateMinimum();
     // Sizes the window to `wanted` (at least its minimum, at most the free

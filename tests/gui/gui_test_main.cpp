@@ -1,12 +1,15 @@
-// The GUI tests run on Qt's offscreen platform unless told otherwise.
+// The GUI tests run on Qt's offscreen platform, on a laptop-sized screen,
+// unless told otherwise.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 
 #include "gui/gui_font.h"
+#include "laptop_screen.h"
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryFile screen;
+    tq::testing::UseLaptopScreen(screen);
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     QApplication::setFont(tq::gui::ProgramFont());

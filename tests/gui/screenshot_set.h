@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -23,6 +24,10 @@ inline bool StartForShots(GuiRig& rig, int language) {
     if (!rig.StartWithGD25Q64Selected()) return false;
     rig.Trigger(kLanguageItems[language]);
     rig.window->show();
+    // A language with a face of its own changes the program's font: the layout settles in rounds.
+    QElapsedTimer settling;
+    settling.start();
+    while (settling.elapsed() < 100) QCoreApplication::processEvents();
     return true;
 }
 

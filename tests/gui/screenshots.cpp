@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "gui/gui_font.h"
+#include "laptop_screen.h"
 #include "screenshot_set.h"
 
 namespace tq::testing {
@@ -35,16 +36,11 @@ std::vector<ScreenshotSet>& ScaledScreenshotSets() {
 
 namespace {
 
-// Runs this program again at scale factor 2 on an offscreen 1280 x 800 screen.
-bool RunScaled(const QString& program, const QString& dir) {
-    QTemporaryFile screen;
-    if (!screen.open()) return false;
-    screen.write(R"({"screens": [{"name": "scaled", "x": 0, "y": 0, "width": 1280, "height": 800,
-                  "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-    screen.flush();
+// Runs this program again at scale factor 2 on `platform`.
+bool RunScaled(const QString& program, const QString& dir, const QString& platform) {
     QProcess run;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + screen.fileName());
+    environment.insert("QT_QPA_PLATFORM", platform);
     environment.insert("QT_SCALE_FACTOR", "2");
     run.setProcessEnvironment(environment);
     run.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -57,7 +53,10 @@ bool RunScaled(const QString& program, const QString& dir) {
 }  // namespace tq::testing
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The minimum-size pictures show the window's own minimum, which a
+    // smaller screen would cap: the set is taken on a laptop-sized screen.
+    QTemporaryFile screen;
+    const QString laptop = tq::testing::UseLaptopScreen(screen);
     const bool scaled = argc == 3 && std::strcmp(argv[2], "--scale2") == 0;
     QApplication app(argc, argv);
     if (argc != 2 && !scaled) {
@@ -71,6 +70,6 @@ int main(int argc, char** argv) {
     for (const tq::testing::ScreenshotSet& set :
          scaled ? tq::testing::ScaledScreenshotSets() : tq::testing::ScreenshotSets())
         ok &= set(dir);
-    if (!scaled) ok &= tq::testing::RunScaled(QCoreApplication::applicationFilePath(), dir.absolutePath());
+    if (!scaled) ok &= tq::testing::RunScaled(QCoreApplication::applicationFilePath(), dir.absolutePath(), laptop);
     return ok ? 0 : 1;
 }
