@@ -214,8 +214,9 @@ TEST_F(RecordFilesConformance, FilesTheToolsWriteAndHandMadeVariantsReadAsTheToo
          "line 2: data record shorter than its byte count 16");
     std::string wrongSum = low + high + EndRecord();
     wrongSum[low.size() + high.size() - 2] = wrongSum[low.size() + high.size() - 2] == '0' ? '1' : '0';
-    hand("HEX with a wrong record checksum", "h.hex", wrongSum, bytes32, nullptr,
-         "HEX record checksums are not checked: a wrong one loads as the record says");
+    hand("HEX with a wrong record checksum", "h.hex", wrongSum, bytes32, "line 2: checksum mismatch");
+    hand("HEX record ending before its checksum", "h.hex", low + high.substr(0, high.size() - 3) + "\n" + EndRecord(),
+         bytes32, "line 2: record length does not match its byte count");
     hand("HEX with a line that is no record", "h.hex", low + "garbage\n" + high + EndRecord(), bytes32,
          "line 2 does not start with ':'");
     const std::string s1 = "S1131000000102030405060708090A0B0C0D0E0F64\n",

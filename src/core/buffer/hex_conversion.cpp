@@ -21,9 +21,11 @@
 // How this converter treats input the format leaves open:
 // - A line ends with a line feed, a carriage return or both, however long
 //   it is; blank lines are skipped. Only the characters a record needs are
-//   read (':' + 8 + two per data byte; 13 for an extended address record);
-//   anything after them, the checksum included, is never looked at. Records
-//   of up to 255 data bytes are therefore read whole.
+//   read (':' + 8 + two per data byte, then the checksum); anything after
+//   them is never looked at. Records of up to 255 data bytes are read whole.
+// - A record whose digits are all there must add up to its checksum, as the
+//   toolchains that write these files require: one that does not, or that
+//   ends before its checksum, fails the conversion naming its line.
 // - A record whose needed characters include one that is not a hex digit, or
 //   whose line ends before them, is skipped and reported; it places no byte,
 //   adds nothing to the length and does not fix the image start.
@@ -53,6 +55,20 @@ constexpr std::size_t kGrowth = std::size_t{1} << 20;
 
 bool IsBlank(const char* begin, const char* end) {
     return std::all_of(begin, end, [](char c) { return c == '\r' || c == '\n' || c == ' ' || c == '\t' || c == 0x1A; });
+}
+
+// Why a record whose data digits are all there does not add up: its line
+// ends before the checksum, or the checksum differs. Nothing when it adds up
+// or when a digit is wrong (such a record is skipped and reported).
+std::optional<TextId> ChecksumFault(std::string_view record, std::size_t count) {
+    if (record.size() < 9 + 2 * count) return std::nullopt;
+    if (record.size() < 11 + 2 * count) return TextId::RecordLengthMismatch;
+    uint8_t bytes[5 + 255];
+    if (!ReadHexBytes(record.data() + 1, count + 5, bytes)) return std::nullopt;
+    uint8_t sum = 0;
+    for (std::size_t i = 0; i < count + 5; ++i) sum = static_cast<uint8_t>(sum + bytes[i]);
+    if (sum != 0) return TextId::RecordChecksumMismatch;
+    return std::nullopt;
 }
 
 // Hands out the lines of the text one at a time, telling the progress
@@ -141,7 +157,7 @@ void ImageBytes::Reserve(std::size_t end) {
     bytes_.reserve(static_cast<std::size_t>(std::max<uint64_t>(end, std::min(wanted, limit_))));
 }
 
-enum class LineResult { Continue, NotARecord, End, Unplaceable, Conflict };
+enum class LineResult { Continue, NotARecord, End, Unplaceable, Conflict, BadChecksum };
 
 // Decodes records one line at a time into the image.
 class HexImage {
@@ -167,6 +183,8 @@ public:
     ImageBytes& Finish();
     // Why a record could not be placed; empty while every record was.
     const std::string& unplaced() const { return unplaced_; }
+    // Which record did not add up, once Line said BadChecksum.
+    const std::string& refusal() const { return refusal_; }
     // The address of image offset 0.
     uint64_t base() const { return base_; }
     // Whether any data record was placed.
@@ -184,6 +202,7 @@ private:
     const uint64_t limit_;  // the largest image
     const TextPicker text_;
     std::string unplaced_;
+    std::string refusal_;
     std::vector<std::string>& warnings_;
     ImageBytes image_;
     RecordCoverage coverage_;
@@ -224,6 +243,10 @@ LineResult HexImage::Line(std::string_view line, uint64_t lineNumber) {
     if (!ReadHexBytes(line.data() + 1, 4, head)) {
         Skip(lineNumber, TextId::HexHeaderNotHex);
         return LineResult::Continue;
+    }
+    if (const auto why = ChecksumFault(line, head[0])) {
+        refusal_ = text_(TextId::ImageLineSays, {std::to_string(lineNumber), text_(*why)});
+        return LineResult::BadChecksum;
     }
     const uint8_t type = head[3];
     switch (type) {
@@ -375,6 +398,7 @@ ConversionReport ReadIntelHex(SourceFile& file, const ImageReadOptions& options,
         return report;
     };
     if (result == LineResult::Unplaceable) return fail(decoder.unplaced());
+    if (result == LineResult::BadChecksum) return fail(decoder.refusal());
     if (result == LineResult::Conflict) {
         // The earlier record over that address is found by reading the lines again.
         std::vector<std::string> unused;

@@ -80,11 +80,11 @@ bool ReadRecord(std::string_view line, std::size_t readable, Record& record, std
     const std::size_t count = pairs > kMaxPairs ? 0 : bytes[0];
     const auto addressBytes = static_cast<std::size_t>(kAddressBytes[type]);
     if (line.size() % 2 != 0 || pairs != count + 1 || count < addressBytes + 1) {
-        why = text(TextId::SrecLengthMismatch);
+        why = text(TextId::RecordLengthMismatch);
         return false;
     }
     if ((ByteSum(bytes, count + 1) & 0xFF) != 0xFF) {
-        why = text(TextId::SrecChecksumMismatch);
+        why = text(TextId::RecordChecksumMismatch);
         return false;
     }
     record.type = type;
