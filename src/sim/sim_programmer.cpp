@@ -122,11 +122,9 @@ SimProgrammer::DrawnFault SimProgrammer::DrawRandomFault() {
     if (kinds.empty()) return DrawnFault::None;
     const Kind kind = kinds[faultDraws_() % kinds.size()];
     const uint64_t away = (1 + faultDraws_() % std::max<uint32_t>(randomFaults.maxAbsentMs, 1)) * 1000ull;
-    // A failed transfer is a USB error: the device is reset, as a pulled
-    // and replugged one is, and forgets the stream it was in and the answer
-    // it held. (Without that, a write stream broken off by the host is never
-    // ended: the host drops the link before it could send the abort block,
-    // and sends none when it connects again.)
+    // A failed transfer never reached the programmer, which stays in the
+    // stream it was in: the host ends it when it connects again. A pulled
+    // drive loses its power and forgets the stream and the answer it held.
     const auto reset = [this] {
         stream_ = Stream::None;
         answerReady_ = false;
@@ -134,7 +132,6 @@ SimProgrammer::DrawnFault SimProgrammer::DrawRandomFault() {
     switch (kind) {
     case Fail:
         ++faultCounts_.failedTransfers;
-        reset();
         return DrawnFault::FailTransfer;
     case Drop: ++faultCounts_.droppedAnswers; return DrawnFault::DropAnswer;
     case ChipOut:

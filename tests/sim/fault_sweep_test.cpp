@@ -169,6 +169,25 @@ void Sweep(const ChipFacts& chip) {
     }
 }
 
+// A write stream broken off by a failed transfer stays open in the
+// programmer: connecting again ends it first, so the questions that follow
+// are answered instead of going into the chip as data, and a second write
+// then puts the whole image in place.
+TEST(FaultSweep, AWriteStreamLeftOpenIsEndedWhenTheProgrammerIsConnectedAgain) {
+    OperationRig rig;
+    rig.UseChip(kW25X05.type, kW25X05.capacity, kW25X05.pageSize, kW25X05.eraseTimeMs);
+    rig.session.Chip.PrjInfo.ChipName = kW25X05.name;
+    const std::vector<uint8_t> image = Pattern(kW25X05.capacity, 1);
+    rig.LoadBuffer(image);
+    ASSERT_TRUE(rig.Connect());
+    rig.sim.faults.failTransferAt = rig.sim.transferCount() + 12;  // inside the stream
+    ASSERT_NE(WriteImage(rig.session.Operation), OperationOutcome::Succeeded);
+    ASSERT_TRUE(rig.Connect());
+    rig.sim.chipMemory().assign(kW25X05.capacity, 0xFF);
+    EXPECT_EQ(WriteImage(rig.session.Operation), OperationOutcome::Succeeded);
+    EXPECT_TRUE(ChipHolds(rig, image));
+}
+
 TEST(FaultSweep, SmallSpiFlash) { Sweep(kW25X05); }
 TEST(FaultSweep, Eeprom24) { Sweep(k24C02); }
 

@@ -28,6 +28,11 @@ ConnectResult IdentifyProgrammer(DeviceContext& device) {
         return ConnectResult::InUse;
     }
     link.Uart.Connected = 1;
+    // A write stream that a failed transfer broke off, in this process or an
+    // earlier one, is still open in the programmer: it would take the
+    // questions below as data for the chip. The abort block ends it; a
+    // programmer outside a stream ignores it, as it is no frame.
+    SendAbortBlock(link);
     // All four answers or none: a programmer that stops answering half-way
     // is not identified, and nothing of the identity changes.
     std::string firmware, hardware, serial, model;
