@@ -44,7 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(profile.ReadError().empty(), "a regular file is readable");
     // Another key of the same section keeps its value across the write.
     const std::string other = key + "x";
-    const std::string otherBefore = profile.ReadString(section, other, "\x01", 4096);
+    // Read back without a limit in reach: an input may hold a value of 8 KiB.
+    constexpr size_t kWhole = size_t{1} << 20;
+    const std::string otherBefore = profile.ReadString(section, other, "\x01", kWhole);
     const std::string cut = profile.ReadString(section, key, value, 7);
     Check(tq::GbkLength(cut) <= 7, "a value is cut to its byte limit");
 
@@ -54,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (char& c : value)
         if (c == '\r' || c == '\n') c = ' ';
     const std::string expected = tq::GbkToUtf8(TrimBlanks(tq::Utf8ToGbk(value)));
-    Check(again.ReadString(section, key, "\x01", 4096) == expected, "a written value reads back");
-    Check(again.ReadString(section, other, "\x01", 4096) == otherBefore, "a written key leaves other keys alone");
+    Check(again.ReadString(section, key, "\x01", kWhole) == expected, "a written value reads back");
+    Check(again.ReadString(section, other, "\x01", kWhole) == otherBefore, "a written key leaves other keys alone");
     return 0;
 }
