@@ -2,8 +2,9 @@
 // Sections and keys match without regard to case; a missing file, section or
 // key gives the caller's default; a key present with an empty value gives an
 // empty text; blanks around keys and values are dropped. The file is read
-// once into memory and indexed, so many keys cost one read and one pass. Values are GBK on disk and
-// UTF-8 here; a value longer than its limit is cut on a character boundary.
+// once into memory and indexed, so many keys cost one read and one pass.
+// Values are GBK on disk and UTF-8 here; a value longer than its limit is cut
+// on a character boundary.
 #pragma once
 
 #include <cstddef>
