@@ -57,8 +57,12 @@ for direction in "${directions[@]}"; do
     : >"$work/ours.times"
     for ((round = 0; round < rounds; ++round)); do
         rm -f "$work/theirs.$extension" "$work/ours.$extension"
+        # Each run starts with nothing of the last one left to write back: on a
+        # disk, that writeback would otherwise slow whichever tool runs next.
+        sync
         # shellcheck disable=SC2086
         seconds objcopy $objcopyArgs "$work/$input" "$work/theirs.$extension" >>"$work/objcopy.times"
+        sync
         seconds "$cli" convert "$work/$input" "$work/ours.$extension" >>"$work/ours.times"
     done
     theirs=$(median 1 <"$work/objcopy.times")

@@ -2,10 +2,14 @@
 # Builds the libFuzzer targets (clang, build-fuzz/) and runs them over their
 # seed corpus.
 #   scripts/fuzz.sh [TARGET|all] [SECONDS]   each target in turn (the suite's short run)
-#   scripts/fuzz.sh campaign SECONDS [TARGET...]
+#   scripts/fuzz.sh campaign SECONDS [--runs N] [--fast] [TARGET...]
 #       every target (or those named) at once, one process each under nice,
-#       then the grown corpus of each merged and minimised into fuzz/corpus/TARGET
-#       (commit what changed there). Prints inputs per second and in total.
+#       for SECONDS or until it ran N inputs, then the grown corpus of each
+#       merged and minimised into fuzz/corpus/TARGET (commit what changed
+#       there). Prints inputs per second and in total. --fast runs the inputs
+#       in a build without AddressSanitizer (build-fuzz-fast/, about twice
+#       the inputs a second); the merge runs in the checked build, so every
+#       input that joins the seeds has run under AddressSanitizer too.
 # New inputs go to build-fuzz/corpus/TARGET, a crashing one to
 # build-fuzz/findings/. Exits non-zero when any target fails.
 set -euo pipefail
@@ -19,6 +23,14 @@ fi
 if [ "$mode" = campaign ]; then
   seconds=${2:?"usage: scripts/fuzz.sh campaign SECONDS [TARGET...]"}
   shift 2
+  runs=0 fast=0
+  while [ $# -gt 0 ]; do
+    case $1 in
+      --runs) runs=${2:?"--runs needs a count"}; shift 2 ;;
+      --fast) fast=1; shift ;;
+      *) break ;;
+    esac
+  done
   targets=("${all_targets[@]}")
   [ $# -eq 0 ] || targets=("$@")
 else
@@ -29,6 +41,13 @@ fi
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTQPROG_FUZZ=ON -DTQPROG_TESTS=OFF >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target $(printf 'fuzz_%s ' "${targets[@]}") >/dev/null
+runner=build-fuzz
+if [ "${fast:-0}" = 1 ]; then
+  runner=build-fuzz-fast
+  cmake -S . -B "$runner" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTQPROG_FUZZ=ON -DTQPROG_FUZZ_SANITIZERS=undefined -DTQPROG_TESTS=OFF >/dev/null
+  cmake --build "$runner" -j"$(nproc)" --target $(printf 'fuzz_%s ' "${targets[@]}") >/dev/null
+fi
 mkdir -p build-fuzz/findings
 # Inputs up to 8 KiB; a target that holds an input for 10 s or takes 2 GiB fails.
 options=(-max_len=8192 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1)
@@ -44,7 +63,9 @@ run_target() {
   local timed=()
   [ -x /usr/bin/time ] && timed=(/usr/bin/time -f '%U %S' -o build-fuzz/time-"$t")
   # The committed seeds are read, never written: new inputs land in $work.
-  "$@" "${timed[@]}" build-fuzz/bin/fuzz_"$t" -max_total_time="$time" "${options[@]}" \
+  local limit=()
+  [ "${runs:-0}" -gt 0 ] && limit=(-runs="$runs")
+  "$@" "${timed[@]}" "$runner"/bin/fuzz_"$t" -max_total_time="$time" "${limit[@]}" "${options[@]}" \
     -artifact_prefix=build-fuzz/findings/"$t"- "$work" fuzz/corpus/"$t" >build-fuzz/fuzz-"$t".log 2>&1
 }
 
