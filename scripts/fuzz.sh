@@ -21,7 +21,7 @@ if ! command -v clang++ >/dev/null; then
   exit 0
 fi
 if [ "$mode" = campaign ]; then
-  seconds=${2:?"usage: scripts/fuzz.sh campaign SECONDS [TARGET...]"}
+  seconds=${2:?"usage: scripts/fuzz.sh campaign SECONDS [--runs N] [--fast] [TARGET...]"}
   shift 2
   runs=0 fast=0
   while [ $# -gt 0 ]; do

@@ -125,10 +125,6 @@ SimProgrammer::DrawnFault SimProgrammer::DrawRandomFault() {
     // A failed transfer never reached the programmer, which stays in the
     // stream it was in: the host ends it when it connects again. A pulled
     // drive loses its power and forgets the stream and the answer it held.
-    const auto reset = [this] {
-        stream_ = Stream::None;
-        answerReady_ = false;
-    };
     switch (kind) {
     case Fail:
         ++faultCounts_.failedTransfers;
@@ -144,7 +140,8 @@ SimProgrammer::DrawnFault SimProgrammer::DrawRandomFault() {
     case Pull:
         // This transfer is the first the pulled drive does not see.
         ++faultCounts_.drivesPulled;
-        reset();
+        stream_ = Stream::None;
+        answerReady_ = false;
         pulledUntil_ = clock_.NowMicros() + away;
         return DrawnFault::FailTransfer;
     }
